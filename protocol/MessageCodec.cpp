@@ -1,0 +1,582 @@
+#include "protocol/MessageCodec.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstring>
+
+namespace velmar {
+namespace {
+
+constexpr char kCarriageReturn = '\r';
+
+constexpr bool IsStartCharacter(char c) { return c == ':' || c == '&' || c == '?' || c == '%' || c == '!'; }
+
+bool Less(std::string_view a, std::string_view b) {
+    // char_traits<char> compares as unsigned char, which is the byte order the index is kept in.
+    return a.compare(b) < 0;
+}
+
+char DirectionCharacter(const CommandMessage& message, std::string_view word) {
+    switch (message.flags & MessageFlags::kKindMask) {
+        case MessageFlags::kRequest:
+            return word.front() == 's' ? '&' : '?';
+        case MessageFlags::kReply:
+            return ':';
+        default:
+            return '%';
+    }
+}
+
+std::uint8_t FlagsOf(char direction) {
+    switch (direction) {
+        case '&':
+        case '?':
+            return MessageFlags::kRequest;
+        case ':':
+            return MessageFlags::kReply;
+        default:
+            return 0;
+    }
+}
+
+// Decimal digits only, between min and max of them, and nothing after.
+bool ParseDigits(std::string_view token, std::size_t minDigits, std::size_t maxDigits, std::uint64_t& value) {
+    if (token.size() < minDigits || token.size() > maxDigits) return false;
+    value = 0;
+    for (const char c : token) {
+        if (c < '0' || c > '9') return false;
+        value = value * 10 + static_cast<std::uint64_t>(c - '0');
+    }
+    return true;
+}
+
+bool ParseSigned(std::string_view token, std::uint64_t maxMagnitude, std::int32_t& value) {
+    const bool negative = !token.empty() && token.front() == '-';
+    if (negative) token.remove_prefix(1);
+    std::uint64_t magnitude = 0;
+    if (!ParseDigits(token, 1, 5, magnitude) || magnitude > maxMagnitude) return false;
+    value = static_cast<std::int32_t>(negative ? -static_cast<std::int64_t>(magnitude)
+                                               : static_cast<std::int64_t>(magnitude));
+    return true;
+}
+
+bool ParseInt(std::string_view token, std::int32_t& value) { return ParseSigned(token, 99999, value); }
+
+bool ParseUint(std::string_view token, std::uint32_t& value) {
+    std::uint64_t parsed = 0;
+    // Ten digits reach past 32 bits; such a value is refused rather than wrapped.
+    if (!ParseDigits(token, 1, 10, parsed) || parsed > UINT32_MAX) return false;
+    value = static_cast<std::uint32_t>(parsed);
+    return true;
+}
+
+bool ParseFixed(std::string_view token, FixedValue& value) {
+    const std::size_t dot = token.find('.');
+    if (dot == std::string_view::npos) return false;
+    std::int32_t whole = 0;
+    std::uint64_t hundredths = 0;
+    if (!ParseSigned(token.substr(0, dot), 32767, whole)) return false;
+    if (!ParseDigits(token.substr(dot + 1), 1, 2, hundredths)) return false;
+    value.negative = token.front() == '-';
+    value.whole = static_cast<std::uint16_t>(whole < 0 ? -whole : whole);
+    value.hundredths = static_cast<std::uint16_t>(hundredths);
+    return true;
+}
+
+// Skips to the first quote and copies up to the next one, looking at no more than `size`
+// characters of the token in all, so the copy always leaves room for the terminating zero.
+void CopyQuotedText(std::string_view token, char* field, std::size_t size) {
+    const std::size_t examined = std::min(token.size(), size);
+    std::size_t i = 0;
+    while (i < examined && token[i] != '\'') ++i;
+    std::size_t n = 0;
+    for (++i; i < examined && token[i] != '\''; ++i) field[n++] = token[i];
+    field[n] = '\0';
+}
+
+// Appends pieces to the caller's buffer within its room; the last byte of capacity is never used.
+class LineWriter {
+public:
+    explicit LineWriter(std::span<char> out) : out_(out.data()), room_(out.empty() ? 0 : out.size() - 1) {}
+
+    void Copy(std::string_view text) {
+        const std::size_t n = std::min(room_, text.size());
+        std::memcpy(out_ + written_, text.data(), n);
+        written_ += n;
+        room_ -= n;
+    }
+    void Piece(char separator, std::string_view text) {
+        if (room_ == 0) return;
+        out_[written_++] = separator;
+        --room_;
+        Copy(text);
+    }
+    template <typename Integer>
+    void Number(char separator, Integer value) {
+        char digits[24];
+        const auto result = std::to_chars(std::begin(digits), std::end(digits), value);
+        Piece(separator, {digits, static_cast<std::size_t>(result.ptr - digits)});
+    }
+    void EndLine() {
+        if (room_ > 0) {
+            out_[written_++] = kCarriageReturn;
+            --room_;
+        }
+    }
+    bool HasRoom() const { return room_ > 0; }
+    std::size_t Written() const { return written_; }
+
+private:
+    char* out_;
+    std::size_t room_;
+    std::size_t written_ = 0;
+};
+
+std::string_view RawField(const CommandMessage& message, const ArgField& field) {
+    const char* begin = reinterpret_cast<const char*>(message.Bytes() + field.offset);
+    const void* zero = std::memchr(begin, 0, field.size);
+    return {begin, zero ? static_cast<std::size_t>(static_cast<const char*>(zero) - begin) : field.size};
+}
+
+void WriteField(LineWriter& writer, const CommandMessage& message, const ArgField& field) {
+    switch (field.type) {
+        case ArgType::Int:
+            writer.Number(',', message.Int(field.offset));
+            break;
+        case ArgType::Uint:
+            writer.Number(',', message.Uint(field.offset));
+            break;
+        case ArgType::Fixed: {
+            const FixedValue fixed = message.Fixed(field.offset);
+            char text[16];
+            char* p = text;
+            if (fixed.negative) *p++ = '-';
+            p = std::to_chars(p, std::end(text), fixed.whole).ptr;
+            *p++ = '.';
+            if (fixed.hundredths < 10) *p++ = '0';
+            p = std::to_chars(p, std::end(text), fixed.hundredths).ptr;
+            writer.Piece(',', {text, static_cast<std::size_t>(p - text)});
+            break;
+        }
+        case ArgType::Text:
+            writer.Piece(',', "'");
+            writer.Copy(message.Text(field.offset, field.size));
+            writer.Copy("'");
+            break;
+        case ArgType::Raw:
+            writer.Piece(',', RawField(message, field));
+            break;
+        case ArgType::Skip:
+            writer.Piece(',', "0");
+            break;
+    }
+}
+
+bool CarriesBoardFields(std::int32_t position) { return position == 2 || position == 3 || (position >= 9 && position <= 20); }
+
+constexpr std::size_t kSoftwarePairs = 4;
+constexpr std::size_t kSoftwareNameOffset = 18;
+constexpr std::size_t kSoftwareVersionOffset = 86;
+constexpr std::size_t kSoftwareTextSize = 17;
+constexpr std::size_t kFirmwareTextOffset = 18;
+constexpr std::size_t kFirmwareTextSize = kMessageSize - kFirmwareTextOffset;
+
+}  // namespace
+
+// Reads the tokens of one line into a record; every step checks the failure flag first, so the
+// first error decides and nothing after it touches the record.
+class MessageCodec::LineReader {
+public:
+    LineReader(MessageCodec& codec, CommandMessage& message, std::span<const std::string_view> tokens)
+        : codec_(codec), message_(message), tokens_(tokens) {}
+
+    bool failed = false;
+
+    void Fields(std::span<const ArgField> fields, std::size_t& position) {
+        for (const ArgField& field : fields) Field(field, position++);
+    }
+
+    void Field(const ArgField& field, std::size_t position) {
+        if (failed) return;
+        if (position >= tokens_.size()) {
+            failed = field.type != ArgType::Text;  // a missing text simply stays empty
+            return;
+        }
+        const std::string_view token = tokens_[position];
+        char* bytes = reinterpret_cast<char*>(message_.Bytes() + field.offset);
+        switch (field.type) {
+            case ArgType::Int: {
+                std::int32_t value = 0;
+                failed = !ParseInt(token, value);
+                message_.SetInt(field.offset, value);
+                break;
+            }
+            case ArgType::Uint: {
+                std::uint32_t value = 0;
+                failed = !ParseUint(token, value);
+                message_.SetUint(field.offset, value);
+                break;
+            }
+            case ArgType::Fixed: {
+                FixedValue value;
+                failed = !ParseFixed(token, value);
+                message_.SetFixed(field.offset, value);
+                break;
+            }
+            case ArgType::Text:
+                CopyQuotedText(token, bytes, field.size);
+                break;
+            case ArgType::Raw:
+                std::memcpy(bytes, token.data(), std::min<std::size_t>(token.size(), field.size));
+                break;
+            case ArgType::Skip:
+                break;
+        }
+    }
+
+    void SoftwareVersions() {
+        std::size_t position = 0;
+        Field({ArgType::Int, kArgumentOffset, 4}, position++);
+        if (failed) return;
+        const std::size_t pairs = std::min(kSoftwarePairs, (tokens_.size() - 1) / 2);
+        for (std::size_t k = 0; k < pairs; ++k) {
+            Field({ArgType::Text, static_cast<std::uint16_t>(kSoftwareNameOffset + kSoftwareTextSize * k),
+                   kSoftwareTextSize},
+                  position++);
+            Field({ArgType::Text, static_cast<std::uint16_t>(kSoftwareVersionOffset + kSoftwareTextSize * k),
+                   kSoftwareTextSize},
+                  position++);
+        }
+    }
+
+    void List(ListKind kind, std::span<const ArgField> leading, std::size_t first) {
+        if (failed) return;
+        if (kind == ListKind::PpmId) {
+            PpmIds();
+            return;
+        }
+        const std::int32_t count = message_.Int(leading.back().offset);
+        const std::int32_t firstChannel = leading.size() >= 2 ? message_.Int(leading[leading.size() - 2].offset) : 0;
+        if (count < 0 || !WithinBound(kind, count, firstChannel)) {
+            failed = true;
+            return;
+        }
+        const auto n = static_cast<std::size_t>(count);
+        if (first + n > tokens_.size()) {
+            failed = true;
+            return;
+        }
+        const std::span<const std::string_view> entries = tokens_.subspan(first, n);
+        // Every entry is checked before the buffer is touched, so a bad line leaves the previous
+        // run intact rather than half cleared.
+        if (!EntriesValid(kind, entries)) {
+            failed = true;
+            return;
+        }
+        Fill(kind, entries, firstChannel);
+    }
+
+private:
+    static bool WithinBound(ListKind kind, std::int32_t count, std::int32_t firstChannel) {
+        switch (kind) {
+            case ListKind::Crosspoint:
+                return count <= static_cast<std::int32_t>(kCrosspointListSize);
+            case ListKind::SyncPriority:
+                return count <= static_cast<std::int32_t>(kSyncPriorityListSize);
+            case ListKind::InputStatus:
+                return count < 15 && firstChannel + count < 16;
+            case ListKind::Label:
+                return count <= static_cast<std::int32_t>(kLabelListSize);
+            case ListKind::LevelDetector:
+                return count <= static_cast<std::int32_t>(kLevelDetectorListSize);
+            case ListKind::PpmId:
+            case ListKind::None:
+                break;
+        }
+        return false;
+    }
+
+    static bool EntriesValid(ListKind kind, std::span<const std::string_view> entries) {
+        if (kind == ListKind::InputStatus || kind == ListKind::Label) return true;
+        std::int32_t value = 0;
+        return std::all_of(entries.begin(), entries.end(), [&](std::string_view t) { return ParseInt(t, value); });
+    }
+
+    void Fill(ListKind kind, std::span<const std::string_view> entries, std::int32_t firstChannel) {
+        auto fillInts = [&](auto& buffer) {
+            buffer.fill(0);
+            for (std::size_t i = 0; i < entries.size(); ++i) ParseInt(entries[i], buffer[i]);
+        };
+        switch (kind) {
+            case ListKind::Crosspoint:
+                fillInts(codec_.crosspoints_);
+                break;
+            case ListKind::SyncPriority:
+                fillInts(codec_.syncPriorities_);
+                break;
+            case ListKind::LevelDetector:
+                fillInts(codec_.levelDetectors_);
+                break;
+            case ListKind::InputStatus:
+                codec_.inputStatus_.fill({});
+                for (std::size_t i = 0; i < entries.size(); ++i) {
+                    InputStatusEntry& entry = codec_.inputStatus_[i];
+                    entry.channel = firstChannel + static_cast<std::int32_t>(i);
+                    std::memcpy(entry.status.data(), entries[i].data(), std::min<std::size_t>(entries[i].size(), 3));
+                }
+                break;
+            case ListKind::Label:
+                codec_.labels_.fill({});
+                for (std::size_t i = 0; i < entries.size(); ++i) {
+                    LabelEntry& entry = codec_.labels_[i];
+                    entry.selector = message_.Int(kArgumentOffset);
+                    entry.channel = firstChannel + static_cast<std::int32_t>(i);
+                    CopyQuotedText(entries[i], entry.text.data(), entry.text.size());
+                }
+                break;
+            case ListKind::PpmId:
+            case ListKind::None:
+                break;
+        }
+    }
+
+    void PpmIds() {
+        if (tokens_.empty() || tokens_.size() > kPpmIdListSize + 1) return;
+        std::size_t n = 0;
+        std::array<std::uint32_t, kPpmIdListSize> ids{};
+        for (const std::string_view token : tokens_) {
+            if (token.front() == '*' || n == kPpmIdListSize) break;
+            if (!ParseUint(token, ids[n++])) {
+                failed = true;
+                return;
+            }
+        }
+        codec_.ppmIds_ = ids;
+        codec_.ppmIdCount_ = n;
+    }
+
+    MessageCodec& codec_;
+    CommandMessage& message_;
+    std::span<const std::string_view> tokens_;
+};
+
+MessageCodec::MessageCodec() {
+    // Insertion into a sorted run, one code at a time, as the index has always been built.
+    std::size_t size = 0;
+    for (std::uint16_t code = 0; code < kCommandCount; ++code) {
+        const std::string_view word = kCommandTable[code].word;
+        const auto begin = sortedCodes_.begin();
+        const auto place = std::lower_bound(begin, begin + static_cast<std::ptrdiff_t>(size), word,
+                                            [](std::uint16_t c, std::string_view w) { return Less(kCommandTable[c].word, w); });
+        if (place != begin + static_cast<std::ptrdiff_t>(size) && kCommandTable[*place].word == word) continue;
+        std::copy_backward(place, begin + static_cast<std::ptrdiff_t>(size), begin + static_cast<std::ptrdiff_t>(size + 1));
+        *place = code;
+        ++size;
+    }
+}
+
+std::optional<CommandCode> MessageCodec::Lookup(std::string_view word) const {
+    const auto place = std::lower_bound(sortedCodes_.begin(), sortedCodes_.end(), word,
+                                        [](std::uint16_t c, std::string_view w) { return Less(kCommandTable[c].word, w); });
+    if (place == sortedCodes_.end() || kCommandTable[*place].word != word) return std::nullopt;
+    return static_cast<CommandCode>(*place);
+}
+
+std::size_t MessageCodec::Write(const CommandMessage& message, std::span<char> out, Side side) const {
+    if (message.code >= kCommandCount || out.empty()) return 0;
+    const CommandInfo& info = Command(message.code);
+
+    CommandMessage shortened;
+    const CommandMessage* source = &message;
+    if (info.special == Special::ShortRawFields) {
+        shortened = message;
+        shortened.Bytes()[16] = 0;
+        shortened.Bytes()[20] = 0;
+        shortened.Bytes()[26] = 0;
+        source = &shortened;
+    }
+
+    LineWriter writer(out);
+    const char direction = DirectionCharacter(message, info.word);
+    writer.Copy({&direction, 1});
+    writer.Copy(info.word);
+    if (message.flags & MessageFlags::kReply) writer.Number(',', message.status);
+
+    const bool carriesArguments = message.code >= 2 && message.code <= 177;
+    if (carriesArguments && side == Side::Request) {
+        for (const ArgField& field : info.request.All()) WriteField(writer, *source, field);
+    } else if (carriesArguments) {
+        std::span<const ArgField> fields = info.reply.Unconditional();
+        if (message.status == 0) fields = info.reply.All();
+        if (info.special == Special::BoardConfig && !CarriesBoardFields(message.Int(kArgumentOffset))) {
+            fields = fields.first(1);
+        }
+        for (const ArgField& field : fields) WriteField(writer, *source, field);
+        if (info.special == Special::SoftwareVersions) {
+            for (std::size_t k = 0; k < kSoftwarePairs; ++k) {
+                const auto name = static_cast<std::uint16_t>(kSoftwareNameOffset + kSoftwareTextSize * k);
+                const auto version = static_cast<std::uint16_t>(kSoftwareVersionOffset + kSoftwareTextSize * k);
+                if (message.Text(name, kSoftwareTextSize).empty()) break;
+                WriteField(writer, message, {ArgType::Text, name, kSoftwareTextSize});
+                WriteField(writer, message, {ArgType::Text, version, kSoftwareTextSize});
+            }
+        }
+    }
+
+    if (writer.HasRoom()) {
+        if (message.tag != 0) {
+            char tag[8] = {'*'};
+            const auto end = std::to_chars(tag + 1, std::end(tag), message.tag).ptr;
+            writer.Piece(',', {tag, static_cast<std::size_t>(end - tag)});
+        }
+        if (info.special == Special::FirmwareLine && side == Side::Request && message.Int(kArgumentOffset) == 1) {
+            writer.Piece('#', RawField(message, {ArgType::Raw, kFirmwareTextOffset, kFirmwareTextSize}));
+        }
+    }
+    writer.EndLine();
+    return writer.Written();
+}
+
+ReadResult MessageCodec::Read(std::span<char> bytes, CommandMessage& message, Side side) {
+    std::size_t start = bytes.size();
+    std::size_t end = 0;
+    for (; end < bytes.size(); ++end) {
+        const char c = bytes[end];
+        if (IsStartCharacter(c)) {
+            start = end;
+        } else if (c == kCarriageReturn && start != bytes.size()) {
+            break;
+        }
+    }
+    if (start == bytes.size()) return {0, false};
+    if (end == bytes.size()) return {start, false};
+    bytes[end] = '\0';
+
+    message.Clear();
+    std::string_view line(bytes.data() + start, end - start);
+    const char direction = line.front();
+    line.remove_prefix(1);
+
+    std::size_t codeItHad = 0;
+    auto fail = [&] {
+        message.code = kFailedParseCode;
+        message.SetInt(14, 1);
+        message.SetInt(18, static_cast<std::int32_t>(codeItHad));
+        return ReadResult{end + 1, true};
+    };
+
+    auto nextToken = [&line]() -> std::string_view {
+        const std::size_t begin = line.find_first_not_of(',');
+        if (begin == std::string_view::npos) {
+            line = {};
+            return {};
+        }
+        line.remove_prefix(begin);
+        const std::size_t comma = std::min(line.find(','), line.size());
+        const std::string_view token = line.substr(0, comma);
+        line.remove_prefix(comma);
+        return token;
+    };
+
+    const std::string_view word = nextToken();
+    if (word.empty() || word.size() > kMaxWordLength) return fail();
+
+    // A firmware line carries its image text after "#", commas and all; it is cut off before the
+    // arguments are split.
+    std::string_view firmwareText;
+    const bool firmwareLine = side == Side::Request && word == WordOf(CommandCode::sprog);
+    if (firmwareLine) {
+        const std::size_t hash = line.find('#');
+        if (hash != std::string_view::npos) {
+            firmwareText = line.substr(hash + 1);
+            line = line.substr(0, hash);
+        }
+    }
+
+    std::string_view statusToken;
+    const bool hasStatus = direction == ':' || direction == '!';
+    if (hasStatus) statusToken = nextToken();
+    std::size_t tokenCount = 0;
+    for (std::string_view token = nextToken(); !token.empty(); token = nextToken()) {
+        if (tokenCount == kMaxArgumentTokens) return fail();
+        tokens_[tokenCount++] = token;
+    }
+
+    const std::optional<CommandCode> code = Lookup(word);
+    if (!code) return fail();
+    codeItHad = ToCode(*code);
+    message.code = ToCode(*code);
+    message.flags = FlagsOf(direction);
+    if (hasStatus && !ParseSigned(statusToken, 32767, message.status)) return fail();
+
+    const CommandInfo& info = Command(*code);
+    const std::span<const std::string_view> tokens(tokens_.data(), tokenCount);
+    LineReader reader(*this, message, tokens);
+    std::size_t position = 0;
+    if (side == Side::Request) {
+        reader.Fields(info.request.All(), position);
+        if (firmwareLine && !reader.failed) {
+            std::memcpy(message.Bytes() + kFirmwareTextOffset, firmwareText.data(),
+                        std::min(firmwareText.size(), kFirmwareTextSize));
+        }
+    } else {
+        if (!info.clearBeforeReply.Empty()) message.ClearBytes(info.clearBeforeReply.first, info.clearBeforeReply.last);
+        if (info.special == Special::SoftwareVersions) {
+            reader.SoftwareVersions();
+        } else {
+            reader.Fields(info.reply.Unconditional(), position);
+            const bool boardFields =
+                info.special != Special::BoardConfig || CarriesBoardFields(message.Int(kArgumentOffset));
+            if (message.status == 0 && boardFields) reader.Fields(info.reply.WithStatusZero(), position);
+            if (message.status == 0 && info.list != ListKind::None) reader.List(info.list, info.reply.All(), position);
+        }
+    }
+    if (info.special == Special::KeepAlive) {
+        message.flags |= MessageFlags::kKeepAlive;
+        message.status = 0;
+    }
+    if (reader.failed) return fail();
+
+    if (tokenCount > 0 && tokens.back().front() == '*') {
+        std::int32_t tag = 0;
+        if (ParseSigned(tokens.back().substr(1), 65535, tag) && tag >= 0 && tokens.back()[1] != '-') {
+            message.tag = static_cast<std::uint16_t>(tag);
+        }
+    }
+    return {end + 1, true};
+}
+
+void MessageCodec::GetCrosspointList(std::int32_t count, std::span<std::int32_t, kCrosspointListSize> out) const {
+    if (count >= 0 && count <= static_cast<std::int32_t>(kCrosspointListSize)) {
+        std::copy(crosspoints_.begin(), crosspoints_.end(), out.begin());
+    } else {
+        out[0] = 0;
+    }
+}
+
+namespace {
+template <typename Buffer, typename Out>
+bool CopyWithin(std::int32_t count, const Buffer& buffer, Out out) {
+    if (count < 0 || count > static_cast<std::int32_t>(buffer.size())) return false;
+    std::copy(buffer.begin(), buffer.end(), out.begin());
+    return true;
+}
+}  // namespace
+
+bool MessageCodec::GetSyncPriorityList(std::int32_t count, std::span<std::int32_t, kSyncPriorityListSize> out) const {
+    return CopyWithin(count, syncPriorities_, out);
+}
+bool MessageCodec::GetInputStatusList(std::int32_t count, std::span<InputStatusEntry, kInputStatusListSize> out) const {
+    return CopyWithin(count, inputStatus_, out);
+}
+bool MessageCodec::GetLabelList(std::int32_t count, std::span<LabelEntry, kLabelListSize> out) const {
+    return CopyWithin(count, labels_, out);
+}
+bool MessageCodec::GetLevelDetectorList(std::int32_t count, std::span<std::int32_t, kLevelDetectorListSize> out) const {
+    return CopyWithin(count, levelDetectors_, out);
+}
+bool MessageCodec::GetPpmIdList(std::int32_t count, std::span<std::uint32_t, kPpmIdListSize> out) const {
+    return CopyWithin(count, ppmIds_, out);
+}
+
+}  // namespace velmar
