@@ -1,2 +1,80 @@
+// Throughput of the codec on the lines a console reads while it follows a frame.
 #include <benchmark/benchmark.h>
+
+#include "tests/protocol/SampleMessages.h"
+
+namespace velmar {
+namespace {
+
+void BM_ReadTypicalReplies(benchmark::State& state) {
+    MessageCodec codec;
+    const std::vector<std::string> lines = test::TypicalReplyLines();
+    std::vector<std::vector<char>> buffers;
+    std::size_t bytes = 0;
+    for (const std::string& line : lines) {
+        buffers.emplace_back(line.begin(), line.end());
+        bytes += line.size();
+    }
+    CommandMessage message;
+    for (auto _ : state) {
+        for (std::size_t i = 0; i < buffers.size(); ++i) {
+            // The reader zeroes the carriage return in place; put it back for the next round.
+            buffers[i].back() = '\r';
+            benchmark::DoNotOptimize(codec.Read(buffers[i], message));
+        }
+    }
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * buffers.size()));
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
+}
+BENCHMARK(BM_ReadTypicalReplies);
+
+void BM_ReadShortReplies(benchmark::State& state) {
+    MessageCodec codec;
+    std::vector<char> line{':', 'g', 'c', 'r', 'o', 's', 's', ',', '0', ',', '1', '7', ',', '3', '3', '\r'};
+    CommandMessage message;
+    for (auto _ : state) {
+        line.back() = '\r';
+        benchmark::DoNotOptimize(codec.Read(line, message));
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_ReadShortReplies);
+
+void BM_WriteTypicalRequests(benchmark::State& state) {
+    MessageCodec codec;
+    std::vector<CommandMessage> records;
+    for (CommandCode code :
+         {CommandCode::gcross, CommandCode::scross, CommandCode::lcross, CommandCode::gswver,
+          CommandCode::glabel, CommandCode::slabel, CommandCode::ggain, CommandCode::sgain}) {
+        records.push_back(test::SampleRequest(ToCode(code)));
+    }
+    std::array<char, kLinkWriteBufferSize> out{};
+    for (auto _ : state) {
+        for (const CommandMessage& record : records)
+            benchmark::DoNotOptimize(codec.Write(record, out));
+    }
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * records.size()));
+}
+BENCHMARK(BM_WriteTypicalRequests);
+
+void BM_WriteTypicalReplies(benchmark::State& state) {
+    MessageCodec codec;
+    std::vector<CommandMessage> records;
+    for (CommandCode code :
+         {CommandCode::gcross, CommandCode::scross, CommandCode::gswver, CommandCode::glabel,
+          CommandCode::ggain, CommandCode::gactrate, CommandCode::gsyncstat}) {
+        records.push_back(test::SampleReply(ToCode(code)));
+    }
+    std::array<char, kLinkWriteBufferSize> out{};
+    for (auto _ : state) {
+        for (const CommandMessage& record : records)
+            benchmark::DoNotOptimize(codec.Write(record, out, Side::Reply));
+    }
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * records.size()));
+}
+BENCHMARK(BM_WriteTypicalReplies);
+
+}  // namespace
+}  // namespace velmar
+
 BENCHMARK_MAIN();

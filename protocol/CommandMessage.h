@@ -12,9 +12,9 @@ namespace velmar {
 static_assert(std::endian::native == std::endian::little,
               "CommandMessage mirrors a little-endian wire record; a big-endian port needs byte swaps here");
 
-inline constexpr std::size_t kMessageSize = 274;     // the sprog data request, the largest record
-inline constexpr std::size_t kArgumentOffset = 14;   // first byte of the argument area
-inline constexpr std::size_t kReplyRecordSize = 154; // gswver fills bytes 14..153
+inline constexpr std::size_t kMessageSize = 274;      // the sprog data request, the largest record
+inline constexpr std::size_t kArgumentOffset = 14;    // first byte of the argument area
+inline constexpr std::size_t kReplyRecordSize = 154;  // gswver fills bytes 14..153
 
 namespace MessageFlags {
 inline constexpr std::uint8_t kKeepAlive = 0x08;
@@ -84,7 +84,7 @@ struct CommandMessage {
         std::memset(Bytes() + first, 0, last - first + 1);
     }
 
-private:
+  private:
     template <typename T>
     T Load(std::size_t pos) const {
         assert(pos >= kArgumentOffset && pos + sizeof(T) <= kMessageSize);

@@ -22,7 +22,9 @@ inline constexpr std::size_t kCommandCount = 179;
 inline constexpr std::uint16_t kFailedParseCode = 179;  // a line that could not be read
 inline constexpr std::size_t kMaxWordLength = 24;
 
-constexpr std::uint16_t ToCode(CommandCode code) { return static_cast<std::uint16_t>(code); }
+constexpr std::uint16_t ToCode(CommandCode code) {
+    return static_cast<std::uint16_t>(code);
+}
 
 enum class ArgType : std::uint8_t { Int, Uint, Fixed, Text, Raw, Skip };
 
@@ -59,7 +61,15 @@ enum class Special : std::uint8_t {
 
 // Which codec list buffer a list reply fills. The count is the last leading word of the reply
 // and, where there is one, the first channel the word before it.
-enum class ListKind : std::uint8_t { None, Crosspoint, SyncPriority, InputStatus, Label, LevelDetector, PpmId };
+enum class ListKind : std::uint8_t {
+    None,
+    Crosspoint,
+    SyncPriority,
+    InputStatus,
+    Label,
+    LevelDetector,
+    PpmId
+};
 
 struct ByteRange {
     std::uint16_t first = 0;
@@ -80,10 +90,13 @@ enum class CommandKind : std::uint8_t { Get, Set, List, Other };
 
 namespace layout_detail {
 
-constexpr bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+constexpr bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 constexpr std::uint16_t ParseNumber(std::string_view text, std::size_t& pos) {
-    if (pos >= text.size() || !IsDigit(text[pos])) throw "layout: number expected";
+    if (pos >= text.size() || !IsDigit(text[pos]))
+        throw "layout: number expected";
     std::uint16_t value = 0;
     while (pos < text.size() && IsDigit(text[pos])) {
         value = static_cast<std::uint16_t>(value * 10 + (text[pos++] - '0'));
@@ -103,7 +116,8 @@ constexpr ArgField ParseField(std::string_view item) {
         case 't':
         case 'r': {
             const std::uint16_t size = ParseNumber(item, pos);
-            if (pos >= item.size() || item[pos] != ':') throw "layout: size:offset expected";
+            if (pos >= item.size() || item[pos] != ':')
+                throw "layout: size:offset expected";
             ++pos;
             return {item[0] == 't' ? ArgType::Text : ArgType::Raw, ParseNumber(item, pos), size};
         }
@@ -131,14 +145,17 @@ constexpr ArgLayout ParseLayout(std::string_view text) {
             split = true;
             continue;
         }
-        if (layout.count == kMaxLayoutFields) throw "layout: too many fields";
+        if (layout.count == kMaxLayoutFields)
+            throw "layout: too many fields";
         const ArgField field = ParseField(item);
-        if (field.type != ArgType::Skip && (field.offset < kArgumentOffset || field.offset + field.size > kMessageSize)) {
+        if (field.type != ArgType::Skip &&
+            (field.offset < kArgumentOffset || field.offset + field.size > kMessageSize)) {
             throw "layout: field outside the record";
         }
         layout.fields[layout.count++] = field;
     }
-    if (!split) layout.unconditional = layout.count;
+    if (!split)
+        layout.unconditional = layout.count;
     return layout;
 }
 
@@ -181,10 +198,18 @@ inline constexpr std::array<CommandInfo, kCommandCount> kTable = {
 
 inline constexpr const std::array<CommandInfo, kCommandCount>& kCommandTable = layout_detail::kTable;
 
-constexpr bool IsCommand(std::uint16_t code) { return code < kCommandCount; }
-constexpr const CommandInfo& Command(CommandCode code) { return kCommandTable[ToCode(code)]; }
-constexpr const CommandInfo& Command(std::uint16_t code) { return kCommandTable[code]; }
-constexpr std::string_view WordOf(CommandCode code) { return Command(code).word; }
+constexpr bool IsCommand(std::uint16_t code) {
+    return code < kCommandCount;
+}
+constexpr const CommandInfo& Command(CommandCode code) {
+    return kCommandTable[ToCode(code)];
+}
+constexpr const CommandInfo& Command(std::uint16_t code) {
+    return kCommandTable[code];
+}
+constexpr std::string_view WordOf(CommandCode code) {
+    return Command(code).word;
+}
 
 constexpr CommandKind KindOf(CommandCode code) {
     switch (WordOf(code).front()) {
@@ -203,7 +228,8 @@ constexpr CommandKind KindOf(CommandCode code) {
 // sorted index for the reading path.
 constexpr std::optional<CommandCode> FindCommand(std::string_view word) {
     for (std::size_t i = 0; i < kCommandCount; ++i) {
-        if (kCommandTable[i].word == word) return static_cast<CommandCode>(i);
+        if (kCommandTable[i].word == word)
+            return static_cast<CommandCode>(i);
     }
     return std::nullopt;
 }

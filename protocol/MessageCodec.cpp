@@ -9,7 +9,19 @@ namespace {
 
 constexpr char kCarriageReturn = '\r';
 
-constexpr bool IsStartCharacter(char c) { return c == ':' || c == '&' || c == '?' || c == '%' || c == '!'; }
+enum ByteClass : std::uint8_t { kOrdinary, kLineStart, kLineEnd };
+
+constexpr std::array<ByteClass, 256> kByteClasses = [] {
+    std::array<ByteClass, 256> classes{};
+    for (const char c : {':', '&', '?', '%', '!'})
+        classes[static_cast<unsigned char>(c)] = kLineStart;
+    classes[static_cast<unsigned char>(kCarriageReturn)] = kLineEnd;
+    return classes;
+}();
+
+ByteClass ClassOf(char c) {
+    return kByteClasses[static_cast<unsigned char>(c)];
+}
 
 bool Less(std::string_view a, std::string_view b) {
     // char_traits<char> compares as unsigned char, which is the byte order the index is kept in.
@@ -41,10 +53,12 @@ std::uint8_t FlagsOf(char direction) {
 
 // Decimal digits only, between min and max of them, and nothing after.
 bool ParseDigits(std::string_view token, std::size_t minDigits, std::size_t maxDigits, std::uint64_t& value) {
-    if (token.size() < minDigits || token.size() > maxDigits) return false;
+    if (token.size() < minDigits || token.size() > maxDigits)
+        return false;
     value = 0;
     for (const char c : token) {
-        if (c < '0' || c > '9') return false;
+        if (c < '0' || c > '9')
+            return false;
         value = value * 10 + static_cast<std::uint64_t>(c - '0');
     }
     return true;
@@ -52,31 +66,39 @@ bool ParseDigits(std::string_view token, std::size_t minDigits, std::size_t maxD
 
 bool ParseSigned(std::string_view token, std::uint64_t maxMagnitude, std::int32_t& value) {
     const bool negative = !token.empty() && token.front() == '-';
-    if (negative) token.remove_prefix(1);
+    if (negative)
+        token.remove_prefix(1);
     std::uint64_t magnitude = 0;
-    if (!ParseDigits(token, 1, 5, magnitude) || magnitude > maxMagnitude) return false;
+    if (!ParseDigits(token, 1, 5, magnitude) || magnitude > maxMagnitude)
+        return false;
     value = static_cast<std::int32_t>(negative ? -static_cast<std::int64_t>(magnitude)
                                                : static_cast<std::int64_t>(magnitude));
     return true;
 }
 
-bool ParseInt(std::string_view token, std::int32_t& value) { return ParseSigned(token, 99999, value); }
+bool ParseInt(std::string_view token, std::int32_t& value) {
+    return ParseSigned(token, 99999, value);
+}
 
 bool ParseUint(std::string_view token, std::uint32_t& value) {
     std::uint64_t parsed = 0;
     // Ten digits reach past 32 bits; such a value is refused rather than wrapped.
-    if (!ParseDigits(token, 1, 10, parsed) || parsed > UINT32_MAX) return false;
+    if (!ParseDigits(token, 1, 10, parsed) || parsed > UINT32_MAX)
+        return false;
     value = static_cast<std::uint32_t>(parsed);
     return true;
 }
 
 bool ParseFixed(std::string_view token, FixedValue& value) {
     const std::size_t dot = token.find('.');
-    if (dot == std::string_view::npos) return false;
+    if (dot == std::string_view::npos)
+        return false;
     std::int32_t whole = 0;
     std::uint64_t hundredths = 0;
-    if (!ParseSigned(token.substr(0, dot), 32767, whole)) return false;
-    if (!ParseDigits(token.substr(dot + 1), 1, 2, hundredths)) return false;
+    if (!ParseSigned(token.substr(0, dot), 32767, whole))
+        return false;
+    if (!ParseDigits(token.substr(dot + 1), 1, 2, hundredths))
+        return false;
     value.negative = token.front() == '-';
     value.whole = static_cast<std::uint16_t>(whole < 0 ? -whole : whole);
     value.hundredths = static_cast<std::uint16_t>(hundredths);
@@ -88,15 +110,17 @@ bool ParseFixed(std::string_view token, FixedValue& value) {
 void CopyQuotedText(std::string_view token, char* field, std::size_t size) {
     const std::size_t examined = std::min(token.size(), size);
     std::size_t i = 0;
-    while (i < examined && token[i] != '\'') ++i;
+    while (i < examined && token[i] != '\'')
+        ++i;
     std::size_t n = 0;
-    for (++i; i < examined && token[i] != '\''; ++i) field[n++] = token[i];
+    for (++i; i < examined && token[i] != '\''; ++i)
+        field[n++] = token[i];
     field[n] = '\0';
 }
 
 // Appends pieces to the caller's buffer within its room; the last byte of capacity is never used.
 class LineWriter {
-public:
+  public:
     explicit LineWriter(std::span<char> out) : out_(out.data()), room_(out.empty() ? 0 : out.size() - 1) {}
 
     void Copy(std::string_view text) {
@@ -106,7 +130,8 @@ public:
         room_ -= n;
     }
     void Piece(char separator, std::string_view text) {
-        if (room_ == 0) return;
+        if (room_ == 0)
+            return;
         out_[written_++] = separator;
         --room_;
         Copy(text);
@@ -126,7 +151,7 @@ public:
     bool HasRoom() const { return room_ > 0; }
     std::size_t Written() const { return written_; }
 
-private:
+  private:
     char* out_;
     std::size_t room_;
     std::size_t written_ = 0;
@@ -150,10 +175,12 @@ void WriteField(LineWriter& writer, const CommandMessage& message, const ArgFiel
             const FixedValue fixed = message.Fixed(field.offset);
             char text[16];
             char* p = text;
-            if (fixed.negative) *p++ = '-';
+            if (fixed.negative)
+                *p++ = '-';
             p = std::to_chars(p, std::end(text), fixed.whole).ptr;
             *p++ = '.';
-            if (fixed.hundredths < 10) *p++ = '0';
+            if (fixed.hundredths < 10)
+                *p++ = '0';
             p = std::to_chars(p, std::end(text), fixed.hundredths).ptr;
             writer.Piece(',', {text, static_cast<std::size_t>(p - text)});
             break;
@@ -172,7 +199,9 @@ void WriteField(LineWriter& writer, const CommandMessage& message, const ArgFiel
     }
 }
 
-bool CarriesBoardFields(std::int32_t position) { return position == 2 || position == 3 || (position >= 9 && position <= 20); }
+bool CarriesBoardFields(std::int32_t position) {
+    return position == 2 || position == 3 || (position >= 9 && position <= 20);
+}
 
 constexpr std::size_t kSoftwarePairs = 4;
 constexpr std::size_t kSoftwareNameOffset = 18;
@@ -186,18 +215,20 @@ constexpr std::size_t kFirmwareTextSize = kMessageSize - kFirmwareTextOffset;
 // Reads the tokens of one line into a record; every step checks the failure flag first, so the
 // first error decides and nothing after it touches the record.
 class MessageCodec::LineReader {
-public:
+  public:
     LineReader(MessageCodec& codec, CommandMessage& message, std::span<const std::string_view> tokens)
         : codec_(codec), message_(message), tokens_(tokens) {}
 
     bool failed = false;
 
     void Fields(std::span<const ArgField> fields, std::size_t& position) {
-        for (const ArgField& field : fields) Field(field, position++);
+        for (const ArgField& field : fields)
+            Field(field, position++);
     }
 
     void Field(const ArgField& field, std::size_t position) {
-        if (failed) return;
+        if (failed)
+            return;
         if (position >= tokens_.size()) {
             failed = field.type != ArgType::Text;  // a missing text simply stays empty
             return;
@@ -237,7 +268,8 @@ public:
     void SoftwareVersions() {
         std::size_t position = 0;
         Field({ArgType::Int, kArgumentOffset, 4}, position++);
-        if (failed) return;
+        if (failed)
+            return;
         const std::size_t pairs = std::min(kSoftwarePairs, (tokens_.size() - 1) / 2);
         for (std::size_t k = 0; k < pairs; ++k) {
             Field({ArgType::Text, static_cast<std::uint16_t>(kSoftwareNameOffset + kSoftwareTextSize * k),
@@ -250,13 +282,15 @@ public:
     }
 
     void List(ListKind kind, std::span<const ArgField> leading, std::size_t first) {
-        if (failed) return;
+        if (failed)
+            return;
         if (kind == ListKind::PpmId) {
             PpmIds();
             return;
         }
         const std::int32_t count = message_.Int(leading.back().offset);
-        const std::int32_t firstChannel = leading.size() >= 2 ? message_.Int(leading[leading.size() - 2].offset) : 0;
+        const std::int32_t firstChannel =
+            leading.size() >= 2 ? message_.Int(leading[leading.size() - 2].offset) : 0;
         if (count < 0 || !WithinBound(kind, count, firstChannel)) {
             failed = true;
             return;
@@ -267,16 +301,22 @@ public:
             return;
         }
         const std::span<const std::string_view> entries = tokens_.subspan(first, n);
-        // Every entry is checked before the buffer is touched, so a bad line leaves the previous
-        // run intact rather than half cleared.
-        if (!EntriesValid(kind, entries)) {
-            failed = true;
-            return;
+        // Numbers are read into scratch first, so a bad line leaves the previous run intact
+        // rather than half cleared.
+        std::array<std::int32_t, kCrosspointListSize> numbers;
+        if (IsNumberList(kind)) {
+            for (std::size_t i = 0; i < n; ++i) {
+                if (!ParseInt(entries[i], numbers[i])) {
+                    failed = true;
+                    return;
+                }
+            }
         }
-        Fill(kind, entries, firstChannel);
+        Fill(kind, entries, std::span<const std::int32_t>(numbers.data(), IsNumberList(kind) ? n : 0),
+             firstChannel);
     }
 
-private:
+  private:
     static bool WithinBound(ListKind kind, std::int32_t count, std::int32_t firstChannel) {
         switch (kind) {
             case ListKind::Crosspoint:
@@ -296,16 +336,16 @@ private:
         return false;
     }
 
-    static bool EntriesValid(ListKind kind, std::span<const std::string_view> entries) {
-        if (kind == ListKind::InputStatus || kind == ListKind::Label) return true;
-        std::int32_t value = 0;
-        return std::all_of(entries.begin(), entries.end(), [&](std::string_view t) { return ParseInt(t, value); });
+    static bool IsNumberList(ListKind kind) {
+        return kind == ListKind::Crosspoint || kind == ListKind::SyncPriority ||
+               kind == ListKind::LevelDetector;
     }
 
-    void Fill(ListKind kind, std::span<const std::string_view> entries, std::int32_t firstChannel) {
+    void Fill(ListKind kind, std::span<const std::string_view> entries, std::span<const std::int32_t> numbers,
+              std::int32_t firstChannel) {
         auto fillInts = [&](auto& buffer) {
             buffer.fill(0);
-            for (std::size_t i = 0; i < entries.size(); ++i) ParseInt(entries[i], buffer[i]);
+            std::copy(numbers.begin(), numbers.end(), buffer.begin());
         };
         switch (kind) {
             case ListKind::Crosspoint:
@@ -322,7 +362,8 @@ private:
                 for (std::size_t i = 0; i < entries.size(); ++i) {
                     InputStatusEntry& entry = codec_.inputStatus_[i];
                     entry.channel = firstChannel + static_cast<std::int32_t>(i);
-                    std::memcpy(entry.status.data(), entries[i].data(), std::min<std::size_t>(entries[i].size(), 3));
+                    std::memcpy(entry.status.data(), entries[i].data(),
+                                std::min<std::size_t>(entries[i].size(), 3));
                 }
                 break;
             case ListKind::Label:
@@ -341,11 +382,13 @@ private:
     }
 
     void PpmIds() {
-        if (tokens_.empty() || tokens_.size() > kPpmIdListSize + 1) return;
+        if (tokens_.empty() || tokens_.size() > kPpmIdListSize + 1)
+            return;
         std::size_t n = 0;
         std::array<std::uint32_t, kPpmIdListSize> ids{};
         for (const std::string_view token : tokens_) {
-            if (token.front() == '*' || n == kPpmIdListSize) break;
+            if (token.front() == '*' || n == kPpmIdListSize)
+                break;
             if (!ParseUint(token, ids[n++])) {
                 failed = true;
                 return;
@@ -366,24 +409,30 @@ MessageCodec::MessageCodec() {
     for (std::uint16_t code = 0; code < kCommandCount; ++code) {
         const std::string_view word = kCommandTable[code].word;
         const auto begin = sortedCodes_.begin();
-        const auto place = std::lower_bound(begin, begin + static_cast<std::ptrdiff_t>(size), word,
-                                            [](std::uint16_t c, std::string_view w) { return Less(kCommandTable[c].word, w); });
-        if (place != begin + static_cast<std::ptrdiff_t>(size) && kCommandTable[*place].word == word) continue;
-        std::copy_backward(place, begin + static_cast<std::ptrdiff_t>(size), begin + static_cast<std::ptrdiff_t>(size + 1));
+        const auto place = std::lower_bound(
+            begin, begin + static_cast<std::ptrdiff_t>(size), word,
+            [](std::uint16_t c, std::string_view w) { return Less(kCommandTable[c].word, w); });
+        if (place != begin + static_cast<std::ptrdiff_t>(size) && kCommandTable[*place].word == word)
+            continue;
+        std::copy_backward(place, begin + static_cast<std::ptrdiff_t>(size),
+                           begin + static_cast<std::ptrdiff_t>(size + 1));
         *place = code;
         ++size;
     }
 }
 
 std::optional<CommandCode> MessageCodec::Lookup(std::string_view word) const {
-    const auto place = std::lower_bound(sortedCodes_.begin(), sortedCodes_.end(), word,
-                                        [](std::uint16_t c, std::string_view w) { return Less(kCommandTable[c].word, w); });
-    if (place == sortedCodes_.end() || kCommandTable[*place].word != word) return std::nullopt;
+    const auto place =
+        std::lower_bound(sortedCodes_.begin(), sortedCodes_.end(), word,
+                         [](std::uint16_t c, std::string_view w) { return Less(kCommandTable[c].word, w); });
+    if (place == sortedCodes_.end() || kCommandTable[*place].word != word)
+        return std::nullopt;
     return static_cast<CommandCode>(*place);
 }
 
 std::size_t MessageCodec::Write(const CommandMessage& message, std::span<char> out, Side side) const {
-    if (message.code >= kCommandCount || out.empty()) return 0;
+    if (message.code >= kCommandCount || out.empty())
+        return 0;
     const CommandInfo& info = Command(message.code);
 
     CommandMessage shortened;
@@ -400,23 +449,29 @@ std::size_t MessageCodec::Write(const CommandMessage& message, std::span<char> o
     const char direction = DirectionCharacter(message, info.word);
     writer.Copy({&direction, 1});
     writer.Copy(info.word);
-    if (message.flags & MessageFlags::kReply) writer.Number(',', message.status);
+    if (message.flags & MessageFlags::kReply)
+        writer.Number(',', message.status);
 
     const bool carriesArguments = message.code >= 2 && message.code <= 177;
     if (carriesArguments && side == Side::Request) {
-        for (const ArgField& field : info.request.All()) WriteField(writer, *source, field);
+        for (const ArgField& field : info.request.All())
+            WriteField(writer, *source, field);
     } else if (carriesArguments) {
         std::span<const ArgField> fields = info.reply.Unconditional();
-        if (message.status == 0) fields = info.reply.All();
+        if (message.status == 0)
+            fields = info.reply.All();
         if (info.special == Special::BoardConfig && !CarriesBoardFields(message.Int(kArgumentOffset))) {
             fields = fields.first(1);
         }
-        for (const ArgField& field : fields) WriteField(writer, *source, field);
+        for (const ArgField& field : fields)
+            WriteField(writer, *source, field);
         if (info.special == Special::SoftwareVersions) {
             for (std::size_t k = 0; k < kSoftwarePairs; ++k) {
                 const auto name = static_cast<std::uint16_t>(kSoftwareNameOffset + kSoftwareTextSize * k);
-                const auto version = static_cast<std::uint16_t>(kSoftwareVersionOffset + kSoftwareTextSize * k);
-                if (message.Text(name, kSoftwareTextSize).empty()) break;
+                const auto version =
+                    static_cast<std::uint16_t>(kSoftwareVersionOffset + kSoftwareTextSize * k);
+                if (message.Text(name, kSoftwareTextSize).empty())
+                    break;
                 WriteField(writer, message, {ArgType::Text, name, kSoftwareTextSize});
                 WriteField(writer, message, {ArgType::Text, version, kSoftwareTextSize});
             }
@@ -429,7 +484,8 @@ std::size_t MessageCodec::Write(const CommandMessage& message, std::span<char> o
             const auto end = std::to_chars(tag + 1, std::end(tag), message.tag).ptr;
             writer.Piece(',', {tag, static_cast<std::size_t>(end - tag)});
         }
-        if (info.special == Special::FirmwareLine && side == Side::Request && message.Int(kArgumentOffset) == 1) {
+        if (info.special == Special::FirmwareLine && side == Side::Request &&
+            message.Int(kArgumentOffset) == 1) {
             writer.Piece('#', RawField(message, {ArgType::Raw, kFirmwareTextOffset, kFirmwareTextSize}));
         }
     }
@@ -441,15 +497,19 @@ ReadResult MessageCodec::Read(std::span<char> bytes, CommandMessage& message, Si
     std::size_t start = bytes.size();
     std::size_t end = 0;
     for (; end < bytes.size(); ++end) {
-        const char c = bytes[end];
-        if (IsStartCharacter(c)) {
+        const ByteClass byteClass = ClassOf(bytes[end]);
+        if (byteClass == kOrdinary)
+            continue;
+        if (byteClass == kLineStart) {
             start = end;
-        } else if (c == kCarriageReturn && start != bytes.size()) {
+        } else if (start != bytes.size()) {
             break;
         }
     }
-    if (start == bytes.size()) return {0, false};
-    if (end == bytes.size()) return {start, false};
+    if (start == bytes.size())
+        return {0, false};
+    if (end == bytes.size())
+        return {start, false};
     bytes[end] = '\0';
 
     message.Clear();
@@ -466,20 +526,22 @@ ReadResult MessageCodec::Read(std::span<char> bytes, CommandMessage& message, Si
     };
 
     auto nextToken = [&line]() -> std::string_view {
-        const std::size_t begin = line.find_first_not_of(',');
-        if (begin == std::string_view::npos) {
-            line = {};
-            return {};
-        }
+        std::size_t begin = 0;
+        while (begin < line.size() && line[begin] == ',')
+            ++begin;
         line.remove_prefix(begin);
-        const std::size_t comma = std::min(line.find(','), line.size());
-        const std::string_view token = line.substr(0, comma);
-        line.remove_prefix(comma);
+        // Tokens are a few characters long; a plain loop beats a library search call here.
+        std::size_t length = 0;
+        while (length < line.size() && line[length] != ',')
+            ++length;
+        const std::string_view token = line.substr(0, length);
+        line.remove_prefix(length);
         return token;
     };
 
     const std::string_view word = nextToken();
-    if (word.empty() || word.size() > kMaxWordLength) return fail();
+    if (word.empty() || word.size() > kMaxWordLength)
+        return fail();
 
     // A firmware line carries its image text after "#", commas and all; it is cut off before the
     // arguments are split.
@@ -495,19 +557,23 @@ ReadResult MessageCodec::Read(std::span<char> bytes, CommandMessage& message, Si
 
     std::string_view statusToken;
     const bool hasStatus = direction == ':' || direction == '!';
-    if (hasStatus) statusToken = nextToken();
+    if (hasStatus)
+        statusToken = nextToken();
     std::size_t tokenCount = 0;
     for (std::string_view token = nextToken(); !token.empty(); token = nextToken()) {
-        if (tokenCount == kMaxArgumentTokens) return fail();
+        if (tokenCount == kMaxArgumentTokens)
+            return fail();
         tokens_[tokenCount++] = token;
     }
 
     const std::optional<CommandCode> code = Lookup(word);
-    if (!code) return fail();
+    if (!code)
+        return fail();
     codeItHad = ToCode(*code);
     message.code = ToCode(*code);
     message.flags = FlagsOf(direction);
-    if (hasStatus && !ParseSigned(statusToken, 32767, message.status)) return fail();
+    if (hasStatus && !ParseSigned(statusToken, 32767, message.status))
+        return fail();
 
     const CommandInfo& info = Command(*code);
     const std::span<const std::string_view> tokens(tokens_.data(), tokenCount);
@@ -520,22 +586,28 @@ ReadResult MessageCodec::Read(std::span<char> bytes, CommandMessage& message, Si
                         std::min(firmwareText.size(), kFirmwareTextSize));
         }
     } else {
-        if (!info.clearBeforeReply.Empty()) message.ClearBytes(info.clearBeforeReply.first, info.clearBeforeReply.last);
+        if (!info.clearBeforeReply.Empty())
+            message.ClearBytes(info.clearBeforeReply.first, info.clearBeforeReply.last);
         if (info.special == Special::SoftwareVersions) {
             reader.SoftwareVersions();
+        } else if (info.special == Special::BoardConfig) {
+            reader.Fields(info.reply.All().first(1), position);
+            if (CarriesBoardFields(message.Int(kArgumentOffset)))
+                reader.Fields(info.reply.All().subspan(1), position);
         } else {
             reader.Fields(info.reply.Unconditional(), position);
-            const bool boardFields =
-                info.special != Special::BoardConfig || CarriesBoardFields(message.Int(kArgumentOffset));
-            if (message.status == 0 && boardFields) reader.Fields(info.reply.WithStatusZero(), position);
-            if (message.status == 0 && info.list != ListKind::None) reader.List(info.list, info.reply.All(), position);
+            if (message.status == 0)
+                reader.Fields(info.reply.WithStatusZero(), position);
+            if (message.status == 0 && info.list != ListKind::None)
+                reader.List(info.list, info.reply.All(), position);
         }
     }
     if (info.special == Special::KeepAlive) {
         message.flags |= MessageFlags::kKeepAlive;
         message.status = 0;
     }
-    if (reader.failed) return fail();
+    if (reader.failed)
+        return fail();
 
     if (tokenCount > 0 && tokens.back().front() == '*') {
         std::int32_t tag = 0;
@@ -546,7 +618,8 @@ ReadResult MessageCodec::Read(std::span<char> bytes, CommandMessage& message, Si
     return {end + 1, true};
 }
 
-void MessageCodec::GetCrosspointList(std::int32_t count, std::span<std::int32_t, kCrosspointListSize> out) const {
+void MessageCodec::GetCrosspointList(std::int32_t count,
+                                     std::span<std::int32_t, kCrosspointListSize> out) const {
     if (count >= 0 && count <= static_cast<std::int32_t>(kCrosspointListSize)) {
         std::copy(crosspoints_.begin(), crosspoints_.end(), out.begin());
     } else {
@@ -557,22 +630,26 @@ void MessageCodec::GetCrosspointList(std::int32_t count, std::span<std::int32_t,
 namespace {
 template <typename Buffer, typename Out>
 bool CopyWithin(std::int32_t count, const Buffer& buffer, Out out) {
-    if (count < 0 || count > static_cast<std::int32_t>(buffer.size())) return false;
+    if (count < 0 || count > static_cast<std::int32_t>(buffer.size()))
+        return false;
     std::copy(buffer.begin(), buffer.end(), out.begin());
     return true;
 }
 }  // namespace
 
-bool MessageCodec::GetSyncPriorityList(std::int32_t count, std::span<std::int32_t, kSyncPriorityListSize> out) const {
+bool MessageCodec::GetSyncPriorityList(std::int32_t count,
+                                       std::span<std::int32_t, kSyncPriorityListSize> out) const {
     return CopyWithin(count, syncPriorities_, out);
 }
-bool MessageCodec::GetInputStatusList(std::int32_t count, std::span<InputStatusEntry, kInputStatusListSize> out) const {
+bool MessageCodec::GetInputStatusList(std::int32_t count,
+                                      std::span<InputStatusEntry, kInputStatusListSize> out) const {
     return CopyWithin(count, inputStatus_, out);
 }
 bool MessageCodec::GetLabelList(std::int32_t count, std::span<LabelEntry, kLabelListSize> out) const {
     return CopyWithin(count, labels_, out);
 }
-bool MessageCodec::GetLevelDetectorList(std::int32_t count, std::span<std::int32_t, kLevelDetectorListSize> out) const {
+bool MessageCodec::GetLevelDetectorList(std::int32_t count,
+                                        std::span<std::int32_t, kLevelDetectorListSize> out) const {
     return CopyWithin(count, levelDetectors_, out);
 }
 bool MessageCodec::GetPpmIdList(std::int32_t count, std::span<std::uint32_t, kPpmIdListSize> out) const {

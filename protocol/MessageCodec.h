@@ -46,7 +46,7 @@ inline constexpr std::size_t kLinkWriteBufferSize = 512;
 // are read in place in the caller's buffer and every table it fills is fixed in size. One
 // codec serves one connection; it is not shared between threads.
 class MessageCodec {
-public:
+  public:
     MessageCodec();
 
     // Writes the line for `message` into `out`, at most out.size() - 1 bytes, and returns the
@@ -75,7 +75,7 @@ public:
     // Number of ids the last lppmid reply delivered; that reply carries no count of its own.
     std::size_t PpmIdCount() const { return ppmIdCount_; }
 
-private:
+  private:
     class LineReader;
 
     std::array<std::uint16_t, kCommandCount> sortedCodes_{};

@@ -1,1 +1,97 @@
 #include <gtest/gtest.h>
+
+#include <random>
+
+#include "tests/protocol/SampleMessages.h"
+
+namespace velmar {
+namespace {
+
+// Drives the reader the way a link does: append a chunk, read until nothing is consumed, keep the
+// rest. Every read must stay inside the bytes it was given and either consume or stop.
+class StreamFeeder {
+  public:
+    void Feed(std::string_view chunk, MessageCodec& codec, Side side) {
+        pending_ += chunk;
+        for (;;) {
+            // A copy exactly as long as the data, so the sanitizers catch any read past its end.
+            std::vector<char> bytes(pending_.begin(), pending_.end());
+            CommandMessage message;
+            const ReadResult r = codec.Read(bytes, message, side);
+            ASSERT_LE(r.consumed, bytes.size());
+            if (r.lineRead) {
+                ASSERT_GT(r.consumed, 0u);
+                ++lines;
+                ASSERT_TRUE(message.code <= kFailedParseCode);
+                if (message.code == kFailedParseCode)
+                    ++failed;
+            }
+            pending_.erase(0, r.consumed);
+            if (!r.lineRead)
+                break;
+        }
+        if (pending_.size() > 4096)
+            pending_.clear();  // the link's resynchronisation, roughly
+    }
+    std::size_t lines = 0;
+    std::size_t failed = 0;
+
+  private:
+    std::string pending_;
+};
+
+TEST(CodecRobustness, ArbitraryBytesNeverBreakTheReader) {
+    std::mt19937 random(20261206);
+    // Mostly protocol-like bytes, so that lines get deep into the argument readers, with all
+    // other byte values mixed in.
+    const std::string alphabet = ":&?%!\r,,,''*-.#0123456789 abcdefgilmnoprstuvwxyz";
+    std::uniform_int_distribution<int> pick(0, 99);
+    MessageCodec codec;
+    StreamFeeder reply;
+    StreamFeeder request;
+    for (int round = 0; round < 20000; ++round) {
+        std::string chunk(static_cast<std::size_t>(pick(random) * 3), '\0');
+        for (char& c : chunk) {
+            const int p = pick(random);
+            c = p < 85 ? alphabet[static_cast<std::size_t>(p) % alphabet.size()]
+                       : static_cast<char>(random());
+        }
+        if (round % 7 == 0)
+            chunk += Command(static_cast<std::uint16_t>(random() % kCommandCount)).word;
+        reply.Feed(chunk, codec, Side::Reply);
+        request.Feed(chunk, codec, Side::Request);
+    }
+    EXPECT_GT(reply.lines, 1000u);
+    EXPECT_GT(reply.failed, 0u);
+}
+
+TEST(CodecRobustness, EveryPrefixAndEveryByteAtATimeGivesTheSameLines) {
+    MessageCodec codec;
+    std::string stream;
+    for (const std::string& line : test::TypicalReplyLines())
+        stream += line;
+    for (std::uint16_t code = 0; code < kCommandCount; ++code) {
+        std::array<char, kLinkWriteBufferSize> line{};
+        stream.append(line.data(), codec.Write(test::SampleReply(code), line, Side::Reply));
+    }
+
+    StreamFeeder whole;
+    whole.Feed(stream, codec, Side::Reply);
+    EXPECT_EQ(whole.failed, 0u);
+
+    StreamFeeder byByte;
+    for (const char c : stream)
+        byByte.Feed({&c, 1}, codec, Side::Reply);
+    EXPECT_EQ(byByte.lines, whole.lines);
+    EXPECT_EQ(byByte.failed, 0u);
+
+    for (std::size_t cut = 0; cut < 600; ++cut) {
+        StreamFeeder split;
+        split.Feed(std::string_view(stream).substr(0, cut), codec, Side::Reply);
+        split.Feed(std::string_view(stream).substr(cut), codec, Side::Reply);
+        ASSERT_EQ(split.lines, whole.lines) << cut;
+    }
+}
+
+}  // namespace
+}  // namespace velmar

@@ -23,12 +23,13 @@ inline std::string Wire(std::string_view text) {
 
 inline std::string Shown(std::string_view line) {
     std::string text;
-    for (const char c : line) text += c == '\r' ? std::string("[CR]") : std::string(1, c);
+    for (const char c : line)
+        text += c == '\r' ? std::string("[CR]") : std::string(1, c);
     return text;
 }
 
-inline std::string WriteLine(const MessageCodec& codec, const CommandMessage& message, Side side = Side::Request,
-                             std::size_t capacity = kLinkWriteBufferSize) {
+inline std::string WriteLine(const MessageCodec& codec, const CommandMessage& message,
+                             Side side = Side::Request, std::size_t capacity = kLinkWriteBufferSize) {
     std::string out(capacity, '\xAA');
     out.resize(codec.Write(message, out, side));
     return Shown(out);

@@ -28,7 +28,8 @@ TEST(CommandTable, LayoutsStayInsideTheRecordAndFieldsDoNotOverlap) {
         for (const ArgLayout* layout : {&info.request, &info.reply}) {
             std::set<std::pair<int, int>> spans;
             for (const ArgField& field : layout->All()) {
-                if (field.type == ArgType::Skip) continue;
+                if (field.type == ArgType::Skip)
+                    continue;
                 EXPECT_GE(field.offset, kArgumentOffset) << info.word;
                 EXPECT_LE(field.offset + field.size, kMessageSize) << info.word;
                 for (const auto& [begin, end] : spans) {
