@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test, then the core tests again under AddressSanitizer and
+# UndefinedBehaviorSanitizer. Tests run in a private network namespace (scripts/isolated.sh).
+#   scripts/test.sh            all of it
+#   scripts/test.sh --quick    skip the sanitizer pass
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+quick=0
+[ "${1:-}" = "--quick" ] && quick=1
+
+scripts/bootstrap.sh
+jobs=$(nproc)
+
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build --parallel "$jobs"
+scripts/isolated.sh ctest --test-dir build --output-on-failure --timeout 300 -j "$jobs"
+
+if [ "$quick" -eq 0 ]; then
+  cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELMAR_SANITIZE=ON \
+    -DVELMAR_BUILD_GUI=OFF -DVELMAR_BUILD_BENCH=OFF
+  cmake --build build-asan --parallel "$jobs"
+  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    scripts/isolated.sh ctest --test-dir build-asan --output-on-failure --timeout 600 -j "$jobs"
+fi
