@@ -32,17 +32,38 @@ struct FixedValue {
     friend bool operator==(const FixedValue&, const FixedValue&) = default;
 };
 
+// A 32-bit value at an odd place in a packed record. Reading and assigning work as with an int;
+// taking a reference to the int itself is impossible, which is the point: such a reference would
+// be misaligned.
+class PackedInt32 {
+  public:
+    PackedInt32() = default;
+    PackedInt32(std::int32_t value) { *this = value; }  // NOLINT(google-explicit-constructor)
+    PackedInt32& operator=(std::int32_t value) {
+        std::memcpy(bytes_, &value, sizeof value);
+        return *this;
+    }
+    operator std::int32_t() const {  // NOLINT(google-explicit-constructor)
+        std::int32_t value;
+        std::memcpy(&value, bytes_, sizeof value);
+        return value;
+    }
+
+  private:
+    std::uint8_t bytes_[4] = {};
+};
+
 #pragma pack(push, 1)
 // One request, reply or notification. The byte layout is the format: the length fields
 // count bytes and every argument is addressed by its byte position in the record.
-struct CommandMessage {
+struct alignas(2) CommandMessage {
     std::uint16_t length = 0;
     std::uint8_t reserved = 0;
     std::uint8_t flags = 0;
     std::uint16_t tag = 0;
     std::uint16_t bodyLength = 0;
     std::uint16_t code = 0;
-    std::int32_t status = 0;
+    PackedInt32 status;
     std::uint8_t arguments[kMessageSize - kArgumentOffset] = {};
 
     void Clear() { *this = CommandMessage{}; }

@@ -572,8 +572,12 @@ ReadResult MessageCodec::Read(std::span<char> bytes, CommandMessage& message, Si
     codeItHad = ToCode(*code);
     message.code = ToCode(*code);
     message.flags = FlagsOf(direction);
-    if (hasStatus && !ParseSigned(statusToken, 32767, message.status))
-        return fail();
+    if (hasStatus) {
+        std::int32_t status = 0;  // the record is packed: never bind a reference to its fields
+        if (!ParseSigned(statusToken, 32767, status))
+            return fail();
+        message.status = status;
+    }
 
     const CommandInfo& info = Command(*code);
     const std::span<const std::string_view> tokens(tokens_.data(), tokenCount);
