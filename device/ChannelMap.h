@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace velmar {
+
+enum class Interface : std::uint8_t { Card, Aes, Phd1, Phd2, Madi, Sfp1, Sfp2, Ip, None };
+
+// Where a mono channel lives: the interface, the card number (cards only) and the channel within
+// the interface (for None: the channel number itself).
+struct ChannelLocation {
+    Interface interface = Interface::None;
+    std::int32_t card = 0;
+    std::int32_t index = 0;
+};
+
+ChannelLocation LocateChannel(std::int32_t channel);
+
+// The display text of a channel, e.g. "CARD3  05", "AES  12", "CHN  1000".
+std::string ChannelName(std::int32_t channel);
+
+}  // namespace velmar

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstdint>
+
+#include "device/DeviceState.h"
+
+namespace velmar {
+
+// How the selected frame runs, from the first character of its device-list address.
+enum class DeviceMode : std::int32_t { Recovery = 0, Application = 1, Mode2 = 2 };
+
+struct StepperState {
+    bool active = false;
+    bool disconnect = false;
+    std::int32_t next = 0;
+    std::int32_t last = 0;
+};
+
+// Command-line options of the console.
+struct ConsoleOptions {
+    bool telnet = false;
+    bool xy = false;
+    bool zel = false;
+};
+
+// The connection fields kept beside DeviceState: they survive a reconnection and are not part of
+// the frame's image.
+struct ConnectionState {
+    bool connected = false;
+    std::uint32_t connectedIp = 0;  // host order, 0 when none
+    std::int32_t linkPort = 10003;
+    TextField<16> targetIpText;
+    DeviceMode deviceMode = DeviceMode::Application;
+    std::int32_t modelClass = 1;
+    bool receiveReady = true;
+    std::int32_t aliveCounter = 0;
+    ConsoleOptions options;
+    StepperState stepper;
+    TextField<17> deviceNameText;  // the frame name shown in the title
+};
+
+}  // namespace velmar

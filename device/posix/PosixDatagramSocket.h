@@ -1,0 +1,24 @@
+#pragma once
+
+#include "device/DatagramSocket.h"
+
+namespace velmar {
+
+class PosixDatagramSocket final : public DatagramSocket {
+  public:
+    PosixDatagramSocket() = default;
+    ~PosixDatagramSocket() override { Close(); }
+    PosixDatagramSocket(const PosixDatagramSocket&) = delete;
+    PosixDatagramSocket& operator=(const PosixDatagramSocket&) = delete;
+
+    bool Open() override;
+    std::optional<std::size_t> SendTo(std::uint32_t address, std::uint16_t port,
+                                      std::span<const char> bytes) override;
+    std::optional<std::size_t> TryReceive(std::span<char> into) override;
+    void Close() override;
+
+  private:
+    int fd_ = -1;
+};
+
+}  // namespace velmar

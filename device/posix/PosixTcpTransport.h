@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "device/LineTransport.h"
+#include "device/posix/PosixEventLoop.h"
+
+namespace velmar {
+
+// A non-blocking TCP socket driven by a PosixEventLoop.
+class PosixTcpTransport final : public LineTransport {
+  public:
+    // What a frame that stops reading may leave queued; beyond it the link is dropped.
+    static constexpr std::size_t kMaxQueuedBytes = 4u << 20;
+
+    explicit PosixTcpTransport(PosixEventLoop& loop) : loop_(loop) {}
+    ~PosixTcpTransport() override;
+    PosixTcpTransport(const PosixTcpTransport&) = delete;
+    PosixTcpTransport& operator=(const PosixTcpTransport&) = delete;
+
+    void SetListener(TransportListener* listener) override { listener_ = listener; }
+    int Connect(std::uint32_t address, std::uint16_t port) override;
+    void Send(std::span<const char> bytes) override;
+    ReceiveResult Receive(std::span<char> into) override;
+    void Close() override;
+    bool IsOpen() const override { return fd_ >= 0; }
+
+  private:
+    void OnEvents(short revents);
+    void Flush();
+    void UpdateEvents();
+    void Fail();
+
+    PosixEventLoop& loop_;
+    TransportListener* listener_ = nullptr;
+    int fd_ = -1;
+    bool connecting_ = false;
+    std::vector<char> queued_;
+    std::uint64_t generation_ = 0;
+};
+
+}  // namespace velmar
