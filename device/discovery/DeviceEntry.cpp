@@ -14,10 +14,12 @@ bool NextField(std::string_view& rest, std::string_view& field) {
     std::size_t searchFrom = 0;
     if (!rest.empty() && rest.front() == '\'') {
         const std::size_t closing = rest.find("',", 1);
-        if (closing != std::string_view::npos) searchFrom = closing + 1;
+        if (closing != std::string_view::npos)
+            searchFrom = closing + 1;
     }
     const std::size_t comma = rest.find(',', searchFrom);
-    if (comma == std::string_view::npos) return false;
+    if (comma == std::string_view::npos)
+        return false;
     field = rest.substr(0, comma);
     rest.remove_prefix(comma + 1);
     return true;
@@ -25,17 +27,22 @@ bool NextField(std::string_view& rest, std::string_view& field) {
 
 // Names arrive in single quotes; a field without them is shown as it came rather than cut short.
 std::string Unquoted(std::string_view text) {
-    if (!text.empty() && text.front() == '\'') text.remove_prefix(1);
-    if (!text.empty() && text.back() == '\'') text.remove_suffix(1);
+    if (!text.empty() && text.front() == '\'')
+        text.remove_prefix(1);
+    if (!text.empty() && text.back() == '\'')
+        text.remove_suffix(1);
     return std::string{text};
 }
 
 std::string_view ModeMark(std::string_view mode) {
     int value = 0;
     const auto [end, error] = std::from_chars(mode.data(), mode.data() + mode.size(), value);
-    if (error != std::errc{} || end != mode.data() + mode.size()) return {};
-    if (value == 0) return "*";
-    if (value == 2) return "#";
+    if (error != std::errc{} || end != mode.data() + mode.size())
+        return {};
+    if (value == 0)
+        return "*";
+    if (value == 2)
+        return "#";
     return {};
 }
 
@@ -45,21 +52,28 @@ DeviceEntry DeviceEntry::Parse(std::string_view entry) {
     DeviceEntry result;
     std::string_view rest = entry;
     std::string_view field;
-    if (!NextField(rest, field)) return result;
+    if (!NextField(rest, field))
+        return result;
     const std::string addressText{field};
-    if (!ParseIpv4(addressText.c_str(), result.row.address)) return result;
+    if (!ParseIpv4(addressText.c_str(), result.row.address))
+        return result;
     result.valid = true;
     result.row.Column(DeviceColumn::Address) = addressText;
 
-    if (!NextField(rest, field)) return result;
+    if (!NextField(rest, field))
+        return result;
     result.row.Column(DeviceColumn::Address).insert(0, ModeMark(field));
-    if (!NextField(rest, field)) return result;
+    if (!NextField(rest, field))
+        return result;
     result.row.Column(DeviceColumn::Id) = std::string{field};
-    if (!NextField(rest, field)) return result;
+    if (!NextField(rest, field))
+        return result;
     result.row.Column(DeviceColumn::Name) = Unquoted(field);
-    if (!NextField(rest, field)) return result;
+    if (!NextField(rest, field))
+        return result;
     result.row.Column(DeviceColumn::Type) = Unquoted(field);
-    if (rest.empty()) return result;
+    if (rest.empty())
+        return result;
     if (rest.back() == ',') {
         result.goingAway = true;
         rest.remove_suffix(1);

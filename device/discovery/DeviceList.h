@@ -13,7 +13,7 @@ namespace velmar {
 // The frames the console knows, in the order the device list shows them. Rows come from
 // discovery answers and from the saved devices; both take the same road through Update.
 class DeviceList {
-public:
+  public:
     // Anyone on the network can answer a broadcast; past this many frames new addresses are
     // ignored so that a flood cannot grow the list without bound.
     static constexpr std::size_t kMaxRows = 1024;
@@ -36,7 +36,7 @@ public:
     const std::vector<DeviceRow>& Rows() const { return rows_; }
     std::size_t Size() const { return rows_.size(); }
 
-private:
+  private:
     std::vector<DeviceRow> rows_;
 };
 

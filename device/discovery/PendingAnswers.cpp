@@ -6,7 +6,8 @@ namespace velmar {
 
 bool PendingAnswers::Append(std::string entry) {
     const std::lock_guard lock(mutex_);
-    if (entries_.size() >= kMaxPending) return false;
+    if (entries_.size() >= kMaxPending)
+        return false;
     entries_.push_back(std::move(entry));
     return true;
 }

@@ -9,7 +9,7 @@ namespace velmar {
 // The per-user application profile: sections of named text values. The console keeps it where
 // the platform keeps per-user settings; tests use a map.
 class ProfileStore {
-public:
+  public:
     virtual ~ProfileStore() = default;
     // Nothing when the key is absent.
     virtual std::optional<std::string> Read(std::string_view section, std::string_view key) const = 0;

@@ -14,12 +14,13 @@ constexpr std::string_view kCountKey = "Count";
 
 std::size_t ReadCount(const ProfileStore& profile) {
     const auto text = profile.Read(kSection, kCountKey);
-    if (!text) return 0;
+    if (!text)
+        return 0;
     long long count = 0;
     const auto [end, error] = std::from_chars(text->data(), text->data() + text->size(), count);
-    if (error != std::errc{} || end != text->data() + text->size() || count < 0) return 0;
-    return std::min(static_cast<std::size_t>(std::min<long long>(count, SavedDevices::kMaxEntries)),
-                    SavedDevices::kMaxEntries);
+    if (error != std::errc{} || end != text->data() + text->size() || count < 0)
+        return 0;
+    return static_cast<std::size_t>(std::min(count, static_cast<long long>(SavedDevices::kMaxEntries)));
 }
 
 bool IsAddress(const std::string& text) {
@@ -40,25 +41,30 @@ void SavedDevices::Load(const ProfileStore& profile) {
     const std::size_t count = ReadCount(profile);
     for (std::size_t i = 0; i < count; ++i) {
         auto text = profile.Read(kSection, KeyFor(i));
-        if (text && IsAddress(*text)) entries_.push_back(std::move(*text));
+        if (text && IsAddress(*text))
+            entries_.push_back(std::move(*text));
     }
 }
 
 bool SavedDevices::Save(ProfileStore& profile) const {
-    if (!profile.Write(kSection, kCountKey, std::to_string(entries_.size()))) return false;
-    for (std::size_t i = 0; i < entries_.size(); ++i) profile.Write(kSection, KeyFor(i), entries_[i]);
+    if (!profile.Write(kSection, kCountKey, std::to_string(entries_.size())))
+        return false;
+    for (std::size_t i = 0; i < entries_.size(); ++i)
+        profile.Write(kSection, KeyFor(i), entries_[i]);
     return true;
 }
 
 bool SavedDevices::Add(std::string address) {
-    if (Full()) return false;
+    if (Full())
+        return false;
     entries_.push_back(std::move(address));
     return true;
 }
 
 bool SavedDevices::Remove(std::string_view address) {
     const auto it = std::find(entries_.begin(), entries_.end(), address);
-    if (it == entries_.end()) return false;
+    if (it == entries_.end())
+        return false;
     entries_.erase(it);
     return true;
 }

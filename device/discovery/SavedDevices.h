@@ -13,7 +13,7 @@ namespace velmar {
 // section "Devices", key "Count", and one key per entry named "DeviceX" with the X replaced by
 // the character '1' + index -- Device1 .. Device9, then Device:, Device; and so on.
 class SavedDevices {
-public:
+  public:
     // The key characters run from '1' up to 'Z'; the next one would be a backslash, which
     // profile stores take for a path separator.
     static constexpr std::size_t kMaxEntries = 'Z' - '1' + 1;
@@ -36,7 +36,7 @@ public:
     const std::vector<std::string>& Entries() const { return entries_; }
     bool Full() const { return entries_.size() >= kMaxEntries; }
 
-private:
+  private:
     std::vector<std::string> entries_;
 };
 
