@@ -1,0 +1,177 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "device/DeviceModel.h"
+#include "tests/device/SessionFixture.h"
+
+namespace velmar::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+using Words = std::vector<std::string>;
+
+class PollerTest : public SessionFixture {};
+
+TEST_F(PollerTest, ApplicationStartSequenceInOrderThenPollAfterOneSecond) {
+    ConnectAs(DeviceMode::Application, 0);
+    Words expected{"gdevid", "gdevinfo", "gip"};
+    expected.insert(expected.end(), 19, "ghwconf");
+    expected.insert(expected.end(), 19, "gswver");
+    for (const char* word :
+         {"gfanconf",     "gpsuconf",     "gdevfeature",  "gdevfeature",   "galivetime",    "gsystemdelay",
+          "ggenrate",     "grateadptsrc", "gwclkout",     "lsyncprio",     "gsyncterm",     "gaeschstat",
+          "gphdmode",     "goptred",      "goptmode",     "goptmode",      "gmadiinmode",   "gmadiinmode",
+          "gmadiinmode",  "gmadioutmode", "gmadioutmode", "gmadioutmode",  "gmadidsdmode",  "gmadidsdmode",
+          "gmadidsdmode", "ghlinkinmode", "ghlinkinmode", "ghlinkoutmode", "ghlinkoutmode", "gbkip",
+          "gbkname",      "gswmodeip",    "gbksecip",     "gsrenaip"}) {
+        expected.push_back(word);
+    }
+    const std::vector<std::string> lines = transport.sent;
+    EXPECT_EQ(SentWords(), expected);
+    EXPECT_EQ(lines[3], "?ghwconf,2");
+    EXPECT_EQ(lines[21], "?ghwconf,20");
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "?lsyncprio,2,17"), lines.end());
+
+    timers.Advance(999ms);
+    EXPECT_TRUE(transport.sent.empty());
+    timers.Advance(1ms);
+    EXPECT_EQ(SentWords(), (Words{"gactrate", "gsyncstat", "lcross", "lcross", "lcross", "lcross", "lcross",
+                                  "lcross", "lcross", "lcross", "lmaininpstatus"}));
+}
+
+TEST_F(PollerTest, MainVersionMovesThePollTo100msAndSetsTwelveRuns) {
+    ConnectAs(DeviceMode::Application, 0);
+    transport.TakeSent();
+    timers.Advance(500ms);
+    MakeNewFirmwareFrame();
+    timers.Advance(99ms);
+    EXPECT_TRUE(transport.sent.empty());
+    timers.Advance(1ms);
+    std::vector<std::string> runs;
+    for (const std::string& line : transport.TakeSent()) {
+        if (line.rfind("?lcross", 0) == 0)
+            runs.push_back(line);
+    }
+    ASSERT_EQ(runs.size(), 12u);
+    EXPECT_EQ(runs.front(), "?lcross,1,128");
+    EXPECT_EQ(runs.back(), "?lcross,1409,128");
+    timers.Advance(2000ms);  // the one-second poll was replaced, not added
+    EXPECT_EQ(std::count_if(transport.sent.begin(), transport.sent.end(),
+                            [](const std::string& l) { return l.rfind("?lcross", 0) == 0; }),
+              0);
+}
+
+TEST_F(PollerTest, NewFirmwarePollAsksForModuleInactivity) {
+    ConnectAs(DeviceMode::Application, 0);
+    MakeNewFirmwareFrame();
+    transport.TakeSent();
+    timers.Advance(100ms);
+    const Words words = SentWords();
+    EXPECT_EQ(std::count(words.begin(), words.end(), "goptinact"), 2);
+    EXPECT_EQ(words.back(), "lmaininpstatus");
+}
+
+TEST_F(PollerTest, RecoveryFrameGetsThreeRequestsAndNoPoll) {
+    ConnectAs(DeviceMode::Recovery, 0);
+    timers.Advance(300ms);
+    EXPECT_EQ(SentWords(), (Words{"gip", "ghwconf", "gswver"}));
+    timers.Advance(5000ms);
+    EXPECT_TRUE(transport.sent.empty());  // poll does nothing; no keep-alive on port 23
+}
+
+TEST_F(PollerTest, ModelClass2GetsIdentityAndEachPollSendsAKeepAlive) {
+    ConnectAs(DeviceMode::Application, 2);
+    EXPECT_EQ(SentWords(), (Words{"gdevid", "gip"}));
+    timers.Advance(1000ms);
+    EXPECT_EQ(transport.TakeSent(), Words{"?aliverequest"});
+    EXPECT_EQ(matrix.selectorRebuilds, 1);
+}
+
+TEST_F(PollerTest, CardRequestsByKindAfterThePsu2Reply) {
+    ConnectAs(DeviceMode::Application, 0);
+    Reply(":ghwconf,0,9,1,'K5A021',''");   // card 1 SDI
+    Reply(":ghwconf,0,10,1,'K5A013',''");  // card 2 AD
+    Reply(":ghwconf,0,11,1,'K5A023',''");  // card 3 DA
+    Reply(":ghwconf,0,12,1,'K5A024',''");  // card 4 AES
+    Reply(":ghwconf,0,13,1,'K5A025',''");  // card 5 MADI/Hotlink
+    Reply(":ghwconf,0,20,0,'',''");
+    Reply(":gpsustatus,0,2,0");
+    transport.TakeSent();
+    EXPECT_FALSE(mainWindow.settingsEnabled);
+    timers.Advance(200ms);
+    EXPECT_TRUE(mainWindow.settingsEnabled);
+    const Words words = SentWords();
+    EXPECT_EQ(words.size(), 22u + 65u + 41u + 16u + 14u);
+    EXPECT_EQ(words.front(), "gembena");
+    EXPECT_EQ(words[20], "gsdirxstat");
+    EXPECT_EQ(words[22], "gadbrdtype");
+    EXPECT_EQ(words[87], "gdadsdfilter");
+    EXPECT_EQ(words.back(), "gcifstatus");
+}
+
+TEST_F(PollerTest, CardTimerAfterTheLinkClosedSendsNothingAndKeepsSettingsOff) {
+    ConnectAs(DeviceMode::Application, 0);
+    Reply(":ghwconf,0,10,1,'K5A013',''");
+    Reply(":ghwconf,0,20,0,'',''");
+    Reply(":gpsustatus,0,2,0");
+    session.Disconnect();
+    transport.TakeSent();
+    timers.Advance(200ms);
+    EXPECT_TRUE(transport.sent.empty());
+    EXPECT_FALSE(mainWindow.settingsEnabled);
+}
+
+TEST_F(PollerTest, SilentFrameIsDroppedWithinTwoKeepAlivePeriods) {
+    ConnectAs(DeviceMode::Application, 0);
+    timers.Advance(4999ms);
+    EXPECT_TRUE(session.Connection().connected);
+    timers.Advance(1ms);  // not a byte since the connect
+    EXPECT_NE(std::find(transport.sent.begin(), transport.sent.end(), "?aliverequest"), transport.sent.end());
+    EXPECT_FALSE(session.Connection().connected);
+}
+
+TEST_F(PollerTest, AnsweringFrameStaysAndSilenceThenDropsIt) {
+    ConnectAs(DeviceMode::Application, 0);
+    for (int tick = 0; tick < 5; ++tick) {
+        Reply(":aliverequest,0");
+        timers.Advance(5000ms);
+        ASSERT_TRUE(session.Connection().connected) << tick;
+    }
+    timers.Advance(5000ms);  // no byte since the previous tick: 0 -> -1
+    EXPECT_FALSE(session.Connection().connected);
+    EXPECT_EQ(mainWindow.title, " Velmar");
+    EXPECT_TRUE(mainWindow.failures.empty());
+}
+
+TEST_F(PollerTest, KeepAliveTickDuringFirmwareNeitherSendsNorCounts) {
+    ConnectAs(DeviceMode::Application, 0);
+    ScriptedFirmwareRun run({"S0", "S1"});
+    ScopedView<FirmwareRun> open(session.Views().firmware, &run);
+    Reply(":sprog,0,0");
+    transport.TakeSent();
+    ASSERT_EQ(session.Connection().aliveCounter, 1);
+    timers.Advance(9000ms);  // one keep-alive tick, inside the 10 s firmware watchdog
+    EXPECT_EQ(std::count(transport.sent.begin(), transport.sent.end(), "?aliverequest"), 0);
+    EXPECT_EQ(session.Connection().aliveCounter, 1);
+    EXPECT_TRUE(session.Connection().connected);
+}
+
+TEST_F(PollerTest, StepperSendsOneCrosspointPerTickAndStops) {
+    ConnectAs(DeviceMode::Application, 0);
+    transport.TakeSent();
+    session.StartStepper(1, 4, false);
+    EXPECT_FALSE(IsReady(session.Connection(), false));
+    timers.Advance(10ms);
+    const Words sent = transport.TakeSent();
+    ASSERT_GE(sent.size(), 4u);
+    EXPECT_EQ((Words{sent.begin(), sent.begin() + 4}),
+              (Words{"&scross,1,1,0,0", "&scross,2,2,0,0", "&scross,3,3,0,0", "&scross,4,4,0,0"}));
+    EXPECT_FALSE(session.Connection().stepper.active);
+    EXPECT_TRUE(IsReady(session.Connection(), false));
+    EXPECT_FALSE(IsReady(session.Connection(), true));
+}
+
+}  // namespace
+}  // namespace velmar::test
