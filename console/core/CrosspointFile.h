@@ -7,9 +7,9 @@
 #include <span>
 #include <vector>
 
-namespace velmar {
+#include "device/DeviceState.h"
 
-inline constexpr std::size_t kChannelTableSize = 2048;
+namespace velmar {
 
 struct Crosspoint {
     std::int32_t output = 0;
