@@ -77,22 +77,4 @@ CrosspointSnapshot SnapshotToSave(const DeviceState& state, std::int32_t channel
     return snapshot;
 }
 
-void CrosspointStepper::Start(std::int32_t last, bool disconnect) {
-    // A burst up to an output below 1 would never reach its end; it does not start.
-    active_ = last >= 1;
-    disconnect_ = disconnect;
-    next_ = 1;
-    last_ = last;
-}
-
-std::optional<Crosspoint> CrosspointStepper::Tick() {
-    if (!active_)
-        return std::nullopt;
-    const Crosspoint crosspoint{next_, disconnect_ ? 0 : next_};
-    if (next_ >= last_)
-        active_ = false;
-    ++next_;
-    return crosspoint;
-}
-
 }  // namespace velmar

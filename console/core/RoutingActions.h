@@ -41,21 +41,4 @@ CrosspointSnapshot SnapshotToSave(const DeviceState& state, std::int32_t channel
                                   std::span<const std::int32_t> listedRows, bool listFiltered,
                                   std::optional<std::span<const std::int32_t>> selectedRows);
 
-// The burst of the X-Y window: one crosspoint per tick from output 1 to the last, routed one to
-// one or cleared. Ticks come from the owner's 1 ms timer.
-class CrosspointStepper {
-  public:
-    void Start(std::int32_t last, bool disconnect);
-    void Stop() { active_ = false; }
-    bool Active() const { return active_; }
-    // The crosspoint to send on this tick; the stepper stops itself after the last one.
-    std::optional<Crosspoint> Tick();
-
-  private:
-    bool active_ = false;
-    bool disconnect_ = false;
-    std::int32_t next_ = 1;
-    std::int32_t last_ = 0;
-};
-
 }  // namespace velmar

@@ -192,23 +192,5 @@ TEST(RoutingSnapshot, SavesAllFilteredOrSelectedRows) {
     EXPECT_EQ(chosen.str(), "1=2,9\r\n1=5,7\r\n");
 }
 
-TEST(CrosspointStepper, RoutesOrClearsOneOutputPerTick) {
-    CrosspointStepper stepper;
-    stepper.Start(4, false);
-    Crosspoints sent;
-    while (const auto c = stepper.Tick())
-        sent.push_back(*c);
-    EXPECT_EQ(sent, (Crosspoints{{1, 1}, {2, 2}, {3, 3}, {4, 4}}));
-    EXPECT_FALSE(stepper.Active());
-
-    stepper.Start(2, true);
-    EXPECT_EQ(stepper.Tick(), (Crosspoint{1, 0}));
-    stepper.Stop();
-    EXPECT_FALSE(stepper.Tick().has_value());
-
-    stepper.Start(-5, false);
-    EXPECT_FALSE(stepper.Active()) << "a burst that could never end does not start";
-}
-
 }  // namespace
 }  // namespace velmar
