@@ -124,8 +124,13 @@ void RackServer::SyncListeners(std::size_t frame) {
     const bool up = target.PhaseAt(clock_()) == Frame::Phase::Up && !target.Faults().refuse;
     const bool wantTcp = up && target.Mode() == FrameMode::Application;
     std::string error;
+    const bool drain = target.PhaseAt(clock_()) == Frame::Phase::Up;
     auto sync = [&](int& fd, bool want, std::uint16_t port) {
         if (!want) {
+            // Connections the kernel already completed belong to the frame; refusing starts
+            // with the next one.
+            if (fd >= 0 && drain)
+                Accept(fd, frame);
             CloseFd(fd);
         } else if (fd < 0) {
             fd = OpenSocket(SOCK_STREAM, sockets.address, port, error);
