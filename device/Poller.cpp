@@ -9,6 +9,8 @@ using namespace std::chrono_literals;
 void Poller::StartConnection() {
     timers_.Stop(TimerId::KeepAlive);
     connection_.aliveCounter = 0;
+    pollsRun_ = 0;
+    cardRequestRuns_ = 0;
     if (link_.IsTelnetLink()) {
         // Whatever a Telnet port says right after the connect is its banner, not protocol.
         connection_.receiveReady = false;
@@ -70,6 +72,7 @@ void Poller::StatePoll() {
         StartSequence();
         return;
     }
+    ++pollsRun_;
     if (connection_.deviceMode != DeviceMode::Application)
         return;
     if (connection_.modelClass == 2) {
@@ -93,6 +96,7 @@ void Poller::CardSettings() {
     // The timer outlives a closed link; a Settings button enabled then would edit an empty frame.
     if (!connection_.connected)
         return;
+    ++cardRequestRuns_;
     if (views_.mainWindow != nullptr)
         views_.mainWindow->SetSettingsEnabled(true);
     for (std::int32_t card = 1; card <= static_cast<std::int32_t>(kCardSlots); ++card)

@@ -30,6 +30,11 @@ class Poller {
     // Timer 6. False when the frame has been silent for two periods and must be dropped.
     bool KeepAliveTick(bool firmwareRunActive);
 
+    // How often the state poll and the card requests have run on this connection: a headless
+    // client tells from these (and from every request having its answer) that the frame is read.
+    std::size_t PollsRun() const { return pollsRun_; }
+    std::size_t CardRequestRuns() const { return cardRequestRuns_; }
+
   private:
     DeviceState& state_;
     ConnectionState& connection_;
@@ -37,6 +42,8 @@ class Poller {
     DeviceLink& link_;
     TimerService& timers_;
     ViewRegistry& views_;
+    std::size_t pollsRun_ = 0;
+    std::size_t cardRequestRuns_ = 0;
 };
 
 }  // namespace velmar

@@ -57,6 +57,7 @@ class Session final : private LinkListener, private TimerListener {
     const DeviceLink& Link() const { return link_; }
     ViewRegistry& Views() { return views_; }
     std::int32_t Channels() const;
+    const Poller& Polling() const { return poller_; }
     bool FirmwareRunActive() const { return views_.firmware != nullptr && views_.firmware->IsActive(); }
 
     void OnTimer(TimerId id) override;

@@ -30,6 +30,13 @@ void DeviceList::RemoveAt(std::size_t index) {
         rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(index));
 }
 
+bool DeviceList::SetText(std::uint32_t address, DeviceColumn column, std::string text) {
+    const auto row = Find(address);
+    if (!row) return false;
+    rows_[*row].Column(column) = std::move(text);
+    return true;
+}
+
 std::optional<std::size_t> DeviceList::Find(std::uint32_t address) const {
     const auto it = std::find_if(rows_.begin(), rows_.end(),
                                  [address](const DeviceRow& row) { return row.address == address; });

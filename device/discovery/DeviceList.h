@@ -30,6 +30,9 @@ class DeviceList {
 
     void Clear() { rows_.clear(); }
     void RemoveAt(std::size_t index);
+    // Replaces one column of the frame's row (the connected frame's name and identity as it
+    // reports them); false when the frame has no row.
+    bool SetText(std::uint32_t address, DeviceColumn column, std::string text);
     // Index of the row of `address`, if there is one.
     std::optional<std::size_t> Find(std::uint32_t address) const;
 

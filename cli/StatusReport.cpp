@@ -1,0 +1,213 @@
+#include "cli/StatusReport.h"
+
+#include <array>
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "device/ChannelMap.h"
+#include "device/DeviceModel.h"
+
+namespace velmar {
+
+namespace {
+
+constexpr std::array<std::string_view, 6> kCardNames{"none", "SDI", "AD", "DA", "AES", "MADI/Hotlink"};
+
+std::string_view CardName(CardType type) {
+    return kCardNames[static_cast<std::size_t>(type)];
+}
+
+std::string_view ModeName(DeviceMode mode) {
+    switch (mode) {
+        case DeviceMode::Recovery:
+            return "recovery";
+        case DeviceMode::Mode2:
+            return "mode 2";
+        case DeviceMode::Application:
+            break;
+    }
+    return "application";
+}
+
+std::string Json(std::string_view text) {
+    std::string quoted = "\"";
+    for (char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            quoted += '\\';
+            quoted += c;
+        } else if (byte < 0x20) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
+            quoted += escaped;
+        } else {
+            quoted += c;
+        }
+    }
+    return quoted + "\"";
+}
+
+template <std::size_t N>
+std::string Json(const TextField<N>& field) {
+    return Json(field.View());
+}
+
+// The power and fan fields as the status panel shows them; "not fitted" where it shows nothing.
+std::string Unit(std::uint32_t mask, std::size_t unit, std::int32_t status) {
+    const std::string_view text = UnitStatusText(mask, unit, status);
+    return text.empty() ? "not fitted" : std::string(text);
+}
+
+}  // namespace
+
+void PrintStatus(std::ostream& out, const Session& session) {
+    const DeviceState& s = session.State();
+    const ConnectionState& c = session.Connection();
+    const ConfigBlock& config = s.config;
+    out << "Frame " << c.targetIpText.View() << " (port " << c.linkPort << ", " << ModeName(c.deviceMode)
+        << " mode)\n";
+    out << "Name:        " << config.deviceName.View() << " (ID " << config.deviceId << ")\n";
+    out << "Type:        " << config.devInfo.type.View() << ", model " << config.devInfo.model << ", S/N "
+        << config.devInfo.serial.View() << "\n";
+    out << "Network:     " << config.lan.ip.View() << " mask " << config.lan.subnet.View() << " gateway "
+        << config.lan.gateway.View() << (config.lan.dhcp != 0 ? " (DHCP)" : "") << ", MAC "
+        << config.lan.mac.View() << "\n";
+    out << "Software:    main " << MainSoftwareVersion(s) << "\n";
+    for (const SoftwareVersions& entry : config.swVer) {
+        if (entry.position == 0 || entry.names[0].Empty())
+            continue;
+        out << "  position " << entry.position << ":";
+        for (std::size_t k = 0; k < entry.names.size(); ++k) {
+            if (!entry.names[k].Empty())
+                out << " " << entry.names[k].View() << " " << entry.versions[k].View() << ";";
+        }
+        out << "\n";
+    }
+    out << "Channels:    " << session.Channels() << "\n";
+    // Recovery firmware and class-2 frames are never polled for clock state; the recovery
+    // firmware is not asked for power and fans either.
+    if (c.deviceMode == DeviceMode::Application && c.modelClass != 2) {
+        out << "Sync source: " << SyncSourceName(s.live.syncSource)
+            << (s.live.syncState != 0 ? " (not locked)" : "") << "\n";
+        out << "Sample rate: " << SampleRateName(s.live.actualRate) << "\n";
+    }
+    if (c.deviceMode != DeviceMode::Recovery) {
+        for (std::size_t n = 1; n <= 2; ++n) {
+            out << "PSU " << n << ":       " << Unit(config.psuConf, n, s.live.psuStatus[n - 1]) << "\n";
+        }
+        for (std::size_t n = 1; n <= 3; ++n) {
+            out << "FAN " << n << ":       " << Unit(config.fanConf, n, s.live.fanStatus[n - 1]) << "\n";
+        }
+    }
+    out << "Boards:\n";
+    for (const BoardConfig& board : config.hwConf) {
+        if (board.boardType == 0)
+            continue;
+        out << "  position " << board.position << ": type " << board.boardType << ", "
+            << board.boardCode.View() << " " << board.boardInfo.View() << "\n";
+    }
+    out << "Cards:\n";
+    for (std::size_t n = 0; n < kCardSlots; ++n) {
+        const CardRecord& card = config.cards[n];
+        if (card.kind == CardType::None)
+            continue;
+        out << "  card " << n + 1 << ": " << CardName(card.kind) << " (mode " << card.mode << ")\n";
+    }
+    if (!config.danteName.Empty() || !config.danteLan.ip.Empty()) {
+        out << "Dante:       " << config.danteName.View() << " " << config.danteLan.ip.View() << "\n";
+    }
+}
+
+void PrintStatusJson(std::ostream& out, const Session& session) {
+    const DeviceState& s = session.State();
+    const ConnectionState& c = session.Connection();
+    const ConfigBlock& config = s.config;
+    out << "{\"address\":" << Json(c.targetIpText) << ",\"port\":" << c.linkPort
+        << ",\"mode\":" << Json(ModeName(c.deviceMode)) << ",\"modelClass\":" << c.modelClass
+        << ",\"name\":" << Json(config.deviceName) << ",\"id\":" << config.deviceId
+        << ",\"type\":" << Json(config.devInfo.type) << ",\"model\":" << config.devInfo.model
+        << ",\"serial\":" << Json(config.devInfo.serial) << ",\"network\":{\"dhcp\":" << config.lan.dhcp
+        << ",\"ip\":" << Json(config.lan.ip) << ",\"subnet\":" << Json(config.lan.subnet)
+        << ",\"gateway\":" << Json(config.lan.gateway) << ",\"mac\":" << Json(config.lan.mac) << "}"
+        << ",\"mainSoftwareVersion\":" << MainSoftwareVersion(s) << ",\"software\":[";
+    bool first = true;
+    for (const SoftwareVersions& entry : config.swVer) {
+        if (entry.position == 0)
+            continue;
+        out << (first ? "" : ",") << "{\"position\":" << entry.position << ",\"items\":[";
+        first = false;
+        bool firstItem = true;
+        for (std::size_t k = 0; k < entry.names.size(); ++k) {
+            if (entry.names[k].Empty())
+                continue;
+            out << (firstItem ? "" : ",") << "{\"name\":" << Json(entry.names[k])
+                << ",\"version\":" << Json(entry.versions[k]) << "}";
+            firstItem = false;
+        }
+        out << "]}";
+    }
+    out << "],\"channels\":" << session.Channels()
+        << ",\"syncSource\":" << Json(SyncSourceName(s.live.syncSource))
+        << ",\"syncState\":" << s.live.syncState
+        << ",\"sampleRate\":" << Json(SampleRateName(s.live.actualRate)) << ",\"psu\":[";
+    for (std::size_t n = 1; n <= 2; ++n) {
+        out << (n > 1 ? "," : "") << Json(Unit(config.psuConf, n, s.live.psuStatus[n - 1]));
+    }
+    out << "],\"fans\":[";
+    for (std::size_t n = 1; n <= 3; ++n) {
+        out << (n > 1 ? "," : "") << Json(Unit(config.fanConf, n, s.live.fanStatus[n - 1]));
+    }
+    out << "],\"boards\":[";
+    first = true;
+    for (const BoardConfig& board : config.hwConf) {
+        if (board.boardType == 0)
+            continue;
+        out << (first ? "" : ",") << "{\"position\":" << board.position << ",\"type\":" << board.boardType
+            << ",\"code\":" << Json(board.boardCode) << ",\"info\":" << Json(board.boardInfo) << "}";
+        first = false;
+    }
+    out << "],\"cards\":[";
+    first = true;
+    for (std::size_t n = 0; n < kCardSlots; ++n) {
+        const CardRecord& card = config.cards[n];
+        if (card.kind == CardType::None)
+            continue;
+        out << (first ? "" : ",") << "{\"card\":" << n + 1 << ",\"kind\":" << Json(CardName(card.kind))
+            << ",\"mode\":" << card.mode << "}";
+        first = false;
+    }
+    out << "],\"dante\":{\"name\":" << Json(config.danteName) << ",\"ip\":" << Json(config.danteLan.ip)
+        << "}}\n";
+}
+
+void PrintRoutes(std::ostream& out, const Session& session) {
+    const std::int32_t channels = session.Channels();
+    for (std::int32_t output = 1; output <= channels; ++output) {
+        const std::int32_t input = session.State().live.crosspoints[static_cast<std::size_t>(output - 1)];
+        if (input <= 0)
+            continue;
+        char line[96];
+        std::snprintf(line, sizeof line, "%4d %-12s <- %4d %s\n", output, ChannelName(output).c_str(), input,
+                      ChannelName(input).c_str());
+        out << line;
+    }
+}
+
+void PrintRoutesJson(std::ostream& out, const Session& session) {
+    const std::int32_t channels = session.Channels();
+    out << "{\"channels\":" << channels << ",\"routes\":[";
+    bool first = true;
+    for (std::int32_t output = 1; output <= channels; ++output) {
+        const std::int32_t input = session.State().live.crosspoints[static_cast<std::size_t>(output - 1)];
+        if (input <= 0)
+            continue;
+        out << (first ? "" : ",") << "{\"output\":" << output
+            << ",\"outputName\":" << Json(ChannelName(output)) << ",\"input\":" << input
+            << ",\"inputName\":" << Json(ChannelName(input)) << "}";
+        first = false;
+    }
+    out << "]}\n";
+}
+
+}  // namespace velmar
