@@ -1,0 +1,183 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <optional>
+#include <sstream>
+
+#include "cli/CliApp.h"
+#include "cli/HeadlessConsole.h"
+#include "device/Session.h"
+#include "device/posix/PosixDatagramSocket.h"
+#include "device/posix/PosixEventLoop.h"
+#include "device/posix/PosixTcpTransport.h"
+#include "device/posix/PosixTimerService.h"
+#include "tests/support/SimProcess.h"
+
+namespace velmar {
+namespace {
+
+using namespace std::chrono_literals;
+
+// velmar-cli against the default rack of velmar-sim, on ports of the test's own.
+class CliEndToEnd : public ::testing::Test {
+  protected:
+    CliEndToEnd() { sim.ExportPorts(); }
+
+    struct Outcome {
+        int code;
+        std::string out;
+        std::string err;
+    };
+
+    Outcome Cli(const std::vector<std::string>& args) {
+        const CliParse parsed = ParseCliOptions(args);
+        if (!parsed.options)
+            return {kExitUsage, {}, parsed.error};
+        std::ostringstream out;
+        std::ostringstream err;
+        CliApp app(out, err);
+        const int code = app.Run(*parsed.options);
+        return {code, out.str(), err.str()};
+    }
+
+    test::SimProcess sim;
+};
+
+TEST_F(CliEndToEnd, StatusOfEveryDefaultFrame) {
+    const Outcome k5a = Cli({"status", "127.0.0.2"});
+    ASSERT_EQ(k5a.code, kExitOk) << k5a.err;
+    EXPECT_NE(k5a.out.find("Type:        K5A"), std::string::npos) << k5a.out;
+    EXPECT_NE(k5a.out.find("Channels:    1536"), std::string::npos);
+    EXPECT_NE(k5a.out.find("Sample rate: "), std::string::npos);
+    EXPECT_NE(k5a.out.find("card 2: AD"), std::string::npos);
+    EXPECT_NE(k5a.out.find("MADI/Hotlink"), std::string::npos);
+
+    const Outcome lw16 = Cli({"status", "--json", "127.0.0.3"});
+    ASSERT_EQ(lw16.code, kExitOk) << lw16.err;
+    EXPECT_NE(lw16.out.find("\"type\":\"LW16\""), std::string::npos) << lw16.out;
+    EXPECT_NE(lw16.out.find("\"modelClass\":1"), std::string::npos);
+    EXPECT_NE(lw16.out.find("\"channels\":1024"), std::string::npos);
+    EXPECT_NE(lw16.out.find("\"cards\":[]"), std::string::npos);
+
+    const Outcome k5e = Cli({"status", "127.0.0.4"});
+    ASSERT_EQ(k5e.code, kExitOk) << k5e.err;
+    EXPECT_NE(k5e.out.find("Type:        K5E"), std::string::npos);
+    EXPECT_EQ(k5e.out.find("Sync source"), std::string::npos);  // class 2 is never polled
+
+    // The recovery-mode frame is reached on the Telnet port, after its 300 ms hold.
+    const Outcome recovery = Cli({"status", "*127.0.0.5"});
+    ASSERT_EQ(recovery.code, kExitOk) << recovery.err;
+    const std::string port = "port " + std::to_string(sim.GetPorts().telnet) + ", recovery mode";
+    EXPECT_NE(recovery.out.find(port), std::string::npos) << recovery.out;
+    EXPECT_NE(recovery.out.find("position 2: APP"), std::string::npos);
+}
+
+TEST_F(CliEndToEnd, RouteIsAnsweredAndShowsInTheRoutes) {
+    const Outcome route = Cli({"route", "127.0.0.2", "1100", "600"});
+    ASSERT_EQ(route.code, kExitOk) << route.err;
+    EXPECT_EQ(route.out, "1100 CARD2  76 <- 600 MADI  08\n");
+    const Outcome routes = Cli({"routes", "127.0.0.2"});
+    ASSERT_EQ(routes.code, kExitOk);
+    EXPECT_NE(routes.out.find("1100 CARD2  76    <-  600 MADI  08"), std::string::npos) << routes.out;
+    const Outcome json = Cli({"routes", "--json", "127.0.0.2"});
+    EXPECT_NE(json.out.find("{\"output\":1100,\"outputName\":\"CARD2  76\",\"input\":600"),
+              std::string::npos);
+
+    EXPECT_EQ(Cli({"route", "127.0.0.3", "1100", "1"}).code, kExitUsage);  // LW16: 1024 channels
+    sim.Do("fault 127.0.0.2 status scross 5");
+    const Outcome refused = Cli({"route", "127.0.0.2", "3", "4"});
+    EXPECT_EQ(refused.code, kExitFailure);
+    EXPECT_NE(refused.err.find("status 5"), std::string::npos) << refused.err;
+}
+
+TEST_F(CliEndToEnd, ExitCodesTellNotRespondingFromUsage) {
+    EXPECT_EQ(Cli({"probe", "127.0.0.2"}).code, kExitOk);
+    EXPECT_EQ(Cli({"probe", "127.0.0.77"}).code, kExitNotResponding);
+    const Outcome absent = Cli({"status", "127.0.0.77"});
+    EXPECT_EQ(absent.code, kExitNotResponding);
+    EXPECT_NE(absent.err.find("Connect failed, target not responding"), std::string::npos);
+    EXPECT_EQ(Cli({"status"}).code, kExitUsage);
+    EXPECT_EQ(Cli({"route", "127.0.0.2", "x", "1"}).code, kExitUsage);
+    EXPECT_EQ(Cli({"status", "--bogus", "127.0.0.2"}).code, kExitUsage);
+    EXPECT_EQ(Cli({"probe", "not-an-address"}).code, kExitUsage);
+}
+
+TEST_F(CliEndToEnd, TraceShowsBothDirectionsWithTimeStamps) {
+    const Outcome traced = Cli({"status", "--trace", "127.0.0.3"});
+    ASSERT_EQ(traced.code, kExitOk);
+    EXPECT_NE(traced.err.find("ms] > ?gdevid"), std::string::npos) << traced.err.substr(0, 400);
+    EXPECT_NE(traced.err.find("ms] < :gdevid,0,2,'Wall box'"), std::string::npos);
+    EXPECT_NE(traced.err.find("ms] > ?lcross,897,128"), std::string::npos);
+}
+
+// Two consoles on one loop, each with its own sockets and timers.
+struct Console {
+    explicit Console(PosixEventLoop& loop)
+        : timers(loop),
+          tcp(loop),
+          session(tcp, datagrams, timers, LinkPorts::FromEnvironment(), {}),
+          view(session) {}
+    PosixTimerService timers;
+    PosixTcpTransport tcp;
+    PosixDatagramSocket datagrams;
+    Session session;
+    HeadlessConsole view;
+};
+
+TEST_F(CliEndToEnd, RoutingChangeReachesASecondClientAsNotification) {
+    PosixEventLoop loop;
+    Console a(loop);
+    Console b(loop);
+    a.session.Connect("127.0.0.2", DeviceMode::Application, 0);
+    b.session.Connect("127.0.0.2", DeviceMode::Application, 0);
+    ASSERT_TRUE(loop.RunUntil([&] { return a.view.FrameRead() && b.view.FrameRead(); }, 5s));
+
+    std::optional<bool> seenByB;
+    b.session.SetRecordObserver([&](const CommandMessage& m, bool isReply) {
+        if (m.Int(14) == 7 &&
+            (m.code == ToCode(CommandCode::gcross) || m.code == ToCode(CommandCode::scross)))
+            seenByB = isReply;
+    });
+    a.session.Request().SetCrosspoint(7, 913);
+    ASSERT_TRUE(loop.RunUntil([&] { return seenByB.has_value(); }, 3s));
+    EXPECT_FALSE(*seenByB);
+    EXPECT_EQ(b.session.State().live.crosspoints[6], 913);
+    loop.RunUntil([&] { return a.session.State().live.crosspoints[6] == 913; }, 1s);
+    EXPECT_EQ(a.session.State().live.crosspoints[6], 913);
+}
+
+TEST_F(CliEndToEnd, SilentFrameIsDroppedWithinTwoKeepAlivePeriods) {
+    PosixEventLoop loop;
+    Console console(loop);
+    console.session.Connect("127.0.0.3", DeviceMode::Application, 1);
+    ASSERT_TRUE(loop.RunUntil([&] { return console.view.FrameRead(); }, 5s));
+    sim.Do("fault 127.0.0.3 silent");
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(loop.RunUntil([&] { return console.view.LinkLost(); }, 12s));
+    EXPECT_LE(std::chrono::steady_clock::now() - start, 10500ms);
+    EXPECT_EQ(console.view.Title(), " Velmar");
+}
+
+TEST_F(CliEndToEnd, GarbageAndRunOnLinesDoNotBreakTheLink) {
+    PosixEventLoop loop;
+    Console console(loop);
+    console.session.Connect("127.0.0.2", DeviceMode::Application, 0);
+    ASSERT_TRUE(loop.RunUntil([&] { return console.view.FrameRead(); }, 5s));
+    sim.Do("fault 127.0.0.2 runon");
+    sim.Do("fault 127.0.0.2 garbage");
+    sim.Do("fault 127.0.0.2 split");
+    loop.RunUntil([] { return false; }, 200ms);
+    std::optional<std::int32_t> answered;
+    console.session.SetRecordObserver([&](const CommandMessage& m, bool isReply) {
+        if (isReply && m.code == ToCode(CommandCode::gcross) && m.Int(14) == 9)
+            answered = m.Int(18);
+    });
+    console.session.Request().SetCrosspoint(9, 10);
+    console.session.Request().Crosspoint(9);
+    ASSERT_TRUE(loop.RunUntil([&] { return answered.has_value(); }, 3s));
+    EXPECT_EQ(*answered, 10);
+    EXPECT_TRUE(console.session.Connection().connected);
+}
+
+}  // namespace
+}  // namespace velmar

@@ -1,0 +1,53 @@
+#include <gtest/gtest.h>
+
+#include "cli/CliOptions.h"
+
+namespace velmar {
+namespace {
+
+TEST(CliOptions, ModePrefixesOptionsAndOperands) {
+    const CliParse recovery = ParseCliOptions({"status", "*10.0.0.5", "--json"});
+    ASSERT_TRUE(recovery.options);
+    EXPECT_EQ(recovery.options->mode, DeviceMode::Recovery);
+    EXPECT_EQ(recovery.options->address, "10.0.0.5");
+    EXPECT_TRUE(recovery.options->json);
+
+    const CliParse mode2 = ParseCliOptions({"--mode2", "--telnet", "--type", "K5A", "routes", "10.0.0.6"});
+    ASSERT_TRUE(mode2.options);
+    EXPECT_EQ(mode2.options->mode, DeviceMode::Mode2);
+    EXPECT_TRUE(mode2.options->telnet);
+    EXPECT_EQ(mode2.options->modelClass, 0);
+
+    const CliParse route = ParseCliOptions({"route", "#10.0.0.7", "12", "0", "--timeout", "500"});
+    ASSERT_TRUE(route.options);
+    EXPECT_EQ(route.options->mode, DeviceMode::Mode2);
+    EXPECT_EQ(route.options->output, 12);
+    EXPECT_EQ(route.options->input, 0);
+    EXPECT_EQ(route.options->timeout.count(), 500);
+
+    EXPECT_EQ(ParseCliOptions({"--version", "status"}).options->command, CliCommand::Version);
+    EXPECT_EQ(ParseCliOptions({"status", "1.2.3.4", "--help"}).options->command, CliCommand::Help);
+}
+
+TEST(CliOptions, RefusesWhatItCannotRun) {
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {},
+             {"connect", "1.2.3.4"},
+             {"status"},
+             {"status", "1.2.3.4", "extra"},
+             {"route", "1.2.3.4", "0", "1"},
+             {"route", "1.2.3.4", "5", "-1"},
+             {"route", "1.2.3.4", "5x", "1"},
+             {"status", "--recovery", "#1.2.3.4"},
+             {"status", "1.2.3.4", "--timeout"},
+             {"status", "1.2.3.4", "--timeout", "0"},
+             {"status", "1.2.3.4", "--frobnicate"},
+         }) {
+        const CliParse parsed = ParseCliOptions(args);
+        EXPECT_FALSE(parsed.options) << (args.empty() ? "(none)" : args[0]);
+        EXPECT_FALSE(parsed.error.empty());
+    }
+}
+
+}  // namespace
+}  // namespace velmar
