@@ -32,7 +32,8 @@ void DeviceList::RemoveAt(std::size_t index) {
 
 bool DeviceList::SetText(std::uint32_t address, DeviceColumn column, std::string text) {
     const auto row = Find(address);
-    if (!row) return false;
+    if (!row)
+        return false;
     rows_[*row].Column(column) = std::move(text);
     return true;
 }

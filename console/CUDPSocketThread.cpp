@@ -1,0 +1,37 @@
+#include "console/CUDPSocketThread.h"
+
+#include "console/CUDPSocket.h"
+
+namespace velmar {
+
+CUDPSocketThread::CUDPSocketThread(PendingAnswers& pending, std::uint16_t port, QObject* parent)
+    : QThread(parent), pending_(pending), port_(port) {}
+
+CUDPSocketThread::~CUDPSocketThread() {
+    Finish();
+}
+
+void CUDPSocketThread::Finish() {
+    // Waiting for the end (rather than a bounded time) keeps the thread from touching the
+    // pending list after its owner is gone. A quit that comes before the thread's loop has
+    // started is lost, so it is repeated until the thread is gone.
+    constexpr int kRetryMs = 20;
+    do {
+        quit();
+    } while (!wait(QDeadlineTimer(kRetryMs)));
+}
+
+void CUDPSocketThread::run() {
+    CUDPSocket socket(pending_);
+    const bool ok = socket.Bind(port_);
+    listening_ = ok;
+    emit listening(ok);
+    if (!ok)
+        return;
+    connect(&socket, &CUDPSocket::answerAccepted, this, &CUDPSocketThread::answerAccepted,
+            Qt::DirectConnection);
+    exec();
+    listening_ = false;
+}
+
+}  // namespace velmar
