@@ -38,21 +38,26 @@ std::vector<CrosspointList::Range> CrosspointList::Ranges(std::int32_t channelCo
     return ranges;
 }
 
-void CrosspointList::Refresh(std::int32_t output, std::int32_t order, const DeviceState& state,
-                             std::int32_t channelCount) {
+CrosspointList::Change CrosspointList::Refresh(std::int32_t output, std::int32_t order,
+                                               const DeviceState& state, std::int32_t channelCount) {
     order_ = order == order_ ? kRebuild : order;
     const std::vector<Range> ranges = Ranges(channelCount);
 
+    Change change;
     if (output >= 1 && output <= channelCount) {
         for (const Range& r : ranges) {
             if (output < r.first || output > r.last)
                 continue;
-            if (const auto row = std::find(rows_.begin(), rows_.end(), output); row != rows_.end())
+            if (const auto row = std::find(rows_.begin(), rows_.end(), output); row != rows_.end()) {
+                change.removedRow = static_cast<std::size_t>(row - rows_.begin());
                 rows_.erase(row);
-            if (InputOf(state, output) != 0)
+            }
+            if (InputOf(state, output) != 0) {
                 rows_.push_back(output);
+                change.appended = true;
+            }
         }
-        return;
+        return change;
     }
 
     rows_.clear();
@@ -69,6 +74,8 @@ void CrosspointList::Refresh(std::int32_t output, std::int32_t order, const Devi
             return inA != inB ? inA < inB : a < b;
         });
     }
+    change.rebuilt = true;
+    return change;
 }
 
 bool CrosspointList::FilterApplies(std::int32_t filter, const DeviceState& state, std::int32_t modelClass) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -18,10 +19,17 @@ class CrosspointList {
     static constexpr std::int32_t kInputColumn = 1;
     static constexpr std::int32_t kOutputColumn = 2;
 
+    // What a refresh did, so that a view can follow row by row instead of starting over.
+    struct Change {
+        bool rebuilt = false;
+        std::optional<std::size_t> removedRow;
+        bool appended = false;
+    };
+
     // Re-shows one output (its row moves to the end) or, for kRebuild, rebuilds every row in the
     // current order. `order` is the column that asked; asking twice in a row returns to output order.
-    void Refresh(std::int32_t output, std::int32_t order, const DeviceState& state,
-                 std::int32_t channelCount);
+    Change Refresh(std::int32_t output, std::int32_t order, const DeviceState& state,
+                   std::int32_t channelCount);
 
     // The filter header's click: the next filter that applies to this frame. Returns false when
     // the frame has no matrix and the header stays empty.
