@@ -593,7 +593,8 @@ ReadResult MessageCodec::Read(std::span<char> bytes, CommandMessage& message, Si
     std::size_t position = 0;
     if (side == Side::Request) {
         reader.Fields(info.request.All(), position);
-        if (firmwareLine && !reader.failed) {
+        // A begin or end record has no text; memcpy from an empty view's null pointer is undefined.
+        if (firmwareLine && !reader.failed && !firmwareText.empty()) {
             std::memcpy(message.Bytes() + kFirmwareTextOffset, firmwareText.data(),
                         std::min(firmwareText.size(), kFirmwareTextSize));
         }
