@@ -482,7 +482,7 @@ void Frame::HandleIpRouting(const CommandMessage& request, Responses& out) {
     CommandMessage& record = destination->store_.Write(key);
     record.SetInt(14, channel);
     record.SetText(18, kDanteNameSize, destination->DanteName());
-    record.SetText(50, kDanteNameSize, remove ? std::string_view{} : channelText);
+    record.SetText(50, kDanteNameSize, remove ? std::string_view("") : channelText);
     record.SetText(82, kDanteNameSize, remove || !source ? std::string() : source->DanteName());
     Reply(request, FrameStatus::kOk, out);
     CommandMessage notification = record;
