@@ -33,9 +33,8 @@ class RackServer : public RackControl {
 
     // Binds every socket; returns an error text, empty on success.
     std::string Start(bool readStdin, std::uint16_t controlPort);
-    // Runs until quit; `onReady` is called once all sockets are bound and listening.
-    void Run();
-    // One pass of the loop, waiting at most `maxWaitMs`: for tests that host a rack in-process.
+    // One pass of the event loop, waiting at most `maxWaitMs` for sockets or timers; the caller
+    // loops until Quitting() (or a signal) says to stop.
     void RunOnce(int maxWaitMs);
     bool Quitting() const { return quit_; }
 
