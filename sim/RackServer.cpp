@@ -142,11 +142,6 @@ void RackServer::SyncListeners(std::size_t frame) {
     sync(sockets.telnet, up, ports_.telnet);
 }
 
-void RackServer::Run() {
-    while (!quit_)
-        RunOnce(1000);
-}
-
 std::int64_t RackServer::NextWakeup(std::int64_t now) const {
     std::int64_t next = INT64_MAX;
     for (std::size_t i = 0; i < rack_.Size(); ++i)
