@@ -40,37 +40,35 @@ void BM_ReadShortReplies(benchmark::State& state) {
 }
 BENCHMARK(BM_ReadShortReplies);
 
-void BM_WriteTypicalRequests(benchmark::State& state) {
+// Writes records of the given words, built as the console (requests) or a frame (replies) would.
+void WriteRecords(benchmark::State& state, std::initializer_list<CommandCode> codes, Side side) {
     MessageCodec codec;
     std::vector<CommandMessage> records;
-    for (CommandCode code :
-         {CommandCode::gcross, CommandCode::scross, CommandCode::lcross, CommandCode::gswver,
-          CommandCode::glabel, CommandCode::slabel, CommandCode::ggain, CommandCode::sgain}) {
-        records.push_back(test::SampleRequest(ToCode(code)));
+    for (const CommandCode code : codes) {
+        records.push_back(side == Side::Request ? test::SampleRequest(ToCode(code))
+                                                : test::SampleReply(ToCode(code)));
     }
     std::array<char, kLinkWriteBufferSize> out{};
     for (auto _ : state) {
         for (const CommandMessage& record : records)
-            benchmark::DoNotOptimize(codec.Write(record, out));
+            benchmark::DoNotOptimize(codec.Write(record, out, side));
     }
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * records.size()));
+}
+
+void BM_WriteTypicalRequests(benchmark::State& state) {
+    WriteRecords(state,
+                 {CommandCode::gcross, CommandCode::scross, CommandCode::lcross, CommandCode::gswver,
+                  CommandCode::glabel, CommandCode::slabel, CommandCode::ggain, CommandCode::sgain},
+                 Side::Request);
 }
 BENCHMARK(BM_WriteTypicalRequests);
 
 void BM_WriteTypicalReplies(benchmark::State& state) {
-    MessageCodec codec;
-    std::vector<CommandMessage> records;
-    for (CommandCode code :
-         {CommandCode::gcross, CommandCode::scross, CommandCode::gswver, CommandCode::glabel,
-          CommandCode::ggain, CommandCode::gactrate, CommandCode::gsyncstat}) {
-        records.push_back(test::SampleReply(ToCode(code)));
-    }
-    std::array<char, kLinkWriteBufferSize> out{};
-    for (auto _ : state) {
-        for (const CommandMessage& record : records)
-            benchmark::DoNotOptimize(codec.Write(record, out, Side::Reply));
-    }
-    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * records.size()));
+    WriteRecords(state,
+                 {CommandCode::gcross, CommandCode::scross, CommandCode::gswver, CommandCode::glabel,
+                  CommandCode::ggain, CommandCode::gactrate, CommandCode::gsyncstat},
+                 Side::Reply);
 }
 BENCHMARK(BM_WriteTypicalReplies);
 
