@@ -61,7 +61,7 @@ int CliApp::Probe(const CliOptions& options) {
     }
     PosixEventLoop loop;
     PosixTimerService timers(loop);
-    PosixDatagramSocket socket;
+    PosixDatagramSocket socket(loop);
     EchoProbe probe(socket, timers);
     ProbeTimerRoute route(probe);
     timers.SetListener(&route);
@@ -81,7 +81,7 @@ int CliApp::Connected(const CliOptions& options) {
     PosixEventLoop loop;
     PosixTimerService timers(loop);
     PosixTcpTransport tcp(loop);
-    PosixDatagramSocket datagrams;
+    PosixDatagramSocket datagrams(loop);
     std::unique_ptr<TracingTransport> tracing;
     LineTransport* transport = &tcp;
     if (options.trace) {

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 
@@ -19,6 +20,9 @@ class DatagramSocket {
     // The next waiting datagram (at most into.size() bytes kept) or nothing when none is waiting.
     virtual std::optional<std::size_t> TryReceive(std::span<char> into) = 0;
     virtual void Close() = 0;
+    // Called on the owner's loop when a datagram is waiting, so the reader need not wait for its
+    // next look. A socket that cannot tell leaves it uncalled; TryReceive still works.
+    virtual void SetReadableCallback(std::function<void()> callback) = 0;
 };
 
 }  // namespace velmar

@@ -27,6 +27,11 @@ void EchoProbe::Start(std::uint32_t address, std::uint16_t port, std::chrono::mi
         Finish(false);
         return;
     }
+    // The answer is looked for as soon as it is there; the 50 ms looks only count out the limit.
+    socket_.SetReadableCallback([this] {
+        if (Running() && Peek())
+            Finish(answerMatched_);
+    });
     peeksLeft_ = static_cast<int>(limit / kPeekInterval);
     if (peeksLeft_ < 1)
         peeksLeft_ = 1;
@@ -61,12 +66,14 @@ void EchoProbe::Cancel() {
     if (!Running())
         return;
     timers_.Stop(TimerId::EchoPeek);
+    socket_.SetReadableCallback(nullptr);
     socket_.Close();
     done_ = nullptr;
 }
 
 void EchoProbe::Finish(bool answered) {
     timers_.Stop(TimerId::EchoPeek);
+    socket_.SetReadableCallback(nullptr);
     socket_.Close();
     Done done = std::move(done_);
     done_ = nullptr;

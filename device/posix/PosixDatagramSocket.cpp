@@ -2,6 +2,7 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -10,6 +11,7 @@ namespace velmar {
 bool PosixDatagramSocket::Open() {
     Close();
     fd_ = ::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    Watch();
     return fd_ >= 0;
 }
 
@@ -40,8 +42,33 @@ std::optional<std::size_t> PosixDatagramSocket::TryReceive(std::span<char> into)
 void PosixDatagramSocket::Close() {
     if (fd_ < 0)
         return;
+    loop_.Unwatch(fd_);
     ::close(fd_);
     fd_ = -1;
+}
+
+}  // namespace velmar
+
+namespace velmar {
+
+void PosixDatagramSocket::SetReadableCallback(std::function<void()> callback) {
+    readable_ = std::move(callback);
+    Watch();
+}
+
+void PosixDatagramSocket::Watch() {
+    if (fd_ < 0)
+        return;
+    if (!readable_) {
+        loop_.Unwatch(fd_);
+        return;
+    }
+    loop_.Watch(fd_, POLLIN, [this](short) {
+        // Copy first: the callback may close this socket and clear the callback.
+        const std::function<void()> callback = readable_;
+        if (callback)
+            callback();
+    });
 }
 
 }  // namespace velmar

@@ -1,12 +1,13 @@
 #pragma once
 
 #include "device/DatagramSocket.h"
+#include "device/posix/PosixEventLoop.h"
 
 namespace velmar {
 
 class PosixDatagramSocket final : public DatagramSocket {
   public:
-    PosixDatagramSocket() = default;
+    explicit PosixDatagramSocket(PosixEventLoop& loop) : loop_(loop) {}
     ~PosixDatagramSocket() override { Close(); }
     PosixDatagramSocket(const PosixDatagramSocket&) = delete;
     PosixDatagramSocket& operator=(const PosixDatagramSocket&) = delete;
@@ -16,8 +17,13 @@ class PosixDatagramSocket final : public DatagramSocket {
                                       std::span<const char> bytes) override;
     std::optional<std::size_t> TryReceive(std::span<char> into) override;
     void Close() override;
+    void SetReadableCallback(std::function<void()> callback) override;
 
   private:
+    void Watch();
+
+    PosixEventLoop& loop_;
+    std::function<void()> readable_;
     int fd_ = -1;
 };
 

@@ -115,6 +115,7 @@ struct Console {
     explicit Console(PosixEventLoop& loop)
         : timers(loop),
           tcp(loop),
+          datagrams(loop),
           session(tcp, datagrams, timers, LinkPorts::FromEnvironment(), {}),
           view(session) {}
     PosixTimerService timers;

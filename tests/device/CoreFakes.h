@@ -155,6 +155,7 @@ class FakeDatagramSocket final : public DatagramSocket {
         return n;
     }
     void Close() override {}
+    void SetReadableCallback(std::function<void()>) override {}
 
     bool canOpen = true;
     bool answer = true;
