@@ -66,6 +66,51 @@ constexpr std::array<SettingRow, 13> kSettings{{
      [](const DeviceState& s) { return s.config.danteAutoRoute; }},
 }};
 
+enum class CardAddress : std::uint8_t { Card, Channel, Port, PortAndGroup };
+
+// The card set forms: how each is addressed and which held values it carries.
+struct CardSetRow {
+    CommandCode code;
+    CardAddress address;
+    void (*fill)(CommandMessage&, const CardRecord&, std::size_t index, std::size_t group);
+};
+
+#define VELMAR_CARD_SET(word, address, body)                                           \
+    CardSetRow {                                                                       \
+        CommandCode::word, CardAddress::address,                                       \
+            [](CommandMessage& m, const CardRecord& c, [[maybe_unused]] std::size_t i, \
+               [[maybe_unused]] std::size_t g) { body; }                               \
+    }
+
+const std::array kCardSets{
+    VELMAR_CARD_SET(sadinpmode, Channel, m.SetInt(22, c.ad[i].inputMode)),
+    VELMAR_CARD_SET(sadmute, Channel, m.SetInt(22, c.ad[i].mute)),
+    VELMAR_CARD_SET(sadphanpow, Channel, m.SetInt(22, c.ad[i].phantomPower)),
+    VELMAR_CARD_SET(sadphase, Channel, m.SetInt(22, c.ad[i].phase)),
+    VELMAR_CARD_SET(sadmiclevel, Channel, m.SetFixed(22, c.ad[i].micLevel)),
+    VELMAR_CARD_SET(sadlinelevel, Channel, m.SetFixed(22, c.ad[i].lineLevel)),
+    VELMAR_CARD_SET(sdaoutlevel, Channel, m.SetFixed(22, c.da[i].outLevel)),
+    VELMAR_CARD_SET(sdamute, Channel, m.SetInt(22, c.da[i].mute)),
+    VELMAR_CARD_SET(sdadsdfilter, Card, m.SetInt(22, c.da[0].dsdFilter)),
+    VELMAR_CARD_SET(sembena, Port, m.SetInt(26, c.sdi[i].embEnable)),
+    VELMAR_CARD_SET(stxsrcrate, Port, m.SetInt(26, c.sdi[i].txSrcRate)),
+    VELMAR_CARD_SET(sembmode, PortAndGroup, m.SetInt(26, c.sdi[i].embMode[g])),
+    VELMAR_CARD_SET(srxsrcena, PortAndGroup, m.SetInt(26, c.sdi[i].rxSrcEnable[g])),
+    VELMAR_CARD_SET(saesrxsrcena, Channel, m.SetInt(22, c.aesRxSrcEnable[i])),
+    VELMAR_CARD_SET(scifmode, Card, m.SetInt(18, c.mode)),
+    VELMAR_CARD_SET(scifred, Card,
+                    (m.SetInt(18, c.madi.redundancyEnable), m.SetInt(22, c.madi.redundancyMode))),
+    VELMAR_CARD_SET(scmadiinmode, Port, m.SetInt(22, c.madi.ports[i].inMode)),
+    VELMAR_CARD_SET(scmadioutmode, Port,
+                    (m.SetInt(26, c.madi.ports[i].outChnSt), m.SetInt(30, c.madi.ports[i].outLegFr),
+                     m.SetInt(34, c.madi.ports[i].outMode))),
+    VELMAR_CARD_SET(scmadidsdmode, Port, m.SetInt(38, c.madi.ports[i].dsdMode)),
+    VELMAR_CARD_SET(schlinkinmode, Card, m.SetInt(18, c.madi.ports[0].inMode)),
+    VELMAR_CARD_SET(schlinkoutmode, Card, m.SetInt(18, c.madi.ports[0].outChnSt)),
+};
+
+#undef VELMAR_CARD_SET
+
 std::uint16_t FieldEnd(std::span<const ArgField> fields) {
     std::uint16_t end = kArgumentOffset;
     for (const ArgField& field : fields) {
@@ -383,6 +428,32 @@ void Requests::CardSettings(std::int32_t card) {
             return;
         case CardType::None:
             return;
+    }
+}
+
+void Requests::CardSetting(CommandCode set, std::int32_t card, std::int32_t index, std::int32_t group) {
+    if (!connection_.connected || card < 1 || card > static_cast<std::int32_t>(kCardSlots))
+        return;
+    for (const CardSetRow& row : kCardSets) {
+        if (row.code != set)
+            continue;
+        const std::int32_t indexLimit = row.address == CardAddress::Channel ? 8 : 2;
+        const bool indexed = row.address != CardAddress::Card;
+        if (indexed && (index < 1 || index > indexLimit))
+            return;
+        if (row.address == CardAddress::PortAndGroup && (group < 1 || group > 4))
+            return;
+        CommandMessage message;
+        message.SetInt(14, card);
+        if (indexed)
+            message.SetInt(18, index);
+        if (row.address == CardAddress::PortAndGroup)
+            message.SetInt(22, group);
+        const std::size_t i = indexed ? static_cast<std::size_t>(index - 1) : 0;
+        const std::size_t g = group > 0 ? static_cast<std::size_t>(group - 1) : 0;
+        row.fill(message, state_.config.cards[static_cast<std::size_t>(card - 1)], i, g);
+        SendRecord(message, set);
+        return;
     }
 }
 

@@ -58,6 +58,10 @@ class Requests {
     void CrosspointRuns();  // lcross for every block of 128 channels
     void MainInputStatusList();
     void CardSettings(std::int32_t card);  // every get of card n by its kind
+    // One set form of a card word (sadinpmode ... schlinkoutmode) with the value held for card n.
+    // `index` is the channel (1..8) or port (1..2) where the word is addressed by one, and
+    // `group` the audio group (1..4) of sembmode and srxsrcena; out-of-range requests are not sent.
+    void CardSetting(CommandCode set, std::int32_t card, std::int32_t index = 0, std::int32_t group = 0);
 
     void LabelRuns();  // llabel for both selectors over the frame's channels
     void SetLabel(std::int32_t selector, std::int32_t channel, std::string_view text);

@@ -143,6 +143,11 @@ void Session::StepperTick() {
     ++stepper.next;
 }
 
+void Session::StartFirmwareRun() {
+    requests_.FirmwareBegin();
+    timers_.Start(TimerId::FirmwareEnd, 1000ms, false);
+}
+
 void Session::FirmwareRunEnd() {
     timers_.Stop(TimerId::FirmwareEnd);
     if (!FirmwareRunActive())

@@ -37,6 +37,10 @@ class Session final : private LinkListener, private TimerListener {
     void Disconnect();
     void SetConnected(bool connected);
 
+    // Begins programming the image the FirmwareRun view holds: the begin request and the 1 s
+    // watchdog; the frame's answers pace the rest.
+    void StartFirmwareRun();
+
     // The crosspoint stepper: one scross per 1 ms tick from `first` to `last`.
     void StartStepper(std::int32_t first, std::int32_t last, bool disconnect);
     void StopStepper();

@@ -245,6 +245,9 @@ TEST_F(DispatcherTest, FirmwareRecordsArePacedByTheFramesAnswers) {
 
     ScriptedFirmwareRun run({"S0abc", "", "S1def", "END"});
     ScopedView<FirmwareRun> open(session.Views().firmware, &run);
+    session.StartFirmwareRun();
+    EXPECT_EQ(transport.TakeSent(), std::vector<std::string>{"&sprog,0"});
+    EXPECT_EQ(timers.Remaining(TimerId::FirmwareEnd), 1000ms);
     Reply(":sprog,0,0");
     EXPECT_EQ(transport.TakeSent(), std::vector<std::string>{"&sprog,1#S0abc"});
     EXPECT_EQ(timers.Remaining(TimerId::FirmwareEnd), 10000ms);

@@ -95,6 +95,29 @@ TEST_F(RequestsTest, LabelRunsStartAt513OnClassOneFrames) {
     EXPECT_EQ(session.Request().ToolBase(), 0);
 }
 
+TEST_F(RequestsTest, CardSetFormsCarryTheHeldValuesAndCheckTheirAddress) {
+    ConnectAs(DeviceMode::Application, 0);
+    transport.TakeSent();
+    CardRecord& card = session.State().config.cards[2];
+    card.ad[7].micLevel = {true, 3, 5};
+    card.sdi[1].embMode[3] = 2;
+    card.madi.ports[1] = {1, 2, 3, 4, 5};
+    card.madi.redundancyEnable = 1;
+    Requests& requests = session.Request();
+    requests.CardSetting(CommandCode::sadmiclevel, 3, 8);
+    requests.CardSetting(CommandCode::sembmode, 3, 2, 4);
+    requests.CardSetting(CommandCode::scmadioutmode, 3, 2);
+    requests.CardSetting(CommandCode::scifred, 3);
+    EXPECT_EQ(transport.TakeSent(), (std::vector<std::string>{"&sadmiclevel,3,8,-3.05", "&sembmode,3,2,4,2",
+                                                              "&scmadioutmode,3,2,2,3,4", "&scifred,3,1,0"}));
+    requests.CardSetting(CommandCode::scmadiinmode, 3);  // a port-addressed word without a port
+    requests.CardSetting(CommandCode::sadmute, 3, 9);
+    requests.CardSetting(CommandCode::sembmode, 3, 1, 5);
+    requests.CardSetting(CommandCode::sadmute, 9, 1);
+    requests.CardSetting(CommandCode::gadmute, 3, 1);  // not a card set form
+    EXPECT_TRUE(transport.TakeSent().empty());
+}
+
 TEST_F(RequestsTest, RequestsWithoutALinkGoNowhere) {
     session.Request().SetCrosspoint(1, 1);
     session.Request().CardSettings(1);
