@@ -37,7 +37,6 @@ class TimerService {
     virtual void SetListener(TimerListener* listener) = 0;
     virtual void Start(TimerId id, std::chrono::milliseconds interval, bool repeating) = 0;
     virtual void Stop(TimerId id) = 0;
-    virtual bool IsRunning(TimerId id) const = 0;
 };
 
 }  // namespace velmar

@@ -35,7 +35,6 @@ class TimerLog final : public TimerService, private TimerListener {
         inner_.Start(id, interval, repeating);
     }
     void Stop(TimerId id) override { inner_.Stop(id); }
-    bool IsRunning(TimerId id) const override { return inner_.IsRunning(id); }
 
     std::map<TimerId, Clock::time_point> started;
     std::map<TimerId, Clock::time_point> fired;

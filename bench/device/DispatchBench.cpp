@@ -21,7 +21,6 @@ class NullTimers final : public TimerService {
     void SetListener(TimerListener*) override {}
     void Start(TimerId, std::chrono::milliseconds, bool) override {}
     void Stop(TimerId) override {}
-    bool IsRunning(TimerId) const override { return false; }
 };
 
 std::vector<std::string> ReplyMix() {

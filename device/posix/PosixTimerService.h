@@ -19,7 +19,6 @@ class PosixTimerService final : public TimerService {
     void SetListener(TimerListener* listener) override { listener_ = listener; }
     void Start(TimerId id, std::chrono::milliseconds interval, bool repeating) override;
     void Stop(TimerId id) override { timers_.erase(id); }
-    bool IsRunning(TimerId id) const override { return timers_.contains(id); }
 
     std::optional<PosixEventLoop::Clock::time_point> NextDeadline() const;
     void FireDue(PosixEventLoop::Clock::time_point now);

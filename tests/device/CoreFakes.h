@@ -24,7 +24,7 @@ class FakeTimerService final : public TimerService {
         started.push_back({id, interval});
     }
     void Stop(TimerId id) override { timers_.erase(id); }
-    bool IsRunning(TimerId id) const override { return timers_.contains(id); }
+    bool IsRunning(TimerId id) const { return timers_.contains(id); }
 
     std::optional<std::chrono::milliseconds> Remaining(TimerId id) const {
         auto it = timers_.find(id);
