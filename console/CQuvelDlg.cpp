@@ -63,12 +63,10 @@ CQuvelDlg::CQuvelDlg(ConsoleOptions options, ConsoleServices services, QWidget* 
     setSizeGripEnabled(true);
 
     status_ = new DeviceStatusGroup(session_->State(), session_->Connection(), this);
-    crosspointStatus_ = new CrosspointStatusGroup(this);
-    crosspointControl_ = new CrosspointControlGroup(this);
+    routing_ = new CRoutingArea(RoutingContext{*session_, *prompter_, *filePicker_}, this);
     auto* areas = new QHBoxLayout;
     areas->addWidget(BuildDeviceSelection(), 5);
-    areas->addWidget(crosspointStatus_, 3);
-    areas->addWidget(crosspointControl_, 3);
+    areas->addWidget(routing_, 6);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(areas, 1);
     layout->addWidget(status_);
@@ -82,6 +80,7 @@ CQuvelDlg::CQuvelDlg(ConsoleOptions options, ConsoleServices services, QWidget* 
 
     session_->Views().mainWindow = this;
     session_->Views().statusPanel = status_;
+    session_->Views().matrix = routing_;
     RegisterOwnCommands();
     connect(finder_, &DeviceFinder::listChanged, this, &CQuvelDlg::ShowDeviceList);
     connect(finder_, &DeviceFinder::frameGoingAway, this, &CQuvelDlg::OnFrameGoingAway);
@@ -93,6 +92,7 @@ CQuvelDlg::CQuvelDlg(ConsoleOptions options, ConsoleServices services, QWidget* 
 CQuvelDlg::~CQuvelDlg() {
     session_->Views().mainWindow = nullptr;
     session_->Views().statusPanel = nullptr;
+    session_->Views().matrix = nullptr;
     delete finder_;
     finder_ = nullptr;
 }
@@ -265,15 +265,9 @@ void CQuvelDlg::SetSettingsEnabled(bool enabled) {
 }
 
 void CQuvelDlg::ConnectionChanged(bool connected) {
-    const ConnectionState& connection = session_->Connection();
     connectButton_->setText(connected ? QStringLiteral("Close") : QStringLiteral("Connect"));
-    if (!connected)
-        crosspointControl_->ClearSelections();
     status_->ConnectionChanged(connected);
-    const bool matrix =
-        connected && connection.deviceMode == DeviceMode::Application && connection.modelClass != 2;
-    crosspointControl_->SetControlsEnabled(matrix);
-    crosspointStatus_->SetControlsEnabled(matrix);
+    routing_->ConnectionChanged(connected);
     settings_->setEnabled(false);
     deviceList_->clearSelection();
     ShowDeviceList();

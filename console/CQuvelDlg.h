@@ -7,8 +7,6 @@
 #include <memory>
 #include <vector>
 
-#include "console/CrosspointControlGroup.h"
-#include "console/CrosspointStatusGroup.h"
 #include "console/DeviceFinder.h"
 #include "console/DeviceListView.h"
 #include "console/DeviceMenu.h"
@@ -16,6 +14,7 @@
 #include "console/QtDatagramSocket.h"
 #include "console/QtTcpTransport.h"
 #include "console/QtTimerService.h"
+#include "console/routing/CRoutingArea.h"
 #include "device/Session.h"
 #include "device/ui/FilePicker.h"
 #include "device/ui/Prompter.h"
@@ -66,8 +65,7 @@ class CQuvelDlg final : public QDialog, public MainWindowView {
     DeviceFinder& Finder() { return *finder_; }
     DeviceListView& DeviceListWidget() { return *deviceList_; }
     DeviceStatusGroup& StatusGroup() { return *status_; }
-    CrosspointStatusGroup& CrosspointStatus() { return *crosspointStatus_; }
-    CrosspointControlGroup& CrosspointControl() { return *crosspointControl_; }
+    CRoutingArea& Routing() { return *routing_; }
     QPushButton& SettingsButton() { return *settings_; }
     QPushButton& RefreshButton() { return *refresh_; }
     QPushButton& AddDeviceButton() { return *addDevice_; }
@@ -116,8 +114,7 @@ class CQuvelDlg final : public QDialog, public MainWindowView {
     IpAddressEdit* addressField_ = nullptr;
     QPushButton* connectButton_ = nullptr;
     DeviceStatusGroup* status_ = nullptr;
-    CrosspointStatusGroup* crosspointStatus_ = nullptr;
-    CrosspointControlGroup* crosspointControl_ = nullptr;
+    CRoutingArea* routing_ = nullptr;
 
     std::map<MenuCommand, std::function<void()>> menuHandlers_;
     std::function<void()> settingsHandler_;

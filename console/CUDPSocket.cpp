@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QHostAddress>
+#include <QNetworkProxy>
 #include <span>
 
 #include "device/discovery/DiscoveryDatagram.h"
@@ -9,6 +10,7 @@
 namespace velmar {
 
 CUDPSocket::CUDPSocket(PendingAnswers& pending, QObject* parent) : QObject(parent), pending_(pending) {
+    socket_.setProxy(QNetworkProxy::NoProxy);
     connect(&socket_, &QUdpSocket::readyRead, this, &CUDPSocket::ReadAll);
 }
 

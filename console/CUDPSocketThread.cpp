@@ -16,17 +16,28 @@ void CUDPSocketThread::Finish() {
     // pending list after its owner is gone. A quit that comes before the thread's loop has
     // started is lost, so it is repeated until the thread is gone.
     constexpr int kRetryMs = 20;
+    if (!isRunning())
+        return;
     do {
         quit();
     } while (!wait(QDeadlineTimer(kRetryMs)));
 }
 
+bool CUDPSocketThread::Begin() {
+    if (isRunning())
+        return listening_;
+    start(QThread::IdlePriority);
+    // Binding takes no time; the bound only guards against a thread that never gets to run.
+    constexpr int kBindWaitMs = 2000;
+    bound_.tryAcquire(1, kBindWaitMs);
+    return listening_;
+}
+
 void CUDPSocketThread::run() {
     CUDPSocket socket(pending_);
-    const bool ok = socket.Bind(port_);
-    listening_ = ok;
-    emit listening(ok);
-    if (!ok)
+    listening_ = socket.Bind(port_);
+    bound_.release();
+    if (!listening_)
         return;
     connect(&socket, &CUDPSocket::answerAccepted, this, &CUDPSocketThread::answerAccepted,
             Qt::DirectConnection);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSemaphore>
 #include <QThread>
 #include <atomic>
 #include <cstdint>
@@ -18,15 +19,15 @@ class CUDPSocketThread final : public QThread {
     CUDPSocketThread(PendingAnswers& pending, std::uint16_t port, QObject* parent = nullptr);
     ~CUDPSocketThread() override;
 
-    void Begin() { start(QThread::IdlePriority); }
+    // Starts the thread and returns once its socket is bound, so no answer to a broadcast sent
+    // right after is missed. False when the port cannot be bound: no answer will ever come.
+    bool Begin();
     // Ends the thread's loop and waits for it; its socket is closed on the way out.
     void Finish();
-    // False when the socket could not be bound (known once the thread has started).
     bool Listening() const { return listening_; }
 
   signals:
     void answerAccepted();
-    void listening(bool ok);
 
   protected:
     void run() override;
@@ -34,6 +35,7 @@ class CUDPSocketThread final : public QThread {
   private:
     PendingAnswers& pending_;
     const std::uint16_t port_;
+    QSemaphore bound_;
     std::atomic<bool> listening_{false};
 };
 

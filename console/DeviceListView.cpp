@@ -47,24 +47,22 @@ void DeviceListView::Show(const std::vector<DeviceRow>& rows, std::uint32_t conn
     const int selected = SelectedRow();
     const QVariant selectedAddress =
         selected >= 0 ? topLevelItem(selected)->data(0, Qt::UserRole) : QVariant();
-    clear();
-    QList<QTreeWidgetItem*> items;
-    for (const DeviceRow& row : rows) {
-        auto* item = new QTreeWidgetItem;
+    // Items are reused rather than rebuilt, so a click in progress is not lost to a refresh.
+    const int count = static_cast<int>(rows.size());
+    while (topLevelItemCount() > count)
+        delete takeTopLevelItem(topLevelItemCount() - 1);
+    while (topLevelItemCount() < count)
+        addTopLevelItem(new QTreeWidgetItem);
+    for (int index = 0; index < count; ++index) {
+        const DeviceRow& row = rows[static_cast<std::size_t>(index)];
+        QTreeWidgetItem* item = topLevelItem(index);
+        const bool connected = connectedIp != 0 && row.address == connectedIp;
         for (int i = 0; i < static_cast<int>(kDeviceColumnCount); ++i) {
             item->setText(i, QString::fromStdString(row.columns[static_cast<std::size_t>(i)]));
-            if (connectedIp != 0 && row.address == connectedIp)
-                item->setBackground(i, QBrush(kConnectedBackground));
+            item->setBackground(i, connected ? QBrush(kConnectedBackground) : QBrush());
         }
         item->setData(0, Qt::UserRole, row.address);
-        items << item;
-    }
-    addTopLevelItems(items);
-    if (selectedAddress.isValid()) {
-        for (int i = 0; i < topLevelItemCount(); ++i) {
-            if (topLevelItem(i)->data(0, Qt::UserRole) == selectedAddress)
-                SelectRow(i);
-        }
+        item->setSelected(selectedAddress.isValid() && selectedAddress.toUInt() == row.address);
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QHostAddress>
+#include <QNetworkProxy>
 #include <algorithm>
 #include <cstring>
 
@@ -9,11 +10,34 @@ namespace velmar {
 
 bool QtDatagramSocket::Open() {
     socket_ = std::make_unique<QUdpSocket>();
+    socket_->setProxy(QNetworkProxy::NoProxy);
     if (!socket_->bind(QHostAddress(QHostAddress::AnyIPv4), 0)) {
         socket_.reset();
         return false;
     }
+    WatchReadable();
     return true;
+}
+
+void QtDatagramSocket::SetReadableCallback(std::function<void()> callback) {
+    readable_ = std::move(callback);
+    WatchReadable();
+}
+
+void QtDatagramSocket::WatchReadable() {
+    if (socket_ == nullptr)
+        return;
+    socket_->disconnect();
+    if (!readable_)
+        return;
+    // Queued, so the reader is never entered from inside one of its own calls.
+    QObject::connect(
+        socket_.get(), &QUdpSocket::readyRead, socket_.get(),
+        [this] {
+            if (readable_)
+                readable_();
+        },
+        Qt::QueuedConnection);
 }
 
 std::optional<std::size_t> QtDatagramSocket::SendTo(std::uint32_t address, std::uint16_t port,

@@ -16,9 +16,13 @@ class QtDatagramSocket final : public DatagramSocket {
                                       std::span<const char> bytes) override;
     std::optional<std::size_t> TryReceive(std::span<char> into) override;
     void Close() override { socket_.reset(); }
+    void SetReadableCallback(std::function<void()> callback) override;
 
   private:
+    void WatchReadable();
+
     std::unique_ptr<QUdpSocket> socket_;
+    std::function<void()> readable_;
 };
 
 }  // namespace velmar

@@ -1,6 +1,7 @@
 #include "console/QtTcpTransport.h"
 
 #include <QHostAddress>
+#include <QNetworkProxy>
 #include <QTimer>
 
 namespace velmar {
@@ -20,6 +21,8 @@ QtTcpTransport::~QtTcpTransport() {
 int QtTcpTransport::Connect(std::uint32_t address, std::uint16_t port) {
     Release(false);
     auto* socket = new QTcpSocket(this);
+    // Frames sit on the local network; a desktop proxy setting must not reroute the link.
+    socket->setProxy(QNetworkProxy::NoProxy);
     socket_ = socket;
     connected_ = false;
     connect(

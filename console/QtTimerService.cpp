@@ -14,11 +14,6 @@ void QtTimerService::Stop(TimerId id) {
         it->second->stop();
 }
 
-bool QtTimerService::IsRunning(TimerId id) const {
-    const auto it = timers_.find(id);
-    return it != timers_.end() && it->second->isActive();
-}
-
 QTimer& QtTimerService::TimerFor(TimerId id) {
     auto it = timers_.find(id);
     if (it == timers_.end()) {

@@ -18,7 +18,6 @@ class QtTimerService final : public QObject, public TimerService {
     void SetListener(TimerListener* listener) override { listener_ = listener; }
     void Start(TimerId id, std::chrono::milliseconds interval, bool repeating) override;
     void Stop(TimerId id) override;
-    bool IsRunning(TimerId id) const override;
 
   private:
     QTimer& TimerFor(TimerId id);
