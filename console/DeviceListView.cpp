@@ -12,10 +12,10 @@ struct ColumnSpec {
     int width;
 };
 
-// Widths in dialog units of the classic layout; shown at about 1.6 pixels per unit.
+// Widths in dialog units of the classic layout; shown at about 1.4 pixels per unit.
 constexpr ColumnSpec kColumns[kDeviceColumnCount] = {
     {"IP address", 98}, {"ID", 24}, {"Name", 75}, {"Type", 42}, {"S/N", 104}};
-constexpr double kPixelsPerUnit = 1.6;
+constexpr double kPixelsPerUnit = 1.4;
 const QColor kConnectedBackground(0, 255, 0);
 
 }  // namespace
