@@ -1,11 +1,14 @@
 #include "cli/CliApp.h"
 
+#include <fstream>
 #include <memory>
 #include <optional>
 
 #include "cli/HeadlessConsole.h"
 #include "cli/StatusReport.h"
 #include "cli/TracingTransport.h"
+#include "console/core/CrosspointFile.h"
+#include "console/core/RoutingActions.h"
 #include "device/ChannelMap.h"
 #include "device/EchoProbe.h"
 #include "device/Session.h"
@@ -48,6 +51,7 @@ int CliApp::Run(const CliOptions& options) {
         case CliCommand::Status:
         case CliCommand::Routes:
         case CliCommand::Route:
+        case CliCommand::LoadRoutes:
             return Connected(options);
     }
     return kExitUsage;
@@ -111,40 +115,110 @@ int CliApp::Connected(const CliOptions& options) {
         return kExitFailure;
     }
 
+    const FrameLink frame{session, loop, console};
     int result = kExitOk;
-    if (options.command == CliCommand::Status) {
-        (options.json ? PrintStatusJson : PrintStatus)(out_, session);
-    } else if (options.command == CliCommand::Routes) {
-        (options.json ? PrintRoutesJson : PrintRoutes)(out_, session);
-    } else {
-        const std::int32_t channels = session.Channels();
-        if (options.output > channels || options.input > channels) {
-            err_ << "velmar-cli: this frame has channels 1.." << channels << "\n";
-            session.Disconnect();
-            return kExitUsage;
-        }
-        std::optional<std::int32_t> status;
-        session.SetRecordObserver([&](const CommandMessage& m, bool isReply) {
-            if (isReply && m.code == ToCode(CommandCode::scross) && m.Int(14) == options.output)
-                status = m.status;
-        });
-        session.Request().SetCrosspoint(options.output, options.input);
-        loop.RunUntil([&] { return status.has_value() || console.LinkLost(); }, options.timeout);
-        if (!status) {
-            err_ << "velmar-cli: no answer to the routing request\n";
-            result = kExitNotResponding;
-        } else if (*status != 0) {
-            err_ << "velmar-cli: the frame refused the route (status " << *status << ")\n";
-            result = kExitFailure;
-        } else {
-            const std::int32_t input =
-                session.State().live.crosspoints[static_cast<std::size_t>(options.output - 1)];
-            out_ << options.output << " " << ChannelName(options.output) << " <- " << input << " "
-                 << (input == 0 ? std::string("(disconnected)") : ChannelName(input)) << "\n";
-        }
+    switch (options.command) {
+        case CliCommand::Status:
+            (options.json ? PrintStatusJson : PrintStatus)(out_, session);
+            break;
+        case CliCommand::Routes:
+            result = Routes(options, frame);
+            break;
+        case CliCommand::Route:
+            result = Route(options, frame);
+            break;
+        case CliCommand::LoadRoutes:
+            result = LoadRoutes(options, frame);
+            break;
+        default:
+            break;
     }
     session.Disconnect();
     return result;
+}
+
+int CliApp::Routes(const CliOptions& options, const FrameLink& frame) {
+    (options.json ? PrintRoutesJson : PrintRoutes)(out_, frame.session);
+    if (options.file.empty())
+        return kExitOk;
+    const CrosspointSnapshot snapshot =
+        SnapshotToSave(frame.session.State(), frame.session.Channels(), {}, false, std::nullopt);
+    std::ofstream file(options.file, std::ios::binary | std::ios::trunc);
+    if (file)
+        CrosspointFile::Write(file, snapshot.crosspoints, snapshot.index);
+    if (!file.good()) {
+        err_ << "velmar-cli: cannot write " << options.file << "\n";
+        return kExitFailure;
+    }
+    err_ << "velmar-cli: " << snapshot.crosspoints.size() << " crosspoints saved to " << options.file << "\n";
+    return kExitOk;
+}
+
+int CliApp::Route(const CliOptions& options, const FrameLink& frame) {
+    const std::int32_t channels = frame.session.Channels();
+    if (options.output > channels || options.input > channels) {
+        err_ << "velmar-cli: this frame has channels 1.." << channels << "\n";
+        return kExitUsage;
+    }
+    const Crosspoint crosspoint{options.output, options.input};
+    const RouteOutcome outcome = SendCrosspoints({&crosspoint, 1}, options, frame);
+    if (outcome.answered == 0) {
+        err_ << "velmar-cli: no answer to the routing request\n";
+        return kExitNotResponding;
+    }
+    if (outcome.refused != 0) {
+        err_ << "velmar-cli: the frame refused the route (status " << outcome.lastRefusal << ")\n";
+        return kExitFailure;
+    }
+    const std::int32_t input =
+        frame.session.State().live.crosspoints[static_cast<std::size_t>(options.output - 1)];
+    out_ << options.output << " " << ChannelName(options.output) << " <- " << input << " "
+         << (input == 0 ? std::string("(disconnected)") : ChannelName(input)) << "\n";
+    return kExitOk;
+}
+
+int CliApp::LoadRoutes(const CliOptions& options, const FrameLink& frame) {
+    std::ifstream file(options.file, std::ios::binary);
+    if (!file) {
+        err_ << "velmar-cli: cannot read " << options.file << "\n";
+        return kExitFailure;
+    }
+    const std::vector<Crosspoint> crosspoints =
+        CrosspointFile::Read(file, frame.session.Channels()).Connections();
+    if (options.dryRun) {
+        for (const Crosspoint& c : crosspoints) {
+            out_ << "scross " << c.output << " " << c.input << "   " << ChannelName(c.output) << " <- "
+                 << ChannelName(c.input) << "\n";
+        }
+        return kExitOk;
+    }
+    const RouteOutcome outcome = SendCrosspoints(crosspoints, options, frame);
+    out_ << crosspoints.size() << " crosspoints sent, " << outcome.answered << " answered, "
+         << outcome.refused << " refused\n";
+    if (outcome.answered < crosspoints.size())
+        return kExitNotResponding;
+    return outcome.refused == 0 ? kExitOk : kExitFailure;
+}
+
+CliApp::RouteOutcome CliApp::SendCrosspoints(std::span<const Crosspoint> crosspoints,
+                                             const CliOptions& options, const FrameLink& frame) {
+    RouteOutcome outcome;
+    // Replies are not matched to requests; every scross answer counts, as the console itself sees it.
+    frame.session.SetRecordObserver([&](const CommandMessage& m, bool isReply) {
+        if (!isReply || m.code != ToCode(CommandCode::scross))
+            return;
+        ++outcome.answered;
+        if (m.status != 0) {
+            ++outcome.refused;
+            outcome.lastRefusal = m.status;
+        }
+    });
+    for (const Crosspoint& c : crosspoints)
+        frame.session.Request().SetCrosspoint(c.output, c.input);
+    frame.loop.RunUntil([&] { return outcome.answered >= crosspoints.size() || frame.console.LinkLost(); },
+                        options.timeout);
+    frame.session.SetRecordObserver({});
+    return outcome;
 }
 
 }  // namespace velmar

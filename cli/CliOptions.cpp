@@ -16,12 +16,17 @@ const char* const kCliUsage =
     "  status ADDR         connect, read the whole frame and print it\n"
     "  routes ADDR         print the crosspoints with channel names\n"
     "  route ADDR OUT IN   feed output OUT from input IN (0 disconnects) and wait for the answer\n"
+    "  load-routes ADDR FILE\n"
+    "                      send the crosspoints of a snapshot file (*.xpt) and wait for the answers;\n"
+    "                      outputs the file does not name stay as they are\n"
     "\n"
     "ADDR is a dotted IPv4 address; a leading '*' means the frame runs its recovery firmware and\n"
     "a leading '#' mode 2, as in the console's device list (both connect on the Telnet port).\n"
     "\n"
     "options:\n"
     "  --json              machine-readable output (status, routes)\n"
+    "  --save FILE         routes: also write the crosspoints to a snapshot file (*.xpt)\n"
+    "  --dry-run           load-routes: print what would be sent and send nothing\n"
     "  --trace             print every line sent and received, time-stamped, on stderr\n"
     "  --recovery          the frame runs its recovery firmware (same as a '*' prefix)\n"
     "  --mode2             the frame runs in mode 2 (same as a '#' prefix)\n"
@@ -46,11 +51,12 @@ struct CommandWord {
     std::size_t operands;
 };
 
-constexpr std::array<CommandWord, 4> kCommands{{
+constexpr std::array<CommandWord, 5> kCommands{{
     {"probe", CliCommand::Probe, 1},
     {"status", CliCommand::Status, 1},
     {"routes", CliCommand::Routes, 1},
     {"route", CliCommand::Route, 3},
+    {"load-routes", CliCommand::LoadRoutes, 2},
 }};
 
 }  // namespace
@@ -80,6 +86,12 @@ CliParse ParseCliOptions(const std::vector<std::string>& args) {
             mode2 = true;
         } else if (arg == "--telnet") {
             options.telnet = true;
+        } else if (arg == "--dry-run") {
+            options.dryRun = true;
+        } else if (arg == "--save") {
+            if (i + 1 >= args.size())
+                return {std::nullopt, arg + " needs a value"};
+            options.file = args[++i];
         } else if (arg == "--type" || arg == "--timeout") {
             if (i + 1 >= args.size())
                 return {std::nullopt, arg + " needs a value"};
@@ -120,6 +132,12 @@ CliParse ParseCliOptions(const std::vector<std::string>& args) {
         return {std::nullopt, "a frame is either in recovery mode or in mode 2"};
     options.mode = recovery ? DeviceMode::Recovery : mode2 ? DeviceMode::Mode2 : DeviceMode::Application;
     options.address = address;
+    if (!options.file.empty() && command->command != CliCommand::Routes)
+        return {std::nullopt, "--save goes with routes"};
+    if (options.dryRun && command->command != CliCommand::LoadRoutes)
+        return {std::nullopt, "--dry-run goes with load-routes"};
+    if (command->command == CliCommand::LoadRoutes)
+        options.file = operands[2];
     if (command->command == CliCommand::Route) {
         if (!ParseInt(operands[2], options.output) || !ParseInt(operands[3], options.input) ||
             options.output < 1 || options.input < 0) {

@@ -10,7 +10,7 @@
 
 namespace velmar {
 
-enum class CliCommand : std::uint8_t { Help, Version, Probe, Status, Routes, Route };
+enum class CliCommand : std::uint8_t { Help, Version, Probe, Status, Routes, Route, LoadRoutes };
 
 struct CliOptions {
     CliCommand command = CliCommand::Help;
@@ -19,6 +19,8 @@ struct CliOptions {
     std::int32_t modelClass = 1;  // as a device-list row without a known type gives
     std::int32_t output = 0;
     std::int32_t input = 0;
+    std::string file;  // routes --save FILE, load-routes ADDR FILE
+    bool dryRun = false;
     bool json = false;
     bool trace = false;
     bool telnet = false;

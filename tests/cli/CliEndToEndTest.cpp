@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
+#include <fstream>
 #include <optional>
 #include <sstream>
 
@@ -178,6 +180,48 @@ TEST_F(CliEndToEnd, GarbageAndRunOnLinesDoNotBreakTheLink) {
     ASSERT_TRUE(loop.RunUntil([&] { return answered.has_value(); }, 3s));
     EXPECT_EQ(*answered, 10);
     EXPECT_TRUE(console.session.Connection().connected);
+}
+
+}  // namespace
+}  // namespace velmar
+
+namespace velmar {
+namespace {
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+TEST_F(CliEndToEnd, RoutingSavedFromTheSimulatorLoadsBackIdentically) {
+    const std::string dir = ::testing::TempDir();
+    const std::string before = dir + "/velmar-routes-before-" + std::to_string(sim.Pid()) + ".xpt";
+    const std::string after = dir + "/velmar-routes-after-" + std::to_string(sim.Pid()) + ".xpt";
+    for (const auto& [output, input] : {std::pair{1100, 600}, {601, 517}, {5, 1536}}) {
+        ASSERT_EQ(Cli({"route", "127.0.0.2", std::to_string(output), std::to_string(input)}).code, kExitOk);
+    }
+    const Outcome saved = Cli({"routes", "127.0.0.2", "--save", before});
+    ASSERT_EQ(saved.code, kExitOk) << saved.err;
+    const std::string snapshot = ReadFile(before);
+    EXPECT_NE(snapshot.find("=1100,600\r\n"), std::string::npos) << snapshot;
+
+    for (const int output : {1100, 601, 5}) {
+        ASSERT_EQ(Cli({"route", "127.0.0.2", std::to_string(output), "0"}).code, kExitOk);
+    }
+    const Outcome dryRun = Cli({"load-routes", "127.0.0.2", before, "--dry-run"});
+    ASSERT_EQ(dryRun.code, kExitOk) << dryRun.err;
+    EXPECT_NE(dryRun.out.find("scross 1100 600   CARD2  76 <- MADI  08\n"), std::string::npos) << dryRun.out;
+    EXPECT_EQ(Cli({"routes", "127.0.0.2"}).out.find("CARD2  76"), std::string::npos)
+        << "a dry run sends nothing";
+
+    const Outcome loaded = Cli({"load-routes", "127.0.0.2", before});
+    ASSERT_EQ(loaded.code, kExitOk) << loaded.err << loaded.out;
+    ASSERT_EQ(Cli({"routes", "127.0.0.2", "--save", after}).code, kExitOk);
+    EXPECT_EQ(ReadFile(after), snapshot);
+
+    EXPECT_EQ(Cli({"load-routes", "127.0.0.2", dir + "/no-such-file.xpt"}).code, kExitFailure);
+    std::remove(before.c_str());
+    std::remove(after.c_str());
 }
 
 }  // namespace

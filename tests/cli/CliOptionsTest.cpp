@@ -25,6 +25,13 @@ TEST(CliOptions, ModePrefixesOptionsAndOperands) {
     EXPECT_EQ(route.options->input, 0);
     EXPECT_EQ(route.options->timeout.count(), 500);
 
+    const CliParse load = ParseCliOptions({"load-routes", "10.0.0.8", "routes.xpt", "--dry-run"});
+    ASSERT_TRUE(load.options);
+    EXPECT_EQ(load.options->command, CliCommand::LoadRoutes);
+    EXPECT_EQ(load.options->file, "routes.xpt");
+    EXPECT_TRUE(load.options->dryRun);
+    EXPECT_EQ(ParseCliOptions({"routes", "10.0.0.8", "--save", "a.xpt"}).options->file, "a.xpt");
+
     EXPECT_EQ(ParseCliOptions({"--version", "status"}).options->command, CliCommand::Version);
     EXPECT_EQ(ParseCliOptions({"status", "1.2.3.4", "--help"}).options->command, CliCommand::Help);
 }
@@ -38,6 +45,10 @@ TEST(CliOptions, RefusesWhatItCannotRun) {
              {"route", "1.2.3.4", "0", "1"},
              {"route", "1.2.3.4", "5", "-1"},
              {"route", "1.2.3.4", "5x", "1"},
+             {"load-routes", "1.2.3.4"},
+             {"status", "1.2.3.4", "--save", "a.xpt"},
+             {"routes", "1.2.3.4", "--save"},
+             {"routes", "1.2.3.4", "--dry-run"},
              {"status", "--recovery", "#1.2.3.4"},
              {"status", "1.2.3.4", "--timeout"},
              {"status", "1.2.3.4", "--timeout", "0"},
