@@ -19,6 +19,10 @@ inline QApplication& EnsureApplication() {
     static int argc = 1;
     static char name[] = "velmar-console-tests";
     static char* argv[] = {name, nullptr};
+    // Headless unless a platform or a display is given.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
     // Never destroyed: it must outlive every window and thread the tests leave to static teardown.
     static auto* app = new QApplication(argc, argv);
     return *app;
