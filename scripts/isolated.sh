@@ -4,6 +4,7 @@
 set -euo pipefail
 
 export VELMAR_INTERFACES=lo
+export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
 if [ "$(id -u)" -eq 0 ]; then unshare_flags=(-n); else unshare_flags=(-rn); fi
 if unshare "${unshare_flags[@]}" true 2>/dev/null; then
   exec unshare "${unshare_flags[@]}" bash -c 'ip link set lo up && exec "$@"' isolated "$@"
