@@ -12,6 +12,7 @@
 #include "device/ChannelMap.h"
 #include "device/EchoProbe.h"
 #include "device/Session.h"
+#include "device/discovery/posix/FrameDiscovery.h"
 #include "device/posix/PosixDatagramSocket.h"
 #include "device/posix/PosixEventLoop.h"
 #include "device/posix/PosixTcpTransport.h"
@@ -48,6 +49,8 @@ int CliApp::Run(const CliOptions& options) {
             return kExitOk;
         case CliCommand::Probe:
             return Probe(options);
+        case CliCommand::Discover:
+            return Discover(options);
         case CliCommand::Status:
         case CliCommand::Routes:
         case CliCommand::Route:
@@ -55,6 +58,16 @@ int CliApp::Run(const CliOptions& options) {
             return Connected(options);
     }
     return kExitUsage;
+}
+
+int CliApp::Discover(const CliOptions& options) {
+    const FrameDiscoveryResult found = DiscoverFrames();
+    if (!found.error.empty()) {
+        err_ << "velmar-cli: " << found.error << "\n";
+        return kExitFailure;
+    }
+    (options.json ? PrintDevicesJson : PrintDevices)(out_, found.rows);
+    return kExitOk;
 }
 
 int CliApp::Probe(const CliOptions& options) {

@@ -36,6 +36,7 @@ class CliApp {
         std::int32_t lastRefusal = 0;
     };
 
+    int Discover(const CliOptions& options);
     int Probe(const CliOptions& options);
     int Connected(const CliOptions& options);
     int Routes(const CliOptions& options, const FrameLink& frame);

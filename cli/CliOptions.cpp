@@ -12,6 +12,7 @@ const char* const kCliUsage =
     "usage: velmar-cli [options] COMMAND ...\n"
     "\n"
     "commands:\n"
+    "  discover            list the frames that answer the discovery broadcast (VELMAR_INTERFACES)\n"
     "  probe ADDR          send the UDP echo probe and say whether the frame answers\n"
     "  status ADDR         connect, read the whole frame and print it\n"
     "  routes ADDR         print the crosspoints with channel names\n"
@@ -24,7 +25,7 @@ const char* const kCliUsage =
     "a leading '#' mode 2, as in the console's device list (both connect on the Telnet port).\n"
     "\n"
     "options:\n"
-    "  --json              machine-readable output (status, routes)\n"
+    "  --json              machine-readable output (discover, status, routes)\n"
     "  --save FILE         routes: also write the crosspoints to a snapshot file (*.xpt)\n"
     "  --dry-run           load-routes: print what would be sent and send nothing\n"
     "  --trace             print every line sent and received, time-stamped, on stderr\n"
@@ -51,7 +52,8 @@ struct CommandWord {
     std::size_t operands;
 };
 
-constexpr std::array<CommandWord, 5> kCommands{{
+constexpr std::array<CommandWord, 6> kCommands{{
+    {"discover", CliCommand::Discover, 0},
     {"probe", CliCommand::Probe, 1},
     {"status", CliCommand::Status, 1},
     {"routes", CliCommand::Routes, 1},
@@ -123,6 +125,8 @@ CliParse ParseCliOptions(const std::vector<std::string>& args) {
         return {std::nullopt, operands[0] + " takes " + std::to_string(command->operands) + " operand(s)"};
     }
     options.command = command->command;
+    if (command->operands == 0)
+        return {options, {}};
     std::string address = operands[1];
     if (!address.empty() && (address[0] == '*' || address[0] == '#')) {
         (address[0] == '*' ? recovery : mode2) = true;

@@ -10,7 +10,7 @@
 
 namespace velmar {
 
-enum class CliCommand : std::uint8_t { Help, Version, Probe, Status, Routes, Route, LoadRoutes };
+enum class CliCommand : std::uint8_t { Help, Version, Probe, Status, Routes, Route, LoadRoutes, Discover };
 
 struct CliOptions {
     CliCommand command = CliCommand::Help;

@@ -1,4 +1,5 @@
 #include "cli/StatusReport.h"
+#include <algorithm>
 
 #include <array>
 #include <cstdio>
@@ -208,6 +209,42 @@ void PrintRoutesJson(std::ostream& out, const Session& session) {
         first = false;
     }
     out << "]}\n";
+}
+
+void PrintDevices(std::ostream& out, std::span<const DeviceRow> rows) {
+    static constexpr std::array<std::string_view, kDeviceColumnCount> kHeaders{"IP address", "ID", "Name",
+                                                                               "Type", "S/N"};
+    std::array<std::size_t, kDeviceColumnCount> widths{};
+    for (std::size_t c = 0; c < kDeviceColumnCount; ++c) {
+        widths[c] = kHeaders[c].size();
+        for (const DeviceRow& row : rows)
+            widths[c] = std::max(widths[c], row.columns[c].size());
+    }
+    auto line = [&](auto text) {
+        for (std::size_t c = 0; c < kDeviceColumnCount; ++c) {
+            const std::string_view cell = text(c);
+            out << cell;
+            if (c + 1 < kDeviceColumnCount)
+                out << std::string(widths[c] - cell.size() + 2, ' ');
+        }
+        out << "\n";
+    };
+    line([](std::size_t c) { return kHeaders[c]; });
+    for (const DeviceRow& row : rows)
+        line([&](std::size_t c) { return std::string_view(row.columns[c]); });
+}
+
+void PrintDevicesJson(std::ostream& out, std::span<const DeviceRow> rows) {
+    out << "[";
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const DeviceRow& row = rows[i];
+        out << (i == 0 ? "" : ",") << "{\"address\":" << Json(row.Column(DeviceColumn::Address))
+            << ",\"id\":" << Json(row.Column(DeviceColumn::Id))
+            << ",\"name\":" << Json(row.Column(DeviceColumn::Name))
+            << ",\"type\":" << Json(row.Column(DeviceColumn::Type))
+            << ",\"serial\":" << Json(row.Column(DeviceColumn::Serial)) << "}";
+    }
+    out << "]\n";
 }
 
 }  // namespace velmar

@@ -226,3 +226,22 @@ TEST_F(CliEndToEnd, RoutingSavedFromTheSimulatorLoadsBackIdentically) {
 
 }  // namespace
 }  // namespace velmar
+
+namespace velmar {
+namespace {
+
+TEST_F(CliEndToEnd, DiscoverListsTheRackWithTheDeviceListColumns) {
+    const Outcome table = Cli({"discover"});
+    ASSERT_EQ(table.code, kExitOk) << table.err;
+    EXPECT_EQ(table.out.rfind("IP address", 0), 0u) << table.out;
+    for (const char* address : {"127.0.0.2 ", "127.0.0.3 ", "127.0.0.4 ", "*127.0.0.5 "}) {
+        EXPECT_NE(table.out.find(address), std::string::npos) << address << "\n" << table.out;
+    }
+    const Outcome json = Cli({"discover", "--json"});
+    ASSERT_EQ(json.code, kExitOk) << json.err;
+    EXPECT_NE(json.out.find("{\"address\":\"127.0.0.3\",\"id\":"), std::string::npos) << json.out;
+    EXPECT_NE(json.out.find("\"type\":\"LW16\""), std::string::npos) << json.out;
+}
+
+}  // namespace
+}  // namespace velmar

@@ -32,6 +32,11 @@ TEST(CliOptions, ModePrefixesOptionsAndOperands) {
     EXPECT_TRUE(load.options->dryRun);
     EXPECT_EQ(ParseCliOptions({"routes", "10.0.0.8", "--save", "a.xpt"}).options->file, "a.xpt");
 
+    const CliParse discover = ParseCliOptions({"discover", "--json"});
+    ASSERT_TRUE(discover.options);
+    EXPECT_EQ(discover.options->command, CliCommand::Discover);
+    EXPECT_TRUE(discover.options->json);
+
     EXPECT_EQ(ParseCliOptions({"--version", "status"}).options->command, CliCommand::Version);
     EXPECT_EQ(ParseCliOptions({"status", "1.2.3.4", "--help"}).options->command, CliCommand::Help);
 }
@@ -46,6 +51,7 @@ TEST(CliOptions, RefusesWhatItCannotRun) {
              {"route", "1.2.3.4", "5", "-1"},
              {"route", "1.2.3.4", "5x", "1"},
              {"load-routes", "1.2.3.4"},
+             {"discover", "1.2.3.4"},
              {"status", "1.2.3.4", "--save", "a.xpt"},
              {"routes", "1.2.3.4", "--save"},
              {"routes", "1.2.3.4", "--dry-run"},
