@@ -14,6 +14,7 @@
 #include "console/QtFilePicker.h"
 #include "console/QtProfileStore.h"
 #include "console/QtPrompter.h"
+#include "console/routing/CXyControlDlg.h"
 #include "device/DeviceModel.h"
 #include "device/discovery/DiscoveryDatagram.h"
 
@@ -145,6 +146,12 @@ void CQuvelDlg::RegisterOwnCommands() {
             session_->Disconnect();
     });
     SetMenuHandler(MenuCommand::RemoveFromList, [this] { finder_->RemoveFromList(SelectedDeviceRow()); });
+    SetMenuHandler(MenuCommand::XyControl, [this] {
+        if (!TargetIsConnectedFrame())
+            return;
+        CXyControlDlg dialog(RoutingContext{*session_, *prompter_, *filePicker_}, this);
+        dialog.exec();
+    });
 }
 
 void CQuvelDlg::SetMenuHandler(MenuCommand command, std::function<void()> handler) {
