@@ -7,13 +7,13 @@ namespace velmar {
 
 namespace {
 
-struct ColumnSpec {
+struct ColumnLayout {
     const char* header;
     int width;
 };
 
 // Widths in dialog units of the classic layout; shown at about 1.4 pixels per unit.
-constexpr ColumnSpec kColumns[kDeviceColumnCount] = {
+constexpr ColumnLayout kColumns[kDeviceColumnCount] = {
     {"IP address", 98}, {"ID", 24}, {"Name", 75}, {"Type", 42}, {"S/N", 104}};
 constexpr double kPixelsPerUnit = 1.4;
 const QColor kConnectedBackground(0, 255, 0);
@@ -29,7 +29,7 @@ DeviceListView::DeviceListView(QWidget* parent) : QTreeWidget(parent) {
     setAllColumnsShowFocus(true);
     setColumnCount(static_cast<int>(kDeviceColumnCount));
     QStringList headers;
-    for (const ColumnSpec& column : kColumns)
+    for (const ColumnLayout& column : kColumns)
         headers << QString::fromLatin1(column.header);
     setHeaderLabels(headers);
     for (int i = 0; i < static_cast<int>(kDeviceColumnCount); ++i) {

@@ -73,47 +73,47 @@ void Versions(RecordStore& store, int position,
     }
 }
 
-void Identity(const FrameSpec& spec, RecordStore& store) {
+void Identity(const FrameDescription& description, RecordStore& store) {
     Filler(store, C::gdevinfo)
-        .Text(14, 7, ModelName(spec.model))
-        .Int(22, static_cast<std::int32_t>(spec.model) + 1)
-        .Text(26, 17, spec.serial);
-    Filler(store, C::gdevid).Int(14, spec.id).Text(18, 17, spec.name);
+        .Text(14, 7, ModelName(description.model))
+        .Int(22, static_cast<std::int32_t>(description.model) + 1)
+        .Text(26, 17, description.serial);
+    Filler(store, C::gdevid).Int(14, description.id).Text(18, 17, description.name);
     char mac[13];
-    std::snprintf(mac, sizeof mac, "0050C2%06X", static_cast<unsigned>(spec.id) & 0xFFFFFFu);
+    std::snprintf(mac, sizeof mac, "0050C2%06X", static_cast<unsigned>(description.id) & 0xFFFFFFu);
     Filler(store, C::gip)
         .Int(14, 0)
-        .Text(18, 16, spec.address)
+        .Text(18, 16, description.address)
         .Text(34, 16, "255.0.0.0")
         .Text(50, 16, "127.0.0.1")
         .Text(66, 13, mac);
 }
 
-void Boards(const FrameSpec& spec, RecordStore& store) {
-    const std::string model(ModelName(spec.model));
+void Boards(const FrameDescription& description, RecordStore& store) {
+    const std::string model(ModelName(description.model));
     Board(store, 2, 1, model + "0010001", "Main board");
-    Versions(store, 2, {{"APP", spec.version}, {"BOOT", "1.0.2.0"}, {"FPGA", "3.1.0.0"}});
+    Versions(store, 2, {{"APP", description.version}, {"BOOT", "1.0.2.0"}, {"FPGA", "3.1.0.0"}});
     Board(store, 3, 1, model + "0020001", "Controller");
     Versions(store, 3, {{"CPLD", "1.1.0.0"}});
     for (int slot = 0; slot < kCardSlots; ++slot) {
-        const CardKind kind = spec.cards[static_cast<std::size_t>(slot)];
+        const CardKind kind = description.cards[static_cast<std::size_t>(slot)];
         if (kind == CardKind::None)
             continue;
         Board(store, 9 + slot, 1, std::string(CardCode(kind)) + "0001",
               std::string(CardName(kind)) + " card");
         Versions(store, 9 + slot, {{"FPGA", "1.2.0.0"}});
     }
-    if (spec.sfp) {
+    if (description.sfp) {
         Board(store, 17, 1, "K5A0310001", "SFP module");
         Versions(store, 17, {{"FPGA", "1.0.3.0"}});
     }
-    if (!spec.danteName.empty()) {
+    if (!description.danteName.empty()) {
         Board(store, 18, 1, "K5A0410001", "Brooklyn II");
         Versions(store, 18, {{"DANTE", "4.2.1.3"}});
     }
 }
 
-void Clocking(const FrameSpec& spec, RecordStore& store) {
+void Clocking(const FrameDescription& description, RecordStore& store) {
     Filler(store, C::gsystemdelay).Int(14, 0);
     Filler(store, C::galivetime).Int(14, 5);
     Filler(store, C::ggenrate).Int(14, 2);
@@ -127,37 +127,37 @@ void Clocking(const FrameSpec& spec, RecordStore& store) {
     Filler(store, C::gscr).Text(14, 9, "00000000");
     for (int source = 2; source <= 18; ++source)
         Filler(store, C::gsyncprio, {source}).Int(18, source == 2 ? 1 : 0);
-    Filler(store, C::gpsuconf).Int(18, spec.model == FrameModel::LW16 ? 1 : 3);
-    Filler(store, C::gfanconf).Int(18, spec.model == FrameModel::LW16 ? 1 : 7);
+    Filler(store, C::gpsuconf).Int(18, description.model == FrameModel::LW16 ? 1 : 3);
+    Filler(store, C::gfanconf).Int(18, description.model == FrameModel::LW16 ? 1 : 7);
     Filler(store, C::gdevfeature, {1}).Int(18, 1);
     Filler(store, C::gdevfeature, {2}).Int(18, 1);
 }
 
-void Interfaces(const FrameSpec& spec, RecordStore& store) {
+void Interfaces(const FrameDescription& description, RecordStore& store) {
     Filler(store, C::gphdmode).Int(14, 1).Int(18, 0).Int(22, 0);
     Filler(store, C::goptred).Int(14, 0).Int(18, 0);
     for (int module = 1; module <= 2; ++module)
-        Filler(store, C::goptmode, {module}).Int(18, spec.sfp ? 1 : 0);
+        Filler(store, C::goptmode, {module}).Int(18, description.sfp ? 1 : 0);
     for (int port = 1; port <= 3; ++port)
         Filler(store, C::gmadioutmode, {port}).Int(22, 1).Int(26, 0).Int(30, 1);
     static constexpr const char* kInputStatus[kMainInputs] = {
         "--A", "--A", "--A", "--A", "--A", "--A", "--A", "--A", "--a", "--a", "--A", "--A", "--A", "--A"};
     for (int input = 1; input <= kMainInputs; ++input) {
         std::string_view status = kInputStatus[input - 1];
-        if ((input == 12 || input == 13) && !spec.sfp)
+        if ((input == 12 || input == 13) && !description.sfp)
             status = "--a";
-        if (input == 14 && spec.danteName.empty())
+        if (input == 14 && description.danteName.empty())
             status = "--a";
         Filler(store, C::gmaininpstatus, {input}).Raw(18, status);
     }
 }
 
-void Dante(const FrameSpec& spec, RecordStore& store) {
-    if (spec.danteName.empty())
+void Dante(const FrameDescription& description, RecordStore& store) {
+    if (description.danteName.empty())
         return;
     // Addresses the frame reports are loopback texts too, so nothing copied from them leaves the machine.
-    const std::string own = "127.1.0." + std::to_string(spec.id % 250 + 1);
-    const std::string secondary = "127.2.0." + std::to_string(spec.id % 250 + 1);
+    const std::string own = "127.1.0." + std::to_string(description.id % 250 + 1);
+    const std::string secondary = "127.2.0." + std::to_string(description.id % 250 + 1);
     Filler(store, C::gbkip)
         .Int(14, 1)
         .Text(18, 16, own)
@@ -172,7 +172,7 @@ void Dante(const FrameSpec& spec, RecordStore& store) {
         .Text(50, 16, "0.0.0.0")
         .Text(66, 16, "0.0.0.0")
         .Text(82, 13, "001DC1000002");
-    Filler(store, C::gbkname).Text(14, 32, spec.danteName);
+    Filler(store, C::gbkname).Text(14, 32, description.danteName);
     Filler(store, C::gswmodeip).Int(14, 0);
     Filler(store, C::gsrenaip).Int(14, 1);
     Filler(store, C::guniclkip).Int(14, 0);
@@ -188,9 +188,9 @@ void Dante(const FrameSpec& spec, RecordStore& store) {
     }
 }
 
-void Cards(const FrameSpec& spec, RecordStore& store) {
+void Cards(const FrameDescription& description, RecordStore& store) {
     for (int card = 1; card <= kCardSlots; ++card) {
-        switch (spec.cards[static_cast<std::size_t>(card - 1)]) {
+        switch (description.cards[static_cast<std::size_t>(card - 1)]) {
             case CardKind::Ad:
                 Filler(store, C::gadbrdtype, {card}).Int(22, 1);
                 for (int ch = 1; ch <= 8; ++ch) {
@@ -231,8 +231,8 @@ void Cards(const FrameSpec& spec, RecordStore& store) {
 
 // A few routes so that a fresh console shows a populated matrix: AES inputs onto the first
 // outputs of MADI.
-void Routing(const FrameSpec& spec, RecordStore& store) {
-    if (ModelClass(spec.model) == 2)
+void Routing(const FrameDescription& description, RecordStore& store) {
+    if (ModelClass(description.model) == 2)
         return;
     for (int i = 0; i < 16; ++i)
         Filler(store, C::gcross, {593 + i}).Int(18, 513 + i);
@@ -240,15 +240,15 @@ void Routing(const FrameSpec& spec, RecordStore& store) {
 
 }  // namespace
 
-void FactoryState::Fill(const FrameSpec& spec, RecordStore& store) {
+void FactoryState::Fill(const FrameDescription& description, RecordStore& store) {
     store.Clear();
-    Identity(spec, store);
-    Boards(spec, store);
-    Clocking(spec, store);
-    Interfaces(spec, store);
-    Dante(spec, store);
-    Cards(spec, store);
-    Routing(spec, store);
+    Identity(description, store);
+    Boards(description, store);
+    Clocking(description, store);
+    Interfaces(description, store);
+    Dante(description, store);
+    Cards(description, store);
+    Routing(description, store);
 }
 
 }  // namespace velmar::sim

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sim/FrameSpec.h"
+#include "sim/FrameDescription.h"
 #include "sim/RecordStore.h"
 
 namespace velmar::sim {
@@ -9,7 +9,7 @@ namespace velmar::sim {
 // its description, plausible values for everything the console reads.
 class FactoryState {
   public:
-    static void Fill(const FrameSpec& spec, RecordStore& store);
+    static void Fill(const FrameDescription& description, RecordStore& store);
 };
 
 }  // namespace velmar::sim

@@ -81,20 +81,21 @@ bool IsLocalhost(std::string_view name) {
 
 }  // namespace
 
-Frame::Frame(FrameSpec spec, DanteDirectory& directory, const MessageCodec& codec, std::int64_t restartMs)
-    : spec_(std::move(spec)),
+Frame::Frame(FrameDescription description, DanteDirectory& directory, const MessageCodec& codec,
+             std::int64_t restartMs)
+    : description_(std::move(description)),
       directory_(directory),
       lines_(codec),
       restartMs_(restartMs),
-      mode_(spec_.mode),
-      nextMode_(spec_.mode) {
-    FactoryState::Fill(spec_, store_);
+      mode_(description_.mode),
+      nextMode_(description_.mode) {
+    FactoryState::Fill(description_, store_);
 }
 
 int Frame::ChannelCount() const {
     const CommandMessage version = store_.Read(RecordStore::Key(C::gswver, {2}));
     const bool newFirmware = VersionNumber(version.Text(86, 17)) > 2000000;
-    return ModelClass(spec_.model) == 0 && newFirmware ? 1536 : 1024;
+    return ModelClass(description_.model) == 0 && newFirmware ? 1536 : 1024;
 }
 
 std::string Frame::Name() const {
@@ -102,7 +103,7 @@ std::string Frame::Name() const {
 }
 
 std::string Frame::DanteName() const {
-    if (spec_.danteName.empty())
+    if (description_.danteName.empty())
         return {};
     return std::string(store_.Read(RecordStore::Key(C::gbkname, {})).Text(14, kDanteNameSize));
 }
@@ -112,11 +113,12 @@ int Frame::AliveSeconds() const {
 }
 
 std::string Frame::Describe() const {
-    std::string line = "frame " + spec_.address + " model=" + std::string(ModelName(spec_.model)) +
+    std::string line = "frame " + description_.address +
+                       " model=" + std::string(ModelName(description_.model)) +
                        " mode=" + std::string(ModeName(mode_)) + " name='" + Name() +
                        "' id=" + std::to_string(store_.Read(RecordStore::Key(C::gdevid, {})).Int(14)) +
-                       " serial=" + spec_.serial + " channels=" + std::to_string(ChannelCount());
-    if (!spec_.danteName.empty())
+                       " serial=" + description_.serial + " channels=" + std::to_string(ChannelCount());
+    if (!description_.danteName.empty())
         line += " dante=" + DanteName();
     return line;
 }
@@ -157,9 +159,9 @@ void Frame::Notify(CommandMessage record, Responses& out) const {
 std::int32_t Frame::CheckNeeds(const CommandRule& rule, const CommandMessage& request) const {
     switch (rule.needs) {
         case Needs::Matrix:
-            return ModelClass(spec_.model) == 2 ? FrameStatus::kNotAvailable : FrameStatus::kOk;
+            return ModelClass(description_.model) == 2 ? FrameStatus::kNotAvailable : FrameStatus::kOk;
         case Needs::Dante:
-            return spec_.danteName.empty() ? FrameStatus::kNotAvailable : FrameStatus::kOk;
+            return description_.danteName.empty() ? FrameStatus::kNotAvailable : FrameStatus::kOk;
         case Needs::PpmStream:
             return store_.Find(RecordStore::Key(C::gppminfo, {request.Int(14)})) ? FrameStatus::kOk
                                                                                  : FrameStatus::kBadArgument;
@@ -184,7 +186,7 @@ std::int32_t Frame::CheckBound(Bound bound, std::int32_t value, Needs needs) con
             static constexpr CardKind kKindOf[] = {CardKind::None, CardKind::None, CardKind::None,
                                                    CardKind::None, CardKind::Sdi,  CardKind::Ad,
                                                    CardKind::Da,   CardKind::Aes,  CardKind::Madi};
-            return spec_.cards[static_cast<std::size_t>(value - 1)] ==
+            return description_.cards[static_cast<std::size_t>(value - 1)] ==
                            kKindOf[static_cast<std::size_t>(needs)]
                        ? FrameStatus::kOk
                        : FrameStatus::kNotAvailable;
@@ -366,7 +368,7 @@ void Frame::HandleMaintenance(const CommandMessage& request, Responses& out, std
             out.restart = true;
             return;
         case C::sclear:
-            FactoryState::Fill(spec_, store_);
+            FactoryState::Fill(description_, store_);
             Reply(request, FrameStatus::kOk, out);
             return;
         case C::sloadboot:
@@ -447,13 +449,13 @@ void Frame::HandleSpecial(const CommandMessage& request, Responses& out) {
 
 Frame* Frame::ResolveDante(std::string_view name) {
     if (IsLocalhost(name))
-        return spec_.danteName.empty() ? nullptr : this;
+        return description_.danteName.empty() ? nullptr : this;
     Frame* frame = directory_.FindByDanteName(name);
-    return frame && !frame->spec_.danteName.empty() ? frame : nullptr;
+    return frame && !frame->description_.danteName.empty() ? frame : nullptr;
 }
 
 void Frame::HandleIpRouting(const CommandMessage& request, Responses& out) {
-    if (spec_.danteName.empty()) {
+    if (description_.danteName.empty()) {
         Reply(request, FrameStatus::kNotAvailable, out);
         return;
     }
@@ -493,7 +495,8 @@ void Frame::HandleIpRouting(const CommandMessage& request, Responses& out) {
 void Frame::HandleDanteTiming(const CommandMessage& request, Responses& out) {
     Frame* target = ResolveDante(request.Text(14, kDanteNameSize));
     if (!target) {
-        Reply(request, spec_.danteName.empty() ? FrameStatus::kNotAvailable : FrameStatus::kBadArgument, out);
+        Reply(request,
+              description_.danteName.empty() ? FrameStatus::kNotAvailable : FrameStatus::kBadArgument, out);
         return;
     }
     if (request.code != ToCode(C::sperformip)) {
@@ -524,7 +527,7 @@ void Frame::HandleGainList(const CommandMessage& request, Responses& out) const 
     const std::int32_t selector = request.Int(14);
     const std::int32_t first = request.Int(18);
     const std::int32_t count = request.Int(22);
-    if (ModelClass(spec_.model) == 2) {
+    if (ModelClass(description_.model) == 2) {
         Reply(request, FrameStatus::kNotAvailable, out);
         return;
     }
@@ -550,7 +553,7 @@ void Frame::HandlePpm(const CommandMessage& request, Responses& out) {
     const bool exists = std::binary_search(ids.begin(), ids.end(), id);
     const RecordKey infoKey = RecordStore::Key(C::gppminfo, {static_cast<std::int32_t>(id)});
     const RecordKey enableKey = RecordStore::Key(C::gppmenable, {static_cast<std::int32_t>(id)});
-    if (ModelClass(spec_.model) == 2) {
+    if (ModelClass(description_.model) == 2) {
         Reply(request, FrameStatus::kNotAvailable, out);
         return;
     }

@@ -8,7 +8,7 @@
 #include "protocol/MessageCodec.h"
 #include "sim/DanteDirectory.h"
 #include "sim/FaultSet.h"
-#include "sim/FrameSpec.h"
+#include "sim/FrameDescription.h"
 #include "sim/LineBuilder.h"
 #include "sim/RecordStore.h"
 
@@ -35,11 +35,11 @@ class Frame {
   public:
     enum class Phase : std::uint8_t { Up, GoingAway, Down };
 
-    Frame(FrameSpec spec, DanteDirectory& directory, const MessageCodec& codec,
+    Frame(FrameDescription description, DanteDirectory& directory, const MessageCodec& codec,
           std::int64_t restartMs = 2000);
 
-    const FrameSpec& Spec() const { return spec_; }
-    const std::string& Address() const { return spec_.address; }
+    const FrameDescription& Description() const { return description_; }
+    const std::string& Address() const { return description_.address; }
     FrameMode Mode() const { return mode_; }
     int ChannelCount() const;
     std::string Name() const;
@@ -88,7 +88,7 @@ class Frame {
     void HandleGainList(const CommandMessage& request, Responses& out) const;
     Frame* ResolveDante(std::string_view name);
 
-    FrameSpec spec_;
+    FrameDescription description_;
     DanteDirectory& directory_;
     LineBuilder lines_;
     std::int64_t restartMs_;

@@ -2,10 +2,10 @@
 
 namespace velmar::sim {
 
-Rack::Rack(const std::vector<FrameSpec>& specs, std::int64_t restartMs) {
-    frames_.reserve(specs.size());
-    for (const FrameSpec& spec : specs)
-        frames_.push_back(std::make_unique<Frame>(spec, *this, codec_, restartMs));
+Rack::Rack(const std::vector<FrameDescription>& descriptions, std::int64_t restartMs) {
+    frames_.reserve(descriptions.size());
+    for (const FrameDescription& description : descriptions)
+        frames_.push_back(std::make_unique<Frame>(description, *this, codec_, restartMs));
 }
 
 std::size_t Rack::IndexOf(std::string_view address) const {

@@ -13,7 +13,7 @@ namespace velmar::sim {
 // The frames one process hosts, found by address or by Dante name.
 class Rack : public DanteDirectory {
   public:
-    Rack(const std::vector<FrameSpec>& specs, std::int64_t restartMs = 2000);
+    Rack(const std::vector<FrameDescription>& descriptions, std::int64_t restartMs = 2000);
 
     std::size_t Size() const { return frames_.size(); }
     Frame& At(std::size_t index) { return *frames_[index]; }

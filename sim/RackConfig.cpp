@@ -11,51 +11,51 @@ namespace {
 constexpr std::size_t kMaxNameLength = 16;  // text17 on the wire
 constexpr std::size_t kMaxDanteNameLength = 31;
 
-FrameSpec K5AStudio() {
-    FrameSpec spec;
-    spec.model = FrameModel::K5A;
-    spec.name = "Studio A";
-    spec.id = 1;
-    spec.serial = "K5A0011703042";
-    spec.version = "2.1.0.3";
-    spec.cards = {CardKind::Sdi,  CardKind::Ad, CardKind::Da,   CardKind::Aes,
-                  CardKind::Madi, CardKind::Ad, CardKind::None, CardKind::None};
-    spec.sfp = true;
-    spec.danteName = "STUDIO-A";
-    return spec;
+FrameDescription K5AStudio() {
+    FrameDescription description;
+    description.model = FrameModel::K5A;
+    description.name = "Studio A";
+    description.id = 1;
+    description.serial = "K5A0011703042";
+    description.version = "2.1.0.3";
+    description.cards = {CardKind::Sdi,  CardKind::Ad, CardKind::Da,   CardKind::Aes,
+                         CardKind::Madi, CardKind::Ad, CardKind::None, CardKind::None};
+    description.sfp = true;
+    description.danteName = "STUDIO-A";
+    return description;
 }
 
-FrameSpec Lw16() {
-    FrameSpec spec;
-    spec.model = FrameModel::LW16;
-    spec.name = "Wall box";
-    spec.id = 2;
-    spec.serial = "LW160021804011";
-    spec.version = "2.0.1.0";
-    spec.danteName = "WALLBOX";
-    return spec;
+FrameDescription Lw16() {
+    FrameDescription description;
+    description.model = FrameModel::LW16;
+    description.name = "Wall box";
+    description.id = 2;
+    description.serial = "LW160021804011";
+    description.version = "2.0.1.0";
+    description.danteName = "WALLBOX";
+    return description;
 }
 
-FrameSpec K5E() {
-    FrameSpec spec;
-    spec.model = FrameModel::K5E;
-    spec.name = "Edge";
-    spec.id = 3;
-    spec.serial = "K5E0031902007";
-    spec.version = "1.4.0.2";
-    return spec;
+FrameDescription K5E() {
+    FrameDescription description;
+    description.model = FrameModel::K5E;
+    description.name = "Edge";
+    description.id = 3;
+    description.serial = "K5E0031902007";
+    description.version = "1.4.0.2";
+    return description;
 }
 
-FrameSpec Recovering() {
-    FrameSpec spec;
-    spec.model = FrameModel::K5A;
-    spec.mode = FrameMode::Recovery;
-    spec.name = "Spare";
-    spec.id = 4;
-    spec.serial = "K5A0041705113";
-    spec.version = "1.9.0.0";
-    spec.cards[0] = CardKind::Ad;
-    return spec;
+FrameDescription Recovering() {
+    FrameDescription description;
+    description.model = FrameModel::K5A;
+    description.mode = FrameMode::Recovery;
+    description.name = "Spare";
+    description.id = 4;
+    description.serial = "K5A0041705113";
+    description.version = "1.9.0.0";
+    description.cards[0] = CardKind::Ad;
+    return description;
 }
 
 bool ParseInt(std::string_view text, std::int32_t& value) {
@@ -99,58 +99,58 @@ std::string ParseCards(std::string_view text, std::array<CardKind, kCardSlots>& 
     return {};
 }
 
-std::string ApplyWord(std::string_view key, std::string_view value, FrameSpec& spec) {
+std::string ApplyWord(std::string_view key, std::string_view value, FrameDescription& description) {
     if (key == "address") {
-        spec.address = value;
+        description.address = value;
     } else if (key == "model") {
         for (const FrameModel model :
              {FrameModel::K5A, FrameModel::K5B, FrameModel::K5E, FrameModel::LV16, FrameModel::LW16}) {
             if (value == ModelName(model)) {
-                spec.model = model;
+                description.model = model;
                 return {};
             }
         }
         return "unknown model '" + std::string(value) + "' (K5A, K5B, K5E, LV16 or LW16)";
     } else if (key == "mode") {
         if (value == "application" || value == "app") {
-            spec.mode = FrameMode::Application;
+            description.mode = FrameMode::Application;
         } else if (value == "recovery" || value == "*") {
-            spec.mode = FrameMode::Recovery;
+            description.mode = FrameMode::Recovery;
         } else if (value == "mode2" || value == "#") {
-            spec.mode = FrameMode::Mode2;
+            description.mode = FrameMode::Mode2;
         } else {
             return "unknown mode '" + std::string(value) + "' (application, recovery or mode2)";
         }
     } else if (key == "name") {
         if (value.size() > kMaxNameLength || !WireSafe(value))
             return "name must be at most 16 plain characters";
-        spec.name = value;
+        description.name = value;
     } else if (key == "id") {
-        if (!ParseInt(value, spec.id) || spec.id < 0 || spec.id > 99999)
+        if (!ParseInt(value, description.id) || description.id < 0 || description.id > 99999)
             return "id must be 0..99999";
     } else if (key == "serial") {
         if (value.empty() || value.size() > kMaxNameLength || !WireSafe(value)) {
             return "serial must be 1 to 16 plain characters";
         }
-        spec.serial = value;
+        description.serial = value;
     } else if (key == "version") {
         if (VersionNumber(value) == 0 || value.size() > kMaxNameLength)
             return "version must read like 2.1.0.3";
-        spec.version = value;
+        description.version = value;
     } else if (key == "cards") {
-        return ParseCards(value, spec.cards);
+        return ParseCards(value, description.cards);
     } else if (key == "sfp") {
         if (value != "yes" && value != "no")
             return "sfp must be yes or no";
-        spec.sfp = value == "yes";
+        description.sfp = value == "yes";
     } else if (key == "dante") {
         if (value == "-" || value == "no") {
-            spec.danteName.clear();
+            description.danteName.clear();
         } else if (value.empty() || value.size() > kMaxDanteNameLength || !WireSafe(value) ||
                    value.find(' ') != std::string_view::npos) {
             return "dante name must be 1 to 31 plain characters without blanks";
         } else {
-            spec.danteName = value;
+            description.danteName = value;
         }
     } else {
         return "unknown key '" + std::string(key) + "'";
@@ -168,28 +168,29 @@ std::string AddressText(std::uint32_t hostOrder) {
 
 }  // namespace
 
-std::vector<FrameSpec> RackConfig::DefaultRack() {
+std::vector<FrameDescription> RackConfig::DefaultRack() {
     return {K5AStudio(), Lw16(), K5E(), Recovering()};
 }
 
-std::vector<FrameSpec> RackConfig::GeneratedRack(int count) {
-    std::vector<FrameSpec> frames = DefaultRack();
+std::vector<FrameDescription> RackConfig::GeneratedRack(int count) {
+    std::vector<FrameDescription> frames = DefaultRack();
     if (count < static_cast<int>(frames.size()))
         frames.resize(static_cast<std::size_t>(count < 0 ? 0 : count));
     for (int n = static_cast<int>(frames.size()) + 1; n <= count; ++n) {
-        FrameSpec spec = K5AStudio();
-        spec.model = n % 3 == 0 ? FrameModel::LV16 : FrameModel::K5A;
-        spec.name = "Frame " + std::to_string(n);
-        spec.id = n;
+        FrameDescription description = K5AStudio();
+        description.model = n % 3 == 0 ? FrameModel::LV16 : FrameModel::K5A;
+        description.name = "Frame " + std::to_string(n);
+        description.id = n;
         std::string number = std::to_string(n);
-        spec.serial = std::string(ModelName(spec.model)) + std::string(10 - number.size(), '0') + number;
-        spec.danteName = "FRAME-" + number;
-        frames.push_back(spec);
+        description.serial =
+            std::string(ModelName(description.model)) + std::string(10 - number.size(), '0') + number;
+        description.danteName = "FRAME-" + number;
+        frames.push_back(description);
     }
     return frames;
 }
 
-std::string RackConfig::ApplyWords(std::string_view words, FrameSpec& spec) {
+std::string RackConfig::ApplyWords(std::string_view words, FrameDescription& description) {
     std::size_t pos = 0;
     while (pos < words.size()) {
         if (words[pos] == ' ' || words[pos] == '\t') {
@@ -215,13 +216,13 @@ std::string RackConfig::ApplyWords(std::string_view words, FrameSpec& spec) {
             value = words.substr(pos, end - pos);
             pos = end;
         }
-        if (std::string error = ApplyWord(key, value, spec); !error.empty())
+        if (std::string error = ApplyWord(key, value, description); !error.empty())
             return error;
     }
     return {};
 }
 
-std::string RackConfig::ParseFile(std::string_view text, std::vector<FrameSpec>& frames) {
+std::string RackConfig::ParseFile(std::string_view text, std::vector<FrameDescription>& frames) {
     int lineNumber = 0;
     while (!text.empty()) {
         ++lineNumber;
@@ -237,39 +238,39 @@ std::string RackConfig::ParseFile(std::string_view text, std::vector<FrameSpec>&
         if (line.substr(0, 5) != "frame" || (line.size() > 5 && line[5] != ' ' && line[5] != '\t')) {
             return "line " + std::to_string(lineNumber) + ": expected 'frame key=value ...'";
         }
-        FrameSpec spec;
-        if (std::string error = ApplyWords(line.substr(5), spec); !error.empty()) {
+        FrameDescription description;
+        if (std::string error = ApplyWords(line.substr(5), description); !error.empty()) {
             return "line " + std::to_string(lineNumber) + ": " + error;
         }
-        frames.push_back(spec);
+        frames.push_back(description);
     }
     return {};
 }
 
-std::string RackConfig::AssignAddresses(std::vector<FrameSpec>& frames) {
+std::string RackConfig::AssignAddresses(std::vector<FrameDescription>& frames) {
     std::set<std::uint32_t> used;
-    for (const FrameSpec& spec : frames) {
-        if (spec.address.empty())
+    for (const FrameDescription& description : frames) {
+        if (description.address.empty())
             continue;
         in_addr address{};
-        if (inet_pton(AF_INET, spec.address.c_str(), &address) != 1)
-            return "bad address " + spec.address;
+        if (inet_pton(AF_INET, description.address.c_str(), &address) != 1)
+            return "bad address " + description.address;
         const std::uint32_t host = ntohl(address.s_addr);
         // Frames live on loopback only, and 127.0.0.1 belongs to the console.
         if ((host >> 24) != 127 || host == 0x7F000001u || (host & 0xFFu) == 0 || (host & 0xFFu) == 255) {
-            return "frame address " + spec.address + " is not a loopback address from 127.0.0.2 on";
+            return "frame address " + description.address + " is not a loopback address from 127.0.0.2 on";
         }
         if (!used.insert(host).second)
-            return "two frames on " + spec.address;
+            return "two frames on " + description.address;
     }
     std::uint32_t next = 0x7F000002u;
-    for (FrameSpec& spec : frames) {
-        if (!spec.address.empty())
+    for (FrameDescription& description : frames) {
+        if (!description.address.empty())
             continue;
         while (used.count(next) != 0 || (next & 0xFFu) == 0 || (next & 0xFFu) == 255)
             ++next;
         used.insert(next);
-        spec.address = AddressText(next);
+        description.address = AddressText(next);
     }
     return {};
 }

@@ -44,7 +44,7 @@ bool ParseCount(const std::string& text, long low, long high, long& value) {
 
 int main(int argc, char** argv) {
     using namespace velmar::sim;
-    std::vector<FrameSpec> frames;
+    std::vector<FrameDescription> frames;
     bool framesGiven = false;
     bool readStdin = true;
     long controlPort = 0;
@@ -61,7 +61,8 @@ int main(int argc, char** argv) {
         } else if (option == "--frames" && hasValue) {
             if (!ParseCount(argv[++i], 1, 250, number))
                 return Fail("--frames needs a count 1..250");
-            const std::vector<FrameSpec> generated = RackConfig::GeneratedRack(static_cast<int>(number));
+            const std::vector<FrameDescription> generated =
+                RackConfig::GeneratedRack(static_cast<int>(number));
             frames.insert(frames.end(), generated.begin(), generated.end());
             framesGiven = true;
         } else if (option == "--rack" && hasValue) {
@@ -75,11 +76,11 @@ int main(int argc, char** argv) {
             }
             framesGiven = true;
         } else if (option == "--frame" && hasValue) {
-            FrameSpec spec;
-            if (std::string error = RackConfig::ApplyWords(argv[++i], spec); !error.empty()) {
+            FrameDescription description;
+            if (std::string error = RackConfig::ApplyWords(argv[++i], description); !error.empty()) {
                 return Fail("--frame: " + error);
             }
-            frames.push_back(spec);
+            frames.push_back(description);
             framesGiven = true;
         } else if (option == "--control-port" && hasValue) {
             if (!ParseCount(argv[++i], 1, 65535, controlPort))

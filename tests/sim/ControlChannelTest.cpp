@@ -25,12 +25,12 @@ class RecordingControl : public RackControl {
 
 class ControlChannelTest : public ::testing::Test {
   protected:
-    static std::vector<FrameSpec> Specs() {
-        std::vector<FrameSpec> specs = RackConfig::DefaultRack();
-        RackConfig::AssignAddresses(specs);
-        return specs;
+    static std::vector<FrameDescription> Descriptions() {
+        std::vector<FrameDescription> descriptions = RackConfig::DefaultRack();
+        RackConfig::AssignAddresses(descriptions);
+        return descriptions;
     }
-    Rack rack_{Specs()};
+    Rack rack_{Descriptions()};
     RecordingControl control_;
     ControlChannel channel_{rack_, control_};
 };

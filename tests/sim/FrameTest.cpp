@@ -13,12 +13,12 @@ namespace {
 // Talks to one frame of an in-process rack with request lines as a console writes them.
 class FrameTest : public ::testing::Test {
   protected:
-    FrameTest() : specs_(Specs()), rack_(specs_, 1000) {}
+    FrameTest() : descriptions_(Descriptions()), rack_(descriptions_, 1000) {}
 
-    static std::vector<FrameSpec> Specs() {
-        std::vector<FrameSpec> specs = RackConfig::DefaultRack();
-        RackConfig::AssignAddresses(specs);
-        return specs;
+    static std::vector<FrameDescription> Descriptions() {
+        std::vector<FrameDescription> descriptions = RackConfig::DefaultRack();
+        RackConfig::AssignAddresses(descriptions);
+        return descriptions;
     }
 
     // Sends the request lines (CR-separated in `text`) and returns the reply lines.
@@ -59,7 +59,7 @@ class FrameTest : public ::testing::Test {
         }
     }
 
-    std::vector<FrameSpec> specs_;
+    std::vector<FrameDescription> descriptions_;
     Rack rack_;
     MessageCodec reader_;
     std::vector<std::string> replies_;

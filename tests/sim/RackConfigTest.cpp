@@ -6,7 +6,7 @@ namespace velmar::sim {
 namespace {
 
 TEST(RackConfigTest, DefaultRackHoldsTheFramesTheDemoNeeds) {
-    std::vector<FrameSpec> frames = RackConfig::DefaultRack();
+    std::vector<FrameDescription> frames = RackConfig::DefaultRack();
     ASSERT_EQ(RackConfig::AssignAddresses(frames), "");
     ASSERT_EQ(frames.size(), 4u);
     EXPECT_EQ(frames[0].address, "127.0.0.2");
@@ -24,19 +24,19 @@ TEST(RackConfigTest, DefaultRackHoldsTheFramesTheDemoNeeds) {
 }
 
 TEST(RackConfigTest, ChannelCountFollowsModelClassAndVersion) {
-    FrameSpec spec;
-    spec.version = "2.0.0.0";
-    EXPECT_EQ(ChannelCount(spec), 1024);
-    spec.version = "2.0.0.1";
-    EXPECT_EQ(ChannelCount(spec), 1536);
-    spec.model = FrameModel::K5B;
-    EXPECT_EQ(ChannelCount(spec), 1024);
+    FrameDescription description;
+    description.version = "2.0.0.0";
+    EXPECT_EQ(ChannelCount(description), 1024);
+    description.version = "2.0.0.1";
+    EXPECT_EQ(ChannelCount(description), 1536);
+    description.model = FrameModel::K5B;
+    EXPECT_EQ(ChannelCount(description), 1024);
     EXPECT_EQ(VersionNumber("1.4"), 1040000u);
     EXPECT_EQ(VersionNumber("x"), 0u);
 }
 
 TEST(RackConfigTest, RackFileDescribesFramesAndNamesTheBadLine) {
-    std::vector<FrameSpec> frames;
+    std::vector<FrameDescription> frames;
     const std::string text =
         "# two frames\n"
         "frame model=LV16 mode=mode2 name='Truck 1' id=12 serial=LV160001 version=2.2.0.0 cards=ad,-,madi "
@@ -57,17 +57,17 @@ TEST(RackConfigTest, RackFileDescribesFramesAndNamesTheBadLine) {
     EXPECT_EQ(frames[0].address, "127.0.0.2");
     EXPECT_EQ(frames[1].address, "127.0.0.9");
 
-    std::vector<FrameSpec> bad;
+    std::vector<FrameDescription> bad;
     EXPECT_EQ(RackConfig::ParseFile("frame model=K5A\nframe model=K9\n", bad).substr(0, 7), "line 2:");
-    FrameSpec spec;
-    EXPECT_NE(RackConfig::ApplyWords("name='has,comma'", spec), "") << "a comma would split the reply";
-    EXPECT_NE(RackConfig::ApplyWords("name='seventeen chars!'", spec), "");
-    EXPECT_NE(RackConfig::ApplyWords("cards=ad,ad,ad,ad,ad,ad,ad,ad,ad", spec), "");
-    EXPECT_NE(RackConfig::ApplyWords("name='open", spec), "");
+    FrameDescription description;
+    EXPECT_NE(RackConfig::ApplyWords("name='has,comma'", description), "") << "a comma would split the reply";
+    EXPECT_NE(RackConfig::ApplyWords("name='seventeen chars!'", description), "");
+    EXPECT_NE(RackConfig::ApplyWords("cards=ad,ad,ad,ad,ad,ad,ad,ad,ad", description), "");
+    EXPECT_NE(RackConfig::ApplyWords("name='open", description), "");
 }
 
 TEST(RackConfigTest, AddressesStayOnLoopbackAndDistinct) {
-    std::vector<FrameSpec> frames(2);
+    std::vector<FrameDescription> frames(2);
     frames[0].address = "127.0.0.1";
     EXPECT_NE(RackConfig::AssignAddresses(frames), "") << "the console's own address";
     frames[0].address = "10.0.0.5";
@@ -75,7 +75,7 @@ TEST(RackConfigTest, AddressesStayOnLoopbackAndDistinct) {
     frames[0].address = "127.0.0.3";
     frames[1].address = "127.0.0.3";
     EXPECT_NE(RackConfig::AssignAddresses(frames), "");
-    std::vector<FrameSpec> many = RackConfig::GeneratedRack(300);
+    std::vector<FrameDescription> many = RackConfig::GeneratedRack(300);
     ASSERT_EQ(RackConfig::AssignAddresses(many), "");
     EXPECT_EQ(many[253].address, "127.0.1.1") << "x.x.x.0 and .255 are skipped";
 }

@@ -19,7 +19,7 @@ inline constexpr int kCardSlots = 8;
 
 // Everything that tells one simulated frame from another: the rack file and the command line
 // fill it, and the frame builds its factory state from it.
-struct FrameSpec {
+struct FrameDescription {
     std::string address;  // dotted loopback address the frame lives on
     FrameModel model = FrameModel::K5A;
     FrameMode mode = FrameMode::Application;
@@ -43,6 +43,6 @@ int ModelClass(FrameModel model);
 std::uint32_t VersionNumber(std::string_view version);
 
 // 1536 for a class 0 frame whose application is newer than 2.0.0.0, else 1024.
-int ChannelCount(const FrameSpec& spec);
+int ChannelCount(const FrameDescription& description);
 
 }  // namespace velmar::sim

@@ -1,4 +1,4 @@
-#include "sim/FrameSpec.h"
+#include "sim/FrameDescription.h"
 
 #include <charconv>
 
@@ -83,8 +83,8 @@ std::uint32_t VersionNumber(std::string_view version) {
     return ((parts[0] * 100 + parts[1]) * 100 + parts[2]) * 100 + parts[3];
 }
 
-int ChannelCount(const FrameSpec& spec) {
-    return ModelClass(spec.model) == 0 && VersionNumber(spec.version) > 2000000 ? 1536 : 1024;
+int ChannelCount(const FrameDescription& description) {
+    return ModelClass(description.model) == 0 && VersionNumber(description.version) > 2000000 ? 1536 : 1024;
 }
 
 }  // namespace velmar::sim
