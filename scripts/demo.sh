@@ -13,7 +13,7 @@ export VELMAR_INTERFACES=lo
 [ "$(id -u)" -eq 0 ] || export VELMAR_TELNET_PORT=${VELMAR_TELNET_PORT:-10023}
 
 sim_out=$(mktemp)
-build/bin/velmar-sim > "$sim_out" < <(tail -f /dev/null) &
+build/bin/velmar-sim --no-stdin > "$sim_out" &
 sim_pid=$!
 trap 'kill $sim_pid 2>/dev/null; rm -f "$sim_out"' EXIT
 for _ in $(seq 50); do grep -qx ready "$sim_out" && break; sleep 0.1; done
