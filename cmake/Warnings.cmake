@@ -10,6 +10,6 @@ endif()
 # Use for a target whose own sources must stay warning-free but which includes
 # third-party headers (Qt, GoogleTest) that trip the stricter checks.
 function(velmar_relax_for_third_party target)
-  target_compile_options(${target} PRIVATE -Wno-useless-cast -Wno-old-style-cast
-    -Wno-sign-conversion -Wno-conversion)
+  target_compile_options(${target} PRIVATE -Wno-old-style-cast -Wno-sign-conversion -Wno-conversion
+    $<$<CXX_COMPILER_ID:GNU>:-Wno-useless-cast>)
 endfunction()
