@@ -36,6 +36,17 @@ bool Less(std::string_view a, std::string_view b) {
     return a.size() < b.size();
 }
 
+// The first eight bytes of a word as a big-endian number, zero-padded: numbers compare as the
+// words' prefixes do in unsigned byte order, a shorter word first.
+std::uint64_t PrefixKey(std::string_view word) {
+    std::uint64_t key = 0;
+    const std::size_t n = std::min<std::size_t>(word.size(), 8);
+    for (std::size_t i = 0; i < 8; ++i) {
+        key = (key << 8) | (i < n ? static_cast<unsigned char>(word[i]) : 0u);
+    }
+    return key;
+}
+
 char DirectionCharacter(const CommandMessage& message, std::string_view word) {
     switch (message.flags & MessageFlags::kKindMask) {
         case MessageFlags::kRequest:
@@ -427,15 +438,24 @@ MessageCodec::MessageCodec() {
         *place = code;
         ++size;
     }
+    prefixKeys_.fill(UINT64_MAX);
+    for (std::size_t i = 0; i < size; ++i)
+        prefixKeys_[i] = PrefixKey(kCommandTable[sortedCodes_[i]].word);
 }
 
 std::optional<CommandCode> MessageCodec::Lookup(std::string_view word) const {
-    const auto place =
-        std::lower_bound(sortedCodes_.begin(), sortedCodes_.end(), word,
-                         [](std::uint16_t c, std::string_view w) { return Less(kCommandTable[c].word, w); });
-    if (place == sortedCodes_.end() || kCommandTable[*place].word != word)
-        return std::nullopt;
-    return static_cast<CommandCode>(*place);
+    // A search without branches on the first eight bytes, then the whole word among the few
+    // entries that share them: the outcome of an ordinary binary search, without its mispredictions.
+    const std::uint64_t key = PrefixKey(word);
+    std::size_t place = 0;
+    for (std::size_t step = kPrefixKeySlots / 2; step > 0; step /= 2) {
+        place += prefixKeys_[place + step - 1] < key ? step : 0;
+    }
+    for (; place < kCommandCount && prefixKeys_[place] == key; ++place) {
+        if (kCommandTable[sortedCodes_[place]].word == word)
+            return static_cast<CommandCode>(sortedCodes_[place]);
+    }
+    return std::nullopt;
 }
 
 std::size_t MessageCodec::Write(const CommandMessage& message, std::span<char> out, Side side) const {
