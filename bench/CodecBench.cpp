@@ -1,5 +1,8 @@
-// Throughput of the codec on the lines a console reads while it follows a frame.
+// Throughput of the codec on the lines a console reads while it follows a frame: a synthetic mix
+// heavy in 128-value crosspoint runs, and a full frame read recorded from the simulator.
 #include <benchmark/benchmark.h>
+
+#include <fstream>
 
 #include "tests/protocol/SampleMessages.h"
 
@@ -27,6 +30,35 @@ void BM_ReadTypicalReplies(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
 }
 BENCHMARK(BM_ReadTypicalReplies);
+
+// The replies a console reads while it connects to the simulator's 1536-channel K5A with every
+// card kind: identity, boards, versions, clocks, 12 crosspoint runs and every card setting, as
+// recorded from the wire (bench/data/k5a-full-read.txt, one reply per line).
+void BM_ReadRecordedFrameRead(benchmark::State& state) {
+    std::ifstream file(VELMAR_BENCH_DATA "/k5a-full-read.txt");
+    std::vector<std::vector<char>> buffers;
+    std::size_t bytes = 0;
+    for (std::string line; std::getline(file, line);) {
+        line += '\r';
+        buffers.emplace_back(line.begin(), line.end());
+        bytes += line.size();
+    }
+    if (buffers.empty()) {
+        state.SkipWithError("no recorded replies");
+        return;
+    }
+    MessageCodec codec;
+    CommandMessage message;
+    for (auto _ : state) {
+        for (std::vector<char>& buffer : buffers) {
+            buffer.back() = '\r';
+            benchmark::DoNotOptimize(codec.Read(buffer, message));
+        }
+    }
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * buffers.size()));
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
+}
+BENCHMARK(BM_ReadRecordedFrameRead);
 
 void BM_ReadShortReplies(benchmark::State& state) {
     MessageCodec codec;

@@ -47,6 +47,12 @@ std::uint64_t PrefixKey(std::string_view word) {
     return key;
 }
 
+constexpr std::size_t kWordBuckets = 32 * 32;
+
+std::size_t Bucket(std::string_view word) {
+    return (static_cast<std::size_t>(word[0] & 0x1F) << 5) | static_cast<std::size_t>(word[1] & 0x1F);
+}
+
 char DirectionCharacter(const CommandMessage& message, std::string_view word) {
     switch (message.flags & MessageFlags::kKindMask) {
         case MessageFlags::kRequest:
@@ -438,26 +444,32 @@ MessageCodec::MessageCodec() {
         *place = code;
         ++size;
     }
-    prefixKeys_.fill(UINT64_MAX);
     for (std::size_t i = 0; i < size; ++i)
         prefixKeys_[i] = PrefixKey(kCommandTable[sortedCodes_[i]].word);
+    // Words are lower case, so their first two letters' low five bits keep the index order; each
+    // such pair names a short run of the index.
+    std::size_t next = 0;
+    for (std::size_t bucket = 0; bucket <= kWordBuckets; ++bucket) {
+        while (next < size && Bucket(kCommandTable[sortedCodes_[next]].word) < bucket)
+            ++next;
+        bucketStart_[bucket] = static_cast<std::uint8_t>(next);
+    }
 }
 
 std::optional<CommandCode> MessageCodec::Lookup(std::string_view word) const {
-    // A search without branches on the first eight bytes, then the whole word among the few
-    // entries that share them: the outcome of an ordinary binary search, without its mispredictions.
+    // Only the run of the sorted index that shares the word's first two letters is looked at,
+    // eight bytes at a time; the whole word is compared where those agree. Any word outside the
+    // vocabulary, whatever its letters, ends in no match.
+    if (word.size() < 2)
+        return std::nullopt;
     const std::uint64_t key = PrefixKey(word);
-    std::size_t place = 0;
-    for (std::size_t step = kPrefixKeySlots / 2; step > 0; step /= 2) {
-        place += prefixKeys_[place + step - 1] < key ? step : 0;
-    }
-    for (; place < kCommandCount && prefixKeys_[place] == key; ++place) {
-        if (kCommandTable[sortedCodes_[place]].word == word)
-            return static_cast<CommandCode>(sortedCodes_[place]);
+    const std::size_t bucket = Bucket(word);
+    for (std::size_t i = bucketStart_[bucket]; i < bucketStart_[bucket + 1]; ++i) {
+        if (prefixKeys_[i] == key && kCommandTable[sortedCodes_[i]].word == word)
+            return static_cast<CommandCode>(sortedCodes_[i]);
     }
     return std::nullopt;
 }
-
 std::size_t MessageCodec::Write(const CommandMessage& message, std::span<char> out, Side side) const {
     if (message.code >= kCommandCount || out.empty())
         return 0;

@@ -78,10 +78,11 @@ class MessageCodec {
   private:
     class LineReader;
 
-    static constexpr std::size_t kPrefixKeySlots = 256;  // a power of two above the word count
     std::array<std::uint16_t, kCommandCount> sortedCodes_{};
-    // The words' leading bytes in index order, padded with the largest key, for the lookup.
-    std::array<std::uint64_t, kPrefixKeySlots> prefixKeys_{};
+    // For the lookup: each word's leading bytes, in index order, and where in the index the words
+    // of each pair of first letters begin.
+    std::array<std::uint64_t, kCommandCount> prefixKeys_{};
+    std::array<std::uint8_t, 32 * 32 + 1> bucketStart_{};
 
     std::array<std::int32_t, kCrosspointListSize> crosspoints_{};
     std::array<std::int32_t, kSyncPriorityListSize> syncPriorities_{};

@@ -93,6 +93,25 @@ TEST_F(MessageCodecRead, TokensCollapseCommaRunsAndStatusIsBounded) {
     ExpectFailed(many + ",1[CR]", 0);
 }
 
+TEST_F(MessageCodecRead, LookupFindsExactlyTheVocabulary) {
+    for (std::uint16_t code = 0; code < kCommandCount; ++code) {
+        const std::string word(Command(code).word);
+        EXPECT_EQ(codec.Lookup(word), static_cast<CommandCode>(code)) << word;
+        std::string upper = word;
+        upper[0] = static_cast<char>(upper[0] - 'a' + 'A');  // same low five bits as the real letter
+        EXPECT_FALSE(codec.Lookup(upper).has_value()) << upper;
+        EXPECT_FALSE(codec.Lookup(word + "x").has_value()) << word;
+        const std::string shorter = word.substr(0, word.size() - 1);
+        EXPECT_EQ(codec.Lookup(shorter), FindCommand(shorter)) << shorter;
+        std::string last = word;
+        last.back() = static_cast<char>(last.back() ^ 0x20);
+        EXPECT_FALSE(codec.Lookup(last).has_value()) << last;
+    }
+    for (const std::string_view odd : {"", "g", "\xff\xff", "g\0cross", "``````"}) {
+        EXPECT_FALSE(codec.Lookup(odd).has_value());
+    }
+}
+
 TEST_F(MessageCodecRead, TextRawAndFixedFields) {
     CommandMessage m = ReadLine(codec, ":glabel,0,1,3,'Mic 1'[CR]");
     EXPECT_EQ(m.Text(22, 17), "Mic 1");
