@@ -152,26 +152,25 @@ void Interfaces(const FrameDescription& description, RecordStore& store) {
     }
 }
 
+// A Dante network interface: automatic addressing, its address, a /16 mask, no gateway or DNS.
+void DanteInterface(RecordStore& store, CommandCode code, const std::string& address, const char* mac) {
+    Filler(store, code)
+        .Int(14, 1)
+        .Text(18, 16, address)
+        .Text(34, 16, "255.255.0.0")
+        .Text(50, 16, "0.0.0.0")
+        .Text(66, 16, "0.0.0.0")
+        .Text(82, 13, mac);
+}
+
 void Dante(const FrameDescription& description, RecordStore& store) {
     if (description.danteName.empty())
         return;
     // Addresses the frame reports are loopback texts too, so nothing copied from them leaves the machine.
     const std::string own = "127.1.0." + std::to_string(description.id % 250 + 1);
     const std::string secondary = "127.2.0." + std::to_string(description.id % 250 + 1);
-    Filler(store, C::gbkip)
-        .Int(14, 1)
-        .Text(18, 16, own)
-        .Text(34, 16, "255.255.0.0")
-        .Text(50, 16, "0.0.0.0")
-        .Text(66, 16, "0.0.0.0")
-        .Text(82, 13, "001DC1000001");
-    Filler(store, C::gbksecip)
-        .Int(14, 1)
-        .Text(18, 16, secondary)
-        .Text(34, 16, "255.255.0.0")
-        .Text(50, 16, "0.0.0.0")
-        .Text(66, 16, "0.0.0.0")
-        .Text(82, 13, "001DC1000002");
+    DanteInterface(store, C::gbkip, own, "001DC1000001");
+    DanteInterface(store, C::gbksecip, secondary, "001DC1000002");
     Filler(store, C::gbkname).Text(14, 32, description.danteName);
     Filler(store, C::gswmodeip).Int(14, 0);
     Filler(store, C::gsrenaip).Int(14, 1);

@@ -1,6 +1,7 @@
 #include "console/core/RoutingActions.h"
 
 #include <algorithm>
+#include <numeric>
 
 namespace velmar {
 
@@ -69,10 +70,9 @@ CrosspointSnapshot SnapshotToSave(const DeviceState& state, std::int32_t channel
     } else if (listFiltered) {
         addRows(listedRows);
     } else {
-        for (std::int32_t output = 1; output <= count; ++output) {
-            if (input(output) > 0)
-                snapshot.crosspoints.push_back({output, input(output)});
-        }
+        std::vector<std::int32_t> everyOutput(static_cast<std::size_t>(std::max(count, 0)));
+        std::iota(everyOutput.begin(), everyOutput.end(), 1);
+        addRows(everyOutput);
     }
     return snapshot;
 }

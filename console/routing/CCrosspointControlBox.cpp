@@ -118,16 +118,11 @@ std::vector<std::int32_t> CCrosspointControlBox::SelectedChannels(RouteSide side
     return channels;
 }
 
-void CCrosspointControlBox::Send(const std::vector<Crosspoint>& crosspoints) {
-    for (const Crosspoint& c : crosspoints)
-        context_.session.Request().SetCrosspoint(c.output, c.input);
-}
-
 void CCrosspointControlBox::ConnectSelected() {
     if (!context_.MayRoute())
         return;
     const RoutingActions actions(context_.session.Channels(), Stereo());
-    Send(actions.Connect(SelectedChannels(RouteSide::Input), SelectedChannels(RouteSide::Output)));
+    context_.Send(actions.Connect(SelectedChannels(RouteSide::Input), SelectedChannels(RouteSide::Output)));
 }
 
 void CCrosspointControlBox::DisconnectSelected() {
@@ -136,7 +131,7 @@ void CCrosspointControlBox::DisconnectSelected() {
     const std::vector<std::int32_t> outputs = SelectedChannels(RouteSide::Output);
     if (outputs.empty() || !context_.prompter.Question("Disconnect", "Crosspoint control"))
         return;
-    Send(RoutingActions(context_.session.Channels(), Stereo()).Disconnect(outputs));
+    context_.Send(RoutingActions(context_.session.Channels(), Stereo()).Disconnect(outputs));
 }
 
 }  // namespace velmar

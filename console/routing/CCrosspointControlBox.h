@@ -43,7 +43,6 @@ class CCrosspointControlBox final : public QGroupBox {
     bool Stereo() const;
     std::int32_t ShownType(RouteSide side) const;
     std::vector<std::int32_t> SelectedChannels(RouteSide side) const;
-    void Send(const std::vector<Crosspoint>& crosspoints);
 
     RoutingContext context_;
     QComboBox* inputType_;

@@ -88,10 +88,7 @@ void CCrosspointStatusBox::DisconnectRows() {
         return;
     if (!context_.prompter.Question("Disconnect selected", "Crosspoint status"))
         return;
-    const std::vector<std::int32_t> outputs = SelectedOutputs();
-    for (const Crosspoint& c : RoutingActions(context_.session.Channels(), false).DisconnectRows(outputs)) {
-        context_.session.Request().SetCrosspoint(c.output, c.input);
-    }
+    context_.Send(RoutingActions(context_.session.Channels(), false).DisconnectRows(SelectedOutputs()));
 }
 
 void CCrosspointStatusBox::SaveCrosspoints(bool selectedOnly) {
@@ -123,8 +120,7 @@ void CCrosspointStatusBox::LoadCrosspoints() {
     CLoadStDlg preview(QString::fromStdString(path), context_.session.Channels(), this);
     if (!runPreview_(preview))
         return;
-    for (const Crosspoint& c : preview.Connections())
-        context_.session.Request().SetCrosspoint(c.output, c.input);
+    context_.Send(preview.Connections());
 }
 
 }  // namespace velmar

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <span>
+
+#include "console/core/CrosspointFile.h"
 #include "device/DeviceModel.h"
 #include "device/Session.h"
 #include "device/ui/FilePicker.h"
@@ -18,6 +21,11 @@ struct RoutingContext {
     bool MayRoute() const { return Connected() && !session.FirmwareRunActive(); }
     // As above, and the crosspoint stepper is idle.
     bool Ready() const { return IsReady(session.Connection(), session.FirmwareRunActive()); }
+
+    void Send(std::span<const Crosspoint> crosspoints) const {
+        for (const Crosspoint& c : crosspoints)
+            session.Request().SetCrosspoint(c.output, c.input);
+    }
 };
 
 }  // namespace velmar
