@@ -1,6 +1,6 @@
-#include "app/CQuvelManApp.h"
+#include "app/Application.h"
 
 int main(int argc, char** argv) {
-    velmar::CQuvelManApp app(argc, argv);
+    velmar::Application app(argc, argv);
     return app.Run();
 }

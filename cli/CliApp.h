@@ -4,7 +4,7 @@
 #include <span>
 
 #include "cli/CliOptions.h"
-#include "console/core/CrosspointFile.h"
+#include "routing/core/CrosspointFile.h"
 
 namespace velmar {
 

@@ -26,7 +26,7 @@ DeviceFinder::DeviceFinder(ProfileStore& profile, Prompter& prompter, LinkPorts 
     connect(&answersTimer_, &QTimer::timeout, this, &DeviceFinder::ShowPendingAnswers);
     connect(&reloadTimer_, &QTimer::timeout, this, &DeviceFinder::ReloadSavedDevices);
     // Queued from the worker: each answer pushes the showing back, so a burst is shown at once.
-    connect(&worker_, &CUDPSocketThread::answerAccepted, this,
+    connect(&worker_, &DiscoveryListenerThread::answerAccepted, this,
             [this] { answersTimer_.start(kAnswersDelayMs); });
     probeTimers_.SetListener(this);
 }

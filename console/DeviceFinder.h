@@ -5,10 +5,10 @@
 #include <QTimer>
 #include <cstdint>
 
-#include "console/CUDPSocketThread.h"
-#include "console/DiscoveryBroadcaster.h"
-#include "console/QtDatagramSocket.h"
-#include "console/QtTimerService.h"
+#include "platform/qt/DiscoveryListenerThread.h"
+#include "platform/qt/DiscoveryBroadcaster.h"
+#include "platform/qt/QtDatagramSocket.h"
+#include "platform/qt/QtTimerService.h"
 #include "device/EchoProbe.h"
 #include "device/LinkPorts.h"
 #include "device/discovery/DeviceList.h"
@@ -68,7 +68,7 @@ class DeviceFinder final : public QObject, private TimerListener {
     DeviceList list_;
     SavedDevices saved_;
     PendingAnswers pending_;
-    CUDPSocketThread worker_;
+    DiscoveryListenerThread worker_;
     DiscoveryBroadcaster broadcaster_;
     QTimer answersTimer_;
     QTimer reloadTimer_;

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "console/routing/CRoutingArea.h"
+#include "routing/RoutingArea.h"
 #include "tests/device/CoreFakes.h"
 
 namespace velmar {
@@ -40,7 +40,7 @@ int Run() {
     Session session(transport, datagrams, timers, LinkPorts{}, ConsoleOptions{});
     SilentPrompter prompter;
     NoFiles files;
-    CRoutingArea area(RoutingContext{session, prompter, files}, nullptr);
+    RoutingArea area(RoutingContext{session, prompter, files}, nullptr);
     ScopedView<MatrixView> registration(session.Views().matrix, &area);
     area.resize(900, 600);
     area.show();

@@ -8,9 +8,9 @@
 #include <QTest>
 #include <memory>
 
-#include "console/CAddDeviceDlg.h"
-#include "console/CQuvelDlg.h"
-#include "console/QtProfileStore.h"
+#include "console/AddDeviceDialog.h"
+#include "console/MainWindow.h"
+#include "platform/qt/QtProfileStore.h"
 #include "tests/console/ConsoleTestSupport.h"
 #include "tests/support/SimProcess.h"
 
@@ -52,15 +52,15 @@ class ConsoleWindowTest : public ::testing::Test {
         profile_ = std::make_unique<QtProfileStore>(dir_.filePath(QStringLiteral("profile.ini")));
     }
 
-    std::unique_ptr<CQuvelDlg> OpenWindow(ConsoleOptions options = {}) {
+    std::unique_ptr<MainWindow> OpenWindow(ConsoleOptions options = {}) {
         auto window =
-            std::make_unique<CQuvelDlg>(options, ConsoleServices{&prompter_, &files_, profile_.get()});
+            std::make_unique<MainWindow>(options, ConsoleServices{&prompter_, &files_, profile_.get()});
         window->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
         return window;
     }
 
-    static int RowOf(CQuvelDlg& window, std::string_view addressText) {
+    static int RowOf(MainWindow& window, std::string_view addressText) {
         const auto& rows = window.Finder().List().Rows();
         for (std::size_t i = 0; i < rows.size(); ++i) {
             if (rows[i].Column(DeviceColumn::Address) == addressText)
@@ -69,11 +69,11 @@ class ConsoleWindowTest : public ::testing::Test {
         return -1;
     }
 
-    static bool WaitForRow(CQuvelDlg& window, std::string_view addressText) {
+    static bool WaitForRow(MainWindow& window, std::string_view addressText) {
         return WaitUntil([&] { return RowOf(window, addressText) >= 0; });
     }
 
-    static void DoubleClick(CQuvelDlg& window, std::string_view addressText) {
+    static void DoubleClick(MainWindow& window, std::string_view addressText) {
         DeviceListView& list = window.DeviceListWidget();
         QTreeWidgetItem* item = list.topLevelItem(RowOf(window, addressText));
         ASSERT_NE(item, nullptr);
@@ -83,14 +83,14 @@ class ConsoleWindowTest : public ::testing::Test {
         QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, centre);
     }
 
-    static bool WaitConnectedTo(CQuvelDlg& window, const char* address) {
+    static bool WaitConnectedTo(MainWindow& window, const char* address) {
         return WaitUntil([&] {
             const ConnectionState& c = window.GetSession().Connection();
             return c.connected && c.connectedIp == ntohl(inet_addr(address));
         });
     }
 
-    static bool GreenRow(CQuvelDlg& window, std::string_view addressText) {
+    static bool GreenRow(MainWindow& window, std::string_view addressText) {
         QTreeWidgetItem* item = window.DeviceListWidget().topLevelItem(RowOf(window, addressText));
         return item != nullptr && item->background(0).color() == QColor(0, 255, 0);
     }
@@ -267,7 +267,7 @@ TEST_F(ConsoleWindowTest, SavedDevicesSurviveARestartAndKeepTheirFullRow) {
         EXPECT_EQ(prompter_.shown.back(), "information: Device already in the selection list");
         // Nothing answers there: refused with a message, nothing saved.
         window->OpenAddDevice();
-        auto* dialog = window->findChild<CAddDeviceDlg*>();
+        auto* dialog = window->findChild<AddDeviceDialog*>();
         ASSERT_NE(dialog, nullptr);
         QTest::keyClicks(dialog->AddressField(), "127.0.0.77");
         dialog->accept();

@@ -11,8 +11,8 @@
 #include <QTreeView>
 #include <cstdio>
 
-#include "console/CQuvelDlg.h"
-#include "console/QtProfileStore.h"
+#include "console/MainWindow.h"
+#include "platform/qt/QtProfileStore.h"
 #include "tests/console/ConsoleTestSupport.h"
 #include "tests/support/SimProcess.h"
 
@@ -29,7 +29,7 @@ int main(int argc, char** argv) {
     sim.ExportPorts();
     QtProfileStore profile(QDir::temp().filePath(QStringLiteral("velmar-screenshot.ini")));
     test::ScriptedPrompter prompter;
-    CQuvelDlg window(ConsoleOptions{}, ConsoleServices{&prompter, nullptr, &profile});
+    MainWindow window(ConsoleOptions{}, ConsoleServices{&prompter, nullptr, &profile});
     window.show();
     const bool listed = test::WaitUntil([&] { return window.Finder().List().Size() == 4; });
     QTest::qWait(800);  // let the saved-device reload pass
@@ -59,7 +59,7 @@ int main(int argc, char** argv) {
             session.Request().SetCrosspoint(output, (output * 37) % session.Channels() + 1);
         }
         QTest::qWait(1500);
-        CRoutingArea& routing = window.Routing();
+        RoutingArea& routing = window.Routing();
         routing.Control().StereoButton()->setChecked(true);
         for (const auto& [side, type] :
              {std::pair{RouteSide::Input, RouteType::kAes}, {RouteSide::Output, RouteType::kMadi}}) {

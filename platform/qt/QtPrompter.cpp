@@ -1,0 +1,35 @@
+#include "platform/qt/QtPrompter.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace velmar {
+
+namespace {
+
+QString Caption(std::string_view caption) {
+    if (caption.empty())
+        return QApplication::applicationName();
+    return QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size()));
+}
+
+QString Text(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace
+
+bool QtPrompter::Question(std::string_view text, std::string_view caption) {
+    return QMessageBox::question(parent_, Caption(caption), Text(text), QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No) == QMessageBox::Yes;
+}
+
+void QtPrompter::Information(std::string_view text, std::string_view caption) {
+    QMessageBox::information(parent_, Caption(caption), Text(text));
+}
+
+void QtPrompter::Warning(std::string_view text, std::string_view caption) {
+    QMessageBox::warning(parent_, Caption(caption), Text(text));
+}
+
+}  // namespace velmar

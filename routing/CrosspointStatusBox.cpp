@@ -1,0 +1,126 @@
+#include "routing/CrosspointStatusBox.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QMenu>
+#include <QPushButton>
+#include <QTreeView>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <fstream>
+
+#include "routing/core/RoutingActions.h"
+#include "routing/SnapshotPreviewDialog.h"
+
+namespace velmar {
+namespace {
+
+constexpr std::string_view kXptFilter = "Crosspoint status (*.xpt)|*.xpt|All Files (*.*)|*.*";
+constexpr int kFilterColumnWidth = 55;
+
+}  // namespace
+
+CrosspointStatusBox::CrosspointStatusBox(RoutingContext context, QWidget* parent)
+    : QGroupBox(QStringLiteral(" Crosspoint status (mono channels) "), parent),
+      context_(context),
+      model_(new CrosspointListModel(context.session, this)),
+      view_(new QTreeView),
+      loadButton_(new QPushButton(QStringLiteral("&Load from file ..."))),
+      saveButton_(new QPushButton(QStringLiteral("Save to &file ..."))),
+      runPreview_([](SnapshotPreviewDialog& dialog) { return dialog.exec() == QDialog::Accepted; }) {
+    view_->setModel(model_);
+    view_->setRootIsDecorated(false);
+    view_->setUniformRowHeights(true);
+    view_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    view_->setContextMenuPolicy(Qt::CustomContextMenu);
+    view_->header()->setSectionsClickable(true);
+    view_->header()->setSectionsMovable(false);
+    view_->header()->setStretchLastSection(true);
+    view_->setColumnWidth(0, kFilterColumnWidth);
+    view_->setColumnWidth(1, 110);
+    connect(view_->header(), &QHeaderView::sectionClicked, this,
+            [this](int column) { HeaderClicked(column); });
+    connect(view_, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& p) { ShowContextMenu(p); });
+    connect(saveButton_, &QPushButton::clicked, this, [this] { SaveCrosspoints(false); });
+    connect(loadButton_, &QPushButton::clicked, this, [this] { LoadCrosspoints(); });
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(loadButton_);
+    buttons->addWidget(saveButton_);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(view_);
+    layout->addLayout(buttons);
+}
+
+void CrosspointStatusBox::HeaderClicked(int column) {
+    if (!context_.Connected())
+        return;
+    if (column == 0)
+        model_->AdvanceFilter();
+    model_->Refresh(CrosspointList::kRebuild, column == 0 ? CrosspointList::kOutputColumn : column);
+}
+
+std::vector<std::int32_t> CrosspointStatusBox::SelectedOutputs() const {
+    QModelIndexList rows = view_->selectionModel()->selectedRows();
+    std::sort(rows.begin(), rows.end(),
+              [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
+    std::vector<std::int32_t> outputs;
+    for (const QModelIndex& row : rows)
+        outputs.push_back(model_->OutputAt(row.row()));
+    return outputs;
+}
+
+void CrosspointStatusBox::ShowContextMenu(const QPoint& position) {
+    if (!context_.Connected() || !view_->selectionModel()->hasSelection())
+        return;
+    QMenu menu(this);
+    connect(menu.addAction(QStringLiteral("Disconnect")), &QAction::triggered, this,
+            [this] { DisconnectRows(); });
+    connect(menu.addAction(QStringLiteral("Save to file...")), &QAction::triggered, this,
+            [this] { SaveCrosspoints(true); });
+    menu.exec(view_->viewport()->mapToGlobal(position + QPoint(0, 5)));
+}
+
+void CrosspointStatusBox::DisconnectRows() {
+    if (!context_.Ready() || !view_->selectionModel()->hasSelection())
+        return;
+    if (!context_.prompter.Question("Disconnect selected", "Crosspoint status"))
+        return;
+    context_.Send(RoutingActions(context_.session.Channels(), false).DisconnectRows(SelectedOutputs()));
+}
+
+void CrosspointStatusBox::SaveCrosspoints(bool selectedOnly) {
+    if (!context_.MayRoute() || context_.session.Connection().modelClass == 2)
+        return;
+    // Saving the selected rows is refused while the stepper changes them.
+    if (selectedOnly && !context_.Ready())
+        return;
+    const std::string path = context_.files.SaveFile(
+        {selectedOnly ? "Save selected crosspoints" : "Save crosspoint status", kXptFilter, "xpt"});
+    if (path.empty())
+        return;
+    const std::vector<std::int32_t> selected = selectedOnly ? SelectedOutputs() : std::vector<std::int32_t>{};
+    const CrosspointSnapshot snapshot =
+        SnapshotToSave(context_.session.State(), context_.session.Channels(), model_->List().Rows(),
+                       !model_->List().ShowsAll(),
+                       selectedOnly ? std::optional<std::span<const std::int32_t>>(selected) : std::nullopt);
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (out)
+        CrosspointFile::Write(out, snapshot.crosspoints, snapshot.index);
+}
+
+void CrosspointStatusBox::LoadCrosspoints() {
+    if (!context_.MayRoute() || context_.session.Connection().modelClass == 2)
+        return;
+    const std::string path = context_.files.OpenFile({"Open crosspoint status", kXptFilter, "xpt"});
+    if (path.empty())
+        return;
+    SnapshotPreviewDialog preview(QString::fromStdString(path), context_.session.Channels(), this);
+    if (!runPreview_(preview))
+        return;
+    context_.Send(preview.Connections());
+}
+
+}  // namespace velmar

@@ -1,0 +1,107 @@
+#include "routing/XyControlWindow.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace velmar {
+namespace {
+
+constexpr std::int32_t kLastCrosspoint = 2048;
+
+QLineEdit* NumberField(std::int32_t value, bool readOnly) {
+    auto* field = new QLineEdit(QString::number(value));
+    field->setReadOnly(readOnly);
+    return field;
+}
+
+}  // namespace
+
+XyControlWindow::XyControlWindow(RoutingContext context, QWidget* parent)
+    : QDialog(parent),
+      context_(context),
+      registration_(context.session.Views().xyControl, this),
+      input_(NumberField(0, false)),
+      output_(NumberField(1, false)),
+      responseOutput_(NumberField(0, true)),
+      responseInput_(NumberField(0, true)) {
+    setWindowTitle(QStringLiteral("X-Y crosspoint control"));
+    auto* group = new QGroupBox(QStringLiteral(" X-Y selection"));
+    auto* grid = new QGridLayout(group);
+    grid->addWidget(new QLabel(QStringLiteral("Output")), 0, 0);
+    grid->addWidget(new QLabel(QStringLiteral("Input")), 0, 1);
+    grid->addWidget(output_, 1, 0);
+    grid->addWidget(input_, 1, 1);
+    grid->addWidget(responseOutput_, 2, 0);
+    grid->addWidget(responseInput_, 2, 1);
+    grid->addWidget(new QLabel(QStringLiteral("( Response )")), 2, 2);
+
+    auto* connectButton = new QPushButton(QStringLiteral("Connect"));
+    auto* interrogateButton = new QPushButton(QStringLiteral("Interrogate output"));
+    auto* burstButton = new QPushButton(QStringLiteral("Loop 1 to Output and set Cross"));
+    burstButton->setObjectName(QStringLiteral("BURST"));
+    auto* closeButton = new QPushButton(QStringLiteral("Close"));
+    grid->addWidget(connectButton, 3, 0);
+    grid->addWidget(interrogateButton, 3, 1);
+    grid->addWidget(burstButton, 4, 0, 1, 2);
+    grid->addWidget(closeButton, 5, 1);
+    connect(connectButton, &QPushButton::clicked, this, [this] { ConnectCrosspoint(); });
+    connect(interrogateButton, &QPushButton::clicked, this, [this] { InterrogateOutput(); });
+    connect(burstButton, &QPushButton::clicked, this, [this] { Burst(); });
+    connect(closeButton, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(group);
+}
+
+XyControlWindow::~XyControlWindow() = default;
+
+std::optional<XyControlWindow::Fields> XyControlWindow::ReadFields() {
+    if (!context_.Ready())
+        return std::nullopt;
+    Fields fields;
+    bool isNumber = false;
+    fields.input = input_->text().trimmed().toInt(&isNumber);
+    if (!isNumber)
+        context_.prompter.Warning("Please enter an integer.");
+    fields.output = output_->text().trimmed().toInt(&isNumber);
+    if (!isNumber || fields.output < 1 || fields.output > kLastCrosspoint)
+        context_.prompter.Warning("Please enter an integer between 1 and 2048.");
+    return fields;
+}
+
+void XyControlWindow::ConnectCrosspoint() {
+    const auto fields = ReadFields();
+    if (fields && fields->output > 0)
+        context_.session.Request().SetCrosspoint(fields->output, fields->input);
+}
+
+void XyControlWindow::InterrogateOutput() {
+    const auto fields = ReadFields();
+    if (fields && fields->output > 0)
+        context_.session.Request().Crosspoint(fields->output);
+}
+
+void XyControlWindow::Burst() {
+    const auto fields = ReadFields();
+    if (!fields || !context_.prompter.Question("ARE YOU SURE", "X-Y crosspoint control"))
+        return;
+    // Below 1 the sweep has no end to reach; it is not started.
+    if (fields->output > 0)
+        context_.session.StartStepper(1, fields->output, fields->input == 0);
+}
+
+void XyControlWindow::ShowCrosspoint(std::int32_t output, std::int32_t input) {
+    responseOutput_->setText(QString::number(output));
+    responseInput_->setText(QString::number(input));
+}
+
+void XyControlWindow::done(int result) {
+    context_.session.StopStepper();
+    QDialog::done(result);
+}
+
+}  // namespace velmar

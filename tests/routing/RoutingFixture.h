@@ -1,0 +1,72 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "routing/RoutingContext.h"
+#include "tests/device/CoreFakes.h"
+
+namespace velmar::test {
+
+// Answers questions from a script and remembers everything the operator was shown.
+class ScriptedPrompter final : public Prompter {
+  public:
+    bool Question(std::string_view text, std::string_view caption) override {
+        asked.push_back(std::string(caption) + ": " + std::string(text));
+        if (answers.empty())
+            return false;
+        const bool yes = answers.front();
+        answers.pop_front();
+        return yes;
+    }
+    void Information(std::string_view text, std::string_view) override { shown.emplace_back(text); }
+    void Warning(std::string_view text, std::string_view) override { shown.emplace_back(text); }
+
+    std::deque<bool> answers;
+    std::vector<std::string> asked;
+    std::vector<std::string> shown;
+};
+
+class ScriptedFilePicker final : public FilePicker {
+  public:
+    std::string OpenFile(const FileRequest& request) override { return Next(request); }
+    std::vector<std::string> OpenFiles(const FileRequest& request) override { return {Next(request)}; }
+    std::string SaveFile(const FileRequest& request) override { return Next(request); }
+
+    std::string path;
+    std::vector<std::string> titles;
+
+  private:
+    std::string Next(const FileRequest& request) {
+        titles.emplace_back(request.title);
+        return path;
+    }
+};
+
+// A session on fakes, connected to a 1536-channel frame in application mode.
+class RoutingFixture : public ::testing::Test {
+  protected:
+    RoutingFixture() : session(transport, datagrams, timers, LinkPorts{}, ConsoleOptions{}) {}
+
+    void ConnectNewFrame(std::int32_t modelClass = 0) {
+        session.Connect("127.0.0.2", DeviceMode::Application, modelClass);
+        transport.FinishConnect(0);
+        ASSERT_TRUE(session.Connection().connected);
+        Reply(":gswver,0,2,'Main','2.0.0.1'");
+        transport.TakeSent();
+    }
+    void Reply(const std::string& line) { transport.Deliver(line + "\r"); }
+
+    FakeTimerService timers;
+    RecordingTransport transport;
+    FakeDatagramSocket datagrams;
+    Session session;
+    ScriptedPrompter prompter;
+    ScriptedFilePicker files;
+    RoutingContext context{session, prompter, files};
+};
+
+}  // namespace velmar::test

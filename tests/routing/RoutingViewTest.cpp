@@ -1,0 +1,141 @@
+#include <QComboBox>
+#include <QDir>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTreeView>
+#include <QTreeWidget>
+#include <fstream>
+#include <sstream>
+
+#include "routing/SnapshotPreviewDialog.h"
+#include "routing/RoutingArea.h"
+#include "tests/routing/RoutingFixture.h"
+
+namespace velmar {
+namespace {
+
+class RoutingView : public test::RoutingFixture {
+  protected:
+    RoutingView() : area(context, nullptr), registration(session.Views().matrix, &area) {}
+
+    void SelectEntry(RouteSide side, std::int32_t type, const QString& text) {
+        QComboBox* selector = area.Control().TypeSelector(side);
+        const int index = selector->findData(type);
+        ASSERT_GE(index, 0) << text.toStdString();
+        selector->setCurrentIndex(index);
+        area.Control().FillChannelList(side, type);
+        const auto items = area.Control().ChannelList(side)->findItems(text, Qt::MatchExactly);
+        ASSERT_EQ(items.size(), 1) << text.toStdString();
+        items.front()->setSelected(true);
+    }
+
+    std::vector<std::string> ListTexts() {
+        std::vector<std::string> rows;
+        const auto& model = area.Status().Model();
+        for (int r = 0; r < model.rowCount(); ++r) {
+            rows.push_back(model.index(r, 1).data().toString().toStdString() + " -> " +
+                           model.index(r, 2).data().toString().toStdString());
+        }
+        return rows;
+    }
+
+    RoutingArea area;
+    ScopedView<MatrixView> registration;
+};
+
+TEST_F(RoutingView, ControlsFollowTheConnectionAndTheFrame) {
+    EXPECT_FALSE(area.Control().ConnectButton()->isEnabled());
+    ConnectNewFrame();
+    area.ConnectionChanged(true);
+    EXPECT_TRUE(area.Control().ConnectButton()->isEnabled());
+    EXPECT_TRUE(area.Status().LoadButton()->isEnabled());
+
+    session.Connection().modelClass = 2;
+    area.ConnectionChanged(true);
+    EXPECT_FALSE(area.Control().StereoButton()->isEnabled()) << "a frame without a matrix";
+    session.Connection().modelClass = 0;
+    session.Connection().deviceMode = DeviceMode::Recovery;
+    area.ConnectionChanged(true);
+    EXPECT_FALSE(area.Status().SaveButton()->isEnabled());
+}
+
+TEST_F(RoutingView, StereoConnectAndConfirmedDisconnectSendPairs) {
+    ConnectNewFrame();
+    area.ConnectionChanged(true);
+    area.RebuildTypeSelectors();
+    area.Control().StereoButton()->setChecked(true);
+    SelectEntry(RouteSide::Input, RouteType::kAes, "AES  03  L+R");
+    SelectEntry(RouteSide::Output, RouteType::kMadi, "MADI  05  L+R");
+    area.Control().ConnectSelected();
+    EXPECT_EQ(transport.TakeSent(), (std::vector<std::string>{"&scross,601,517,0,0", "&scross,602,518,0,0"}));
+
+    prompter.answers = {false};
+    area.Control().DisconnectSelected();
+    EXPECT_TRUE(transport.TakeSent().empty()) << "No sends nothing";
+    prompter.answers = {true};
+    area.Control().DisconnectSelected();
+    EXPECT_EQ(transport.TakeSent(), (std::vector<std::string>{"&scross,601,0,0,0", "&scross,602,0,0,0"}));
+    EXPECT_EQ(prompter.asked.back(), "Crosspoint control: Disconnect");
+}
+
+TEST_F(RoutingView, ListFollowsRepliesAndNotificationsRowByRow) {
+    ConnectNewFrame();
+    area.ConnectionChanged(true);
+    Reply(":scross,0,5,7,0,0");
+    Reply(":scross,0,2,9,0,0");
+    EXPECT_EQ(ListTexts(), (std::vector<std::string>{"CARD1  07 -> CARD1  05", "CARD1  09 -> CARD1  02"}));
+    area.RebuildList();
+    EXPECT_EQ(ListTexts(), (std::vector<std::string>{"CARD1  09 -> CARD1  02", "CARD1  07 -> CARD1  05"}));
+
+    // A selected row stays selected while another row moves.
+    area.Status().View()->selectionModel()->select(area.Status().Model().index(1, 0),
+                                                   QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    Reply("%gcross,2,600");
+    EXPECT_EQ(ListTexts(), (std::vector<std::string>{"CARD1  07 -> CARD1  05", "MADI  08 -> CARD1  02"}));
+    const QModelIndexList selected = area.Status().View()->selectionModel()->selectedRows();
+    ASSERT_EQ(selected.size(), 1);
+    EXPECT_EQ(selected.front().row(), 0);
+
+    prompter.answers = {true};
+    area.Status().DisconnectRows();
+    EXPECT_EQ(transport.TakeSent(), (std::vector<std::string>{"&scross,5,0,0,0"}));
+    EXPECT_EQ(prompter.asked.back(), "Crosspoint status: Disconnect selected");
+
+    area.Status().HeaderClicked(0);  // no card fitted: straight to AES
+    EXPECT_EQ(area.Status().Model().headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), "AES");
+    EXPECT_TRUE(ListTexts().empty());
+}
+
+TEST_F(RoutingView, SaveAndLoadThroughThePreview) {
+    ConnectNewFrame();
+    area.ConnectionChanged(true);
+    Reply(":scross,0,5,7,0,0");
+    Reply(":scross,0,2,9,0,0");
+    QTemporaryDir dir;
+    files.path = QDir(dir.path()).filePath("routes.xpt").toStdString();
+    area.Status().SaveCrosspoints(false);
+    std::ifstream saved(files.path, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(saved), {}), "1=2,9\r\n2=5,7\r\n");
+
+    std::ofstream(files.path, std::ios::binary) << "1=40,3\n2=41,4\r\n3=40,6\njunk\n4=2000,1\n";
+    int previewRows = -1;
+    area.Status().SetPreviewRunner([&](SnapshotPreviewDialog& preview) {
+        previewRows = preview.List()->topLevelItemCount();
+        EXPECT_TRUE(preview.windowTitle().startsWith("Load crosspoint status  ("));
+        return false;
+    });
+    area.Status().LoadCrosspoints();
+    EXPECT_EQ(previewRows, 2);
+    EXPECT_TRUE(transport.TakeSent().empty()) << "cancel sends nothing";
+
+    area.Status().SetPreviewRunner([](SnapshotPreviewDialog&) { return true; });
+    area.Status().LoadCrosspoints();
+    EXPECT_EQ(transport.TakeSent(), (std::vector<std::string>{"&scross,40,6,0,0", "&scross,41,4,0,0"}));
+    EXPECT_EQ(files.titles, (std::vector<std::string>{"Save crosspoint status", "Open crosspoint status",
+                                                      "Open crosspoint status"}));
+}
+
+}  // namespace
+}  // namespace velmar

@@ -1,0 +1,68 @@
+#include <gtest/gtest.h>
+
+#include <random>
+#include <sstream>
+
+#include "routing/core/CrosspointFile.h"
+
+namespace velmar {
+namespace {
+
+std::vector<Crosspoint> Load(const std::string& text, std::int32_t channelCount = 1536) {
+    std::istringstream in(text);
+    return CrosspointFile::Read(in, channelCount).Connections();
+}
+
+TEST(CrosspointFile, WritesCountingOrAllOneIndexWithCrLf) {
+    const std::vector<Crosspoint> routes{{2, 9}, {5, 7}};
+    std::ostringstream all;
+    CrosspointFile::Write(all, routes, CrosspointFile::Index::Counting);
+    EXPECT_EQ(all.str(), "1=2,9\r\n2=5,7\r\n");
+
+    std::ostringstream selected;
+    CrosspointFile::Write(selected, std::vector<Crosspoint>{{601, 517}, {3, 1}, {1100, 1536}},
+                          CrosspointFile::Index::AllOne);
+    EXPECT_EQ(selected.str(), "1=601,517\r\n1=3,1\r\n1=1100,1536\r\n");
+}
+
+TEST(CrosspointFile, ReadsWhatPeopleWriteAndDropsWhatDoesNotFit) {
+    EXPECT_EQ(Load("12=0100,0513\r\n"), (std::vector<Crosspoint>{{100, 513}}));
+    EXPECT_EQ(Load("1=  +7, -0\n2=8,  9xyz\n"), (std::vector<Crosspoint>{{8, 9}})) << "a 0 input is not sent";
+    EXPECT_EQ(Load("no comma=5\n1=0,4\n=6,7\n7,8=9\n,=\n"), (std::vector<Crosspoint>{{6, 7}}))
+        << "only the line with an '=' before an output and a comma counts; index text is free";
+    EXPECT_EQ(Load("1=40,1\r\n2=41,2\r\n3=40,3\r\n"), (std::vector<Crosspoint>{{40, 3}, {41, 2}}))
+        << "a later line for the same output replaces the earlier one";
+    EXPECT_EQ(Load("1=5,-3\n1=6,99999999999999999999\n1=99999999999999999999,1\n1=-4,2\n"),
+              std::vector<Crosspoint>{});
+    EXPECT_EQ(Load("1=1024,1024\n2=1025,3\n3=3,1025\n4=1536,1536\n", 1024),
+              (std::vector<Crosspoint>{{1024, 1024}}))
+        << "a 1536-channel file on a 1024-channel frame";
+    EXPECT_EQ(Load("1=3,2"), (std::vector<Crosspoint>{{3, 2}})) << "the last line needs no line end";
+    EXPECT_EQ(Load(std::string(10000, ' ') + "1=3,2\n1=4,5\n"), (std::vector<Crosspoint>{{4, 5}}))
+        << "an absurdly long line is skipped, the rest still read";
+    EXPECT_EQ(Load("1=3,2\n", 5000), (std::vector<Crosspoint>{{3, 2}}))
+        << "a channel count beyond the tables is capped";
+}
+
+TEST(CrosspointFile, SurvivesBinaryJunkAndRoundTripsAFullFrame) {
+    std::mt19937 random(7);
+    std::string junk(200000, '\0');
+    for (char& c : junk)
+        c = static_cast<char>(random());
+    for (const Crosspoint& c : Load(junk)) {
+        EXPECT_GE(c.output, 1);
+        EXPECT_LE(c.output, 1536);
+        EXPECT_GE(c.input, 1);
+        EXPECT_LE(c.input, 1536);
+    }
+
+    std::vector<Crosspoint> routes;
+    for (std::int32_t output = 1; output <= 1536; output += 3)
+        routes.push_back({output, 1537 - output});
+    std::ostringstream file;
+    CrosspointFile::Write(file, routes, CrosspointFile::Index::Counting);
+    EXPECT_EQ(Load(file.str()), routes);
+}
+
+}  // namespace
+}  // namespace velmar
