@@ -23,9 +23,14 @@ Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
 }
 
 int Application::Run() {
-    MainWindow window(options_);
-    window.show();
-    window.exec();
+    // The core is built first and goes last: every window, modeless ones included, is gone
+    // before the session and its timers are.
+    ConsoleCore core(options_);
+    {
+        MainWindow window(core);
+        window.show();
+        exec();
+    }
     return 0;
 }
 

@@ -7,8 +7,6 @@
 #include "cli/HeadlessConsole.h"
 #include "cli/StatusReport.h"
 #include "cli/TracingTransport.h"
-#include "routing/core/CrosspointFile.h"
-#include "routing/core/RoutingActions.h"
 #include "device/ChannelMap.h"
 #include "device/EchoProbe.h"
 #include "device/Session.h"
@@ -17,25 +15,14 @@
 #include "device/posix/PosixEventLoop.h"
 #include "device/posix/PosixTcpTransport.h"
 #include "device/posix/PosixTimerService.h"
+#include "routing/core/CrosspointFile.h"
+#include "routing/core/RoutingActions.h"
 
 namespace velmar {
 
 namespace {
 
 using namespace std::chrono_literals;
-
-// The probe alone needs only the echo timer.
-class ProbeTimerRoute final : public TimerListener {
-  public:
-    explicit ProbeTimerRoute(EchoProbe& probe) : probe_(probe) {}
-    void OnTimer(TimerId id) override {
-        if (id == TimerId::EchoPeek)
-            probe_.OnPeekTimer();
-    }
-
-  private:
-    EchoProbe& probe_;
-};
 
 }  // namespace
 
@@ -80,12 +67,9 @@ int CliApp::Probe(const CliOptions& options) {
     PosixTimerService timers(loop);
     PosixDatagramSocket socket(loop);
     EchoProbe probe(socket, timers);
-    ProbeTimerRoute route(probe);
-    timers.SetListener(&route);
     std::optional<bool> answered;
     probe.Start(address, LinkPorts::FromEnvironment().echo, 1000ms, [&](bool ok) { answered = ok; });
     loop.RunUntil([&] { return answered.has_value(); }, 2000ms);
-    timers.SetListener(nullptr);
     if (answered.value_or(false)) {
         out_ << options.address << " answers the echo probe\n";
         return kExitOk;
@@ -110,7 +94,7 @@ int CliApp::Connected(const CliOptions& options) {
     Session session(*transport, datagrams, timers, LinkPorts::FromEnvironment(), consoleOptions);
     HeadlessConsole console(session);
 
-    session.Connect(options.address, options.mode, options.modelClass);
+    session.Connect(options.address, options.mode, options.model);
     loop.RunUntil([&] { return console.FrameRead() || console.ConnectError() || console.LinkLost(); },
                   options.timeout);
     if (console.ConnectError() || (!console.LinkLost() && !session.Connection().connected)) {
@@ -156,10 +140,7 @@ int CliApp::Routes(const CliOptions& options, const FrameLink& frame) {
         return kExitOk;
     const CrosspointSnapshot snapshot =
         SnapshotToSave(frame.session.State(), frame.session.Channels(), {}, false, std::nullopt);
-    std::ofstream file(options.file, std::ios::binary | std::ios::trunc);
-    if (file)
-        CrosspointFile::Write(file, snapshot.crosspoints, snapshot.index);
-    if (!file.good()) {
+    if (!CrosspointFile::Save(options.file, snapshot.crosspoints, snapshot.index)) {
         err_ << "velmar-cli: cannot write " << options.file << "\n";
         return kExitFailure;
     }
@@ -227,7 +208,7 @@ CliApp::RouteOutcome CliApp::SendCrosspoints(std::span<const Crosspoint> crosspo
         }
     });
     for (const Crosspoint& c : crosspoints)
-        frame.session.Request().SetCrosspoint(c.output, c.input);
+        frame.session.Routing().SetCrosspoint(c.output, c.input);
     frame.loop.RunUntil([&] { return outcome.answered >= crosspoints.size() || frame.console.LinkLost(); },
                         options.timeout);
     frame.session.SetRecordObserver({});

@@ -99,7 +99,7 @@ CliParse ParseCliOptions(const std::vector<std::string>& args) {
                 return {std::nullopt, arg + " needs a value"};
             const std::string& value = args[++i];
             if (arg == "--type") {
-                options.modelClass = ModelClassFromListRow(value);
+                options.model = ModelClassFromListRow(value);
             } else {
                 std::int32_t ms = 0;
                 if (!ParseInt(value, ms) || ms <= 0)

@@ -16,7 +16,7 @@ struct CliOptions {
     CliCommand command = CliCommand::Help;
     std::string address;  // without a "*" or "#" mode prefix
     DeviceMode mode = DeviceMode::Application;
-    std::int32_t modelClass = 1;  // as a device-list row without a known type gives
+    ModelClass model = ModelClass::NoCards;  // as a device-list row without a known type gives
     std::int32_t output = 0;
     std::int32_t input = 0;
     std::string file;  // routes --save FILE, load-routes ADDR FILE

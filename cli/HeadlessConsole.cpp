@@ -3,13 +3,13 @@
 namespace velmar {
 
 HeadlessConsole::HeadlessConsole(Session& session) : session_(session) {
-    session_.Views().mainWindow = this;
-    session_.Views().matrix = this;
-}
-
-HeadlessConsole::~HeadlessConsole() {
-    session_.Views().mainWindow = nullptr;
-    session_.Views().matrix = nullptr;
+    EventHub& events = session_.Events();
+    subscriptions_.push_back(
+        events.Subscribe<TitleChanged>([this](const TitleChanged& e) { title_ = e.title; }));
+    subscriptions_.push_back(events.Subscribe<ConnectionChanged>(
+        [this](const ConnectionChanged& e) { wasConnected_ = wasConnected_ || e.connected; }));
+    subscriptions_.push_back(
+        events.Subscribe<ConnectFailed>([this](const ConnectFailed& e) { connectError_ = e.error; }));
 }
 
 bool HeadlessConsole::FrameRead() const {
@@ -19,7 +19,7 @@ bool HeadlessConsole::FrameRead() const {
         return false;
     if (link.RequestsSent() == 0 || link.RepliesReceived() < link.RequestsSent())
         return false;
-    const bool hasCards = connection.deviceMode == DeviceMode::Application && connection.modelClass != 2;
+    const bool hasCards = connection.deviceMode == DeviceMode::Application && session_.Capabilities().matrix;
     return !hasCards || session_.Polling().CardRequestRuns() > 0;
 }
 

@@ -7,12 +7,11 @@
 
 namespace velmar {
 
-// The main window and matrix of a console without windows: it notes what a window would show
-// and tells when the connected frame has been read completely.
-class HeadlessConsole final : public MainWindowView, public MatrixView {
+// A console without windows: it follows the session's events as a window would and tells when
+// the connected frame has been read completely.
+class HeadlessConsole final {
   public:
     explicit HeadlessConsole(Session& session);
-    ~HeadlessConsole();
     HeadlessConsole(const HeadlessConsole&) = delete;
     HeadlessConsole& operator=(const HeadlessConsole&) = delete;
 
@@ -24,24 +23,12 @@ class HeadlessConsole final : public MainWindowView, public MatrixView {
     bool LinkLost() const { return wasConnected_ && !session_.Connection().connected; }
     const std::string& Title() const { return title_; }
 
-    void SetTitle(std::string_view title) override { title_ = title; }
-    void SetConnectedRowText(int, std::string_view) override {}
-    void RemoveConnectedRow() override {}
-    void SetSettingsEnabled(bool) override {}
-    void ConnectionChanged(bool connected) override { wasConnected_ = wasConnected_ || connected; }
-    void ConnectFailed(int error) override { connectError_ = error; }
-
-    void RefreshRow(std::int32_t) override {}
-    void RebuildList() override {}
-    void RebuildTypeSelectors() override {}
-    void RefillIpChannels(bool) override {}
-    void ClearList() override {}
-
   private:
     Session& session_;
     std::optional<int> connectError_;
     bool wasConnected_ = false;
     std::string title_;
+    Subscriptions subscriptions_;
 };
 
 }  // namespace velmar

@@ -88,7 +88,7 @@ void PrintStatus(std::ostream& out, const Session& session) {
     out << "Channels:    " << session.Channels() << "\n";
     // Recovery firmware and class-2 frames are never polled for clock state; the recovery
     // firmware is not asked for power and fans either.
-    if (c.deviceMode == DeviceMode::Application && c.modelClass != 2) {
+    if (c.deviceMode == DeviceMode::Application && c.capabilities.matrix) {
         out << "Sync source: " << SyncSourceName(s.live.syncSource)
             << (s.live.syncState != 0 ? " (not locked)" : "") << "\n";
         out << "Sample rate: " << SampleRateName(s.live.actualRate) << "\n";
@@ -125,7 +125,8 @@ void PrintStatusJson(std::ostream& out, const Session& session) {
     const ConnectionState& c = session.Connection();
     const ConfigBlock& config = s.config;
     out << "{\"address\":" << Json(c.targetIpText) << ",\"port\":" << c.linkPort
-        << ",\"mode\":" << Json(ModeName(c.deviceMode)) << ",\"modelClass\":" << c.modelClass
+        << ",\"mode\":" << Json(ModeName(c.deviceMode))
+        << ",\"modelClass\":" << static_cast<int>(c.capabilities.model)
         << ",\"name\":" << Json(config.deviceName) << ",\"id\":" << config.deviceId
         << ",\"type\":" << Json(config.devInfo.type) << ",\"model\":" << config.devInfo.model
         << ",\"serial\":" << Json(config.devInfo.serial) << ",\"network\":{\"dhcp\":" << config.lan.dhcp

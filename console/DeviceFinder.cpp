@@ -28,12 +28,10 @@ DeviceFinder::DeviceFinder(ProfileStore& profile, Prompter& prompter, LinkPorts 
     // Queued from the worker: each answer pushes the showing back, so a burst is shown at once.
     connect(&worker_, &DiscoveryListenerThread::answerAccepted, this,
             [this] { answersTimer_.start(kAnswersDelayMs); });
-    probeTimers_.SetListener(this);
 }
 
 DeviceFinder::~DeviceFinder() {
     probe_.Cancel();
-    probeTimers_.SetListener(nullptr);
     worker_.Finish();
 }
 
@@ -128,11 +126,6 @@ void DeviceFinder::SetRowText(std::uint32_t address, DeviceColumn column, const 
 
 void DeviceFinder::SaveProfile() {
     saved_.Save(profile_);
-}
-
-void DeviceFinder::OnTimer(TimerId id) {
-    if (id == TimerId::EchoPeek)
-        probe_.OnPeekTimer();
 }
 
 }  // namespace velmar

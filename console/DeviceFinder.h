@@ -5,23 +5,23 @@
 #include <QTimer>
 #include <cstdint>
 
-#include "platform/qt/DiscoveryListenerThread.h"
-#include "platform/qt/DiscoveryBroadcaster.h"
-#include "platform/qt/QtDatagramSocket.h"
-#include "platform/qt/QtTimerService.h"
 #include "device/EchoProbe.h"
 #include "device/LinkPorts.h"
 #include "device/discovery/DeviceList.h"
 #include "device/discovery/PendingAnswers.h"
 #include "device/discovery/SavedDevices.h"
 #include "device/ui/Prompter.h"
+#include "platform/qt/DiscoveryBroadcaster.h"
+#include "platform/qt/DiscoveryListenerThread.h"
+#include "platform/qt/QtDatagramSocket.h"
+#include "platform/qt/QtTimerService.h"
 
 namespace velmar {
 
 // Keeps the device list: the discovery broadcast, the answers the UDP worker collects (shown
 // 200 ms after the last one), the saved devices from the profile (listed 600 ms after a
 // broadcast and 100 ms after an add), adding a frame by address and removing a saved one.
-class DeviceFinder final : public QObject, private TimerListener {
+class DeviceFinder final : public QObject {
     Q_OBJECT
 
   public:
@@ -57,7 +57,6 @@ class DeviceFinder final : public QObject, private TimerListener {
     void frameGoingAway(std::uint32_t address);
 
   private:
-    void OnTimer(TimerId id) override;
     void ShowPendingAnswers();
     void ReloadSavedDevices();
     void FinishAdd(const std::string& address, bool answered);

@@ -31,7 +31,7 @@ class MenuBuilder {
 };
 
 void AddConnectedFrameItems(const DeviceMenuContext& c, MenuBuilder& menu) {
-    const bool hasMatrix = c.modelClass != 2;
+    const bool hasMatrix = c.capabilities.matrix;
     menu.Add(C::Close, "Close").Separator();
     if (c.mode != DeviceMode::Application) {
         menu.Add(C::HwConfiguration, "HW configuration ...", hasMatrix)
@@ -51,7 +51,7 @@ void AddConnectedFrameItems(const DeviceMenuContext& c, MenuBuilder& menu) {
                     .Separator();
             }
             menu.Add(C::XyControl, "X-Y control ...", c.xyOption).Separator(c.xyOption);
-            if (c.zelOption && c.danteModulePresent) {
+            if (c.zelOption && c.capabilities.dante) {
                 const bool levels = (c.features & kLevelDetectorFeature) != 0;
                 menu.Add(C::LevelDetectors, "Level detectors ...", levels)
                     .Add(C::PpmStreams, "PPM streams ...", levels)

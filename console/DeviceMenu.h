@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "device/ConnectionState.h"
+#include "device/FrameCapabilities.h"
 
 namespace velmar {
 
@@ -44,12 +45,11 @@ struct DeviceMenuContext {
     bool rowIsSavedDevice = false;  // the row's address text is one of the saved devices
     bool connected = false;
     DeviceMode mode = DeviceMode::Application;
-    std::int32_t modelClass = 1;
+    FrameCapabilities capabilities;
     std::int32_t version = 0;  // main software version number
     std::uint32_t features = 0;
     bool xyOption = false;
     bool zelOption = false;
-    bool danteModulePresent = false;  // a board in position 18
 };
 
 // The items of the device context menu, in order; separators are entries with Separator.

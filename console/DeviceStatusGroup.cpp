@@ -4,6 +4,8 @@
 #include <QLabel>
 
 #include "device/DeviceModel.h"
+#include "device/features/clock/ClockEvents.h"
+#include "device/features/identity/IdentityEvents.h"
 
 namespace velmar {
 
@@ -18,9 +20,10 @@ QString FromView(std::string_view text) {
 
 }  // namespace
 
-DeviceStatusGroup::DeviceStatusGroup(const DeviceState& state, const ConnectionState& connection,
-                                     QWidget* parent)
-    : QGroupBox(QStringLiteral(" Device status "), parent), state_(state), connection_(connection) {
+DeviceStatusGroup::DeviceStatusGroup(Session& session, QWidget* parent)
+    : QGroupBox(QStringLiteral(" Device status "), parent),
+      state_(session.State()),
+      connection_(session.Connection()) {
     auto* layout = new QGridLayout(this);
     for (int i = 0; i < FieldCount; ++i) {
         auto* field = new QLineEdit(this);
@@ -36,10 +39,22 @@ DeviceStatusGroup::DeviceStatusGroup(const DeviceState& state, const ConnectionS
         layout->setColumnStretch(i, i < Psu1 ? 3 : 2);
         fields_[static_cast<std::size_t>(i)] = field;
     }
+    EventHub& events = session.Events();
+    subscriptions_.push_back(
+        events.Subscribe<SyncStatusChanged>([this](const SyncStatusChanged&) { RefreshSyncText(); }));
+    subscriptions_.push_back(
+        events.Subscribe<SampleRateChanged>([this](const SampleRateChanged&) { RefreshRateText(); }));
+    subscriptions_.push_back(
+        events.Subscribe<PowerStatusChanged>([this](const PowerStatusChanged&) { RefreshPowerTexts(); }));
+    subscriptions_.push_back(
+        events.Subscribe<FanStatusChanged>([this](const FanStatusChanged&) { RefreshFanTexts(); }));
+    subscriptions_.push_back(events.Subscribe<velmar::ConnectionChanged>(
+        [this](const velmar::ConnectionChanged& e) { ConnectionChanged(e.connected); }));
+    ConnectionChanged(connection_.connected);
 }
 
-// The colours are worked out on every refresh, so the `repaint` hint of the core is always met.
-void DeviceStatusGroup::RefreshSyncText(bool /*repaint*/) {
+// The colours are worked out on every refresh, so a changed status always shows its colour.
+void DeviceStatusGroup::RefreshSyncText() {
     fields_[Sync]->setText(FromView(SyncSourceName(state_.live.syncSource)));
     UpdateColours();
 }
@@ -49,7 +64,7 @@ void DeviceStatusGroup::RefreshRateText() {
     UpdateColours();
 }
 
-void DeviceStatusGroup::RefreshPowerTexts(bool /*repaint*/) {
+void DeviceStatusGroup::RefreshPowerTexts() {
     for (std::size_t unit = 1; unit <= 2; ++unit) {
         SetUnit(static_cast<Field>(Psu1 + unit - 1), state_.config.psuConf, unit,
                 state_.live.psuStatus[unit - 1]);
@@ -57,7 +72,7 @@ void DeviceStatusGroup::RefreshPowerTexts(bool /*repaint*/) {
     UpdateColours();
 }
 
-void DeviceStatusGroup::RefreshFanTexts(bool /*repaint*/) {
+void DeviceStatusGroup::RefreshFanTexts() {
     for (std::size_t unit = 1; unit <= 3; ++unit) {
         SetUnit(static_cast<Field>(Fan1 + unit - 1), state_.config.fanConf, unit,
                 state_.live.fanStatus[unit - 1]);

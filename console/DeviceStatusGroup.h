@@ -6,24 +6,24 @@
 
 #include "device/ConnectionState.h"
 #include "device/DeviceState.h"
-#include "device/views/StatusPanelView.h"
+#include "device/Session.h"
 
 namespace velmar {
 
 // " Device status ": sync source, sample rate, two power supplies and three fans, read from
 // DeviceState. While connected, a field that reports trouble is drawn black on red.
-class DeviceStatusGroup final : public QGroupBox, public StatusPanelView {
+class DeviceStatusGroup final : public QGroupBox {
     Q_OBJECT
 
   public:
     enum Field { Sync, Rate, Psu1, Psu2, Fan1, Fan2, Fan3, FieldCount };
 
-    DeviceStatusGroup(const DeviceState& state, const ConnectionState& connection, QWidget* parent = nullptr);
+    explicit DeviceStatusGroup(Session& session, QWidget* parent = nullptr);
 
-    void RefreshSyncText(bool repaint) override;
-    void RefreshRateText() override;
-    void RefreshPowerTexts(bool repaint) override;
-    void RefreshFanTexts(bool repaint) override;
+    void RefreshSyncText();
+    void RefreshRateText();
+    void RefreshPowerTexts();
+    void RefreshFanTexts();
     // The connection changed: the fields are enabled exactly while connected; without a
     // connection they are emptied.
     void ConnectionChanged(bool connected);
@@ -39,6 +39,7 @@ class DeviceStatusGroup final : public QGroupBox, public StatusPanelView {
     const DeviceState& state_;
     const ConnectionState& connection_;
     std::array<QLineEdit*, FieldCount> fields_{};
+    Subscriptions subscriptions_;
 };
 
 }  // namespace velmar

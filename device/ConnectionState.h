@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "device/DeviceState.h"
+#include "device/FrameCapabilities.h"
 
 namespace velmar {
 
@@ -31,7 +32,7 @@ struct ConnectionState {
     std::int32_t linkPort = 10003;
     TextField<16> targetIpText;
     DeviceMode deviceMode = DeviceMode::Application;
-    std::int32_t modelClass = 1;
+    FrameCapabilities capabilities;  // from the device-list row, then from the frame itself
     bool receiveReady = true;
     std::int32_t aliveCounter = 0;
     ConsoleOptions options;

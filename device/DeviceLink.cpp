@@ -34,7 +34,12 @@ void DeviceLink::Connect(std::string_view address) {
             listener_->OnLinkReplaced();
         // Give the frame a moment to let go of the old connection.
         phase_ = Phase::Pausing;
-        timers_.Start(TimerId::ReconnectPause, kReconnectPause, false);
+        pause_ = timers_.Start("reconnect pause", kReconnectPause, TimerMode::Once, [this] {
+            if (phase_ != Phase::Pausing)
+                return;
+            phase_ = Phase::Idle;
+            BeginConnect();
+        });
         return;
     }
     BeginConnect();
@@ -92,21 +97,12 @@ void DeviceLink::OnConnected(int error) {
 
 void DeviceLink::Close() {
     probe_.Cancel();
-    timers_.Stop(TimerId::ReconnectPause);
+    pause_.Stop();
     phase_ = Phase::Idle;
     transport_.Close();
     socketExists_ = false;
     carry_ = 0;
     ++generation_;
-}
-
-void DeviceLink::OnTimer(TimerId id) {
-    if (id == TimerId::EchoPeek) {
-        probe_.OnPeekTimer();
-    } else if (id == TimerId::ReconnectPause && phase_ == Phase::Pausing) {
-        phase_ = Phase::Idle;
-        BeginConnect();
-    }
 }
 
 void DeviceLink::SendRequest(CommandMessage& request) {

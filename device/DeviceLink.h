@@ -48,7 +48,6 @@ class DeviceLink final : public RequestSink, private TransportListener {
     void Connect(std::string_view address);
     // Closes the link (and any connect in progress). The owner enters the disconnected state.
     void Close();
-    void OnTimer(TimerId id);
 
     void SendRequest(CommandMessage& request) override;
     void SendKeepAlive();
@@ -88,6 +87,7 @@ class DeviceLink final : public RequestSink, private TransportListener {
     ConnectionState& connection_;
     LinkPorts ports_;
     LinkListener* listener_ = nullptr;
+    TimerHandle pause_;
 
     Phase phase_ = Phase::Idle;
     bool socketExists_ = false;

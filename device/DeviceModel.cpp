@@ -48,26 +48,42 @@ bool IsNewFirmware(const DeviceState& state) {
     return MainSoftwareVersion(state) > kNewFirmwareVersion;
 }
 
-std::int32_t ChannelCount(const DeviceState& state, std::int32_t modelClass) {
-    return modelClass == 0 && IsNewFirmware(state) ? 1536 : 1024;
+std::int32_t ChannelCount(const DeviceState& state, ModelClass model) {
+    return model == ModelClass::Full && IsNewFirmware(state) ? 1536 : 1024;
 }
 
-std::int32_t ModelClassFromType(std::string_view type) {
+FrameCapabilities CapabilitiesOf(const DeviceState& state, ModelClass model) {
+    constexpr std::size_t kSfpPosition = 3;
+    constexpr std::size_t kDantePosition = 18;
+    const auto fitted = [&state](std::size_t position) {
+        return state.config.hwConf[position - 1].boardType != 0;
+    };
+    FrameCapabilities capabilities;
+    capabilities.model = model;
+    capabilities.matrix = model != ModelClass::NoMatrix;
+    capabilities.cards = model == ModelClass::Full;
+    capabilities.optionalModule = fitted(kSfpPosition);
+    capabilities.dante = fitted(kDantePosition);
+    capabilities.channels = ChannelCount(state, model);
+    return capabilities;
+}
+
+ModelClass ModelClassFromType(std::string_view type) {
     if (type == "K5B" || type == "LW16")
-        return 1;
+        return ModelClass::NoCards;
     if (type == "K5E")
-        return 2;
-    return 0;
+        return ModelClass::NoMatrix;
+    return ModelClass::Full;
 }
 
-std::int32_t ModelClassFromListRow(std::string_view type) {
+ModelClass ModelClassFromListRow(std::string_view type) {
     if (type == "K5A" || type == "LV16")
-        return 0;
+        return ModelClass::Full;
     if (type == "K5B" || type == "LW16")
-        return 1;
+        return ModelClass::NoCards;
     if (type == "K5E")
-        return 2;
-    return 1;
+        return ModelClass::NoMatrix;
+    return ModelClass::NoCards;
 }
 
 CardType CardTypeFromBoard(const BoardConfig& board) {
@@ -94,6 +110,10 @@ CardType CardKind(const DeviceState& state, std::int32_t card) {
     if (card < 1 || card > static_cast<std::int32_t>(kCardSlots))
         return CardType::None;
     return CardTypeFromBoard(state.config.hwConf[static_cast<std::size_t>(card + 7)]);
+}
+
+std::int32_t ToolChannelBase(const ConnectionState& connection) {
+    return connection.capabilities.model == ModelClass::NoCards && !connection.options.zel ? 512 : 0;
 }
 
 bool IsReady(const ConnectionState& connection, bool firmwareRunActive) {

@@ -11,6 +11,8 @@ namespace velmar {
 
 inline constexpr std::int32_t kNewFirmwareVersion = 2000000;
 
+FrameCapabilities CapabilitiesOf(const DeviceState& state, ModelClass model);
+
 // ((a*100 + b)*100 + c)*100 + d of a "a.b.c.d" text; 0 when it does not start with a number.
 std::int32_t VersionNumber(std::string_view text);
 
@@ -19,17 +21,20 @@ std::int32_t MainSoftwareVersion(const DeviceState& state);
 bool IsNewFirmware(const DeviceState& state);
 
 // 1536 for a class-0 frame with firmware newer than 2.0.0.0, else 1024.
-std::int32_t ChannelCount(const DeviceState& state, std::int32_t modelClass);
+std::int32_t ChannelCount(const DeviceState& state, ModelClass model);
 
-std::int32_t ModelClassFromType(std::string_view type);
+ModelClass ModelClassFromType(std::string_view type);
 // As above, but a device-list row that names no known type is taken for a compact unit.
-std::int32_t ModelClassFromListRow(std::string_view type);
+ModelClass ModelClassFromListRow(std::string_view type);
 
 // The kind of card n (1..8) from the board code in position n + 8; None outside 1..8.
 CardType CardKind(const DeviceState& state, std::int32_t card);
 // The kind a board code and type give, without looking at the position.
 CardType CardTypeFromBoard(const BoardConfig& board);
 
+// First channel of the gain, label and level-detector tools: 512 on a frame without cards
+// unless the zel option is given, else 0.
+std::int32_t ToolChannelBase(const ConnectionState& connection);
 // A frame takes tool requests only while connected, not programming firmware and not stepping.
 bool IsReady(const ConnectionState& connection, bool firmwareRunActive);
 

@@ -125,6 +125,8 @@ struct MadiCardArea {
     // In Hotlink mode the card's two modes sit where port 1 keeps its first two MADI bytes.
     std::uint8_t& HotlinkIn() { return ports[0].inMode; }
     std::uint8_t& HotlinkOut() { return ports[0].outChnSt; }
+    const std::uint8_t& HotlinkIn() const { return ports[0].inMode; }
+    const std::uint8_t& HotlinkOut() const { return ports[0].outChnSt; }
 };
 
 // The per-kind areas are kept side by side rather than overlaid: a reply for the wrong kind

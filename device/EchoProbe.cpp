@@ -39,7 +39,7 @@ void EchoProbe::Start(std::uint32_t address, std::uint16_t port, std::chrono::mi
         Finish(answerMatched_);
         return;
     }
-    timers_.Start(TimerId::EchoPeek, kPeekInterval, true);
+    peek_ = timers_.Start("echo peek", kPeekInterval, TimerMode::Repeat, [this] { OnPeekTimer(); });
 }
 
 void EchoProbe::OnPeekTimer() {
@@ -65,14 +65,14 @@ bool EchoProbe::Peek() {
 void EchoProbe::Cancel() {
     if (!Running())
         return;
-    timers_.Stop(TimerId::EchoPeek);
+    peek_.Stop();
     socket_.SetReadableCallback(nullptr);
     socket_.Close();
     done_ = nullptr;
 }
 
 void EchoProbe::Finish(bool answered) {
-    timers_.Stop(TimerId::EchoPeek);
+    peek_.Stop();
     socket_.SetReadableCallback(nullptr);
     socket_.Close();
     Done done = std::move(done_);

@@ -19,17 +19,18 @@ class EchoProbe {
 
     // `done` is called exactly once, possibly before Start returns (no socket, send failed).
     void Start(std::uint32_t address, std::uint16_t port, std::chrono::milliseconds limit, Done done);
-    void OnPeekTimer();
     void Cancel();
     bool Running() const { return static_cast<bool>(done_); }
 
   private:
+    void OnPeekTimer();
     bool Peek();  // true when an answer (right or wrong) was taken
     void Finish(bool answered);
 
     DatagramSocket& socket_;
     TimerService& timers_;
     Done done_;
+    TimerHandle peek_;
     int peeksLeft_ = 0;
     bool answerMatched_ = false;
 };

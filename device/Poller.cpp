@@ -1,72 +1,94 @@
 #include "device/Poller.h"
 
 #include "device/DeviceModel.h"
+#include "device/Session.h"
+#include "device/features/interfaces/InterfaceEvents.h"
 
 namespace velmar {
 
 using namespace std::chrono_literals;
 
+void Poller::Stop() {
+    keepAlive_.Stop();
+    statePoll_.Stop();
+    cardRequests_.Stop();
+}
+
 void Poller::StartConnection() {
-    timers_.Stop(TimerId::KeepAlive);
+    Stop();
     connection_.aliveCounter = 0;
     pollsRun_ = 0;
     cardRequestRuns_ = 0;
     if (link_.IsTelnetLink()) {
         // Whatever a Telnet port says right after the connect is its banner, not protocol.
         connection_.receiveReady = false;
-        timers_.Start(TimerId::StatePoll, 300ms, false);
+        PollStateIn(300ms);
         return;
     }
     // A Telnet link closed inside its hold would otherwise leave the next link deaf.
     connection_.receiveReady = true;
     StartSequence();
-    timers_.Start(TimerId::KeepAlive, 5000ms, true);
+    keepAlive_ = timers_.Start("keep-alive", 5000ms, TimerMode::Repeat, [this] {
+        if (!KeepAliveTick())
+            session_.Disconnect();
+    });
+}
+
+void Poller::PollStateIn(std::chrono::milliseconds delay) {
+    statePoll_ = timers_.Start("state poll", delay, TimerMode::Once, [this] { StatePoll(); });
+}
+
+void Poller::RequestCardsIn(std::chrono::milliseconds delay) {
+    cardRequests_ = timers_.Start("card requests", delay, TimerMode::Once, [this] { CardSettings(); });
 }
 
 void Poller::StartSequence() {
     using C = CommandCode;
+    IdentityUnit& identity = session_.Identity();
+    InterfacesUnit& interfaces = session_.Interfaces();
+    NetworkAudioUnit& dante = session_.NetworkAudio();
+    RequestWriter& requests = session_.Requests();
     const bool application = connection_.deviceMode == DeviceMode::Application;
-    if (connection_.modelClass == 2) {
+    if (connection_.capabilities.model == ModelClass::NoMatrix) {
         if (application)
-            requests_.DeviceId(false);
-        requests_.NetworkSettings(false);
+            identity.DeviceId();
+        identity.NetworkSettings();
     } else if (connection_.deviceMode == DeviceMode::Recovery) {
-        requests_.NetworkSettings(false);
-        requests_.HardwareConfig(2);
-        requests_.SoftwareVersion(2);
+        identity.NetworkSettings();
+        identity.HardwareConfig(2);
+        identity.SoftwareVersion(2);
     } else {
-        requests_.DeviceId(false);
-        requests_.Send(C::gdevinfo);
-        requests_.NetworkSettings(false);
-        requests_.HardwareConfig(std::nullopt);
-        requests_.SoftwareVersion(std::nullopt);
-        requests_.Setting(C::gfanconf, false);
-        requests_.Setting(C::gpsuconf, false);
-        requests_.DeviceFeature(1);
-        requests_.DeviceFeature(2);
-        for (C code : {C::galivetime, C::gsystemdelay, C::ggenrate, C::grateadptsrc, C::gwclkout}) {
-            requests_.Setting(code, false);
-        }
-        requests_.SyncPriorities(false);
-        requests_.Setting(C::gsyncterm, false);
-        requests_.Setting(C::gaeschstat, false);
-        requests_.PhdModes(false);
-        requests_.Redundancy(false);
-        requests_.OptionalModuleMode(std::nullopt, false);
-        requests_.MadiModes(std::nullopt, false);
-        requests_.HotlinkModes(std::nullopt, false);
-        requests_.DanteNetwork(false, false);
-        requests_.DanteName(false);
-        requests_.Setting(C::gswmodeip, false);
-        requests_.DanteNetwork(true, false);
-        requests_.Setting(C::gsrenaip, false);
+        identity.DeviceId();
+        requests.Send(C::gdevinfo);
+        identity.NetworkSettings();
+        identity.HardwareConfig(std::nullopt);
+        identity.SoftwareVersion(std::nullopt);
+        requests.Send(C::gfanconf);
+        requests.Send(C::gpsuconf);
+        identity.DeviceFeature(1);
+        identity.DeviceFeature(2);
+        for (C code : {C::galivetime, C::gsystemdelay, C::ggenrate, C::grateadptsrc, C::gwclkout})
+            requests.Send(code);
+        session_.Clock().SyncPriorities();
+        requests.Send(C::gsyncterm);
+        requests.Send(C::gaeschstat);
+        interfaces.PhdModes();
+        interfaces.Redundancy();
+        interfaces.OptionalModuleMode(std::nullopt);
+        interfaces.MadiModes(std::nullopt);
+        interfaces.HotlinkModes(std::nullopt);
+        dante.DanteNetwork(false);
+        dante.DanteName();
+        requests.Send(C::gswmodeip);
+        dante.DanteNetwork(true);
+        requests.Send(C::gsrenaip);
     }
     if (connection_.receiveReady)
-        timers_.Start(TimerId::StatePoll, 1000ms, false);
+        PollStateIn(1000ms);
 }
 
 void Poller::StatePoll() {
-    timers_.Stop(TimerId::StatePoll);
+    statePoll_.Stop();
     if (!connection_.receiveReady) {
         connection_.receiveReady = true;
         StartSequence();
@@ -75,36 +97,33 @@ void Poller::StatePoll() {
     ++pollsRun_;
     if (connection_.deviceMode != DeviceMode::Application)
         return;
-    if (connection_.modelClass == 2) {
-        if (views_.matrix != nullptr)
-            views_.matrix->RebuildTypeSelectors();
-        requests_.Send(CommandCode::aliverequest);
+    RequestWriter& requests = session_.Requests();
+    if (!connection_.capabilities.matrix) {
+        session_.Events().Publish(ChannelLayoutChanged{});
+        requests.Send(CommandCode::aliverequest);
         return;
     }
-    requests_.Send(CommandCode::gactrate);
-    requests_.Send(CommandCode::gsyncstat);
-    requests_.CrosspointRuns();
+    requests.Send(CommandCode::gactrate);
+    requests.Send(CommandCode::gsyncstat);
+    session_.Routing().CrosspointRuns();
     if (IsNewFirmware(state_))
-        requests_.OptionalModuleInactive(std::nullopt);
-    requests_.MainInputStatusList();
-    if (views_.inputStatus != nullptr)
-        views_.inputStatus->RefreshAll();
+        session_.Interfaces().OptionalModuleInactive(std::nullopt);
+    session_.ChannelTools().MainInputStatusList();
 }
 
 void Poller::CardSettings() {
-    timers_.Stop(TimerId::CardRequests);
+    cardRequests_.Stop();
     // The timer outlives a closed link; a Settings button enabled then would edit an empty frame.
     if (!connection_.connected)
         return;
     ++cardRequestRuns_;
-    if (views_.mainWindow != nullptr)
-        views_.mainWindow->SetSettingsEnabled(true);
+    session_.Events().Publish(SettingsAvailability{true});
     for (std::int32_t card = 1; card <= static_cast<std::int32_t>(kCardSlots); ++card)
-        requests_.CardSettings(card);
+        session_.Interfaces().CardSettings(card);
 }
 
-bool Poller::KeepAliveTick(bool firmwareRunActive) {
-    if (firmwareRunActive)
+bool Poller::KeepAliveTick() {
+    if (session_.Firmware().RunActive())
         return true;
     link_.SendKeepAlive();
     --connection_.aliveCounter;

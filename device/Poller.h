@@ -3,32 +3,33 @@
 #include "device/ConnectionState.h"
 #include "device/DeviceLink.h"
 #include "device/DeviceState.h"
-#include "device/Requests.h"
 #include "device/TimerService.h"
-#include "device/ViewRegistry.h"
+#include "device/features/FeatureContext.h"
 
 namespace velmar {
 
+class Session;
+
 // Fills DeviceState after a connect and keeps the link honest: the start sequence, the state
 // poll, the card requests and the keep-alive tick.
-class Poller {
+class Poller final : public PollSchedule {
   public:
-    Poller(DeviceState& state, ConnectionState& connection, Requests& requests, DeviceLink& link,
-           TimerService& timers, ViewRegistry& views)
-        : state_(state),
-          connection_(connection),
-          requests_(requests),
-          link_(link),
-          timers_(timers),
-          views_(views) {}
+    Poller(Session& session, DeviceState& state, ConnectionState& connection, DeviceLink& link,
+           TimerService& timers)
+        : session_(session), state_(state), connection_(connection), link_(link), timers_(timers) {}
 
     // Right after ResetState on a new connection.
     void StartConnection();
+    // The link is gone: no poll, card request or keep-alive runs on.
+    void Stop();
     void StartSequence();
-    void StatePoll();     // timer 7
-    void CardSettings();  // timer 11
-    // Timer 6. False when the frame has been silent for two periods and must be dropped.
-    bool KeepAliveTick(bool firmwareRunActive);
+    void StatePoll();
+    void CardSettings();
+    // False when the frame has been silent for two periods and must be dropped.
+    bool KeepAliveTick();
+
+    void PollStateIn(std::chrono::milliseconds delay) override;
+    void RequestCardsIn(std::chrono::milliseconds delay) override;
 
     // How often the state poll and the card requests have run on this connection: a headless
     // client tells from these (and from every request having its answer) that the frame is read.
@@ -36,12 +37,14 @@ class Poller {
     std::size_t CardRequestRuns() const { return cardRequestRuns_; }
 
   private:
+    Session& session_;
     DeviceState& state_;
     ConnectionState& connection_;
-    Requests& requests_;
     DeviceLink& link_;
     TimerService& timers_;
-    ViewRegistry& views_;
+    TimerHandle keepAlive_;     // 5000 ms, repeating
+    TimerHandle statePoll_;     // 300, 1000 or 100 ms
+    TimerHandle cardRequests_;  // 200 ms after the last supply's status
     std::size_t pollsRun_ = 0;
     std::size_t cardRequestRuns_ = 0;
 };

@@ -1,34 +1,40 @@
 #include "device/Session.h"
 
 #include "device/DeviceModel.h"
+#include "device/features/identity/IdentityEvents.h"
 
 namespace velmar {
-
-using namespace std::chrono_literals;
 
 Session::Session(LineTransport& transport, DatagramSocket& datagrams, TimerService& timers, LinkPorts ports,
                  ConsoleOptions options)
     : timers_(timers),
       probe_(datagrams, timers),
       link_(codec_, transport, probe_, timers, connection_, ports),
-      requests_(link_, state_, connection_),
-      dispatcher_(state_, connection_, codec_, requests_, timers, views_, [this] { Retitle(); }),
-      poller_(state_, connection_, requests_, link_, timers, views_) {
+      requests_(link_, state_),
+      poller_(*this, state_, connection_, link_, timers),
+      context_{state_, connection_, codec_, requests_, timers, events_, dispatcher_, poller_},
+      identity_(context_),
+      clock_(context_),
+      interfaces_(context_),
+      routing_(context_),
+      networkAudio_(context_),
+      channelTools_(context_),
+      meters_(context_),
+      firmware_(context_, [this] { Disconnect(); }) {
     connection_.options = options;
     state_.ResetState();
     link_.SetListener(this);
-    timers_.SetListener(this);
+    retitleOnName_ = events_.Subscribe<DeviceIdChanged>([this](const DeviceIdChanged&) { Retitle(); });
 }
 
 Session::~Session() {
-    timers_.SetListener(nullptr);
     link_.SetListener(nullptr);
 }
 
-void Session::Connect(std::string_view address, DeviceMode mode, std::int32_t modelClass) {
-    StopStepper();
+void Session::Connect(std::string_view address, DeviceMode mode, ModelClass model) {
+    routing_.StopStepper();
     connection_.deviceMode = mode;
-    connection_.modelClass = modelClass;
+    connection_.capabilities = CapabilitiesOf(state_, model);
     link_.Connect(address);
 }
 
@@ -42,24 +48,21 @@ void Session::SetConnected(bool connected) {
     connection_.connectedIp = 0;
     connection_.deviceNameText.Assign({});
     state_.ResetState();
-    timers_.Stop(TimerId::KeepAlive);
-    if (views_.matrix != nullptr)
-        views_.matrix->ClearList();
+    connection_.capabilities = CapabilitiesOf(state_, connection_.capabilities.model);
+    poller_.Stop();
+    routing_.Reset();
     if (connected) {
         connection_.aliveCounter = 0;
         connection_.connectedIp = link_.TargetAddress();
         poller_.StartConnection();
     }
-    StopStepper();
     Retitle();
-    if (views_.mainWindow != nullptr) {
-        views_.mainWindow->SetSettingsEnabled(false);
-        views_.mainWindow->ConnectionChanged(connected);
-    }
+    events_.Publish(SettingsAvailability{false});
+    events_.Publish(ConnectionChanged{connected});
 }
 
-std::int32_t Session::Channels() const {
-    return ChannelCount(state_, connection_.modelClass);
+bool Session::IsReady() const {
+    return velmar::IsReady(connection_, firmware_.RunActive());
 }
 
 std::string Session::Title() const {
@@ -67,15 +70,14 @@ std::string Session::Title() const {
 }
 
 void Session::Retitle() {
-    if (views_.mainWindow != nullptr)
-        views_.mainWindow->SetTitle(Title());
+    events_.Publish(TitleChanged{Title()});
 }
 
 void Session::OnConnectResult(int error) {
     if (error == 0) {
         SetConnected(true);
-    } else if (views_.mainWindow != nullptr) {
-        views_.mainWindow->ConnectFailed(error);
+    } else {
+        events_.Publish(ConnectFailed{error});
     }
 }
 
@@ -91,77 +93,6 @@ void Session::OnRecord(const CommandMessage& record, bool isReply) {
     if (observer_)
         observer_(record, isReply);
     dispatcher_.Dispatch(record, isReply);
-}
-
-void Session::OnTimer(TimerId id) {
-    switch (id) {
-        case TimerId::Stepper:
-            StepperTick();
-            return;
-        case TimerId::KeepAlive:
-            if (!poller_.KeepAliveTick(FirmwareRunActive()))
-                Disconnect();
-            return;
-        case TimerId::StatePoll:
-            poller_.StatePoll();
-            return;
-        case TimerId::FirmwareEnd:
-            FirmwareRunEnd();
-            return;
-        case TimerId::CardRequests:
-            poller_.CardSettings();
-            return;
-        case TimerId::EchoPeek:
-        case TimerId::ReconnectPause:
-            link_.OnTimer(id);
-            return;
-        case TimerId::Discovery:
-        case TimerId::DeviceReload:
-            return;  // the device list's timers; the console routes them itself
-    }
-}
-
-void Session::StartStepper(std::int32_t first, std::int32_t last, bool disconnect) {
-    connection_.stepper = {true, disconnect, first, last};
-    timers_.Start(TimerId::Stepper, 1ms, true);
-}
-
-void Session::StopStepper() {
-    if (!connection_.stepper.active)
-        return;
-    timers_.Stop(TimerId::Stepper);
-    connection_.stepper.active = false;
-}
-
-void Session::StepperTick() {
-    StepperState& stepper = connection_.stepper;
-    if (!stepper.active)
-        return;
-    requests_.SetCrosspoint(stepper.next, stepper.disconnect ? 0 : stepper.next);
-    if (stepper.next >= stepper.last)
-        StopStepper();
-    ++stepper.next;
-}
-
-void Session::StartFirmwareRun() {
-    requests_.FirmwareBegin();
-    timers_.Start(TimerId::FirmwareEnd, 1000ms, false);
-}
-
-void Session::FirmwareRunEnd() {
-    timers_.Stop(TimerId::FirmwareEnd);
-    if (!FirmwareRunActive())
-        return;
-    if (!views_.firmware->FinishRun())
-        return;
-    if (connection_.deviceMode != DeviceMode::Recovery) {
-        requests_.Maintenance(CommandCode::srestart, 1);
-    } else {
-        requests_.Maintenance(CommandCode::sloadapp, 0);
-    }
-    if (views_.mainWindow != nullptr)
-        views_.mainWindow->RemoveConnectedRow();
-    Disconnect();
 }
 
 }  // namespace velmar

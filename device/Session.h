@@ -10,20 +10,30 @@
 #include "device/DeviceState.h"
 #include "device/Dispatcher.h"
 #include "device/EchoProbe.h"
+#include "device/EventHub.h"
 #include "device/LineTransport.h"
 #include "device/LinkPorts.h"
 #include "device/Poller.h"
-#include "device/Requests.h"
+#include "device/RequestWriter.h"
+#include "device/SessionEvents.h"
 #include "device/TimerService.h"
-#include "device/ViewRegistry.h"
+#include "device/features/FeatureContext.h"
+#include "device/features/channels/ChannelToolsUnit.h"
+#include "device/features/clock/ClockUnit.h"
+#include "device/features/firmware/FirmwareUnit.h"
+#include "device/features/identity/IdentityUnit.h"
+#include "device/features/interfaces/InterfacesUnit.h"
+#include "device/features/meters/MetersUnit.h"
+#include "device/features/netaudio/NetworkAudioUnit.h"
+#include "device/features/routing/RoutingUnit.h"
 #include "protocol/MessageCodec.h"
 
 namespace velmar {
 
-// The console's connection to one frame, without windows: it owns the codec, the frame image,
-// the link, the dispatcher and the polling, and routes the timers. The main window (or the CLI)
-// owns one Session and plugs its views into Views().
-class Session final : private LinkListener, private TimerListener {
+// The console's connection to one frame, without windows: the codec, the frame image, the
+// link, the dispatcher with the feature units, and the polling. The application (or the CLI)
+// owns one Session; windows subscribe to its events and call its units, and never own it.
+class Session final : private LinkListener {
   public:
     Session(LineTransport& transport, DatagramSocket& datagrams, TimerService& timers, LinkPorts ports,
             ConsoleOptions options);
@@ -32,39 +42,42 @@ class Session final : private LinkListener, private TimerListener {
     Session& operator=(const Session&) = delete;
 
     // Connect to a frame chosen from the device list: mode and class come from its row. The
-    // outcome arrives later: SetConnected(true), or MainWindowView::ConnectFailed.
-    void Connect(std::string_view address, DeviceMode mode, std::int32_t modelClass);
+    // outcome arrives later as ConnectionChanged or ConnectFailed.
+    void Connect(std::string_view address, DeviceMode mode, ModelClass model);
     void Disconnect();
     void SetConnected(bool connected);
-
-    // Begins programming the image the FirmwareRun view holds: the begin request and the 1 s
-    // watchdog; the frame's answers pace the rest.
-    void StartFirmwareRun();
-
-    // The crosspoint stepper: one scross per 1 ms tick from `first` to `last`.
-    void StartStepper(std::int32_t first, std::int32_t last, bool disconnect);
-    void StopStepper();
 
     // Sees every record before the dispatcher does (a probe's or a test's window on the stream).
     void SetRecordObserver(std::function<void(const CommandMessage&, bool isReply)> observer) {
         observer_ = std::move(observer);
     }
     void SetBaseTitle(std::string_view title) { baseTitle_ = title; }
+    // The command-line options; they take effect at the next connect.
+    void SetOptions(const ConsoleOptions& options) { connection_.options = options; }
     std::string Title() const;
 
-    DeviceState& State() { return state_; }
+    EventHub& Events() { return events_; }
     const DeviceState& State() const { return state_; }
-    ConnectionState& Connection() { return connection_; }
+    // The settings editor's apply step writes the frame image here before it sends.
+    DeviceState& MutableState() { return state_; }
     const ConnectionState& Connection() const { return connection_; }
-    Requests& Request() { return requests_; }
+    const FrameCapabilities& Capabilities() const { return connection_.capabilities; }
+    std::int32_t Channels() const { return connection_.capabilities.channels; }
+    RequestWriter& Requests() { return requests_; }
     DeviceLink& Link() { return link_; }
     const DeviceLink& Link() const { return link_; }
-    ViewRegistry& Views() { return views_; }
-    std::int32_t Channels() const;
     const Poller& Polling() const { return poller_; }
-    bool FirmwareRunActive() const { return views_.firmware != nullptr && views_.firmware->IsActive(); }
+    // Connected, no firmware programming running and the crosspoint stepper idle.
+    bool IsReady() const;
 
-    void OnTimer(TimerId id) override;
+    IdentityUnit& Identity() { return identity_; }
+    ClockUnit& Clock() { return clock_; }
+    InterfacesUnit& Interfaces() { return interfaces_; }
+    RoutingUnit& Routing() { return routing_; }
+    NetworkAudioUnit& NetworkAudio() { return networkAudio_; }
+    ChannelToolsUnit& ChannelTools() { return channelTools_; }
+    MetersUnit& Meters() { return meters_; }
+    FirmwareUnit& Firmware() { return firmware_; }
 
   private:
     void OnConnectResult(int error) override;
@@ -73,20 +86,28 @@ class Session final : private LinkListener, private TimerListener {
     void OnRecord(const CommandMessage& record, bool isReply) override;
 
     void Retitle();
-    void StepperTick();
-    void FirmwareRunEnd();
 
     TimerService& timers_;
     std::string baseTitle_ = " Velmar";
     MessageCodec codec_;
     DeviceState state_;
     ConnectionState connection_;
-    ViewRegistry views_;
+    EventHub events_;
     EchoProbe probe_;
     DeviceLink link_;
-    Requests requests_;
+    RequestWriter requests_;
     Dispatcher dispatcher_;
     Poller poller_;
+    FeatureContext context_;
+    IdentityUnit identity_;
+    ClockUnit clock_;
+    InterfacesUnit interfaces_;
+    RoutingUnit routing_;
+    NetworkAudioUnit networkAudio_;
+    ChannelToolsUnit channelTools_;
+    MetersUnit meters_;
+    FirmwareUnit firmware_;
+    Subscription retitleOnName_;
     std::function<void(const CommandMessage&, bool)> observer_;
 };
 

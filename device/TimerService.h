@@ -2,41 +2,68 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
+#include <string_view>
+#include <utility>
 
 namespace velmar {
 
-// The console's timers by number. 5..11 are the main window's; the ones above are the core's own
-// waits that the platform would otherwise have spent blocked.
-enum class TimerId : std::uint8_t {
-    Stepper = 5,          // 1 ms, repeating: one crosspoint stepper step
-    KeepAlive = 6,        // 5000 ms, repeating
-    StatePoll = 7,        // 300 / 1000 / 100 ms
-    FirmwareEnd = 8,      // 1000 / 10000 / 0 ms
-    Discovery = 9,        // 200 ms after the last discovery answer
-    DeviceReload = 10,    // 600 / 100 ms
-    CardRequests = 11,    // 200 ms
-    EchoPeek = 12,        // 50 ms between looks for the echo probe's answer
-    ReconnectPause = 13,  // 200 ms between closing a link and opening the next
-};
+enum class TimerMode : std::uint8_t { Once, Repeat };
 
-// Receives expiries. Every timer except the repeating ones is started again by its handler when
-// it is wanted again; the service itself never stops a timer on expiry unless it is one-shot.
-class TimerListener {
+class TimerService;
+
+// A running timer. Dropping the handle (or Stop) stops the timer, so a timer can never call
+// back into an object that is gone. A one-shot timer is over before its callback runs.
+class [[nodiscard]] TimerHandle {
   public:
-    virtual void OnTimer(TimerId id) = 0;
+    TimerHandle() = default;
+    TimerHandle(TimerService& service, std::uint64_t id) : service_(&service), id_(id) {}
+    TimerHandle(TimerHandle&& other) noexcept
+        : service_(std::exchange(other.service_, nullptr)), id_(std::exchange(other.id_, 0)) {}
+    TimerHandle& operator=(TimerHandle&& other) noexcept {
+        if (this != &other) {
+            Stop();
+            service_ = std::exchange(other.service_, nullptr);
+            id_ = std::exchange(other.id_, 0);
+        }
+        return *this;
+    }
+    TimerHandle(const TimerHandle&) = delete;
+    TimerHandle& operator=(const TimerHandle&) = delete;
+    ~TimerHandle() { Stop(); }
 
-  protected:
-    ~TimerListener() = default;
+    inline void Stop();
+    inline bool Running() const;
+
+  private:
+    TimerService* service_ = nullptr;
+    std::uint64_t id_ = 0;
 };
 
-// Time reaches the core only through this. Starting a running timer restarts it with the new
-// interval. Expiries are delivered on the caller's loop, never inside Start or Stop.
+// Time reaches the core only through this. Expiries are delivered on the owner's loop, never
+// inside Start or a handle's Stop. The service must outlive every handle it gave out.
 class TimerService {
   public:
     virtual ~TimerService() = default;
-    virtual void SetListener(TimerListener* listener) = 0;
-    virtual void Start(TimerId id, std::chrono::milliseconds interval, bool repeating) = 0;
-    virtual void Stop(TimerId id) = 0;
+    // `name` says what the timer is for, in traces and tests ("keep-alive", "state poll" ...).
+    virtual TimerHandle Start(std::string_view name, std::chrono::milliseconds interval, TimerMode mode,
+                              std::function<void()> expired) = 0;
+
+  protected:
+    friend class TimerHandle;
+    virtual void Cancel(std::uint64_t id) = 0;
+    virtual bool IsRunning(std::uint64_t id) const = 0;
 };
+
+void TimerHandle::Stop() {
+    if (service_ != nullptr)
+        service_->Cancel(id_);
+    service_ = nullptr;
+    id_ = 0;
+}
+
+bool TimerHandle::Running() const {
+    return service_ != nullptr && service_->IsRunning(id_);
+}
 
 }  // namespace velmar

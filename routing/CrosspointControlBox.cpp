@@ -64,8 +64,8 @@ CrosspointControlBox::CrosspointControlBox(RoutingContext context, QWidget* pare
 }
 
 ChannelCatalog CrosspointControlBox::Catalog() const {
-    const ConnectionState& connection = context_.session.Connection();
-    return ChannelCatalog(context_.session.State(), connection.modelClass, connection.options.zel);
+    return ChannelCatalog(context_.session.State(), context_.session.Capabilities(),
+                          context_.session.Connection().options.zel);
 }
 
 bool CrosspointControlBox::Stereo() const {

@@ -65,7 +65,7 @@ void CrosspointListModel::Refresh(std::int32_t output, std::int32_t order) {
 }
 
 void CrosspointListModel::AdvanceFilter() {
-    filterHeader_ = list_.AdvanceFilter(session_.State(), session_.Connection().modelClass)
+    filterHeader_ = list_.AdvanceFilter(session_.State(), session_.Capabilities())
                         ? QString::fromStdString(list_.FilterText())
                         : QString();
     emit headerDataChanged(Qt::Horizontal, 0, 0);

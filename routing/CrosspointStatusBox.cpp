@@ -9,8 +9,8 @@
 #include <algorithm>
 #include <fstream>
 
-#include "routing/core/RoutingActions.h"
 #include "routing/SnapshotPreviewDialog.h"
+#include "routing/core/RoutingActions.h"
 
 namespace velmar {
 namespace {
@@ -92,7 +92,7 @@ void CrosspointStatusBox::DisconnectRows() {
 }
 
 void CrosspointStatusBox::SaveCrosspoints(bool selectedOnly) {
-    if (!context_.MayRoute() || context_.session.Connection().modelClass == 2)
+    if (!context_.MayRoute() || !context_.session.Capabilities().matrix)
         return;
     // Saving the selected rows is refused while the stepper changes them.
     if (selectedOnly && !context_.Ready())
@@ -106,13 +106,12 @@ void CrosspointStatusBox::SaveCrosspoints(bool selectedOnly) {
         SnapshotToSave(context_.session.State(), context_.session.Channels(), model_->List().Rows(),
                        !model_->List().ShowsAll(),
                        selectedOnly ? std::optional<std::span<const std::int32_t>>(selected) : std::nullopt);
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (out)
-        CrosspointFile::Write(out, snapshot.crosspoints, snapshot.index);
+    if (!CrosspointFile::Save(path, snapshot.crosspoints, snapshot.index))
+        context_.prompter.Warning("The crosspoints were not saved: " + path + " could not be written.");
 }
 
 void CrosspointStatusBox::LoadCrosspoints() {
-    if (!context_.MayRoute() || context_.session.Connection().modelClass == 2)
+    if (!context_.MayRoute() || !context_.session.Capabilities().matrix)
         return;
     const std::string path = context_.files.OpenFile({"Open crosspoint status", kXptFilter, "xpt"});
     if (path.empty())

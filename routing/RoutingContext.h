@@ -2,11 +2,11 @@
 
 #include <span>
 
-#include "routing/core/CrosspointFile.h"
 #include "device/DeviceModel.h"
 #include "device/Session.h"
 #include "device/ui/FilePicker.h"
 #include "device/ui/Prompter.h"
+#include "routing/core/CrosspointFile.h"
 
 namespace velmar {
 
@@ -18,13 +18,13 @@ struct RoutingContext {
 
     bool Connected() const { return session.Connection().connected; }
     // Connected and no firmware is being programmed.
-    bool MayRoute() const { return Connected() && !session.FirmwareRunActive(); }
+    bool MayRoute() const { return Connected() && !session.Firmware().RunActive(); }
     // As above, and the crosspoint stepper is idle.
-    bool Ready() const { return IsReady(session.Connection(), session.FirmwareRunActive()); }
+    bool Ready() const { return session.IsReady(); }
 
     void Send(std::span<const Crosspoint> crosspoints) const {
         for (const Crosspoint& c : crosspoints)
-            session.Request().SetCrosspoint(c.output, c.input);
+            session.Routing().SetCrosspoint(c.output, c.input);
     }
 };
 

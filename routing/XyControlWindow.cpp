@@ -7,6 +7,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "device/features/routing/RoutingEvents.h"
+
 namespace velmar {
 namespace {
 
@@ -23,7 +25,6 @@ QLineEdit* NumberField(std::int32_t value, bool readOnly) {
 XyControlWindow::XyControlWindow(RoutingContext context, QWidget* parent)
     : QDialog(parent),
       context_(context),
-      registration_(context.session.Views().xyControl, this),
       input_(NumberField(0, false)),
       output_(NumberField(1, false)),
       responseOutput_(NumberField(0, true)),
@@ -55,6 +56,14 @@ XyControlWindow::XyControlWindow(RoutingContext context, QWidget* parent)
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(group);
+
+    EventHub& events = context_.session.Events();
+    subscriptions_.push_back(events.Subscribe<CrosspointChanged>([this](const CrosspointChanged& e) {
+        if (e.origin != CrosspointOrigin::Notification)
+            ShowCrosspoint(e.output, e.input);
+    }));
+    subscriptions_.push_back(events.Subscribe<CrosspointRefused>(
+        [this](const CrosspointRefused& e) { ShowCrosspoint(e.output, e.kept); }));
 }
 
 XyControlWindow::~XyControlWindow() = default;
@@ -65,33 +74,35 @@ std::optional<XyControlWindow::Fields> XyControlWindow::ReadFields() {
     Fields fields;
     bool isNumber = false;
     fields.input = input_->text().trimmed().toInt(&isNumber);
-    if (!isNumber)
+    if (!isNumber) {
         context_.prompter.Warning("Please enter an integer.");
+        return std::nullopt;
+    }
     fields.output = output_->text().trimmed().toInt(&isNumber);
-    if (!isNumber || fields.output < 1 || fields.output > kLastCrosspoint)
+    if (!isNumber || fields.output < 1 || fields.output > kLastCrosspoint) {
         context_.prompter.Warning("Please enter an integer between 1 and 2048.");
+        return std::nullopt;
+    }
     return fields;
 }
 
 void XyControlWindow::ConnectCrosspoint() {
     const auto fields = ReadFields();
-    if (fields && fields->output > 0)
-        context_.session.Request().SetCrosspoint(fields->output, fields->input);
+    if (fields)
+        context_.session.Routing().SetCrosspoint(fields->output, fields->input);
 }
 
 void XyControlWindow::InterrogateOutput() {
     const auto fields = ReadFields();
-    if (fields && fields->output > 0)
-        context_.session.Request().Crosspoint(fields->output);
+    if (fields)
+        context_.session.Routing().Crosspoint(fields->output);
 }
 
 void XyControlWindow::Burst() {
     const auto fields = ReadFields();
     if (!fields || !context_.prompter.Question("ARE YOU SURE", "X-Y crosspoint control"))
         return;
-    // Below 1 the sweep has no end to reach; it is not started.
-    if (fields->output > 0)
-        context_.session.StartStepper(1, fields->output, fields->input == 0);
+    context_.session.Routing().StartStepper(1, fields->output, fields->input == 0);
 }
 
 void XyControlWindow::ShowCrosspoint(std::int32_t output, std::int32_t input) {
@@ -100,7 +111,7 @@ void XyControlWindow::ShowCrosspoint(std::int32_t output, std::int32_t input) {
 }
 
 void XyControlWindow::done(int result) {
-    context_.session.StopStepper();
+    context_.session.Routing().StopStepper();
     QDialog::done(result);
 }
 

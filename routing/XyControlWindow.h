@@ -3,8 +3,8 @@
 #include <QDialog>
 #include <optional>
 
+#include "device/EventHub.h"
 #include "routing/RoutingContext.h"
-#include "device/ViewRegistry.h"
 
 class QLineEdit;
 class QPushButton;
@@ -12,14 +12,13 @@ class QPushButton;
 namespace velmar {
 
 // The X-Y service window: set or interrogate one crosspoint by number, or sweep a range of
-// outputs with the crosspoint stepper. It hears gcross replies while it is open.
-class XyControlWindow final : public QDialog, public XyControlView {
+// outputs with the crosspoint stepper. It shows the frame's answers while it is open.
+class XyControlWindow final : public QDialog {
   public:
     XyControlWindow(RoutingContext context, QWidget* parent);
     ~XyControlWindow() override;
 
-    void ShowCrosspoint(std::int32_t output, std::int32_t input) override;
-    void RefreshControls() override {}
+    void ShowCrosspoint(std::int32_t output, std::int32_t input);
 
     void ConnectCrosspoint();
     void InterrogateOutput();
@@ -38,15 +37,16 @@ class XyControlWindow final : public QDialog, public XyControlView {
         std::int32_t input = 0;
         std::int32_t output = 0;
     };
-    // Reads both fields; a field out of its range brings the range message and is used as read.
+    // Reads both fields; a field that is not a number in its range brings its message and
+    // nothing, so a typo never reaches the frame.
     std::optional<Fields> ReadFields();
 
     RoutingContext context_;
-    ScopedView<XyControlView> registration_;
     QLineEdit* input_;
     QLineEdit* output_;
     QLineEdit* responseOutput_;
     QLineEdit* responseInput_;
+    Subscriptions subscriptions_;
 };
 
 }  // namespace velmar

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <deque>
 #include <map>
 #include <vector>
 
@@ -26,27 +27,30 @@ using Clock = std::chrono::steady_clock;
 using Ms = std::chrono::duration<double, std::milli>;
 
 // Notes when each timer was last started and when it fired.
-class TimerLog final : public TimerService, private TimerListener {
+class TimerLog final : public TimerService {
   public:
-    explicit TimerLog(TimerService& inner) : inner_(inner) { inner_.SetListener(this); }
-    void SetListener(TimerListener* listener) override { listener_ = listener; }
-    void Start(TimerId id, std::chrono::milliseconds interval, bool repeating) override {
-        started[id] = Clock::now();
-        inner_.Start(id, interval, repeating);
+    explicit TimerLog(TimerService& inner) : inner_(inner) {}
+    TimerHandle Start(std::string_view name, std::chrono::milliseconds interval, TimerMode mode,
+                      std::function<void()> expired) override {
+        const std::string key(name);
+        started[key] = Clock::now();
+        // The inner handle is kept alive by the callback's owner: this log forwards stops by id.
+        handles_.push_back(inner_.Start(name, interval, mode, [this, key, expired = std::move(expired)] {
+            fired[key] = Clock::now();
+            expired();
+        }));
+        return TimerHandle(*this, handles_.size());
     }
-    void Stop(TimerId id) override { inner_.Stop(id); }
 
-    std::map<TimerId, Clock::time_point> started;
-    std::map<TimerId, Clock::time_point> fired;
+    std::map<std::string, Clock::time_point> started;
+    std::map<std::string, Clock::time_point> fired;
 
   private:
-    void OnTimer(TimerId id) override {
-        fired[id] = Clock::now();
-        if (listener_ != nullptr)
-            listener_->OnTimer(id);
-    }
+    void Cancel(std::uint64_t id) override { handles_[id - 1].Stop(); }
+    bool IsRunning(std::uint64_t id) const override { return handles_[id - 1].Running(); }
+
     TimerService& inner_;
-    TimerListener* listener_ = nullptr;
+    std::deque<TimerHandle> handles_;
 };
 
 struct Run {
@@ -64,16 +68,15 @@ Run ReadOnce() {
     Session session(tcp, datagrams, timers, LinkPorts::FromEnvironment(), ConsoleOptions{});
     HeadlessConsole console(session);
     const auto start = Clock::now();
-    session.Connect("127.0.0.2", DeviceMode::Application, 0);
+    session.Connect("127.0.0.2", DeviceMode::Application, ModelClass::Full);
     if (!loop.RunUntil([&] { return console.FrameRead(); }, std::chrono::seconds(5))) {
         std::fprintf(stderr, "the frame was not read within 5 s\n");
         std::exit(1);
     }
     const auto end = Clock::now();
     // The wait of whichever timer fired last lies on the critical path.
-    const TimerId last = timers.fired[TimerId::CardRequests] > timers.fired[TimerId::StatePoll]
-                             ? TimerId::CardRequests
-                             : TimerId::StatePoll;
+    const std::string last =
+        timers.fired["card requests"] > timers.fired["state poll"] ? "card requests" : "state poll";
     const double waited = Ms(timers.fired[last] - timers.started[last]).count();
     const double total = Ms(end - start).count();
     session.Disconnect();

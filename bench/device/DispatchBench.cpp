@@ -5,8 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "device/DeviceModel.h"
 #include "device/Dispatcher.h"
 #include "device/Session.h"
+#include "device/features/clock/ClockEvents.h"
+#include "device/features/routing/RoutingEvents.h"
 
 namespace velmar {
 namespace {
@@ -18,9 +21,20 @@ class NullSink final : public RequestSink {
 
 class NullTimers final : public TimerService {
   public:
-    void SetListener(TimerListener*) override {}
-    void Start(TimerId, std::chrono::milliseconds, bool) override {}
-    void Stop(TimerId) override {}
+    TimerHandle Start(std::string_view, std::chrono::milliseconds, TimerMode,
+                      std::function<void()>) override {
+        return {};
+    }
+
+  private:
+    void Cancel(std::uint64_t) override {}
+    bool IsRunning(std::uint64_t) const override { return false; }
+};
+
+class NullPoll final : public PollSchedule {
+  public:
+    void PollStateIn(std::chrono::milliseconds) override {}
+    void RequestCardsIn(std::chrono::milliseconds) override {}
 };
 
 std::vector<std::string> ReplyMix() {
@@ -46,14 +60,27 @@ void BM_DispatchReply(benchmark::State& bench) {
     state.ResetState();
     ConnectionState connection;
     connection.connected = true;
-    connection.modelClass = 0;
     state.config.swVer[1].versions[0].Assign("2.0.0.1");
+    connection.capabilities = CapabilitiesOf(state, ModelClass::Full);
     MessageCodec codec;
     NullSink sink;
     NullTimers timers;
-    ViewRegistry views;
-    Requests requests(sink, state, connection);
-    Dispatcher dispatcher(state, connection, codec, requests, timers, views, nullptr);
+    NullPoll poll;
+    EventHub events;
+    RequestWriter requests(sink, state);
+    Dispatcher dispatcher;
+    FeatureContext context{state, connection, codec, requests, timers, events, dispatcher, poll};
+    // The units whose words the mix carries, with a listener on each event a window would hear.
+    IdentityUnit identity(context);
+    ClockUnit clock(context);
+    InterfacesUnit interfaces(context);
+    RoutingUnit routing(context);
+    ChannelToolsUnit channelTools(context);
+    int heard = 0;
+    Subscriptions windows;
+    windows.push_back(events.Subscribe<CrosspointChanged>([&heard](const CrosspointChanged&) { ++heard; }));
+    windows.push_back(events.Subscribe<SampleRateChanged>([&heard](const SampleRateChanged&) { ++heard; }));
+    windows.push_back(events.Subscribe<SyncStatusChanged>([&heard](const SyncStatusChanged&) { ++heard; }));
 
     std::vector<CommandMessage> records;
     for (std::string line : ReplyMix()) {
@@ -68,6 +95,7 @@ void BM_DispatchReply(benchmark::State& bench) {
         dispatcher.Dispatch(record, (record.flags & MessageFlags::kReply) != 0);
         i = i + 1 == records.size() ? 0 : i + 1;
     }
+    benchmark::DoNotOptimize(heard);
     bench.SetItemsProcessed(bench.iterations());
 }
 BENCHMARK(BM_DispatchReply);
@@ -127,9 +155,8 @@ void BM_ReceivePathPerLine(benchmark::State& bench) {
     NoDatagrams datagrams;
     NullTimers timers;
     Session session(transport, datagrams, timers, LinkPorts{}, ConsoleOptions{});
-    session.Connect("127.0.0.2", DeviceMode::Application, 0);
+    session.Connect("127.0.0.2", DeviceMode::Application, ModelClass::Full);
     transport.FinishConnect();
-    session.State().config.swVer[1].versions[0].Assign("2.0.0.1");
     for (auto _ : bench)
         transport.Replay();
     bench.SetItemsProcessed(bench.iterations() * static_cast<std::int64_t>(mix.size()));

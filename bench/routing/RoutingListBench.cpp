@@ -41,22 +41,21 @@ int Run() {
     SilentPrompter prompter;
     NoFiles files;
     RoutingArea area(RoutingContext{session, prompter, files}, nullptr);
-    ScopedView<MatrixView> registration(session.Views().matrix, &area);
     area.resize(900, 600);
     area.show();
 
-    session.Connect("127.0.0.2", DeviceMode::Application, 0);
+    session.Connect("127.0.0.2", DeviceMode::Application, ModelClass::Full);
     transport.FinishConnect(0);
     transport.Deliver(":gswver,0,2,'Main','2.0.0.1'\r");
     for (std::size_t o = 0; o < 1536; ++o)
-        session.State().live.crosspoints[o] = static_cast<std::int32_t>(1536 - o);
+        session.MutableState().live.crosspoints[o] = static_cast<std::int32_t>(1536 - o);
     QApplication::processEvents();
 
     std::vector<double> rebuild;
     for (int round = 0; round < 21; ++round) {
         QElapsedTimer timer;
         timer.start();
-        area.RebuildList();
+        area.Status().Model().Refresh(CrosspointList::kRebuild, CrosspointList::kOutputColumn);
         area.Status().View()->viewport()->repaint();
         QApplication::processEvents();
         rebuild.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);

@@ -36,7 +36,7 @@ void PosixEventLoop::RunOnce(std::chrono::milliseconds maxWait) {
     auto wait = maxWait;
     const auto now = Now();
     for (PosixTimerService* timers : timerServices_) {
-        if (auto deadline = timers->NextDeadline()) {
+        if (auto deadline = timers->NextDue()) {
             const auto until = std::chrono::ceil<std::chrono::milliseconds>(*deadline - now);
             wait = std::min(wait, std::max(until, std::chrono::milliseconds(0)));
         }

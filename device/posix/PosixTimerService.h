@@ -1,40 +1,29 @@
 #pragma once
 
-#include <map>
 #include <optional>
 
-#include "device/TimerService.h"
+#include "device/DeadlineTimers.h"
 #include "device/posix/PosixEventLoop.h"
 
 namespace velmar {
 
 // Timers on the steady clock of a PosixEventLoop; expiries are delivered by the loop's turns.
-class PosixTimerService final : public TimerService {
+class PosixTimerService final : public DeadlineTimers {
   public:
     explicit PosixTimerService(PosixEventLoop& loop) : loop_(loop) { loop_.AddTimers(this); }
     ~PosixTimerService() override { loop_.RemoveTimers(this); }
     PosixTimerService(const PosixTimerService&) = delete;
     PosixTimerService& operator=(const PosixTimerService&) = delete;
 
-    void SetListener(TimerListener* listener) override { listener_ = listener; }
-    void Start(TimerId id, std::chrono::milliseconds interval, bool repeating) override;
-    void Stop(TimerId id) override { timers_.erase(id); }
-
-    std::optional<PosixEventLoop::Clock::time_point> NextDeadline() const;
+    std::optional<PosixEventLoop::Clock::time_point> NextDue() const;
+    // Fires the timers that were due at `now`, each once, in deadline order.
     void FireDue(PosixEventLoop::Clock::time_point now);
 
-  private:
-    struct Timer {
-        PosixEventLoop::Clock::time_point deadline;
-        std::chrono::milliseconds interval;
-        bool repeating = false;
-        std::uint64_t generation = 0;
-    };
+  protected:
+    Time Now() const override { return loop_.Now().time_since_epoch(); }
 
+  private:
     PosixEventLoop& loop_;
-    TimerListener* listener_ = nullptr;
-    std::map<TimerId, Timer> timers_;
-    std::uint64_t generation_ = 0;
 };
 
 }  // namespace velmar

@@ -1,10 +1,15 @@
 #include "platform/qt/QtFilePicker.h"
 
+#include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QStringList>
 
 namespace velmar {
+
+QWidget* QtFilePicker::Parent() const {
+    return parent_ ? parent_.data() : QApplication::activeWindow();
+}
 
 namespace {
 
@@ -30,21 +35,21 @@ QString QtFilter(std::string_view filter) {
 }  // namespace
 
 std::string QtFilePicker::OpenFile(const FileRequest& request) {
-    return QFileDialog::getOpenFileName(parent_, FromView(request.title), {}, QtFilter(request.filter))
+    return QFileDialog::getOpenFileName(Parent(), FromView(request.title), {}, QtFilter(request.filter))
         .toStdString();
 }
 
 std::vector<std::string> QtFilePicker::OpenFiles(const FileRequest& request) {
     std::vector<std::string> result;
     for (const QString& name :
-         QFileDialog::getOpenFileNames(parent_, FromView(request.title), {}, QtFilter(request.filter))) {
+         QFileDialog::getOpenFileNames(Parent(), FromView(request.title), {}, QtFilter(request.filter))) {
         result.push_back(name.toStdString());
     }
     return result;
 }
 
 std::string QtFilePicker::SaveFile(const FileRequest& request) {
-    QFileDialog dialog(parent_, FromView(request.title), {}, QtFilter(request.filter));
+    QFileDialog dialog(Parent(), FromView(request.title), {}, QtFilter(request.filter));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(FromView(request.defaultExtension));
     dialog.setOption(QFileDialog::DontConfirmOverwrite, false);

@@ -10,13 +10,16 @@ namespace velmar {
 // The platform's file dialogs over a parent window.
 class QtFilePicker final : public FilePicker {
   public:
-    explicit QtFilePicker(QWidget* parent) : parent_(parent) {}
+    // Without a parent the dialogs sit over whichever window is active.
+    explicit QtFilePicker(QWidget* parent = nullptr) : parent_(parent) {}
 
     std::string OpenFile(const FileRequest& request) override;
     std::vector<std::string> OpenFiles(const FileRequest& request) override;
     std::string SaveFile(const FileRequest& request) override;
 
   private:
+    QWidget* Parent() const;
+
     QPointer<QWidget> parent_;
 };
 

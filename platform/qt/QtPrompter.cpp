@@ -5,6 +5,10 @@
 
 namespace velmar {
 
+QWidget* QtPrompter::Parent() const {
+    return parent_ ? parent_.data() : QApplication::activeWindow();
+}
+
 namespace {
 
 QString Caption(std::string_view caption) {
@@ -20,16 +24,16 @@ QString Text(std::string_view text) {
 }  // namespace
 
 bool QtPrompter::Question(std::string_view text, std::string_view caption) {
-    return QMessageBox::question(parent_, Caption(caption), Text(text), QMessageBox::Yes | QMessageBox::No,
+    return QMessageBox::question(Parent(), Caption(caption), Text(text), QMessageBox::Yes | QMessageBox::No,
                                  QMessageBox::No) == QMessageBox::Yes;
 }
 
 void QtPrompter::Information(std::string_view text, std::string_view caption) {
-    QMessageBox::information(parent_, Caption(caption), Text(text));
+    QMessageBox::information(Parent(), Caption(caption), Text(text));
 }
 
 void QtPrompter::Warning(std::string_view text, std::string_view caption) {
-    QMessageBox::warning(parent_, Caption(caption), Text(text));
+    QMessageBox::warning(Parent(), Caption(caption), Text(text));
 }
 
 }  // namespace velmar

@@ -10,13 +10,16 @@ namespace velmar {
 // Message boxes over a parent window. An empty caption shows the application's name.
 class QtPrompter final : public Prompter {
   public:
-    explicit QtPrompter(QWidget* parent) : parent_(parent) {}
+    // Without a parent the dialogs sit over whichever window is active.
+    explicit QtPrompter(QWidget* parent = nullptr) : parent_(parent) {}
 
     bool Question(std::string_view text, std::string_view caption) override;
     void Information(std::string_view text, std::string_view caption) override;
     void Warning(std::string_view text, std::string_view caption) override;
 
   private:
+    QWidget* Parent() const;
+
     QPointer<QWidget> parent_;
 };
 

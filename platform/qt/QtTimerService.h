@@ -2,28 +2,29 @@
 
 #include <QObject>
 #include <QTimer>
+#include <cstdint>
 #include <map>
 
 #include "device/TimerService.h"
 
 namespace velmar {
 
-// The core's numbered timers on the Qt event loop: one QTimer per timer id.
+// The core's timers on the Qt event loop: one QTimer per running timer.
 class QtTimerService final : public QObject, public TimerService {
     Q_OBJECT
 
   public:
     explicit QtTimerService(QObject* parent = nullptr) : QObject(parent) {}
 
-    void SetListener(TimerListener* listener) override { listener_ = listener; }
-    void Start(TimerId id, std::chrono::milliseconds interval, bool repeating) override;
-    void Stop(TimerId id) override;
+    TimerHandle Start(std::string_view name, std::chrono::milliseconds interval, TimerMode mode,
+                      std::function<void()> expired) override;
 
   private:
-    QTimer& TimerFor(TimerId id);
+    void Cancel(std::uint64_t id) override;
+    bool IsRunning(std::uint64_t id) const override { return timers_.contains(id); }
 
-    TimerListener* listener_ = nullptr;
-    std::map<TimerId, QTimer*> timers_;
+    std::map<std::uint64_t, QTimer*> timers_;
+    std::uint64_t lastId_ = 0;
 };
 
 }  // namespace velmar

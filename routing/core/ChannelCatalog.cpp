@@ -12,8 +12,6 @@ constexpr std::int32_t kSfpWidth = 128;
 constexpr std::int32_t kIpFirst = 913;
 constexpr std::int32_t kCardWidth = 64;
 constexpr std::int32_t kCardSecondHalf = 1024;
-constexpr std::int32_t kSfpPosition = 3;
-constexpr std::int32_t kDantePosition = 18;
 
 // A MADI output in its 56-channel mode carries 8 channels fewer.
 constexpr std::int32_t kMadi56 = 56;
@@ -60,24 +58,20 @@ std::string FirstFlowCarrying(const Flows& flows, const Slots& slots, std::int32
 
 }  // namespace
 
-bool ChannelCatalog::BoardPresent(std::int32_t position) const {
-    return state_.config.hwConf[static_cast<std::size_t>(position - 1)].boardType != 0;
-}
-
 std::vector<TypeEntry> ChannelCatalog::Types(RouteSide side) const {
     std::vector<TypeEntry> types;
-    if (modelClass_ == 2)
+    if (!capabilities_.matrix)
         return types;
     types = {{RouteType::kAes, "AES"}, {RouteType::kPhd, "PHD"}, {RouteType::kMadi, "MADI"}};
-    const bool sfp = BoardPresent(kSfpPosition);
+    const bool sfp = capabilities_.optionalModule;
     if (sfp && state_.config.optMode[0].mode != 0)
         types.push_back({RouteType::kSfp1, "SFP 1"});
     if (sfp && state_.config.redundancyEnable == 0 && state_.config.optMode[1].mode != 0) {
         types.push_back({RouteType::kSfp2, "SFP 2"});
     }
-    if (BoardPresent(kDantePosition))
+    if (capabilities_.dante)
         types.push_back({RouteType::kIp, "IP"});
-    if (modelClass_ == 1)
+    if (!capabilities_.cards)
         return types;
     for (std::int32_t card = 1; card <= static_cast<std::int32_t>(kCardSlots); ++card) {
         const CardRecord& record = Card(card);
@@ -144,7 +138,7 @@ std::vector<ChannelCatalog::Run> ChannelCatalog::Runs(RouteSide side, std::int32
         case RouteType::kIp:
             return {{"IP  ", kIpFirst, 64, 2}};
         default:
-            if (type >= 0 && type < static_cast<std::int32_t>(kCardSlots) && modelClass_ == 0) {
+            if (type >= 0 && type < static_cast<std::int32_t>(kCardSlots) && capabilities_.cards) {
                 return CardRuns(side, type + 1);
             }
             return {};
@@ -159,7 +153,7 @@ std::string ChannelCatalog::FlowMark(RouteSide side, std::int32_t ipChannel) con
 
 std::vector<ChannelEntry> ChannelCatalog::Channels(RouteSide side, std::int32_t type, bool stereo) const {
     std::vector<ChannelEntry> entries;
-    if (modelClass_ == 2)
+    if (!capabilities_.matrix)
         return entries;
     // A later run of the same prefix keeps counting where the one before it stopped.
     std::int32_t numberBase = 0;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "device/DeviceState.h"
+#include "device/FrameCapabilities.h"
 
 namespace velmar {
 
@@ -36,8 +37,8 @@ struct ChannelEntry {
 // the channel lists, derived from the frame's boards, modules and modes.
 class ChannelCatalog {
   public:
-    ChannelCatalog(const DeviceState& state, std::int32_t modelClass, bool flowMarks)
-        : state_(state), modelClass_(modelClass), flowMarks_(flowMarks) {}
+    ChannelCatalog(const DeviceState& state, const FrameCapabilities& capabilities, bool flowMarks)
+        : state_(state), capabilities_(capabilities), flowMarks_(flowMarks) {}
 
     std::vector<TypeEntry> Types(RouteSide side) const;
     std::vector<ChannelEntry> Channels(RouteSide side, std::int32_t type, bool stereo) const;
@@ -54,13 +55,12 @@ class ChannelCatalog {
     std::vector<Run> Runs(RouteSide side, std::int32_t type) const;
     std::vector<Run> CardRuns(RouteSide side, std::int32_t card) const;
     std::string FlowMark(RouteSide side, std::int32_t ipChannel) const;
-    bool BoardPresent(std::int32_t position) const;
     const CardRecord& Card(std::int32_t card) const {
         return state_.config.cards[static_cast<std::size_t>(card - 1)];
     }
 
     const DeviceState& state_;
-    std::int32_t modelClass_;
+    FrameCapabilities capabilities_;
     bool flowMarks_;
 };
 

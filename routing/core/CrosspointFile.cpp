@@ -1,6 +1,8 @@
 #include "routing/core/CrosspointFile.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <fstream>
 #include <iterator>
 #include <string>
 #include <string_view>
@@ -37,6 +39,27 @@ void CrosspointFile::Write(std::ostream& out, std::span<const Crosspoint> crossp
         if (index == Index::Counting)
             ++number;
     }
+}
+
+bool CrosspointFile::Save(const std::string& path, std::span<const Crosspoint> crosspoints, Index index) {
+    const std::string temporary = path + ".part";
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        if (!out)
+            return false;
+        Write(out, crosspoints, index);
+        out.flush();
+        if (!out.good()) {
+            out.close();
+            std::remove(temporary.c_str());
+            return false;
+        }
+    }
+    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+        std::remove(temporary.c_str());
+        return false;
+    }
+    return true;
 }
 
 CrosspointFile CrosspointFile::Read(std::istream& in, std::int32_t channelCount) {

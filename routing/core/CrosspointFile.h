@@ -5,6 +5,7 @@
 #include <istream>
 #include <ostream>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "device/DeviceState.h"
@@ -25,6 +26,9 @@ class CrosspointFile {
 
     // Writes one line per crosspoint, in the order given.
     static void Write(std::ostream& out, std::span<const Crosspoint> crosspoints, Index index);
+    // Writes the file at `path` through a temporary file beside it, so that a failed write never
+    // leaves a cut snapshot where a good one was. False when the file was not written whole.
+    static bool Save(const std::string& path, std::span<const Crosspoint> crosspoints, Index index);
 
     // Reads a file as people and other tools write it: any line end, any junk. Keeps, per output,
     // the input of the last line that names it, for outputs and inputs within the channel count.

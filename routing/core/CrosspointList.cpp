@@ -78,24 +78,25 @@ CrosspointList::Change CrosspointList::Refresh(std::int32_t output, std::int32_t
     return change;
 }
 
-bool CrosspointList::FilterApplies(std::int32_t filter, const DeviceState& state, std::int32_t modelClass) {
+bool CrosspointList::FilterApplies(std::int32_t filter, const DeviceState& state,
+                                   const FrameCapabilities& capabilities) {
     if (filter >= 1 && filter <= 8)
-        return modelClass == 0 && BoardPresent(state, filter + 8);
+        return capabilities.cards && BoardPresent(state, filter + 8);
     if (filter == 12 || filter == 13) {
         const std::int32_t module = filter - 11;
-        if (modelClass == 1 || state.config.optMode[static_cast<std::size_t>(module - 1)].mode == 0)
+        if (!capabilities.cards || state.config.optMode[static_cast<std::size_t>(module - 1)].mode == 0)
             return false;
         return module == 1 || state.config.redundancyEnable == 0;
     }
     return true;
 }
 
-bool CrosspointList::AdvanceFilter(const DeviceState& state, std::int32_t modelClass) {
-    if (modelClass == 2)
+bool CrosspointList::AdvanceFilter(const DeviceState& state, const FrameCapabilities& capabilities) {
+    if (!capabilities.matrix)
         return false;
     do {
         filter_ = (filter_ + 1) % kFilterCount;
-    } while (!FilterApplies(filter_, state, modelClass));
+    } while (!FilterApplies(filter_, state, capabilities));
     return true;
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "device/DeviceState.h"
+#include "device/FrameCapabilities.h"
 
 namespace velmar {
 
@@ -33,7 +34,7 @@ class CrosspointList {
 
     // The filter header's click: the next filter that applies to this frame. Returns false when
     // the frame has no matrix and the header stays empty.
-    bool AdvanceFilter(const DeviceState& state, std::int32_t modelClass);
+    bool AdvanceFilter(const DeviceState& state, const FrameCapabilities& capabilities);
 
     std::string FilterText() const;
     std::int32_t Filter() const { return filter_; }
@@ -48,7 +49,8 @@ class CrosspointList {
         std::int32_t last;
     };
     std::vector<Range> Ranges(std::int32_t channelCount) const;
-    static bool FilterApplies(std::int32_t filter, const DeviceState& state, std::int32_t modelClass);
+    static bool FilterApplies(std::int32_t filter, const DeviceState& state,
+                              const FrameCapabilities& capabilities);
 
     std::int32_t filter_ = 0;  // kept across connections
     std::int32_t order_ = 0;

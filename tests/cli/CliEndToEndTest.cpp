@@ -131,8 +131,8 @@ TEST_F(CliEndToEnd, RoutingChangeReachesASecondClientAsNotification) {
     PosixEventLoop loop;
     Console a(loop);
     Console b(loop);
-    a.session.Connect("127.0.0.2", DeviceMode::Application, 0);
-    b.session.Connect("127.0.0.2", DeviceMode::Application, 0);
+    a.session.Connect("127.0.0.2", DeviceMode::Application, ModelClass::Full);
+    b.session.Connect("127.0.0.2", DeviceMode::Application, ModelClass::Full);
     ASSERT_TRUE(loop.RunUntil([&] { return a.view.FrameRead() && b.view.FrameRead(); }, 5s));
 
     std::optional<bool> seenByB;
@@ -141,7 +141,7 @@ TEST_F(CliEndToEnd, RoutingChangeReachesASecondClientAsNotification) {
             (m.code == ToCode(CommandCode::gcross) || m.code == ToCode(CommandCode::scross)))
             seenByB = isReply;
     });
-    a.session.Request().SetCrosspoint(7, 913);
+    a.session.Routing().SetCrosspoint(7, 913);
     ASSERT_TRUE(loop.RunUntil([&] { return seenByB.has_value(); }, 3s));
     EXPECT_FALSE(*seenByB);
     EXPECT_EQ(b.session.State().live.crosspoints[6], 913);
@@ -152,7 +152,7 @@ TEST_F(CliEndToEnd, RoutingChangeReachesASecondClientAsNotification) {
 TEST_F(CliEndToEnd, SilentFrameIsDroppedWithinTwoKeepAlivePeriods) {
     PosixEventLoop loop;
     Console console(loop);
-    console.session.Connect("127.0.0.3", DeviceMode::Application, 1);
+    console.session.Connect("127.0.0.3", DeviceMode::Application, ModelClass::NoCards);
     ASSERT_TRUE(loop.RunUntil([&] { return console.view.FrameRead(); }, 5s));
     sim.Do("fault 127.0.0.3 silent");
     const auto start = std::chrono::steady_clock::now();
@@ -164,7 +164,7 @@ TEST_F(CliEndToEnd, SilentFrameIsDroppedWithinTwoKeepAlivePeriods) {
 TEST_F(CliEndToEnd, GarbageAndRunOnLinesDoNotBreakTheLink) {
     PosixEventLoop loop;
     Console console(loop);
-    console.session.Connect("127.0.0.2", DeviceMode::Application, 0);
+    console.session.Connect("127.0.0.2", DeviceMode::Application, ModelClass::Full);
     ASSERT_TRUE(loop.RunUntil([&] { return console.view.FrameRead(); }, 5s));
     sim.Do("fault 127.0.0.2 runon");
     sim.Do("fault 127.0.0.2 garbage");
@@ -175,8 +175,8 @@ TEST_F(CliEndToEnd, GarbageAndRunOnLinesDoNotBreakTheLink) {
         if (isReply && m.code == ToCode(CommandCode::gcross) && m.Int(14) == 9)
             answered = m.Int(18);
     });
-    console.session.Request().SetCrosspoint(9, 10);
-    console.session.Request().Crosspoint(9);
+    console.session.Routing().SetCrosspoint(9, 10);
+    console.session.Routing().Crosspoint(9);
     ASSERT_TRUE(loop.RunUntil([&] { return answered.has_value(); }, 3s));
     EXPECT_EQ(*answered, 10);
     EXPECT_TRUE(console.session.Connection().connected);

@@ -16,7 +16,7 @@ TEST(CliOptions, ModePrefixesOptionsAndOperands) {
     ASSERT_TRUE(mode2.options);
     EXPECT_EQ(mode2.options->mode, DeviceMode::Mode2);
     EXPECT_TRUE(mode2.options->telnet);
-    EXPECT_EQ(mode2.options->modelClass, 0);
+    EXPECT_EQ(mode2.options->model, ModelClass::Full);
 
     const CliParse route = ParseCliOptions({"route", "#10.0.0.7", "12", "0", "--timeout", "500"});
     ASSERT_TRUE(route.options);

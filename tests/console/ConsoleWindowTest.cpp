@@ -11,6 +11,7 @@
 #include "console/AddDeviceDialog.h"
 #include "console/MainWindow.h"
 #include "platform/qt/QtProfileStore.h"
+#include "routing/XyControlWindow.h"
 #include "tests/console/ConsoleTestSupport.h"
 #include "tests/support/SimProcess.h"
 
@@ -52,9 +53,15 @@ class ConsoleWindowTest : public ::testing::Test {
         profile_ = std::make_unique<QtProfileStore>(dir_.filePath(QStringLiteral("profile.ini")));
     }
 
+    // A console core as the application builds it, kept by the test so that it outlives the window.
+    ConsoleCore& NewCore(ConsoleOptions options = {}) {
+        cores_.push_back(
+            std::make_unique<ConsoleCore>(options, ConsoleServices{&prompter_, &files_, profile_.get()}));
+        return *cores_.back();
+    }
+
     std::unique_ptr<MainWindow> OpenWindow(ConsoleOptions options = {}) {
-        auto window =
-            std::make_unique<MainWindow>(options, ConsoleServices{&prompter_, &files_, profile_.get()});
+        auto window = std::make_unique<MainWindow>(NewCore(options));
         window->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
         return window;
@@ -100,6 +107,7 @@ class ConsoleWindowTest : public ::testing::Test {
     std::unique_ptr<QtProfileStore> profile_;
     test::ScriptedPrompter prompter_;
     test::ScriptedFilePicker files_;
+    std::vector<std::unique_ptr<ConsoleCore>> cores_;
 };
 
 TEST_F(ConsoleWindowTest, FramesAppearWithTheirFiveColumns) {
@@ -320,6 +328,35 @@ TEST_F(ConsoleWindowTest, EnterAndEscapeDoNotCloseTheWindow) {
     window->close();
     EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(profile_->Read("Devices", "Count"), "0");
+}
+
+// Windows come and go while the core runs on: a modeless window parented to the main window is
+// deleted with it, and the frame's next report must reach nothing that is gone.
+TEST_F(ConsoleWindowTest, ModelessWindowsCloseWithTheMainWindowWhileTheCoreRunsOn) {
+    ConsoleCore& core = NewCore();
+    auto window = std::make_unique<MainWindow>(core);
+    window->show();
+    ASSERT_TRUE(WaitForRow(*window, "127.0.0.2"));
+    DoubleClick(*window, "127.0.0.2");
+    ASSERT_TRUE(WaitConnectedTo(*window, "127.0.0.2"));
+    const RoutingContext context{core.GetSession(), prompter_, files_};
+    for (int i = 0; i < 3; ++i) {
+        auto* xy = new XyControlWindow(context, window.get());
+        xy->setModal(false);
+        xy->show();
+    }
+    auto* secondView = new RoutingArea(context, window.get());
+    secondView->setWindowFlag(Qt::Window);
+    secondView->show();
+    sim_->Do("state 127.0.0.2 gcross 5 7");
+    ASSERT_TRUE(WaitUntil([&] { return core.GetSession().State().live.crosspoints[4] == 7; }));
+
+    window.reset();
+    sim_->Do("state 127.0.0.2 gcross 5 8");
+    sim_->Do("state 127.0.0.2 gsyncstat 2 3");
+    EXPECT_TRUE(WaitUntil([&] { return core.GetSession().State().live.crosspoints[4] == 8; }));
+    core.GetSession().Disconnect();
+    QTest::qWait(50);
 }
 
 }  // namespace

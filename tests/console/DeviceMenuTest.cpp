@@ -21,7 +21,7 @@ V Texts(const DeviceMenuContext& context) {
 DeviceMenuContext ConnectedApplication(std::int32_t version) {
     DeviceMenuContext c;
     c.connected = true;
-    c.modelClass = 0;
+    c.capabilities = {ModelClass::Full, true, true, false, false, 1536};
     c.version = version;
     return c;
 }
@@ -47,13 +47,13 @@ TEST(DeviceMenu, ModesAndModelClasses) {
     EXPECT_EQ(Texts(c), (V{"Close", "-", "HW configuration ...", "Network settings ...", "-",
                            "Firmware update ...", "Load application mode"}));
     c.mode = DeviceMode::Mode2;
-    c.modelClass = 2;
+    c.capabilities = {ModelClass::NoMatrix, false, false, false, false, 1024};
     EXPECT_EQ(Texts(c), (V{"Close", "-", "Network settings ...", "-", "Firmware update ...",
                            "Load recovery mode", "-", "Restart"}));
     c.mode = DeviceMode::Application;
     EXPECT_EQ(Texts(c), (V{"Close", "-", "Network settings ...", "-", "Firmware update ...",
                            "Load recovery mode", "-", "Restart"}));
-    c.modelClass = 1;
+    c.capabilities = {ModelClass::NoCards, true, false, false, false, 1024};
     EXPECT_EQ(Texts(c), (V{"Close", "-", "Input status ...", "-", "Firmware update ...", "Load recovery mode",
                            "Clear settings", "-", "Restart"}));
     // The ids travel with the texts.
@@ -80,7 +80,7 @@ TEST(DeviceMenu, VersionsFeaturesAndOptionsGateTheTools) {
     c.zelOption = true;
     c.features = 3;
     const auto withoutModule = Texts(c);
-    c.danteModulePresent = true;
+    c.capabilities.dante = true;
     EXPECT_EQ(Texts(c), (V{"Close", "-", "Input status ...", "-", "Channel labels ...", "Gain settings ...",
                            "-", "Level detectors ...", "PPM streams ...", "-",
                            "Manual IP routing control ...", "Automatic IP routing control ...", "-",

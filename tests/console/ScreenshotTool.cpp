@@ -29,7 +29,8 @@ int main(int argc, char** argv) {
     sim.ExportPorts();
     QtProfileStore profile(QDir::temp().filePath(QStringLiteral("velmar-screenshot.ini")));
     test::ScriptedPrompter prompter;
-    MainWindow window(ConsoleOptions{}, ConsoleServices{&prompter, nullptr, &profile});
+    ConsoleCore core(ConsoleOptions{}, ConsoleServices{&prompter, nullptr, &profile});
+    MainWindow window(core);
     window.show();
     const bool listed = test::WaitUntil([&] { return window.Finder().List().Size() == 4; });
     QTest::qWait(800);  // let the saved-device reload pass
@@ -56,7 +57,7 @@ int main(int argc, char** argv) {
         // Cards, MADI and SFP outputs fed from all over the frame, as a busy studio would have them.
         Session& session = window.GetSession();
         for (std::int32_t output = 1; output <= session.Channels(); output += output < 600 ? 3 : 5) {
-            session.Request().SetCrosspoint(output, (output * 37) % session.Channels() + 1);
+            session.Routing().SetCrosspoint(output, (output * 37) % session.Channels() + 1);
         }
         QTest::qWait(1500);
         RoutingArea& routing = window.Routing();

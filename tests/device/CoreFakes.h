@@ -9,67 +9,60 @@
 #include <vector>
 
 #include "device/DatagramSocket.h"
+#include "device/DeadlineTimers.h"
+#include "device/EventHub.h"
 #include "device/LineTransport.h"
-#include "device/TimerService.h"
-#include "device/ViewRegistry.h"
+#include "device/SessionEvents.h"
+#include "device/features/clock/ClockEvents.h"
+#include "device/features/firmware/FirmwareRun.h"
+#include "device/features/identity/IdentityEvents.h"
+#include "device/features/interfaces/InterfaceEvents.h"
+#include "device/features/netaudio/NetworkAudioEvents.h"
+#include "device/features/routing/RoutingEvents.h"
 
 namespace velmar::test {
 
 // A clock that moves only when the test says so.
-class FakeTimerService final : public TimerService {
+class FakeTimerService final : public DeadlineTimers {
   public:
-    void SetListener(TimerListener* listener) override { listener_ = listener; }
-    void Start(TimerId id, std::chrono::milliseconds interval, bool repeating) override {
-        timers_[id] = {now_ + interval, interval, repeating};
-        started.push_back({id, interval});
+    TimerHandle Start(std::string_view name, std::chrono::milliseconds interval, TimerMode mode,
+                      std::function<void()> expired) override {
+        started.push_back({std::string(name), interval});
+        return DeadlineTimers::Start(name, interval, mode, std::move(expired));
     }
-    void Stop(TimerId id) override { timers_.erase(id); }
-    bool IsRunning(TimerId id) const { return timers_.contains(id); }
 
-    std::optional<std::chrono::milliseconds> Remaining(TimerId id) const {
-        auto it = timers_.find(id);
-        if (it == timers_.end())
+    bool HasTimer(std::string_view name) const { return Find(name).has_value(); }
+    std::optional<std::chrono::milliseconds> Remaining(std::string_view name) const {
+        const auto timer = Find(name);
+        if (!timer)
             return std::nullopt;
-        return it->second.deadline - now_;
+        return std::chrono::duration_cast<std::chrono::milliseconds>(timer->deadline - now_);
     }
 
     // Moves the clock, firing every timer that falls due on the way, in deadline order.
     void Advance(std::chrono::milliseconds step) {
-        const auto end = now_ + step;
-        while (true) {
-            auto next = timers_.end();
-            for (auto it = timers_.begin(); it != timers_.end(); ++it) {
-                if (it->second.deadline <= end &&
-                    (next == timers_.end() || it->second.deadline < next->second.deadline)) {
-                    next = it;
-                }
-            }
-            if (next == timers_.end())
-                break;
-            now_ = next->second.deadline;
-            const TimerId id = next->first;
-            if (next->second.repeating) {
-                next->second.deadline = now_ + next->second.interval;
-            } else {
-                timers_.erase(next);
-            }
-            if (listener_ != nullptr)
-                listener_->OnTimer(id);
+        const Time end = now_ + step;
+        while (FireEarliest(end)) {
         }
         now_ = end;
     }
 
-    std::vector<std::pair<TimerId, std::chrono::milliseconds>> started;
+    std::vector<std::pair<std::string, std::chrono::milliseconds>> started;
+
+  protected:
+    Time Now() const override { return now_; }
+    void Reached(Time deadline) override { now_ = deadline; }
 
   private:
-    struct Timer {
-        std::chrono::milliseconds deadline;
-        std::chrono::milliseconds interval;
-        bool repeating;
-    };
-    TimerListener* listener_ = nullptr;
-    std::chrono::milliseconds now_{0};
-    std::map<TimerId, Timer> timers_;
+    std::optional<Info> Find(std::string_view name) const {
+        for (const Info& timer : Running()) {
+            if (timer.name == name)
+                return timer;
+        }
+        return std::nullopt;
+    }
+
+    Time now_{0};
 };
 
 // Records what the link sends as lines (carriage return removed) and lets the test feed bytes in.
@@ -165,53 +158,58 @@ class FakeDatagramSocket final : public DatagramSocket {
     std::vector<char> last_;
 };
 
-class RecordingMatrix final : public MatrixView {
+// Everything a window would hear from the session, kept for the test to look at.
+class EventRecorder {
   public:
-    void RefreshRow(std::int32_t output) override { rows.push_back(output); }
-    void RebuildList() override { ++rebuilds; }
-    void RebuildTypeSelectors() override { ++selectorRebuilds; }
-    void RefillIpChannels(bool outputSide) override { refills.push_back(outputSide); }
-    void ClearList() override { ++clears; }
-
-    std::vector<std::int32_t> rows;
-    int rebuilds = 0;
-    int selectorRebuilds = 0;
-    int clears = 0;
-    std::vector<bool> refills;
-};
-
-class RecordingMainWindow final : public MainWindowView {
-  public:
-    void SetTitle(std::string_view text) override { title = text; }
-    void SetConnectedRowText(int column, std::string_view text) override { row[column] = text; }
-    void RemoveConnectedRow() override { ++rowsRemoved; }
-    void SetSettingsEnabled(bool enabled) override { settingsEnabled = enabled; }
-    void ConnectionChanged(bool connected) override { connectionChanges.push_back(connected); }
-    void ConnectFailed(int error) override { failures.push_back(error); }
+    explicit EventRecorder(EventHub& events) {
+        Listen<TitleChanged>(events, [this](const TitleChanged& e) { title = e.title; });
+        Listen<ConnectionChanged>(
+            events, [this](const ConnectionChanged& e) { connectionChanges.push_back(e.connected); });
+        Listen<ConnectFailed>(events, [this](const ConnectFailed& e) { failures.push_back(e.error); });
+        Listen<SettingsAvailability>(
+            events, [this](const SettingsAvailability& e) { settingsEnabled = e.available; });
+        Listen<FrameLeaving>(events, [this](const FrameLeaving&) { ++framesLeaving; });
+        Listen<DeviceIdChanged>(events, [this](const DeviceIdChanged& e) {
+            row[1] = std::to_string(e.deviceId);
+            row[2] = e.name;
+        });
+        Listen<DeviceInfoChanged>(events, [this](const DeviceInfoChanged& e) {
+            row[3] = e.type;
+            row[4] = e.serial;
+        });
+        Listen<CrosspointChanged>(events, [this](const CrosspointChanged& e) { crosspoints.push_back(e); });
+        Listen<CrosspointRefused>(events, [this](const CrosspointRefused& e) { refusals.push_back(e); });
+        Listen<MatrixRead>(events, [this](const MatrixRead&) { ++matrixReads; });
+        Listen<ChannelLayoutChanged>(events, [this](const ChannelLayoutChanged&) { ++layoutChanges; });
+        Listen<CapabilitiesChanged>(events, [this](const CapabilitiesChanged&) { ++capabilityChanges; });
+        Listen<IpChannelsChanged>(events,
+                                  [this](const IpChannelsChanged& e) { ipRefills.push_back(e.transmit); });
+        Listen<SyncStatusChanged>(events, [this](const SyncStatusChanged&) { ++syncReports; });
+        Listen<PowerStatusChanged>(events, [this](const PowerStatusChanged&) { ++powerReports; });
+    }
 
     std::string title;
     std::map<int, std::string> row;
-    int rowsRemoved = 0;
+    int framesLeaving = 0;
     bool settingsEnabled = false;
     std::vector<bool> connectionChanges;
     std::vector<int> failures;
-};
+    std::vector<CrosspointChanged> crosspoints;
+    std::vector<CrosspointRefused> refusals;
+    int matrixReads = 0;
+    int layoutChanges = 0;
+    int capabilityChanges = 0;
+    std::vector<bool> ipRefills;
+    int syncReports = 0;
+    int powerReports = 0;
 
-class RecordingLabels final : public ChannelLabelsView {
-  public:
-    void SetLabel(std::int32_t selector, std::int32_t channel, std::string_view text) override {
-        labels.push_back({selector, channel, std::string(text)});
+  private:
+    template <typename Event, typename Listener>
+    void Listen(EventHub& events, Listener listener) {
+        subscriptions_.push_back(events.Subscribe<Event>(std::move(listener)));
     }
-    void RefreshLine(std::int32_t) override {}
-    void TakeAllLabels(const DeviceState&) override { ++takeAll; }
 
-    struct Label {
-        std::int32_t selector;
-        std::int32_t channel;
-        std::string text;
-    };
-    std::vector<Label> labels;
-    int takeAll = 0;
+    Subscriptions subscriptions_;
 };
 
 // A firmware image given as lines.

@@ -9,17 +9,17 @@ namespace {
 TEST(DeviceModel, ChannelCountFollowsMainVersionAndModelClass) {
     DeviceState state;
     state.ResetState();
-    EXPECT_EQ(ChannelCount(state, 0), 1024);  // no version yet counts as 0
+    EXPECT_EQ(ChannelCount(state, ModelClass::Full), 1024);  // no version yet counts as 0
 
     state.config.swVer[1].versions[0].Assign("2.0.0.0");
     EXPECT_EQ(MainSoftwareVersion(state), 2000000);
     EXPECT_FALSE(IsNewFirmware(state));
-    EXPECT_EQ(ChannelCount(state, 0), 1024);
+    EXPECT_EQ(ChannelCount(state, ModelClass::Full), 1024);
 
     state.config.swVer[1].versions[0].Assign("2.0.0.1");
-    EXPECT_EQ(ChannelCount(state, 0), 1536);
-    EXPECT_EQ(ChannelCount(state, 1), 1024);
-    EXPECT_EQ(ChannelCount(state, 2), 1024);
+    EXPECT_EQ(ChannelCount(state, ModelClass::Full), 1536);
+    EXPECT_EQ(ChannelCount(state, ModelClass::NoCards), 1024);
+    EXPECT_EQ(ChannelCount(state, ModelClass::NoMatrix), 1024);
 
     // Only the first version text of position 2 counts.
     state.config.swVer[1].versions[1].Assign("9.9.9.9");
@@ -37,16 +37,16 @@ TEST(DeviceModel, VersionNumberReadsLikeScanf) {
 }
 
 TEST(DeviceModel, ModelClassFromTypeAndFromListRow) {
-    EXPECT_EQ(ModelClassFromType("K5A"), 0);
-    EXPECT_EQ(ModelClassFromType("LV16"), 0);
-    EXPECT_EQ(ModelClassFromType("K5B"), 1);
-    EXPECT_EQ(ModelClassFromType("LW16"), 1);
-    EXPECT_EQ(ModelClassFromType("K5E"), 2);
-    EXPECT_EQ(ModelClassFromType("XYZ"), 0);
-    EXPECT_EQ(ModelClassFromListRow("K5A"), 0);
-    EXPECT_EQ(ModelClassFromListRow(""), 1);
-    EXPECT_EQ(ModelClassFromListRow("XYZ"), 1);
-    EXPECT_EQ(ModelClassFromListRow("K5E"), 2);
+    EXPECT_EQ(ModelClassFromType("K5A"), ModelClass::Full);
+    EXPECT_EQ(ModelClassFromType("LV16"), ModelClass::Full);
+    EXPECT_EQ(ModelClassFromType("K5B"), ModelClass::NoCards);
+    EXPECT_EQ(ModelClassFromType("LW16"), ModelClass::NoCards);
+    EXPECT_EQ(ModelClassFromType("K5E"), ModelClass::NoMatrix);
+    EXPECT_EQ(ModelClassFromType("XYZ"), ModelClass::Full);
+    EXPECT_EQ(ModelClassFromListRow("K5A"), ModelClass::Full);
+    EXPECT_EQ(ModelClassFromListRow(""), ModelClass::NoCards);
+    EXPECT_EQ(ModelClassFromListRow("XYZ"), ModelClass::NoCards);
+    EXPECT_EQ(ModelClassFromListRow("K5E"), ModelClass::NoMatrix);
 }
 
 TEST(DeviceModel, CardKindNeedsBoardTypeAndCodePrefix) {

@@ -12,7 +12,7 @@ using namespace std::chrono_literals;
 class DispatcherTest : public SessionFixture {
   protected:
     void SetUp() override {
-        ConnectAs(DeviceMode::Application, 0);
+        ConnectAs(DeviceMode::Application, ModelClass::Full);
         transport.TakeSent();
     }
 
@@ -23,7 +23,7 @@ class DispatcherTest : public SessionFixture {
         return line;
     }
 
-    DeviceState& State() { return session.State(); }
+    const DeviceState& State() { return session.State(); }
 };
 
 TEST_F(DispatcherTest, SimpleStoreRowsFollowTheirStatusRule) {
@@ -51,56 +51,65 @@ TEST_F(DispatcherTest, TwelveCrosspointRunsFillA1536ChannelFrameAndRebuildOnce) 
     MakeNewFirmwareFrame();
     for (std::int32_t first = 1; first <= 1409; first += 128)
         Reply(Run(first, first));
-    EXPECT_EQ(matrix.rebuilds, 1);
+    EXPECT_EQ(events.matrixReads, 1);
     EXPECT_EQ(State().live.crosspoints[0], 1);
     EXPECT_EQ(State().live.crosspoints[1535], 1409);
     Reply(Run(1409, 1409));  // the same reply again: same state, one more rebuild
-    EXPECT_EQ(matrix.rebuilds, 2);
+    EXPECT_EQ(events.matrixReads, 2);
 }
 
 TEST_F(DispatcherTest, CrosspointRunsBeyondTheChannelCountAreDropped) {
     Reply(Run(1409, 5));  // a 1024-channel frame
     Reply(Run(0, 5));
     Reply(":lcross,0,1000,100,1");  // 1000 + 100 - 1 > 1024
-    EXPECT_EQ(matrix.rebuilds, 0);
+    EXPECT_EQ(events.matrixReads, 0);
     for (std::int32_t v : State().live.crosspoints)
         ASSERT_EQ(v, 0);
     Reply(Run(897, 4));
-    EXPECT_EQ(matrix.rebuilds, 1);
+    EXPECT_EQ(events.matrixReads, 1);
     EXPECT_EQ(State().live.crosspoints[1023], 4);
 }
 
-TEST_F(DispatcherTest, CrosspointNotificationRefreshesTheRowButAReplyDoesNot) {
+TEST_F(DispatcherTest, CrosspointChangesSayWhereTheyCameFrom) {
     Reply("%gcross,12,34");
     EXPECT_EQ(State().live.crosspoints[11], 34);
-    EXPECT_EQ(matrix.rows, std::vector<std::int32_t>{12});
     Reply(":gcross,0,13,35");
     EXPECT_EQ(State().live.crosspoints[12], 35);
-    EXPECT_EQ(matrix.rows.size(), 1u);
     Reply(":gcross,-1,13");  // no status test: an error stores "not connected"
     EXPECT_EQ(State().live.crosspoints[12], 0);
     Reply("%gcross,0,5");
     Reply("%gcross,1025,5");  // beyond 1024 channels
-    EXPECT_EQ(matrix.rows.size(), 1u);
+    ASSERT_EQ(events.crosspoints.size(), 3u);
+    EXPECT_EQ(events.crosspoints[0].origin, CrosspointOrigin::Notification);
+    EXPECT_EQ(events.crosspoints[0].output, 12);
+    EXPECT_EQ(events.crosspoints[1].origin, CrosspointOrigin::GetReply);
 }
 
-TEST_F(DispatcherTest, SetCrosspointStoresZeroOnErrorAndChecksBounds) {
+TEST_F(DispatcherTest, ARefusedRouteKeepsTheCrosspointTheFrameStillHolds) {
+    session.Routing().SetCrosspoint(7, 9);
     Reply(":scross,0,7,9,0,0");
     EXPECT_EQ(State().live.crosspoints[6], 9);
-    Reply(":scross,-3,7,9,0,0");
-    EXPECT_EQ(State().live.crosspoints[6], 0);
+    session.Routing().SetCrosspoint(7, 11);
+    Reply(":scross,-3,7,0,0,0");
+    EXPECT_EQ(State().live.crosspoints[6], 9);
+    ASSERT_EQ(events.refusals.size(), 1u);
+    EXPECT_EQ(events.refusals[0].output, 7);
+    EXPECT_EQ(events.refusals[0].input, 11);  // what was asked, not what the refusal echoes
+    EXPECT_EQ(events.refusals[0].status, -3);
+    EXPECT_EQ(events.refusals[0].kept, 9);
     Reply(":scross,0,2049,9,0,0");
-    EXPECT_EQ(matrix.rows, (std::vector<std::int32_t>{7, 7}));
+    ASSERT_EQ(events.crosspoints.size(), 1u);
+    EXPECT_EQ(events.crosspoints[0].origin, CrosspointOrigin::SetReply);
 }
 
 TEST_F(DispatcherTest, PowerSupplyChainAndCardTimer) {
     Reply(":gpsuconf,0,3");
     EXPECT_EQ(transport.TakeSent(), (std::vector<std::string>{"?gpsustatus,1", "?gpsustatus,2"}));
     Reply("%gpsustatus,2,0");  // a notification: state yes, card requests no
-    EXPECT_FALSE(timers.IsRunning(TimerId::CardRequests));
+    EXPECT_FALSE(timers.HasTimer("card requests"));
     Reply(":gpsustatus,0,2,5");
     EXPECT_EQ(State().live.psuStatus[1], 5);
-    EXPECT_EQ(timers.Remaining(TimerId::CardRequests), 200ms);
+    EXPECT_EQ(timers.Remaining("card requests"), 200ms);
     Reply(":gpsustatus,0,3,5");  // no PSU 3
     Reply(":gpsuconf,-1,3");
     EXPECT_EQ(State().config.psuConf, 0u);
@@ -144,7 +153,7 @@ TEST_F(DispatcherTest, CardRowsCheckIndicesAndCardMode) {
     Reply(":gembmode,0,1,2,5,6");  // group 5 does not exist
 
     Reply(":gcifmode,0,5,2");  // Hotlink
-    EXPECT_EQ(matrix.selectorRebuilds, 1);
+    EXPECT_EQ(events.layoutChanges, 1);
     Reply(":gcmadiinmode,0,5,1,3");
     EXPECT_EQ(State().config.cards[4].madi.ports[0].inMode, 0);
     Reply(":gchlinkinmode,0,5,7");
@@ -161,9 +170,9 @@ TEST_F(DispatcherTest, MadiOutKeepsDsdModeAndPort3RebuildsSelectors) {
     Reply(":gmadioutmode,0,2,1,1,1");
     EXPECT_EQ(State().config.madiOut[1].dsdMode, 4);
     EXPECT_EQ(State().config.madiOut[1].mode, 1);
-    EXPECT_EQ(matrix.selectorRebuilds, 0);
+    EXPECT_EQ(events.layoutChanges, 0);
     Reply(":gmadioutmode,0,3,1,1,1");
-    EXPECT_EQ(matrix.selectorRebuilds, 1);
+    EXPECT_EQ(events.layoutChanges, 1);
     Reply(":gmadiinmode,0,4,1");
     EXPECT_EQ(State().config.madiIn[2].port, 3);
 }
@@ -183,22 +192,23 @@ TEST_F(DispatcherTest, RepliesAreIdempotent) {
     EXPECT_EQ(State().config.syncPrio[16], 300 & 0xFF);
 }
 
-TEST_F(DispatcherTest, DeviceInfoRecomputesTheModelClass) {
-    EXPECT_EQ(session.Connection().modelClass, 0);
+TEST_F(DispatcherTest, DeviceInfoAndBoardsRecomputeTheCapabilities) {
+    EXPECT_EQ(session.Capabilities().model, ModelClass::Full);
+    EXPECT_TRUE(session.Capabilities().cards);
     Reply(":gdevinfo,0,'LW16',3,'SN123'");
-    EXPECT_EQ(session.Connection().modelClass, 1);
-    EXPECT_EQ(matrix.selectorRebuilds, 1);
-    EXPECT_EQ(mainWindow.row[3], "LW16");
-    EXPECT_EQ(mainWindow.row[4], "SN123");
+    EXPECT_EQ(session.Capabilities().model, ModelClass::NoCards);
+    EXPECT_FALSE(session.Capabilities().cards);
+    EXPECT_EQ(events.capabilityChanges, 1);
+    EXPECT_EQ(events.row[3], "LW16");
+    EXPECT_EQ(events.row[4], "SN123");
     Reply(":gdevinfo,0,'LW16',3,'SN123'");
-    EXPECT_EQ(matrix.selectorRebuilds, 1);
+    EXPECT_EQ(events.capabilityChanges, 1);
+    Reply(":ghwconf,0,18,1,'K5A030','Dante'");
+    EXPECT_TRUE(session.Capabilities().dante);
+    EXPECT_EQ(events.capabilityChanges, 2);
 }
 
-TEST_F(DispatcherTest, LabelsAreKeptOnlyWhileTheLabelWindowIsOpen) {
-    Reply(":glabel,0,0,3,'Mic 1'");
-    EXPECT_TRUE(State().config.inputLabels[2].Empty());
-    RecordingLabels labels;
-    ScopedView<ChannelLabelsView> open(session.Views().channelLabels, &labels);
+TEST_F(DispatcherTest, LabelsAreStoredAndRunsStayInsideTheTable) {
     Reply(":glabel,0,1,3,'Out 3'");
     Reply(":slabel,-1,0,3,'Bad'");
     EXPECT_EQ(State().config.outputLabels[2].View(), "Out 3");
@@ -211,8 +221,7 @@ TEST_F(DispatcherTest, LabelsAreKeptOnlyWhileTheLabelWindowIsOpen) {
     };
     Reply(labelRun(993, "a"));
     EXPECT_EQ(State().config.inputLabels[992].View(), "a");
-    EXPECT_EQ(labels.takeAll, 1);  // 993 + 32 - 1 = 1024, the last run
-    Reply(labelRun(2040, "x"));    // runs past 2048 are cut, not written beyond
+    Reply(labelRun(2040, "x"));  // runs past 2048 are cut, not written beyond
     EXPECT_EQ(State().config.inputLabels[2047].View(), "x");
 }
 
@@ -234,7 +243,7 @@ TEST_F(DispatcherTest, FlowRepliesStoreAndClear) {
     EXPECT_EQ(State().live.txFlows[2].name.View(), "Flow3");
     Reply(":scrtxflow,0,3,0,'',0");
     EXPECT_EQ(State().live.txFlows[2].flow, 0);
-    EXPECT_EQ(matrix.refills, std::vector<bool>{true});
+    EXPECT_EQ(events.ipRefills, std::vector<bool>{true});
     Reply(":grxflowslot,0,32,7,64");
     EXPECT_EQ(State().live.rxFlowSlots[31][7].channel, 64);
 }
@@ -244,13 +253,12 @@ TEST_F(DispatcherTest, FirmwareRecordsArePacedByTheFramesAnswers) {
     EXPECT_TRUE(transport.TakeSent().empty());
 
     ScriptedFirmwareRun run({"S0abc", "", "S1def", "END"});
-    ScopedView<FirmwareRun> open(session.Views().firmware, &run);
-    session.StartFirmwareRun();
+    session.Firmware().StartRun(run);
     EXPECT_EQ(transport.TakeSent(), std::vector<std::string>{"&sprog,0"});
-    EXPECT_EQ(timers.Remaining(TimerId::FirmwareEnd), 1000ms);
+    EXPECT_EQ(timers.Remaining("firmware watchdog"), 1000ms);
     Reply(":sprog,0,0");
     EXPECT_EQ(transport.TakeSent(), std::vector<std::string>{"&sprog,1#S0abc"});
-    EXPECT_EQ(timers.Remaining(TimerId::FirmwareEnd), 10000ms);
+    EXPECT_EQ(timers.Remaining("firmware watchdog"), 10000ms);
     Reply(":sprog,0,1");  // empty line: nothing sent, the watchdog runs on
     EXPECT_TRUE(transport.TakeSent().empty());
     Reply(":sprog,0,1");
@@ -263,13 +271,14 @@ TEST_F(DispatcherTest, FirmwareRecordsArePacedByTheFramesAnswers) {
 
     timers.Advance(0ms);  // the watchdog fires at once; the operator says restart
     EXPECT_EQ(transport.TakeSent(), std::vector<std::string>{"&srestart,1"});
-    EXPECT_EQ(mainWindow.rowsRemoved, 1);
+    EXPECT_EQ(events.framesLeaving, 1);
     EXPECT_FALSE(session.Connection().connected);
 }
 
 TEST_F(DispatcherTest, AnOverlongFirmwareRecordEndsTheRunInsteadOfBeingCut) {
     ScriptedFirmwareRun run({"S0ok", "S" + std::string(300, '1')});
-    ScopedView<FirmwareRun> open(session.Views().firmware, &run);
+    session.Firmware().StartRun(run);
+    transport.TakeSent();
     Reply(":sprog,0,0");
     Reply(":sprog,0,1");
     EXPECT_EQ(transport.TakeSent(), (std::vector<std::string>{"&sprog,1#S0ok", "&sprog,2"}));

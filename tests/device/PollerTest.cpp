@@ -15,7 +15,7 @@ using Words = std::vector<std::string>;
 class PollerTest : public SessionFixture {};
 
 TEST_F(PollerTest, ApplicationStartSequenceInOrderThenPollAfterOneSecond) {
-    ConnectAs(DeviceMode::Application, 0);
+    ConnectAs(DeviceMode::Application, ModelClass::Full);
     Words expected{"gdevid", "gdevinfo", "gip"};
     expected.insert(expected.end(), 19, "ghwconf");
     expected.insert(expected.end(), 19, "gswver");
@@ -42,7 +42,7 @@ TEST_F(PollerTest, ApplicationStartSequenceInOrderThenPollAfterOneSecond) {
 }
 
 TEST_F(PollerTest, MainVersionMovesThePollTo100msAndSetsTwelveRuns) {
-    ConnectAs(DeviceMode::Application, 0);
+    ConnectAs(DeviceMode::Application, ModelClass::Full);
     transport.TakeSent();
     timers.Advance(500ms);
     MakeNewFirmwareFrame();
@@ -64,7 +64,7 @@ TEST_F(PollerTest, MainVersionMovesThePollTo100msAndSetsTwelveRuns) {
 }
 
 TEST_F(PollerTest, NewFirmwarePollAsksForModuleInactivity) {
-    ConnectAs(DeviceMode::Application, 0);
+    ConnectAs(DeviceMode::Application, ModelClass::Full);
     MakeNewFirmwareFrame();
     transport.TakeSent();
     timers.Advance(100ms);
@@ -74,7 +74,7 @@ TEST_F(PollerTest, NewFirmwarePollAsksForModuleInactivity) {
 }
 
 TEST_F(PollerTest, RecoveryFrameGetsThreeRequestsAndNoPoll) {
-    ConnectAs(DeviceMode::Recovery, 0);
+    ConnectAs(DeviceMode::Recovery, ModelClass::Full);
     timers.Advance(300ms);
     EXPECT_EQ(SentWords(), (Words{"gip", "ghwconf", "gswver"}));
     timers.Advance(5000ms);
@@ -82,15 +82,15 @@ TEST_F(PollerTest, RecoveryFrameGetsThreeRequestsAndNoPoll) {
 }
 
 TEST_F(PollerTest, ModelClass2GetsIdentityAndEachPollSendsAKeepAlive) {
-    ConnectAs(DeviceMode::Application, 2);
+    ConnectAs(DeviceMode::Application, ModelClass::NoMatrix);
     EXPECT_EQ(SentWords(), (Words{"gdevid", "gip"}));
     timers.Advance(1000ms);
     EXPECT_EQ(transport.TakeSent(), Words{"?aliverequest"});
-    EXPECT_EQ(matrix.selectorRebuilds, 1);
+    EXPECT_EQ(events.layoutChanges, 1);
 }
 
 TEST_F(PollerTest, CardRequestsByKindAfterThePsu2Reply) {
-    ConnectAs(DeviceMode::Application, 0);
+    ConnectAs(DeviceMode::Application, ModelClass::Full);
     Reply(":ghwconf,0,9,1,'K5A021',''");   // card 1 SDI
     Reply(":ghwconf,0,10,1,'K5A013',''");  // card 2 AD
     Reply(":ghwconf,0,11,1,'K5A023',''");  // card 3 DA
@@ -99,9 +99,9 @@ TEST_F(PollerTest, CardRequestsByKindAfterThePsu2Reply) {
     Reply(":ghwconf,0,20,0,'',''");
     Reply(":gpsustatus,0,2,0");
     transport.TakeSent();
-    EXPECT_FALSE(mainWindow.settingsEnabled);
+    EXPECT_FALSE(events.settingsEnabled);
     timers.Advance(200ms);
-    EXPECT_TRUE(mainWindow.settingsEnabled);
+    EXPECT_TRUE(events.settingsEnabled);
     const Words words = SentWords();
     EXPECT_EQ(words.size(), 22u + 65u + 41u + 16u + 14u);
     EXPECT_EQ(words.front(), "gembena");
@@ -112,7 +112,7 @@ TEST_F(PollerTest, CardRequestsByKindAfterThePsu2Reply) {
 }
 
 TEST_F(PollerTest, CardTimerAfterTheLinkClosedSendsNothingAndKeepsSettingsOff) {
-    ConnectAs(DeviceMode::Application, 0);
+    ConnectAs(DeviceMode::Application, ModelClass::Full);
     Reply(":ghwconf,0,10,1,'K5A013',''");
     Reply(":ghwconf,0,20,0,'',''");
     Reply(":gpsustatus,0,2,0");
@@ -120,11 +120,11 @@ TEST_F(PollerTest, CardTimerAfterTheLinkClosedSendsNothingAndKeepsSettingsOff) {
     transport.TakeSent();
     timers.Advance(200ms);
     EXPECT_TRUE(transport.sent.empty());
-    EXPECT_FALSE(mainWindow.settingsEnabled);
+    EXPECT_FALSE(events.settingsEnabled);
 }
 
 TEST_F(PollerTest, SilentFrameIsDroppedWithinTwoKeepAlivePeriods) {
-    ConnectAs(DeviceMode::Application, 0);
+    ConnectAs(DeviceMode::Application, ModelClass::Full);
     timers.Advance(4999ms);
     EXPECT_TRUE(session.Connection().connected);
     timers.Advance(1ms);  // not a byte since the connect
@@ -133,7 +133,7 @@ TEST_F(PollerTest, SilentFrameIsDroppedWithinTwoKeepAlivePeriods) {
 }
 
 TEST_F(PollerTest, AnsweringFrameStaysAndSilenceThenDropsIt) {
-    ConnectAs(DeviceMode::Application, 0);
+    ConnectAs(DeviceMode::Application, ModelClass::Full);
     for (int tick = 0; tick < 5; ++tick) {
         Reply(":aliverequest,0");
         timers.Advance(5000ms);
@@ -141,14 +141,14 @@ TEST_F(PollerTest, AnsweringFrameStaysAndSilenceThenDropsIt) {
     }
     timers.Advance(5000ms);  // no byte since the previous tick: 0 -> -1
     EXPECT_FALSE(session.Connection().connected);
-    EXPECT_EQ(mainWindow.title, " Velmar");
-    EXPECT_TRUE(mainWindow.failures.empty());
+    EXPECT_EQ(events.title, " Velmar");
+    EXPECT_TRUE(events.failures.empty());
 }
 
 TEST_F(PollerTest, KeepAliveTickDuringFirmwareNeitherSendsNorCounts) {
-    ConnectAs(DeviceMode::Application, 0);
+    ConnectAs(DeviceMode::Application, ModelClass::Full);
     ScriptedFirmwareRun run({"S0", "S1"});
-    ScopedView<FirmwareRun> open(session.Views().firmware, &run);
+    session.Firmware().StartRun(run);
     Reply(":sprog,0,0");
     transport.TakeSent();
     ASSERT_EQ(session.Connection().aliveCounter, 1);
@@ -159,17 +159,17 @@ TEST_F(PollerTest, KeepAliveTickDuringFirmwareNeitherSendsNorCounts) {
 }
 
 TEST_F(PollerTest, StepperSendsOneCrosspointPerTickAndStops) {
-    ConnectAs(DeviceMode::Application, 0);
+    ConnectAs(DeviceMode::Application, ModelClass::Full);
     transport.TakeSent();
-    session.StartStepper(1, 4, false);
-    EXPECT_FALSE(IsReady(session.Connection(), false));
+    session.Routing().StartStepper(1, 4, false);
+    EXPECT_FALSE(session.IsReady());
     timers.Advance(10ms);
     const Words sent = transport.TakeSent();
     ASSERT_GE(sent.size(), 4u);
     EXPECT_EQ((Words{sent.begin(), sent.begin() + 4}),
               (Words{"&scross,1,1,0,0", "&scross,2,2,0,0", "&scross,3,3,0,0", "&scross,4,4,0,0"}));
     EXPECT_FALSE(session.Connection().stepper.active);
-    EXPECT_TRUE(IsReady(session.Connection(), false));
+    EXPECT_TRUE(session.IsReady());
     EXPECT_FALSE(IsReady(session.Connection(), true));
 }
 

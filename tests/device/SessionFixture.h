@@ -15,15 +15,15 @@ inline constexpr std::uint32_t kFrameAddress = 0x7F000002;  // 127.0.0.2
 // A Session on fakes: no sockets, no real time.
 class SessionFixture : public ::testing::Test {
   protected:
-    SessionFixture() : session(transport, datagrams, timers, LinkPorts{}, ConsoleOptions{}) {
-        session.Views().mainWindow = &mainWindow;
-        session.Views().matrix = &matrix;
-    }
+    SessionFixture()
+        : session(transport, datagrams, timers, LinkPorts{}, ConsoleOptions{}), events(session.Events()) {}
 
     // Connects as a double click on a device-list row would, and completes the TCP connect.
-    void ConnectAs(DeviceMode mode, std::int32_t modelClass, bool telnet = false) {
-        session.Connection().options.telnet = telnet;
-        session.Connect("127.0.0.2", mode, modelClass);
+    void ConnectAs(DeviceMode mode, ModelClass model, bool telnet = false) {
+        ConsoleOptions options = session.Connection().options;
+        options.telnet = telnet;
+        session.SetOptions(options);
+        session.Connect("127.0.0.2", mode, model);
         transport.FinishConnect(0);
         ASSERT_TRUE(session.Connection().connected);
     }
@@ -41,9 +41,9 @@ class SessionFixture : public ::testing::Test {
         return words;
     }
 
-    // Makes the frame a 1536-channel class-0 frame (software 2.0.0.1 in position 2).
+    // Makes the connected K5A a 1536-channel frame (software 2.0.0.1 in position 2).
     void MakeNewFirmwareFrame() {
-        session.Connection().modelClass = 0;
+        ASSERT_EQ(session.Capabilities().model, ModelClass::Full);
         Reply(":gswver,0,2,'Main','2.0.0.1'");
         ASSERT_EQ(session.Channels(), 1536);
     }
@@ -51,9 +51,8 @@ class SessionFixture : public ::testing::Test {
     FakeTimerService timers;
     RecordingTransport transport;
     FakeDatagramSocket datagrams;
-    RecordingMainWindow mainWindow;
-    RecordingMatrix matrix;
     Session session;
+    EventRecorder events;
 };
 
 }  // namespace velmar::test

@@ -51,8 +51,10 @@ class RoutingFixture : public ::testing::Test {
   protected:
     RoutingFixture() : session(transport, datagrams, timers, LinkPorts{}, ConsoleOptions{}) {}
 
-    void ConnectNewFrame(std::int32_t modelClass = 0) {
-        session.Connect("127.0.0.2", DeviceMode::Application, modelClass);
+    void ConnectNewFrame(ModelClass model = ModelClass::Full, DeviceMode mode = DeviceMode::Application) {
+        if (session.Connection().connected)
+            session.Disconnect();
+        session.Connect("127.0.0.2", mode, model);
         transport.FinishConnect(0);
         ASSERT_TRUE(session.Connection().connected);
         Reply(":gswver,0,2,'Main','2.0.0.1'");

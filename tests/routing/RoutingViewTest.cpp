@@ -9,8 +9,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "routing/SnapshotPreviewDialog.h"
 #include "routing/RoutingArea.h"
+#include "routing/SnapshotPreviewDialog.h"
 #include "tests/routing/RoutingFixture.h"
 
 namespace velmar {
@@ -18,7 +18,7 @@ namespace {
 
 class RoutingView : public test::RoutingFixture {
   protected:
-    RoutingView() : area(context, nullptr), registration(session.Views().matrix, &area) {}
+    RoutingView() : area(context, nullptr) {}
 
     void SelectEntry(RouteSide side, std::int32_t type, const QString& text) {
         QComboBox* selector = area.Control().TypeSelector(side);
@@ -42,29 +42,25 @@ class RoutingView : public test::RoutingFixture {
     }
 
     RoutingArea area;
-    ScopedView<MatrixView> registration;
 };
 
 TEST_F(RoutingView, ControlsFollowTheConnectionAndTheFrame) {
     EXPECT_FALSE(area.Control().ConnectButton()->isEnabled());
     ConnectNewFrame();
-    area.ConnectionChanged(true);
     EXPECT_TRUE(area.Control().ConnectButton()->isEnabled());
     EXPECT_TRUE(area.Status().LoadButton()->isEnabled());
 
-    session.Connection().modelClass = 2;
-    area.ConnectionChanged(true);
+    ConnectNewFrame(ModelClass::NoMatrix);
     EXPECT_FALSE(area.Control().StereoButton()->isEnabled()) << "a frame without a matrix";
-    session.Connection().modelClass = 0;
-    session.Connection().deviceMode = DeviceMode::Recovery;
-    area.ConnectionChanged(true);
+    ConnectNewFrame(ModelClass::Full, DeviceMode::Recovery);
     EXPECT_FALSE(area.Status().SaveButton()->isEnabled());
+    session.Disconnect();
+    EXPECT_FALSE(area.Control().ConnectButton()->isEnabled());
 }
 
 TEST_F(RoutingView, StereoConnectAndConfirmedDisconnectSendPairs) {
     ConnectNewFrame();
-    area.ConnectionChanged(true);
-    area.RebuildTypeSelectors();
+    area.Control().RebuildTypeSelectors();
     area.Control().StereoButton()->setChecked(true);
     SelectEntry(RouteSide::Input, RouteType::kAes, "AES  03  L+R");
     SelectEntry(RouteSide::Output, RouteType::kMadi, "MADI  05  L+R");
@@ -82,11 +78,10 @@ TEST_F(RoutingView, StereoConnectAndConfirmedDisconnectSendPairs) {
 
 TEST_F(RoutingView, ListFollowsRepliesAndNotificationsRowByRow) {
     ConnectNewFrame();
-    area.ConnectionChanged(true);
     Reply(":scross,0,5,7,0,0");
     Reply(":scross,0,2,9,0,0");
     EXPECT_EQ(ListTexts(), (std::vector<std::string>{"CARD1  07 -> CARD1  05", "CARD1  09 -> CARD1  02"}));
-    area.RebuildList();
+    area.Status().Model().Refresh(CrosspointList::kRebuild, CrosspointList::kOutputColumn);
     EXPECT_EQ(ListTexts(), (std::vector<std::string>{"CARD1  09 -> CARD1  02", "CARD1  07 -> CARD1  05"}));
 
     // A selected row stays selected while another row moves.
@@ -108,9 +103,21 @@ TEST_F(RoutingView, ListFollowsRepliesAndNotificationsRowByRow) {
     EXPECT_TRUE(ListTexts().empty());
 }
 
+TEST_F(RoutingView, ARefusedRouteStaysListedAndIsSaid) {
+    ConnectNewFrame();
+    session.Routing().SetCrosspoint(5, 7);
+    Reply(":scross,0,5,7,0,0");
+    session.Routing().SetCrosspoint(5, 9);
+    Reply(":scross,-2,5,0,0,0");
+    EXPECT_EQ(ListTexts(), (std::vector<std::string>{"CARD1  07 -> CARD1  05"}));
+    EXPECT_TRUE(area.Notice().contains("refused")) << area.Notice().toStdString();
+    EXPECT_TRUE(area.Notice().contains("status -2"));
+    session.Disconnect();
+    EXPECT_TRUE(area.Notice().isEmpty());
+}
+
 TEST_F(RoutingView, SaveAndLoadThroughThePreview) {
     ConnectNewFrame();
-    area.ConnectionChanged(true);
     Reply(":scross,0,5,7,0,0");
     Reply(":scross,0,2,9,0,0");
     QTemporaryDir dir;
@@ -118,6 +125,14 @@ TEST_F(RoutingView, SaveAndLoadThroughThePreview) {
     area.Status().SaveCrosspoints(false);
     std::ifstream saved(files.path, std::ios::binary);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(saved), {}), "1=2,9\r\n2=5,7\r\n");
+    EXPECT_TRUE(prompter.shown.empty());
+
+    const std::string savedPath = files.path;
+    files.path = QDir(dir.path()).filePath("no-such-folder/routes.xpt").toStdString();
+    area.Status().SaveCrosspoints(false);
+    ASSERT_EQ(prompter.shown.size(), 1u) << "a failed save is said, not passed over";
+    EXPECT_NE(prompter.shown[0].find("not saved"), std::string::npos);
+    files.path = savedPath;
 
     std::ofstream(files.path, std::ios::binary) << "1=40,3\n2=41,4\r\n3=40,6\njunk\n4=2000,1\n";
     int previewRows = -1;
@@ -133,8 +148,8 @@ TEST_F(RoutingView, SaveAndLoadThroughThePreview) {
     area.Status().SetPreviewRunner([](SnapshotPreviewDialog&) { return true; });
     area.Status().LoadCrosspoints();
     EXPECT_EQ(transport.TakeSent(), (std::vector<std::string>{"&scross,40,6,0,0", "&scross,41,4,0,0"}));
-    EXPECT_EQ(files.titles, (std::vector<std::string>{"Save crosspoint status", "Open crosspoint status",
-                                                      "Open crosspoint status"}));
+    EXPECT_EQ(files.titles, (std::vector<std::string>{"Save crosspoint status", "Save crosspoint status",
+                                                      "Open crosspoint status", "Open crosspoint status"}));
 }
 
 }  // namespace

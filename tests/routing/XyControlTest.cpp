@@ -36,24 +36,48 @@ TEST_F(XyControl, BurstSweepsOutputsOnTheOneMillisecondTimer) {
     EXPECT_TRUE(transport.TakeSent().empty());
 }
 
-TEST_F(XyControl, RangeMessagesAndTheReplyDisplay) {
+// A typo must never reach the frame: after the message nothing is sent, not even a 0 that would
+// disconnect a live output or a burst that would clear a range.
+TEST_F(XyControl, AfterARangeMessageNothingIsSent) {
     ConnectNewFrame();
     XyControlWindow dialog(context, nullptr);
     dialog.OutputField()->setText("2049");
     dialog.InputField()->setText("7");
     dialog.ConnectCrosspoint();
-    EXPECT_EQ(prompter.shown, (std::vector<std::string>{"Please enter an integer between 1 and 2048."}));
-    EXPECT_EQ(transport.TakeSent(), (std::vector<std::string>{"&scross,2049,7,0,0"})) << "goes on as read";
-
     dialog.OutputField()->setText("0");
     dialog.InterrogateOutput();
+    dialog.OutputField()->setText("12");
+    dialog.InputField()->setText("7x");
+    dialog.ConnectCrosspoint();
+    dialog.InputField()->setText("");
+    prompter.answers = {true};
+    dialog.Burst();
+    EXPECT_EQ(prompter.shown,
+              (std::vector<std::string>{"Please enter an integer between 1 and 2048.",
+                                        "Please enter an integer between 1 and 2048.",
+                                        "Please enter an integer.", "Please enter an integer."}));
+    EXPECT_TRUE(prompter.asked.empty()) << "no question after a bad field";
+    timers.Advance(10ms);
     EXPECT_TRUE(transport.TakeSent().empty());
+    EXPECT_FALSE(session.Connection().stepper.active);
+}
+
+TEST_F(XyControl, TheReplyDisplayFollowsAnswersAndRefusals) {
+    ConnectNewFrame();
+    XyControlWindow dialog(context, nullptr);
 
     dialog.OutputField()->setText("12");
     dialog.InterrogateOutput();
     EXPECT_EQ(transport.TakeSent(), (std::vector<std::string>{"?gcross,12"}));
     Reply(":gcross,0,12,530");
     EXPECT_EQ(dialog.ResponseOutputField()->text(), "12");
+    EXPECT_EQ(dialog.ResponseInputField()->text(), "530");
+
+    dialog.InputField()->setText("99");
+    dialog.ConnectCrosspoint();
+    Reply(":scross,-1,12,0,0,0");
+    EXPECT_EQ(dialog.ResponseInputField()->text(), "530") << "the frame kept what it had";
+    Reply("%gcross,12,7");  // someone else's change is not an answer to this window
     EXPECT_EQ(dialog.ResponseInputField()->text(), "530");
 }
 

@@ -2,6 +2,7 @@
 
 #include <sstream>
 
+#include "device/DeviceModel.h"
 #include "routing/core/ChannelCatalog.h"
 #include "routing/core/CrosspointList.h"
 #include "routing/core/RoutingActions.h"
@@ -63,13 +64,13 @@ TEST(CrosspointList, SingleChangesMoveRowsAndRebuildsFollowTheOrder) {
     EXPECT_EQ(list.Rows(), (std::vector<std::int32_t>{10, 1100, 5})) << "a changed row moves to the end";
 
     // On card 2's filter, output 1100 (the card's second half) is in view and output 10 is not.
-    list.AdvanceFilter(state, 0);  // no card is fitted: straight to AES
+    list.AdvanceFilter(state, CapabilitiesOf(state, ModelClass::Full));  // no card is fitted: straight to AES
     EXPECT_EQ(list.FilterText(), "AES");
     for (std::int32_t p = 9; p <= 16; ++p)
         Fit(state, p);
     CrosspointList cards;
-    cards.AdvanceFilter(state, 0);
-    cards.AdvanceFilter(state, 0);
+    cards.AdvanceFilter(state, CapabilitiesOf(state, ModelClass::Full));
+    cards.AdvanceFilter(state, CapabilitiesOf(state, ModelClass::Full));
     EXPECT_EQ(cards.FilterText(), "CARD2");
     cards.Refresh(CrosspointList::kRebuild, CrosspointList::kOutputColumn, state, 1536);
     EXPECT_EQ(cards.Rows(), (std::vector<std::int32_t>{1100}));
@@ -83,7 +84,7 @@ TEST(CrosspointList, SingleChangesMoveRowsAndRebuildsFollowTheOrder) {
 TEST(CrosspointList, FilterStepsSkipWhatTheFrameLacks) {
     DeviceState state;
     CrosspointList compact;
-    compact.AdvanceFilter(state, 1);
+    compact.AdvanceFilter(state, CapabilitiesOf(state, ModelClass::NoCards));
     EXPECT_EQ(compact.FilterText(), "AES") << "model class 1 goes from ALL straight to AES";
 
     state.config.optMode[0].mode = 1;
@@ -93,12 +94,12 @@ TEST(CrosspointList, FilterStepsSkipWhatTheFrameLacks) {
     CrosspointList list;
     std::vector<std::string> steps;
     for (int i = 0; i < 9; ++i) {
-        list.AdvanceFilter(state, 0);
+        list.AdvanceFilter(state, CapabilitiesOf(state, ModelClass::Full));
         steps.push_back(list.FilterText());
     }
     EXPECT_EQ(steps,
               (std::vector<std::string>{"CARD4", "AES", "PHD", "MADI", "SFP1", "IP", "ALL", "CARD4", "AES"}));
-    EXPECT_FALSE(list.AdvanceFilter(state, 2));
+    EXPECT_FALSE(list.AdvanceFilter(state, CapabilitiesOf(state, ModelClass::NoMatrix)));
 }
 
 TEST(ChannelCatalog, SelectorsAndListsFollowTheFramesModules) {
@@ -119,7 +120,7 @@ TEST(ChannelCatalog, SelectorsAndListsFollowTheFramesModules) {
             t.push_back(e.text);
         return t;
     };
-    const ChannelCatalog catalog(state, 0, false);
+    const ChannelCatalog catalog(state, CapabilitiesOf(state, ModelClass::Full), false);
     EXPECT_EQ(texts(catalog.Types(RouteSide::Input)),
               (std::vector<std::string>{"AES", "PHD", "MADI", "SFP 1", "SFP 2", "IP", "CARD 1 - AD",
                                         "CARD 3 - MADI"}));
@@ -128,7 +129,9 @@ TEST(ChannelCatalog, SelectorsAndListsFollowTheFramesModules) {
                                         "CARD 3 - MADI"}));
     state.config.redundancyEnable = 1;
     EXPECT_EQ(texts(catalog.Types(RouteSide::Input)).size(), 7u) << "redundancy hides SFP 2";
-    EXPECT_TRUE(ChannelCatalog(state, 2, false).Types(RouteSide::Input).empty());
+    EXPECT_TRUE(ChannelCatalog(state, CapabilitiesOf(state, ModelClass::NoMatrix), false)
+                    .Types(RouteSide::Input)
+                    .empty());
 
     // The coax MADI output in its 56-channel mode.
     EXPECT_EQ(catalog.Channels(RouteSide::Output, RouteType::kMadi, false).size(), 56u);
@@ -162,11 +165,17 @@ TEST(ChannelCatalog, IpEntriesCarryTheFirstFlowThatHoldsThem) {
     state.live.rxFlowSlots[0][0].channel = 3;
     state.live.rxFlows[4] = {5, 1, 0, 0};
     state.live.rxFlowSlots[4][2].channel = 3;
-    EXPECT_EQ(ChannelCatalog(state, 0, true).Channels(RouteSide::Input, RouteType::kIp, false)[2].text,
+    EXPECT_EQ(ChannelCatalog(state, CapabilitiesOf(state, ModelClass::Full), true)
+                  .Channels(RouteSide::Input, RouteType::kIp, false)[2]
+                  .text,
               "IP  03  -  Flow 5-3");
-    EXPECT_EQ(ChannelCatalog(state, 0, false).Channels(RouteSide::Input, RouteType::kIp, false)[2].text,
+    EXPECT_EQ(ChannelCatalog(state, CapabilitiesOf(state, ModelClass::Full), false)
+                  .Channels(RouteSide::Input, RouteType::kIp, false)[2]
+                  .text,
               "IP  03");
-    EXPECT_EQ(ChannelCatalog(state, 0, true).Channels(RouteSide::Output, RouteType::kIp, false)[2].text,
+    EXPECT_EQ(ChannelCatalog(state, CapabilitiesOf(state, ModelClass::Full), true)
+                  .Channels(RouteSide::Output, RouteType::kIp, false)[2]
+                  .text,
               "IP  03");
 }
 

@@ -1,0 +1,39 @@
+#include "console/ConsoleCore.h"
+
+#include "device/discovery/DiscoveryDatagram.h"
+#include "platform/qt/QtFilePicker.h"
+#include "platform/qt/QtProfileStore.h"
+#include "platform/qt/QtPrompter.h"
+
+namespace velmar {
+
+namespace {
+
+template <typename T>
+T* OwnedOrDefault(T* given, std::unique_ptr<T>& owned, std::unique_ptr<T> fallback) {
+    if (given != nullptr)
+        return given;
+    owned = std::move(fallback);
+    return owned.get();
+}
+
+}  // namespace
+
+ConsoleCore::ConsoleCore(ConsoleOptions options, ConsoleServices services)
+    : prompter_(OwnedOrDefault<Prompter>(services.prompter, ownPrompter_, std::make_unique<QtPrompter>())),
+      filePicker_(
+          OwnedOrDefault<FilePicker>(services.filePicker, ownFilePicker_, std::make_unique<QtFilePicker>())),
+      profile_(
+          OwnedOrDefault<ProfileStore>(services.profile, ownProfile_, std::make_unique<QtProfileStore>())),
+      session_(transport_, datagrams_, timers_, LinkPorts::FromEnvironment(), options),
+      finder_(*profile_, *prompter_, LinkPorts::FromEnvironment(), DiscoveryPortFromEnvironment()) {
+    session_.SetBaseTitle(" Velmar");
+}
+
+ConsoleCore::~ConsoleCore() {
+    // Whatever the windows did, the frame hears the link close rather than a vanished peer.
+    if (session_.Connection().connected)
+        session_.Disconnect();
+}
+
+}  // namespace velmar

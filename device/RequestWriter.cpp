@@ -1,0 +1,92 @@
+#include "device/RequestWriter.h"
+
+#include <algorithm>
+#include <array>
+#include <span>
+
+#include "device/FieldBindings.h"
+
+namespace velmar {
+
+namespace {
+
+struct BodyLengthOverride {
+    CommandCode code;
+    std::uint16_t bodyLength;
+};
+
+// Where the catalogue fixes a value that the argument layout alone would not give.
+constexpr std::array<BodyLengthOverride, 11> kBodyLengths{{
+    {CommandCode::gdevid, 8},
+    {CommandCode::gip, 8},
+    {CommandCode::sip, 63},
+    {CommandCode::gbkip, 8},
+    {CommandCode::gbksecip, 8},
+    {CommandCode::gbkname, 8},
+    {CommandCode::sbkip, 79},
+    {CommandCode::sbksecip, 79},
+    {CommandCode::gswver, 148},
+    {CommandCode::gdevfeature, 44},
+    {CommandCode::sprog, 268},
+}};
+
+std::uint16_t FieldEnd(std::span<const ArgField> fields) {
+    std::uint16_t end = kArgumentOffset;
+    for (const ArgField& field : fields) {
+        if (field.type != ArgType::Skip)
+            end = std::max<std::uint16_t>(end, static_cast<std::uint16_t>(field.offset + field.size));
+    }
+    return end;
+}
+
+}  // namespace
+
+std::uint16_t RequestWriter::BodyLength(CommandCode code) {
+    for (const BodyLengthOverride& entry : kBodyLengths) {
+        if (entry.code == code)
+            return entry.bodyLength;
+    }
+    const CommandInfo& info = Command(code);
+    std::uint16_t end = std::max(FieldEnd(info.request.All()), FieldEnd(info.reply.All()));
+    if (!info.clearBeforeReply.Empty())
+        end = std::max<std::uint16_t>(end, static_cast<std::uint16_t>(info.clearBeforeReply.last + 1));
+    const std::uint16_t size = static_cast<std::uint16_t>(end - kArgumentOffset);
+    return static_cast<std::uint16_t>(8 + (size + 3) / 4 * 4);
+}
+
+void RequestWriter::SendRecord(CommandMessage& message, CommandCode code) {
+    message.code = ToCode(code);
+    message.bodyLength = BodyLength(code);
+    sink_.SendRequest(message);
+}
+
+void RequestWriter::Send(CommandCode code, std::initializer_list<RequestArg> args) {
+    CommandMessage message;
+    for (const RequestArg& arg : args)
+        message.SetInt(arg.pos, arg.value);
+    SendRecord(message, code);
+}
+
+void RequestWriter::SendText(CommandCode code, std::initializer_list<RequestArg> args, std::uint16_t textPos,
+                             std::uint16_t textSize, std::string_view text) {
+    CommandMessage message;
+    for (const RequestArg& arg : args)
+        message.SetInt(arg.pos, arg.value);
+    message.SetText(textPos, textSize, text);
+    SendRecord(message, code);
+}
+
+void RequestWriter::SendSetting(CommandCode set, std::int32_t key) {
+    CommandMessage message;
+    if (FillSetRequest(state_, set, key, message))
+        SendRecord(message, set);
+}
+
+void RequestWriter::SendCardSetting(CommandCode set, std::int32_t card, std::int32_t index,
+                                    std::int32_t group) {
+    CommandMessage message;
+    if (FillCardSetRequest(state_, set, card, index, group, message))
+        SendRecord(message, set);
+}
+
+}  // namespace velmar

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <string_view>
+
+#include "device/DeviceState.h"
+#include "device/RequestSink.h"
+#include "protocol/CommandTable.h"
+
+namespace velmar {
+
+// A value for one argument of a request, by its byte position in the record.
+struct RequestArg {
+    std::uint16_t pos = 0;
+    std::int32_t value = 0;
+};
+
+// Builds request records and hands them to the link. The feature units build their requests
+// with it; set forms of bound fields take their values from the frame state.
+class RequestWriter {
+  public:
+    RequestWriter(RequestSink& sink, const DeviceState& state) : sink_(sink), state_(state) {}
+
+    // bodyLength of a request: the catalogue's value where it gives one, else 8 plus the size of
+    // the command's argument structure.
+    static std::uint16_t BodyLength(CommandCode code);
+
+    // Any request whose arguments are plain words.
+    void Send(CommandCode code, std::initializer_list<RequestArg> args = {});
+    // A request with one text argument besides its words.
+    void SendText(CommandCode code, std::initializer_list<RequestArg> args, std::uint16_t textPos,
+                  std::uint16_t textSize, std::string_view text);
+    // The set request of bound fields, filled from the state (`key` for keyed groups).
+    void SendSetting(CommandCode set, std::int32_t key = 0);
+    // A card parameter's set request, filled from the card's record; nothing for an entry out
+    // of range.
+    void SendCardSetting(CommandCode set, std::int32_t card, std::int32_t index, std::int32_t group);
+    // Completes the header of a prepared record and sends it.
+    void SendRecord(CommandMessage& message, CommandCode code);
+
+  private:
+    RequestSink& sink_;
+    const DeviceState& state_;
+};
+
+}  // namespace velmar

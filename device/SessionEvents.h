@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace velmar {
+
+// The link to a frame came up (after the connect) or went down (closed, replaced, silent).
+struct ConnectionChanged {
+    bool connected = false;
+};
+
+// A connect ended without a link; the window shows kConnectFailedText.
+struct ConnectFailed {
+    int error = 0;
+};
+
+inline constexpr std::string_view kConnectFailedText = "Connect failed, target not responding";
+
+// The main window's title for the current connection.
+struct TitleChanged {
+    std::string title;
+};
+
+// The frame has been read far enough for its settings to be edited (or no longer is).
+struct SettingsAvailability {
+    bool available = false;
+};
+
+// The connected frame is restarting and leaves the device list until it answers again.
+struct FrameLeaving {
+    std::uint32_t address = 0;
+};
+
+}  // namespace velmar

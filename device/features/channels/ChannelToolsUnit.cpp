@@ -1,0 +1,146 @@
+#include "device/features/channels/ChannelToolsUnit.h"
+
+#include "device/DeviceModel.h"
+
+namespace velmar {
+
+using C = CommandCode;
+
+namespace {
+
+bool CardAndEntry(const CommandMessage& m, std::int32_t lastEntry) {
+    return InRange(m.Int(14), 1, static_cast<std::int32_t>(kCardSlots)) && InRange(m.Int(18), 1, lastEntry);
+}
+
+}  // namespace
+
+ChannelToolsUnit::ChannelToolsUnit(FeatureContext& context) : context_(context) {
+    Dispatcher& d = context.dispatcher;
+    d.On(C::glabel, [this](const CommandMessage& m, bool) { Label(m); });
+    d.On(C::slabel, [this](const CommandMessage& m, bool) { Label(m); });
+    d.On(C::llabel, [this](const CommandMessage& m, bool) { LabelList(m); });
+    d.On(C::gadsigdet, [this](const CommandMessage& m, bool) { AdSignal(m); });
+    d.On(C::gadovldet, [this](const CommandMessage& m, bool) { AdSignal(m); });
+    d.On(C::gsdirxstat, [this](const CommandMessage& m, bool) { SdiRxStatus(m); });
+    d.On(C::gaesinpstatus, [this](const CommandMessage& m, bool) { CardStatusText(m); });
+    d.On(C::gcifstatus, [this](const CommandMessage& m, bool) { CardStatusText(m); });
+    d.On(C::gcifinact, [this](const CommandMessage& m, bool) { CardInactive(m); });
+    d.On(C::gmaininpstatus, [this](const CommandMessage& m, bool) { MainInputStatus(m); });
+    d.On(C::lmaininpstatus, [this](const CommandMessage& m, bool) { MainInputStatusList(m); });
+}
+
+void ChannelToolsUnit::LabelRuns() {
+    const std::int32_t base = ToolChannelBase(context_.connection);
+    const std::int32_t runs = (context_.Channels() - base) / 32;
+    for (std::int32_t run = 0; run < runs; ++run) {
+        for (std::int32_t selector = 0; selector <= 1; ++selector)
+            context_.requests.Send(C::llabel, {{14, selector}, {18, base + 1 + 32 * run}, {22, 32}});
+    }
+}
+
+void ChannelToolsUnit::SetLabel(std::int32_t selector, std::int32_t channel, std::string_view text) {
+    if (context_.connection.connected)
+        context_.requests.SendText(C::slabel, {{14, selector}, {18, channel}}, 22, 17, text);
+}
+
+void ChannelToolsUnit::GainLists() {
+    for (std::int32_t selector = 0; selector <= 1; ++selector)
+        context_.requests.Send(
+            C::lgain,
+            {{14, selector}, {18, ToolChannelBase(context_.connection) + 1}, {22, context_.Channels()}});
+}
+
+void ChannelToolsUnit::MainInputStatusList() {
+    context_.requests.Send(C::lmaininpstatus, {{14, 1}, {18, 14}});
+}
+
+void ChannelToolsUnit::Label(const CommandMessage& m) {
+    const std::int32_t channel = m.Int(18);
+    if (!InRange(channel, 1, static_cast<std::int32_t>(kChannelTableSize)))
+        return;
+    if (m.code == ToCode(C::slabel) && m.status != 0)
+        return;
+    auto& table = m.Int(14) == 0 ? context_.state.config.inputLabels : context_.state.config.outputLabels;
+    table[At(channel)].Assign(m.Text(22, 17));
+}
+
+void ChannelToolsUnit::LabelList(const CommandMessage& m) {
+    const std::int32_t first = m.Int(18);
+    const std::int32_t count = m.Int(22);
+    if (m.status != 0 || first < 1 || !InRange(count, 0, static_cast<std::int32_t>(kLabelListSize)))
+        return;
+    std::array<LabelEntry, kLabelListSize> entries{};
+    if (!context_.codec.GetLabelList(count, entries))
+        return;
+    auto& table = m.Int(14) == 0 ? context_.state.config.inputLabels : context_.state.config.outputLabels;
+    for (std::int32_t k = 0; k < count && first + k <= static_cast<std::int32_t>(kChannelTableSize); ++k)
+        table[At(first + k)].Assign(std::string_view(entries[static_cast<std::size_t>(k)].text.data()));
+}
+
+void ChannelToolsUnit::AdSignal(const CommandMessage& m) {
+    if (m.status != 0 || !CardAndEntry(m, 8))
+        return;
+    const std::int32_t card = m.Int(14);
+    const std::int32_t channel = m.Int(18);
+    velmar::AdSignal& entry =
+        context_.state.live.adSignal[static_cast<std::size_t>(8 * (card - 1) + channel - 1)];
+    entry.card = card;
+    entry.channel = channel;
+    (m.code == ToCode(C::gadsigdet) ? entry.sigDet : entry.ovlDet) = m.Int(22);
+}
+
+void ChannelToolsUnit::SdiRxStatus(const CommandMessage& m) {
+    if (!CardAndEntry(m, 2))
+        return;
+    const std::int32_t card = m.Int(14);
+    const std::int32_t port = m.Int(18);
+    context_.state.live.sdiRxStatus[static_cast<std::size_t>(2 * (card - 1) + port - 1)] = {
+        card, port, {m.Int(22), m.Int(26), m.Int(30)}};
+}
+
+void ChannelToolsUnit::CardStatusText(const CommandMessage& m) {
+    const bool aes = m.code == ToCode(C::gaesinpstatus);
+    const std::int32_t entries = aes ? 8 : 2;
+    if (m.status != 0 || !CardAndEntry(m, entries))
+        return;
+    const std::int32_t card = m.Int(14);
+    const std::int32_t index = m.Int(18);
+    LiveBlock& live = context_.state.live;
+    RawStatus& entry = aes ? live.aesInputStatus[static_cast<std::size_t>(8 * (card - 1) + index - 1)]
+                           : live.cardIfStatus[static_cast<std::size_t>(2 * (card - 1) + index - 1)];
+    entry.card = card;
+    entry.index = index;
+    entry.status.Assign(m.Text(22, 3));
+}
+
+void ChannelToolsUnit::CardInactive(const CommandMessage& m) {
+    if (m.status != 0 || !CardAndEntry(m, 2))
+        return;
+    context_.state.live.inactive[At(2 * m.Int(14) + m.Int(18))] = m.Int(22);
+}
+
+void ChannelToolsUnit::MainInputStatus(const CommandMessage& m) {
+    const std::int32_t input = m.Int(14);
+    if (!InRange(input, 1, static_cast<std::int32_t>(kMainInputs)))
+        return;
+    velmar::MainInputStatus& entry = context_.state.live.mainInputStatus[At(input)];
+    entry.input = input;
+    entry.status.Assign(m.Text(18, 3));
+}
+
+void ChannelToolsUnit::MainInputStatusList(const CommandMessage& m) {
+    auto& table = context_.state.live.mainInputStatus;
+    if (m.status != 0) {
+        table = {};
+        return;
+    }
+    std::array<InputStatusEntry, kInputStatusListSize> entries{};
+    if (!context_.codec.GetInputStatusList(m.Int(18), entries))
+        return;
+    for (std::size_t i = 0; i < kMainInputs; ++i) {
+        table[i].input = entries[i].channel;
+        table[i].status.Assign(std::string_view(entries[i].status.data()));
+    }
+}
+
+}  // namespace velmar

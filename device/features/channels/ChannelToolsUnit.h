@@ -1,0 +1,32 @@
+#pragma once
+
+#include <string_view>
+
+#include "device/features/FeatureContext.h"
+
+namespace velmar {
+
+// Per-channel tools: labels, gains and the signal status of the main and card inputs.
+class ChannelToolsUnit {
+  public:
+    explicit ChannelToolsUnit(FeatureContext& context);
+
+    void LabelRuns();  // llabel for both selectors over the frame's channels
+    void SetLabel(std::int32_t selector, std::int32_t channel, std::string_view text);
+    void GainLists();
+    void MainInputStatusList();
+
+  private:
+    void Label(const CommandMessage& m);
+    void LabelList(const CommandMessage& m);
+    void AdSignal(const CommandMessage& m);
+    void SdiRxStatus(const CommandMessage& m);
+    void CardStatusText(const CommandMessage& m);
+    void CardInactive(const CommandMessage& m);
+    void MainInputStatus(const CommandMessage& m);
+    void MainInputStatusList(const CommandMessage& m);
+
+    FeatureContext& context_;
+};
+
+}  // namespace velmar

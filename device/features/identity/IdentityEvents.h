@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "device/FrameCapabilities.h"
+
+namespace velmar {
+
+// The frame's type and serial number (gdevinfo). Views are valid during delivery only.
+struct DeviceInfoChanged {
+    std::string_view type;
+    std::string_view serial;
+};
+
+// The frame's ID and name (gdevid/sdevid).
+struct DeviceIdChanged {
+    std::int32_t deviceId = 0;
+    std::string_view name;
+};
+
+// What the frame offers changed: its type, boards or main software arrived.
+struct CapabilitiesChanged {
+    FrameCapabilities capabilities;
+};
+
+// A power supply's or fan's status arrived; `changed` when it differs from the last one.
+struct PowerStatusChanged {
+    bool changed = false;
+};
+struct FanStatusChanged {
+    bool changed = false;
+};
+
+}  // namespace velmar
