@@ -5,6 +5,7 @@
 #include <string>
 
 #include "device/DeviceModel.h"
+#include "protocol/WireText.h"
 
 namespace velmar {
 
@@ -120,6 +121,20 @@ std::uint16_t FieldEnd(std::span<const ArgField> fields) {
     return end;
 }
 
+struct TextField {
+    std::string_view text;
+    std::size_t size;
+    std::string_view what;
+};
+
+RequestProblem FirstTextProblem(std::initializer_list<TextField> fields) {
+    for (const TextField& field : fields) {
+        if (RequestProblem problem = WireTextProblem(field.text, field.size, field.what))
+            return problem;
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 std::uint16_t Requests::BodyLength(CommandCode code) {
@@ -170,29 +185,37 @@ void Requests::Setting(CommandCode get, bool set) {
     }
 }
 
-void Requests::DeviceId(bool set) {
+RequestProblem Requests::DeviceId(bool set) {
     if (!set) {
         Send(CommandCode::gdevid);
     } else if (connection_.connected) {
-        SendText(CommandCode::sdevid, {{14, state_.config.deviceId}}, 18, 17,
-                 state_.config.deviceName.View());
+        const std::string_view name = state_.config.deviceName.View();
+        if (RequestProblem problem = WireTextProblem(name, 17, "A device name"))
+            return problem;
+        SendText(CommandCode::sdevid, {{14, state_.config.deviceId}}, 18, 17, name);
     }
+    return std::nullopt;
 }
 
-void Requests::NetworkSettings(bool set) {
+RequestProblem Requests::NetworkSettings(bool set) {
     if (!set) {
         Send(CommandCode::gip);
-        return;
+        return std::nullopt;
     }
     if (!connection_.connected)
-        return;
+        return std::nullopt;
     const LanSettings& lan = state_.config.lan;
+    if (RequestProblem problem = FirstTextProblem({{lan.ip.View(), 16, "An IP address"},
+                                                   {lan.subnet.View(), 16, "A subnet mask"},
+                                                   {lan.gateway.View(), 16, "A gateway address"}}))
+        return problem;
     CommandMessage message;
     message.SetInt(14, lan.dhcp);
     message.SetText(18, 16, lan.ip.View());
     message.SetText(34, 16, lan.subnet.View());
     message.SetText(50, 16, lan.gateway.View());
     SendRecord(message, CommandCode::sip);
+    return std::nullopt;
 }
 
 void Requests::HardwareConfig(std::optional<std::int32_t> position) {
@@ -320,12 +343,17 @@ void Requests::HotlinkModes(std::optional<std::int32_t> module, bool set) {
     }
 }
 
-void Requests::DanteNetwork(bool secondary, bool set) {
+RequestProblem Requests::DanteNetwork(bool secondary, bool set) {
     if (!set) {
         Send(secondary ? CommandCode::gbksecip : CommandCode::gbkip);
-        return;
+        return std::nullopt;
     }
     const DanteLanSettings& lan = secondary ? state_.config.danteSecLan : state_.config.danteLan;
+    if (RequestProblem problem = FirstTextProblem({{lan.ip.View(), 16, "An IP address"},
+                                                   {lan.subnet.View(), 16, "A subnet mask"},
+                                                   {lan.gateway.View(), 16, "A gateway address"},
+                                                   {lan.dns.View(), 16, "A DNS server address"}}))
+        return problem;
     CommandMessage message;
     message.SetInt(14, lan.dhcp);
     message.SetText(18, 16, lan.ip.View());
@@ -333,14 +361,19 @@ void Requests::DanteNetwork(bool secondary, bool set) {
     message.SetText(50, 16, lan.gateway.View());
     message.SetText(66, 16, lan.dns.View());
     SendRecord(message, secondary ? CommandCode::sbksecip : CommandCode::sbkip);
+    return std::nullopt;
 }
 
-void Requests::DanteName(bool set) {
-    if (set) {
-        SendText(CommandCode::sbkname, {}, 14, 32, state_.config.danteName.View());
-    } else {
+RequestProblem Requests::DanteName(bool set) {
+    if (!set) {
         Send(CommandCode::gbkname);
+        return std::nullopt;
     }
+    const std::string_view name = state_.config.danteName.View();
+    if (RequestProblem problem = WireTextProblem(name, 32, "A Dante device name"))
+        return problem;
+    SendText(CommandCode::sbkname, {}, 14, 32, name);
+    return std::nullopt;
 }
 
 void Requests::PsuStatus(std::int32_t supply) {
@@ -471,10 +504,13 @@ void Requests::LabelRuns() {
     }
 }
 
-void Requests::SetLabel(std::int32_t selector, std::int32_t channel, std::string_view text) {
+RequestProblem Requests::SetLabel(std::int32_t selector, std::int32_t channel, std::string_view text) {
     if (!connection_.connected)
-        return;
+        return std::nullopt;
+    if (RequestProblem problem = WireTextProblem(text, 17, "A label"))
+        return problem;
     SendText(CommandCode::slabel, {{14, selector}, {18, channel}}, 22, 17, text);
+    return std::nullopt;
 }
 
 void Requests::GainLists() {
@@ -512,23 +548,34 @@ std::string_view Requests::DanteHostName() const {
     return state_.config.danteName.Empty() ? std::string_view("localhost") : state_.config.danteName.View();
 }
 
-void Requests::CrossIp(std::int32_t channel, std::string_view destination) {
-    SendText(CommandCode::gcrossip, {{14, channel}}, 18, 32,
-             destination.empty() ? DanteHostName() : destination);
+RequestProblem Requests::CrossIp(std::int32_t channel, std::string_view destination) {
+    const std::string_view name = destination.empty() ? DanteHostName() : destination;
+    if (RequestProblem problem = WireTextProblem(name, 32, "A device name"))
+        return problem;
+    SendText(CommandCode::gcrossip, {{14, channel}}, 18, 32, name);
+    return std::nullopt;
 }
 
-void Requests::SetCrossIp(std::int32_t channel, std::string_view destination, std::int32_t sourceChannel,
-                          std::string_view source) {
+RequestProblem Requests::SetCrossIp(std::int32_t channel, std::string_view destination,
+                                    std::int32_t sourceChannel, std::string_view source) {
+    if (destination.empty())
+        destination = DanteHostName();
+    if (source.empty())
+        source = DanteHostName();
+    if (RequestProblem problem =
+            FirstTextProblem({{destination, 32, "A device name"}, {source, 32, "A device name"}}))
+        return problem;
     std::string channelText;
     if (sourceChannel != 0) {
         channelText = (sourceChannel > 0 && sourceChannel < 10 ? "0" : "") + std::to_string(sourceChannel);
     }
     CommandMessage message;
     message.SetInt(14, channel);
-    message.SetText(18, 32, destination.empty() ? DanteHostName() : destination);
+    message.SetText(18, 32, destination);
     message.SetText(50, 32, channelText);
-    message.SetText(82, 32, source.empty() ? DanteHostName() : source);
+    message.SetText(82, 32, source);
     SendRecord(message, CommandCode::scrossip);
+    return std::nullopt;
 }
 
 void Requests::Performance() {

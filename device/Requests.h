@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "device/ConnectionState.h"
@@ -17,6 +18,10 @@ struct RequestArg {
     std::uint16_t pos = 0;
     std::int32_t value = 0;
 };
+
+// Why a request was not sent, as a sentence for the user; nothing when it went out. Only requests
+// that carry texts refuse: a text the wire cannot carry (see WireTextProblem) sends nothing.
+using RequestProblem = std::optional<std::string>;
 
 // The catalogue of requests. Each operation fills one record (word, bodyLength, arguments) and
 // hands it to the sink; set forms take their values from the frame state, never from a caller.
@@ -36,8 +41,8 @@ class Requests {
     // ggenrate/sgenrate, gpsuconf/spsuconf, ...). `get` names the pair.
     void Setting(CommandCode get, bool set);
 
-    void DeviceId(bool set);
-    void NetworkSettings(bool set);
+    RequestProblem DeviceId(bool set);
+    RequestProblem NetworkSettings(bool set);
     void HardwareConfig(std::optional<std::int32_t> position);  // nothing: positions 2..20
     void SoftwareVersion(std::optional<std::int32_t> position);
     void DeviceFeature(std::int32_t group);
@@ -48,8 +53,8 @@ class Requests {
     void Redundancy(bool set);
     void OptionalModuleInactive(std::optional<std::int32_t> module);
     void HotlinkModes(std::optional<std::int32_t> module, bool set);
-    void DanteNetwork(bool secondary, bool set);
-    void DanteName(bool set);
+    RequestProblem DanteNetwork(bool secondary, bool set);
+    RequestProblem DanteName(bool set);
     void PsuStatus(std::int32_t supply);
     void FanStatus(std::int32_t fan);
 
@@ -64,16 +69,16 @@ class Requests {
     void CardSetting(CommandCode set, std::int32_t card, std::int32_t index = 0, std::int32_t group = 0);
 
     void LabelRuns();  // llabel for both selectors over the frame's channels
-    void SetLabel(std::int32_t selector, std::int32_t channel, std::string_view text);
+    [[nodiscard]] RequestProblem SetLabel(std::int32_t selector, std::int32_t channel, std::string_view text);
     void GainLists();
     void LevelDetectorThresholds();
     void LevelDetectorRuns(CommandCode list);  // llevdetstate or llevdetstatus
     void PpmInfo(std::uint32_t id);
 
     // Automatic IP routing; names default to the frame's Dante name or "localhost".
-    void CrossIp(std::int32_t channel, std::string_view destination);
-    void SetCrossIp(std::int32_t channel, std::string_view destination, std::int32_t sourceChannel,
-                    std::string_view source);
+    [[nodiscard]] RequestProblem CrossIp(std::int32_t channel, std::string_view destination);
+    [[nodiscard]] RequestProblem SetCrossIp(std::int32_t channel, std::string_view destination,
+                                            std::int32_t sourceChannel, std::string_view source);
     void Performance();                 // sperformip from danteFrame and danteLatency
     void DanteQuery(CommandCode code);  // gmaxlatencyip, gframeip, glatencyip
 

@@ -72,13 +72,45 @@ TEST_F(RequestsTest, SetFormsTakeTheirValuesFromTheFrameState) {
 TEST_F(RequestsTest, CrossIpChannelTextAndHostNames) {
     ConnectAs(DeviceMode::Application, 0);
     transport.TakeSent();
-    session.Request().SetCrossIp(1, "", 7, "other");
-    session.Request().SetCrossIp(1, "", 0, "");
+    EXPECT_FALSE(session.Request().SetCrossIp(1, "", 7, "other"));
+    EXPECT_FALSE(session.Request().SetCrossIp(1, "", 0, ""));
     session.State().config.danteName.Assign("frameA");
-    session.Request().SetCrossIp(2, "", 12, "");
+    EXPECT_FALSE(session.Request().SetCrossIp(2, "", 12, ""));
     EXPECT_EQ(transport.TakeSent(), (std::vector<std::string>{"&scrossip,1,'localhost','07','other'",
                                                               "&scrossip,1,'localhost','','localhost'",
                                                               "&scrossip,2,'frameA','12','frameA'"}));
+}
+
+// A text the wire cannot carry would cut or restart the line on the frame: the request tells why
+// and sends nothing, and the sound requests around it still go out.
+TEST_F(RequestsTest, TextsTheWireCannotCarryAreRefusedAndNothingIsSent) {
+    DeviceState state;
+    ConnectionState connection;
+    connection.connected = true;
+    RecordSink sink;
+    Requests requests(sink, state, connection);
+
+    EXPECT_EQ(requests.SetLabel(0, 5, "Gtr, amp 'L'"), "A label may not contain a comma.");
+    EXPECT_EQ(requests.SetLabel(0, 5, "Gtr amp 'L'"), "A label may not contain a single quote.");
+    EXPECT_EQ(requests.SetLabel(0, 5, "Vox\r&sclear"),
+              "A label may not contain line breaks, tabs or other control characters.");
+    EXPECT_EQ(requests.SetLabel(0, 5, "A label of 17 ch."), "A label is longer than 16 characters.");
+    EXPECT_EQ(requests.CrossIp(3, "rack:2"), "A device name may not contain the character ':'.");
+    EXPECT_TRUE(requests.SetCrossIp(3, "STUDIO-A", 4, "WALL,BOX").has_value());
+    state.config.deviceName.Assign("Studio?");
+    EXPECT_EQ(requests.DeviceId(true), "A device name may not contain the character '?'.");
+    state.config.lan.ip.Assign("10.0.0.1%eth0");
+    EXPECT_EQ(requests.NetworkSettings(true), "An IP address may not contain the character '%'.");
+    state.config.danteSecLan.dns.Assign("8.8.8.8!");
+    EXPECT_EQ(requests.DanteNetwork(true, true), "A DNS server address may not contain the character '!'.");
+    state.config.danteName.Assign("A'B");
+    EXPECT_TRUE(requests.DanteName(true).has_value());
+    EXPECT_TRUE(sink.records.empty());
+
+    EXPECT_EQ(requests.SetLabel(0, 5, "Gtr amp L 16 ch."), std::nullopt);
+    EXPECT_EQ(requests.DeviceId(false), std::nullopt);  // a get form carries no text of ours
+    ASSERT_EQ(sink.records.size(), 2u);
+    EXPECT_EQ(sink.records[0].Text(22, 17), "Gtr amp L 16 ch.");
 }
 
 TEST_F(RequestsTest, LabelRunsStartAt513OnClassOneFrames) {
