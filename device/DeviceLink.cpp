@@ -115,6 +115,8 @@ void DeviceLink::SendRequest(CommandMessage& request) {
     request.flags = MessageFlags::kRequest;
     request.tag = 0;
     ++requestsSent_;
+    if (observer_ != nullptr)
+        observer_->OnRequestSent(request);
     WriteAndSend(request);
 }
 
@@ -125,6 +127,8 @@ void DeviceLink::SendKeepAlive() {
     request.length = 14;
     request.bodyLength = 8;
     ++requestsSent_;
+    if (observer_ != nullptr)
+        observer_->OnRequestSent(request);
     WriteAndSend(request);
 }
 
@@ -207,9 +211,13 @@ void DeviceLink::HandleRecord() {
             return;
         case MessageFlags::kReply | MessageFlags::kKeepAlive:
             ++repliesReceived_;
+            if (observer_ != nullptr)
+                observer_->OnReplyReceived(record_);
             return;
         case MessageFlags::kReply:
             ++repliesReceived_;
+            if (observer_ != nullptr)
+                observer_->OnReplyReceived(record_);
             if (listener_ != nullptr)
                 listener_->OnRecord(record_, true);
             return;

@@ -9,6 +9,7 @@
 #include "device/ConnectionState.h"
 #include "device/EchoProbe.h"
 #include "device/LineTransport.h"
+#include "device/LinkObserver.h"
 #include "device/LinkPorts.h"
 #include "device/RequestSink.h"
 #include "device/TimerService.h"
@@ -42,6 +43,7 @@ class DeviceLink final : public RequestSink, private TransportListener {
                ConnectionState& connection, LinkPorts ports);
 
     void SetListener(LinkListener* listener) { listener_ = listener; }
+    void SetObserver(LinkObserver* observer) { observer_ = observer; }
 
     // Starts connecting to `address` (dotted text) as `connection.deviceMode` and the options say.
     // Returns at once; the result comes through OnConnectResult.
@@ -88,6 +90,7 @@ class DeviceLink final : public RequestSink, private TransportListener {
     ConnectionState& connection_;
     LinkPorts ports_;
     LinkListener* listener_ = nullptr;
+    LinkObserver* observer_ = nullptr;
 
     Phase phase_ = Phase::Idle;
     bool socketExists_ = false;
