@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "device/PendingReplies.h"
 #include "device/Session.h"
 
 namespace velmar {
@@ -19,6 +20,8 @@ class HeadlessConsole final : public MainWindowView, public MatrixView {
     // Connected, the state poll has run, the card requests have gone out where the frame has
     // cards, and every request sent has had its answer.
     bool FrameRead() const;
+    // The requests sent on this console's link and which of them the frame has answered.
+    const PendingReplies& Answers() const { return answers_; }
     std::optional<int> ConnectError() const { return connectError_; }
     // The link was up and has gone (closed by the frame, or dropped as silent).
     bool LinkLost() const { return wasConnected_ && !session_.Connection().connected; }
@@ -39,6 +42,7 @@ class HeadlessConsole final : public MainWindowView, public MatrixView {
 
   private:
     Session& session_;
+    PendingReplies answers_;
     std::optional<int> connectError_;
     bool wasConnected_ = false;
     std::string title_;

@@ -78,7 +78,6 @@ void DeviceLink::FinishConnect(int error) {
     if (error == 0) {
         carry_ = 0;
         requestsSent_ = 0;
-        repliesReceived_ = 0;
     }
     if (listener_ != nullptr)
         listener_->OnConnectResult(error);
@@ -210,12 +209,10 @@ void DeviceLink::HandleRecord() {
             WriteAndSend(record_);
             return;
         case MessageFlags::kReply | MessageFlags::kKeepAlive:
-            ++repliesReceived_;
             if (observer_ != nullptr)
                 observer_->OnReplyReceived(record_);
             return;
         case MessageFlags::kReply:
-            ++repliesReceived_;
             if (observer_ != nullptr)
                 observer_->OnReplyReceived(record_);
             if (listener_ != nullptr)
