@@ -168,15 +168,16 @@ void CliApp::ReportUnanswered(const HeadlessConsole& console, const CliOptions& 
 
 int CliApp::Routes(const CliOptions& options, const FrameLink& frame) {
     (options.json ? PrintRoutesJson : PrintRoutes)(out_, frame.session);
-    std::size_t refusedRuns = 0;
+    std::string refusedRuns;
     for (const RefusedRequest& refused : frame.console.Answers().Refused()) {
         if (refused.request.Is(CommandCode::lcross)) {
-            err_ << "velmar-cli: the frame refused " << refused.request.Describe() << " (status "
-                 << refused.status << ")\n";
-            ++refusedRuns;
+            refusedRuns += (refusedRuns.empty() ? "" : ", ") + refused.request.Describe() + " (status " +
+                           std::to_string(refused.status) + ")";
         }
     }
-    const bool complete = frame.console.FrameRead() && refusedRuns == 0;
+    if (!refusedRuns.empty())
+        err_ << "velmar-cli: the frame refused: " << refusedRuns << "\n";
+    const bool complete = frame.console.FrameRead() && refusedRuns.empty();
     if (options.file.empty())
         return complete ? kExitOk : kExitFailure;
     if (!complete) {
