@@ -82,15 +82,5 @@ TEST_F(PendingRepliesTest, DuplicatesNeedOneAnswerEachAndKeepAlivesCount) {
     EXPECT_TRUE(pending.Empty());
 }
 
-TEST_F(PendingRepliesTest, UnansweredRequestsReadAsTheUserKnowsThem) {
-    Requests& requests = session.Request();
-    requests.Send(CommandCode::gsyncstat);
-    requests.Send(CommandCode::llabel, {{14, 1}, {18, 513}, {22, 32}});
-    requests.PpmInfo(4000000000u);
-    requests.Send(CommandCode::ghwconf, {{14, 9}});
-    requests.Send(CommandCode::ghwconf, {{14, 10}});
-    EXPECT_EQ(pending.UnansweredText(3), "gsyncstat, llabel 1 513..544, gppminfo 4000000000, and 2 more");
-}
-
 }  // namespace
 }  // namespace velmar::test
