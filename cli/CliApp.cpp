@@ -1,5 +1,6 @@
 #include "cli/CliApp.h"
 
+#include <algorithm>
 #include <fstream>
 #include <memory>
 #include <optional>
@@ -23,6 +24,9 @@ namespace velmar {
 namespace {
 
 using namespace std::chrono_literals;
+
+// How many unanswered requests a report names before it only counts the rest.
+constexpr std::size_t kUnansweredNamed = 12;
 
 }  // namespace
 
@@ -105,15 +109,19 @@ int CliApp::Connected(const CliOptions& options) {
         err_ << "velmar-cli: the frame closed the connection or stopped answering\n";
         return kExitNotResponding;
     }
-    if (!console.FrameRead()) {
-        err_ << "velmar-cli: the frame answered " << session.Link().RepliesReceived() << " of "
-             << session.Link().RequestsSent() << " requests within " << options.timeout.count() << " ms\n";
-        session.Disconnect();
-        return kExitFailure;
+    const bool complete = console.FrameRead();
+    if (!complete) {
+        ReportUnanswered(console, options);
+        // A status or a routing list shows what did arrive; changing routes on a frame that has
+        // not been read would be working blind.
+        if (options.command != CliCommand::Status && options.command != CliCommand::Routes) {
+            session.Disconnect();
+            return kExitFailure;
+        }
     }
 
     const FrameLink frame{session, loop, console};
-    int result = kExitOk;
+    int result = complete ? kExitOk : kExitFailure;
     switch (options.command) {
         case CliCommand::Status:
             (options.json ? PrintStatusJson : PrintStatus)(out_, session);
@@ -134,10 +142,33 @@ int CliApp::Connected(const CliOptions& options) {
     return result;
 }
 
+void CliApp::ReportUnanswered(const HeadlessConsole& console, const CliOptions& options) {
+    if (console.Answers().Empty()) {
+        err_ << "velmar-cli: the frame was not read completely within " << options.timeout.count() << " ms\n";
+    } else {
+        err_ << "velmar-cli: no answer to: " << console.Answers().UnansweredText(kUnansweredNamed) << "\n";
+    }
+}
+
 int CliApp::Routes(const CliOptions& options, const FrameLink& frame) {
     (options.json ? PrintRoutesJson : PrintRoutes)(out_, frame.session);
+    std::string refusedRuns;
+    for (const RefusedRequest& refused : frame.console.Answers().Refused()) {
+        if (refused.request.Is(CommandCode::lcross)) {
+            refusedRuns += (refusedRuns.empty() ? "" : ", ") + refused.request.Describe() + " (status " +
+                           std::to_string(refused.status) + ")";
+        }
+    }
+    if (!refusedRuns.empty())
+        err_ << "velmar-cli: the frame refused: " << refusedRuns << "\n";
+    const bool complete = frame.console.FrameRead() && refusedRuns.empty();
     if (options.file.empty())
-        return kExitOk;
+        return complete ? kExitOk : kExitFailure;
+    if (!complete) {
+        // A snapshot without the missing outputs would look like a good one.
+        err_ << "velmar-cli: " << options.file << " not written: the routing was not read completely\n";
+        return kExitFailure;
+    }
     const CrosspointSnapshot snapshot =
         SnapshotToSave(frame.session.State(), frame.session.Channels(), {}, false, std::nullopt);
     if (!CrosspointFile::Save(options.file, snapshot.crosspoints, snapshot.index)) {
@@ -157,11 +188,12 @@ int CliApp::Route(const CliOptions& options, const FrameLink& frame) {
     const Crosspoint crosspoint{options.output, options.input};
     const RouteOutcome outcome = SendCrosspoints({&crosspoint, 1}, options, frame);
     if (outcome.answered == 0) {
-        err_ << "velmar-cli: no answer to the routing request\n";
+        err_ << "velmar-cli: no answer to the routing request for output " << options.output << "\n";
         return kExitNotResponding;
     }
     if (outcome.refused != 0) {
-        err_ << "velmar-cli: the frame refused the route (status " << outcome.lastRefusal << ")\n";
+        err_ << "velmar-cli: the frame refused the route to output " << options.output << " "
+             << ChannelName(options.output) << " (status " << outcome.lastRefusal << ")\n";
         return kExitFailure;
     }
     const std::int32_t input =
@@ -196,22 +228,22 @@ int CliApp::LoadRoutes(const CliOptions& options, const FrameLink& frame) {
 
 CliApp::RouteOutcome CliApp::SendCrosspoints(std::span<const Crosspoint> crosspoints,
                                              const CliOptions& options, const FrameLink& frame) {
-    RouteOutcome outcome;
-    // Replies are not matched to requests; every scross answer counts, as the console itself sees it.
-    frame.session.SetRecordObserver([&](const CommandMessage& m, bool isReply) {
-        if (!isReply || m.code != ToCode(CommandCode::scross))
-            return;
-        ++outcome.answered;
-        if (m.status != 0) {
-            ++outcome.refused;
-            outcome.lastRefusal = m.status;
-        }
-    });
+    const PendingReplies& answers = frame.console.Answers();
+    const std::size_t refusedBefore = answers.Refused().size();
     for (const Crosspoint& c : crosspoints)
         frame.session.Routing().SetCrosspoint(c.output, c.input);
-    frame.loop.RunUntil([&] { return outcome.answered >= crosspoints.size() || frame.console.LinkLost(); },
+    frame.loop.RunUntil([&] { return answers.Waiting(CommandCode::scross) == 0 || frame.console.LinkLost(); },
                         options.timeout);
-    frame.session.SetRecordObserver({});
+    RouteOutcome outcome;
+    outcome.answered =
+        crosspoints.size() - std::min(crosspoints.size(), answers.Waiting(CommandCode::scross));
+    for (std::size_t i = refusedBefore; i < answers.Refused().size(); ++i) {
+        const RefusedRequest& refused = answers.Refused()[i];
+        if (refused.request.Is(CommandCode::scross)) {
+            ++outcome.refused;
+            outcome.lastRefusal = refused.status;
+        }
+    }
     return outcome;
 }
 

@@ -39,10 +39,13 @@ class CliApp {
     int Discover(const CliOptions& options);
     int Probe(const CliOptions& options);
     int Connected(const CliOptions& options);
+    // Names on stderr what kept the frame from being read: the requests still without an answer.
+    void ReportUnanswered(const HeadlessConsole& console, const CliOptions& options);
     int Routes(const CliOptions& options, const FrameLink& frame);
     int Route(const CliOptions& options, const FrameLink& frame);
     int LoadRoutes(const CliOptions& options, const FrameLink& frame);
-    // Sends the crosspoints and waits until the frame has answered each, or the timeout.
+    // Sends the crosspoints and waits until the frame has answered each of them (an answer is the
+    // scross reply for that crosspoint, not any scross reply), or the timeout.
     RouteOutcome SendCrosspoints(std::span<const Crosspoint> crosspoints, const CliOptions& options,
                                  const FrameLink& frame);
 

@@ -10,14 +10,16 @@ HeadlessConsole::HeadlessConsole(Session& session) : session_(session) {
         [this](const ConnectionChanged& e) { wasConnected_ = wasConnected_ || e.connected; }));
     subscriptions_.push_back(
         events.Subscribe<ConnectFailed>([this](const ConnectFailed& e) { connectError_ = e.error; }));
+    session_.Link().SetObserver(&answers_);
+}
+
+HeadlessConsole::~HeadlessConsole() {
+    session_.Link().SetObserver(nullptr);
 }
 
 bool HeadlessConsole::FrameRead() const {
     const ConnectionState& connection = session_.Connection();
-    const DeviceLink& link = session_.Link();
-    if (!connection.connected || session_.Polling().PollsRun() == 0)
-        return false;
-    if (link.RequestsSent() == 0 || link.RepliesReceived() < link.RequestsSent())
+    if (!connection.connected || session_.Polling().PollsRun() == 0 || !answers_.Empty())
         return false;
     const bool hasCards = connection.deviceMode == DeviceMode::Application && session_.Capabilities().matrix;
     return !hasCards || session_.Polling().CardRequestRuns() > 0;

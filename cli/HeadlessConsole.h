@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "device/PendingReplies.h"
 #include "device/Session.h"
 
 namespace velmar {
@@ -12,12 +13,15 @@ namespace velmar {
 class HeadlessConsole final {
   public:
     explicit HeadlessConsole(Session& session);
+    ~HeadlessConsole();
     HeadlessConsole(const HeadlessConsole&) = delete;
     HeadlessConsole& operator=(const HeadlessConsole&) = delete;
 
     // Connected, the state poll has run, the card requests have gone out where the frame has
     // cards, and every request sent has had its answer.
     bool FrameRead() const;
+    // The requests sent on this console's link and which of them the frame has answered.
+    const PendingReplies& Answers() const { return answers_; }
     std::optional<int> ConnectError() const { return connectError_; }
     // The link was up and has gone (closed by the frame, or dropped as silent).
     bool LinkLost() const { return wasConnected_ && !session_.Connection().connected; }
@@ -25,6 +29,7 @@ class HeadlessConsole final {
 
   private:
     Session& session_;
+    PendingReplies answers_;
     std::optional<int> connectError_;
     bool wasConnected_ = false;
     std::string title_;

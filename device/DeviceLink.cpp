@@ -83,7 +83,6 @@ void DeviceLink::FinishConnect(int error) {
     if (error == 0) {
         carry_ = 0;
         requestsSent_ = 0;
-        repliesReceived_ = 0;
     }
     if (listener_ != nullptr)
         listener_->OnConnectResult(error);
@@ -111,6 +110,8 @@ void DeviceLink::SendRequest(CommandMessage& request) {
     request.flags = MessageFlags::kRequest;
     request.tag = 0;
     ++requestsSent_;
+    if (observer_ != nullptr)
+        observer_->OnRequestSent(request);
     WriteAndSend(request);
 }
 
@@ -121,6 +122,8 @@ void DeviceLink::SendKeepAlive() {
     request.length = 14;
     request.bodyLength = 8;
     ++requestsSent_;
+    if (observer_ != nullptr)
+        observer_->OnRequestSent(request);
     WriteAndSend(request);
 }
 
@@ -202,10 +205,12 @@ void DeviceLink::HandleRecord() {
             WriteAndSend(record_);
             return;
         case MessageFlags::kReply | MessageFlags::kKeepAlive:
-            ++repliesReceived_;
+            if (observer_ != nullptr)
+                observer_->OnReplyReceived(record_);
             return;
         case MessageFlags::kReply:
-            ++repliesReceived_;
+            if (observer_ != nullptr)
+                observer_->OnReplyReceived(record_);
             if (listener_ != nullptr)
                 listener_->OnRecord(record_, true);
             return;

@@ -9,6 +9,7 @@
 #include "device/ConnectionState.h"
 #include "device/EchoProbe.h"
 #include "device/LineTransport.h"
+#include "device/LinkObserver.h"
 #include "device/LinkPorts.h"
 #include "device/RequestSink.h"
 #include "device/TimerService.h"
@@ -42,6 +43,7 @@ class DeviceLink final : public RequestSink, private TransportListener {
                ConnectionState& connection, LinkPorts ports);
 
     void SetListener(LinkListener* listener) { listener_ = listener; }
+    void SetObserver(LinkObserver* observer) { observer_ = observer; }
 
     // Starts connecting to `address` (dotted text) as `connection.deviceMode` and the options say.
     // Returns at once; the result comes through OnConnectResult.
@@ -55,10 +57,9 @@ class DeviceLink final : public RequestSink, private TransportListener {
     std::uint32_t TargetAddress() const { return target_; }
     bool Connecting() const { return phase_ != Phase::Idle; }
 
-    // Requests sent and replies received on the current link; the CLI and the benchmark use them
-    // to tell when every request has had its answer.
+    // Requests sent on the current link. Which of them have their answer is a LinkObserver's to
+    // tell (PendingReplies): a count of replies cannot, since any reply would fill the gap.
     std::size_t RequestsSent() const { return requestsSent_; }
-    std::size_t RepliesReceived() const { return repliesReceived_; }
 
     // The main window's title for the current state.
     static std::string TitleText(std::string_view baseTitle, const ConnectionState& connection,
@@ -88,6 +89,7 @@ class DeviceLink final : public RequestSink, private TransportListener {
     LinkPorts ports_;
     LinkListener* listener_ = nullptr;
     TimerHandle pause_;
+    LinkObserver* observer_ = nullptr;
 
     Phase phase_ = Phase::Idle;
     bool socketExists_ = false;
@@ -99,7 +101,6 @@ class DeviceLink final : public RequestSink, private TransportListener {
     std::size_t carry_ = 0;
     CommandMessage record_;
     std::size_t requestsSent_ = 0;
-    std::size_t repliesReceived_ = 0;
 };
 
 }  // namespace velmar

@@ -53,7 +53,9 @@ void Save(const TextField<N>& field, CommandMessage& m, std::uint16_t pos) {
 }
 
 // `expr` names the field in terms of `s` (the state) and `k` (the 0-based key).
-#define VELMAR_BIND(get, set, pos, rule, from, first, last, expr)                                          \
+// `expr` names the field in terms of `s` (the state) and `k` (the 0-based key); `name` is what a
+// text field is called when it is refused.
+#define VELMAR_BIND_NAMED(get, set, pos, rule, from, first, last, expr, name)                              \
     FieldBinding {                                                                                         \
         CommandCode::get, CommandCode::set, pos, StatusRule::rule, StoredFrom::from, first, last,          \
             [](DeviceState& s, [[maybe_unused]] std::size_t k, const CommandMessage& m, std::uint16_t p,   \
@@ -66,19 +68,25 @@ void Save(const TextField<N>& field, CommandMessage& m, std::uint16_t pos) {
             },                                                                                             \
             [](const DeviceState& s, [[maybe_unused]] std::size_t k, CommandMessage& m, std::uint16_t p) { \
                 Save(expr, m, p);                                                                          \
-            }                                                                                              \
+            },                                                                                             \
+            name                                                                                           \
     }
-#define VELMAR_FIELD(get, set, pos, rule, from, expr) VELMAR_BIND(get, set, pos, rule, from, 0, 0, expr)
+#define VELMAR_BIND(get, set, pos, rule, from, first, last, expr) \
+    VELMAR_BIND_NAMED(get, set, pos, rule, from, first, last, expr, {})
+#define VELMAR_FIELD(get, set, pos, rule, from, expr) \
+    VELMAR_BIND_NAMED(get, set, pos, rule, from, 0, 0, expr, {})
+#define VELMAR_TEXT(get, set, pos, rule, from, expr, name) \
+    VELMAR_BIND_NAMED(get, set, pos, rule, from, 0, 0, expr, name)
 
 // `error` stands for "no set word": the field is only reported by the frame.
 const std::array kFields{
     // Identity and network.
     VELMAR_FIELD(gdevid, sdevid, 14, Unchanged, Both, s.config.deviceId),
-    VELMAR_FIELD(gdevid, sdevid, 18, Unchanged, Both, s.config.deviceName),
+    VELMAR_TEXT(gdevid, sdevid, 18, Unchanged, Both, s.config.deviceName, "A device name"),
     VELMAR_FIELD(gip, sip, 14, Unchanged, Get, s.config.lan.dhcp),
-    VELMAR_FIELD(gip, sip, 18, Unchanged, Get, s.config.lan.ip),
-    VELMAR_FIELD(gip, sip, 34, Unchanged, Get, s.config.lan.subnet),
-    VELMAR_FIELD(gip, sip, 50, Unchanged, Get, s.config.lan.gateway),
+    VELMAR_TEXT(gip, sip, 18, Unchanged, Get, s.config.lan.ip, "An IP address"),
+    VELMAR_TEXT(gip, sip, 34, Unchanged, Get, s.config.lan.subnet, "A subnet mask"),
+    VELMAR_TEXT(gip, sip, 50, Unchanged, Get, s.config.lan.gateway, "A gateway address"),
     VELMAR_FIELD(gip, error, 66, Unchanged, Get, s.config.lan.mac),
     VELMAR_FIELD(galivetime, salivetime, 14, ZeroOnError, Get, s.config.aliveTime),
     VELMAR_FIELD(gsystemdelay, ssystemdelay, 14, ZeroOnError, Get, s.config.systemDelay),
@@ -108,18 +116,18 @@ const std::array kFields{
     VELMAR_BIND(ghlinkoutmode, shlinkoutmode, 18, Unchanged, Get, 1, 2, s.config.hlinkOutMode[k].mode),
     // Dante module.
     VELMAR_FIELD(gbkip, sbkip, 14, ZeroOnError, Get, s.config.danteLan.dhcp),
-    VELMAR_FIELD(gbkip, sbkip, 18, ZeroOnError, Get, s.config.danteLan.ip),
-    VELMAR_FIELD(gbkip, sbkip, 34, ZeroOnError, Get, s.config.danteLan.subnet),
-    VELMAR_FIELD(gbkip, sbkip, 50, ZeroOnError, Get, s.config.danteLan.gateway),
-    VELMAR_FIELD(gbkip, sbkip, 66, ZeroOnError, Get, s.config.danteLan.dns),
+    VELMAR_TEXT(gbkip, sbkip, 18, ZeroOnError, Get, s.config.danteLan.ip, "An IP address"),
+    VELMAR_TEXT(gbkip, sbkip, 34, ZeroOnError, Get, s.config.danteLan.subnet, "A subnet mask"),
+    VELMAR_TEXT(gbkip, sbkip, 50, ZeroOnError, Get, s.config.danteLan.gateway, "A gateway address"),
+    VELMAR_TEXT(gbkip, sbkip, 66, ZeroOnError, Get, s.config.danteLan.dns, "A DNS server address"),
     VELMAR_FIELD(gbkip, error, 82, ZeroOnError, Get, s.config.danteLan.mac),
     VELMAR_FIELD(gbksecip, sbksecip, 14, ZeroOnError, Get, s.config.danteSecLan.dhcp),
-    VELMAR_FIELD(gbksecip, sbksecip, 18, ZeroOnError, Get, s.config.danteSecLan.ip),
-    VELMAR_FIELD(gbksecip, sbksecip, 34, ZeroOnError, Get, s.config.danteSecLan.subnet),
-    VELMAR_FIELD(gbksecip, sbksecip, 50, ZeroOnError, Get, s.config.danteSecLan.gateway),
-    VELMAR_FIELD(gbksecip, sbksecip, 66, ZeroOnError, Get, s.config.danteSecLan.dns),
+    VELMAR_TEXT(gbksecip, sbksecip, 18, ZeroOnError, Get, s.config.danteSecLan.ip, "An IP address"),
+    VELMAR_TEXT(gbksecip, sbksecip, 34, ZeroOnError, Get, s.config.danteSecLan.subnet, "A subnet mask"),
+    VELMAR_TEXT(gbksecip, sbksecip, 50, ZeroOnError, Get, s.config.danteSecLan.gateway, "A gateway address"),
+    VELMAR_TEXT(gbksecip, sbksecip, 66, ZeroOnError, Get, s.config.danteSecLan.dns, "A DNS server address"),
     VELMAR_FIELD(gbksecip, error, 82, ZeroOnError, Get, s.config.danteSecLan.mac),
-    VELMAR_FIELD(gbkname, sbkname, 14, ZeroOnError, Get, s.config.danteName),
+    VELMAR_TEXT(gbkname, sbkname, 14, ZeroOnError, Get, s.config.danteName, "A Dante device name"),
     VELMAR_FIELD(gswmodeip, sswmodeip, 14, ZeroOnError, Both, s.config.danteSwMode),
     VELMAR_FIELD(gsrenaip, ssrenaip, 14, ZeroOnError, Both, s.config.danteSRate),
     VELMAR_FIELD(guniclkip, suniclkip, 14, ZeroOnError, Both, s.config.danteUniClk),
@@ -129,8 +137,10 @@ const std::array kFields{
     VELMAR_FIELD(grxportrng, error, 18, ZeroOnError, Get, s.live.rxPortLast),
 };
 
+#undef VELMAR_TEXT
 #undef VELMAR_FIELD
 #undef VELMAR_BIND
+#undef VELMAR_BIND_NAMED
 
 #define VELMAR_CARD_FIELD(get, set, index, pos, mode, from, expr)                                   \
     CardFieldBinding {                                                                              \

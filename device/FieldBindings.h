@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string_view>
 
 #include "device/DeviceState.h"
 #include "protocol/CommandMessage.h"
@@ -33,6 +34,7 @@ struct FieldBinding {
     std::int32_t lastKey = 0;
     void (*load)(DeviceState&, std::size_t key, const CommandMessage&, std::uint16_t pos, bool zero);
     void (*save)(const DeviceState&, std::size_t key, CommandMessage&, std::uint16_t pos);
+    std::string_view what = {};  // a text field's name in a refusal, with its article
 
     bool Keyed() const { return firstKey != 0; }
     bool HasSetWord() const { return set != CommandCode::error; }

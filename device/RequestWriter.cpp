@@ -5,6 +5,7 @@
 #include <span>
 
 #include "device/FieldBindings.h"
+#include "protocol/WireText.h"
 
 namespace velmar {
 
@@ -30,6 +31,26 @@ constexpr std::array<BodyLengthOverride, 11> kBodyLengths{{
     {CommandCode::sprog, 268},
 }};
 
+// The name a bound text field goes by in a refusal.
+std::string_view BoundTextName(CommandCode set, std::uint16_t pos, std::string_view fallback) {
+    for (const FieldBinding& field : FieldBindings()) {
+        if (field.set == set && field.pos == pos && !field.what.empty())
+            return field.what;
+    }
+    return fallback;
+}
+
+RequestProblem TextProblem(const CommandMessage& message, CommandCode code, std::string_view what) {
+    for (const ArgField& field : Command(code).request.All()) {
+        if (field.type != ArgType::Text)
+            continue;
+        if (RequestProblem problem = WireTextProblem(message.Text(field.offset, field.size), field.size,
+                                                     BoundTextName(code, field.offset, what)))
+            return problem;
+    }
+    return std::nullopt;
+}
+
 std::uint16_t FieldEnd(std::span<const ArgField> fields) {
     std::uint16_t end = kArgumentOffset;
     for (const ArgField& field : fields) {
@@ -54,10 +75,13 @@ std::uint16_t RequestWriter::BodyLength(CommandCode code) {
     return static_cast<std::uint16_t>(8 + (size + 3) / 4 * 4);
 }
 
-void RequestWriter::SendRecord(CommandMessage& message, CommandCode code) {
+RequestProblem RequestWriter::SendRecord(CommandMessage& message, CommandCode code, std::string_view what) {
+    if (RequestProblem problem = TextProblem(message, code, what))
+        return problem;
     message.code = ToCode(code);
     message.bodyLength = BodyLength(code);
     sink_.SendRequest(message);
+    return std::nullopt;
 }
 
 void RequestWriter::Send(CommandCode code, std::initializer_list<RequestArg> args) {
@@ -67,19 +91,24 @@ void RequestWriter::Send(CommandCode code, std::initializer_list<RequestArg> arg
     SendRecord(message, code);
 }
 
-void RequestWriter::SendText(CommandCode code, std::initializer_list<RequestArg> args, std::uint16_t textPos,
-                             std::uint16_t textSize, std::string_view text) {
+RequestProblem RequestWriter::SendText(CommandCode code, std::initializer_list<RequestArg> args,
+                                       std::uint16_t textPos, std::uint16_t textSize, std::string_view text,
+                                       std::string_view what) {
+    // Checked before it is copied: the record's field would cut an overlong text silently.
+    if (RequestProblem problem = WireTextProblem(text, textSize, what))
+        return problem;
     CommandMessage message;
     for (const RequestArg& arg : args)
         message.SetInt(arg.pos, arg.value);
     message.SetText(textPos, textSize, text);
-    SendRecord(message, code);
+    return SendRecord(message, code, what);
 }
 
-void RequestWriter::SendSetting(CommandCode set, std::int32_t key) {
+RequestProblem RequestWriter::SendSetting(CommandCode set, std::int32_t key) {
     CommandMessage message;
-    if (FillSetRequest(state_, set, key, message))
-        SendRecord(message, set);
+    if (!FillSetRequest(state_, set, key, message))
+        return std::nullopt;
+    return SendRecord(message, set);
 }
 
 void RequestWriter::SendCardSetting(CommandCode set, std::int32_t card, std::int32_t index,

@@ -89,7 +89,33 @@ TEST_F(CliEndToEnd, RouteIsAnsweredAndShowsInTheRoutes) {
     sim.Do("fault 127.0.0.2 status scross 5");
     const Outcome refused = Cli({"route", "127.0.0.2", "3", "4"});
     EXPECT_EQ(refused.code, kExitFailure);
-    EXPECT_NE(refused.err.find("status 5"), std::string::npos) << refused.err;
+    EXPECT_NE(refused.err.find("refused the route to output 3 CARD1  03 (status 5)"), std::string::npos)
+        << refused.err;
+}
+
+// A frame read only in part: the CLI shows what arrived, names what did not, and exits 1.
+TEST_F(CliEndToEnd, AFrameReadInPartIsNamedAndNeverSaved) {
+    sim.Do("fault 127.0.0.2 status lcross -1");
+    const std::string file = ::testing::TempDir() + "/velmar-partial-" + std::to_string(sim.Pid()) + ".xpt";
+    const Outcome refused = Cli({"routes", "127.0.0.2", "--save", file});
+    EXPECT_EQ(refused.code, kExitFailure);
+    EXPECT_NE(refused.err.find(
+                  "velmar-cli: the frame refused: lcross 1..128 (status -1), lcross 129..256 (status -1)"),
+              std::string::npos)
+        << refused.err;
+    EXPECT_FALSE(std::ifstream(file).good()) << "a snapshot without the routing is not written";
+    EXPECT_EQ(Cli({"status", "127.0.0.2"}).code, kExitOk);
+    sim.Do("fault 127.0.0.2 clear");
+
+    // Every answer held back 1.5 s against a 2 s limit: the start sequence arrives, the state
+    // poll's answers do not.
+    sim.Do("fault 127.0.0.3 delay 1500");
+    const Outcome late = Cli({"status", "--timeout", "2000", "127.0.0.3"});
+    EXPECT_EQ(late.code, kExitFailure);
+    EXPECT_NE(late.out.find("Wall box"), std::string::npos) << late.out;
+    EXPECT_NE(late.err.find("velmar-cli: no answer to: gactrate, gsyncstat, lcross 1..128, lcross 129..256"),
+              std::string::npos)
+        << late.err;
 }
 
 TEST_F(CliEndToEnd, ExitCodesTellNotRespondingFromUsage) {

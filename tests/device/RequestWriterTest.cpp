@@ -122,6 +122,36 @@ TEST_F(RequestsTest, CrossIpChannelTextAndHostNames) {
                                                               "&scrossip,2,'frameA','12','frameA'"}));
 }
 
+// The codec quotes texts without escaping: a comma would cut a label and a start character would
+// begin a second command on the frame. Such texts are refused whole and nothing is sent.
+TEST_F(RequestsTest, TextsTheWireCannotCarryAreRefusedAndNothingIsSent) {
+    ConnectAs(DeviceMode::Application, ModelClass::Full);
+    transport.TakeSent();
+    ChannelToolsUnit& labels = session.ChannelTools();
+    EXPECT_EQ(labels.SetLabel(0, 5, "Gtr, amp 'L'"), "A label may not contain a comma.");
+    EXPECT_EQ(labels.SetLabel(0, 5, "Gtr amp 'L'"), "A label may not contain a single quote.");
+    EXPECT_EQ(labels.SetLabel(0, 5, "Vox\r&sclear"),
+              "A label may not contain line breaks, tabs or other control characters.");
+    EXPECT_EQ(labels.SetLabel(0, 5, "A label of 17 ch."), "A label is longer than 16 characters.");
+    EXPECT_EQ(session.NetworkAudio().CrossIp(3, "rack:2"),
+              "A device name may not contain the character ':'.");
+    EXPECT_TRUE(session.NetworkAudio().SetCrossIp(3, "STUDIO-A", 4, "WALL,BOX").has_value());
+    ConfigBlock& config = session.MutableState().config;
+    config.deviceName.Assign("Studio?");
+    EXPECT_EQ(session.Identity().SetDeviceId(), "A device name may not contain the character '?'.");
+    config.lan.ip.Assign("10.0.0.1%eth0");
+    EXPECT_EQ(session.Identity().SetNetworkSettings(), "An IP address may not contain the character '%'.");
+    config.danteSecLan.dns.Assign("8.8.8.8!");
+    EXPECT_EQ(session.NetworkAudio().SetDanteNetwork(true),
+              "A DNS server address may not contain the character '!'.");
+    config.danteName.Assign("A'B");
+    EXPECT_TRUE(session.NetworkAudio().SetDanteName().has_value());
+    EXPECT_TRUE(transport.TakeSent().empty());
+
+    EXPECT_EQ(labels.SetLabel(0, 5, "Gtr amp L 16 ch."), std::nullopt);
+    EXPECT_EQ(transport.TakeSent(), std::vector<std::string>{"&slabel,0,5,'Gtr amp L 16 ch.'"});
+}
+
 TEST_F(RequestsTest, LabelRunsStartAt513OnClassOneFrames) {
     ConnectAs(DeviceMode::Application, ModelClass::NoCards);
     transport.TakeSent();

@@ -38,9 +38,11 @@ void ChannelToolsUnit::LabelRuns() {
     }
 }
 
-void ChannelToolsUnit::SetLabel(std::int32_t selector, std::int32_t channel, std::string_view text) {
-    if (context_.connection.connected)
-        context_.requests.SendText(C::slabel, {{14, selector}, {18, channel}}, 22, 17, text);
+RequestProblem ChannelToolsUnit::SetLabel(std::int32_t selector, std::int32_t channel,
+                                          std::string_view text) {
+    if (!context_.connection.connected)
+        return std::nullopt;
+    return context_.requests.SendText(C::slabel, {{14, selector}, {18, channel}}, 22, 17, text, "A label");
 }
 
 void ChannelToolsUnit::GainLists() {

@@ -12,7 +12,7 @@ class ChannelToolsUnit {
     explicit ChannelToolsUnit(FeatureContext& context);
 
     void LabelRuns();  // llabel for both selectors over the frame's channels
-    void SetLabel(std::int32_t selector, std::int32_t channel, std::string_view text);
+    RequestProblem SetLabel(std::int32_t selector, std::int32_t channel, std::string_view text);
     void GainLists();
     void MainInputStatusList();
 

@@ -38,18 +38,20 @@ void IdentityUnit::DeviceId() {
     context_.requests.Send(C::gdevid);
 }
 
-void IdentityUnit::SetDeviceId() {
-    if (context_.connection.connected)
-        context_.requests.SendSetting(C::sdevid);
+RequestProblem IdentityUnit::SetDeviceId() {
+    if (!context_.connection.connected)
+        return std::nullopt;
+    return context_.requests.SendSetting(C::sdevid);
 }
 
 void IdentityUnit::NetworkSettings() {
     context_.requests.Send(C::gip);
 }
 
-void IdentityUnit::SetNetworkSettings() {
-    if (context_.connection.connected)
-        context_.requests.SendSetting(C::sip);
+RequestProblem IdentityUnit::SetNetworkSettings() {
+    if (!context_.connection.connected)
+        return std::nullopt;
+    return context_.requests.SendSetting(C::sip);
 }
 
 void IdentityUnit::HardwareConfig(std::optional<std::int32_t> position) {

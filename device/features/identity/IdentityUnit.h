@@ -13,9 +13,9 @@ class IdentityUnit {
     explicit IdentityUnit(FeatureContext& context);
 
     void DeviceId();
-    void SetDeviceId();
+    RequestProblem SetDeviceId();
     void NetworkSettings();
-    void SetNetworkSettings();
+    RequestProblem SetNetworkSettings();
     void HardwareConfig(std::optional<std::int32_t> position);  // nothing: positions 2..20
     void SoftwareVersion(std::optional<std::int32_t> position);
     void DeviceFeature(std::int32_t group);

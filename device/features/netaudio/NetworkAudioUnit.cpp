@@ -4,6 +4,7 @@
 
 #include "device/FieldBindings.h"
 #include "device/features/netaudio/NetworkAudioEvents.h"
+#include "protocol/WireText.h"
 
 namespace velmar {
 
@@ -41,16 +42,16 @@ void NetworkAudioUnit::DanteNetwork(bool secondary) {
     context_.requests.Send(secondary ? C::gbksecip : C::gbkip);
 }
 
-void NetworkAudioUnit::SetDanteNetwork(bool secondary) {
-    context_.requests.SendSetting(secondary ? C::sbksecip : C::sbkip);
+RequestProblem NetworkAudioUnit::SetDanteNetwork(bool secondary) {
+    return context_.requests.SendSetting(secondary ? C::sbksecip : C::sbkip);
 }
 
 void NetworkAudioUnit::DanteName() {
     context_.requests.Send(C::gbkname);
 }
 
-void NetworkAudioUnit::SetDanteName() {
-    context_.requests.SendSetting(C::sbkname);
+RequestProblem NetworkAudioUnit::SetDanteName() {
+    return context_.requests.SendSetting(C::sbkname);
 }
 
 std::string_view NetworkAudioUnit::DanteHostName() const {
@@ -58,22 +59,30 @@ std::string_view NetworkAudioUnit::DanteHostName() const {
     return name.Empty() ? std::string_view("localhost") : name.View();
 }
 
-void NetworkAudioUnit::CrossIp(std::int32_t channel, std::string_view destination) {
-    context_.requests.SendText(C::gcrossip, {{14, channel}}, 18, 32,
-                               destination.empty() ? DanteHostName() : destination);
+RequestProblem NetworkAudioUnit::CrossIp(std::int32_t channel, std::string_view destination) {
+    return context_.requests.SendText(C::gcrossip, {{14, channel}}, 18, 32,
+                                      destination.empty() ? DanteHostName() : destination, "A device name");
 }
 
-void NetworkAudioUnit::SetCrossIp(std::int32_t channel, std::string_view destination,
-                                  std::int32_t sourceChannel, std::string_view source) {
+RequestProblem NetworkAudioUnit::SetCrossIp(std::int32_t channel, std::string_view destination,
+                                            std::int32_t sourceChannel, std::string_view source) {
+    if (destination.empty())
+        destination = DanteHostName();
+    if (source.empty())
+        source = DanteHostName();
+    for (const std::string_view name : {destination, source}) {
+        if (RequestProblem problem = WireTextProblem(name, 32, "A device name"))
+            return problem;
+    }
     std::string channelText;
     if (sourceChannel != 0)
         channelText = (sourceChannel > 0 && sourceChannel < 10 ? "0" : "") + std::to_string(sourceChannel);
     CommandMessage message;
     message.SetInt(14, channel);
-    message.SetText(18, 32, destination.empty() ? DanteHostName() : destination);
+    message.SetText(18, 32, destination);
     message.SetText(50, 32, channelText);
-    message.SetText(82, 32, source.empty() ? DanteHostName() : source);
-    context_.requests.SendRecord(message, C::scrossip);
+    message.SetText(82, 32, source);
+    return context_.requests.SendRecord(message, C::scrossip, "A device name");
 }
 
 void NetworkAudioUnit::Performance() {
@@ -85,7 +94,7 @@ void NetworkAudioUnit::Performance() {
 }
 
 void NetworkAudioUnit::DanteQuery(CommandCode code) {
-    context_.requests.SendText(code, {}, 14, 32, DanteHostName());
+    context_.requests.SendText(code, {}, 14, 32, DanteHostName(), "A Dante device name");
 }
 
 void NetworkAudioUnit::TxFlow(const CommandMessage& m) {

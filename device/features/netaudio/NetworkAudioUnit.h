@@ -13,14 +13,14 @@ class NetworkAudioUnit {
     explicit NetworkAudioUnit(FeatureContext& context);
 
     void DanteNetwork(bool secondary);
-    void SetDanteNetwork(bool secondary);
+    RequestProblem SetDanteNetwork(bool secondary);
     void DanteName();
-    void SetDanteName();
+    RequestProblem SetDanteName();
 
     // Automatic IP routing; names default to the frame's Dante name or "localhost".
-    void CrossIp(std::int32_t channel, std::string_view destination);
-    void SetCrossIp(std::int32_t channel, std::string_view destination, std::int32_t sourceChannel,
-                    std::string_view source);
+    RequestProblem CrossIp(std::int32_t channel, std::string_view destination);
+    RequestProblem SetCrossIp(std::int32_t channel, std::string_view destination, std::int32_t sourceChannel,
+                              std::string_view source);
     void Performance();                 // sperformip from danteFrame and danteLatency
     void DanteQuery(CommandCode code);  // gmaxlatencyip, gframeip, glatencyip
     std::string_view DanteHostName() const;
