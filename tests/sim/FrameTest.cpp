@@ -230,10 +230,10 @@ TEST_F(FrameTest, DiscoveryAnswersFollowNameModeAndRestart) {
 TEST_F(FrameTest, NetworkMessageAppliesOnlyToTheMatchingSerial) {
     Frame& frame = rack_.At(kK5A);
     EXPECT_FALSE(
-        frame.ApplyNetworkMessage("%eip,'K5A0000000000',0,'10.0.0.9','255.255.255.0','10.0.0.1',1\r"));
-    EXPECT_FALSE(frame.ApplyNetworkMessage("%eip,'K5A0011703042',0,'10.0.0.9'\r"));
+        frame.ApplyNetworkMessage("%eip,'K5A0000000000',0,'10.0.0.9','255.255.255.0','10.0.0.1',1\r", out));
+    EXPECT_FALSE(frame.ApplyNetworkMessage("%eip,'K5A0011703042',0,'10.0.0.9'\r", out));
     EXPECT_TRUE(
-        frame.ApplyNetworkMessage("%eip,'K5A0011703042',0,'10.0.0.9','255.255.255.0','10.0.0.1',1\r"));
+        frame.ApplyNetworkMessage("%eip,'K5A0011703042',0,'10.0.0.9','255.255.255.0','10.0.0.1',1\r", out));
     EXPECT_EQ(One(kK5A, "?gip"), ":gip,0,0,'10.0.0.9','255.255.255.0','10.0.0.1','0050C2000001'");
 }
 

@@ -1,0 +1,10 @@
+#pragma once
+
+#include <string_view>
+
+namespace velmar::sim {
+
+// An address as frames carry it: four decimal octets 0..255 joined by dots, nothing else.
+bool IsIpv4Text(std::string_view text);
+
+}  // namespace velmar::sim
