@@ -240,8 +240,8 @@ std::string ControlChannel::Input(std::size_t frame, std::string_view first, std
         return Error("slot " + std::to_string(slot) + " holds no card with inputs");
     const std::vector<std::string_view> values(args.begin() + 2, args.end());
     if (values.size() != input->wordCount * input->valuesPerWord)
-        return Error("a " + std::string(CardName(kind)) + " card input takes " +
-                     std::to_string(input->wordCount * input->valuesPerWord) + " values");
+        return Error("an input of the " + std::string(CardName(kind)) + " card in slot " + std::to_string(slot) +
+                     " takes " + std::to_string(input->wordCount * input->valuesPerWord) + " values");
     if (kind == CardKind::Aes || kind == CardKind::Madi) {
         if (!IsInputStatus(values[0]))
             return Error("status such as E-A, -Sa or --A expected");
