@@ -84,7 +84,7 @@ struct CommandRule {
     std::array<KeyField, kMaxKeys> keys{};   // positions in the record of the stored word's key
     std::uint8_t keyCount = 0;
     Needs needs = Needs::Nothing;
-    bool inRecovery = false;      // answered by a frame running its recovery firmware
+    bool inRecovery = false;                    // answered by a frame running its recovery firmware
     std::array<KeyField, kMaxValues> values{};  // set values with a range of their own
     std::uint8_t valueCount = 0;
     std::uint16_t valueFrom = 0;  // a set value that lands elsewhere in the stored record

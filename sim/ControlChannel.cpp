@@ -220,7 +220,8 @@ std::string ControlChannel::Trip(std::size_t frame, std::string_view direction, 
     const std::vector<std::string_view> args = Words(rest);
     if ((direction != "in" && direction != "out") || args.size() != 1)
         return Error("trip needs in or out and a channel");
-    return State(frame, "glevdetstatus", std::string(direction == "in" ? "0 " : "1 ") + std::string(args[0]) + " 1");
+    return State(frame, "glevdetstatus",
+                 std::string(direction == "in" ? "0 " : "1 ") + std::string(args[0]) + " 1");
 }
 
 std::string ControlChannel::Input(std::size_t frame, std::string_view first, std::string_view rest) {
@@ -240,8 +241,9 @@ std::string ControlChannel::Input(std::size_t frame, std::string_view first, std
         return Error("slot " + std::to_string(slot) + " holds no card with inputs");
     const std::vector<std::string_view> values(args.begin() + 2, args.end());
     if (values.size() != input->wordCount * input->valuesPerWord)
-        return Error("an input of the " + std::string(CardName(kind)) + " card in slot " + std::to_string(slot) +
-                     " takes " + std::to_string(input->wordCount * input->valuesPerWord) + " values");
+        return Error("an input of the " + std::string(CardName(kind)) + " card in slot " +
+                     std::to_string(slot) + " takes " +
+                     std::to_string(input->wordCount * input->valuesPerWord) + " values");
     if (kind == CardKind::Aes || kind == CardKind::Madi) {
         if (!IsInputStatus(values[0]))
             return Error("status such as E-A, -Sa or --A expected");

@@ -434,7 +434,8 @@ void Frame::AfterSet(CommandCode store, const CommandMessage& record, Responses&
             return;
         case C::glevdetstate:
             if (record.Int(22) == 0) {
-                const RecordKey statusKey = RecordStore::Key(C::glevdetstatus, {record.Int(14), record.Int(18)});
+                const RecordKey statusKey =
+                    RecordStore::Key(C::glevdetstatus, {record.Int(14), record.Int(18)});
                 if (store_.Read(statusKey).Int(22) != 0) {
                     CommandMessage& detector = store_.Write(statusKey);
                     detector.SetInt(22, 0);
@@ -521,7 +522,8 @@ void Frame::HandleMaintenance(const CommandMessage& request, Responses& out, std
 void Frame::HandleFirmware(const CommandMessage& request, Responses& out) {
     // A stalled frame takes the rest of the run in and answers none of it, so the console's
     // watchdog is what ends the run.
-    const bool stalled = programming_ && faults_.progStallAfter >= 0 && recordsReceived_ >= faults_.progStallAfter;
+    const bool stalled =
+        programming_ && faults_.progStallAfter >= 0 && recordsReceived_ >= faults_.progStallAfter;
     if (stalled && request.Int(14) != 0)
         return;
     switch (request.Int(14)) {
@@ -612,7 +614,7 @@ void Frame::HandleIpRouting(const CommandMessage& request, Responses& out) {
     const auto foreignKey = std::make_pair(std::string(destinationName), channel);
     if (request.code == ToCode(C::gcrossip)) {
         const auto foreign = foreignRoutes_.find(foreignKey);
-        CommandMessage record = destination                  ? destination->store_.Read(key)
+        CommandMessage record = destination                       ? destination->store_.Read(key)
                                 : foreign != foreignRoutes_.end() ? foreign->second
                                                                   : CommandMessage{};
         record.SetInt(14, channel);
@@ -624,8 +626,8 @@ void Frame::HandleIpRouting(const CommandMessage& request, Responses& out) {
     const std::string_view sourceName = request.Text(82, kDanteNameSize);
     const bool remove = channelText.empty();
     Frame* source = remove ? nullptr : ResolveDante(sourceName);
-    const bool full = !destination && !foreignRoutes_.contains(foreignKey) &&
-                      foreignRoutes_.size() >= kMaxForeignRoutes;
+    const bool full =
+        !destination && !foreignRoutes_.contains(foreignKey) && foreignRoutes_.size() >= kMaxForeignRoutes;
     if ((!remove && !IpChannel(channelText)) || (source && source == destination) || (!remove && full)) {
         Reply(request, FrameStatus::kBadArgument, out);
         return;
@@ -853,9 +855,9 @@ bool Frame::ApplyNetworkMessage(std::string_view datagram, Responses& out) {
     std::string_view serial, address, mask, gateway;
     std::int32_t dhcp = 0;
     std::int32_t last = 0;
-    const bool wellFormed = literal("%eip,'") && quoted(serial) && literal("',") && flag(dhcp) && literal(",'") &&
-                            quoted(address) && literal("','") && quoted(mask) && literal("','") &&
-                            quoted(gateway) && literal("',") && flag(last) && rest == "\r";
+    const bool wellFormed = literal("%eip,'") && quoted(serial) && literal("',") && flag(dhcp) &&
+                            literal(",'") && quoted(address) && literal("','") && quoted(mask) &&
+                            literal("','") && quoted(gateway) && literal("',") && flag(last) && rest == "\r";
     if (!wellFormed || serial != store_.Read(RecordStore::Key(C::gdevinfo, {})).Text(26, 17))
         return false;
     if (!IsIpv4Text(address) || !IsIpv4Text(mask) || !IsIpv4Text(gateway))

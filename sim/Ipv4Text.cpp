@@ -16,8 +16,8 @@ bool IsIpv4Text(std::string_view text) {
         while (digits < text.size() && digits < 4 && text[digits] >= '0' && text[digits] <= '9')
             ++digits;
         int value = 0;
-        if (digits == 0 || digits > 3 || std::from_chars(text.data(), text.data() + digits, value).ec != std::errc{} ||
-            value > 255) {
+        if (digits == 0 || digits > 3 ||
+            std::from_chars(text.data(), text.data() + digits, value).ec != std::errc{} || value > 255) {
             return false;
         }
         text.remove_prefix(digits);

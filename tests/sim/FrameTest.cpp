@@ -199,7 +199,8 @@ TEST_F(FrameTest, IpRoutesGoBetweenTheDanteNamesOfTheRack) {
     EXPECT_EQ(rack_.At(kK5A).IpRoutes(),
               (std::vector<std::string>{"route 8 'STUDIO-A' 03 'NOBODY' unresolved",
                                         "route 9 'ELSEWHERE' 04 'STUDIO-A' unresolved"}));
-    EXPECT_EQ(rack_.At(kLW16).IpRoutes(), std::vector<std::string>{"route 1 'WALLBOX' 02 'STUDIO-A' resolved"});
+    EXPECT_EQ(rack_.At(kLW16).IpRoutes(),
+              std::vector<std::string>{"route 1 'WALLBOX' 02 'STUDIO-A' resolved"});
     One(kK5A, "&scrossip,9,'ELSEWHERE','','localhost'");
     EXPECT_EQ(rack_.At(kK5A).IpRoutes().size(), 1u);
 
@@ -274,12 +275,14 @@ TEST_F(FrameTest, SettingsPagesReadBackWhatWasSetAndRefuseValuesOutOfRange) {
               ":sip,0,0,'192.168.1.20','255.255.255.0','192.168.1.1'");
     EXPECT_EQ(notifications_,
               std::vector<std::string>{"%gip,0,'192.168.1.20','255.255.255.0','192.168.1.1','0050C2000001'"});
-    EXPECT_EQ(One(kK5A, "&sip,1,'0.0.0.0','0.0.0.0','0.0.0.0'"), ":sip,0,1,'127.0.0.2','255.0.0.0','127.0.0.1'");
+    EXPECT_EQ(One(kK5A, "&sip,1,'0.0.0.0','0.0.0.0','0.0.0.0'"),
+              ":sip,0,1,'127.0.0.2','255.0.0.0','127.0.0.1'");
     EXPECT_EQ(One(kK5A, "&sip,0,'192.168.1.300','255.255.255.0','192.168.1.1'"),
               ":sip,-1,0,'192.168.1.300','255.255.255.0','192.168.1.1'");
     EXPECT_EQ(One(kK5A, "&sbkip,0,'10.1.0.5','255.255.0.0','10.1.0.1','10.1.0.2'"),
               ":sbkip,0,0,'10.1.0.5','255.255.0.0','10.1.0.1','10.1.0.2'");
-    EXPECT_EQ(One(kK5A, "?gbkip"), ":gbkip,0,0,'10.1.0.5','255.255.0.0','10.1.0.1','10.1.0.2','001DC1000001'");
+    EXPECT_EQ(One(kK5A, "?gbkip"),
+              ":gbkip,0,0,'10.1.0.5','255.255.0.0','10.1.0.1','10.1.0.2','001DC1000001'");
     EXPECT_EQ(One(kK5A, "&sbksecip,1,'0.0.0.0','0.0.0.0','0.0.0.0','0.0.0.0'"),
               ":sbksecip,0,1,'127.2.0.2','255.255.0.0','0.0.0.0','0.0.0.0'");
 
@@ -288,12 +291,13 @@ TEST_F(FrameTest, SettingsPagesReadBackWhatWasSetAndRefuseValuesOutOfRange) {
         << "the frame runs at the rate it was given";
     EXPECT_EQ(One(kK5A, "&sbkname,'STUDIO-B'"), ":sbkname,0,'STUDIO-B'");
     EXPECT_EQ(rack_.At(kK5A).DanteName(), "STUDIO-B");
-    for (const std::string line : {"&salivetime,300", "&ssystemdelay,64", "&sdevid,99,'Sixteen chars...'",
-                                   "&swclkout,1", "&srateadptsrc,18", "&ssyncterm,0", "&saeschstat,1",
-                                   "&smadiinmode,1,1", "&smadidsdmode,3,1", "&sphdmode,1,1,1", "&soptmode,2,2",
-                                   "&soptred,1,2", "&shlinkinmode,1,1", "&shlinkoutmode,2,1", "&sswmodeip,1",
-                                   "&ssrenaip,0", "&ssyncprio,18,31"}) {
-        EXPECT_EQ(One(kK5A, line), ":" + line.substr(1, line.find(',') - 1) + ",0" + line.substr(line.find(',')));
+    for (const std::string line :
+         {"&salivetime,300", "&ssystemdelay,64", "&sdevid,99,'Sixteen chars...'", "&swclkout,1",
+          "&srateadptsrc,18", "&ssyncterm,0", "&saeschstat,1", "&smadiinmode,1,1", "&smadidsdmode,3,1",
+          "&sphdmode,1,1,1", "&soptmode,2,2", "&soptred,1,2", "&shlinkinmode,1,1", "&shlinkoutmode,2,1",
+          "&sswmodeip,1", "&ssrenaip,0", "&ssyncprio,18,31"}) {
+        EXPECT_EQ(One(kK5A, line),
+                  ":" + line.substr(1, line.find(',') - 1) + ",0" + line.substr(line.find(',')));
         ASSERT_EQ(notifications_.size(), 1u) << line;
         const std::string get = "?g" + line.substr(2, line.find(',') - 2);
         EXPECT_EQ(notifications_[0].substr(0, get.size()), "%" + get.substr(1)) << line;
@@ -307,7 +311,8 @@ TEST_F(FrameTest, SettingsPagesReadBackWhatWasSetAndRefuseValuesOutOfRange) {
                                    "&sgenrate,11", "&ssyncprio,4,32", "&ssyncprio,19,1", "&smadiinmode,2,-1",
                                    "&soptmode,1,3", "&soptred,1,3", "&sphdmode,0,2,0", "&ssrenaip,2"}) {
         const std::string reply = One(kK5A, line);
-        EXPECT_EQ(reply.substr(0, reply.find(',', reply.find(',') + 1)), ":" + line.substr(1, line.find(',') - 1) + ",-1")
+        EXPECT_EQ(reply.substr(0, reply.find(',', reply.find(',') + 1)),
+                  ":" + line.substr(1, line.find(',') - 1) + ",-1")
             << line;
         EXPECT_TRUE(notifications_.empty()) << line;
     }
@@ -341,7 +346,8 @@ TEST_F(FrameTest, EveryCardOfTheDefaultRackStoresItsWords) {
     for (const auto& [set, get] : setAndGet) {
         const std::string args = set.substr(set.find(','));
         EXPECT_EQ(One(kK5A, set), ":" + set.substr(1, set.find(',') - 1) + ",0" + args);
-        EXPECT_EQ(notifications_, std::vector<std::string>{"%" + get.substr(1, get.find(',') - 1) + args}) << set;
+        EXPECT_EQ(notifications_, std::vector<std::string>{"%" + get.substr(1, get.find(',') - 1) + args})
+            << set;
         EXPECT_EQ(One(kK5A, get), ":" + get.substr(1, get.find(',') - 1) + ",0" + args);
     }
     EXPECT_EQ(One(kK5A, "?gdadsdfilter,3"), ":gdadsdfilter,0,3,1") << "one DSD filter per card";
@@ -396,7 +402,8 @@ TEST_F(FrameTest, IpFlowsAreCheckedAndDeletingOneDropsItsSlots) {
     EXPECT_EQ(One(kK5A, "?gcrrxflow,1"), ":gcrrxflow,0,1,2,14528,5000");
 
     EXPECT_EQ(One(kK5A, "&suniclkip,1"), ":suniclkip,0,1");
-    EXPECT_EQ(notifications_, (std::vector<std::string>{"%guniclkip,1", "%guniclkstip,1,Unicast clocking on"}));
+    EXPECT_EQ(notifications_,
+              (std::vector<std::string>{"%guniclkip,1", "%guniclkstip,1,Unicast clocking on"}));
     EXPECT_EQ(One(kK5E, "&scrtxflow,1,2,'10.0.0.78',14531"), ":scrtxflow,-3");
 }
 
@@ -405,9 +412,11 @@ TEST_F(FrameTest, ChannelToolsStoreLabelsGainsAndDetectors) {
     EXPECT_EQ(One(kK5A, "?glabel,0,1536"), ":glabel,0,0,1536,'Sixteen-chars-ok'");
     EXPECT_EQ(One(kK5A, "&sgain,1,7,-12.05,1,1"), ":sgain,0,1,7,-12.05,1,1");
     EXPECT_EQ(One(kK5A, "&sgain,1,7,0.00,2,0"), ":sgain,-1,1,7,0.00,2,0");
-    EXPECT_EQ(Ask(kK5A, "?lgain,1,7,1"), (std::vector<std::string>{":ggain,0,1,7,-12.05,1,1", ":lgain,0,1,7,1"}));
+    EXPECT_EQ(Ask(kK5A, "?lgain,1,7,1"),
+              (std::vector<std::string>{":ggain,0,1,7,-12.05,1,1", ":lgain,0,1,7,1"}));
 
-    EXPECT_EQ(One(kK5A, "&slevdetthres,0,9,-40.00,100,-3.50,60000"), ":slevdetthres,0,0,9,-40.00,100,-3.50,60000");
+    EXPECT_EQ(One(kK5A, "&slevdetthres,0,9,-40.00,100,-3.50,60000"),
+              ":slevdetthres,0,0,9,-40.00,100,-3.50,60000");
     EXPECT_EQ(One(kK5A, "?glevdetthres,0,9"), ":glevdetthres,0,0,9,-40.00,100,-3.50,60000");
     EXPECT_EQ(One(kK5A, "&slevdetstate,0,9,1"), ":slevdetstate,0,0,9,1");
     EXPECT_EQ(One(kK5A, "?llevdetstate,0,8,3"), ":llevdetstate,0,0,8,3,0,1,0");

@@ -233,15 +233,17 @@ TEST(SimEndToEndTest, SettingsAndCardsSetByOneConsoleReadBackAndReachTheOther) {
     SimProcess sim;
     LineClient editor("127.0.0.2", sim.GetPorts().tcp);
     LineClient watcher("127.0.0.2", sim.GetPorts().tcp);
-    editor.Send("&sip,0,'192.168.7.20','255.255.255.0','192.168.7.1'\r&sgenrate,6\r&sdadsdfilter,3,1\r"
-                "&scifmode,5,2\r&sbkname,'STUDIO-Z'\r&salivetime,301\r");
-    for (const char* reply : {":sip,0,0,'192.168.7.20','255.255.255.0','192.168.7.1'", ":sgenrate,0,6",
-                              ":sdadsdfilter,0,3,1", ":scifmode,0,5,2", ":sbkname,0,'STUDIO-Z'", ":salivetime,-1,301"}) {
+    editor.Send(
+        "&sip,0,'192.168.7.20','255.255.255.0','192.168.7.1'\r&sgenrate,6\r&sdadsdfilter,3,1\r"
+        "&scifmode,5,2\r&sbkname,'STUDIO-Z'\r&salivetime,301\r");
+    for (const char* reply :
+         {":sip,0,0,'192.168.7.20','255.255.255.0','192.168.7.1'", ":sgenrate,0,6", ":sdadsdfilter,0,3,1",
+          ":scifmode,0,5,2", ":sbkname,0,'STUDIO-Z'", ":salivetime,-1,301"}) {
         EXPECT_EQ(editor.LineStartingWith(":"), reply);
     }
-    for (const char* notification : {"%gip,0,'192.168.7.20','255.255.255.0','192.168.7.1','0050C2000001'",
-                                     "%ggenrate,6", "%gactrate,6", "%gdadsdfilter,3,1", "%gcifmode,5,2",
-                                     "%gbkname,'STUDIO-Z'"}) {
+    for (const char* notification :
+         {"%gip,0,'192.168.7.20','255.255.255.0','192.168.7.1','0050C2000001'", "%ggenrate,6", "%gactrate,6",
+          "%gdadsdfilter,3,1", "%gcifmode,5,2", "%gbkname,'STUDIO-Z'"}) {
         EXPECT_EQ(watcher.LineStartingWith("%"), notification);
     }
     watcher.Send("?gip\r?gactrate\r?gdadsdfilter,3\r?gcifmode,5\r?galivetime\r");
@@ -300,7 +302,8 @@ TEST(SimEndToEndTest, TripAndInputCommandsReachTheConsoles) {
     ASSERT_TRUE(client.LineStartingWith(":gdevid").has_value()) << "the rack has taken the connection";
     ASSERT_EQ(sim.Do("trip 127.0.0.2 in 5"), "ok");
     EXPECT_EQ(client.LineStartingWith("%"), "%glevdetstatus,0,5,1");
-    ASSERT_EQ(sim.Do("input 127.0.0.2 12 ES-"), "error: input needs a main input 1..14 and a status such as E-A, -Sa or --A");
+    ASSERT_EQ(sim.Do("input 127.0.0.2 12 ES-"),
+              "error: input needs a main input 1..14 and a status such as E-A, -Sa or --A");
     ASSERT_EQ(sim.Do("input 127.0.0.2 12 ESa"), "ok");
     EXPECT_EQ(client.LineStartingWith("%"), "%gmaininpstatus,12,ESa");
     ASSERT_EQ(sim.Do("input 127.0.0.2 card 1 1 0 0 0"), "ok");
@@ -313,15 +316,17 @@ TEST(SimEndToEndTest, TripAndInputCommandsReachTheConsoles) {
 TEST(SimEndToEndTest, NetworkAudioIsStateOnlyAndRoutesToUnknownNamesAreUnresolved) {
     SimProcess sim;
     LineClient client("127.0.0.2", sim.GetPorts().tcp);
-    client.Send("&sppmcreate,'10.0.0.152',10100,1,4,50,0\r&sppmchn,1,4,600\r&sppmenable,1,1\r?lppmid\r"
-                "&scrtxflow,1,2,'10.0.0.77',14528\r&stxflowslot,1,1,2\r&scrrxflow,1,2,14529,1000\r"
-                "&scrossip,3,'localhost','05','WALLBOX'\r&scrossip,4,'localhost','06','NOBODY'\r"
-                "?gppmchn,1,4\r?gtxflowslot,1,1\r?gcrossip,4,'localhost'\r");
+    client.Send(
+        "&sppmcreate,'10.0.0.152',10100,1,4,50,0\r&sppmchn,1,4,600\r&sppmenable,1,1\r?lppmid\r"
+        "&scrtxflow,1,2,'10.0.0.77',14528\r&stxflowslot,1,1,2\r&scrrxflow,1,2,14529,1000\r"
+        "&scrossip,3,'localhost','05','WALLBOX'\r&scrossip,4,'localhost','06','NOBODY'\r"
+        "?gppmchn,1,4\r?gtxflowslot,1,1\r?gcrossip,4,'localhost'\r");
     for (const char* reply :
-         {":sppmcreate,0,'10.0.0.152',10100,1,4,50,0", ":sppmchn,0,1,4,600", ":sppmenable,0,1,1", ":lppmid,0,1",
-          ":scrtxflow,0,1,2,'10.0.0.77',14528", ":stxflowslot,0,1,1,2", ":scrrxflow,0,1,2,14529,1000",
-          ":scrossip,0,3,'localhost','05','WALLBOX'", ":scrossip,0,4,'localhost','06','NOBODY'",
-          ":gppmchn,0,1,4,600", ":gtxflowslot,0,1,1,2", ":gcrossip,0,4,'localhost','06','NOBODY'"}) {
+         {":sppmcreate,0,'10.0.0.152',10100,1,4,50,0", ":sppmchn,0,1,4,600", ":sppmenable,0,1,1",
+          ":lppmid,0,1", ":scrtxflow,0,1,2,'10.0.0.77',14528", ":stxflowslot,0,1,1,2",
+          ":scrrxflow,0,1,2,14529,1000", ":scrossip,0,3,'localhost','05','WALLBOX'",
+          ":scrossip,0,4,'localhost','06','NOBODY'", ":gppmchn,0,1,4,600", ":gtxflowslot,0,1,1,2",
+          ":gcrossip,0,4,'localhost','06','NOBODY'"}) {
         EXPECT_EQ(client.LineStartingWith(":"), reply);
     }
     EXPECT_EQ(sim.Command("routes 127.0.0.2"),
