@@ -275,9 +275,8 @@ std::int32_t Frame::CheckValues(const CommandRule& rule, const CommandMessage& r
 std::int32_t Frame::CheckLan(CommandCode store, const CommandMessage& request) const {
     if (request.Int(14) == 1)
         return FrameStatus::kOk;
-    const std::string_view address = request.Text(18, 16);
-    bool valid = IsIpv4Text(address) && address != "0.0.0.0" && address != "255.255.255.255" &&
-                 IsIpv4Text(request.Text(34, 16)) && IsIpv4Text(request.Text(50, 16));
+    bool valid = IsHostAddressText(request.Text(18, 16)) && IsIpv4Text(request.Text(34, 16)) &&
+                 IsIpv4Text(request.Text(50, 16));
     if (store != C::gip)
         valid = valid && IsIpv4Text(request.Text(66, 16));  // the DNS server of a Dante interface
     return valid ? FrameStatus::kOk : FrameStatus::kBadArgument;
@@ -298,12 +297,8 @@ std::int32_t Frame::CheckFlow(CommandCode store, const CommandMessage& request) 
     });
     if (portInUse)
         return FrameStatus::kBadArgument;
-    if (tx) {
-        const std::string_view address = request.Text(22, 16);
-        return IsIpv4Text(address) && address != "0.0.0.0" && address != "255.255.255.255"
-                   ? FrameStatus::kOk
-                   : FrameStatus::kBadArgument;
-    }
+    if (tx)
+        return IsHostAddressText(request.Text(22, 16)) ? FrameStatus::kOk : FrameStatus::kBadArgument;
     const std::int32_t maxLatency = store_.Read(RecordStore::Key(C::gmaxlatencyip, {})).Int(46);
     return request.Int(26) <= maxLatency ? FrameStatus::kOk : FrameStatus::kBadArgument;
 }

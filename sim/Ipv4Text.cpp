@@ -25,4 +25,8 @@ bool IsIpv4Text(std::string_view text) {
     return text.empty();
 }
 
+bool IsHostAddressText(std::string_view text) {
+    return IsIpv4Text(text) && text != "0.0.0.0" && text != "255.255.255.255";
+}
+
 }  // namespace velmar::sim
