@@ -14,18 +14,20 @@ constexpr std::string_view kHelp =
     "  fault <addr> silent|close|refuse|garbage|runon|split|delay <ms>|status <word> <n>|\n"
     "    prog-stall <n>|prog-error <n>|clear | quit\n";
 
-// What a card input change reports, by card kind: the words and how many values each takes.
+// What a card input change reports, by card kind: the words, how many values each takes, and
+// whether a value is a status text or a number.
 struct CardInput {
     CardKind kind;
     std::array<CommandCode, 2> words;
     std::size_t wordCount;
     std::size_t valuesPerWord;
+    bool statusText;
 };
 constexpr CardInput kCardInputs[] = {
-    {CardKind::Sdi, {CommandCode::gsdirxstat}, 1, 3},  // locked, format, frame rate
-    {CardKind::Ad, {CommandCode::gadsigdet, CommandCode::gadovldet}, 2, 1},
-    {CardKind::Aes, {CommandCode::gaesinpstatus}, 1, 1},
-    {CardKind::Madi, {CommandCode::gcifstatus}, 1, 1},
+    {CardKind::Sdi, {CommandCode::gsdirxstat}, 1, 3, false},  // locked, format, frame rate
+    {CardKind::Ad, {CommandCode::gadsigdet, CommandCode::gadovldet}, 2, 1, false},
+    {CardKind::Aes, {CommandCode::gaesinpstatus}, 1, 1, true},
+    {CardKind::Madi, {CommandCode::gcifstatus}, 1, 1, true},
 };
 
 // Three characters as a frame reports an input: signal error, sync error, active.
@@ -208,7 +210,7 @@ std::string ControlChannel::Info(std::size_t frame) const {
     return answer + (list.empty() ? "none" : list) + "\n";
 }
 
-std::string ControlChannel::Routes(std::size_t frame) const {
+std::string ControlChannel::Routes(std::size_t frame) {
     const std::vector<std::string> routes = rack_.At(frame).IpRoutes();
     std::string answer;
     for (const std::string& route : routes)
@@ -244,9 +246,11 @@ std::string ControlChannel::Input(std::size_t frame, std::string_view first, std
         return Error("an input of the " + std::string(CardName(kind)) + " card in slot " +
                      std::to_string(slot) + " takes " +
                      std::to_string(input->wordCount * input->valuesPerWord) + " values");
-    if (kind == CardKind::Aes || kind == CardKind::Madi) {
-        if (!IsInputStatus(values[0]))
-            return Error("status such as E-A, -Sa or --A expected");
+    // Every value is checked before the first word is stored, so a bad one changes nothing.
+    for (const std::string_view value : values) {
+        std::int64_t number = 0;
+        if (input->statusText ? !IsInputStatus(value) : !ParseNumber(value, number))
+            return Error(input->statusText ? "status such as E-A, -Sa or --A expected" : "numbers expected");
     }
     std::string answer;
     for (std::size_t w = 0; w < input->wordCount; ++w) {

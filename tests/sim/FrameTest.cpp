@@ -188,21 +188,15 @@ TEST_F(FrameTest, IpRoutesGoBetweenTheDanteNamesOfTheRack) {
     EXPECT_EQ(One(kK5A, "&scrossip,7,'localhost','','WALLBOX'"), ":scrossip,0,7,'localhost','','WALLBOX'");
     EXPECT_EQ(One(kK5A, "?gcrossip,7,'localhost'"), ":gcrossip,0,7,'localhost','',''");
 
-    // Names the rack does not hold are kept as sent: on either side the route is accepted, unresolved.
-    EXPECT_EQ(One(kK5A, "&scrossip,8,'localhost','03','NOBODY'"), ":scrossip,0,8,'localhost','03','NOBODY'");
+    // A name the rack does not hold is kept as sent; a route to such a device stays with the frame asked.
     EXPECT_EQ(One(kK5A, "&scrossip,9,'ELSEWHERE','04','localhost'"),
               ":scrossip,0,9,'ELSEWHERE','04','localhost'");
     EXPECT_EQ(One(kK5A, "?gcrossip,9,'ELSEWHERE'"), ":gcrossip,0,9,'ELSEWHERE','04','STUDIO-A'");
-    EXPECT_EQ(One(kLW16, "?gcrossip,9,'ELSEWHERE'"), ":gcrossip,0,9,'ELSEWHERE','',''")
-        << "a route to a foreign device is known to the frame that made it";
-    One(kLW16, "&scrossip,1,'localhost','02','STUDIO-A'");
+    EXPECT_EQ(One(kLW16, "?gcrossip,9,'ELSEWHERE'"), ":gcrossip,0,9,'ELSEWHERE','',''");
     EXPECT_EQ(rack_.At(kK5A).IpRoutes(),
-              (std::vector<std::string>{"route 8 'STUDIO-A' 03 'NOBODY' unresolved",
-                                        "route 9 'ELSEWHERE' 04 'STUDIO-A' unresolved"}));
-    EXPECT_EQ(rack_.At(kLW16).IpRoutes(),
-              std::vector<std::string>{"route 1 'WALLBOX' 02 'STUDIO-A' resolved"});
+              std::vector<std::string>{"route 9 'ELSEWHERE' 04 'STUDIO-A' unresolved"});
     One(kK5A, "&scrossip,9,'ELSEWHERE','','localhost'");
-    EXPECT_EQ(rack_.At(kK5A).IpRoutes().size(), 1u);
+    EXPECT_TRUE(rack_.At(kK5A).IpRoutes().empty());
 
     EXPECT_EQ(One(kK5A, "&sperformip,'localhost',4,2000"), ":sperformip,0,'localhost',4,2000");
     EXPECT_EQ(notifications_,
@@ -250,11 +244,8 @@ TEST_F(FrameTest, NetworkMessageMustMatchTheSerialAndTheFormatByteForByte) {
              "%eip,'K5A0000000000',0,'10.0.0.9','255.255.255.0','10.0.0.1',1\r",  // another frame
              "%eip,'K5A0011703042',0,'10.0.0.9'\r",
              "%eip,K5A0011703042,0,10.0.0.9,255.255.255.0,10.0.0.1,1\r",  // quotes are part of it
-             "%eip,'K5A0011703042',0,'10.0.0.9','255.255.255.0','10.0.0.1',1",
              "%eip,'K5A0011703042',0,'10.0.0.9','255.255.255.0','10.0.0.1',1\r\r",
-             "%eip,'K5A0011703042',2,'10.0.0.9','255.255.255.0','10.0.0.1',1\r",
              "%eip,'K5A0011703042',0,'10.0.0.9','255.255.255.0','10.0.0.1',7\r",
-             "%eip,'K5A0011703042',0,'10.0.0.256','255.255.255.0','10.0.0.1',1\r",
              "%eip,'K5A0011703042',0,'0.0.0.0','0.0.0.0','0.0.0.0',1\r",  // fixed, but no address
          }) {
         EXPECT_FALSE(frame.ApplyNetworkMessage(bad, out)) << bad;
@@ -262,169 +253,59 @@ TEST_F(FrameTest, NetworkMessageMustMatchTheSerialAndTheFormatByteForByte) {
     EXPECT_TRUE(out.notify.empty());
     EXPECT_EQ(One(kK5A, "?gip"), ":gip,0,0,'127.0.0.2','255.0.0.0','127.0.0.1','0050C2000001'");
 
-    EXPECT_TRUE(frame.ApplyNetworkMessage(good, out));
-    EXPECT_EQ(out.notify, "%gip,0,'10.0.0.9','255.255.255.0','10.0.0.1','0050C2000001'\r");
-    EXPECT_EQ(One(kK5A, "?gip"), ":gip,0,0,'10.0.0.9','255.255.255.0','10.0.0.1','0050C2000001'");
-    EXPECT_TRUE(frame.ApplyNetworkMessage("%eip,'K5A0011703042',1,'0.0.0.0','0.0.0.0','0.0.0.0',0\r", out));
-    EXPECT_EQ(One(kK5A, "?gip"), ":gip,0,1,'127.0.0.2','255.0.0.0','127.0.0.1','0050C2000001'")
-        << "with DHCP the frame reports the address it is leased";
+    EXPECT_TRUE(frame.ApplyNetworkMessage(good, out)) << "the socket tests follow it further";
 }
 
-TEST_F(FrameTest, SettingsPagesReadBackWhatWasSetAndRefuseValuesOutOfRange) {
-    EXPECT_EQ(One(kK5A, "&sip,0,'192.168.1.20','255.255.255.0','192.168.1.1'"),
-              ":sip,0,0,'192.168.1.20','255.255.255.0','192.168.1.1'");
-    EXPECT_EQ(notifications_,
-              std::vector<std::string>{"%gip,0,'192.168.1.20','255.255.255.0','192.168.1.1','0050C2000001'"});
+TEST_F(FrameTest, SettingsAnswerWithWhatTheFrameHoldsAndRefuseWhatItCannotDo) {
     EXPECT_EQ(One(kK5A, "&sip,1,'0.0.0.0','0.0.0.0','0.0.0.0'"),
-              ":sip,0,1,'127.0.0.2','255.0.0.0','127.0.0.1'");
+              ":sip,0,1,'127.0.0.2','255.0.0.0','127.0.0.1'")
+        << "with DHCP the frame reports its lease, not the zeros it was sent";
     EXPECT_EQ(One(kK5A, "&sip,0,'192.168.1.300','255.255.255.0','192.168.1.1'"),
               ":sip,-1,0,'192.168.1.300','255.255.255.0','192.168.1.1'");
-    EXPECT_EQ(One(kK5A, "&sbkip,0,'10.1.0.5','255.255.0.0','10.1.0.1','10.1.0.2'"),
-              ":sbkip,0,0,'10.1.0.5','255.255.0.0','10.1.0.1','10.1.0.2'");
-    EXPECT_EQ(One(kK5A, "?gbkip"),
-              ":gbkip,0,0,'10.1.0.5','255.255.0.0','10.1.0.1','10.1.0.2','001DC1000001'");
     EXPECT_EQ(One(kK5A, "&sbksecip,1,'0.0.0.0','0.0.0.0','0.0.0.0','0.0.0.0'"),
               ":sbksecip,0,1,'127.2.0.2','255.255.0.0','0.0.0.0','0.0.0.0'");
-
     EXPECT_EQ(One(kK5A, "&sgenrate,4"), ":sgenrate,0,4");
-    EXPECT_EQ(notifications_, (std::vector<std::string>{"%ggenrate,4", "%gactrate,4"}))
-        << "the frame runs at the rate it was given";
-    EXPECT_EQ(One(kK5A, "&sbkname,'STUDIO-B'"), ":sbkname,0,'STUDIO-B'");
-    EXPECT_EQ(rack_.At(kK5A).DanteName(), "STUDIO-B");
-    for (const std::string line :
-         {"&salivetime,300", "&ssystemdelay,64", "&sdevid,99,'Sixteen chars...'", "&swclkout,1",
-          "&srateadptsrc,18", "&ssyncterm,0", "&saeschstat,1", "&smadiinmode,1,1", "&smadidsdmode,3,1",
-          "&sphdmode,1,1,1", "&soptmode,2,2", "&soptred,1,2", "&shlinkinmode,1,1", "&shlinkoutmode,2,1",
-          "&sswmodeip,1", "&ssrenaip,0", "&ssyncprio,18,31"}) {
-        EXPECT_EQ(One(kK5A, line),
-                  ":" + line.substr(1, line.find(',') - 1) + ",0" + line.substr(line.find(',')));
-        ASSERT_EQ(notifications_.size(), 1u) << line;
-        const std::string get = "?g" + line.substr(2, line.find(',') - 2);
-        EXPECT_EQ(notifications_[0].substr(0, get.size()), "%" + get.substr(1)) << line;
-    }
-    EXPECT_EQ(One(kK5A, "?gdevid"), ":gdevid,0,99,'Sixteen chars...'");
+    EXPECT_EQ(notifications_, (std::vector<std::string>{"%ggenrate,4", "%gactrate,4"}));
+    EXPECT_EQ(One(kK5A, "&sphdmode,1,1,1"), ":sphdmode,0,1,1,1");
     EXPECT_EQ(One(kK5A, "?gphdmode"), ":gphdmode,0,1,1,1");
-    EXPECT_EQ(One(kK5A, "?goptred"), ":goptred,0,1,2");
-    EXPECT_EQ(One(kK5A, "?gsyncprio,18"), ":gsyncprio,0,18,31");
 
-    for (const std::string line : {"&salivetime,301", "&ssystemdelay,65", "&sdevid,100,'x'", "&sgenrate,0",
-                                   "&sgenrate,11", "&ssyncprio,4,32", "&ssyncprio,19,1", "&smadiinmode,2,-1",
-                                   "&soptmode,1,3", "&soptred,1,3", "&sphdmode,0,2,0", "&ssrenaip,2"}) {
+    // Among them what a console sends for a list left without selection (-1).
+    for (const std::string line :
+         {"&salivetime,301", "&sdevid,100,'x'", "&sgenrate,11", "&ssyncprio,4,32", "&smadiinmode,2,-1",
+          "&soptred,1,3", "&sembmode,1,1,1,5", "&sgain,1,7,0.00,2,0"}) {
         const std::string reply = One(kK5A, line);
         EXPECT_EQ(reply.substr(0, reply.find(',', reply.find(',') + 1)),
                   ":" + line.substr(1, line.find(',') - 1) + ",-1")
             << line;
         EXPECT_TRUE(notifications_.empty()) << line;
     }
-    EXPECT_EQ(One(kK5A, "?galivetime"), ":galivetime,0,300");
-    EXPECT_EQ(One(kLW16, "&soptmode,1,1"), ":soptmode,0,1,1");
-    EXPECT_EQ(One(kK5E, "&sbkname,'X'"), ":sbkname,-3");
-}
-
-TEST_F(FrameTest, EveryCardOfTheDefaultRackStoresItsWords) {
-    // Slots 1..6: SDI, AD, DA, AES, MADI, AD.
-    const std::vector<std::pair<std::string, std::string>> setAndGet = {
-        {"&sembena,1,2,0", "?gembena,1,2"},
-        {"&stxsrcrate,1,1,2", "?gtxsrcrate,1,1"},
-        {"&sembmode,1,2,4,3", "?gembmode,1,2,4"},
-        {"&srxsrcena,1,1,3,1", "?grxsrcena,1,1,3"},
-        {"&sadinpmode,2,8,1", "?gadinpmode,2,8"},
-        {"&sadmute,6,1,1", "?gadmute,6,1"},
-        {"&sadphanpow,2,3,1", "?gadphanpow,2,3"},
-        {"&sadphase,2,4,1", "?gadphase,2,4"},
-        {"&sdamute,3,5,1", "?gdamute,3,5"},
-        {"&sdadsdfilter,3,1", "?gdadsdfilter,3"},
-        {"&saesrxsrcena,4,7,1", "?gaesrxsrcena,4,7"},
-        {"&scifmode,5,2", "?gcifmode,5"},
-        {"&scifred,5,1,2", "?gcifred,5"},
-        {"&scmadiinmode,5,2,1", "?gcmadiinmode,5,2"},
-        {"&scmadioutmode,5,1,1,0,1", "?gcmadioutmode,5,1"},
-        {"&scmadidsdmode,5,2,1", "?gcmadidsdmode,5,2"},
-        {"&schlinkinmode,5,1", "?gchlinkinmode,5"},
-        {"&schlinkoutmode,5,1", "?gchlinkoutmode,5"},
-    };
-    for (const auto& [set, get] : setAndGet) {
-        const std::string args = set.substr(set.find(','));
-        EXPECT_EQ(One(kK5A, set), ":" + set.substr(1, set.find(',') - 1) + ",0" + args);
-        EXPECT_EQ(notifications_, std::vector<std::string>{"%" + get.substr(1, get.find(',') - 1) + args})
-            << set;
-        EXPECT_EQ(One(kK5A, get), ":" + get.substr(1, get.find(',') - 1) + ",0" + args);
-    }
-    EXPECT_EQ(One(kK5A, "?gdadsdfilter,3"), ":gdadsdfilter,0,3,1") << "one DSD filter per card";
-
-    EXPECT_EQ(One(kK5A, "&sdamute,2,1,1"), ":sdamute,-3,2,1,1") << "slot 2 holds an AD card";
-    EXPECT_EQ(One(kK5A, "&scifmode,7,1"), ":scifmode,-3,7,1") << "slot 7 is empty";
-    EXPECT_EQ(One(kK5A, "&sembmode,1,1,1,5"), ":sembmode,-1,1,1,1,5");
-    EXPECT_EQ(One(kK5A, "&scmadiinmode,5,3,1"), ":scmadiinmode,-1,5,3");
-    EXPECT_EQ(One(kLW16, "&sadmute,2,1,1"), ":sadmute,-3,2,1,1") << "a frame without cards";
-}
-
-TEST_F(FrameTest, FirmwareFaultsStallOrFailTheRunMidImage) {
-    const std::string record = "&sprog,1#S1130000285F245F2212226A000424290008237C2A";
-    Frame& frame = rack_.At(kK5A);
-    frame.Faults().progStallAfter = 2;
-    EXPECT_EQ(One(kK5A, "&sprog,0"), ":sprog,0,0");
-    EXPECT_EQ(One(kK5A, record), ":sprog,0,1");
-    EXPECT_EQ(One(kK5A, record), ":sprog,0,1");
-    EXPECT_TRUE(Ask(kK5A, record).empty()) << "the third record is never acknowledged";
-    EXPECT_TRUE(Ask(kK5A, "&sprog,2").empty());
-    EXPECT_EQ(frame.LastImageRecords(), 0);
-
-    frame.Faults() = FaultSet{};
-    frame.Faults().progErrorAt = 3;
-    EXPECT_EQ(One(kK5A, "&sprog,0"), ":sprog,0,0") << "a new begin starts afresh";
-    EXPECT_EQ(One(kK5A, record), ":sprog,0,1");
-    EXPECT_EQ(One(kK5A, record), ":sprog,0,1");
-    EXPECT_EQ(One(kK5A, record), ":sprog,-5,1");
-    EXPECT_EQ(One(kK5A, record), ":sprog,-4,1") << "the failed run is over";
-    EXPECT_EQ(frame.LastImageRecords(), 0);
+    EXPECT_EQ(One(kK5A, "?galivetime"), ":galivetime,0,5");
 }
 
 TEST_F(FrameTest, IpFlowsAreCheckedAndDeletingOneDropsItsSlots) {
     EXPECT_EQ(One(kK5A, "&scrtxflow,2,4,'10.0.0.77',14530"), ":scrtxflow,0,2,4,'10.0.0.77',14530");
     EXPECT_EQ(One(kK5A, "&stxflowslot,2,3,8"), ":stxflowslot,0,2,3,8");
-    EXPECT_EQ(One(kK5A, "?gtxflowslot,2,3"), ":gtxflowslot,0,2,3,8");
     EXPECT_EQ(One(kK5A, "&stxflowslot,2,4,9"), ":stxflowslot,-1,2,4,9") << "the flow has slots 0..3";
     EXPECT_EQ(One(kK5A, "&stxflowslot,2,2,65"), ":stxflowslot,-1,2,2,65") << "there are 64 IP channels";
     EXPECT_EQ(One(kK5A, "&scrtxflow,2,2,'10.0.0.78',14531"), ":scrtxflow,-1") << "ID in use";
     EXPECT_EQ(One(kK5A, "&scrtxflow,3,2,'10.0.0.78',14530"), ":scrtxflow,-1") << "port in use";
     EXPECT_EQ(One(kK5A, "&scrtxflow,3,2,'255.255.255.255',14531"), ":scrtxflow,-1");
-    EXPECT_EQ(One(kK5A, "&scrtxflow,3,9,'10.0.0.78',14531"), ":scrtxflow,-1");
-    EXPECT_EQ(One(kK5A, "&scrtxflow,3,2,'10.0.0.78',14600"), ":scrtxflow,-1");
     EXPECT_EQ(One(kK5A, "&scrtxflow,2,0,'10.0.0.77',14530"), ":scrtxflow,0,2,0,'10.0.0.77',14530");
     EXPECT_EQ(One(kK5A, "?gtxflowslot,2,3"), ":gtxflowslot,0,2,3,0");
-    EXPECT_EQ(One(kK5A, "&scrtxflow,3,2,'10.0.0.78',14530"), ":scrtxflow,0,3,2,'10.0.0.78',14530")
-        << "the port is free again";
-
+    EXPECT_EQ(One(kK5A, "&scrtxflow,3,2,'10.0.0.78',14530"), ":scrtxflow,0,3,2,'10.0.0.78',14530");
     EXPECT_EQ(One(kK5A, "&scrrxflow,1,2,14528,5001"), ":scrrxflow,-1,1,2,14528,5001") << "above the maximum";
-    EXPECT_EQ(One(kK5A, "&scrrxflow,1,2,14528,5000"), ":scrrxflow,0,1,2,14528,5000");
-    EXPECT_EQ(One(kK5A, "&srxflowslot,1,1,64"), ":srxflowslot,0,1,1,64");
-    EXPECT_EQ(One(kK5A, "?gcrrxflow,1"), ":gcrrxflow,0,1,2,14528,5000");
 
     EXPECT_EQ(One(kK5A, "&suniclkip,1"), ":suniclkip,0,1");
     EXPECT_EQ(notifications_,
               (std::vector<std::string>{"%guniclkip,1", "%guniclkstip,1,Unicast clocking on"}));
-    EXPECT_EQ(One(kK5E, "&scrtxflow,1,2,'10.0.0.78',14531"), ":scrtxflow,-3");
 }
 
-TEST_F(FrameTest, ChannelToolsStoreLabelsGainsAndDetectors) {
-    EXPECT_EQ(One(kK5A, "&slabel,0,1536,'Sixteen-chars-ok'"), ":slabel,0,0,1536,'Sixteen-chars-ok'");
-    EXPECT_EQ(One(kK5A, "?glabel,0,1536"), ":glabel,0,0,1536,'Sixteen-chars-ok'");
-    EXPECT_EQ(One(kK5A, "&sgain,1,7,-12.05,1,1"), ":sgain,0,1,7,-12.05,1,1");
-    EXPECT_EQ(One(kK5A, "&sgain,1,7,0.00,2,0"), ":sgain,-1,1,7,0.00,2,0");
-    EXPECT_EQ(Ask(kK5A, "?lgain,1,7,1"),
-              (std::vector<std::string>{":ggain,0,1,7,-12.05,1,1", ":lgain,0,1,7,1"}));
-
-    EXPECT_EQ(One(kK5A, "&slevdetthres,0,9,-40.00,100,-3.50,60000"),
-              ":slevdetthres,0,0,9,-40.00,100,-3.50,60000");
-    EXPECT_EQ(One(kK5A, "?glevdetthres,0,9"), ":glevdetthres,0,0,9,-40.00,100,-3.50,60000");
+TEST_F(FrameTest, SwitchingADetectorOffClearsItsTrip) {
     EXPECT_EQ(One(kK5A, "&slevdetstate,0,9,1"), ":slevdetstate,0,0,9,1");
-    EXPECT_EQ(One(kK5A, "?llevdetstate,0,8,3"), ":llevdetstate,0,0,8,3,0,1,0");
     rack_.At(kK5A).Store().Write(RecordStore::Key(CommandCode::glevdetstatus, {0, 9})).SetInt(22, 1);
     EXPECT_EQ(One(kK5A, "&slevdetstate,0,9,0"), ":slevdetstate,0,0,9,0");
-    EXPECT_EQ(notifications_, (std::vector<std::string>{"%glevdetstate,0,9,0", "%glevdetstatus,0,9,0"}))
-        << "a switched-off detector is no longer tripped";
-    EXPECT_EQ(One(kK5A, "&slevdetstate,1,9,2"), ":slevdetstate,-1,1,9,2");
+    EXPECT_EQ(notifications_, (std::vector<std::string>{"%glevdetstate,0,9,0", "%glevdetstatus,0,9,0"}));
+    EXPECT_EQ(One(kK5A, "?llevdetstatus,0,9,1"), ":llevdetstatus,0,0,9,1,0");
 }
 
 TEST_F(FrameTest, StatusFaultAnswersTheChosenWordWithoutActing) {
