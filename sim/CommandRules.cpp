@@ -110,6 +110,84 @@ const ListRow kListRows[] = {
     {C::llevdetstatus, C::glevdetstatus, {ArgType::Int, 22, 4}, 128},
 };
 
+struct ValueRow {
+    CommandCode set;
+    std::uint16_t offset;
+    std::int32_t low;
+    std::int32_t high;
+    Bound bound = Bound::Range;
+};
+
+// The values a frame accepts in its set words, beyond their keys. A value outside them is
+// answered with a bad argument and nothing is stored, so a console that sends what a list
+// without selection left behind (-1) sees the refusal.
+const ValueRow kValueRows[] = {
+    {C::salivetime, 14, 0, 300},
+    {C::ssystemdelay, 14, 0, 64},
+    {C::sdevid, 14, 0, 99},
+    {C::sip, 14, 0, 1},
+    {C::sgenrate, 14, 1, 10},
+    {C::srateadptsrc, 14, 1, 18},
+    {C::swclkout, 14, 0, 1},
+    {C::ssyncprio, 18, 0, 31},
+    {C::ssyncterm, 14, 0, 1},
+    {C::saeschstat, 14, 0, 1},
+    {C::smadiinmode, 18, 0, 1},
+    {C::smadioutmode, 22, 0, 1},
+    {C::smadioutmode, 26, 0, 1},
+    {C::smadioutmode, 30, 0, 1},
+    {C::smadidsdmode, 34, 0, 1},
+    {C::sphdmode, 14, 0, 1},
+    {C::sphdmode, 18, 0, 1},
+    {C::sphdmode, 22, 0, 1},
+    {C::soptmode, 18, 0, 2},
+    {C::soptred, 14, 0, 1},
+    {C::soptred, 18, 0, 2},
+    {C::shlinkinmode, 18, 0, 1},
+    {C::shlinkoutmode, 18, 0, 1},
+    {C::sbkip, 14, 0, 1},
+    {C::sbksecip, 14, 0, 1},
+    {C::sswmodeip, 14, 0, 1},
+    {C::ssrenaip, 14, 0, 1},
+    {C::suniclkip, 14, 0, 1},
+    {C::sautorouteip, 14, 0, 1},
+    {C::scross, 18, 0, 0, Bound::Source},
+    {C::sgain, 30, 0, 1},
+    {C::sgain, 34, 0, 1},
+    {C::slevdetstate, 22, 0, 1},
+    {C::scrtxflow, 18, 0, 8},
+    {C::scrtxflow, 38, 14528, 14591},
+    {C::scrrxflow, 18, 0, 8},
+    {C::scrrxflow, 22, 14528, 14591},
+    {C::scrrxflow, 26, 0, 65535},
+    {C::stxflowslot, 22, 0, 64},
+    {C::srxflowslot, 22, 0, 64},
+    {C::sppmchn, 22, 0, 0, Bound::Source},
+    {C::sppmextchn, 22, 0, 1},
+    {C::sppmextchn, 26, 0, 0, Bound::Source},
+    {C::sembena, 26, 0, 1},
+    {C::stxsrcrate, 26, 0, 2},
+    {C::sembmode, 26, 0, 4},
+    {C::srxsrcena, 26, 0, 1},
+    {C::sadinpmode, 22, 0, 1},
+    {C::sadmute, 22, 0, 1},
+    {C::sadphanpow, 22, 0, 1},
+    {C::sadphase, 22, 0, 1},
+    {C::sdamute, 22, 0, 1},
+    {C::sdadsdfilter, 22, 0, 1},
+    {C::saesrxsrcena, 22, 0, 1},
+    {C::scifmode, 18, 0, 2},
+    {C::scifred, 18, 0, 1},
+    {C::scifred, 22, 0, 2},
+    {C::scmadiinmode, 22, 0, 1},
+    {C::scmadioutmode, 26, 0, 1},
+    {C::scmadioutmode, 30, 0, 1},
+    {C::scmadioutmode, 34, 0, 1},
+    {C::scmadidsdmode, 38, 0, 1},
+    {C::schlinkinmode, 18, 0, 1},
+    {C::schlinkoutmode, 18, 0, 1},
+};
+
 constexpr CommandCode kMaintenance[] = {C::sprog, C::srestart, C::sclear, C::sloadboot, C::sloadapp};
 constexpr CommandCode kSpecial[] = {
     C::aliverequest, C::gcrossip, C::scrossip, C::gmaxlatencyip, C::gframeip,   C::glatencyip, C::sperformip,
@@ -158,7 +236,10 @@ std::array<CommandRule, kCommandCount> BuildRules() {
     boardInfo = rules[ToCode(C::ghwconf)];
     boardInfo.handling = Handling::Set;
     boardInfo.inRecovery = false;
-    rules[ToCode(C::scross)].value = {18, Bound::Source};
+    for (const ValueRow& row : kValueRows) {
+        CommandRule& rule = rules[ToCode(row.set)];
+        rule.values[rule.valueCount++] = {row.offset, row.bound, row.low, row.high};
+    }
     // The AD board type travels in the second word of the set but sits in the third of the get.
     rules[ToCode(C::sadbrdtype)].valueFrom = 18;
     rules[ToCode(C::sadbrdtype)].valueTo = 22;

@@ -14,6 +14,7 @@ inline constexpr std::int32_t kBadArgument = -1;
 inline constexpr std::int32_t kUnknownCommand = -2;
 inline constexpr std::int32_t kNotAvailable = -3;  // not fitted, or not in this mode
 inline constexpr std::int32_t kSequence = -4;      // firmware records out of order or corrupt
+inline constexpr std::int32_t kFlashWrite = -5;    // a firmware record that could not be written
 }  // namespace FrameStatus
 
 // How a frame treats a command word.
@@ -51,6 +52,7 @@ enum class Bound : std::uint8_t {
     Slot,          // 0..7
     PpmId,         // 1..65535
     PpmChannel,    // 1..255
+    Range,         // the field's own low..high
 };
 
 // What the frame must have for the word to make sense.
@@ -67,10 +69,13 @@ enum class Needs : std::uint8_t {
 };
 
 inline constexpr std::size_t kMaxKeys = 3;
+inline constexpr std::size_t kMaxValues = 3;
 
 struct KeyField {
     std::uint16_t offset = 0;
     Bound bound = Bound::None;
+    std::int32_t low = 0;  // Bound::Range only
+    std::int32_t high = 0;
 };
 
 struct CommandRule {
@@ -79,8 +84,9 @@ struct CommandRule {
     std::array<KeyField, kMaxKeys> keys{};   // positions in the record of the stored word's key
     std::uint8_t keyCount = 0;
     Needs needs = Needs::Nothing;
-    bool inRecovery = false;      // answered by a frame running its recovery firmware
-    KeyField value{};             // a set value with a range of its own (offset 0: none)
+    bool inRecovery = false;                    // answered by a frame running its recovery firmware
+    std::array<KeyField, kMaxValues> values{};  // set values with a range of their own
+    std::uint8_t valueCount = 0;
     std::uint16_t valueFrom = 0;  // a set value that lands elsewhere in the stored record
     std::uint16_t valueTo = 0;
     // Lists: where the first channel and count sit in the request, the stored field each entry

@@ -1,5 +1,7 @@
 #include "sim/ControlChannel.h"
 
+#include <algorithm>
+#include <array>
 #include <charconv>
 #include <vector>
 
@@ -7,8 +9,32 @@ namespace velmar::sim {
 namespace {
 
 constexpr std::string_view kHelp =
-    "commands: frames | info <addr> | restart <addr> | state <addr> <get-word> <args...> |\n"
-    "  fault <addr> silent|close|refuse|garbage|runon|split|delay <ms>|status <word> <n>|clear | quit\n";
+    "commands: frames | info <addr> | restart <addr> | routes <addr> | state <addr> <get-word> <args...> |\n"
+    "  trip <addr> in|out <ch> | input <addr> <1..14> <status> | input <addr> card <slot> <n> <values...> |\n"
+    "  fault <addr> silent|close|refuse|garbage|runon|split|delay <ms>|status <word> <n>|\n"
+    "    prog-stall <n>|prog-error <n>|clear | quit\n";
+
+// What a card input change reports, by card kind: the words, how many values each takes, and
+// whether a value is a status text or a number.
+struct CardInput {
+    CardKind kind;
+    std::array<CommandCode, 2> words;
+    std::size_t wordCount;
+    std::size_t valuesPerWord;
+    bool statusText;
+};
+constexpr CardInput kCardInputs[] = {
+    {CardKind::Sdi, {CommandCode::gsdirxstat}, 1, 3, false},  // locked, format, frame rate
+    {CardKind::Ad, {CommandCode::gadsigdet, CommandCode::gadovldet}, 2, 1, false},
+    {CardKind::Aes, {CommandCode::gaesinpstatus}, 1, 1, true},
+    {CardKind::Madi, {CommandCode::gcifstatus}, 1, 1, true},
+};
+
+// Three characters as a frame reports an input: signal error, sync error, active.
+bool IsInputStatus(std::string_view text) {
+    return text.size() == 3 && (text[0] == 'E' || text[0] == '-') && (text[1] == 'S' || text[1] == '-') &&
+           (text[2] == 'A' || text[2] == 'a');
+}
 
 std::vector<std::string_view> Words(std::string_view line) {
     std::vector<std::string_view> words;
@@ -52,7 +78,8 @@ std::string ControlChannel::Execute(std::string_view line) {
             answer += rack_.At(i).Describe() + "\n";
         return answer + "ok " + std::to_string(rack_.Size()) + " frames\n";
     }
-    if (command != "info" && command != "restart" && command != "fault" && command != "state") {
+    if (command != "info" && command != "restart" && command != "fault" && command != "state" &&
+        command != "routes" && command != "trip" && command != "input") {
         return Error("unknown command '" + std::string(command) + "' (try help)");
     }
     if (words.size() < 2)
@@ -66,12 +93,18 @@ std::string ControlChannel::Execute(std::string_view line) {
         control_.RestartFrame(frame);
         return "ok\n";
     }
+    if (command == "routes")
+        return Routes(frame);
     if (words.size() < 3)
         return Error(std::string(command) + " needs more words (try help)");
     const auto restAt = static_cast<std::size_t>(words[2].data() + words[2].size() - line.data());
     const std::string_view rest = line.substr(restAt);
     if (command == "fault")
         return Fault(frame, words[2], rest);
+    if (command == "trip")
+        return Trip(frame, words[2], rest);
+    if (command == "input")
+        return Input(frame, words[2], rest);
     return State(frame, words[2], rest);
 }
 
@@ -104,6 +137,13 @@ std::string ControlChannel::Fault(std::size_t frame, std::string_view kind, std:
             return Error("status needs a command word and a status -32767..32767");
         }
         faults.status[ToCode(*code)] = static_cast<std::int32_t>(status);
+    } else if (kind == "prog-stall" || kind == "prog-error") {
+        std::int64_t records = 0;
+        const std::int64_t least = kind == "prog-stall" ? 0 : 1;
+        if (args.size() != 1 || !ParseNumber(args[0], records) || records < least || records > 1000000) {
+            return Error(std::string(kind) + " needs a record count " + std::to_string(least) + "..1000000");
+        }
+        (kind == "prog-stall" ? faults.progStallAfter : faults.progErrorAt) = static_cast<int>(records);
     } else if (kind == "clear") {
         faults = FaultSet{};
     } else {
@@ -127,6 +167,8 @@ std::string ControlChannel::State(std::size_t frame, std::string_view word, std:
     if (!result.lineRead || record.code != ToCode(*code))
         return Error("values do not fit " + std::string(word));
     Frame& target = rack_.At(frame);
+    if (target.CheckRequest(record) != FrameStatus::kOk)
+        return Error("the frame has no " + std::string(word) + " with these keys");
     CommandMessage& stored = target.Store().Write(RecordStore::KeyOf(*code, record));
     record.flags = 0;
     record.status = 0;
@@ -157,11 +199,69 @@ std::string ControlChannel::Info(std::size_t frame) const {
         add("split");
     if (faults.delayMs > 0)
         add("delay");
+    if (faults.progStallAfter >= 0)
+        add("prog-stall:" + std::to_string(faults.progStallAfter));
+    if (faults.progErrorAt > 0)
+        add("prog-error:" + std::to_string(faults.progErrorAt));
     for (std::size_t code = 0; code < kCommandCount; ++code) {
         if (faults.status[code] != 0)
             add("status:" + std::string(kCommandTable[code].word));
     }
     return answer + (list.empty() ? "none" : list) + "\n";
+}
+
+std::string ControlChannel::Routes(std::size_t frame) {
+    const std::vector<std::string> routes = rack_.At(frame).IpRoutes();
+    std::string answer;
+    for (const std::string& route : routes)
+        answer += route + "\n";
+    return answer + "ok " + std::to_string(routes.size()) + " routes\n";
+}
+
+std::string ControlChannel::Trip(std::size_t frame, std::string_view direction, std::string_view rest) {
+    const std::vector<std::string_view> args = Words(rest);
+    if ((direction != "in" && direction != "out") || args.size() != 1)
+        return Error("trip needs in or out and a channel");
+    return State(frame, "glevdetstatus",
+                 std::string(direction == "in" ? "0 " : "1 ") + std::string(args[0]) + " 1");
+}
+
+std::string ControlChannel::Input(std::size_t frame, std::string_view first, std::string_view rest) {
+    const std::vector<std::string_view> args = Words(rest);
+    if (first != "card") {
+        if (args.size() != 1 || !IsInputStatus(args[0]))
+            return Error("input needs a main input 1..14 and a status such as E-A, -Sa or --A");
+        return State(frame, "gmaininpstatus", std::string(first) + " " + std::string(args[0]));
+    }
+    std::int64_t slot = 0;
+    if (args.size() < 2 || !ParseNumber(args[0], slot) || slot < 1 || slot > kCardSlots)
+        return Error("input card needs a slot 1..8, an input and its values");
+    const CardKind kind = rack_.At(frame).Description().cards[static_cast<std::size_t>(slot - 1)];
+    const auto* input = std::find_if(std::begin(kCardInputs), std::end(kCardInputs),
+                                     [kind](const CardInput& each) { return each.kind == kind; });
+    if (input == std::end(kCardInputs))
+        return Error("slot " + std::to_string(slot) + " holds no card with inputs");
+    const std::vector<std::string_view> values(args.begin() + 2, args.end());
+    if (values.size() != input->wordCount * input->valuesPerWord)
+        return Error("an input of the " + std::string(CardName(kind)) + " card in slot " +
+                     std::to_string(slot) + " takes " +
+                     std::to_string(input->wordCount * input->valuesPerWord) + " values");
+    // Every value is checked before the first word is stored, so a bad one changes nothing.
+    for (const std::string_view value : values) {
+        std::int64_t number = 0;
+        if (input->statusText ? !IsInputStatus(value) : !ParseNumber(value, number))
+            return Error(input->statusText ? "status such as E-A, -Sa or --A expected" : "numbers expected");
+    }
+    std::string answer;
+    for (std::size_t w = 0; w < input->wordCount; ++w) {
+        std::string line = std::string(args[0]) + " " + std::string(args[1]);
+        for (std::size_t v = 0; v < input->valuesPerWord; ++v)
+            line += " " + std::string(values[w * input->valuesPerWord + v]);
+        answer = State(frame, kCommandTable[ToCode(input->words[w])].word, line);
+        if (answer != "ok\n")
+            return answer;
+    }
+    return answer;
 }
 
 }  // namespace velmar::sim

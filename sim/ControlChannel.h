@@ -21,6 +21,9 @@ class ControlChannel {
     std::string Fault(std::size_t frame, std::string_view kind, std::string_view rest);
     std::string State(std::size_t frame, std::string_view word, std::string_view args);
     std::string Info(std::size_t frame) const;
+    std::string Routes(std::size_t frame);
+    std::string Trip(std::size_t frame, std::string_view direction, std::string_view rest);
+    std::string Input(std::size_t frame, std::string_view first, std::string_view rest);
 
     Rack& rack_;
     RackControl& control_;

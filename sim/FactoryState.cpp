@@ -250,4 +250,10 @@ void FactoryState::Fill(const FrameDescription& description, RecordStore& store)
     Routing(description, store);
 }
 
+CommandMessage FactoryState::Record(const FrameDescription& description, const RecordKey& key) {
+    RecordStore store;
+    Fill(description, store);
+    return store.Read(key);
+}
+
 }  // namespace velmar::sim

@@ -10,6 +10,9 @@ namespace velmar::sim {
 class FactoryState {
   public:
     static void Fill(const FrameDescription& description, RecordStore& store);
+    // One record as it left the factory: what a DHCP server hands the frame is the network
+    // setting it was made with.
+    static CommandMessage Record(const FrameDescription& description, const RecordKey& key);
 };
 
 }  // namespace velmar::sim

@@ -15,10 +15,12 @@ struct FaultSet {
     bool garbage = false;  // random bytes before every line sent
     bool split = false;    // every byte sent in a TCP segment of its own
     std::int64_t delayMs = 0;
+    int progStallAfter = -1;  // firmware records acknowledged in a run before the frame goes quiet
+    int progErrorAt = 0;      // the firmware record of a run answered with a write error (0: none)
     std::array<std::int32_t, kCommandCount> status{};  // non-zero: the word is answered with it
 
     bool Any() const {
-        if (silent || refuse || garbage || split || delayMs > 0)
+        if (silent || refuse || garbage || split || delayMs > 0 || progStallAfter >= 0 || progErrorAt > 0)
             return true;
         for (const std::int32_t s : status) {
             if (s != 0)

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "sim/FactoryState.h"
+#include "sim/Ipv4Text.h"
 
 namespace velmar::sim {
 namespace {
@@ -19,6 +20,9 @@ constexpr std::size_t kDanteNameSize = 32;
 constexpr int kIpChannels = 64;
 constexpr std::size_t kMaxPpmStreams = 32;
 constexpr int kMaxPpmChannels = 255;
+constexpr std::int32_t kFlowSlots = 8;
+// Routes to devices outside the rack are kept, but not without end.
+constexpr std::size_t kMaxForeignRoutes = 512;
 
 int HexDigit(char c) {
     if (c >= '0' && c <= '9')
@@ -170,11 +174,11 @@ std::int32_t Frame::CheckNeeds(const CommandRule& rule, const CommandMessage& re
     }
 }
 
-std::int32_t Frame::CheckBound(Bound bound, std::int32_t value, Needs needs) const {
+std::int32_t Frame::CheckBound(const KeyField& field, std::int32_t value, Needs needs) const {
     auto within = [value](std::int32_t low, std::int32_t high) {
         return value >= low && value <= high ? FrameStatus::kOk : FrameStatus::kBadArgument;
     };
-    switch (bound) {
+    switch (field.bound) {
         case Bound::None:
         case Bound::Any:
             return FrameStatus::kOk;
@@ -224,18 +228,85 @@ std::int32_t Frame::CheckBound(Bound bound, std::int32_t value, Needs needs) con
             return within(1, 65535);
         case Bound::PpmChannel:
             return within(1, kMaxPpmChannels);
+        case Bound::Range:
+            return within(field.low, field.high);
     }
     return FrameStatus::kBadArgument;
 }
 
 std::int32_t Frame::CheckKeys(const CommandRule& rule, const CommandMessage& request) const {
     for (std::size_t i = 0; i < rule.keyCount; ++i) {
-        const std::int32_t status =
-            CheckBound(rule.keys[i].bound, request.Int(rule.keys[i].offset), rule.needs);
+        const std::int32_t status = CheckBound(rule.keys[i], request.Int(rule.keys[i].offset), rule.needs);
         if (status != FrameStatus::kOk)
             return status;
     }
     return FrameStatus::kOk;
+}
+
+std::int32_t Frame::CheckRequest(const CommandMessage& request) const {
+    const CommandRule& rule = RuleOf(request.code);
+    const std::int32_t status = CheckNeeds(rule, request);
+    return status != FrameStatus::kOk ? status : CheckKeys(rule, request);
+}
+
+std::int32_t Frame::CheckValues(const CommandRule& rule, const CommandMessage& request) const {
+    for (std::size_t i = 0; i < rule.valueCount; ++i) {
+        if (CheckBound(rule.values[i], request.Int(rule.values[i].offset), rule.needs) != FrameStatus::kOk)
+            return FrameStatus::kBadArgument;
+    }
+    switch (static_cast<C>(rule.store)) {
+        case C::gip:
+        case C::gbkip:
+        case C::gbksecip:
+            return CheckLan(static_cast<C>(rule.store), request);
+        case C::gcrtxflow:
+        case C::gcrrxflow:
+            return CheckFlow(static_cast<C>(rule.store), request);
+        case C::gtxflowslot:
+        case C::grxflowslot:
+            return CheckFlowSlot(static_cast<C>(rule.store), request);
+        default:
+            return FrameStatus::kOk;
+    }
+}
+
+// A fixed address needs an address of its own and dotted texts throughout; with DHCP the texts
+// are not looked at (the console sends 0.0.0.0).
+std::int32_t Frame::CheckLan(CommandCode store, const CommandMessage& request) const {
+    if (request.Int(14) == 1)
+        return FrameStatus::kOk;
+    bool valid = IsHostAddressText(request.Text(18, 16)) && IsIpv4Text(request.Text(34, 16)) &&
+                 IsIpv4Text(request.Text(50, 16));
+    if (store != C::gip)
+        valid = valid && IsIpv4Text(request.Text(66, 16));  // the DNS server of a Dante interface
+    return valid ? FrameStatus::kOk : FrameStatus::kBadArgument;
+}
+
+// A flow is created on a free ID and a port no other flow of its direction uses; a Tx flow needs
+// a plain destination, an Rx flow a latency the interface can do. Zero slots deletes.
+std::int32_t Frame::CheckFlow(CommandCode store, const CommandMessage& request) const {
+    if (request.Int(18) == 0)
+        return FrameStatus::kOk;
+    if (store_.Read(RecordStore::KeyOf(store, request)).Int(18) > 0)
+        return FrameStatus::kBadArgument;
+    const bool tx = store == C::gcrtxflow;
+    const std::size_t portAt = tx ? 38 : 22;
+    bool portInUse = false;
+    store_.ForEach(store, [&](const CommandMessage& flow) {
+        portInUse = portInUse || (flow.Int(18) > 0 && flow.Int(portAt) == request.Int(portAt));
+    });
+    if (portInUse)
+        return FrameStatus::kBadArgument;
+    if (tx)
+        return IsHostAddressText(request.Text(22, 16)) ? FrameStatus::kOk : FrameStatus::kBadArgument;
+    const std::int32_t maxLatency = store_.Read(RecordStore::Key(C::gmaxlatencyip, {})).Int(46);
+    return request.Int(26) <= maxLatency ? FrameStatus::kOk : FrameStatus::kBadArgument;
+}
+
+std::int32_t Frame::CheckFlowSlot(CommandCode store, const CommandMessage& request) const {
+    const CommandCode flowWord = store == C::gtxflowslot ? C::gcrtxflow : C::gcrrxflow;
+    const std::int32_t slots = store_.Read(RecordStore::Key(flowWord, {request.Int(14)})).Int(18);
+    return request.Int(18) < slots ? FrameStatus::kOk : FrameStatus::kBadArgument;
 }
 
 // ---- requests ----
@@ -295,27 +366,81 @@ void Frame::HandleGet(const CommandRule& rule, const CommandMessage& request, Re
     ReplyRecord(request, store_.Read(RecordStore::KeyOf(rule.store, request)), out);
 }
 
-void Frame::HandleSet(const CommandRule& rule, const CommandMessage& request, Responses& out) {
+std::int32_t Frame::HandleSet(const CommandRule& rule, const CommandMessage& request, Responses& out) {
     std::int32_t status = CheckNeeds(rule, request);
     if (status == FrameStatus::kOk)
         status = CheckKeys(rule, request);
-    if (status == FrameStatus::kOk && rule.value.offset != 0) {
-        status = CheckBound(rule.value.bound, request.Int(rule.value.offset), rule.needs);
-    }
+    if (status == FrameStatus::kOk)
+        status = CheckValues(rule, request);
     if (status != FrameStatus::kOk) {
         Reply(request, status, out);
-        return;
+        return status;
     }
     CommandMessage& record = store_.Write(RecordStore::KeyOf(rule.store, request));
     if (rule.valueFrom != 0) {
         record.SetInt(rule.valueTo, request.Int(rule.valueFrom));
+        Reply(request, FrameStatus::kOk, out);
     } else {
         for (const ArgField& field : Command(request.code).request.All()) {
             std::memcpy(record.Bytes() + field.offset, request.Bytes() + field.offset, field.size);
         }
+        Lease(static_cast<C>(rule.store), record);
+        // The answer carries what the frame now holds, which is not always what was asked (DHCP).
+        ReplyRecord(request, record, out);
     }
-    Reply(request, FrameStatus::kOk, out);
     Notify(record, out);
+    AfterSet(static_cast<C>(rule.store), record, out);
+    return FrameStatus::kOk;
+}
+
+// With DHCP on, an interface reports the address it was leased: the one it was made with.
+void Frame::Lease(CommandCode store, CommandMessage& record) const {
+    if ((store != C::gip && store != C::gbkip && store != C::gbksecip) || record.Int(14) != 1)
+        return;
+    const CommandMessage leased = FactoryState::Record(description_, RecordStore::Key(store, {}));
+    const std::size_t texts = store == C::gip ? 3 : 4;
+    std::memcpy(record.Bytes() + 18, leased.Bytes() + 18, 16 * texts);
+}
+
+// State that follows from a stored set: the actual rate, the unicast clock status, the slots
+// of a deleted flow and the status of a switched-off detector.
+void Frame::AfterSet(CommandCode store, const CommandMessage& record, Responses& out) {
+    switch (store) {
+        case C::ggenrate: {
+            CommandMessage& actual = store_.Write(RecordStore::Key(C::gactrate, {}));
+            actual.SetInt(14, record.Int(14));
+            Notify(actual, out);
+            return;
+        }
+        case C::guniclkip: {
+            CommandMessage& clockStatus = store_.Write(RecordStore::Key(C::guniclkstip, {}));
+            clockStatus.SetInt(14, record.Int(14));
+            clockStatus.SetText(18, 31, record.Int(14) != 0 ? "Unicast clocking on" : "Unicast clocking off");
+            Notify(clockStatus, out);
+            return;
+        }
+        case C::gcrtxflow:
+        case C::gcrrxflow:
+            if (record.Int(18) == 0) {
+                const C slotWord = store == C::gcrtxflow ? C::gtxflowslot : C::grxflowslot;
+                for (std::int32_t slot = 0; slot < kFlowSlots; ++slot)
+                    store_.Erase(RecordStore::Key(slotWord, {record.Int(14), slot}));
+            }
+            return;
+        case C::glevdetstate:
+            if (record.Int(22) == 0) {
+                const RecordKey statusKey =
+                    RecordStore::Key(C::glevdetstatus, {record.Int(14), record.Int(18)});
+                if (store_.Read(statusKey).Int(22) != 0) {
+                    CommandMessage& detector = store_.Write(statusKey);
+                    detector.SetInt(22, 0);
+                    Notify(detector, out);
+                }
+            }
+            return;
+        default:
+            return;
+    }
 }
 
 void Frame::HandleList(const CommandRule& rule, const CommandMessage& request, Responses& out) const {
@@ -324,13 +449,13 @@ void Frame::HandleList(const CommandRule& rule, const CommandMessage& request, R
     const Bound channelBound = rule.keys[rule.keyCount - 1].bound;
     std::int32_t status = CheckNeeds(rule, request);
     if (status == FrameStatus::kOk && rule.keyCount == 2)
-        status = CheckBound(rule.keys[0].bound, request.Int(14), rule.needs);
+        status = CheckBound(rule.keys[0], request.Int(14), rule.needs);
     if (status == FrameStatus::kOk && (count < 0 || count > rule.listMax))
         status = FrameStatus::kBadArgument;
     if (status == FrameStatus::kOk && count > 0) {
-        status = CheckBound(channelBound, first, rule.needs);
+        status = CheckBound(rule.keys[rule.keyCount - 1], first, rule.needs);
         if (status == FrameStatus::kOk)
-            status = CheckBound(channelBound, first + count - 1, rule.needs);
+            status = CheckBound(rule.keys[rule.keyCount - 1], first + count - 1, rule.needs);
     }
     // The console's reader refuses an input-status run that reaches input 16.
     if (status == FrameStatus::kOk && channelBound == Bound::MainInput && first + count >= 16)
@@ -369,6 +494,8 @@ void Frame::HandleMaintenance(const CommandMessage& request, Responses& out, std
             return;
         case C::sclear:
             FactoryState::Fill(description_, store_);
+            foreignRoutes_.clear();
+            programming_ = false;
             Reply(request, FrameStatus::kOk, out);
             return;
         case C::sloadboot:
@@ -388,6 +515,12 @@ void Frame::HandleMaintenance(const CommandMessage& request, Responses& out, std
 }
 
 void Frame::HandleFirmware(const CommandMessage& request, Responses& out) {
+    // A stalled frame takes the rest of the run in and answers none of it, so the console's
+    // watchdog is what ends the run.
+    const bool stalled =
+        programming_ && faults_.progStallAfter >= 0 && recordsReceived_ >= faults_.progStallAfter;
+    if (stalled && request.Int(14) != 0)
+        return;
     switch (request.Int(14)) {
         case 0:
             programming_ = true;
@@ -399,6 +532,11 @@ void Frame::HandleFirmware(const CommandMessage& request, Responses& out) {
                 // A broken record spoils the image: the run has to start again from the top.
                 programming_ = false;
                 Reply(request, FrameStatus::kSequence, out);
+                return;
+            }
+            if (recordsReceived_ + 1 == faults_.progErrorAt) {
+                programming_ = false;
+                Reply(request, FrameStatus::kFlashWrite, out);
                 return;
             }
             ++recordsReceived_;
@@ -460,36 +598,74 @@ void Frame::HandleIpRouting(const CommandMessage& request, Responses& out) {
         return;
     }
     const std::int32_t channel = request.Int(14);
-    Frame* destination = ResolveDante(request.Text(18, kDanteNameSize));
-    if (channel < 1 || channel > kIpChannels || !destination) {
+    if (channel < 1 || channel > kIpChannels) {
         Reply(request, FrameStatus::kBadArgument, out);
         return;
     }
+    // The route lives in the receiving frame; one for a device outside the rack stays here.
+    const std::string_view destinationName = request.Text(18, kDanteNameSize);
+    Frame* destination = ResolveDante(destinationName);
     const RecordKey key{ToCode(C::gcrossip), {channel, 0, 0}};
+    const auto foreignKey = std::make_pair(std::string(destinationName), channel);
     if (request.code == ToCode(C::gcrossip)) {
-        CommandMessage record = destination->store_.Read(key);
+        const auto foreign = foreignRoutes_.find(foreignKey);
+        CommandMessage record = destination                       ? destination->store_.Read(key)
+                                : foreign != foreignRoutes_.end() ? foreign->second
+                                                                  : CommandMessage{};
         record.SetInt(14, channel);
-        record.SetText(18, kDanteNameSize, request.Text(18, kDanteNameSize));
+        record.SetText(18, kDanteNameSize, destinationName);
         ReplyRecord(request, record, out);
         return;
     }
     const std::string_view channelText = request.Text(50, kDanteNameSize);
     const std::string_view sourceName = request.Text(82, kDanteNameSize);
     const bool remove = channelText.empty();
-    Frame* source = ResolveDante(sourceName);
-    if ((!remove && (!IpChannel(channelText) || !source)) || source == destination) {
+    Frame* source = remove ? nullptr : ResolveDante(sourceName);
+    const bool full =
+        !destination && !foreignRoutes_.contains(foreignKey) && foreignRoutes_.size() >= kMaxForeignRoutes;
+    if ((!remove && !IpChannel(channelText)) || (source && source == destination) || (!remove && full)) {
         Reply(request, FrameStatus::kBadArgument, out);
         return;
     }
-    CommandMessage& record = destination->store_.Write(key);
-    record.SetInt(14, channel);
-    record.SetText(18, kDanteNameSize, destination->DanteName());
-    record.SetText(50, kDanteNameSize, remove ? std::string_view("") : channelText);
-    record.SetText(82, kDanteNameSize, remove || !source ? std::string() : source->DanteName());
+    // A name the rack does not know is kept as sent: such a route is accepted, and unresolved.
+    CommandMessage route;
+    route.code = ToCode(C::gcrossip);
+    route.SetInt(14, channel);
+    route.SetText(18, kDanteNameSize, destination ? destination->DanteName() : std::string(destinationName));
+    if (!remove) {
+        route.SetText(50, kDanteNameSize, channelText);
+        route.SetText(82, kDanteNameSize, source ? source->DanteName() : std::string(sourceName));
+    }
+    if (destination)
+        destination->store_.Write(key) = route;
+    else if (remove)
+        foreignRoutes_.erase(foreignKey);
+    else
+        foreignRoutes_[foreignKey] = route;
     Reply(request, FrameStatus::kOk, out);
-    CommandMessage notification = record;
-    notification.code = ToCode(C::gcrossip);
-    Notify(notification, out);
+    Notify(route, out);
+}
+
+std::vector<std::string> Frame::IpRoutes() {
+    std::vector<CommandMessage> routes;
+    store_.ForEach(C::gcrossip, [&routes](const CommandMessage& route) { routes.push_back(route); });
+    std::sort(routes.begin(), routes.end(),
+              [](const CommandMessage& a, const CommandMessage& b) { return a.Int(14) < b.Int(14); });
+    for (const auto& [key, route] : foreignRoutes_)
+        routes.push_back(route);
+    std::vector<std::string> lines;
+    for (const CommandMessage& route : routes) {
+        const std::string_view channelText = route.Text(50, kDanteNameSize);
+        if (channelText.empty())
+            continue;
+        const std::string_view destination = route.Text(18, kDanteNameSize);
+        const std::string_view source = route.Text(82, kDanteNameSize);
+        const bool resolved = directory_.FindByDanteName(destination) && directory_.FindByDanteName(source);
+        lines.push_back("route " + std::to_string(route.Int(14)) + " '" + std::string(destination) + "' " +
+                        std::string(channelText) + " '" + std::string(source) + "' " +
+                        (resolved ? "resolved" : "unresolved"));
+    }
+    return lines;
 }
 
 void Frame::HandleDanteTiming(const CommandMessage& request, Responses& out) {
@@ -646,33 +822,53 @@ std::optional<std::string> Frame::DiscoveryAnswer(std::int64_t now) const {
     return answer;
 }
 
-bool Frame::ApplyNetworkMessage(std::string_view datagram) {
-    // %eip,'SERIAL',dhcp,'address','mask','gateway',flag
-    if (datagram.substr(0, 5) != "%eip," || datagram.back() != '\r')
-        return false;
-    datagram.remove_prefix(5);
-    datagram.remove_suffix(1);
-    std::vector<std::string_view> parts;
-    while (!datagram.empty()) {
-        const std::size_t comma = datagram.find(',');
-        std::string_view part = datagram.substr(0, comma);
-        if (part.size() >= 2 && part.front() == '\'' && part.back() == '\'')
-            part = part.substr(1, part.size() - 2);
-        parts.push_back(part);
-        datagram = comma == std::string_view::npos ? std::string_view{} : datagram.substr(comma + 1);
-    }
-    const CommandMessage info = store_.Read(RecordStore::Key(C::gdevinfo, {}));
-    if (parts.size() != 6 || parts[0] != info.Text(26, 17) || (parts[1] != "0" && parts[1] != "1"))
-        return false;
-    for (std::size_t i = 2; i <= 4; ++i) {
-        if (parts[i].size() > 15)
+bool Frame::ApplyNetworkMessage(std::string_view datagram, Responses& out) {
+    // Exactly %eip,'SERIAL',D,'ADDRESS','MASK','GATEWAY',F and a carriage return, D and F each
+    // "0" or "1"; anything else is not this message and is ignored.
+    std::string_view rest = datagram;
+    auto literal = [&rest](std::string_view text) {
+        if (!rest.starts_with(text))
             return false;
-    }
-    CommandMessage& lan = store_.Write(RecordStore::Key(C::gip, {}));
-    lan.SetInt(14, parts[1] == "1" ? 1 : 0);
-    lan.SetText(18, 16, parts[2]);
-    lan.SetText(34, 16, parts[3]);
-    lan.SetText(50, 16, parts[4]);
+        rest.remove_prefix(text.size());
+        return true;
+    };
+    auto quoted = [&rest](std::string_view& text) {
+        const std::size_t end = rest.find('\'');
+        if (end == std::string_view::npos)
+            return false;
+        text = rest.substr(0, end);
+        rest.remove_prefix(end);
+        return true;
+    };
+    auto flag = [&rest](std::int32_t& value) {
+        if (rest.empty() || (rest.front() != '0' && rest.front() != '1'))
+            return false;
+        value = rest.front() - '0';
+        rest.remove_prefix(1);
+        return true;
+    };
+    std::string_view serial, address, mask, gateway;
+    std::int32_t dhcp = 0;
+    std::int32_t last = 0;
+    const bool wellFormed = literal("%eip,'") && quoted(serial) && literal("',") && flag(dhcp) &&
+                            literal(",'") && quoted(address) && literal("','") && quoted(mask) &&
+                            literal("','") && quoted(gateway) && literal("',") && flag(last) && rest == "\r";
+    if (!wellFormed || serial != store_.Read(RecordStore::Key(C::gdevinfo, {})).Text(26, 17))
+        return false;
+    if (!IsIpv4Text(address) || !IsIpv4Text(mask) || !IsIpv4Text(gateway))
+        return false;
+    // The same as an sip over the connection, whose answer nobody awaits.
+    CommandMessage settings;
+    settings.code = ToCode(C::sip);
+    settings.flags = MessageFlags::kRequest;
+    settings.SetInt(14, dhcp);
+    settings.SetText(18, 16, address);
+    settings.SetText(34, 16, mask);
+    settings.SetText(50, 16, gateway);
+    Responses answer;
+    if (HandleSet(RuleOf(C::sip), settings, answer) != FrameStatus::kOk)
+        return false;
+    out.notify += answer.notify;
     return true;
 }
 

@@ -1,9 +1,12 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "protocol/MessageCodec.h"
 #include "sim/DanteDirectory.h"
@@ -52,11 +55,17 @@ class Frame {
     RecordStore& Store() { return store_; }
 
     void Handle(const CommandMessage& request, Responses& out, std::int64_t now);
+    // The status a get request would be answered with for its keys and the hardware it needs.
+    std::int32_t CheckRequest(const CommandMessage& request) const;
 
     // The answer to a discovery query, or nothing while the frame is down or silent.
     std::optional<std::string> DiscoveryAnswer(std::int64_t now) const;
-    // Applies a "%eip" network-settings message when its serial number is this frame's.
-    bool ApplyNetworkMessage(std::string_view datagram);
+    // Applies a "%eip" network-settings message when its serial number is this frame's; the
+    // new settings go to the frame's clients as a notification.
+    bool ApplyNetworkMessage(std::string_view datagram, Responses& out);
+    // The IP routes this frame holds, one line each: channel, destination, source channel and
+    // source, and whether both names are Dante names of the rack.
+    std::vector<std::string> IpRoutes();
 
     void Restart(std::int64_t now, FrameMode next);
     Phase PhaseAt(std::int64_t now) const;
@@ -73,11 +82,17 @@ class Frame {
     void ReplyRecord(const CommandMessage& request, CommandMessage record, Responses& out) const;
     void Notify(CommandMessage record, Responses& out) const;
     std::int32_t CheckNeeds(const CommandRule& rule, const CommandMessage& request) const;
-    std::int32_t CheckBound(Bound bound, std::int32_t value, Needs needs) const;
+    std::int32_t CheckBound(const KeyField& field, std::int32_t value, Needs needs) const;
     std::int32_t CheckKeys(const CommandRule& rule, const CommandMessage& request) const;
+    std::int32_t CheckValues(const CommandRule& rule, const CommandMessage& request) const;
+    std::int32_t CheckLan(CommandCode store, const CommandMessage& request) const;
+    std::int32_t CheckFlow(CommandCode store, const CommandMessage& request) const;
+    std::int32_t CheckFlowSlot(CommandCode store, const CommandMessage& request) const;
+    void Lease(CommandCode store, CommandMessage& record) const;
+    void AfterSet(CommandCode store, const CommandMessage& record, Responses& out);
 
     void HandleGet(const CommandRule& rule, const CommandMessage& request, Responses& out) const;
-    void HandleSet(const CommandRule& rule, const CommandMessage& request, Responses& out);
+    std::int32_t HandleSet(const CommandRule& rule, const CommandMessage& request, Responses& out);
     void HandleList(const CommandRule& rule, const CommandMessage& request, Responses& out) const;
     void HandleMaintenance(const CommandMessage& request, Responses& out, std::int64_t now);
     void HandleSpecial(const CommandMessage& request, Responses& out);
@@ -99,6 +114,8 @@ class Frame {
     std::int64_t goingAwayUntil_ = 0;
     std::int64_t downUntil_ = 0;
     bool restarting_ = false;
+    // Routes for receiving channels of a device the rack does not hold, by its name and channel.
+    std::map<std::pair<std::string, std::int32_t>, CommandMessage> foreignRoutes_;
     bool programming_ = false;
     int recordsReceived_ = 0;
     int lastImageRecords_ = 0;

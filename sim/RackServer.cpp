@@ -465,7 +465,9 @@ void RackServer::AnswerDatagram(std::size_t frame, std::string_view datagram, co
         to.sin_port = htons(ports_.discovery);
         ::sendto(fd, answer->data(), answer->size(), 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
     } else if (datagram.substr(0, 4) == "%eip") {
-        target.ApplyNetworkMessage(datagram);
+        responses_.Clear();
+        if (target.ApplyNetworkMessage(datagram, responses_))
+            Notify(frame, responses_.notify);
     } else if (!broadcast && datagram.size() >= 2 &&
                static_cast<unsigned char>(datagram[0]) == datagram.size() && datagram[1] == 0 &&
                target.PhaseAt(now) == Frame::Phase::Up) {

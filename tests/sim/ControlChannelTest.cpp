@@ -4,6 +4,7 @@
 
 #include "sim/ControlChannel.h"
 #include "sim/RackConfig.h"
+#include "sim/RecordStore.h"
 
 namespace velmar::sim {
 namespace {
@@ -75,6 +76,31 @@ TEST_F(ControlChannelTest, StateChangesAStoredValueAndNotifiesTheClients) {
     EXPECT_EQ(channel_.Execute("state 127.0.0.2 gpsustatus two"), "error: values do not fit gpsustatus\n");
     EXPECT_EQ(channel_.Execute("state 127.0.0.2 scross 1 2"),
               "error: state needs a get word the frame stores\n");
+}
+
+TEST_F(ControlChannelTest, TripAndInputReportAsTheFrameWould) {
+    EXPECT_EQ(channel_.Execute("trip 127.0.0.2 out 12"), "ok\n");
+    EXPECT_EQ(channel_.Execute("input 127.0.0.2 9 E-a"), "ok\n");
+    EXPECT_EQ(channel_.Execute("input 127.0.0.2 card 4 3 -SA"), "ok\n");    // AES
+    EXPECT_EQ(channel_.Execute("input 127.0.0.2 card 5 2 --a"), "ok\n");    // MADI
+    EXPECT_EQ(channel_.Execute("input 127.0.0.2 card 1 2 1 3 5"), "ok\n");  // SDI
+    EXPECT_EQ(channel_.Execute("input 127.0.0.2 card 6 8 1 1"), "ok\n");    // AD
+    EXPECT_EQ(control_.notified,
+              "%glevdetstatus,1,12,1\r%gmaininpstatus,9,E-a\r%gaesinpstatus,4,3,-SA\r%gcifstatus,5,2,--a\r"
+              "%gsdirxstat,1,2,1,3,5\r%gadsigdet,6,8,1\r%gadovldet,6,8,1\r");
+    EXPECT_EQ(rack_.At(0).Store().Read(RecordStore::Key(CommandCode::glevdetstatus, {1, 12})).Int(22), 1);
+
+    control_.notified.clear();
+    EXPECT_EQ(channel_.Execute("trip 127.0.0.4 in 1"),
+              "error: the frame has no glevdetstatus with these keys\n")
+        << "a K5E has no channel tools";
+    EXPECT_EQ(channel_.Execute("input 127.0.0.2 15 --A"),
+              "error: the frame has no gmaininpstatus with these keys\n");
+    EXPECT_EQ(channel_.Execute("input 127.0.0.2 card 3 1 1"), "error: slot 3 holds no card with inputs\n");
+    EXPECT_EQ(channel_.Execute("input 127.0.0.2 card 6 1 1 x"), "error: numbers expected\n");
+    EXPECT_EQ(channel_.Execute("input 127.0.0.2 card 6 1 1"),
+              "error: an input of the ad card in slot 6 takes 2 values\n");
+    EXPECT_EQ(control_.notified, "");
 }
 
 TEST_F(ControlChannelTest, BadCommandsAreExplained) {

@@ -183,11 +183,20 @@ TEST_F(FrameTest, IpRoutesGoBetweenTheDanteNamesOfTheRack) {
     EXPECT_EQ(One(kK5A, "?gcrossip,7,'localhost'"), ":gcrossip,0,7,'localhost','03','WALLBOX'");
     EXPECT_EQ(One(kLW16, "?gcrossip,7,'STUDIO-A'"), ":gcrossip,0,7,'STUDIO-A','03','WALLBOX'")
         << "the route lives in the receiving frame, whoever asks";
-    EXPECT_EQ(One(kK5A, "&scrossip,8,'localhost','03','NOBODY'"), ":scrossip,-1,8,'localhost','03','NOBODY'");
     EXPECT_EQ(One(kK5A, "&scrossip,8,'localhost','65','WALLBOX'"),
               ":scrossip,-1,8,'localhost','65','WALLBOX'");
     EXPECT_EQ(One(kK5A, "&scrossip,7,'localhost','','WALLBOX'"), ":scrossip,0,7,'localhost','','WALLBOX'");
     EXPECT_EQ(One(kK5A, "?gcrossip,7,'localhost'"), ":gcrossip,0,7,'localhost','',''");
+
+    // A name the rack does not hold is kept as sent; a route to such a device stays with the frame asked.
+    EXPECT_EQ(One(kK5A, "&scrossip,9,'ELSEWHERE','04','localhost'"),
+              ":scrossip,0,9,'ELSEWHERE','04','localhost'");
+    EXPECT_EQ(One(kK5A, "?gcrossip,9,'ELSEWHERE'"), ":gcrossip,0,9,'ELSEWHERE','04','STUDIO-A'");
+    EXPECT_EQ(One(kLW16, "?gcrossip,9,'ELSEWHERE'"), ":gcrossip,0,9,'ELSEWHERE','',''");
+    EXPECT_EQ(rack_.At(kK5A).IpRoutes(),
+              std::vector<std::string>{"route 9 'ELSEWHERE' 04 'STUDIO-A' unresolved"});
+    One(kK5A, "&scrossip,9,'ELSEWHERE','','localhost'");
+    EXPECT_TRUE(rack_.At(kK5A).IpRoutes().empty());
 
     EXPECT_EQ(One(kK5A, "&sperformip,'localhost',4,2000"), ":sperformip,0,'localhost',4,2000");
     EXPECT_EQ(notifications_,
@@ -227,14 +236,76 @@ TEST_F(FrameTest, DiscoveryAnswersFollowNameModeAndRestart) {
     EXPECT_EQ(frame.DiscoveryAnswer(1000), ":edev,0,1,7,'Studio B','K5A','K5A0011703042'\r");
 }
 
-TEST_F(FrameTest, NetworkMessageAppliesOnlyToTheMatchingSerial) {
+TEST_F(FrameTest, NetworkMessageMustMatchTheSerialAndTheFormatByteForByte) {
     Frame& frame = rack_.At(kK5A);
-    EXPECT_FALSE(
-        frame.ApplyNetworkMessage("%eip,'K5A0000000000',0,'10.0.0.9','255.255.255.0','10.0.0.1',1\r"));
-    EXPECT_FALSE(frame.ApplyNetworkMessage("%eip,'K5A0011703042',0,'10.0.0.9'\r"));
-    EXPECT_TRUE(
-        frame.ApplyNetworkMessage("%eip,'K5A0011703042',0,'10.0.0.9','255.255.255.0','10.0.0.1',1\r"));
-    EXPECT_EQ(One(kK5A, "?gip"), ":gip,0,0,'10.0.0.9','255.255.255.0','10.0.0.1','0050C2000001'");
+    Responses out;
+    const std::string good = "%eip,'K5A0011703042',0,'10.0.0.9','255.255.255.0','10.0.0.1',1\r";
+    for (const std::string bad : {
+             "%eip,'K5A0000000000',0,'10.0.0.9','255.255.255.0','10.0.0.1',1\r",  // another frame
+             "%eip,'K5A0011703042',0,'10.0.0.9'\r",
+             "%eip,K5A0011703042,0,10.0.0.9,255.255.255.0,10.0.0.1,1\r",  // quotes are part of it
+             "%eip,'K5A0011703042',0,'10.0.0.9','255.255.255.0','10.0.0.1',1\r\r",
+             "%eip,'K5A0011703042',0,'10.0.0.9','255.255.255.0','10.0.0.1',7\r",
+             "%eip,'K5A0011703042',0,'0.0.0.0','0.0.0.0','0.0.0.0',1\r",  // fixed, but no address
+         }) {
+        EXPECT_FALSE(frame.ApplyNetworkMessage(bad, out)) << bad;
+    }
+    EXPECT_TRUE(out.notify.empty());
+    EXPECT_EQ(One(kK5A, "?gip"), ":gip,0,0,'127.0.0.2','255.0.0.0','127.0.0.1','0050C2000001'");
+
+    EXPECT_TRUE(frame.ApplyNetworkMessage(good, out)) << "the socket tests follow it further";
+}
+
+TEST_F(FrameTest, SettingsAnswerWithWhatTheFrameHoldsAndRefuseWhatItCannotDo) {
+    EXPECT_EQ(One(kK5A, "&sip,1,'0.0.0.0','0.0.0.0','0.0.0.0'"),
+              ":sip,0,1,'127.0.0.2','255.0.0.0','127.0.0.1'")
+        << "with DHCP the frame reports its lease, not the zeros it was sent";
+    EXPECT_EQ(One(kK5A, "&sip,0,'192.168.1.300','255.255.255.0','192.168.1.1'"),
+              ":sip,-1,0,'192.168.1.300','255.255.255.0','192.168.1.1'");
+    EXPECT_EQ(One(kK5A, "&sbksecip,1,'0.0.0.0','0.0.0.0','0.0.0.0','0.0.0.0'"),
+              ":sbksecip,0,1,'127.2.0.2','255.255.0.0','0.0.0.0','0.0.0.0'");
+    EXPECT_EQ(One(kK5A, "&sgenrate,4"), ":sgenrate,0,4");
+    EXPECT_EQ(notifications_, (std::vector<std::string>{"%ggenrate,4", "%gactrate,4"}));
+    EXPECT_EQ(One(kK5A, "&sphdmode,1,1,1"), ":sphdmode,0,1,1,1");
+    EXPECT_EQ(One(kK5A, "?gphdmode"), ":gphdmode,0,1,1,1");
+
+    // Among them what a console sends for a list left without selection (-1).
+    for (const std::string line :
+         {"&salivetime,301", "&sdevid,100,'x'", "&sgenrate,11", "&ssyncprio,4,32", "&smadiinmode,2,-1",
+          "&soptred,1,3", "&sembmode,1,1,1,5", "&sgain,1,7,0.00,2,0"}) {
+        const std::string reply = One(kK5A, line);
+        EXPECT_EQ(reply.substr(0, reply.find(',', reply.find(',') + 1)),
+                  ":" + line.substr(1, line.find(',') - 1) + ",-1")
+            << line;
+        EXPECT_TRUE(notifications_.empty()) << line;
+    }
+    EXPECT_EQ(One(kK5A, "?galivetime"), ":galivetime,0,5");
+}
+
+TEST_F(FrameTest, IpFlowsAreCheckedAndDeletingOneDropsItsSlots) {
+    EXPECT_EQ(One(kK5A, "&scrtxflow,2,4,'10.0.0.77',14530"), ":scrtxflow,0,2,4,'10.0.0.77',14530");
+    EXPECT_EQ(One(kK5A, "&stxflowslot,2,3,8"), ":stxflowslot,0,2,3,8");
+    EXPECT_EQ(One(kK5A, "&stxflowslot,2,4,9"), ":stxflowslot,-1,2,4,9") << "the flow has slots 0..3";
+    EXPECT_EQ(One(kK5A, "&stxflowslot,2,2,65"), ":stxflowslot,-1,2,2,65") << "there are 64 IP channels";
+    EXPECT_EQ(One(kK5A, "&scrtxflow,2,2,'10.0.0.78',14531"), ":scrtxflow,-1") << "ID in use";
+    EXPECT_EQ(One(kK5A, "&scrtxflow,3,2,'10.0.0.78',14530"), ":scrtxflow,-1") << "port in use";
+    EXPECT_EQ(One(kK5A, "&scrtxflow,3,2,'255.255.255.255',14531"), ":scrtxflow,-1");
+    EXPECT_EQ(One(kK5A, "&scrtxflow,2,0,'10.0.0.77',14530"), ":scrtxflow,0,2,0,'10.0.0.77',14530");
+    EXPECT_EQ(One(kK5A, "?gtxflowslot,2,3"), ":gtxflowslot,0,2,3,0");
+    EXPECT_EQ(One(kK5A, "&scrtxflow,3,2,'10.0.0.78',14530"), ":scrtxflow,0,3,2,'10.0.0.78',14530");
+    EXPECT_EQ(One(kK5A, "&scrrxflow,1,2,14528,5001"), ":scrrxflow,-1,1,2,14528,5001") << "above the maximum";
+
+    EXPECT_EQ(One(kK5A, "&suniclkip,1"), ":suniclkip,0,1");
+    EXPECT_EQ(notifications_,
+              (std::vector<std::string>{"%guniclkip,1", "%guniclkstip,1,Unicast clocking on"}));
+}
+
+TEST_F(FrameTest, SwitchingADetectorOffClearsItsTrip) {
+    EXPECT_EQ(One(kK5A, "&slevdetstate,0,9,1"), ":slevdetstate,0,0,9,1");
+    rack_.At(kK5A).Store().Write(RecordStore::Key(CommandCode::glevdetstatus, {0, 9})).SetInt(22, 1);
+    EXPECT_EQ(One(kK5A, "&slevdetstate,0,9,0"), ":slevdetstate,0,0,9,0");
+    EXPECT_EQ(notifications_, (std::vector<std::string>{"%glevdetstate,0,9,0", "%glevdetstatus,0,9,0"}));
+    EXPECT_EQ(One(kK5A, "?llevdetstatus,0,9,1"), ":llevdetstatus,0,0,9,1,0");
 }
 
 TEST_F(FrameTest, StatusFaultAnswersTheChosenWordWithoutActing) {

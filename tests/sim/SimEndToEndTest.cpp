@@ -229,6 +229,103 @@ TEST(SimEndToEndTest, RoutingFromOneConsoleIsNotifiedToTheOther) {
         << "the sender gets the reply, not a notification";
 }
 
+TEST(SimEndToEndTest, SettingsAndCardsSetByOneConsoleReadBackAndReachTheOther) {
+    SimProcess sim;
+    LineClient editor("127.0.0.2", sim.GetPorts().tcp);
+    LineClient watcher("127.0.0.2", sim.GetPorts().tcp);
+    editor.Send(
+        "&sip,0,'192.168.7.20','255.255.255.0','192.168.7.1'\r&sgenrate,6\r&sdadsdfilter,3,1\r"
+        "&salivetime,301\r&sbkname,'STUDIO-Z'\r");
+    for (const char* reply : {":sip,0,0,'192.168.7.20','255.255.255.0','192.168.7.1'", ":sgenrate,0,6",
+                              ":sdadsdfilter,0,3,1", ":salivetime,-1,301", ":sbkname,0,'STUDIO-Z'"}) {
+        EXPECT_EQ(editor.LineStartingWith(":"), reply);
+    }
+    for (const char* notification : {"%gip,0,'192.168.7.20','255.255.255.0','192.168.7.1','0050C2000001'",
+                                     "%ggenrate,6", "%gactrate,6", "%gdadsdfilter,3,1"}) {
+        EXPECT_EQ(watcher.LineStartingWith("%"), notification);
+    }
+    watcher.Send("?gactrate\r?gdadsdfilter,3\r?galivetime\r");
+    for (const char* reply : {":gactrate,0,6", ":gdadsdfilter,0,3,1", ":galivetime,0,5"})
+        EXPECT_EQ(watcher.LineStartingWith(":"), reply);
+    EXPECT_NE(sim.Command("frames").front().find("dante=STUDIO-Z"), std::string::npos);
+}
+
+TEST(SimEndToEndTest, FirmwareFaultsStopOrFailTheImageMidway) {
+    SimProcess sim;
+    LineClient client("127.0.0.2", sim.GetPorts().tcp);
+    const std::string record = "&sprog,1#S1130000285F245F2212226A000424290008237C2A\r";
+    ASSERT_EQ(sim.Do("fault 127.0.0.2 prog-stall 3"), "ok");
+    client.Send("&sprog,0\r");
+    EXPECT_EQ(client.LineStartingWith(":sprog"), ":sprog,0,0");
+    for (int i = 0; i < 3; ++i) {
+        client.Send(record);
+        EXPECT_EQ(client.LineStartingWith(":sprog"), ":sprog,0,1");
+    }
+    client.Send(record + "&sprog,2\r");
+    EXPECT_EQ(client.LineStartingWith(":sprog", 500ms), std::nullopt) << "the frame went quiet";
+    EXPECT_NE(sim.Do("info 127.0.0.2").find("image-records=0 "), std::string::npos);
+
+    ASSERT_EQ(sim.Do("fault 127.0.0.2 clear"), "ok");
+    ASSERT_EQ(sim.Do("fault 127.0.0.2 prog-error 2"), "ok");
+    client.Send("&sprog,0\r" + record + record + record);
+    EXPECT_EQ(client.LineStartingWith(":sprog"), ":sprog,0,0");
+    EXPECT_EQ(client.LineStartingWith(":sprog"), ":sprog,0,1");
+    EXPECT_EQ(client.LineStartingWith(":sprog"), ":sprog,-5,1");
+    EXPECT_EQ(client.LineStartingWith(":sprog"), ":sprog,-4,1");
+}
+
+TEST(SimEndToEndTest, SettingsMessageMovesTheReportedAddressAndTellsTheConsoles) {
+    SimProcess sim;
+    LineClient client("127.0.0.2", sim.GetPorts().tcp);
+    client.Send("?gdevid\r");
+    ASSERT_TRUE(client.LineStartingWith(":gdevid").has_value()) << "the rack has taken the connection";
+    Udp settings;
+    settings.SendTo("127.255.255.255", sim.GetPorts().echo,
+                    "%eip,'K5A0011703042',0,'10.0.0.9','255.255.255.0','10.0.0.1'\r");  // no flag: ignored
+    settings.SendTo("127.255.255.255", sim.GetPorts().echo,
+                    "%eip,'K5A0011703042',0,'10.0.0.9','255.255.255.0','10.0.0.1',1\r");
+    EXPECT_EQ(client.LineStartingWith("%gip"), "%gip,0,'10.0.0.9','255.255.255.0','10.0.0.1','0050C2000001'");
+    settings.SendTo("127.0.0.2", sim.GetPorts().echo,
+                    "%eip,'K5A0011703042',1,'0.0.0.0','0.0.0.0','0.0.0.0',1\r");
+    EXPECT_EQ(client.LineStartingWith("%gip"), "%gip,1,'127.0.0.2','255.0.0.0','127.0.0.1','0050C2000001'");
+    EXPECT_EQ(DiscoveryAnswers(sim, "127.0.0.2").size(), 1u) << "the frame still answers where it lives";
+}
+
+TEST(SimEndToEndTest, TripAndInputCommandsReachTheConsoles) {
+    SimProcess sim;
+    LineClient client("127.0.0.2", sim.GetPorts().tcp);
+    client.Send("?gdevid\r");
+    ASSERT_TRUE(client.LineStartingWith(":gdevid").has_value()) << "the rack has taken the connection";
+    ASSERT_EQ(sim.Do("trip 127.0.0.2 in 5"), "ok");
+    EXPECT_EQ(client.LineStartingWith("%"), "%glevdetstatus,0,5,1");
+    ASSERT_EQ(sim.Do("input 127.0.0.2 12 ESa"), "ok");
+    EXPECT_EQ(client.LineStartingWith("%"), "%gmaininpstatus,12,ESa");
+    client.Send("?llevdetstatus,0,4,2\r?lmaininpstatus,11,3\r");
+    EXPECT_EQ(client.LineStartingWith(":"), ":llevdetstatus,0,0,4,2,0,1");
+    EXPECT_EQ(client.LineStartingWith(":"), ":lmaininpstatus,0,11,3,--A,ESa,--A");
+}
+
+TEST(SimEndToEndTest, NetworkAudioIsStateOnlyAndRoutesToUnknownNamesAreUnresolved) {
+    SimProcess sim;
+    LineClient client("127.0.0.2", sim.GetPorts().tcp);
+    client.Send(
+        "&sppmcreate,'10.0.0.152',10100,1,4,50,0\r&sppmchn,1,4,600\r&sppmenable,1,1\r?lppmid\r"
+        "&scrtxflow,1,2,'10.0.0.77',14528\r&stxflowslot,1,1,2\r&scrrxflow,1,2,14529,1000\r"
+        "&scrossip,3,'localhost','05','WALLBOX'\r&scrossip,4,'localhost','06','NOBODY'\r"
+        "?gppmchn,1,4\r?gtxflowslot,1,1\r?gcrossip,4,'localhost'\r");
+    for (const char* reply :
+         {":sppmcreate,0,'10.0.0.152',10100,1,4,50,0", ":sppmchn,0,1,4,600", ":sppmenable,0,1,1",
+          ":lppmid,0,1", ":scrtxflow,0,1,2,'10.0.0.77',14528", ":stxflowslot,0,1,1,2",
+          ":scrrxflow,0,1,2,14529,1000", ":scrossip,0,3,'localhost','05','WALLBOX'",
+          ":scrossip,0,4,'localhost','06','NOBODY'", ":gppmchn,0,1,4,600", ":gtxflowslot,0,1,1,2",
+          ":gcrossip,0,4,'localhost','06','NOBODY'"}) {
+        EXPECT_EQ(client.LineStartingWith(":"), reply);
+    }
+    EXPECT_EQ(sim.Command("routes 127.0.0.2"),
+              (std::vector<std::string>{"route 3 'STUDIO-A' 05 'WALLBOX' resolved",
+                                        "route 4 'STUDIO-A' 06 'NOBODY' unresolved", "ok 2 routes"}));
+}
+
 TEST(SimEndToEndTest, KeepAliveGoesBothWaysAndASilentConsoleIsDropped) {
     SimProcess sim;
     ASSERT_EQ(sim.Do("state 127.0.0.2 galivetime 1"), "ok");
