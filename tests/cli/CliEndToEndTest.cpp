@@ -245,3 +245,34 @@ TEST_F(CliEndToEnd, DiscoverListsTheRackWithTheDeviceListColumns) {
 
 }  // namespace
 }  // namespace velmar
+
+namespace velmar {
+namespace {
+
+// A frame's texts are 8-bit: shown as Windows-1252 in UTF-8, with control characters escaped for
+// the terminal and for JSON.
+TEST_F(CliEndToEnd, FrameTextsAreDecodedAndNeverReachTheTerminalRaw) {
+    sim.Do("state 127.0.0.2 gdevid 7 'Caf\xe9\x1b[31m\x07\x81'");
+    const Outcome status = Cli({"status", "127.0.0.2"});
+    ASSERT_EQ(status.code, kExitOk) << status.err;
+    EXPECT_NE(status.out.find("Name:        Caf\u00e9\\x1b[31m\\x07\\x81 (ID 7)\n"), std::string::npos)
+        << status.out;
+    EXPECT_EQ(status.out.find('\x1b'), std::string::npos);
+
+    const Outcome json = Cli({"status", "--json", "127.0.0.2"});
+    ASSERT_EQ(json.code, kExitOk) << json.err;
+    EXPECT_NE(json.out.find("\"name\":\"Caf\u00e9\\u001b[31m\\u0007\\u0081\""), std::string::npos)
+        << json.out;
+
+    // The discovery answer names the frame in 8-bit text too; a byte above 0x7F is decoded.
+    sim.Do(
+        "state 127.0.0.3 gdevid 2 'Salle\xe0"
+        "c\xf4t\xe9'");
+    const Outcome table = Cli({"discover"});
+    EXPECT_NE(table.out.find("Salle\u00e0c\u00f4t\u00e9  "), std::string::npos) << table.out;
+    const Outcome listed = Cli({"discover", "--json"});
+    EXPECT_NE(listed.out.find("\"name\":\"Salle\u00e0c\u00f4t\u00e9\""), std::string::npos) << listed.out;
+}
+
+}  // namespace
+}  // namespace velmar
