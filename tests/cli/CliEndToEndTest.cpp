@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
@@ -222,6 +223,33 @@ TEST_F(CliEndToEnd, RoutingSavedFromTheSimulatorLoadsBackIdentically) {
     EXPECT_EQ(Cli({"load-routes", "127.0.0.2", dir + "/no-such-file.xpt"}).code, kExitFailure);
     std::remove(before.c_str());
     std::remove(after.c_str());
+}
+
+TEST_F(CliEndToEnd, SnapshotsAsPeopleHaveThem) {
+    const std::string path = ::testing::TempDir() + "/velmar-routes-" + std::to_string(sim.Pid()) + ".xpt";
+    std::ofstream(path, std::ios::binary) << "1=11,12\r2=12,13\r3=13,14\rjunk\r5=9,0";
+    const Outcome dryRun = Cli({"load-routes", "127.0.0.2", path, "--dry-run"});
+    ASSERT_EQ(dryRun.code, kExitOk) << dryRun.err;
+    EXPECT_EQ(std::count(dryRun.out.begin(), dryRun.out.end(), '\n'), 3) << dryRun.out;
+    EXPECT_EQ(dryRun.err,
+              "velmar-cli: line 4 skipped: no \"=\"\n"
+              "velmar-cli: line 5 skipped: input 0: loading never disconnects an output\n");
+    const Outcome loaded = Cli({"load-routes", "127.0.0.2", path});
+    ASSERT_EQ(loaded.code, kExitOk) << loaded.err;
+    EXPECT_EQ(loaded.out, "3 crosspoints sent, 3 answered, 0 refused\n");
+    EXPECT_NE(loaded.err.find("2 lines of " + path + " skipped"), std::string::npos) << loaded.err;
+
+    std::string utf16 = "\xFF\xFE";
+    for (const char c : std::string("1=20,21\r\n"))
+        utf16 += std::string{c, '\0'};
+    std::ofstream(path, std::ios::binary) << utf16;
+    const Outcome refused = Cli({"load-routes", "127.0.0.2", path});
+    EXPECT_EQ(refused.code, kExitFailure);
+    EXPECT_EQ(refused.out, "");
+    EXPECT_NE(refused.err.find("UTF-16"), std::string::npos) << refused.err;
+    EXPECT_EQ(Cli({"routes", "--json", "127.0.0.2"}).out.find("\"output\":20,"), std::string::npos)
+        << "nothing was sent";
+    std::remove(path.c_str());
 }
 
 }  // namespace
