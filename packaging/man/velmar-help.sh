@@ -1,5 +1,5 @@
 #!/bin/sh
-# What `velmar --help` would print: the desktop console opens its window for any other argument,
+# What `velmar --help` would print: the desktop console takes no options but its option word,
 # so help2man reads its manual page from here. Keep it in step with app/OptionWord.cpp.
 cat <<'TEXT'
 Usage: velmar [telnet | xy | zel]
