@@ -12,6 +12,7 @@
 #include "console/AddDeviceDialog.h"
 #include "device/DeviceModel.h"
 #include "device/features/identity/IdentityEvents.h"
+#include "platform/qt/FrameText.h"
 #include "routing/XyControlWindow.h"
 
 namespace velmar {
@@ -68,7 +69,7 @@ MainWindow::~MainWindow() = default;
 void MainWindow::Subscribe() {
     EventHub& events = session_.Events();
     subscriptions_.push_back(events.Subscribe<TitleChanged>([this](const TitleChanged& e) {
-        setWindowTitle(QString::fromUtf8(e.title.data(), static_cast<qsizetype>(e.title.size())));
+        setWindowTitle(FrameTextToQString(e.title));
     }));
     subscriptions_.push_back(events.Subscribe<velmar::ConnectionChanged>(
         [this](const velmar::ConnectionChanged&) { ConnectionChanged(); }));
@@ -220,7 +221,7 @@ void MainWindow::ShowAbout() {
 
 void MainWindow::SetConnectedRowText(DeviceColumn column, std::string_view text) {
     finder_.SetRowText(session_.Connection().connectedIp, column,
-                       QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+                       FrameTextToQString(text));
 }
 
 void MainWindow::ConnectionChanged() {
