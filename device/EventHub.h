@@ -67,7 +67,7 @@ class ListenerList final : public ListenerListBase {
     using Listener = std::function<void(const Event&)>;
 
     std::uint64_t Add(Listener listener) {
-        entries_.push_back(std::make_shared<Entry>(Entry{++lastId_, std::move(listener), true}));
+        entries_.push_back(std::make_unique<Entry>(Entry{++lastId_, std::move(listener), true}));
         return lastId_;
     }
 
@@ -82,11 +82,13 @@ class ListenerList final : public ListenerListBase {
 
     void Publish(const Event& event) {
         ++depth_;
+        // Entries live on the heap and are only dropped outside a delivery, so a listener that
+        // subscribes (growing the vector) or unsubscribes leaves this entry where it is.
         const std::size_t count = entries_.size();
         for (std::size_t i = 0; i < count; ++i) {
-            const std::shared_ptr<Entry> entry = entries_[i];
-            if (entry->alive)
-                entry->listener(event);
+            Entry& entry = *entries_[i];
+            if (entry.alive)
+                entry.listener(event);
         }
         if (--depth_ == 0)
             Compact();
@@ -102,10 +104,10 @@ class ListenerList final : public ListenerListBase {
     };
 
     void Compact() {
-        std::erase_if(entries_, [](const std::shared_ptr<Entry>& entry) { return !entry->alive; });
+        std::erase_if(entries_, [](const std::unique_ptr<Entry>& entry) { return !entry->alive; });
     }
 
-    std::vector<std::shared_ptr<Entry>> entries_;
+    std::vector<std::unique_ptr<Entry>> entries_;
     std::uint64_t lastId_ = 0;
     int depth_ = 0;
 };
@@ -140,9 +142,8 @@ class EventHub {
         const std::size_t slot = detail::EventSlot<Event>();
         if (slot >= lists_.size() || !lists_[slot])
             return;
-        // Held here so that a listener dropping the last subscription cannot free the list.
-        const std::shared_ptr<ListenerListBase> keep = lists_[slot];
-        static_cast<detail::ListenerList<Event>&>(*keep).Publish(event);
+        // The hub keeps its lists for its whole life; subscriptions only hold weak references.
+        static_cast<detail::ListenerList<Event>&>(*lists_[slot]).Publish(event);
     }
 
     template <typename Event>

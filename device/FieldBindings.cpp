@@ -1,6 +1,7 @@
 #include "device/FieldBindings.h"
 
 #include <array>
+#include <vector>
 
 namespace velmar {
 
@@ -235,6 +236,42 @@ bool CardEntry(CardIndex index, const CommandMessage& m, std::size_t& entry, std
     return false;
 }
 
+// The rows each word touches, worked out once: replies and requests then look at their own
+// rows only instead of walking the whole table.
+template <typename Binding, std::size_t N>
+class RowIndex {
+  public:
+    explicit RowIndex(const std::array<Binding, N>& rows) {
+        for (std::size_t i = 0; i < N; ++i) {
+            for (std::uint16_t code = 0; code < kCommandCount; ++code) {
+                if (Stores(rows[i], code))
+                    stores_[code].push_back(&rows[i]);
+            }
+            if (rows[i].set != CommandCode::error)
+                sets_[ToCode(rows[i].set)].push_back(&rows[i]);
+        }
+    }
+    std::span<const Binding* const> Storing(std::uint16_t code) const {
+        return code < kCommandCount ? std::span<const Binding* const>(stores_[code])
+                                    : std::span<const Binding* const>();
+    }
+    std::span<const Binding* const> Setting(CommandCode set) const { return sets_[ToCode(set)]; }
+
+  private:
+    std::array<std::vector<const Binding*>, kCommandCount> stores_;
+    std::array<std::vector<const Binding*>, kCommandCount> sets_;
+};
+
+const RowIndex<FieldBinding, kFields.size()>& FieldIndex() {
+    static const RowIndex<FieldBinding, kFields.size()> index(kFields);
+    return index;
+}
+
+const RowIndex<CardFieldBinding, kCardFields.size()>& CardIndexOfRows() {
+    static const RowIndex<CardFieldBinding, kCardFields.size()> index(kCardFields);
+    return index;
+}
+
 }  // namespace
 
 std::span<const FieldBinding> FieldBindings() {
@@ -247,9 +284,8 @@ std::span<const CardFieldBinding> CardFieldBindings() {
 
 bool StoreBoundFields(DeviceState& state, const CommandMessage& reply) {
     bool stored = false;
-    for (const FieldBinding& field : kFields) {
-        if (!Stores(field, reply.code))
-            continue;
+    for (const FieldBinding* row : FieldIndex().Storing(reply.code)) {
+        const FieldBinding& field = *row;
         std::size_t key = 0;
         if (field.Keyed()) {
             if (!InRange(reply.Int(14), field.firstKey, field.lastKey))
@@ -271,8 +307,9 @@ bool StoreBoundCardFields(DeviceState& state, const CommandMessage& reply) {
         return false;
     CardRecord& record = state.config.cards[static_cast<std::size_t>(card - 1)];
     bool stored = false;
-    for (const CardFieldBinding& field : kCardFields) {
-        if (!Stores(field, reply.code) || (field.requiredMode != 0 && record.mode != field.requiredMode))
+    for (const CardFieldBinding* row : CardIndexOfRows().Storing(reply.code)) {
+        const CardFieldBinding& field = *row;
+        if (field.requiredMode != 0 && record.mode != field.requiredMode)
             continue;
         std::size_t entry = 0;
         std::size_t group = 0;
@@ -286,9 +323,8 @@ bool StoreBoundCardFields(DeviceState& state, const CommandMessage& reply) {
 
 bool FillSetRequest(const DeviceState& state, CommandCode set, std::int32_t key, CommandMessage& request) {
     bool filled = false;
-    for (const FieldBinding& field : kFields) {
-        if (!field.HasSetWord() || field.set != set)
-            continue;
+    for (const FieldBinding* row : FieldIndex().Setting(set)) {
+        const FieldBinding& field = *row;
         std::size_t index = 0;
         if (field.Keyed()) {
             if (!InRange(key, field.firstKey, field.lastKey))
@@ -308,9 +344,8 @@ bool FillCardSetRequest(const DeviceState& state, CommandCode set, std::int32_t 
         return false;
     const CardRecord& record = state.config.cards[static_cast<std::size_t>(card - 1)];
     bool filled = false;
-    for (const CardFieldBinding& field : kCardFields) {
-        if (field.set != set)
-            continue;
+    for (const CardFieldBinding* row : CardIndexOfRows().Setting(set)) {
+        const CardFieldBinding& field = *row;
         request.SetInt(14, card);
         if (field.index != CardIndex::Card)
             request.SetInt(18, index);
