@@ -12,7 +12,9 @@
 #include "console/MainWindow.h"
 #include "platform/qt/QtProfileStore.h"
 #include "tests/console/ConsoleTestSupport.h"
+#include "tests/support/FlashImage.h"
 #include "tests/support/SimProcess.h"
+#include "tests/tools/EventLoopWait.h"
 #include "tools/FirmwareWindow.h"
 #include "tools/MaintenanceActions.h"
 #include "tools/NetworkSettingsDialog.h"
@@ -177,6 +179,26 @@ TEST_F(MaintenanceActionsTest, FirmwareWindowIsRefusedOnTheTelnetPortOfARunningA
     FirmwareWindow* firmware = window.findChild<FirmwareWindow*>();
     ASSERT_NE(firmware, nullptr) << "recovery firmware is programmed on the Telnet port";
     firmware->reject();
+}
+
+TEST_F(MaintenanceActionsTest, ATenThousandRecordImageGoesInThroughTheWindowAndTheFrameRestarts) {
+    MainWindow& window = Open();
+    ASSERT_TRUE(ConnectTo("127.0.0.2"));
+    const std::string image =
+        test::WriteFlashImage(dir_.filePath(QStringLiteral("main.flash")).toStdString(), 10000);
+    files_.names = {image};
+    prompter_.answers = {true, true};
+    window.RunMenuCommand(MenuCommand::FirmwareUpdate);
+    FirmwareWindow* firmware = window.findChild<FirmwareWindow*>();
+    ASSERT_NE(firmware, nullptr);
+    firmware->FlashButton().click();
+    ASSERT_TRUE(test::RunLoopUntil([&] { return prompter_.shown.size() == 2; }, 120s));
+    EXPECT_EQ(prompter_.shown.back(), "question: Flash successfully programmed.\nRestart device");
+    EXPECT_NE(Info("127.0.0.2").find("image-records=10000 "), std::string::npos);
+    EXPECT_FALSE(window.GetSession().Connection().connected);
+    EXPECT_EQ(RowOf("127.0.0.2"), -1);
+    EXPECT_TRUE(WaitUntil([&] { return window.findChild<FirmwareWindow*>() == nullptr; }))
+        << "the window closed";
 }
 
 TEST_F(MaintenanceActionsTest, NetworkSettingsOfTheConnectedFrameSendOnlyWhatChanged) {
