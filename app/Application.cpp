@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "console/MainWindow.h"
+#include "tools/MaintenanceActions.h"
 
 namespace velmar {
 
@@ -27,6 +28,7 @@ int Application::Run() {
     ConsoleCore core(arguments_.options);
     {
         MainWindow window(core);
+        InstallMaintenance(window, core);
         window.show();
         if (!arguments_.connect.empty())
             window.ConnectAddress(arguments_.connect);

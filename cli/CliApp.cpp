@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "cli/HeadlessConsole.h"
+#include "cli/MaintenanceCommands.h"
 #include "cli/StatusReport.h"
 #include "cli/TracingTransport.h"
 #include "device/ChannelMap.h"
@@ -47,6 +48,13 @@ int CliApp::Run(const CliOptions& options) {
         case CliCommand::Route:
         case CliCommand::LoadRoutes:
             return Connected(options);
+        case CliCommand::Flash:
+        case CliCommand::Restart:
+        case CliCommand::Recovery:
+        case CliCommand::Application:
+        case CliCommand::FactoryReset:
+        case CliCommand::NetSet:
+            return MaintenanceCommands(out_, err_).Run(options);
     }
     return kExitUsage;
 }

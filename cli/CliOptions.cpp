@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "device/DeviceModel.h"
+#include "device/LinkPorts.h"
 
 namespace velmar {
 
@@ -20,6 +21,23 @@ const char* const kCliUsage =
     "  load-routes ADDR FILE\n"
     "                      send the crosspoints of a snapshot file (*.xpt) and wait for the answers;\n"
     "                      outputs the file does not name stay as they are\n"
+    "  flash ADDR FILE... [--restart]\n"
+    "                      program the flash files in the order given (each is read and checked\n"
+    "                      whole first); exit 0 only when the frame accepted every record and the\n"
+    "                      end of every image; --restart then restarts the frame (from recovery:\n"
+    "                      loads its application)\n"
+    "  restart ADDR        restart the frame: it drops every connection and is away for a while\n"
+    "  recovery ADDR       restart a running application into the recovery firmware\n"
+    "  application ADDR    restart a frame in recovery into its application firmware\n"
+    "  factory-reset ADDR  return the frame to factory settings at once (routing, names and\n"
+    "                      network audio included); the connection stays\n"
+    "  netset SERIAL|ADDR --dhcp | --ip A --mask M --gateway G\n"
+    "                      change a frame's network address: by serial number with the UDP\n"
+    "                      settings message (the frame need not be connected; no answer comes),\n"
+    "                      or by address over the connection. An address or mask of 0.0.0.0 or\n"
+    "                      255.255.255.255 is refused; a gateway of 0.0.0.0 means none\n"
+    "\n"
+    "These commands ask nothing: the command is the intent.\n"
     "\n"
     "ADDR is a dotted IPv4 address; a leading '*' means the frame runs its recovery firmware and\n"
     "a leading '#' mode 2, as in the console's device list (both connect on the Telnet port).\n"
@@ -27,7 +45,11 @@ const char* const kCliUsage =
     "options:\n"
     "  --json              machine-readable output (discover, status, routes)\n"
     "  --save FILE         routes: also write the crosspoints to a snapshot file (*.xpt)\n"
-    "  --dry-run           load-routes: print what would be sent and send nothing\n"
+    "  --dry-run           load-routes, flash, restart, recovery, application, factory-reset,\n"
+    "                      netset: print what would be sent and send nothing\n"
+    "  --restart           flash: restart the frame after the last image\n"
+    "  --dhcp, --ip A, --mask M, --gateway G\n"
+    "                      netset: obtain the address automatically, or the fixed settings\n"
     "  --trace             print every line sent and received, time-stamped, on stderr\n"
     "  --recovery          the frame runs its recovery firmware (same as a '*' prefix)\n"
     "  --mode2             the frame runs in mode 2 (same as a '#' prefix)\n"
@@ -50,16 +72,27 @@ struct CommandWord {
     std::string_view word;
     CliCommand command;
     std::size_t operands;
+    bool more = false;  // the last operand may repeat
 };
 
-constexpr std::array<CommandWord, 6> kCommands{{
+constexpr std::array<CommandWord, 12> kCommands{{
     {"discover", CliCommand::Discover, 0},
     {"probe", CliCommand::Probe, 1},
     {"status", CliCommand::Status, 1},
     {"routes", CliCommand::Routes, 1},
     {"route", CliCommand::Route, 3},
     {"load-routes", CliCommand::LoadRoutes, 2},
+    {"flash", CliCommand::Flash, 2, true},
+    {"restart", CliCommand::Restart, 1},
+    {"recovery", CliCommand::Recovery, 1},
+    {"application", CliCommand::Application, 1},
+    {"factory-reset", CliCommand::FactoryReset, 1},
+    {"netset", CliCommand::NetSet, 1},
 }};
+
+bool TakesDryRun(CliCommand command) {
+    return command == CliCommand::LoadRoutes || command >= CliCommand::Flash;
+}
 
 }  // namespace
 
@@ -90,6 +123,14 @@ CliParse ParseCliOptions(const std::vector<std::string>& args) {
             options.telnet = true;
         } else if (arg == "--dry-run") {
             options.dryRun = true;
+        } else if (arg == "--restart") {
+            options.restart = true;
+        } else if (arg == "--dhcp") {
+            options.dhcp = true;
+        } else if (arg == "--ip" || arg == "--mask" || arg == "--gateway") {
+            if (i + 1 >= args.size())
+                return {std::nullopt, arg + " needs a value"};
+            (arg == "--ip" ? options.ip : arg == "--mask" ? options.mask : options.gateway) = args[++i];
         } else if (arg == "--save") {
             if (i + 1 >= args.size())
                 return {std::nullopt, arg + " needs a value"};
@@ -121,7 +162,7 @@ CliParse ParseCliOptions(const std::vector<std::string>& args) {
     }
     if (command == nullptr)
         return {std::nullopt, "unknown command " + operands[0]};
-    if (operands.size() != command->operands + 1) {
+    if (operands.size() != command->operands + 1 && !(command->more && operands.size() > command->operands)) {
         return {std::nullopt, operands[0] + " takes " + std::to_string(command->operands) + " operand(s)"};
     }
     options.command = command->command;
@@ -138,8 +179,31 @@ CliParse ParseCliOptions(const std::vector<std::string>& args) {
     options.address = address;
     if (!options.file.empty() && command->command != CliCommand::Routes)
         return {std::nullopt, "--save goes with routes"};
-    if (options.dryRun && command->command != CliCommand::LoadRoutes)
-        return {std::nullopt, "--dry-run goes with load-routes"};
+    if (options.dryRun && !TakesDryRun(command->command))
+        return {std::nullopt,
+                "--dry-run goes with load-routes, flash, restart, recovery, application, "
+                "factory-reset and netset"};
+    if (options.restart && command->command != CliCommand::Flash)
+        return {std::nullopt, "--restart goes with flash"};
+    const bool netOptions =
+        options.dhcp || !options.ip.empty() || !options.mask.empty() || !options.gateway.empty();
+    if (netOptions != (command->command == CliCommand::NetSet) ||
+        (options.dhcp && options.ip.size() + options.mask.size() + options.gateway.size() > 0)) {
+        return {std::nullopt, "netset takes either --dhcp or --ip A --mask M --gateway G"};
+    }
+    if (command->command == CliCommand::NetSet) {
+        if (!options.dhcp && (options.ip.empty() || options.mask.empty() || options.gateway.empty()))
+            return {std::nullopt, "netset takes either --dhcp or --ip A --mask M --gateway G"};
+        options.dhcp = options.dhcp.value_or(false);
+        std::uint32_t ignored = 0;
+        if (!ParseIpv4(options.address.c_str(), ignored)) {
+            // Not an address: the serial number of a frame reached by the settings message.
+            options.serial = operands[1];
+            options.address.clear();
+        }
+    }
+    if (command->command == CliCommand::Flash)
+        options.files.assign(operands.begin() + 2, operands.end());
     if (command->command == CliCommand::LoadRoutes)
         options.file = operands[2];
     if (command->command == CliCommand::Route) {

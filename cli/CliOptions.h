@@ -10,7 +10,22 @@
 
 namespace velmar {
 
-enum class CliCommand : std::uint8_t { Help, Version, Probe, Status, Routes, Route, LoadRoutes, Discover };
+enum class CliCommand : std::uint8_t {
+    Help,
+    Version,
+    Probe,
+    Status,
+    Routes,
+    Route,
+    LoadRoutes,
+    Discover,
+    Flash,
+    Restart,
+    Recovery,
+    Application,
+    FactoryReset,
+    NetSet,
+};
 
 struct CliOptions {
     CliCommand command = CliCommand::Help;
@@ -19,7 +34,12 @@ struct CliOptions {
     ModelClass model = ModelClass::NoCards;  // as a device-list row without a known type gives
     std::int32_t output = 0;
     std::int32_t input = 0;
-    std::string file;  // routes --save FILE, load-routes ADDR FILE
+    std::string file;                // routes --save FILE, load-routes ADDR FILE
+    std::vector<std::string> files;  // flash ADDR FILE...
+    bool restart = false;            // flash --restart
+    std::string serial;              // netset SERIAL
+    std::optional<bool> dhcp;        // netset: --dhcp, or fixed with --ip
+    std::string ip, mask, gateway;   // netset --ip --mask --gateway
     bool dryRun = false;
     bool json = false;
     bool trace = false;

@@ -20,7 +20,8 @@ Session::Session(LineTransport& transport, DatagramSocket& datagrams, TimerServi
       networkAudio_(context_),
       channelTools_(context_),
       meters_(context_),
-      firmware_(context_, [this] { Disconnect(); }) {
+      firmware_(
+          context_, [this] { Disconnect(); }, [this] { poller_.StartSequence(); }) {
     connection_.options = options;
     state_.ResetState();
     link_.SetListener(this);

@@ -14,7 +14,6 @@
 #include "device/LineTransport.h"
 #include "device/SessionEvents.h"
 #include "device/features/clock/ClockEvents.h"
-#include "device/features/firmware/FirmwareRun.h"
 #include "device/features/identity/IdentityEvents.h"
 #include "device/features/interfaces/InterfaceEvents.h"
 #include "device/features/netaudio/NetworkAudioEvents.h"
@@ -210,40 +209,6 @@ class EventRecorder {
     }
 
     Subscriptions subscriptions_;
-};
-
-// A firmware image given as lines.
-class ScriptedFirmwareRun final : public FirmwareRun {
-  public:
-    explicit ScriptedFirmwareRun(std::vector<std::string> lines) : lines_(std::move(lines)) {}
-    bool IsActive() const override { return active_; }
-    bool Open() override {
-        active_ = true;
-        return true;
-    }
-    Line NextLine(std::string& record) override {
-        if (next_ >= lines_.size())
-            return Line::End;
-        record = lines_[next_++];
-        if (record.empty())
-            return Line::Empty;
-        return record[0] == 'S' ? Line::Record : Line::End;
-    }
-    void RecordSent() override { ++recordsSent; }
-    void ImageClosed() override { ++closed; }
-    bool FinishRun() override {
-        active_ = false;
-        return restartAnswer;
-    }
-
-    int recordsSent = 0;
-    int closed = 0;
-    bool restartAnswer = true;
-
-  private:
-    std::vector<std::string> lines_;
-    std::size_t next_ = 0;
-    bool active_ = false;
 };
 
 }  // namespace velmar::test

@@ -248,42 +248,5 @@ TEST_F(DispatcherTest, FlowRepliesStoreAndClear) {
     EXPECT_EQ(State().live.rxFlowSlots[31][7].channel, 64);
 }
 
-TEST_F(DispatcherTest, FirmwareRecordsArePacedByTheFramesAnswers) {
-    Reply(":sprog,0,1");  // no image open: nothing
-    EXPECT_TRUE(transport.TakeSent().empty());
-
-    ScriptedFirmwareRun run({"S0abc", "", "S1def", "END"});
-    session.Firmware().StartRun(run);
-    EXPECT_EQ(transport.TakeSent(), std::vector<std::string>{"&sprog,0"});
-    EXPECT_EQ(timers.Remaining("firmware watchdog"), 1000ms);
-    Reply(":sprog,0,0");
-    EXPECT_EQ(transport.TakeSent(), std::vector<std::string>{"&sprog,1#S0abc"});
-    EXPECT_EQ(timers.Remaining("firmware watchdog"), 10000ms);
-    Reply(":sprog,0,1");  // empty line: nothing sent, the watchdog runs on
-    EXPECT_TRUE(transport.TakeSent().empty());
-    Reply(":sprog,0,1");
-    EXPECT_EQ(transport.TakeSent(), std::vector<std::string>{"&sprog,1#S1def"});
-    Reply(":sprog,0,1");
-    EXPECT_EQ(transport.TakeSent(), std::vector<std::string>{"&sprog,2"});
-    Reply(":sprog,0,2");
-    EXPECT_EQ(run.closed, 1);
-    EXPECT_EQ(run.recordsSent, 2);
-
-    timers.Advance(0ms);  // the watchdog fires at once; the operator says restart
-    EXPECT_EQ(transport.TakeSent(), std::vector<std::string>{"&srestart,1"});
-    EXPECT_EQ(events.framesLeaving, 1);
-    EXPECT_FALSE(session.Connection().connected);
-}
-
-TEST_F(DispatcherTest, AnOverlongFirmwareRecordEndsTheRunInsteadOfBeingCut) {
-    ScriptedFirmwareRun run({"S0ok", "S" + std::string(300, '1')});
-    session.Firmware().StartRun(run);
-    transport.TakeSent();
-    Reply(":sprog,0,0");
-    Reply(":sprog,0,1");
-    EXPECT_EQ(transport.TakeSent(), (std::vector<std::string>{"&sprog,1#S0ok", "&sprog,2"}));
-    EXPECT_EQ(run.recordsSent, 1);
-}
-
 }  // namespace
 }  // namespace velmar::test

@@ -147,8 +147,7 @@ TEST_F(PollerTest, AnsweringFrameStaysAndSilenceThenDropsIt) {
 
 TEST_F(PollerTest, KeepAliveTickDuringFirmwareNeitherSendsNorCounts) {
     ConnectAs(DeviceMode::Application, ModelClass::Full);
-    ScriptedFirmwareRun run({"S0", "S1"});
-    session.Firmware().StartRun(run);
+    ASSERT_FALSE(session.Firmware().StartRun({"S0", "S1"}));
     Reply(":sprog,0,0");
     transport.TakeSent();
     ASSERT_EQ(session.Connection().aliveCounter, 1);

@@ -51,7 +51,10 @@ bool Bind(int fd, std::uint32_t address, std::uint16_t port) {
     return ::bind(fd, reinterpret_cast<const sockaddr*>(&local), sizeof local) == 0;
 }
 
-void Broadcast(std::uint16_t echoPort) {
+}  // namespace
+
+int BroadcastDatagram(std::string_view datagram, std::uint16_t port) {
+    int sent = 0;
     for (const BroadcastTarget& target : LocalBroadcastTargets()) {
         const Descriptor fd(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0));
         const int on = 1;
@@ -59,13 +62,14 @@ void Broadcast(std::uint16_t echoPort) {
             !Bind(fd.Get(), target.source, 0)) {
             continue;
         }
-        const sockaddr_in to = Endpoint(target.broadcast, echoPort);
-        ::sendto(fd.Get(), kDiscoveryQuery.data(), kDiscoveryQuery.size(), 0,
-                 reinterpret_cast<const sockaddr*>(&to), sizeof to);
+        const sockaddr_in to = Endpoint(target.broadcast, port);
+        if (::sendto(fd.Get(), datagram.data(), datagram.size(), 0, reinterpret_cast<const sockaddr*>(&to),
+                     sizeof to) == static_cast<ssize_t>(datagram.size())) {
+            ++sent;
+        }
     }
+    return sent;
 }
-
-}  // namespace
 
 FrameDiscoveryResult DiscoverFrames(std::chrono::milliseconds quiet, std::chrono::milliseconds limit) {
     FrameDiscoveryResult result;
@@ -77,7 +81,7 @@ FrameDiscoveryResult DiscoverFrames(std::chrono::milliseconds quiet, std::chrono
         result.error = "cannot listen on UDP port " + std::to_string(port) + ": " + std::strerror(errno);
         return result;
     }
-    Broadcast(LinkPorts::FromEnvironment().echo);
+    BroadcastDatagram(kDiscoveryQuery, LinkPorts::FromEnvironment().echo);
 
     const std::vector<std::uint32_t> localBroadcasts = LocalBroadcastAddresses();
     DeviceList list;

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "device/discovery/DeviceEntry.h"
@@ -16,6 +17,10 @@ struct FrameDiscoveryResult {
     std::vector<DeviceRow> rows;
     std::string error;  // empty on success
 };
+
+// Sends `datagram` to `port` at every chosen interface's broadcast address (VELMAR_INTERFACES),
+// each from a socket bound to that interface; the number of datagrams sent.
+int BroadcastDatagram(std::string_view datagram, std::uint16_t port);
 
 FrameDiscoveryResult DiscoverFrames(std::chrono::milliseconds quiet = std::chrono::milliseconds(300),
                                     std::chrono::milliseconds limit = std::chrono::milliseconds(3000));

@@ -1,7 +1,7 @@
 #include "device/features/firmware/FirmwareUnit.h"
 
 #include <algorithm>
-#include <string>
+#include <cstring>
 
 #include "device/SessionEvents.h"
 
@@ -10,91 +10,160 @@ namespace velmar {
 using namespace std::chrono_literals;
 using C = CommandCode;
 
-FirmwareUnit::FirmwareUnit(FeatureContext& context, std::function<void()> disconnect)
-    : context_(context), disconnect_(std::move(disconnect)) {
+namespace {
+
+constexpr std::uint16_t kRecordTextPos = 18;
+
+// The begin is answered at once by a frame that is there; a record may take a flash erase.
+constexpr auto kBeginLimit = 1000ms;
+constexpr auto kRecordLimit = 10000ms;
+
+enum Step : std::int32_t { kBegin = 0, kData = 1, kEnd = 2 };
+
+}  // namespace
+
+FirmwareUnit::FirmwareUnit(FeatureContext& context, std::function<void()> disconnect,
+                           std::function<void()> reread)
+    : context_(context), disconnect_(std::move(disconnect)), reread_(std::move(reread)) {
     context.dispatcher.On(C::sprog, [this](const CommandMessage& m, bool) { Prog(m); });
+    context.dispatcher.On(C::sclear, [this](const CommandMessage& m, bool) {
+        if (m.status == 0 && context_.connection.connected)
+            reread_();
+    });
+    linkWatch_ = context.events.Subscribe<ConnectionChanged>([this](const ConnectionChanged& e) {
+        if (!e.connected && RunActive() && stage_ != Stage::Ending)
+            EndSoon(FirmwareOutcome::LinkLost);
+    });
 }
 
-void FirmwareUnit::StartRun(FirmwareRun& run) {
-    run_ = &run;
-    context_.requests.Send(C::sprog, {{14, 0}});
-    Watch(1000ms);
-}
-
-void FirmwareUnit::Maintenance(CommandCode code, std::optional<std::int32_t> argument) {
-    if (argument) {
-        context_.requests.Send(code, {{14, *argument}});
-    } else {
-        context_.requests.Send(code);
+RequestProblem FirmwareUnit::StartRun(std::vector<std::string> records) {
+    if (RunActive())
+        return "A firmware image is being programmed already.";
+    if (records.empty())
+        return "The image holds no records.";
+    const auto bad = std::find_if(records.begin(), records.end(), [](const std::string& record) {
+        return record.empty() || record.size() > kMaxFirmwareRecord;
+    });
+    if (bad != records.end()) {
+        return "Record " + std::to_string(bad - records.begin() + 1) +
+               " does not fit a programming request (" + std::to_string(kMaxFirmwareRecord) +
+               " characters at most).";
     }
+    records_ = std::move(records);
+    acknowledged_ = 0;
+    stage_ = Stage::BeginSent;
+    context_.requests.Send(C::sprog, {{14, kBegin}});
+    Watch(kBeginLimit, FirmwareOutcome::BeginUnanswered);
+    return std::nullopt;
 }
 
-void FirmwareUnit::Watch(std::chrono::milliseconds limit) {
-    watchdog_ = context_.timers.Start("firmware watchdog", limit, TimerMode::Once, [this] { RunEnded(); });
+void FirmwareUnit::Watch(std::chrono::milliseconds limit, FirmwareOutcome onExpiry) {
+    watchdog_ = context_.timers.Start("firmware watchdog", limit, TimerMode::Once,
+                                      [this, onExpiry] { End(onExpiry, 0); });
 }
 
 void FirmwareUnit::Prog(const CommandMessage& m) {
-    const bool active = RunActive();
-    if (m.status != 0) {
-        if (active)
-            Watch(0ms);
-        return;
-    }
-    switch (m.Int(14)) {
-        case 0:
-            if (run_ == nullptr || !run_->Open())
-                return;
-            SendNextRecord(true);
-            return;
-        case 1:
-            if (active)
-                SendNextRecord(false);
-            return;
-        case 2:
-            if (!active)
-                return;
-            run_->ImageClosed();
-            Watch(0ms);
-            return;
-        default:
-            return;
-    }
-}
-
-void FirmwareUnit::SendNextRecord(bool first) {
-    // A record longer than the sprog text field would reach the frame cut short; ending the run
-    // instead makes the record count disagree and the operator sees the programming error.
-    constexpr std::size_t kMaxRecord = kMessageSize - 18 - 1;
-    Watch(10000ms);
-    std::string line;
-    const FirmwareRun::Line kind = run_->NextLine(line);
-    if (kind == FirmwareRun::Line::Empty)
-        return;
-    if (kind == FirmwareRun::Line::End || line.size() > kMaxRecord || line.empty() || line[0] != 'S') {
-        // The first line decides nothing by itself: without a record the watchdog ends the run.
-        if (!first)
-            context_.requests.Send(C::sprog, {{14, 2}});
-        return;
-    }
-    CommandMessage message;
-    message.SetInt(14, 1);
-    std::copy_n(line.data(), line.size(), reinterpret_cast<char*>(message.Bytes() + 18));
-    context_.requests.SendRecord(message, C::sprog);
-    run_->RecordSent();
-}
-
-void FirmwareUnit::RunEnded() {
     if (!RunActive())
         return;
-    if (!run_->FinishRun())
-        return;
-    if (context_.connection.deviceMode != DeviceMode::Recovery) {
-        Maintenance(C::srestart, 1);
-    } else {
-        Maintenance(C::sloadapp, 0);
+    // A reply names its step; an answer to another step than the one awaited is stale.
+    const std::int32_t step = m.Int(14);
+    switch (stage_) {
+        case Stage::BeginSent:
+            if (m.status != 0) {
+                EndSoon(FirmwareOutcome::BeginRefused, m.status);
+            } else if (step == kBegin) {
+                SendRecord();
+            }
+            return;
+        case Stage::RecordSent:
+            if (m.status != 0) {
+                EndSoon(FirmwareOutcome::RecordRefused, m.status);
+                return;
+            }
+            if (step != kData)
+                return;
+            ++acknowledged_;
+            context_.events.Publish(FirmwareProgress{acknowledged_, records_.size()});
+            if (acknowledged_ < records_.size()) {
+                SendRecord();
+            } else {
+                stage_ = Stage::EndSent;
+                context_.requests.Send(C::sprog, {{14, kEnd}});
+                Watch(kRecordLimit, FirmwareOutcome::EndUnanswered);
+            }
+            return;
+        case Stage::EndSent:
+            if (m.status != 0) {
+                EndSoon(FirmwareOutcome::EndRefused, m.status);
+            } else if (step == kEnd) {
+                EndSoon(FirmwareOutcome::Programmed);
+            }
+            return;
+        case Stage::Ending:
+        case Stage::Idle:
+            return;
     }
+}
+
+CommandMessage FirmwareUnit::RecordRequest(std::string_view record) {
+    CommandMessage message;
+    message.SetInt(14, kData);
+    std::memcpy(message.Bytes() + kRecordTextPos, record.data(), std::min(record.size(), kMaxFirmwareRecord));
+    return message;
+}
+
+void FirmwareUnit::SendRecord() {
+    CommandMessage message = RecordRequest(records_[acknowledged_]);
+    stage_ = Stage::RecordSent;
+    context_.requests.SendRecord(message, C::sprog);
+    Watch(kRecordLimit, FirmwareOutcome::Stalled);
+}
+
+void FirmwareUnit::EndSoon(FirmwareOutcome outcome, std::int32_t status) {
+    stage_ = Stage::Ending;
+    watchdog_ = context_.timers.Start("firmware watchdog", 0ms, TimerMode::Once,
+                                      [this, outcome, status] { End(outcome, status); });
+}
+
+void FirmwareUnit::End(FirmwareOutcome outcome, std::int32_t status) {
+    const FirmwareRunEnded ended{outcome, acknowledged_, records_.size(), status};
+    stage_ = Stage::Idle;
+    watchdog_ = {};
+    records_.clear();
+    context_.events.Publish(ended);
+}
+
+void FirmwareUnit::Leave(CommandCode code, std::int32_t argument) {
+    if (!context_.connection.connected)
+        return;
+    context_.requests.Send(code, {{14, argument}});
     context_.events.Publish(FrameLeaving{context_.connection.connectedIp});
     disconnect_();
+}
+
+void FirmwareUnit::Restart() {
+    Leave(C::srestart, 1);
+}
+
+void FirmwareUnit::RestartAfterProgramming() {
+    if (context_.connection.deviceMode == DeviceMode::Recovery) {
+        Leave(C::sloadapp, 0);
+    } else {
+        Leave(C::srestart, 1);
+    }
+}
+
+void FirmwareUnit::SwitchFirmware() {
+    if (context_.connection.deviceMode == DeviceMode::Recovery) {
+        Leave(C::sloadapp, 0);
+    } else {
+        Leave(C::sloadboot, 0);
+    }
+}
+
+void FirmwareUnit::FactoryClear() {
+    if (context_.connection.connected)
+        context_.requests.Send(C::sclear);
 }
 
 }  // namespace velmar

@@ -1,38 +1,71 @@
 #pragma once
 
+#include <cstddef>
 #include <functional>
-#include <optional>
+#include <string>
 #include <string_view>
+#include <vector>
 
+#include "device/RequestWriter.h"
 #include "device/features/FeatureContext.h"
-#include "device/features/firmware/FirmwareRun.h"
+#include "device/features/firmware/FirmwareEvents.h"
 
 namespace velmar {
 
+// The longest record the sprog text field carries whole (its 256 bytes end with a zero).
+inline constexpr std::size_t kMaxFirmwareRecord = 255;
+
 // Firmware programming, paced by the frame's acknowledgements under a watchdog, and the
 // maintenance commands (restart, mode switch, factory settings).
+//
+// A run sends an image that was read and checked whole beforehand, from memory: the begin, one
+// record per acknowledgement, and the end only after the last record was accepted. Any error
+// status or silence ends the run without the end request, so the frame never takes a partial
+// image for a complete one. The outcome comes as FirmwareRunEnded.
 class FirmwareUnit {
   public:
-    // `disconnect` ends the connection when a finished run restarts the frame.
-    FirmwareUnit(FeatureContext& context, std::function<void()> disconnect);
+    // `disconnect` ends the connection when the frame restarts; `reread` asks for the frame's
+    // state again (after a factory clear).
+    FirmwareUnit(FeatureContext& context, std::function<void()> disconnect, std::function<void()> reread);
 
-    // Begins programming the image `run` holds: the begin request and the 1 s watchdog; the
-    // frame's answers pace the rest. `run` must stay alive until it reports itself inactive.
-    void StartRun(FirmwareRun& run);
-    bool RunActive() const { return run_ != nullptr && run_->IsActive(); }
+    // Begins programming `records` (each a record line without its line end). Refused, with
+    // nothing sent, while a run is active or when a record is empty or longer than the field.
+    RequestProblem StartRun(std::vector<std::string> records);
+    // From the begin request until the run ended.
+    bool RunActive() const { return stage_ != Stage::Idle; }
 
-    void Maintenance(CommandCode code, std::optional<std::int32_t> argument);  // srestart, sclear, ...
+    // The data request carrying one record (int:14 = 1, the record after "#" on the line).
+    static CommandMessage RecordRequest(std::string_view record);
+
+    // srestart 1, as after programming an application frame; the frame leaves the list.
+    void Restart();
+    // The restart that follows a programmed image: a frame in recovery loads its application.
+    void RestartAfterProgramming();
+    // sloadboot from the application, sloadapp from recovery; the frame leaves the list.
+    void SwitchFirmware();
+    // sclear; once the frame accepts it, its state is read again.
+    void FactoryClear();
 
   private:
+    enum class Stage : std::uint8_t { Idle, BeginSent, RecordSent, EndSent, Ending };
+
     void Prog(const CommandMessage& m);
-    void SendNextRecord(bool first);
-    void Watch(std::chrono::milliseconds limit);
-    void RunEnded();
+    void SendRecord();
+    void Watch(std::chrono::milliseconds limit, FirmwareOutcome onExpiry);
+    // Ends the run from the watchdog's turn, never inside the reply that decided it: a listener
+    // may restart the frame and close the link the reply came in on.
+    void EndSoon(FirmwareOutcome outcome, std::int32_t status = 0);
+    void End(FirmwareOutcome outcome, std::int32_t status);
+    void Leave(CommandCode code, std::int32_t argument);
 
     FeatureContext& context_;
     std::function<void()> disconnect_;
-    FirmwareRun* run_ = nullptr;
+    std::function<void()> reread_;
+    std::vector<std::string> records_;
+    std::size_t acknowledged_ = 0;
+    Stage stage_ = Stage::Idle;
     TimerHandle watchdog_;
+    Subscription linkWatch_;
 };
 
 }  // namespace velmar

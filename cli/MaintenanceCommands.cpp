@@ -1,0 +1,311 @@
+#include "cli/MaintenanceCommands.h"
+
+#include <unistd.h>
+
+#include <array>
+#include <chrono>
+#include <iostream>
+#include <memory>
+
+#include "cli/CliApp.h"
+#include "cli/HeadlessConsole.h"
+#include "cli/TracingTransport.h"
+#include "device/Session.h"
+#include "device/discovery/posix/FrameDiscovery.h"
+#include "device/posix/PosixDatagramSocket.h"
+#include "device/posix/PosixEventLoop.h"
+#include "device/posix/PosixTcpTransport.h"
+#include "device/posix/PosixTimerService.h"
+#include "tools/core/FirmwareBatch.h"
+#include "tools/core/NetworkChoice.h"
+
+namespace velmar {
+
+namespace {
+
+using namespace std::chrono_literals;
+using C = CommandCode;
+using Clock = std::chrono::steady_clock;
+
+constexpr std::string_view kTelnetRefusal = "Programming not possible due to TELNET port connection";
+// The unit's watchdog ends every run; this only bounds a loop that would otherwise never stop.
+constexpr auto kRunLimit = std::chrono::hours(24);
+constexpr int kBarWidth = 30;
+
+NetworkChoice ChoiceFrom(const CliOptions& options) {
+    return {options.dhcp.value_or(false), options.ip, options.mask, options.gateway};
+}
+
+// Writes requests as the link would put them on the wire, one per line without the CR.
+class PrintingSink final : public RequestSink {
+  public:
+    explicit PrintingSink(std::ostream& out) : out_(out) {}
+    void SendRequest(CommandMessage& request) override {
+        request.length = static_cast<std::uint16_t>(request.bodyLength + 6);
+        request.flags = MessageFlags::kRequest;
+        std::array<char, kLinkWriteBufferSize> line{};
+        std::size_t size = codec_.Write(request, line);
+        while (size > 0 && (line[size - 1] == '\r' || line[size - 1] == '\n'))
+            --size;
+        out_.write(line.data(), static_cast<std::streamsize>(size)) << "\n";
+    }
+
+  private:
+    std::ostream& out_;
+    MessageCodec codec_;
+};
+
+// Progress of one image: a bar redrawn in place on a terminal, a line per tenth otherwise.
+class ProgressPrinter {
+  public:
+    ProgressPrinter(std::ostream& out, bool terminal, const FirmwareImage& image, std::size_t number,
+                    std::size_t count)
+        : out_(out), terminal_(terminal), name_(image.Name()), start_(Clock::now()) {
+        out_ << "file " << number << " of " << count << ": " << name_ << ", " << image.records.size()
+             << " records\n";
+    }
+
+    void Update(std::size_t done, std::size_t total) {
+        const int percent = FirmwarePercent(done, total);
+        if (terminal_) {
+            const int filled = percent * kBarWidth / 100;
+            out_ << "\r[" << std::string(static_cast<std::size_t>(filled), '#')
+                 << std::string(static_cast<std::size_t>(kBarWidth - filled), '-') << "] " << done << "/"
+                 << total << " " << percent << "% " << Rate(done) << " records/s " << std::flush;
+        } else if (percent / 10 != shownTenth_ || done == total) {
+            shownTenth_ = percent / 10;
+            out_ << name_ << ": " << done << " of " << total << " records (" << percent << "%), "
+                 << Rate(done) << " records/s\n";
+        }
+    }
+
+    void Finish() {
+        if (terminal_)
+            out_ << "\n";
+    }
+
+  private:
+    long Rate(std::size_t done) const {
+        const double seconds = std::chrono::duration<double>(Clock::now() - start_).count();
+        return seconds > 0 ? static_cast<long>(static_cast<double>(done) / seconds) : 0;
+    }
+
+    std::ostream& out_;
+    bool terminal_;
+    std::string name_;
+    Clock::time_point start_;
+    int shownTenth_ = 0;
+};
+
+}  // namespace
+
+int MaintenanceCommands::Run(const CliOptions& options) {
+    if (options.command == CliCommand::NetSet) {
+        if (auto problem = NetworkChoiceProblem(ChoiceFrom(options))) {
+            err_ << "velmar-cli: " << *problem << "\n";
+            return kExitUsage;
+        }
+    }
+    if (options.command == CliCommand::Flash) {
+        // Every file is checked before anything goes to the frame.
+        const FirmwareBatchRead read = ReadFirmwareImages(options.files);
+        if (!read.problem.empty()) {
+            err_ << "velmar-cli: " << read.problem << "\n";
+            return kExitFailure;
+        }
+    }
+    if (options.dryRun)
+        return DryRun(options);
+    if (options.command == CliCommand::NetSet && !options.serial.empty())
+        return SettingsMessage(options);
+    return Connected(options);
+}
+
+int MaintenanceCommands::DryRun(const CliOptions& options) {
+    if (options.command == CliCommand::NetSet && !options.serial.empty()) {
+        const auto message = BuildSettingsMessage(options.serial, ChoiceFrom(options));
+        if (!message.problem.empty()) {
+            err_ << "velmar-cli: " << message.problem << "\n";
+            return kExitFailure;
+        }
+        out_ << message.datagram.substr(0, message.datagram.size() - 1) << "\n";
+        return kExitOk;
+    }
+    PrintingSink sink(out_);
+    DeviceState state;
+    RequestWriter requests(sink, state);
+    const bool recovery = options.mode == DeviceMode::Recovery;
+    switch (options.command) {
+        case CliCommand::Flash:
+            for (const FirmwareImage& image : ReadFirmwareImages(options.files).images) {
+                requests.Send(C::sprog, {{14, 0}});
+                for (const std::string& record : image.records) {
+                    CommandMessage message = FirmwareUnit::RecordRequest(record);
+                    requests.SendRecord(message, C::sprog);
+                }
+                requests.Send(C::sprog, {{14, 2}});
+            }
+            if (options.restart)
+                requests.Send(recovery ? C::sloadapp : C::srestart, {{14, recovery ? 0 : 1}});
+            return kExitOk;
+        case CliCommand::Restart:
+            requests.Send(C::srestart, {{14, 1}});
+            return kExitOk;
+        case CliCommand::Recovery:
+            requests.Send(C::sloadboot);
+            return kExitOk;
+        case CliCommand::Application:
+            requests.Send(C::sloadapp, {{14, 0}});
+            return kExitOk;
+        case CliCommand::FactoryReset:
+            requests.Send(C::sclear);
+            return kExitOk;
+        case CliCommand::NetSet:
+            StoreChoice(NormalisedChoice(ChoiceFrom(options)), state.config.lan);
+            if (const RequestProblem problem = requests.SendSetting(C::sip)) {
+                err_ << "velmar-cli: " << *problem << "\n";
+                return kExitFailure;
+            }
+            return kExitOk;
+        default:
+            return kExitUsage;
+    }
+}
+
+int MaintenanceCommands::SettingsMessage(const CliOptions& options) {
+    const auto message = BuildSettingsMessage(options.serial, ChoiceFrom(options));
+    if (!message.problem.empty()) {
+        err_ << "velmar-cli: " << message.problem << "\n";
+        return kExitFailure;
+    }
+    const int sent = BroadcastDatagram(message.datagram, LinkPorts::FromEnvironment().echo);
+    if (sent == 0) {
+        err_ << "velmar-cli: no network interface took the settings message (VELMAR_INTERFACES)\n";
+        return kExitFailure;
+    }
+    out_ << "settings message for " << options.serial << " sent on " << sent
+         << " interface(s); the frame answers later discoveries at its new address\n";
+    return kExitOk;
+}
+
+int MaintenanceCommands::Connected(const CliOptions& options) {
+    if (options.command == CliCommand::Recovery && options.mode == DeviceMode::Recovery) {
+        err_ << "velmar-cli: the frame runs its recovery firmware already\n";
+        return kExitUsage;
+    }
+    if (options.command == CliCommand::Application && options.mode != DeviceMode::Recovery) {
+        err_ << "velmar-cli: application loads the application of a frame in recovery ('*' or --recovery)\n";
+        return kExitUsage;
+    }
+    PosixEventLoop loop;
+    PosixTimerService timers(loop);
+    PosixTcpTransport tcp(loop);
+    PosixDatagramSocket datagrams(loop);
+    std::unique_ptr<TracingTransport> tracing;
+    LineTransport* transport = &tcp;
+    if (options.trace) {
+        tracing = std::make_unique<TracingTransport>(tcp, err_);
+        transport = tracing.get();
+    }
+    ConsoleOptions consoleOptions;
+    consoleOptions.telnet = options.telnet;
+    Session session(*transport, datagrams, timers, LinkPorts::FromEnvironment(), consoleOptions);
+    HeadlessConsole console(session);
+    session.Connect(options.address, options.mode, options.model);
+    // A Telnet link discards what arrives in its first 300 ms; nothing is sent before it listens.
+    loop.RunUntil(
+        [&] {
+            return (session.Connection().connected && session.Connection().receiveReady) ||
+                   console.ConnectError() || console.LinkLost();
+        },
+        options.timeout);
+    if (!session.Connection().connected || !session.Connection().receiveReady) {
+        err_ << "velmar-cli: " << kConnectFailedText << "\n";
+        return kExitNotResponding;
+    }
+    FirmwareUnit& firmware = session.Firmware();
+    const PendingReplies& answers = console.Answers();
+    switch (options.command) {
+        case CliCommand::Restart:
+            firmware.Restart();
+            out_ << "restart sent to " << options.address << "; the frame is away while it restarts\n";
+            return kExitOk;
+        case CliCommand::Recovery:
+        case CliCommand::Application:
+            firmware.SwitchFirmware();
+            out_ << (options.command == CliCommand::Recovery ? "recovery" : "application")
+                 << " firmware load sent to " << options.address << "; the frame is away while it restarts\n";
+            return kExitOk;
+        case CliCommand::FactoryReset:
+        case CliCommand::NetSet: {
+            const C word = options.command == CliCommand::FactoryReset ? C::sclear : C::sip;
+            const std::size_t refusedBefore = answers.Refused().size();
+            if (word == C::sclear) {
+                firmware.FactoryClear();
+            } else {
+                StoreChoice(NormalisedChoice(ChoiceFrom(options)), session.MutableState().config.lan);
+                if (const RequestProblem problem = session.Identity().SetNetworkSettings()) {
+                    err_ << "velmar-cli: " << *problem << "\n";
+                    return kExitFailure;
+                }
+            }
+            loop.RunUntil([&] { return answers.Waiting(word) == 0 || console.LinkLost(); }, options.timeout);
+            if (answers.Waiting(word) != 0) {
+                err_ << "velmar-cli: no answer from the frame\n";
+                return kExitNotResponding;
+            }
+            for (std::size_t i = refusedBefore; i < answers.Refused().size(); ++i) {
+                if (answers.Refused()[i].request.Is(word)) {
+                    err_ << "velmar-cli: the frame refused it (status " << answers.Refused()[i].status
+                         << ")\n";
+                    return kExitFailure;
+                }
+            }
+            out_ << (word == C::sclear ? "factory settings restored on " : "network settings changed on ")
+                 << options.address << "\n";
+            session.Disconnect();
+            return kExitOk;
+        }
+        default:
+            break;
+    }
+
+    if (options.mode == DeviceMode::Application && session.Link().IsTelnetLink()) {
+        err_ << "velmar-cli: " << kTelnetRefusal << "\n";
+        return kExitFailure;
+    }
+    FirmwareBatch batch(ReadFirmwareImages(options.files).images);
+    std::optional<FirmwareRunEnded> ended;
+    std::unique_ptr<ProgressPrinter> progress;
+    Subscriptions subscriptions;
+    subscriptions.push_back(session.Events().Subscribe<FirmwareProgress>(
+        [&](const FirmwareProgress& e) { progress->Update(e.acknowledged, e.total); }));
+    subscriptions.push_back(
+        session.Events().Subscribe<FirmwareRunEnded>([&](const FirmwareRunEnded& e) { ended = e; }));
+    const bool terminal = &out_ == &std::cout && ::isatty(STDOUT_FILENO) != 0;
+    for (; !batch.Empty(); batch.Advance()) {
+        const FirmwareImage& image = batch.Current();
+        progress =
+            std::make_unique<ProgressPrinter>(out_, terminal, image, batch.FileNumber(), batch.FileCount());
+        ended.reset();
+        if (const RequestProblem problem = firmware.StartRun(image.records)) {
+            err_ << "velmar-cli: " << image.path << ": " << *problem << "\n";
+            return kExitFailure;
+        }
+        loop.RunUntil([&] { return ended.has_value(); }, kRunLimit);
+        progress->Finish();
+        if (!ended || ended->outcome != FirmwareOutcome::Programmed) {
+            err_ << "velmar-cli: programming error: "
+                 << (ended ? FirmwareFailureText(*ended, image.path) : image.path + ": no outcome") << "\n";
+            return kExitFailure;
+        }
+    }
+    out_ << "flash successfully programmed\n";
+    if (options.restart) {
+        firmware.RestartAfterProgramming();
+        out_ << "restart sent to " << options.address << "\n";
+    }
+    return kExitOk;
+}
+
+}  // namespace velmar

@@ -1,0 +1,175 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "device/features/firmware/FirmwareEvents.h"
+#include "tests/device/SessionFixture.h"
+
+namespace velmar::test {
+namespace {
+
+using namespace std::chrono_literals;
+using V = std::vector<std::string>;
+
+class FirmwareUnitTest : public SessionFixture {
+  protected:
+    FirmwareUnitTest() {
+        subscriptions.push_back(session.Events().Subscribe<FirmwareProgress>(
+            [this](const FirmwareProgress& e) { progress.push_back(e.acknowledged); }));
+        subscriptions.push_back(session.Events().Subscribe<FirmwareRunEnded>(
+            [this](const FirmwareRunEnded& e) { ended.push_back(e); }));
+        ConnectAs(DeviceMode::Application, ModelClass::Full);
+        transport.TakeSent();
+    }
+
+    // Starts an image and has the frame accept the begin.
+    void Begin(std::vector<std::string> records) {
+        ASSERT_FALSE(session.Firmware().StartRun(std::move(records)));
+        ASSERT_EQ(transport.TakeSent(), V{"&sprog,0"});
+        Reply(":sprog,0,0");
+    }
+
+    std::vector<std::size_t> progress;
+    std::vector<FirmwareRunEnded> ended;
+    Subscriptions subscriptions;
+};
+
+TEST_F(FirmwareUnitTest, RecordsGoOneByOneAndTheEndOnlyAfterTheLastAcknowledgement) {
+    ASSERT_FALSE(session.Firmware().StartRun({"S0abc", "S1def", "S9end"}));
+    EXPECT_EQ(transport.TakeSent(), V{"&sprog,0"});
+    EXPECT_EQ(timers.Remaining("firmware watchdog"), 1000ms);
+    EXPECT_TRUE(session.Firmware().RunActive()) << "begin sent counts as busy";
+    EXPECT_FALSE(session.IsReady());
+    EXPECT_TRUE(session.Firmware().StartRun({"S0"}).has_value()) << "a second run while one is active";
+
+    Reply(":sprog,0,0");
+    EXPECT_EQ(transport.TakeSent(), V{"&sprog,1#S0abc"});
+    EXPECT_EQ(timers.Remaining("firmware watchdog"), 10000ms);
+    Reply(":sprog,0,0");  // a repeated begin answer is stale: nothing more goes out
+    EXPECT_TRUE(transport.TakeSent().empty());
+    Reply(":sprog,0,1");
+    Reply(":sprog,0,1");
+    EXPECT_EQ(transport.TakeSent(), (V{"&sprog,1#S1def", "&sprog,1#S9end"}));
+    Reply(":sprog,0,1");
+    EXPECT_EQ(transport.TakeSent(), V{"&sprog,2"});
+    EXPECT_TRUE(ended.empty()) << "the end is not acknowledged yet";
+    Reply(":sprog,0,2");
+    EXPECT_TRUE(ended.empty()) << "the outcome comes on the watchdog's turn";
+    timers.Advance(0ms);
+    EXPECT_EQ(progress, (std::vector<std::size_t>{1, 2, 3}));
+    ASSERT_EQ(ended.size(), 1u);
+    EXPECT_EQ(ended[0].outcome, FirmwareOutcome::Programmed);
+    EXPECT_EQ(ended[0].acknowledged, 3u);
+    EXPECT_FALSE(session.Firmware().RunActive());
+    timers.Advance(20000ms);
+    EXPECT_EQ(ended.size(), 1u) << "no watchdog left behind";
+}
+
+TEST_F(FirmwareUnitTest, AnyRefusalOrSilenceEndsTheRunWithoutTheEndRequest) {
+    struct Case {
+        std::string name;
+        std::vector<std::string> replies;  // after the begin was accepted
+        std::chrono::milliseconds wait;
+        FirmwareOutcome outcome;
+        std::size_t acknowledged;
+        std::int32_t status;
+    };
+    const std::vector<Case> cases{
+        {"record refused", {":sprog,0,1", ":sprog,-5,1"}, 0ms, FirmwareOutcome::RecordRefused, 1, -5},
+        {"frame stalls", {":sprog,0,1"}, 10000ms, FirmwareOutcome::Stalled, 1, 0},
+        {"end refused",
+         {":sprog,0,1", ":sprog,0,1", ":sprog,0,1", ":sprog,-4,2"},
+         0ms,
+         FirmwareOutcome::EndRefused,
+         3,
+         -4},
+        {"end unanswered",
+         {":sprog,0,1", ":sprog,0,1", ":sprog,0,1"},
+         10000ms,
+         FirmwareOutcome::EndUnanswered,
+         3,
+         0},
+    };
+    for (const Case& c : cases) {
+        ended.clear();
+        Begin({"S0", "S1", "S2"});
+        for (const std::string& reply : c.replies)
+            Reply(reply);
+        timers.Advance(c.wait);
+        const V sent = transport.TakeSent();
+        ASSERT_EQ(ended.size(), 1u) << c.name;
+        EXPECT_EQ(ended[0].outcome, c.outcome) << c.name;
+        EXPECT_EQ(ended[0].acknowledged, c.acknowledged) << c.name;
+        EXPECT_EQ(ended[0].status, c.status) << c.name;
+        const bool endSent = std::find(sent.begin(), sent.end(), "&sprog,2") != sent.end();
+        EXPECT_EQ(endSent, c.acknowledged == 3) << c.name << ": the end follows only a whole image";
+        EXPECT_FALSE(session.Firmware().RunActive()) << c.name;
+    }
+}
+
+TEST_F(FirmwareUnitTest, AFailedStartIsReportedAndLeavesNothingRunning) {
+    ASSERT_FALSE(session.Firmware().StartRun({"S0"}));
+    timers.Advance(1000ms);
+    ASSERT_EQ(ended.size(), 1u);
+    EXPECT_EQ(ended[0].outcome, FirmwareOutcome::BeginUnanswered);
+    EXPECT_FALSE(session.Firmware().RunActive());
+
+    ASSERT_FALSE(session.Firmware().StartRun({"S0"}));
+    Reply(":sprog,-4,0");
+    timers.Advance(0ms);
+    EXPECT_EQ(ended.back().outcome, FirmwareOutcome::BeginRefused);
+    EXPECT_EQ(ended.back().status, -4);
+
+    transport.TakeSent();
+    EXPECT_TRUE(session.Firmware().StartRun({"S0", "S" + std::string(255, '1')}).has_value());
+    EXPECT_TRUE(session.Firmware().StartRun({"S0", ""}).has_value());
+    EXPECT_TRUE(session.Firmware().StartRun({}).has_value());
+    EXPECT_TRUE(transport.TakeSent().empty()) << "an image that does not fit is never begun";
+    EXPECT_FALSE(session.Firmware().StartRun({"S" + std::string(254, '1')}));
+    EXPECT_EQ(transport.TakeSent(), V{"&sprog,0"});
+
+    Reply(":sprog,0,0");
+    session.Disconnect();
+    timers.Advance(0ms);
+    EXPECT_EQ(ended.back().outcome, FirmwareOutcome::LinkLost);
+    EXPECT_FALSE(session.Firmware().RunActive());
+}
+
+TEST_F(FirmwareUnitTest, RestartsFollowTheFramesModeAndAFactoryClearRereads) {
+    session.Firmware().RestartAfterProgramming();
+    EXPECT_EQ(transport.TakeSent(), V{"&srestart,1"});
+    EXPECT_EQ(events.framesLeaving, 1);
+    EXPECT_FALSE(session.Connection().connected);
+
+    ConnectAs(DeviceMode::Recovery, ModelClass::Full);
+    transport.TakeSent();
+    session.Firmware().RestartAfterProgramming();
+    EXPECT_EQ(transport.TakeSent(), V{"&sloadapp,0"});
+
+    ConnectAs(DeviceMode::Recovery, ModelClass::Full);
+    transport.TakeSent();
+    session.Firmware().SwitchFirmware();
+    EXPECT_EQ(transport.TakeSent(), V{"&sloadapp,0"});
+    ConnectAs(DeviceMode::Application, ModelClass::Full);
+    transport.TakeSent();
+    session.Firmware().SwitchFirmware();
+    EXPECT_EQ(transport.TakeSent(), V{"&sloadboot"}) << "sloadboot carries no argument";
+    EXPECT_EQ(events.framesLeaving, 4);
+    session.Firmware().Restart();
+    EXPECT_TRUE(transport.TakeSent().empty()) << "nothing without a connection";
+
+    ConnectAs(DeviceMode::Application, ModelClass::Full);
+    transport.TakeSent();
+    session.Firmware().FactoryClear();
+    EXPECT_EQ(transport.TakeSent(), V{"&sclear"});
+    Reply(":sclear,-1");
+    EXPECT_TRUE(transport.TakeSent().empty());
+    Reply(":sclear,0");
+    const V words = SentWords();
+    EXPECT_NE(std::find(words.begin(), words.end(), "gip"), words.end()) << "the frame is read again";
+    EXPECT_TRUE(session.Connection().connected);
+}
+
+}  // namespace
+}  // namespace velmar::test

@@ -1,0 +1,202 @@
+#include <gtest/gtest.h>
+
+#include <QTest>
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+
+#include "tests/console/ConsoleTestSupport.h"
+#include "tests/device/CoreFakes.h"
+#include "tests/support/FlashImage.h"
+#include "tools/FirmwareWindow.h"
+
+namespace velmar::test {
+namespace {
+
+using namespace std::chrono_literals;
+using V = std::vector<std::string>;
+
+// Hands out one scripted choice of several files.
+class ChoosingPicker final : public FilePicker {
+  public:
+    std::string OpenFile(const FileRequest&) override { return {}; }
+    std::vector<std::string> OpenFiles(const FileRequest& request) override {
+        titles.emplace_back(request.title);
+        return std::exchange(chosen, {});
+    }
+    std::string SaveFile(const FileRequest&) override { return {}; }
+
+    std::vector<std::string> chosen;
+    std::vector<std::string> titles;
+};
+
+class FirmwareWindowTest : public ::testing::Test {
+  protected:
+    FirmwareWindowTest() : session(transport, datagrams, timers, LinkPorts{}, ConsoleOptions{}) {
+        EnsureApplication();
+    }
+    ~FirmwareWindowTest() override {
+        for (const std::string& file : files)
+            std::remove(file.c_str());
+    }
+
+    void Connect(DeviceMode mode = DeviceMode::Application) {
+        session.Connect("127.0.0.2", mode, ModelClass::Full);
+        transport.FinishConnect(0);
+        timers.Advance(400ms);  // past a Telnet link's hold
+        transport.TakeSent();
+    }
+    void Reply(const std::string& line) { transport.Deliver(line + "\r"); }
+    // The frame accepts `count` records in turn.
+    void Accept(std::size_t count) {
+        for (std::size_t i = 0; i < count; ++i)
+            Reply(":sprog,0,1");
+    }
+    std::string Image(const std::string& name, std::size_t records, std::string_view lineEnd = "\n") {
+        files.push_back(WriteFlashImage(testing::TempDir() + "/" + name, records, lineEnd));
+        return files.back();
+    }
+    std::size_t CountSent(const V& sent, std::string_view prefix) {
+        return static_cast<std::size_t>(std::count_if(
+            sent.begin(), sent.end(), [&](const std::string& line) { return line.starts_with(prefix); }));
+    }
+
+    FakeTimerService timers;
+    RecordingTransport transport;
+    FakeDatagramSocket datagrams;
+    Session session;
+    ScriptedPrompter prompter;
+    ChoosingPicker picker;
+    std::vector<std::string> files;
+};
+
+TEST_F(FirmwareWindowTest, FilesGoLastChosenFirstWithCountersAndTheRestartQuestionAfterTheEnd) {
+    Connect();
+    FirmwareWindow window(session, prompter, picker);
+    window.show();
+    const std::string a = Image("velmar-a.flash", 2);
+    const std::string b = Image("velmar-b.flash", 3, "\r\n");
+    const std::string c = Image("velmar-c.flash", 1000);
+    picker.chosen = {a, b, c};
+    prompter.answers = {true, true};
+    window.FlashButton().click();
+    EXPECT_EQ(picker.titles, V{"Open flash file"});
+    EXPECT_EQ(prompter.shown, V{"question: Start programming flash"});
+    EXPECT_EQ(transport.TakeSent(), V{"&sprog,0"});
+    EXPECT_EQ(window.FileName().text(), QStringLiteral("velmar-c.flash"));
+    EXPECT_EQ(window.FileNumber().text(), QStringLiteral("File 1 of 3"));
+    EXPECT_EQ(window.RecordsText().text(), QStringLiteral("of 1000 records programmed"));
+    EXPECT_FALSE(window.CloseButton().isEnabled());
+    window.reject();
+    EXPECT_TRUE(window.isVisible()) << "no closing while a run is active";
+
+    Reply(":sprog,0,0");
+    Accept(63);
+    EXPECT_EQ(window.Counter().text(), QStringLiteral("0"));
+    Accept(1);
+    EXPECT_EQ(window.Counter().text(), QStringLiteral("64"));
+    Accept(36);
+    EXPECT_EQ(window.Counter().text(), QStringLiteral("64"));
+    EXPECT_EQ(window.Bar().value(), 10);
+    Accept(837);
+    EXPECT_EQ(window.Counter().text(), QStringLiteral("937")) << "every count from 937 on";
+    Accept(63);
+    const V sentC = transport.TakeSent();
+    EXPECT_EQ(CountSent(sentC, "&sprog,1#"), 1000u);
+    EXPECT_EQ(sentC.back(), "&sprog,2") << "the end follows the last accepted record";
+    Reply(":sprog,0,2");
+    timers.Advance(0ms);
+
+    EXPECT_EQ(window.FileName().text(), QStringLiteral("velmar-b.flash"));
+    EXPECT_EQ(window.FileNumber().text(), QStringLiteral("File 2 of 3"));
+    EXPECT_EQ(transport.TakeSent(), V{"&sprog,0"});
+    Reply(":sprog,0,0");
+    Accept(3);
+    const V sentB = transport.TakeSent();
+    EXPECT_EQ(sentB.size(), 4u);
+    EXPECT_EQ(sentB[0], FlashImageText(1).substr(0, 0) + "&sprog,1#" + FlashImageText(1).substr(0, 42))
+        << "the record without its CR";
+    Reply(":sprog,0,2");
+    timers.Advance(0ms);
+    EXPECT_EQ(window.FileNumber().text(), QStringLiteral("File 3 of 3"));
+    EXPECT_EQ(window.Bar().value(), 0);
+    Reply(":sprog,0,0");
+    Accept(1);
+    EXPECT_EQ(window.Bar().value(), 50) << "fewer than 100 records still move the bar";
+    Accept(1);
+    transport.TakeSent();
+    Reply(":sprog,0,2");
+    timers.Advance(0ms);
+    EXPECT_EQ(prompter.shown.back(), "question: Flash successfully programmed.\nRestart device");
+    EXPECT_EQ(transport.TakeSent(), V{"&srestart,1"});
+    EXPECT_FALSE(session.Connection().connected);
+    EXPECT_FALSE(window.isVisible());
+}
+
+TEST_F(FirmwareWindowTest, FailuresAreSaidWithTheirCauseDropTheRestAndFreeTheWindow) {
+    Connect(DeviceMode::Recovery);
+    FirmwareWindow window(session, prompter, picker);
+    window.show();
+    const std::string good = Image("velmar-good.flash", 3);
+    const std::string bad = testing::TempDir() + "/velmar-bad.flash";
+    files.push_back(bad);
+    std::ofstream(bad) << FlashImageText(1) << "\r\n"
+                       << "S1" << std::string(300, '0') << "\r\n";
+
+    picker.chosen = {bad, good};
+    window.FlashButton().click();
+    EXPECT_EQ(prompter.shown,
+              V{"warning: Flash programming error\n\n" + bad +
+                ", line 3: the record has 302 characters; a programming request carries 255 at "
+                "most."});
+    EXPECT_TRUE(transport.TakeSent().empty());
+    EXPECT_TRUE(window.CloseButton().isEnabled());
+
+    prompter.shown.clear();
+    picker.chosen = {good};
+    prompter.answers = {false};
+    window.FlashButton().click();
+    EXPECT_TRUE(transport.TakeSent().empty()) << "No sends nothing";
+
+    picker.chosen = {good};
+    prompter.answers = {true};
+    window.FlashButton().click();
+    timers.Advance(1000ms);  // the begin is never answered
+    EXPECT_EQ(prompter.shown.back(), "warning: Flash programming error\n\n" + good +
+                                         ": the frame did not answer the request to begin programming");
+    EXPECT_TRUE(window.CloseButton().isEnabled());
+
+    picker.chosen = {good, good};
+    prompter.answers = {true};
+    window.FlashButton().click();
+    transport.TakeSent();
+    Reply(":sprog,0,0");
+    Accept(1);
+    Reply(":sprog,-5,1");
+    timers.Advance(0ms);
+    EXPECT_EQ(prompter.shown.back(), "warning: Flash programming error\n\n" + good +
+                                         ": record 2 of 3 refused by the frame (status -5)");
+    EXPECT_EQ(transport.TakeSent(), (V{"&sprog,1#" + FlashImageText(1).substr(0, 42),
+                                       "&sprog,1#" + FlashImageText(2).substr(43, 42)}))
+        << "no end after a partial image, and the second file is dropped";
+    EXPECT_EQ(window.FileNumber().text(), QStringLiteral("File 0 of 0"));
+    timers.Advance(20000ms);
+    EXPECT_TRUE(transport.TakeSent().empty());
+
+    // A whole image in recovery: the question offers the application.
+    picker.chosen = {good};
+    prompter.answers = {true, false};
+    window.FlashButton().click();
+    Reply(":sprog,0,0");
+    Accept(3);
+    Reply(":sprog,0,2");
+    timers.Advance(0ms);
+    EXPECT_EQ(prompter.shown.back(),
+              "question: Flash successfully programmed.\nRestart device and load application");
+    EXPECT_TRUE(session.Connection().connected) << "No keeps the frame";
+    window.CloseButton().click();
+    EXPECT_FALSE(window.isVisible());
+}
+
+}  // namespace
+}  // namespace velmar::test

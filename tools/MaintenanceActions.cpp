@@ -1,0 +1,156 @@
+#include "tools/MaintenanceActions.h"
+
+#include <QHostAddress>
+#include <memory>
+
+#include "console/MainWindow.h"
+#include "device/LinkPorts.h"
+#include "platform/qt/DiscoveryBroadcaster.h"
+#include "tools/FirmwareWindow.h"
+#include "tools/NetworkSettingsDialog.h"
+#include "tools/core/NetworkChoice.h"
+
+namespace velmar {
+
+namespace {
+
+constexpr std::string_view kTelnetRefusal = "Programming not possible due to TELNET port connection";
+
+// The address text of a device-list row without its mode mark.
+std::string RowAddress(const DeviceRow& row) {
+    return QHostAddress(row.address).toString().toStdString();
+}
+
+class Maintenance : public std::enable_shared_from_this<Maintenance> {
+  public:
+    Maintenance(MainWindow& window, ConsoleCore& core)
+        : window_(window), core_(core), session_(core.GetSession()), prompter_(core.GetPrompter()) {}
+
+    void Restart() {
+        if (session_.Connection().connected && prompter_.Question("Restart device"))
+            session_.Firmware().Restart();
+    }
+
+    void SwitchFirmware() {
+        if (!session_.Connection().connected)
+            return;
+        const bool recovery = session_.Connection().deviceMode == DeviceMode::Recovery;
+        if (prompter_.Question(recovery ? "Restart device in application mode"
+                                        : "Restart device in recovery mode"))
+            session_.Firmware().SwitchFirmware();
+    }
+
+    void ClearSettings() {
+        if (session_.Connection().connected &&
+            prompter_.Question("Clear device and return to factory settings"))
+            session_.Firmware().FactoryClear();
+    }
+
+    void FirmwareUpdate() {
+        if (!session_.IsReady())
+            return;
+        if (session_.Connection().deviceMode == DeviceMode::Application && session_.Link().IsTelnetLink()) {
+            prompter_.Warning(kTelnetRefusal);
+            return;
+        }
+        auto* dialog = new FirmwareWindow(session_, prompter_, core_.GetFilePicker(), &window_);
+        dialog->setAttribute(Qt::WA_DeleteOnClose);
+        dialog->open();
+    }
+
+    void NetworkSettings() {
+        const ConnectionState& connection = session_.Connection();
+        const int index = window_.SelectedDeviceRow();
+        const auto& rows = core_.Finder().List().Rows();
+        if (index >= 0 && static_cast<std::size_t>(index) < rows.size()) {
+            const DeviceRow& row = rows[static_cast<std::size_t>(index)];
+            if (!connection.connected || row.address != connection.connectedIp) {
+                ListedFrame(row);
+                return;
+            }
+        }
+        if (connection.connected)
+            ConnectedFrame();
+    }
+
+  private:
+    void ConnectedFrame() {
+        const LanSettings& lan = session_.State().config.lan;
+        const NetworkChoice current = ChoiceOf(lan);
+        auto* dialog = Open(std::string(session_.State().config.deviceName.View()), current,
+                            std::string(lan.mac.View()));
+        QObject::connect(dialog, &QDialog::accepted, dialog, [self = shared_from_this(), dialog, current] {
+            self->ApplyToConnectedFrame(current, dialog->Choice());
+        });
+    }
+
+    void ApplyToConnectedFrame(const NetworkChoice& current, const NetworkChoice& chosen) {
+        if (!session_.Connection().connected)
+            return;
+        // The automatic choice counts as a change by itself; its addresses are the frame's to pick.
+        const bool unchanged = chosen.automatic == current.automatic &&
+                               (chosen.automatic || NormalisedChoice(current) == chosen);
+        if (unchanged)
+            return;
+        StoreChoice(chosen, session_.MutableState().config.lan);
+        if (const RequestProblem problem = session_.Identity().SetNetworkSettings())
+            prompter_.Warning(*problem);
+    }
+
+    void ListedFrame(const DeviceRow& row) {
+        const std::string serial = row.Column(DeviceColumn::Serial);
+        if (serial.empty())
+            return;
+        if (const auto problem = SerialProblem(serial)) {
+            prompter_.Warning(*problem);
+            return;
+        }
+        auto* dialog =
+            Open(row.Column(DeviceColumn::Name), NetworkChoice{false, RowAddress(row), {}, {}}, {});
+        QObject::connect(dialog, &QDialog::accepted, dialog,
+                         [self = shared_from_this(), dialog, serial, address = row.address] {
+                             self->SendSettingsMessage(serial, address, dialog->Choice());
+                         });
+    }
+
+    void SendSettingsMessage(const std::string& serial, std::uint32_t address, const NetworkChoice& chosen) {
+        const SettingsMessage message = BuildSettingsMessage(serial, chosen);
+        if (!message.problem.empty()) {
+            prompter_.Warning(message.problem);
+            return;
+        }
+        if (session_.Connection().connected && session_.Connection().connectedIp == address)
+            session_.Disconnect();
+        core_.Finder().RemoveRowOf(address);
+        if (DiscoveryBroadcaster(LinkPorts::FromEnvironment().echo).Send(message.datagram) == 0)
+            prompter_.Warning(
+                "The network settings could not be sent: no network interface took the message.");
+    }
+
+    // Modal to the main window, without blocking the caller: the answer comes as `accepted`.
+    NetworkSettingsDialog* Open(const std::string& name, const NetworkChoice& current,
+                                const std::string& mac) {
+        auto* dialog = new NetworkSettingsDialog(name, current, mac, prompter_, &window_);
+        dialog->setAttribute(Qt::WA_DeleteOnClose);
+        dialog->open();
+        return dialog;
+    }
+
+    MainWindow& window_;
+    ConsoleCore& core_;
+    Session& session_;
+    Prompter& prompter_;
+};
+
+}  // namespace
+
+void InstallMaintenance(MainWindow& window, ConsoleCore& core) {
+    auto actions = std::make_shared<Maintenance>(window, core);
+    window.SetMenuHandler(MenuCommand::Restart, [actions] { actions->Restart(); });
+    window.SetMenuHandler(MenuCommand::SwitchFirmware, [actions] { actions->SwitchFirmware(); });
+    window.SetMenuHandler(MenuCommand::ClearSettings, [actions] { actions->ClearSettings(); });
+    window.SetMenuHandler(MenuCommand::FirmwareUpdate, [actions] { actions->FirmwareUpdate(); });
+    window.SetMenuHandler(MenuCommand::NetworkSettings, [actions] { actions->NetworkSettings(); });
+}
+
+}  // namespace velmar

@@ -1,0 +1,69 @@
+#include "tools/NetworkSettingsDialog.h"
+
+#include <QFormLayout>
+#include <QVBoxLayout>
+
+namespace velmar {
+
+namespace {
+
+constexpr std::string_view kCaption = "Network settings";
+
+QString FromText(const std::string& text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace
+
+NetworkSettingsDialog::NetworkSettingsDialog(const std::string& deviceName, const NetworkChoice& current,
+                                             const std::string& mac, Prompter& prompter, QWidget* parent)
+    : QDialog(parent), prompter_(prompter), choice_(current) {
+    std::string caption = std::string(kCaption) + " for device <" + deviceName + ">";
+    if (!mac.empty())
+        caption += " with MAC: " + mac;
+    setWindowTitle(FromText(caption));
+
+    automatic_ = new QRadioButton(QStringLiteral("Obtain an IP address automatically"), this);
+    fixed_ = new CheckableGroupBox(QStringLiteral("Use the following IP address"), this);
+    address_ = new IpAddressEdit(fixed_);
+    mask_ = new IpAddressEdit(fixed_);
+    gateway_ = new IpAddressEdit(fixed_);
+    // The frame's own texts, not numbers rebuilt from them: an address the frame does not have
+    // (a row's frame that is not connected) shows as an empty field, never as 0.0.0.0.
+    for (auto [field, text] : {std::pair{address_, &current.address}, std::pair{mask_, &current.mask},
+                               std::pair{gateway_, &current.gateway}}) {
+        field->setText(FromText(*text));
+    }
+    auto* fields = new QFormLayout(fixed_);
+    fields->addRow(QStringLiteral("IP address:"), address_);
+    fields->addRow(QStringLiteral("Subnet mask:"), mask_);
+    fields->addRow(QStringLiteral("Default gateway:"), gateway_);
+    fixed_->PairWith(automatic_);
+    fixed_->SetChecked(!current.automatic);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &NetworkSettingsDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &NetworkSettingsDialog::reject);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(automatic_);
+    layout->addWidget(fixed_);
+    layout->addWidget(buttons);
+    setMinimumWidth(420);
+}
+
+NetworkChoice NetworkSettingsDialog::Entered() const {
+    return {automatic_->isChecked(), address_->text().toStdString(), mask_->text().toStdString(),
+            gateway_->text().toStdString()};
+}
+
+void NetworkSettingsDialog::accept() {
+    const NetworkChoice entered = Entered();
+    if (const auto problem = NetworkChoiceProblem(entered)) {
+        prompter_.Warning(*problem, kCaption);
+        return;
+    }
+    choice_ = NormalisedChoice(entered);
+    QDialog::accept();
+}
+
+}  // namespace velmar

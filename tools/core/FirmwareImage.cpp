@@ -1,0 +1,68 @@
+#include "tools/core/FirmwareImage.h"
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+
+#include "device/features/firmware/FirmwareUnit.h"
+
+namespace velmar {
+
+namespace {
+
+bool IsControl(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte < 0x20 || byte == 0x7F;
+}
+
+std::string LineProblem(std::string_view line) {
+    if (line.front() != 'S')
+        return "the line is not a record (a record begins with \"S\")";
+    if (line.size() > kMaxFirmwareRecord) {
+        return "the record has " + std::to_string(line.size()) +
+               " characters; a programming request carries " + std::to_string(kMaxFirmwareRecord) +
+               " at most";
+    }
+    if (std::any_of(line.begin(), line.end(), IsControl))
+        return "the record holds a control character";
+    return {};
+}
+
+}  // namespace
+
+std::string FirmwareImage::Name() const {
+    const std::size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+FirmwareImageRead ParseFirmwareImage(std::string_view path, std::string_view text) {
+    FirmwareImage image{std::string(path), {}};
+    std::size_t lineNumber = 0;
+    while (!text.empty()) {
+        ++lineNumber;
+        const std::size_t newline = text.find('\n');
+        std::string_view line = text.substr(0, newline);
+        text.remove_prefix(newline == std::string_view::npos ? text.size() : newline + 1);
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        if (line.empty())
+            continue;
+        const std::string problem = LineProblem(line);
+        if (!problem.empty())
+            return {std::nullopt, image.path + ", line " + std::to_string(lineNumber) + ": " + problem + "."};
+        image.records.emplace_back(line);
+    }
+    if (image.records.empty())
+        return {std::nullopt, image.path + " holds no records."};
+    return {std::move(image), {}};
+}
+
+FirmwareImageRead ReadFirmwareImage(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    const std::string text(file ? std::string(std::istreambuf_iterator<char>(file), {}) : std::string());
+    if (!file || file.bad())
+        return {std::nullopt, path + " cannot be read."};
+    return ParseFirmwareImage(path, text);
+}
+
+}  // namespace velmar
