@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 
+#include "cli/ChannelCommands.h"
 #include "cli/HeadlessConsole.h"
 #include "cli/StatusReport.h"
 #include "cli/TracingTransport.h"
@@ -46,6 +47,12 @@ int CliApp::Run(const CliOptions& options) {
         case CliCommand::Routes:
         case CliCommand::Route:
         case CliCommand::LoadRoutes:
+        case CliCommand::Inputs:
+        case CliCommand::Labels:
+        case CliCommand::Label:
+        case CliCommand::Gains:
+        case CliCommand::Detectors:
+        case CliCommand::Detector:
             return Connected(options);
     }
     return kExitUsage;
@@ -114,7 +121,8 @@ int CliApp::Connected(const CliOptions& options) {
         ReportUnanswered(console, options);
         // A status or a routing list shows what did arrive; changing routes on a frame that has
         // not been read would be working blind.
-        if (options.command != CliCommand::Status && options.command != CliCommand::Routes) {
+        if (options.command != CliCommand::Status && options.command != CliCommand::Routes &&
+            !ReadsOnly(options)) {
             session.Disconnect();
             return kExitFailure;
         }
@@ -134,6 +142,14 @@ int CliApp::Connected(const CliOptions& options) {
             break;
         case CliCommand::LoadRoutes:
             result = LoadRoutes(options, frame);
+            break;
+        case CliCommand::Inputs:
+        case CliCommand::Labels:
+        case CliCommand::Label:
+        case CliCommand::Gains:
+        case CliCommand::Detectors:
+        case CliCommand::Detector:
+            result = ChannelCommands(out_, err_, {session, loop, console}).Run(options, result);
             break;
         default:
             break;

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <string_view>
 
+#include "cli/ChannelCommands.h"
 #include "device/DeviceModel.h"
 
 namespace velmar {
@@ -20,14 +21,27 @@ const char* const kCliUsage =
     "  load-routes ADDR FILE\n"
     "                      send the crosspoints of a snapshot file (*.xpt) and wait for the answers;\n"
     "                      outputs the file does not name stay as they are\n"
+    "  inputs ADDR         the signal status of the main-board and card inputs\n"
+    "  labels ADDR         the input and output label of every channel\n"
+    "  labels ADDR --save FILE.csv | --load FILE.csv [--dry-run]\n"
+    "                      write the labels to a CSV file (channel,direction,label), or set the\n"
+    "                      labels a CSV file gives where they differ from the frame's\n"
+    "  label ADDR in|out CH TEXT\n"
+    "                      set one label (at most 16 characters; no comma, quote or : & ? % !)\n"
+    "  gains ADDR          the input and output gain, phase and mute of every channel\n"
+    "  detectors ADDR      the level detectors of every channel: thresholds, enable, status\n"
+    "  detector ADDR in|out CH[-CH] [--enable|--disable] [--t1 MS:DB] [--t2 MS:DB]\n"
+    "                      change the level detectors of channels CH..CH (only what differs)\n"
     "\n"
     "ADDR is a dotted IPv4 address; a leading '*' means the frame runs its recovery firmware and\n"
     "a leading '#' mode 2, as in the console's device list (both connect on the Telnet port).\n"
     "\n"
     "options:\n"
-    "  --json              machine-readable output (discover, status, routes)\n"
+    "  --json              machine-readable output (discover, status, routes, inputs, labels,\n"
+    "                      gains, detectors)\n"
     "  --save FILE         routes: also write the crosspoints to a snapshot file (*.xpt)\n"
-    "  --dry-run           load-routes: print what would be sent and send nothing\n"
+    "  --dry-run           load-routes, labels --load, detector: print what would be sent and\n"
+    "                      send nothing\n"
     "  --trace             print every line sent and received, time-stamped, on stderr\n"
     "  --recovery          the frame runs its recovery firmware (same as a '*' prefix)\n"
     "  --mode2             the frame runs in mode 2 (same as a '#' prefix)\n"
@@ -52,13 +66,19 @@ struct CommandWord {
     std::size_t operands;
 };
 
-constexpr std::array<CommandWord, 6> kCommands{{
+constexpr std::array<CommandWord, 12> kCommands{{
     {"discover", CliCommand::Discover, 0},
     {"probe", CliCommand::Probe, 1},
     {"status", CliCommand::Status, 1},
     {"routes", CliCommand::Routes, 1},
     {"route", CliCommand::Route, 3},
     {"load-routes", CliCommand::LoadRoutes, 2},
+    {"inputs", CliCommand::Inputs, 1},
+    {"labels", CliCommand::Labels, 1},
+    {"label", CliCommand::Label, 4},
+    {"gains", CliCommand::Gains, 1},
+    {"detectors", CliCommand::Detectors, 1},
+    {"detector", CliCommand::Detector, 3},
 }};
 
 }  // namespace
@@ -94,6 +114,9 @@ CliParse ParseCliOptions(const std::vector<std::string>& args) {
             if (i + 1 >= args.size())
                 return {std::nullopt, arg + " needs a value"};
             options.file = args[++i];
+        } else if (IsChannelOption(arg)) {
+            if (std::string error = ReadChannelOption(args, i, options); !error.empty())
+                return {std::nullopt, error};
         } else if (arg == "--type" || arg == "--timeout") {
             if (i + 1 >= args.size())
                 return {std::nullopt, arg + " needs a value"};
@@ -136,10 +159,14 @@ CliParse ParseCliOptions(const std::vector<std::string>& args) {
         return {std::nullopt, "a frame is either in recovery mode or in mode 2"};
     options.mode = recovery ? DeviceMode::Recovery : mode2 ? DeviceMode::Mode2 : DeviceMode::Application;
     options.address = address;
-    if (!options.file.empty() && command->command != CliCommand::Routes)
-        return {std::nullopt, "--save goes with routes"};
-    if (options.dryRun && command->command != CliCommand::LoadRoutes)
-        return {std::nullopt, "--dry-run goes with load-routes"};
+    options.operands.assign(operands.begin() + 2, operands.end());
+    if (!options.file.empty() && command->command != CliCommand::Routes &&
+        command->command != CliCommand::Labels)
+        return {std::nullopt, "--save goes with routes or labels"};
+    if (std::string error = ChannelOptionsProblem(options); !error.empty())
+        return {std::nullopt, error};
+    if (options.dryRun && command->command != CliCommand::LoadRoutes && !TakesDryRun(options))
+        return {std::nullopt, "--dry-run goes with load-routes, labels --load or detector"};
     if (command->command == CliCommand::LoadRoutes)
         options.file = operands[2];
     if (command->command == CliCommand::Route) {

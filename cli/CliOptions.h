@@ -10,7 +10,22 @@
 
 namespace velmar {
 
-enum class CliCommand : std::uint8_t { Help, Version, Probe, Status, Routes, Route, LoadRoutes, Discover };
+enum class CliCommand : std::uint8_t {
+    Help,
+    Version,
+    Probe,
+    Status,
+    Routes,
+    Route,
+    LoadRoutes,
+    Discover,
+    Inputs,
+    Labels,
+    Label,
+    Gains,
+    Detectors,
+    Detector,
+};
 
 struct CliOptions {
     CliCommand command = CliCommand::Help;
@@ -19,7 +34,11 @@ struct CliOptions {
     ModelClass model = ModelClass::NoCards;  // as a device-list row without a known type gives
     std::int32_t output = 0;
     std::int32_t input = 0;
-    std::string file;  // routes --save FILE, load-routes ADDR FILE
+    std::string file;                   // routes --save FILE, load-routes ADDR FILE, labels --save FILE
+    std::vector<std::string> operands;  // after ADDR: label in|out CH TEXT, detector in|out CH[-CH]
+    std::string load;                   // labels --load FILE
+    std::optional<bool> enable;         // detector --enable / --disable
+    std::string t1, t2;                 // detector --t1 MS:DB, --t2 MS:DB
     bool dryRun = false;
     bool json = false;
     bool trace = false;
