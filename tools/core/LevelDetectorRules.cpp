@@ -73,7 +73,7 @@ std::optional<std::int32_t> ParseTime(std::string_view text, std::int32_t last) 
 }
 
 std::int32_t MaxTimeMs(std::int32_t direction, std::int32_t threshold) {
-    return direction == 0 && threshold == 1 ? 600000 : 60000;
+    return direction == 0 && threshold == 1 ? kMaxReadableTimeMs : 60000;
 }
 
 DetectorFieldsRead ReadDetectorFields(std::int32_t direction, const DetectorFieldTexts& texts) {

@@ -15,9 +15,14 @@ inline constexpr std::int32_t kMaxLevelDb = 32767;
 
 // "-3.5" -> negative, 3, 50 hundredths; at most two decimals and |level| <= kMaxLevelDb.
 std::optional<FixedValue> ParseLevel(std::string_view text);
+// The input's first threshold may be longer than the others, but a frame's answer carries at most
+// five digits: a longer time could be sent and never read back, and a send-what-differs rule
+// would send it again on every Apply.
+inline constexpr std::int32_t kMaxReadableTimeMs = 99999;
+
 // A time in ms within 0..last.
 std::optional<std::int32_t> ParseTime(std::string_view text, std::int32_t last);
-// The longest time a threshold takes: 600000 ms for the input's first, 60000 ms otherwise.
+// The longest time a threshold takes: kMaxReadableTimeMs for the input's first, 60000 ms otherwise.
 std::int32_t MaxTimeMs(std::int32_t direction, std::int32_t threshold);
 
 // What the operator typed for one direction.
