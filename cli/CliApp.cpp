@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "cli/HeadlessConsole.h"
+#include "cli/SettingsCommands.h"
 #include "cli/StatusReport.h"
 #include "cli/TracingTransport.h"
 #include "device/ChannelMap.h"
@@ -46,6 +47,8 @@ int CliApp::Run(const CliOptions& options) {
         case CliCommand::Routes:
         case CliCommand::Route:
         case CliCommand::LoadRoutes:
+        case CliCommand::SettingsSave:
+        case CliCommand::SettingsApply:
             return Connected(options);
     }
     return kExitUsage;
@@ -134,6 +137,12 @@ int CliApp::Connected(const CliOptions& options) {
             break;
         case CliCommand::LoadRoutes:
             result = LoadRoutes(options, frame);
+            break;
+        case CliCommand::SettingsSave:
+            result = SaveFrameSettings(options, session, out_, err_);
+            break;
+        case CliCommand::SettingsApply:
+            result = ApplyFrameSettings(options, session, loop, console, out_, err_);
             break;
         default:
             break;

@@ -52,13 +52,15 @@ struct CommandWord {
     std::size_t operands;
 };
 
-constexpr std::array<CommandWord, 6> kCommands{{
+constexpr std::array<CommandWord, 8> kCommands{{
     {"discover", CliCommand::Discover, 0},
     {"probe", CliCommand::Probe, 1},
     {"status", CliCommand::Status, 1},
     {"routes", CliCommand::Routes, 1},
     {"route", CliCommand::Route, 3},
     {"load-routes", CliCommand::LoadRoutes, 2},
+    {"settings save", CliCommand::SettingsSave, 2},
+    {"settings apply", CliCommand::SettingsApply, 2},
 }};
 
 }  // namespace
@@ -90,6 +92,8 @@ CliParse ParseCliOptions(const std::vector<std::string>& args) {
             options.telnet = true;
         } else if (arg == "--dry-run") {
             options.dryRun = true;
+        } else if (arg == "--network") {
+            options.network = true;
         } else if (arg == "--save") {
             if (i + 1 >= args.size())
                 return {std::nullopt, arg + " needs a value"};
@@ -114,6 +118,11 @@ CliParse ParseCliOptions(const std::vector<std::string>& args) {
     }
     if (operands.empty())
         return {std::nullopt, "no command given"};
+    // "settings save" and "settings apply" are two-word commands.
+    if (operands[0] == "settings" && operands.size() > 1) {
+        operands[0] += " " + operands[1];
+        operands.erase(operands.begin() + 1);
+    }
     const CommandWord* command = nullptr;
     for (const CommandWord& entry : kCommands) {
         if (entry.word == operands[0])
@@ -138,9 +147,13 @@ CliParse ParseCliOptions(const std::vector<std::string>& args) {
     options.address = address;
     if (!options.file.empty() && command->command != CliCommand::Routes)
         return {std::nullopt, "--save goes with routes"};
-    if (options.dryRun && command->command != CliCommand::LoadRoutes)
-        return {std::nullopt, "--dry-run goes with load-routes"};
-    if (command->command == CliCommand::LoadRoutes)
+    const bool applying = command->command == CliCommand::SettingsApply;
+    if (options.dryRun && command->command != CliCommand::LoadRoutes && !applying)
+        return {std::nullopt, "--dry-run goes with load-routes or settings apply"};
+    if (options.network && !applying)
+        return {std::nullopt, "--network goes with settings apply"};
+    if (command->command == CliCommand::LoadRoutes || command->command == CliCommand::SettingsSave ||
+        applying)
         options.file = operands[2];
     if (command->command == CliCommand::Route) {
         if (!ParseInt(operands[2], options.output) || !ParseInt(operands[3], options.input) ||

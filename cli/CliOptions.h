@@ -10,7 +10,18 @@
 
 namespace velmar {
 
-enum class CliCommand : std::uint8_t { Help, Version, Probe, Status, Routes, Route, LoadRoutes, Discover };
+enum class CliCommand : std::uint8_t {
+    Help,
+    Version,
+    Probe,
+    Status,
+    Routes,
+    Route,
+    LoadRoutes,
+    Discover,
+    SettingsSave,
+    SettingsApply,
+};
 
 struct CliOptions {
     CliCommand command = CliCommand::Help;
@@ -19,8 +30,9 @@ struct CliOptions {
     ModelClass model = ModelClass::NoCards;  // as a device-list row without a known type gives
     std::int32_t output = 0;
     std::int32_t input = 0;
-    std::string file;  // routes --save FILE, load-routes ADDR FILE
+    std::string file;  // routes --save FILE, load-routes ADDR FILE, settings save|apply ADDR FILE
     bool dryRun = false;
+    bool network = false;  // settings apply: send the file's own addresses too
     bool json = false;
     bool trace = false;
     bool telnet = false;
