@@ -7,6 +7,7 @@
 
 #include "app/OptionWord.h"
 #include "console/MainWindow.h"
+#include "settings/InstallSettings.h"
 #include "tools/InstallChannelTools.h"
 
 namespace velmar {
@@ -30,6 +31,7 @@ int Application::Run() {
     {
         MainWindow window(core);
         InstallChannelTools(window, core);
+        InstallSettings(window, core);
         window.show();
         exec();
     }

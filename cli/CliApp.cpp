@@ -7,6 +7,7 @@
 
 #include "cli/ChannelCommands.h"
 #include "cli/HeadlessConsole.h"
+#include "cli/SettingsCommands.h"
 #include "cli/StatusReport.h"
 #include "cli/TracingTransport.h"
 #include "device/ChannelMap.h"
@@ -53,6 +54,8 @@ int CliApp::Run(const CliOptions& options) {
         case CliCommand::Gains:
         case CliCommand::Detectors:
         case CliCommand::Detector:
+        case CliCommand::SettingsSave:
+        case CliCommand::SettingsApply:
             return Connected(options);
     }
     return kExitUsage;
@@ -150,6 +153,12 @@ int CliApp::Connected(const CliOptions& options) {
         case CliCommand::Detectors:
         case CliCommand::Detector:
             result = ChannelCommands(out_, err_, {session, loop, console}).Run(options, result);
+            break;
+        case CliCommand::SettingsSave:
+            result = SaveFrameSettings(options, session, out_, err_);
+            break;
+        case CliCommand::SettingsApply:
+            result = ApplyFrameSettings(options, session, loop, console, out_, err_);
             break;
         default:
             break;

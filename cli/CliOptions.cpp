@@ -66,7 +66,7 @@ struct CommandWord {
     std::size_t operands;
 };
 
-constexpr std::array<CommandWord, 12> kCommands{{
+constexpr std::array<CommandWord, 14> kCommands{{
     {"discover", CliCommand::Discover, 0},
     {"probe", CliCommand::Probe, 1},
     {"status", CliCommand::Status, 1},
@@ -79,6 +79,8 @@ constexpr std::array<CommandWord, 12> kCommands{{
     {"gains", CliCommand::Gains, 1},
     {"detectors", CliCommand::Detectors, 1},
     {"detector", CliCommand::Detector, 3},
+    {"settings save", CliCommand::SettingsSave, 2},
+    {"settings apply", CliCommand::SettingsApply, 2},
 }};
 
 }  // namespace
@@ -110,6 +112,8 @@ CliParse ParseCliOptions(const std::vector<std::string>& args) {
             options.telnet = true;
         } else if (arg == "--dry-run") {
             options.dryRun = true;
+        } else if (arg == "--network") {
+            options.network = true;
         } else if (arg == "--save") {
             if (i + 1 >= args.size())
                 return {std::nullopt, arg + " needs a value"};
@@ -137,6 +141,11 @@ CliParse ParseCliOptions(const std::vector<std::string>& args) {
     }
     if (operands.empty())
         return {std::nullopt, "no command given"};
+    // "settings save" and "settings apply" are two-word commands.
+    if (operands[0] == "settings" && operands.size() > 1) {
+        operands[0] += " " + operands[1];
+        operands.erase(operands.begin() + 1);
+    }
     const CommandWord* command = nullptr;
     for (const CommandWord& entry : kCommands) {
         if (entry.word == operands[0])
@@ -165,9 +174,13 @@ CliParse ParseCliOptions(const std::vector<std::string>& args) {
         return {std::nullopt, "--save goes with routes or labels"};
     if (std::string error = ChannelOptionsProblem(options); !error.empty())
         return {std::nullopt, error};
-    if (options.dryRun && command->command != CliCommand::LoadRoutes && !TakesDryRun(options))
-        return {std::nullopt, "--dry-run goes with load-routes, labels --load or detector"};
-    if (command->command == CliCommand::LoadRoutes)
+    const bool applying = command->command == CliCommand::SettingsApply;
+    if (options.dryRun && command->command != CliCommand::LoadRoutes && !applying && !TakesDryRun(options))
+        return {std::nullopt, "--dry-run goes with load-routes, settings apply, labels --load or detector"};
+    if (options.network && !applying)
+        return {std::nullopt, "--network goes with settings apply"};
+    if (command->command == CliCommand::LoadRoutes || command->command == CliCommand::SettingsSave ||
+        applying)
         options.file = operands[2];
     if (command->command == CliCommand::Route) {
         if (!ParseInt(operands[2], options.output) || !ParseInt(operands[3], options.input) ||

@@ -25,6 +25,8 @@ enum class CliCommand : std::uint8_t {
     Gains,
     Detectors,
     Detector,
+    SettingsSave,
+    SettingsApply,
 };
 
 struct CliOptions {
@@ -34,12 +36,14 @@ struct CliOptions {
     ModelClass model = ModelClass::NoCards;  // as a device-list row without a known type gives
     std::int32_t output = 0;
     std::int32_t input = 0;
-    std::string file;                   // routes --save FILE, load-routes ADDR FILE, labels --save FILE
+    // routes --save FILE, load-routes ADDR FILE, settings save|apply ADDR FILE, labels --save FILE
+    std::string file;
     std::vector<std::string> operands;  // after ADDR: label in|out CH TEXT, detector in|out CH[-CH]
     std::string load;                   // labels --load FILE
     std::optional<bool> enable;         // detector --enable / --disable
     std::string t1, t2;                 // detector --t1 MS:DB, --t2 MS:DB
     bool dryRun = false;
+    bool network = false;  // settings apply: send the file's own addresses too
     bool json = false;
     bool trace = false;
     bool telnet = false;
