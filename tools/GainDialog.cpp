@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "device/DeviceModel.h"
 #include "device/Session.h"
@@ -51,6 +52,8 @@ GainDialog::GainDialog(Session& session, Prompter& prompter, QWidget* parent)
         [&state](std::int32_t ch, int column) { return GainCell(state, ch, column); }, this);
     model_->SetChannelRange(ToolChannelBase(session_.Connection()) + 1, session_.Channels());
     list_ = MakeChannelView(model_, this);
+    for (int column = 0; column < model_->columnCount(); ++column)
+        list_->setColumnWidth(column, column == 2 || column == 5 ? 95 : column < 2 ? 70 : 60);
     list_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(list_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         if (!OffersClearMenu())

@@ -32,6 +32,8 @@ QTableWidget* StatusList() {
     list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list->setShowGrid(true);
     list->verticalHeader()->hide();
+    list->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    list->verticalHeader()->setDefaultSectionSize(list->fontMetrics().height() + 6);
     list->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     return list;
 }

@@ -8,6 +8,7 @@
 #include "device/DeviceModel.h"
 #include "device/SessionEvents.h"
 #include "device/features/routing/RoutingEvents.h"
+#include "tools/ChannelLabelsDialog.h"
 #include "tools/GainDialog.h"
 #include "tools/InputStatusWindow.h"
 #include "tools/LevelDetectorDialog.h"
@@ -59,6 +60,13 @@ void InstallChannelTools(MainWindow& window, ConsoleCore& core) {
         status.show();
         status.raise();
         status.activateWindow();
+    });
+    window.SetMenuHandler(MenuCommand::ChannelLabels, [&window, &core] {
+        Session& session = core.GetSession();
+        if (session.IsReady())
+            ChannelLabelsDialog::RequestLabels(session);
+        ChannelLabelsDialog dialog(session, core.GetPrompter(), &window);
+        dialog.exec();
     });
     window.SetMenuHandler(MenuCommand::GainSettings, [&window, &core] {
         Session& session = core.GetSession();

@@ -12,6 +12,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <utility>
 
 #include "device/DeviceModel.h"
 #include "device/Session.h"
@@ -57,6 +58,8 @@ LevelDetectorDialog::LevelDetectorDialog(Session& session, Prompter& prompter, Q
          QStringLiteral("Output")},
         [&state](std::int32_t ch, int column) { return DetectorCell(state, ch, column); }, this);
     list_ = MakeChannelView(model_, this);
+    for (const auto& [column, width] : {std::pair{0, 70}, {1, 70}, {2, 270}})
+        list_->setColumnWidth(column, width);
     list_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(list_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         QMenu menu(this);
