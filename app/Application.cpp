@@ -7,6 +7,8 @@
 
 #include "console/MainWindow.h"
 #include "tools/MaintenanceActions.h"
+#include "settings/InstallSettings.h"
+#include "tools/InstallChannelTools.h"
 
 namespace velmar {
 
@@ -29,6 +31,8 @@ int Application::Run() {
     {
         MainWindow window(core);
         InstallMaintenance(window, core);
+        InstallChannelTools(window, core);
+        InstallSettings(window, core);
         window.show();
         if (!arguments_.connect.empty())
             window.ConnectAddress(arguments_.connect);

@@ -5,8 +5,10 @@
 #include <memory>
 #include <optional>
 
+#include "cli/ChannelCommands.h"
 #include "cli/HeadlessConsole.h"
 #include "cli/MaintenanceCommands.h"
+#include "cli/SettingsCommands.h"
 #include "cli/StatusReport.h"
 #include "cli/TracingTransport.h"
 #include "device/ChannelMap.h"
@@ -47,6 +49,14 @@ int CliApp::Run(const CliOptions& options) {
         case CliCommand::Routes:
         case CliCommand::Route:
         case CliCommand::LoadRoutes:
+        case CliCommand::Inputs:
+        case CliCommand::Labels:
+        case CliCommand::Label:
+        case CliCommand::Gains:
+        case CliCommand::Detectors:
+        case CliCommand::Detector:
+        case CliCommand::SettingsSave:
+        case CliCommand::SettingsApply:
             return Connected(options);
         case CliCommand::Flash:
         case CliCommand::Restart:
@@ -122,7 +132,8 @@ int CliApp::Connected(const CliOptions& options) {
         ReportUnanswered(console, options);
         // A status or a routing list shows what did arrive; changing routes on a frame that has
         // not been read would be working blind.
-        if (options.command != CliCommand::Status && options.command != CliCommand::Routes) {
+        if (options.command != CliCommand::Status && options.command != CliCommand::Routes &&
+            !ReadsOnly(options)) {
             session.Disconnect();
             return kExitFailure;
         }
@@ -142,6 +153,20 @@ int CliApp::Connected(const CliOptions& options) {
             break;
         case CliCommand::LoadRoutes:
             result = LoadRoutes(options, frame);
+            break;
+        case CliCommand::Inputs:
+        case CliCommand::Labels:
+        case CliCommand::Label:
+        case CliCommand::Gains:
+        case CliCommand::Detectors:
+        case CliCommand::Detector:
+            result = ChannelCommands(out_, err_, {session, loop, console}).Run(options, result);
+            break;
+        case CliCommand::SettingsSave:
+            result = SaveFrameSettings(options, session, out_, err_);
+            break;
+        case CliCommand::SettingsApply:
+            result = ApplyFrameSettings(options, session, loop, console, out_, err_);
             break;
         default:
             break;

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <string_view>
 
+#include "cli/ChannelCommands.h"
 #include "device/DeviceModel.h"
 #include "device/LinkPorts.h"
 
@@ -38,15 +39,28 @@ const char* const kCliUsage =
     "                      255.255.255.255 is refused; a gateway of 0.0.0.0 means none\n"
     "\n"
     "These commands ask nothing: the command is the intent.\n"
+    "  inputs ADDR         the signal status of the main-board and card inputs\n"
+    "  labels ADDR         the input and output label of every channel\n"
+    "  labels ADDR --save FILE.csv | --load FILE.csv [--dry-run]\n"
+    "                      write the labels to a CSV file (channel,direction,label), or set the\n"
+    "                      labels a CSV file gives where they differ from the frame's\n"
+    "  label ADDR in|out CH TEXT\n"
+    "                      set one label (at most 16 characters; no comma, quote or : & ? % !)\n"
+    "  gains ADDR          the input and output gain, phase and mute of every channel\n"
+    "  detectors ADDR      the level detectors of every channel: thresholds, enable, status\n"
+    "  detector ADDR in|out CH[-CH] [--enable|--disable] [--t1 MS:DB] [--t2 MS:DB]\n"
+    "                      change the level detectors of channels CH..CH (only what differs)\n"
     "\n"
     "ADDR is a dotted IPv4 address; a leading '*' means the frame runs its recovery firmware and\n"
     "a leading '#' mode 2, as in the console's device list (both connect on the Telnet port).\n"
     "\n"
     "options:\n"
-    "  --json              machine-readable output (discover, status, routes)\n"
+    "  --json              machine-readable output (discover, status, routes, inputs, labels,\n"
+    "                      gains, detectors)\n"
     "  --save FILE         routes: also write the crosspoints to a snapshot file (*.xpt)\n"
     "  --dry-run           load-routes, flash, restart, recovery, application, factory-reset,\n"
-    "                      netset: print what would be sent and send nothing\n"
+    "                      netset, settings apply, labels --load, detector: print what would be\n"
+    "                      sent and send nothing\n"
     "  --restart           flash: restart the frame after the last image\n"
     "  --dhcp, --ip A, --mask M, --gateway G\n"
     "                      netset: obtain the address automatically, or the fixed settings\n"
@@ -75,7 +89,7 @@ struct CommandWord {
     bool more = false;  // the last operand may repeat
 };
 
-constexpr std::array<CommandWord, 12> kCommands{{
+constexpr std::array<CommandWord, 20> kCommands{{
     {"discover", CliCommand::Discover, 0},
     {"probe", CliCommand::Probe, 1},
     {"status", CliCommand::Status, 1},
@@ -88,10 +102,29 @@ constexpr std::array<CommandWord, 12> kCommands{{
     {"application", CliCommand::Application, 1},
     {"factory-reset", CliCommand::FactoryReset, 1},
     {"netset", CliCommand::NetSet, 1},
+    {"inputs", CliCommand::Inputs, 1},
+    {"labels", CliCommand::Labels, 1},
+    {"label", CliCommand::Label, 4},
+    {"gains", CliCommand::Gains, 1},
+    {"detectors", CliCommand::Detectors, 1},
+    {"detector", CliCommand::Detector, 3},
+    {"settings save", CliCommand::SettingsSave, 2},
+    {"settings apply", CliCommand::SettingsApply, 2},
 }};
 
 bool TakesDryRun(CliCommand command) {
-    return command == CliCommand::LoadRoutes || command >= CliCommand::Flash;
+    switch (command) {
+        case CliCommand::LoadRoutes:
+        case CliCommand::Flash:
+        case CliCommand::Restart:
+        case CliCommand::Recovery:
+        case CliCommand::Application:
+        case CliCommand::FactoryReset:
+        case CliCommand::NetSet:
+            return true;
+        default:
+            return false;
+    }
 }
 
 }  // namespace
@@ -131,10 +164,15 @@ CliParse ParseCliOptions(const std::vector<std::string>& args) {
             if (i + 1 >= args.size())
                 return {std::nullopt, arg + " needs a value"};
             (arg == "--ip" ? options.ip : arg == "--mask" ? options.mask : options.gateway) = args[++i];
+        } else if (arg == "--network") {
+            options.network = true;
         } else if (arg == "--save") {
             if (i + 1 >= args.size())
                 return {std::nullopt, arg + " needs a value"};
             options.file = args[++i];
+        } else if (IsChannelOption(arg)) {
+            if (std::string error = ReadChannelOption(args, i, options); !error.empty())
+                return {std::nullopt, error};
         } else if (arg == "--type" || arg == "--timeout") {
             if (i + 1 >= args.size())
                 return {std::nullopt, arg + " needs a value"};
@@ -155,6 +193,11 @@ CliParse ParseCliOptions(const std::vector<std::string>& args) {
     }
     if (operands.empty())
         return {std::nullopt, "no command given"};
+    // "settings save" and "settings apply" are two-word commands.
+    if (operands[0] == "settings" && operands.size() > 1) {
+        operands[0] += " " + operands[1];
+        operands.erase(operands.begin() + 1);
+    }
     const CommandWord* command = nullptr;
     for (const CommandWord& entry : kCommands) {
         if (entry.word == operands[0])
@@ -177,12 +220,20 @@ CliParse ParseCliOptions(const std::vector<std::string>& args) {
         return {std::nullopt, "a frame is either in recovery mode or in mode 2"};
     options.mode = recovery ? DeviceMode::Recovery : mode2 ? DeviceMode::Mode2 : DeviceMode::Application;
     options.address = address;
-    if (!options.file.empty() && command->command != CliCommand::Routes)
-        return {std::nullopt, "--save goes with routes"};
-    if (options.dryRun && !TakesDryRun(command->command))
+    options.operands.assign(operands.begin() + 2, operands.end());
+    if (!options.file.empty() && command->command != CliCommand::Routes &&
+        command->command != CliCommand::Labels)
+        return {std::nullopt, "--save goes with routes or labels"};
+    if (std::string error = ChannelOptionsProblem(options); !error.empty())
+        return {std::nullopt, error};
+    const bool applying = command->command == CliCommand::SettingsApply;
+    if (options.dryRun && !TakesDryRun(command->command) && !applying && !TakesDryRun(options)) {
         return {std::nullopt,
-                "--dry-run goes with load-routes, flash, restart, recovery, application, "
-                "factory-reset and netset"};
+                "--dry-run goes with load-routes, flash, restart, recovery, application, factory-reset, "
+                "netset, settings apply, labels --load or detector"};
+    }
+    if (options.network && !applying)
+        return {std::nullopt, "--network goes with settings apply"};
     if (options.restart && command->command != CliCommand::Flash)
         return {std::nullopt, "--restart goes with flash"};
     const bool netOptions =
@@ -204,7 +255,8 @@ CliParse ParseCliOptions(const std::vector<std::string>& args) {
     }
     if (command->command == CliCommand::Flash)
         options.files.assign(operands.begin() + 2, operands.end());
-    if (command->command == CliCommand::LoadRoutes)
+    if (command->command == CliCommand::LoadRoutes || command->command == CliCommand::SettingsSave ||
+        applying)
         options.file = operands[2];
     if (command->command == CliCommand::Route) {
         if (!ParseInt(operands[2], options.output) || !ParseInt(operands[3], options.input) ||

@@ -25,6 +25,14 @@ enum class CliCommand : std::uint8_t {
     Application,
     FactoryReset,
     NetSet,
+    Inputs,
+    Labels,
+    Label,
+    Gains,
+    Detectors,
+    Detector,
+    SettingsSave,
+    SettingsApply,
 };
 
 struct CliOptions {
@@ -34,13 +42,19 @@ struct CliOptions {
     ModelClass model = ModelClass::NoCards;  // as a device-list row without a known type gives
     std::int32_t output = 0;
     std::int32_t input = 0;
-    std::string file;                // routes --save FILE, load-routes ADDR FILE
     std::vector<std::string> files;  // flash ADDR FILE...
     bool restart = false;            // flash --restart
     std::string serial;              // netset SERIAL
     std::optional<bool> dhcp;        // netset: --dhcp, or fixed with --ip
     std::string ip, mask, gateway;   // netset --ip --mask --gateway
+    // routes --save FILE, load-routes ADDR FILE, settings save|apply ADDR FILE, labels --save FILE
+    std::string file;
+    std::vector<std::string> operands;  // after ADDR: label in|out CH TEXT, detector in|out CH[-CH]
+    std::string load;                   // labels --load FILE
+    std::optional<bool> enable;         // detector --enable / --disable
+    std::string t1, t2;                 // detector --t1 MS:DB, --t2 MS:DB
     bool dryRun = false;
+    bool network = false;  // settings apply: send the file's own addresses too
     bool json = false;
     bool trace = false;
     bool telnet = false;

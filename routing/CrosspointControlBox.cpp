@@ -7,12 +7,14 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "routing/core/ChannelLabel.h"
 #include "routing/core/RoutingActions.h"
 
 namespace velmar {
 namespace {
 
 constexpr int kChannelRole = Qt::UserRole;
+constexpr int kNameRole = Qt::UserRole + 1;
 
 QListWidget* MakeChannelList() {
     auto* list = new QListWidget;
@@ -93,8 +95,22 @@ void CrosspointControlBox::FillChannelList(RouteSide side, std::int32_t type) {
     QListWidget* list = ChannelList(side);
     list->clear();
     for (const ChannelEntry& entry : Catalog().Channels(side, type, Stereo())) {
-        auto* item = new QListWidgetItem(QString::fromStdString(entry.text), list);
+        auto* item = new QListWidgetItem(list);
         item->setData(kChannelRole, entry.channel);
+        item->setData(kNameRole, QString::fromStdString(entry.text));
+    }
+    Relabel();
+}
+
+void CrosspointControlBox::Relabel() {
+    for (const RouteSide side : {RouteSide::Input, RouteSide::Output}) {
+        QListWidget* list = ChannelList(side);
+        for (int row = 0; row < list->count(); ++row) {
+            QListWidgetItem* item = list->item(row);
+            item->setText(QString::fromStdString(
+                WithChannelLabel(item->data(kNameRole).toString().toStdString(), context_.session.State(),
+                                 side, item->data(kChannelRole).toInt())));
+        }
     }
 }
 

@@ -3,9 +3,9 @@
 #include <QGroupBox>
 #include <vector>
 
+#include "routing/RoutingContext.h"
 #include "routing/core/ChannelCatalog.h"
 #include "routing/core/CrosspointFile.h"
-#include "routing/RoutingContext.h"
 
 class QComboBox;
 class QListWidget;
@@ -25,6 +25,8 @@ class CrosspointControlBox final : public QGroupBox {
     // Refill a side's list if it shows IP channels, whose flow marks may have changed.
     void RefillIpChannels(RouteSide side);
     void ClearSelections();
+    // Channel labels changed: the lists show them beside the channel names.
+    void Relabel();
 
     void ConnectSelected();
     void DisconnectSelected();

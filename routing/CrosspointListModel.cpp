@@ -1,6 +1,6 @@
 #include "routing/CrosspointListModel.h"
 
-#include "device/ChannelMap.h"
+#include "routing/core/ChannelLabel.h"
 
 namespace velmar {
 
@@ -26,9 +26,10 @@ QVariant CrosspointListModel::data(const QModelIndex& index, int role) const {
     switch (index.column()) {
         case 1:
             return QString::fromStdString(
-                ChannelName(session_.State().live.crosspoints[static_cast<std::size_t>(output - 1)]));
+                LabelledChannelName(session_.State(), RouteSide::Input,
+                                    session_.State().live.crosspoints[static_cast<std::size_t>(output - 1)]));
         case 2:
-            return QString::fromStdString(ChannelName(output));
+            return QString::fromStdString(LabelledChannelName(session_.State(), RouteSide::Output, output));
         default:
             return QString();
     }
@@ -76,6 +77,11 @@ void CrosspointListModel::Clear() {
     list_.Clear();
     shown_.clear();
     endResetModel();
+}
+
+void CrosspointListModel::Relabel() {
+    if (!shown_.empty())
+        emit dataChanged(index(0, 1), index(rowCount() - 1, 2), {Qt::DisplayRole});
 }
 
 }  // namespace velmar

@@ -3,8 +3,8 @@
 #include <QAbstractTableModel>
 #include <vector>
 
-#include "routing/core/CrosspointList.h"
 #include "device/Session.h"
+#include "routing/core/CrosspointList.h"
 
 namespace velmar {
 
@@ -26,6 +26,8 @@ class CrosspointListModel final : public QAbstractTableModel {
     // The filter header's click; the header goes blank on a frame without a matrix.
     void AdvanceFilter();
     void Clear();
+    // Channel labels changed: the rows show them.
+    void Relabel();
 
     const CrosspointList& List() const { return list_; }
     std::int32_t OutputAt(int row) const { return shown_[static_cast<std::size_t>(row)]; }

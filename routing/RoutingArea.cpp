@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "device/ChannelMap.h"
+#include "device/features/channels/ChannelToolsEvents.h"
 #include "device/features/identity/IdentityEvents.h"
 #include "device/features/interfaces/InterfaceEvents.h"
 #include "device/features/netaudio/NetworkAudioEvents.h"
@@ -62,6 +63,10 @@ void RoutingArea::Subscribe() {
         [this](const CapabilitiesChanged&) { control_->RebuildTypeSelectors(); }));
     subscriptions_.push_back(events.Subscribe<IpChannelsChanged>([this](const IpChannelsChanged& e) {
         control_->RefillIpChannels(e.transmit ? RouteSide::Output : RouteSide::Input);
+    }));
+    subscriptions_.push_back(events.Subscribe<LabelsChanged>([this, &model](const LabelsChanged&) {
+        control_->Relabel();
+        model.Relabel();
     }));
     subscriptions_.push_back(events.Subscribe<velmar::ConnectionChanged>(
         [this](const velmar::ConnectionChanged& e) { ConnectionChanged(e.connected); }));

@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "device/features/routing/RoutingEvents.h"
+#include "routing/core/ChannelLabel.h"
 
 namespace velmar {
 namespace {
@@ -108,6 +109,10 @@ void XyControlWindow::Burst() {
 void XyControlWindow::ShowCrosspoint(std::int32_t output, std::int32_t input) {
     responseOutput_->setText(QString::number(output));
     responseInput_->setText(QString::number(input));
+    const DeviceState& state = context_.session.State();
+    responseOutput_->setToolTip(
+        QString::fromStdString(LabelledChannelName(state, RouteSide::Output, output)));
+    responseInput_->setToolTip(QString::fromStdString(LabelledChannelName(state, RouteSide::Input, input)));
 }
 
 void XyControlWindow::done(int result) {

@@ -13,7 +13,12 @@ class ChannelToolsUnit {
 
     void LabelRuns();  // llabel for both selectors over the frame's channels
     RequestProblem SetLabel(std::int32_t selector, std::int32_t channel, std::string_view text);
-    void GainLists();
+    // The slabel request through any writer (the CLI's dry run prints what it would send).
+    static RequestProblem WriteLabel(RequestWriter& writer, std::int32_t selector, std::int32_t channel,
+                                     std::string_view text);
+    void GainLists();  // lgain for both selectors over the tool channels
+    // sgain 0.00, phase and mute off, for the input and then the output of `channel`.
+    void ClearGain(std::int32_t channel);
     void MainInputStatusList();
 
   private:
@@ -25,6 +30,7 @@ class ChannelToolsUnit {
     void CardInactive(const CommandMessage& m);
     void MainInputStatus(const CommandMessage& m);
     void MainInputStatusList(const CommandMessage& m);
+    void Gain(const CommandMessage& m);
 
     FeatureContext& context_;
 };

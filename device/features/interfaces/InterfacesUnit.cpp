@@ -1,6 +1,7 @@
 #include "device/features/interfaces/InterfacesUnit.h"
 
 #include "device/FieldBindings.h"
+#include "device/features/channels/ChannelToolsEvents.h"
 #include "device/features/interfaces/InterfaceEvents.h"
 
 namespace velmar {
@@ -48,6 +49,9 @@ void InterfacesUnit::CardField(const CommandMessage& m) {
     const auto code = static_cast<CommandCode>(m.code);
     if (code == C::gcifmode || code == C::scifmode)
         context_.events.Publish(ChannelLayoutChanged{});
+    // A card's redundancy marks its inactive MADI port in the input status.
+    if (code == C::gcifred || code == C::scifred)
+        context_.events.Publish(InputStatusChanged{InputGroup::Madi, m.Int(14), 0});
 }
 
 void InterfacesUnit::Redundancy(const CommandMessage& m, bool setReply) {
@@ -66,6 +70,8 @@ void InterfacesUnit::Redundancy(const CommandMessage& m, bool setReply) {
     // With redundancy on, the second SFP port mirrors the first and leaves the selectors.
     if (changed && !setReply)
         context_.events.Publish(ChannelLayoutChanged{});
+    if (changed)
+        context_.events.Publish(InputStatusChanged{InputGroup::Main, 0, 0});
 }
 
 void InterfacesUnit::OptionalModuleInactive(const CommandMessage& m) {
@@ -73,6 +79,7 @@ void InterfacesUnit::OptionalModuleInactive(const CommandMessage& m) {
     if (!InRange(module, 1, 2))
         return;
     context_.state.live.inactive[At(module)] = m.status != 0 ? 0 : m.Int(18);
+    context_.events.Publish(InputStatusChanged{InputGroup::Main, 0, kFirstSfpInput + module - 1});
 }
 
 void InterfacesUnit::MadiModes(std::optional<std::int32_t> port0) {

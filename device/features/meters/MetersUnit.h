@@ -11,10 +11,26 @@ class MetersUnit {
 
     void LevelDetectorThresholds();
     void LevelDetectorRuns(CommandCode list);  // llevdetstate or llevdetstatus
+    void LevelDetectorStatus(std::int32_t direction, std::int32_t channel);
+    // Thresholds, enable and status of one detector.
+    void ReadLevelDetector(std::int32_t direction, std::int32_t channel);
+    // Nothing leaves for a channel outside 1..channel count.
+    void SetLevelDetectorThresholds(std::int32_t direction, std::int32_t channel,
+                                    const DetectorThresholds& thresholds);
+    void SetLevelDetectorState(std::int32_t direction, std::int32_t channel, bool enabled);
     void PpmInfo(std::uint32_t id);
+
+    // The records of the two set requests, for sending and for showing what would be sent.
+    static CommandMessage ThresholdsRequest(std::int32_t direction, std::int32_t channel,
+                                            const DetectorThresholds& thresholds);
+    static CommandMessage StateRequest(std::int32_t direction, std::int32_t channel, bool enabled);
 
   private:
     void PpmIdList(const CommandMessage& m);
+    void Thresholds(const CommandMessage& m);
+    void Value(const CommandMessage& m, std::int32_t LevelDetector::*value);
+    void ValueList(const CommandMessage& m, std::int32_t LevelDetector::*value);
+    LevelDetector* Detector(std::int32_t direction, std::int32_t channel);
 
     FeatureContext& context_;
 };

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <cstddef>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "cli/CliOptions.h"
+
+namespace velmar {
+
+class HeadlessConsole;
+class PosixEventLoop;
+class Session;
+
+// The options only the channel-tool commands take: --load, --enable, --disable, --t1, --t2.
+bool IsChannelOption(const std::string& arg);
+// Reads args[i] (and its value, moving i past it) into `options`; a message when it cannot.
+std::string ReadChannelOption(const std::vector<std::string>& args, std::size_t& i, CliOptions& options);
+// Why the options do not fit the command, or empty.
+std::string ChannelOptionsProblem(const CliOptions& options);
+bool TakesDryRun(const CliOptions& options);
+// A command that only reads (it may show what arrived of a frame not read completely).
+bool ReadsOnly(const CliOptions& options);
+
+// velmar-cli inputs, labels, label, gains, detectors and detector on a connected, read frame.
+class ChannelCommands {
+  public:
+    struct Frame {
+        Session& session;
+        PosixEventLoop& loop;
+        HeadlessConsole& console;
+    };
+
+    ChannelCommands(std::ostream& out, std::ostream& err, Frame frame)
+        : out_(out), err_(err), frame_(frame) {}
+    // `readResult` is the exit code the reading of the frame gave.
+    int Run(const CliOptions& options, int readResult);
+
+  private:
+    int Inputs(const CliOptions& options);
+    int Labels(const CliOptions& options);
+    int SaveLabels(const CliOptions& options);
+    int LoadLabels(const CliOptions& options);
+    int Label(const CliOptions& options);
+    int Gains(const CliOptions& options);
+    int Detectors(const CliOptions& options);
+    int Detector(const CliOptions& options);
+
+    // Waits until every request sent has its answer; false (and says so) when some have none.
+    bool AwaitAnswers(const CliOptions& options);
+    // The requests of `code` the frame refused since `from`, named on stderr; their number.
+    std::size_t ReportRefused(std::size_t from, const char* what);
+    std::int32_t FirstChannel() const;
+
+    std::ostream& out_;
+    std::ostream& err_;
+    Frame frame_;
+};
+
+}  // namespace velmar

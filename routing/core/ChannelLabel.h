@@ -1,0 +1,18 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "device/DeviceState.h"
+#include "routing/core/ChannelCatalog.h"
+
+namespace velmar {
+
+// A channel's name in the routing views with its label beside it when it has one, so that
+// 1536 channels can be told apart by what they carry: "CARD2  76  Stage box 3".
+std::string WithChannelLabel(std::string name, const DeviceState& state, RouteSide side,
+                             std::int32_t channel);
+// ChannelName(channel) with its label; channel 0 (nothing) has none.
+std::string LabelledChannelName(const DeviceState& state, RouteSide side, std::int32_t channel);
+
+}  // namespace velmar

@@ -1,0 +1,117 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "cli/CliApp.h"
+#include "tests/support/SimProcess.h"
+
+namespace velmar {
+namespace {
+
+// The channel-tool commands of velmar-cli against velmar-sim's default rack.
+class ChannelCommandsEndToEnd : public ::testing::Test {
+  protected:
+    ChannelCommandsEndToEnd() { sim.ExportPorts(); }
+    ~ChannelCommandsEndToEnd() override { std::remove(csv.c_str()); }
+
+    struct Outcome {
+        int code;
+        std::string out;
+        std::string err;
+    };
+
+    Outcome Cli(const std::vector<std::string>& args) {
+        const CliParse parsed = ParseCliOptions(args);
+        if (!parsed.options)
+            return {kExitUsage, {}, parsed.error};
+        std::ostringstream out;
+        std::ostringstream err;
+        const int code = CliApp(out, err).Run(*parsed.options);
+        return {code, out.str(), err.str()};
+    }
+
+    test::SimProcess sim;
+    std::string csv = ::testing::TempDir() + "velmar-labels.csv";
+};
+
+TEST_F(ChannelCommandsEndToEnd, LabelsRoundTripThroughTheFrameAndAFile) {
+    const Outcome set = Cli({"label", "127.0.0.2", "out", "1100", "Stage box 3"});
+    ASSERT_EQ(set.code, kExitOk) << set.err;
+    EXPECT_EQ(set.out, "out 1100 CARD 2: Stage box 3\n");
+    const Outcome refused = Cli({"label", "127.0.0.2", "in", "5", "Mic:5"});
+    EXPECT_EQ(refused.code, kExitFailure);
+    EXPECT_NE(refused.err.find("may not contain the character ':'"), std::string::npos) << refused.err;
+
+    const Outcome json = Cli({"labels", "127.0.0.2", "--json"});
+    ASSERT_EQ(json.code, kExitOk) << json.err;
+    EXPECT_NE(
+        json.out.find("{\"channel\":1100,\"type\":\"CARD 2\",\"input\":\"\",\"output\":\"Stage box 3\"}"),
+        std::string::npos);
+
+    {
+        std::ofstream file(csv);
+        file << "channel,direction,label\n1,in,Kick\n2,in,Snare\n1100,out,Stage box 3\n";
+    }
+    // A dry run prints the lines it would send: only what differs from the frame.
+    const Outcome dry = Cli({"labels", "127.0.0.2", "--load", csv, "--dry-run"});
+    ASSERT_EQ(dry.code, kExitOk) << dry.err;
+    EXPECT_EQ(dry.out, "&slabel,0,1,'Kick'\n&slabel,0,2,'Snare'\n");
+    const Outcome load = Cli({"labels", "127.0.0.2", "--load", csv});
+    ASSERT_EQ(load.code, kExitOk) << load.err;
+    EXPECT_EQ(load.out, "3 labels in the file, 2 sent, 0 refused\n");
+
+    const Outcome save = Cli({"labels", "127.0.0.2", "--save", csv});
+    ASSERT_EQ(save.code, kExitOk) << save.err;
+    std::ifstream saved(csv);
+    const std::string text((std::istreambuf_iterator<char>(saved)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find("1,in,Kick\r\n"), std::string::npos);
+    EXPECT_NE(text.find("1100,out,Stage box 3\r\n"), std::string::npos);
+}
+
+TEST_F(ChannelCommandsEndToEnd, ADetectorSetTripsAndShowsItsStatus) {
+    const Outcome dry =
+        Cli({"detector", "127.0.0.2", "in", "3-4", "--t1", "100:-40.5", "--enable", "--dry-run"});
+    ASSERT_EQ(dry.code, kExitOk) << dry.err;
+    EXPECT_EQ(dry.out,
+              "&slevdetthres,0,3,-40.50,100,0.00,0\n&slevdetstate,0,3,1\n"
+              "&slevdetthres,0,4,-40.50,100,0.00,0\n&slevdetstate,0,4,1\n");
+    const Outcome set = Cli({"detector", "127.0.0.2", "in", "3-4", "--t1", "100:-40.5", "--enable"});
+    ASSERT_EQ(set.code, kExitOk) << set.err;
+    EXPECT_EQ(set.out, "in 3 CARD 1: 100, -40.50, 0, 0, 1, 0\nin 4 CARD 1: 100, -40.50, 0, 0, 1, 0\n");
+    // Set once, nothing differs any more.
+    EXPECT_EQ(Cli({"detector", "127.0.0.2", "in", "3-4", "--enable", "--dry-run"}).out, "");
+
+    ASSERT_EQ(sim.Do("trip 127.0.0.2 in 3").substr(0, 2), "ok");
+    const Outcome all = Cli({"detectors", "127.0.0.2"});
+    ASSERT_EQ(all.code, kExitOk) << all.err;
+    EXPECT_NE(all.out.find("\n3        CARD 1  100, -40.50, 0, 0, 1, 1 | 0, 0, 0, 0, 0, 0\n"),
+              std::string::npos);
+
+    const Outcome wraps = Cli({"detector", "127.0.0.2", "out", "3", "--t2", "100:70000"});
+    EXPECT_EQ(wraps.code, kExitUsage);
+    const Outcome tooLong = Cli({"detector", "127.0.0.2", "out", "3", "--t1", "600000:0"});
+    EXPECT_EQ(tooLong.code, kExitUsage);
+    EXPECT_NE(tooLong.err.find("0 to 60000"), std::string::npos);
+}
+
+TEST_F(ChannelCommandsEndToEnd, InputsAndGainsOfFramesWithAndWithoutCards) {
+    ASSERT_EQ(sim.Do("input 127.0.0.2 12 ESa").substr(0, 2), "ok");
+    const Outcome inputs = Cli({"inputs", "127.0.0.2", "--json"});
+    ASSERT_EQ(inputs.code, kExitOk) << inputs.err;
+    EXPECT_NE(
+        inputs.out.find(
+            "{\"Input\":\"SFP 1\",\"Signal error\":\"error\",\"Sync error\":\"error\",\"Active\":\"no\"}"),
+        std::string::npos)
+        << inputs.out;
+    // A frame without cards: its tools begin at channel 513 and the gain lists end at 1024.
+    const Outcome gains = Cli({"gains", "127.0.0.3", "--json"});
+    ASSERT_EQ(gains.code, kExitOk) << gains.err;
+    EXPECT_NE(gains.out.find("{\"first\":513,\"last\":1024,"), std::string::npos);
+    EXPECT_NE(gains.out.find("{\"channel\":1024,\"type\":\"\",\"input\":{\"gain\":0.00,\"phase\":false,"),
+              std::string::npos);
+}
+
+}  // namespace
+}  // namespace velmar

@@ -1,0 +1,118 @@
+#include <gtest/gtest.h>
+
+#include "device/features/channels/ChannelToolsEvents.h"
+#include "device/features/meters/MetersEvents.h"
+#include "tests/device/SessionFixture.h"
+
+namespace velmar::test {
+namespace {
+
+class ChannelTools : public SessionFixture {
+  protected:
+    ChannelTools() {
+        subscriptions.push_back(
+            session.Events().Subscribe<GainChanged>([this](const GainChanged& e) { gains.push_back(e); }));
+        subscriptions.push_back(session.Events().Subscribe<LevelDetectorsChanged>(
+            [this](const LevelDetectorsChanged& e) { detectors.push_back(e); }));
+        subscriptions.push_back(session.Events().Subscribe<LabelsChanged>(
+            [this](const LabelsChanged& e) { labels.push_back(e); }));
+        subscriptions.push_back(session.Events().Subscribe<InputStatusChanged>(
+            [this](const InputStatusChanged& e) { inputs.push_back(e); }));
+    }
+
+    const LevelDetector& Detector(std::size_t direction, std::int32_t channel) const {
+        return session.State().live.levelDetectors[direction][static_cast<std::size_t>(channel - 1)];
+    }
+
+    std::vector<GainChanged> gains;
+    std::vector<LevelDetectorsChanged> detectors;
+    std::vector<LabelsChanged> labels;
+    std::vector<InputStatusChanged> inputs;
+    Subscriptions subscriptions;
+};
+
+TEST_F(ChannelTools, ReportsAreStoredOnlyForChannelsTheTablesHave) {
+    ConnectAs(DeviceMode::Application, ModelClass::Full);
+    MakeNewFirmwareFrame();
+    Reply(":ggain,0,1,5,-3.05,1,0");
+    Reply(":ggain,0,1,0,6.00,1,1");     // channel 0
+    Reply(":ggain,0,0,2049,6.00,1,1");  // past the tables
+    Reply(":sgain,-1,1,7,6.00,1,1");    // refused: no gain in it
+    const GainEntry& gain = session.State().live.gains[1][4];
+    EXPECT_EQ(gain.gain, (FixedValue{true, 3, 5}));
+    EXPECT_EQ(gain.phase, 1);
+    EXPECT_EQ(gain.mute, 0);
+    EXPECT_EQ(session.State().live.gains[1][6].gain, FixedValue{});
+    ASSERT_EQ(gains.size(), 1u);
+    EXPECT_EQ(gains[0].channel, 5);
+
+    Reply(":glevdetthres,0,0,9,-0.50,100,3.50,200");
+    Reply(":glevdetthres,-1,0,10");                     // refused: keeps what was there
+    Reply(":glevdetstate,0,1,2049,1");                  // past the tables
+    Reply(":llevdetstate,0,1,1530,8,1,1,1,1,1,1,1,1");  // runs past channel 1536
+    Reply(":llevdetstatus,0,0,1,3,0,1,0");
+    EXPECT_EQ(Detector(0, 9).thresholds, (DetectorThresholds{{true, 0, 50}, 100, {false, 3, 50}, 200}));
+    EXPECT_EQ(Detector(1, 1530).state, 0);
+    EXPECT_EQ(Detector(0, 2).status, 1);
+    ASSERT_EQ(detectors.size(), 2u);
+    EXPECT_EQ(detectors[1].first, 1);
+    EXPECT_EQ(detectors[1].count, 3);
+
+    // A short run of main inputs leaves the others as they were; input 15 does not exist.
+    Reply(":gmaininpstatus,0,3,ESa");
+    Reply(":gmaininpstatus,0,15,ESa");
+    Reply(":lmaininpstatus,0,1,2,--A,--A");
+    const auto& main = session.State().live.mainInputStatus;
+    EXPECT_EQ(main[0].status.View(), "--A");
+    EXPECT_EQ(main[2].status.View(), "ESa");
+    EXPECT_EQ(inputs.size(), 2u);
+
+    transport.TakeSent();
+    session.ChannelTools().LabelRuns();
+    const std::vector<std::string> labelRuns = transport.TakeSent();
+    ASSERT_EQ(labelRuns.size(), 96u);
+    EXPECT_EQ(labelRuns.back(), "?llabel,1,1505,32");
+}
+
+TEST_F(ChannelTools, LabelReportsAndRunsArePublished) {
+    ConnectAs(DeviceMode::Application, ModelClass::Full);
+    Reply(":glabel,0,1,7,'Mic 7'");
+    Reply(":slabel,-1,1,8,'Refused'");
+    Reply(":llabel,0,0,33,2,'Gtr L','Gtr R'");
+    EXPECT_EQ(session.State().config.outputLabels[6].View(), "Mic 7");
+    EXPECT_TRUE(session.State().config.outputLabels[7].Empty());
+    EXPECT_EQ(session.State().config.inputLabels[33].View(), "Gtr R");
+    ASSERT_EQ(labels.size(), 2u);
+    EXPECT_EQ(labels[0].direction, 1);
+    EXPECT_EQ(labels[1].first, 33);
+    EXPECT_EQ(labels[1].count, 2);
+}
+
+TEST_F(ChannelTools, ListRequestsStayWithinTheChannelCount) {
+    // A frame without cards starts its tools at channel 513: 512 channels, not 1024.
+    ConnectAs(DeviceMode::Application, ModelClass::NoCards);
+    transport.TakeSent();
+    session.ChannelTools().GainLists();
+    EXPECT_EQ(transport.TakeSent(), (std::vector<std::string>{"?lgain,0,513,512", "?lgain,1,513,512"}));
+    session.Meters().LevelDetectorRuns(CommandCode::llevdetstatus);
+    const std::vector<std::string> runs = transport.TakeSent();
+    ASSERT_EQ(runs.size(), 8u);
+    EXPECT_EQ(runs[3], "?llevdetstatus,0,897,128");
+    EXPECT_EQ(runs[4], "?llevdetstatus,1,513,128");
+}
+
+TEST_F(ChannelTools, SetRequestsCarryFixedValuesAndStayOnTheFrame) {
+    ConnectAs(DeviceMode::Application, ModelClass::Full);
+    transport.TakeSent();
+    session.Meters().SetLevelDetectorThresholds(0, 3, {{true, 0, 50}, 100, {true, 40, 0}, 60000});
+    session.Meters().SetLevelDetectorState(1, 3, true);
+    session.Meters().SetLevelDetectorState(1, 1025, true);  // a 1024-channel frame
+    session.ChannelTools().ClearGain(4);
+    session.ChannelTools().ClearGain(0);
+    EXPECT_EQ(transport.TakeSent(),
+              (std::vector<std::string>{"&slevdetthres,0,3,-0.50,100,-40.00,60000", "&slevdetstate,1,3,1",
+                                        "&sgain,0,4,0.00,0,0", "&sgain,1,4,0.00,0,0"}));
+}
+
+}  // namespace
+}  // namespace velmar::test

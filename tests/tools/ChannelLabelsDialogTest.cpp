@@ -1,0 +1,73 @@
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include "tests/tools/ChannelToolsFixture.h"
+#include "tools/ChannelLabelsDialog.h"
+#include "widgets/EditableGrid.h"
+
+namespace velmar::test {
+namespace {
+
+class Labels : public ChannelToolsFixture {};
+
+TEST_F(Labels, ListsTheToolChannelsAndClearsOnlyThose) {
+    Connect(ModelClass::NoCards, false);
+    ChannelLabelsDialog::RequestLabels(session);
+    const std::vector<std::string> runs = Sent();
+    ASSERT_EQ(runs.size(), 32u);
+    EXPECT_EQ(runs.front(), "?llabel,0,513,32");
+    EXPECT_EQ(runs.back(), "?llabel,1,993,32");
+
+    ChannelLabelsDialog dialog(session, prompter, nullptr);
+    EditableGrid& list = *dialog.List();
+    ASSERT_EQ(list.rowCount(), 512);
+    EXPECT_EQ(list.Text(0, 0), "513");
+    EXPECT_EQ(list.Text(0, 1), "AES");
+    EXPECT_FALSE(dialog.DefaultAllButton()->isVisibleTo(&dialog));
+    Reply(":llabel,0,1,513,2,'DEST-513','DEST-514'");
+    Reply(":glabel,0,0,100,'Not listed'");
+    EXPECT_EQ(list.Text(1, 3), "DEST-514");
+
+    prompter.answers = {true};
+    dialog.ClearAll();
+    EXPECT_EQ(prompter.asked.back(), "Channel labels: Clear all labels");
+    const std::vector<std::string> cleared = Sent();
+    ASSERT_EQ(cleared.size(), 1024u);
+    EXPECT_EQ(cleared.front(), "&slabel,0,513,''");
+    EXPECT_EQ(cleared[512], "&slabel,1,513,''");
+    // Sent is not shown: the list follows the frame's reports.
+    EXPECT_EQ(list.Text(1, 3), "DEST-514");
+}
+
+TEST_F(Labels, ApplySendsWhatWasEditedAndTypingRefusesWhatTheLineCannotCarry) {
+    Connect(ModelClass::Full, true);
+    Reply(":llabel,0,0,1,2,'Kick','Snare'");
+    ChannelLabelsDialog dialog(session, prompter, nullptr);
+    dialog.show();
+    EXPECT_TRUE(dialog.DefaultAllButton()->isVisible());
+    dialog.List()->setCurrentCell(1, 0);
+    EXPECT_EQ(dialog.InputField()->text(), "Snare");
+
+    dialog.OutputField()->setFocus();
+    QTest::keyClicks(dialog.OutputField(), "Mon,");
+    EXPECT_EQ(dialog.Notice()->text(), "A label may not contain a comma. Not taken.");
+    QTest::keyClicks(dialog.OutputField(), "2");
+    EXPECT_EQ(dialog.OutputField()->text(), "Mon2");
+    EXPECT_EQ(dialog.Notice()->text(), "4 of 16 bytes");
+    QTest::keyClicks(dialog.OutputField(), "0123456789ABCDEF");
+    EXPECT_EQ(dialog.OutputField()->text(), "Mon20123456789AB");  // 16 bytes, then no more
+    dialog.Apply();
+    EXPECT_EQ(Sent(), (std::vector<std::string>{"&slabel,1,2,'Mon20123456789AB'"}));
+
+    prompter.answers = {true};
+    dialog.DefaultAll();
+    const std::vector<std::string> defaults = Sent();
+    ASSERT_EQ(defaults.size(), 3072u);
+    EXPECT_EQ(defaults[6], "&slabel,0,7,'SOURCE-0007'");
+    EXPECT_EQ(defaults.back(), "&slabel,1,1536,'DESTINATION-1536'");
+}
+
+}  // namespace
+}  // namespace velmar::test

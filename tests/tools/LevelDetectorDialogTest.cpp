@@ -1,0 +1,93 @@
+#include <QCheckBox>
+#include <QItemSelectionModel>
+#include <QLineEdit>
+#include <QTableView>
+
+#include "tests/tools/ChannelToolsFixture.h"
+#include "tools/ChannelTableModel.h"
+#include "tools/LevelDetectorDialog.h"
+
+namespace velmar::test {
+namespace {
+
+class Detectors : public ChannelToolsFixture {
+  protected:
+    void SelectChannel(LevelDetectorDialog& dialog, std::int32_t channel) {
+        const QModelIndex cell = dialog.Model()->index(dialog.Model()->RowOf(channel), 0);
+        dialog.List()->selectionModel()->setCurrentIndex(
+            cell, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    }
+    void Type(LevelDetectorDialog& dialog, std::int32_t direction, const char* time1, const char* level1,
+              bool enable) {
+        const LevelDetectorDialog::DirectionFields& f = dialog.Fields(direction);
+        f.time1->setText(QString::fromLatin1(time1));
+        f.level1->setText(QString::fromLatin1(level1));
+        f.enable->setChecked(enable);
+    }
+};
+
+TEST_F(Detectors, ApplySendsWhatDiffersAndStopsAtAFieldOutOfRange) {
+    Connect(ModelClass::Full, false);
+    LevelDetectorDialog dialog(session, prompter, nullptr);
+    ASSERT_EQ(dialog.Model()->rowCount(), 1536);
+    SelectChannel(dialog, 5);
+    Type(dialog, 0, "700000", "-40", true);
+    dialog.Apply(0);
+    ASSERT_EQ(prompter.shown.size(), 1u);
+    EXPECT_EQ(prompter.shown[0], "Input time 1 must be a whole number of ms from 0 to 99999.");
+    EXPECT_TRUE(Sent().empty());
+    Type(dialog, 1, "100", "70000", true);
+    dialog.Apply(1);
+    EXPECT_EQ(prompter.shown.size(), 2u);
+    EXPECT_TRUE(Sent().empty());
+
+    Type(dialog, 0, "99999", "-40", true);
+    dialog.Apply(0);
+    EXPECT_EQ(Sent(),
+              (std::vector<std::string>{"&slevdetthres,0,5,-40.00,99999,0.00,0", "&slevdetstate,0,5,1"}));
+    Reply(":slevdetthres,0,0,5,-40.00,99999,0.00,0");
+    Reply(":slevdetstate,0,0,5,1");
+    EXPECT_EQ(dialog.Model()->data(dialog.Model()->index(4, 2), Qt::DisplayRole).toString(),
+              "99999, -40, 0, 0, 1, 0");
+    dialog.Apply(0);
+    EXPECT_TRUE(Sent().empty());
+
+    // A stored 3.50 dB is shown and kept as it is, not cut to 3.
+    Reply(":glevdetthres,0,1,6,3.50,100,0.00,0");
+    SelectChannel(dialog, 6);
+    EXPECT_EQ(dialog.Fields(1).level1->text(), "3.50");
+    dialog.Apply(1);
+    EXPECT_TRUE(Sent().empty());
+    prompter.answers = {true};
+    dialog.ClearSelected(1);
+    EXPECT_EQ(Sent(), (std::vector<std::string>{"&slevdetthres,1,6,0.00,0,0.00,0"}));
+}
+
+TEST_F(Detectors, StatusIsAskedPerActiveChannelOrInRunsWithinTheChannels) {
+    Connect(ModelClass::NoCards, false);
+    LevelDetectorDialog::RequestDetectors(session);
+    const std::vector<std::string> opening = Sent();
+    ASSERT_EQ(opening.size(), 2u * 512 + 16);
+    EXPECT_EQ(opening.front(), "?glevdetthres,0,513");
+    EXPECT_EQ(opening.back(), "?llevdetstatus,1,897,128");
+
+    LevelDetectorDialog dialog(session, prompter, nullptr);
+    dialog.GetStatus();
+    EXPECT_EQ(Sent(), (std::vector<std::string>{"?llevdetstatus,0,513,128", "?llevdetstatus,0,641,128",
+                                                "?llevdetstatus,0,769,128", "?llevdetstatus,0,897,128",
+                                                "?llevdetstatus,1,513,128", "?llevdetstatus,1,641,128",
+                                                "?llevdetstatus,1,769,128", "?llevdetstatus,1,897,128"}));
+
+    Reply(":glevdetstate,0,1,600,1");
+    dialog.SetShowActiveOnly(true);
+    ASSERT_EQ(dialog.Model()->rowCount(), 1);
+    EXPECT_EQ(dialog.Model()->ChannelAt(0), 600);
+    dialog.GetStatus();
+    EXPECT_EQ(Sent(), (std::vector<std::string>{"?glevdetstatus,0,600", "?glevdetstatus,1,600"}));
+    Reply(":glevdetstatus,0,1,600,1");
+    EXPECT_EQ(dialog.Model()->data(dialog.Model()->index(0, 3), Qt::DisplayRole).toString(),
+              "0, 0, 0, 0, 1, 1");
+}
+
+}  // namespace
+}  // namespace velmar::test

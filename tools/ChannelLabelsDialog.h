@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QDialog>
+#include <cstdint>
+
+#include "device/EventHub.h"
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace velmar {
+
+class EditableGrid;
+class Prompter;
+class Session;
+
+// The input and output label of every channel. A label is edited in its cell or in the two
+// fields below the list and applied; clearing and default labels cover every listed channel.
+// The list shows what the frame reports, never what was only sent.
+class ChannelLabelsDialog final : public QDialog {
+  public:
+    ChannelLabelsDialog(Session& session, Prompter& prompter, QWidget* parent);
+    ~ChannelLabelsDialog() override;
+
+    // The llabel runs that fill the list; sent before the dialog opens.
+    static void RequestLabels(Session& session);
+
+    void Apply();
+    void ClearAll();
+    void DefaultAll();
+    // Puts the labels of the row's channel into the edit fields.
+    void ShowRow(int row);
+
+    EditableGrid* List() const { return list_; }
+    QLineEdit* InputField() const { return input_; }
+    QLineEdit* OutputField() const { return output_; }
+    QLabel* Notice() const { return notice_; }
+    QPushButton* DefaultAllButton() const { return defaultAll_; }
+
+  private:
+    void Fill();
+    void ShowLabels(std::int32_t first, std::int32_t count);
+    // Sends the label of one channel when it differs from the frame's; the reason when refused.
+    void Send(std::int32_t direction, std::int32_t channel, const QString& text);
+    std::int32_t FirstChannel() const;
+
+    Session& session_;
+    Prompter& prompter_;
+    EditableGrid* list_;
+    QLineEdit* input_;
+    QLineEdit* output_;
+    QLabel* notice_;
+    QPushButton* defaultAll_;
+    Subscriptions subscriptions_;
+};
+
+}  // namespace velmar

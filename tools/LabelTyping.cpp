@@ -1,0 +1,48 @@
+#include "tools/LabelTyping.h"
+
+#include <QLineEdit>
+
+#include "tools/core/LabelText.h"
+
+namespace velmar {
+
+namespace {
+
+const char* const kAcceptedProperty = "velmarAcceptedLabel";
+
+QString ByteCount(const QString& text) {
+    return QStringLiteral("%1 of %2 bytes").arg(LabelFromQString(text).size()).arg(kLabelBytes);
+}
+
+}  // namespace
+
+QString LabelToQString(std::string_view bytes) {
+    return QString::fromStdString(FrameTextToUtf8(bytes));
+}
+
+std::string LabelFromQString(const QString& text) {
+    return FrameTextFromUtf8(text.toStdString()).value_or(std::string());
+}
+
+void GuardLabelTyping(QLineEdit& field, std::function<void(const QString& message)> tell) {
+    field.setProperty(kAcceptedProperty, field.text());
+    // Text set by the program (a row's label) is the frame's own and starts the next edit.
+    QObject::connect(&field, &QLineEdit::textChanged, &field, [&field](const QString& text) {
+        if (!LabelProblem(text.toStdString()))
+            field.setProperty(kAcceptedProperty, text);
+    });
+    QObject::connect(&field, &QLineEdit::textEdited, &field, [&field, tell](const QString& text) {
+        if (const auto problem = LabelProblem(text.toStdString())) {
+            const QString accepted = field.property(kAcceptedProperty).toString();
+            const int cursor =
+                std::max(0, field.cursorPosition() - static_cast<int>(text.size() - accepted.size()));
+            field.setText(accepted);
+            field.setCursorPosition(std::min(cursor, static_cast<int>(accepted.size())));
+            tell(QString::fromStdString(*problem) + QStringLiteral(" Not taken."));
+            return;
+        }
+        tell(ByteCount(text));
+    });
+}
+
+}  // namespace velmar

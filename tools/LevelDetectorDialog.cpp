@@ -1,0 +1,288 @@
+#include "tools/LevelDetectorDialog.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTableView>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <utility>
+
+#include "device/DeviceModel.h"
+#include "device/Session.h"
+#include "device/features/meters/MetersEvents.h"
+#include "device/ui/Prompter.h"
+#include "tools/ChannelTableModel.h"
+#include "tools/core/ChannelTools.h"
+
+namespace velmar {
+
+namespace {
+
+constexpr std::string_view kCaption = "Level detectors";
+
+const LevelDetector& Stored(const DeviceState& state, std::int32_t direction, std::int32_t channel) {
+    return state.live
+        .levelDetectors[static_cast<std::size_t>(direction)][static_cast<std::size_t>(channel - 1)];
+}
+
+QString DetectorCell(const DeviceState& state, std::int32_t channel, int column) {
+    switch (column) {
+        case 0:
+            return QString::number(channel);
+        case 1:
+            return QString::fromStdString(ChannelTypeName(channel - 1));
+        default:
+            return QString::fromStdString(DetectorText(Stored(state, column - 2, channel)));
+    }
+}
+
+QString Text(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+}  // namespace
+
+LevelDetectorDialog::LevelDetectorDialog(Session& session, Prompter& prompter, QWidget* parent)
+    : QDialog(parent), session_(session), prompter_(prompter) {
+    setWindowTitle(QStringLiteral("Level detectors"));
+    const DeviceState& state = session_.State();
+    model_ = new ChannelTableModel(
+        {QStringLiteral("Channel"), QStringLiteral("Type"), QStringLiteral("Input"),
+         QStringLiteral("Output")},
+        [&state](std::int32_t ch, int column) { return DetectorCell(state, ch, column); }, this);
+    list_ = MakeChannelView(model_, this);
+    for (const auto& [column, width] : {std::pair{0, 70}, {1, 70}, {2, 270}})
+        list_->setColumnWidth(column, width);
+    list_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(list_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        QMenu menu(this);
+        if (list_->selectionModel()->hasSelection()) {
+            menu.addAction(QStringLiteral("Clear selected I/O"), this,
+                           [this] { ClearSelected(std::nullopt); });
+            menu.addAction(QStringLiteral("Clear selected inputs"), this, [this] { ClearSelected(0); });
+            menu.addAction(QStringLiteral("Clear selected outputs"), this, [this] { ClearSelected(1); });
+            menu.addSeparator();
+        }
+        menu.addAction(QStringLiteral("Get status"), this, [this] { GetStatus(); });
+        menu.exec(list_->viewport()->mapToGlobal(at + QPoint(5, 0)));
+    });
+    // The fields follow the current row however it moves: click, arrows, page keys, Home, End.
+    connect(list_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current) { ShowChannel(model_->ChannelAt(current.row())); });
+
+    auto* edit = new QGridLayout;
+    edit->addWidget(new QLabel(QStringLiteral("ms")), 0, 1);
+    edit->addWidget(new QLabel(QStringLiteral("dB")), 0, 2);
+    edit->addWidget(new QLabel(QStringLiteral("ms")), 0, 3);
+    edit->addWidget(new QLabel(QStringLiteral("dB")), 0, 4);
+    for (std::int32_t direction = 0; direction <= 1; ++direction) {
+        DirectionFields& f = fields_[static_cast<std::size_t>(direction)];
+        const int row = direction + 1;
+        edit->addWidget(new QLabel(direction == 0 ? QStringLiteral("Input") : QStringLiteral("Output")), row,
+                        0);
+        f.time1 = new QLineEdit(QStringLiteral("0"));
+        f.level1 = new QLineEdit(QStringLiteral("0"));
+        f.time2 = new QLineEdit(QStringLiteral("0"));
+        f.level2 = new QLineEdit(QStringLiteral("0"));
+        f.enable = new QCheckBox(QStringLiteral(" Enable"));
+        const QString limit = QStringLiteral("0 to %1 ms");
+        f.time1->setToolTip(limit.arg(MaxTimeMs(direction, 1)));
+        f.time2->setToolTip(limit.arg(MaxTimeMs(direction, 2)));
+        const QString levels = QStringLiteral("-%1 to %1 dB, at most two decimals").arg(kMaxLevelDb);
+        f.level1->setToolTip(levels);
+        f.level2->setToolTip(levels);
+        auto* apply = new QPushButton(QStringLiteral("Apply"));
+        apply->setObjectName(direction == 0 ? QStringLiteral("ApplyInput") : QStringLiteral("ApplyOutput"));
+        connect(apply, &QPushButton::clicked, this, [this, direction] { Apply(direction); });
+        edit->addWidget(f.time1, row, 1);
+        edit->addWidget(f.level1, row, 2);
+        edit->addWidget(f.time2, row, 3);
+        edit->addWidget(f.level2, row, 4);
+        edit->addWidget(f.enable, row, 5);
+        edit->addWidget(apply, row, 6);
+    }
+
+    activeOnly_ = new QCheckBox(QStringLiteral(" Show active only"));
+    connect(activeOnly_, &QCheckBox::toggled, this, [this](bool on) { SetShowActiveOnly(on); });
+    auto* group = new QGroupBox(QStringLiteral(" Threshold, enable and status (mono channels) "));
+    auto* groupLayout = new QVBoxLayout(group);
+    groupLayout->addWidget(list_);
+    groupLayout->addLayout(edit);
+    groupLayout->addWidget(activeOnly_);
+
+    auto* applyAll = new QPushButton(QStringLiteral("Apply all"));
+    auto* clearAll = new QPushButton(QStringLiteral("Clear all"));
+    auto* close = new QPushButton(QStringLiteral("Close"));
+    connect(applyAll, &QPushButton::clicked, this, [this] { ApplyAll(); });
+    connect(clearAll, &QPushButton::clicked, this, [this] { ClearAll(); });
+    connect(close, &QPushButton::clicked, this, &QDialog::reject);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(applyAll);
+    buttons->addWidget(clearAll);
+    buttons->addStretch();
+    buttons->addWidget(close);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(group);
+    layout->addLayout(buttons);
+    resize(760, 560);
+
+    Fill();
+    subscriptions_.push_back(session_.Events().Subscribe<LevelDetectorsChanged>(
+        [this](const LevelDetectorsChanged& e) { model_->ChannelsChanged(e.first, e.count); }));
+}
+
+LevelDetectorDialog::~LevelDetectorDialog() = default;
+
+void LevelDetectorDialog::RequestDetectors(Session& session) {
+    MetersUnit& meters = session.Meters();
+    meters.LevelDetectorThresholds();
+    meters.LevelDetectorRuns(CommandCode::llevdetstate);
+    meters.LevelDetectorRuns(CommandCode::llevdetstatus);
+}
+
+void LevelDetectorDialog::Fill() {
+    const DeviceState& state = session_.State();
+    std::vector<std::int32_t> channels;
+    for (std::int32_t ch = ToolChannelBase(session_.Connection()) + 1; ch <= session_.Channels(); ++ch) {
+        if (!activeOnly_->isChecked() || Stored(state, 0, ch).state != 0 || Stored(state, 1, ch).state != 0)
+            channels.push_back(ch);
+    }
+    model_->SetChannels(std::move(channels));
+}
+
+void LevelDetectorDialog::SetShowActiveOnly(bool on) {
+    if (activeOnly_->isChecked() != on)
+        activeOnly_->setChecked(on);  // comes back here through toggled
+    else
+        Fill();
+}
+
+void LevelDetectorDialog::ShowChannel(std::int32_t channel) {
+    if (channel < 1 || channel > session_.Channels())
+        return;
+    for (std::int32_t direction = 0; direction <= 1; ++direction) {
+        const LevelDetector& stored = Stored(session_.State(), direction, channel);
+        const DetectorFieldTexts texts = FieldTexts(stored.thresholds);
+        DirectionFields& f = fields_[static_cast<std::size_t>(direction)];
+        f.time1->setText(Text(texts.time1));
+        f.level1->setText(Text(texts.level1));
+        f.time2->setText(Text(texts.time2));
+        f.level2->setText(Text(texts.level2));
+        f.enable->setChecked(stored.state != 0);
+    }
+}
+
+std::optional<DetectorTarget> LevelDetectorDialog::ReadTarget(std::int32_t direction) {
+    const DirectionFields& f = fields_[static_cast<std::size_t>(direction)];
+    const DetectorFieldsRead read =
+        ReadDetectorFields(direction, {f.time1->text().toStdString(), f.level1->text().toStdString(),
+                                       f.time2->text().toStdString(), f.level2->text().toStdString()});
+    if (!read.thresholds) {
+        // A value out of range stops the action: nothing half-read goes to the frame.
+        prompter_.Warning(read.problem, kCaption);
+        return std::nullopt;
+    }
+    return DetectorTarget{*read.thresholds, f.enable->isChecked()};
+}
+
+void LevelDetectorDialog::Apply(std::int32_t direction) {
+    const std::optional<DetectorTarget> target = ReadTarget(direction);
+    if (!target)
+        return;
+    std::vector<DetectorRequest> requests;
+    for (const std::int32_t ch : SelectedChannels()) {
+        PlanDetectorChannel(session_.State(), ch, direction == 0 ? target : std::nullopt,
+                            direction == 1 ? target : std::nullopt, requests);
+    }
+    Send(requests);
+}
+
+void LevelDetectorDialog::ApplyAll() {
+    if (!prompter_.Question("Apply to all detectors", kCaption))
+        return;
+    const std::optional<DetectorTarget> input = ReadTarget(0);
+    const std::optional<DetectorTarget> output = input ? ReadTarget(1) : std::nullopt;
+    if (!input || !output)
+        return;
+    std::vector<DetectorRequest> requests;
+    for (const std::int32_t ch : ListedChannels())
+        PlanDetectorChannel(session_.State(), ch, input, output, requests);
+    Send(requests);
+}
+
+void LevelDetectorDialog::ClearAll() {
+    if (!prompter_.Question("Clear all detectors", kCaption))
+        return;
+    std::vector<DetectorRequest> requests;
+    for (const std::int32_t ch : ListedChannels())
+        PlanDetectorChannel(session_.State(), ch, DetectorTarget{}, DetectorTarget{}, requests);
+    Send(requests);
+}
+
+void LevelDetectorDialog::ClearSelected(std::optional<std::int32_t> direction) {
+    const char* question = !direction        ? "Clear selected channels"
+                           : *direction == 0 ? "Clear selected inputs"
+                                             : "Clear selected outputs";
+    if (!list_->selectionModel()->hasSelection() || !prompter_.Question(question, kCaption))
+        return;
+    const std::optional<DetectorTarget> input =
+        !direction || *direction == 0 ? std::optional(DetectorTarget{}) : std::nullopt;
+    const std::optional<DetectorTarget> output =
+        !direction || *direction == 1 ? std::optional(DetectorTarget{}) : std::nullopt;
+    std::vector<DetectorRequest> requests;
+    for (const std::int32_t ch : SelectedChannels())
+        PlanDetectorChannel(session_.State(), ch, input, output, requests);
+    Send(requests);
+}
+
+void LevelDetectorDialog::GetStatus() {
+    if (!session_.IsReady())
+        return;
+    MetersUnit& meters = session_.Meters();
+    if (!activeOnly_->isChecked()) {
+        meters.LevelDetectorRuns(CommandCode::llevdetstatus);
+        return;
+    }
+    for (const std::int32_t ch : ListedChannels()) {
+        meters.LevelDetectorStatus(0, ch);
+        meters.LevelDetectorStatus(1, ch);
+    }
+}
+
+// The list changes when the frame's reports come back, not now.
+void LevelDetectorDialog::Send(const std::vector<DetectorRequest>& requests) {
+    if (!session_.IsReady())
+        return;
+    MetersUnit& meters = session_.Meters();
+    for (const DetectorRequest& r : requests) {
+        if (r.kind == DetectorRequest::Kind::Thresholds)
+            meters.SetLevelDetectorThresholds(r.direction, r.channel, r.thresholds);
+        else
+            meters.SetLevelDetectorState(r.direction, r.channel, r.enabled);
+    }
+}
+
+std::vector<std::int32_t> LevelDetectorDialog::SelectedChannels() const {
+    std::vector<std::int32_t> channels;
+    const QModelIndexList rows = list_->selectionModel()->selectedRows();
+    for (const QModelIndex& row : rows)
+        channels.push_back(model_->ChannelAt(row.row()));
+    std::sort(channels.begin(), channels.end());
+    return channels;
+}
+
+std::vector<std::int32_t> LevelDetectorDialog::ListedChannels() const {
+    std::vector<std::int32_t> channels;
+    for (int row = 0; row < model_->rowCount(); ++row)
+        channels.push_back(model_->ChannelAt(row));
+    return channels;
+}
+
+}  // namespace velmar
