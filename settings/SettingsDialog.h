@@ -8,7 +8,6 @@
 #include "device/DeviceState.h"
 
 class QTabWidget;
-class QPushButton;
 
 namespace velmar {
 
