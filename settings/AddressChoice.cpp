@@ -5,7 +5,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "settings/FrameText.h"
+#include "platform/qt/FrameText.h"
 #include "settings/core/AddressRules.h"
 #include "widgets/CheckableGroupBox.h"
 #include "widgets/IpAddressEdit.h"
@@ -39,8 +39,8 @@ void AddressChoice::Load(std::int32_t dhcp, const std::vector<std::string_view>&
                          std::string_view mac) {
     fixed_->SetChecked(dhcp == 0);
     for (std::size_t i = 0; i < fields_.size() && i < addresses.size(); ++i)
-        fields_[i]->setText(FromFrameText(addresses[i]));
-    mac_->setText(mac.empty() ? QString() : "MAC address : " + FromFrameText(mac));
+        fields_[i]->setText(FrameTextToQString(addresses[i]));
+    mac_->setText(mac.empty() ? QString() : "MAC address : " + FrameTextToQString(mac));
 }
 
 std::optional<AddressChoice::Taken> AddressChoice::Take(std::string_view where, std::string& problem) const {
@@ -50,7 +50,7 @@ std::optional<AddressChoice::Taken> AddressChoice::Take(std::string_view where, 
         return taken;
     }
     for (const IpAddressEdit* field : fields_) {
-        const std::string text = ToFrameText(field->text().trimmed());
+        const std::string text = FrameTextFromQString(field->text().trimmed()).bytes;
         // An empty field reads as no address; a partial one is not an address at all.
         const auto address = text.empty() ? std::optional<std::uint32_t>(0) : ParseAddress(text);
         if (!address) {

@@ -66,7 +66,7 @@ void DantePage::FollowRedundancy() {
 void DantePage::Load(const ConfigBlock& config) {
     if (!present_)
         return;
-    name_->setText(FromFrameText(config.danteName.View()));
+    name_->setText(FrameTextToQString(config.danteName.View()));
     primary_->Load(config.danteLan.dhcp, Addresses(config.danteLan), config.danteLan.mac.View());
     redundancy_->Select(config.danteSwMode);
     secondary_->Load(config.danteSecLan.dhcp, Addresses(config.danteSecLan), config.danteSecLan.mac.View());

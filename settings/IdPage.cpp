@@ -16,7 +16,7 @@ IdPage::IdPage(QWidget* parent) : SettingsPage(parent), id_(new QLineEdit), name
 
 void IdPage::Load(const ConfigBlock& config) {
     id_->setText(QString::number(config.deviceId));
-    name_->setText(FromFrameText(config.deviceName.View()));
+    name_->setText(FrameTextToQString(config.deviceName.View()));
 }
 
 std::optional<std::string> IdPage::Store(ConfigBlock& config) {

@@ -7,8 +7,8 @@
 #include <string_view>
 
 #include "device/DeviceState.h"
+#include "platform/qt/FrameText.h"
 #include "protocol/WireText.h"
-#include "settings/FrameText.h"
 
 namespace velmar {
 
@@ -30,12 +30,14 @@ inline std::optional<std::string> TakeNumber(QLineEdit& box, std::string_view la
 // Takes a text the frame's line can carry into `field`; a refused text leaves the field as it was.
 template <std::size_t N>
 std::optional<std::string> TakeText(QLineEdit& box, std::string_view what, TextField<N>& field) {
-    const std::string text = ToFrameText(box.text());
-    if (auto problem = WireTextProblem(text, N, what)) {
-        box.setText(FromFrameText(field.View()));
+    const FrameTextEncoding encoded = FrameTextFromQString(box.text());
+    std::optional<std::string> problem =
+        encoded.Ok() ? WireTextProblem(encoded.bytes, N, what) : std::optional<std::string>(encoded.error);
+    if (problem) {
+        box.setText(FrameTextToQString(field.View()));
         return problem;
     }
-    field.Assign(text);
+    field.Assign(encoded.bytes);
     return std::nullopt;
 }
 

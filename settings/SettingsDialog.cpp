@@ -7,9 +7,9 @@
 
 #include "device/ui/FilePicker.h"
 #include "device/ui/Prompter.h"
+#include "platform/qt/FrameText.h"
 #include "settings/ChoicePage.h"
 #include "settings/DantePage.h"
-#include "settings/FrameText.h"
 #include "settings/IdPage.h"
 #include "settings/NetworkPage.h"
 #include "settings/NumberPage.h"
@@ -37,6 +37,8 @@ SettingsDialog::SettingsDialog(const SettingsSubject& subject, Prompter& prompte
     : QDialog(parent),
       prompter_(prompter),
       files_(files),
+      model_(subject.model),
+      newFirmware_(subject.newFirmware),
       opened_(std::make_unique<ConfigBlock>(*subject.config)),
       working_(std::make_unique<ConfigBlock>(*subject.config)),
       tabs_(new QTabWidget),
@@ -138,8 +140,9 @@ bool SettingsDialog::StorePages(ConfigBlock& config, bool say) {
 void SettingsDialog::Retitle() {
     QString title = " Device settings";
     if (!working_->deviceName.Empty()) {
-        title += " for <" + FromFrameText(working_->deviceName.View());
-        title += working_->lan.dhcp != 0 ? QString(">") : "> at " + FromFrameText(working_->lan.ip.View());
+        title += " for <" + FrameTextToQString(working_->deviceName.View());
+        title +=
+            working_->lan.dhcp != 0 ? QString(">") : "> at " + FrameTextToQString(working_->lan.ip.View());
     }
     setWindowTitle(title);
 }
