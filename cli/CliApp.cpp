@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 
+#include "cli/CardCommands.h"
 #include "cli/HeadlessConsole.h"
 #include "cli/StatusReport.h"
 #include "cli/TracingTransport.h"
@@ -46,6 +47,8 @@ int CliApp::Run(const CliOptions& options) {
         case CliCommand::Routes:
         case CliCommand::Route:
         case CliCommand::LoadRoutes:
+        case CliCommand::Cards:
+        case CliCommand::Card:
             return Connected(options);
     }
     return kExitUsage;
@@ -114,7 +117,8 @@ int CliApp::Connected(const CliOptions& options) {
         ReportUnanswered(console, options);
         // A status or a routing list shows what did arrive; changing routes on a frame that has
         // not been read would be working blind.
-        if (options.command != CliCommand::Status && options.command != CliCommand::Routes) {
+        if (options.command != CliCommand::Status && options.command != CliCommand::Routes &&
+            options.command != CliCommand::Cards) {
             session.Disconnect();
             return kExitFailure;
         }
@@ -134,6 +138,12 @@ int CliApp::Connected(const CliOptions& options) {
             break;
         case CliCommand::LoadRoutes:
             result = LoadRoutes(options, frame);
+            break;
+        case CliCommand::Cards:
+            CardCommands(session, loop, console, out_, err_).Cards(options);
+            break;
+        case CliCommand::Card:
+            result = CardCommands(session, loop, console, out_, err_).Card(options);
             break;
         default:
             break;

@@ -20,14 +20,26 @@ const char* const kCliUsage =
     "  load-routes ADDR FILE\n"
     "                      send the crosspoints of a snapshot file (*.xpt) and wait for the answers;\n"
     "                      outputs the file does not name stay as they are\n"
+    "  cards ADDR          print every card slot and each card's parameters as the card\n"
+    "                      configuration page shows them (NAME, value, read-only marks)\n"
+    "  card ADDR SLOT NAME=VALUE ...\n"
+    "                      change parameters of the card in SLOT (1..8) with the requests the\n"
+    "                      page's \"Save changes\" sends, wait for the answers, read the card back\n"
+    "                      and print it. NAME is the grid row as CHANNEL:PARAMETER, letter case\n"
+    "                      aside: \"3:Phantom power=on\", \"both:Interface type=hotlink\",\n"
+    "                      \"2:Tx embedder mode group 4=use SRC\" (quote names with blanks). VALUE\n"
+    "                      is one of the row's entries; any other value is refused with the list.\n"
+    "                      Assignments apply in order, so a new interface type opens its rows.\n"
+    "                      Levels are read-only; the DA card's DSD filter is one setting, shown\n"
+    "                      and changed on every channel row.\n"
     "\n"
     "ADDR is a dotted IPv4 address; a leading '*' means the frame runs its recovery firmware and\n"
     "a leading '#' mode 2, as in the console's device list (both connect on the Telnet port).\n"
     "\n"
     "options:\n"
-    "  --json              machine-readable output (discover, status, routes)\n"
+    "  --json              machine-readable output (discover, status, routes, cards)\n"
     "  --save FILE         routes: also write the crosspoints to a snapshot file (*.xpt)\n"
-    "  --dry-run           load-routes: print what would be sent and send nothing\n"
+    "  --dry-run           load-routes, card: print what would be sent and send nothing\n"
     "  --trace             print every line sent and received, time-stamped, on stderr\n"
     "  --recovery          the frame runs its recovery firmware (same as a '*' prefix)\n"
     "  --mode2             the frame runs in mode 2 (same as a '#' prefix)\n"
@@ -50,15 +62,18 @@ struct CommandWord {
     std::string_view word;
     CliCommand command;
     std::size_t operands;
+    bool more = false;  // takes further operands after the first `operands`
 };
 
-constexpr std::array<CommandWord, 6> kCommands{{
+constexpr std::array<CommandWord, 8> kCommands{{
     {"discover", CliCommand::Discover, 0},
     {"probe", CliCommand::Probe, 1},
     {"status", CliCommand::Status, 1},
     {"routes", CliCommand::Routes, 1},
     {"route", CliCommand::Route, 3},
     {"load-routes", CliCommand::LoadRoutes, 2},
+    {"cards", CliCommand::Cards, 1},
+    {"card", CliCommand::Card, 3, true},
 }};
 
 }  // namespace
@@ -121,8 +136,9 @@ CliParse ParseCliOptions(const std::vector<std::string>& args) {
     }
     if (command == nullptr)
         return {std::nullopt, "unknown command " + operands[0]};
-    if (operands.size() != command->operands + 1) {
-        return {std::nullopt, operands[0] + " takes " + std::to_string(command->operands) + " operand(s)"};
+    if (operands.size() != command->operands + 1 && !(command->more && operands.size() > command->operands)) {
+        return {std::nullopt, operands[0] + " takes " + std::to_string(command->operands) +
+                                  (command->more ? " or more" : "") + " operand(s)"};
     }
     options.command = command->command;
     if (command->operands == 0)
@@ -138,10 +154,19 @@ CliParse ParseCliOptions(const std::vector<std::string>& args) {
     options.address = address;
     if (!options.file.empty() && command->command != CliCommand::Routes)
         return {std::nullopt, "--save goes with routes"};
-    if (options.dryRun && command->command != CliCommand::LoadRoutes)
-        return {std::nullopt, "--dry-run goes with load-routes"};
+    if (options.dryRun && command->command != CliCommand::LoadRoutes && command->command != CliCommand::Card)
+        return {std::nullopt, "--dry-run goes with load-routes and card"};
     if (command->command == CliCommand::LoadRoutes)
         options.file = operands[2];
+    if (command->command == CliCommand::Card) {
+        if (!ParseInt(operands[2], options.slot) || options.slot < 1 || options.slot > 8)
+            return {std::nullopt, "card needs a SLOT from 1 to 8"};
+        options.assignments.assign(operands.begin() + 3, operands.end());
+        for (const std::string& assignment : options.assignments) {
+            if (assignment.find('=') == std::string::npos)
+                return {std::nullopt, "card takes NAME=VALUE, not " + assignment};
+        }
+    }
     if (command->command == CliCommand::Route) {
         if (!ParseInt(operands[2], options.output) || !ParseInt(operands[3], options.input) ||
             options.output < 1 || options.input < 0) {

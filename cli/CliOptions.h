@@ -10,7 +10,18 @@
 
 namespace velmar {
 
-enum class CliCommand : std::uint8_t { Help, Version, Probe, Status, Routes, Route, LoadRoutes, Discover };
+enum class CliCommand : std::uint8_t {
+    Help,
+    Version,
+    Probe,
+    Status,
+    Routes,
+    Route,
+    LoadRoutes,
+    Discover,
+    Cards,
+    Card
+};
 
 struct CliOptions {
     CliCommand command = CliCommand::Help;
@@ -19,7 +30,9 @@ struct CliOptions {
     ModelClass model = ModelClass::NoCards;  // as a device-list row without a known type gives
     std::int32_t output = 0;
     std::int32_t input = 0;
-    std::string file;  // routes --save FILE, load-routes ADDR FILE
+    std::string file;                      // routes --save FILE, load-routes ADDR FILE
+    std::int32_t slot = 0;                 // card ADDR SLOT ...
+    std::vector<std::string> assignments;  // card ... NAME=VALUE ...
     bool dryRun = false;
     bool json = false;
     bool trace = false;
