@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cli/CliApp.h"
+#include "tests/support/LineClient.h"
 #include "tests/support/SimProcess.h"
 
 namespace velmar {
@@ -65,12 +66,19 @@ TEST_F(CardCommandsTest, OneParameterOfEveryCardKindRoundTripsThroughTheFrame) {
          "1:Output mode / frame rate",
          "external"},
     };
+    // Another console on the same frame hears every change.
+    test::LineClient other("127.0.0.2", sim.GetPorts().tcp);
+    ASSERT_TRUE(other.Connected());
     for (const Change& change : changes) {
         std::vector<std::string> args{"card", "127.0.0.2", std::to_string(change.slot)};
         args.insert(args.end(), change.assignments.begin(), change.assignments.end());
         const Outcome outcome = Cli(args);
         ASSERT_EQ(outcome.code, kExitOk) << change.row << ": " << outcome.err;
         EXPECT_NE(outcome.out.find(change.row), std::string::npos) << "the card is printed as read back";
+    }
+    for (const std::string notification : {"%gembmode,1,2,3,3", "%gadphanpow,2,3,1", "%gdadsdfilter,3,1",
+                                           "%gaesrxsrcena,4,6,1", "%gcifmode,5,2", "%gchlinkoutmode,5,1"}) {
+        EXPECT_TRUE(other.LineStartingWith(notification)) << notification;
     }
     for (const Change& change : changes)
         EXPECT_EQ(ReadBack(change.slot, change.row), change.value) << change.row;
