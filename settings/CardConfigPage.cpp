@@ -30,7 +30,11 @@ CardConfigPage::CardConfigPage(QWidget* parent)
     cardList_->setColumnWidth(0, 50);
     cardList_->setColumnWidth(1, 110);
     cardList_->horizontalHeader()->setStretchLastSection(true);
-    cardList_->setMaximumHeight(cardList_->horizontalHeader()->sizeHint().height() * 9 + 8);
+    // All eight slots in view: the list is the page's index.
+    cardList_->setFixedHeight(cardList_->horizontalHeader()->sizeHint().height() +
+                              cardList_->verticalHeader()->defaultSectionSize() *
+                                  static_cast<int>(kCardSlots) +
+                              2 * cardList_->frameWidth());
     // A click (either button) chooses the card; keys moving through the list do not.
     connect(cardList_, &QTableWidget::cellPressed, this, [this](int row, int) { OnCardPressed(row); });
     layout->addWidget(cardList_);

@@ -18,7 +18,7 @@ HwConfigWindow::HwConfigWindow(const ConfigBlock& config, QWidget* parent)
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
     view_->ShowWindowRows(config);
-    resize(760, 460);
+    resize(760, 520);
 }
 
 }  // namespace velmar
