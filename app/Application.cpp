@@ -7,7 +7,7 @@
 
 #include "app/OptionWord.h"
 #include "console/MainWindow.h"
-#include "settings/SettingsInstall.h"
+#include "settings/InstallSettings.h"
 
 namespace velmar {
 
@@ -29,7 +29,7 @@ int Application::Run() {
     ConsoleCore core(options_);
     {
         MainWindow window(core);
-        InstallHardwareView(window, core);
+        InstallSettings(window, core);
         window.show();
         exec();
     }

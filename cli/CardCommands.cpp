@@ -201,8 +201,12 @@ int CardCommands::Card(const CliOptions& options) {
 
     const PendingReplies& answers = console_.Answers();
     const std::size_t refusedBefore = answers.Refused().size();
-    session_.MutableState().config.cards = edited.cards;
-    SendCardPlan(session_.Interfaces(), plan);
+    const ConfigBlock opened = config;
+    const CardApplyOutcome outcome =
+        ApplyCardSettings(opened, edited, session_.MutableState(), session_.Requests());
+    // The set replies repeat the request; the card's gets say what it took.
+    for (const std::int32_t changed : outcome.cards)
+        session_.Interfaces().CardSettings(changed);
     loop_.RunUntil([&] { return answers.Empty() || console_.LinkLost(); }, options.timeout);
 
     std::string refused;

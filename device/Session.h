@@ -67,6 +67,8 @@ class Session final : private LinkListener {
     DeviceLink& Link() { return link_; }
     const DeviceLink& Link() const { return link_; }
     const Poller& Polling() const { return poller_; }
+    // Reads the frame's state back after the settings were applied.
+    void PollStateIn(std::chrono::milliseconds delay) { poller_.PollStateIn(delay); }
     // Connected, no firmware programming running and the crosspoint stepper idle.
     bool IsReady() const;
 

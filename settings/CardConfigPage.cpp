@@ -5,7 +5,7 @@
 #include <QVBoxLayout>
 
 #include "device/DeviceModel.h"
-#include "settings/FrameTextQt.h"
+#include "settings/FrameText.h"
 #include "widgets/EditableGrid.h"
 
 namespace velmar {
@@ -18,8 +18,8 @@ const QColor kBlack(0, 0, 0);
 
 }  // namespace
 
-CardConfigPage::CardConfigPage(QWidget* parent)
-    : QWidget(parent), cardList_(new EditableGrid(this)), grid_(new EditableGrid(this)) {
+CardConfigPage::CardConfigPage(bool cardSlots, QWidget* parent)
+    : SettingsPage(parent), cardList_(new EditableGrid(this)), grid_(new EditableGrid(this)), cardSlots_(cardSlots) {
     auto* layout = new QVBoxLayout(this);
     cardList_->SetColumns({tr("Slot"), tr("Type"), tr("Description")});
     for (int column = 0; column < 3; ++column)
@@ -80,7 +80,7 @@ void CardConfigPage::LoadControls(const ConfigBlock& config, bool cardSlots) {
         const BoardConfig& board = boards_[static_cast<std::size_t>(slot - 1)];
         if (board.boardType <= 0)
             continue;
-        cardList_->SetText(row, 1, FrameTextToQString(board.boardCode.View().substr(0, 9)));
+        cardList_->SetText(row, 1, FromFrameText(board.boardCode.View().substr(0, 9)));
         cardList_->SetText(row, 2, QString::fromUtf8(CardDescription(CardTypeFromBoard(board)).data()));
     }
 }

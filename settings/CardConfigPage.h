@@ -1,11 +1,11 @@
 #pragma once
 
-#include <QWidget>
 #include <array>
 #include <cstdint>
 #include <vector>
 
 #include "device/DeviceState.h"
+#include "settings/SettingsPage.h"
 #include "settings/core/CardRows.h"
 
 namespace velmar {
@@ -15,11 +15,19 @@ class EditableGrid;
 // The settings editor's "Card configuration" page: the eight card slots, and the parameters of
 // the chosen card in a grid edited through drop-down lists. It works on its own copy of the
 // cards and sends nothing; "Save changes" takes the cards back with StoreInto.
-class CardConfigPage final : public QWidget {
+class CardConfigPage final : public SettingsPage {
     Q_OBJECT
 
   public:
-    explicit CardConfigPage(QWidget* parent = nullptr);
+    // `cardSlots`: the frame has card slots (a K5A or LV16).
+    explicit CardConfigPage(bool cardSlots, QWidget* parent = nullptr);
+
+    void Load(const ConfigBlock& config) override { LoadControls(config, cardSlots_); }
+    std::optional<std::string> Store(ConfigBlock& config) override {
+        StoreControls();
+        StoreInto(config);
+        return std::nullopt;
+    }
 
     // Takes the boards of the card slots and the cards from the editor's working copy, fills the
     // card list (empty and disabled without card slots) and leaves the grid empty and disabled.

@@ -2,7 +2,7 @@
 
 #include <QHeaderView>
 
-#include "settings/FrameTextQt.h"
+#include "settings/FrameText.h"
 #include "settings/core/HwConfigRows.h"
 
 namespace velmar {
@@ -14,8 +14,8 @@ void Fill(QTableWidget& table, const std::vector<HwConfigRow>& rows, bool colour
     table.setRowCount(static_cast<int>(rows.size()));
     for (int r = 0; r < table.rowCount(); ++r) {
         const HwConfigRow& row = rows[static_cast<std::size_t>(r)];
-        const QString texts[] = {QString::fromStdString(row.module), FrameTextToQString(row.type),
-                                 FrameTextToQString(row.serial), FrameTextToQString(row.versions)};
+        const QString texts[] = {QString::fromStdString(row.module), FromFrameText(row.type),
+                                 FromFrameText(row.serial), FromFrameText(row.versions)};
         for (int column = 0; column < 4; ++column) {
             auto* item = new QTableWidgetItem(texts[column]);
             item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);

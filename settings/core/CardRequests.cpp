@@ -1,7 +1,7 @@
 #include "settings/core/CardRequests.h"
 
 #include "device/FieldBindings.h"
-#include "device/features/interfaces/InterfacesUnit.h"
+#include "device/RequestWriter.h"
 #include "settings/core/CardRows.h"
 
 namespace velmar {
@@ -121,33 +121,43 @@ class SlotPlanner {
     std::vector<CardRequest>& out_;
 };
 
+// The requests of one slot; false when the page would not have edited that card in both copies.
+bool PlanSlot(const ConfigBlock& old, const ConfigBlock& edited, std::int32_t card, std::vector<CardRequest>& out) {
+    const auto at = static_cast<std::size_t>(card - 1);
+    if (old.cards[at] == edited.cards[at])
+        return false;
+    const CardType kind = EditableCardKind(edited, card);
+    if (kind == CardType::None || EditableCardKind(old, card) != kind)
+        return false;
+    SlotPlanner(old.cards[at], edited.cards[at], card, out).Plan(kind);
+    return true;
+}
+
 }  // namespace
 
 CardApplyPlan PlanCardRequests(const ConfigBlock& old, const ConfigBlock& edited) {
     CardApplyPlan plan;
-    for (std::int32_t card = 1; card <= static_cast<std::int32_t>(kCardSlots); ++card) {
-        const auto at = static_cast<std::size_t>(card - 1);
-        if (old.cards[at] == edited.cards[at])
-            continue;
-        const CardType kind = EditableCardKind(edited, card);
-        if (kind == CardType::None || EditableCardKind(old, card) != kind)
-            continue;
-        plan.changed = true;
-        SlotPlanner(old.cards[at], edited.cards[at], card, plan.requests).Plan(kind);
-    }
+    for (std::int32_t card = 1; card <= static_cast<std::int32_t>(kCardSlots); ++card)
+        plan.changed = PlanSlot(old, edited, card, plan.requests) || plan.changed;
     return plan;
 }
 
-void SendCardPlan(InterfacesUnit& interfaces, const CardApplyPlan& plan) {
-    std::int32_t lastCard = 0;
-    for (const CardRequest& request : plan.requests)
-        interfaces.CardSetting(request.set, request.card, request.index, request.group);
-    // The set replies carry only what was asked; the card's gets say what it holds now.
-    for (const CardRequest& request : plan.requests) {
-        if (request.card != lastCard)
-            interfaces.CardSettings(request.card);
-        lastCard = request.card;
+CardApplyOutcome ApplyCardSettings(const ConfigBlock& opened, const ConfigBlock& edited, DeviceState& live,
+                                   RequestWriter& requests) {
+    CardApplyOutcome outcome;
+    for (std::int32_t card = 1; card <= static_cast<std::int32_t>(kCardSlots); ++card) {
+        std::vector<CardRequest> slot;
+        if (!PlanSlot(opened, edited, card, slot) || EditableCardKind(live.config, card) != EditableCardKind(edited, card))
+            continue;
+        outcome.changed = true;
+        live.config.cards[static_cast<std::size_t>(card - 1)] = edited.cards[static_cast<std::size_t>(card - 1)];
+        for (const CardRequest& request : slot)
+            requests.SendCardSetting(request.set, request.card, request.index, request.group);
+        outcome.requestsSent += slot.size();
+        if (!slot.empty())
+            outcome.cards.push_back(card);
     }
+    return outcome;
 }
 
 }  // namespace velmar

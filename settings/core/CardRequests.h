@@ -8,7 +8,7 @@
 
 namespace velmar {
 
-class InterfacesUnit;
+class RequestWriter;
 
 // One card set request: the word and the entry it addresses (1-based; 0 where the word names none).
 struct CardRequest {
@@ -29,8 +29,17 @@ struct CardApplyPlan {
 // both (not fitted, not known, or another kind than the editor saw) gets nothing.
 CardApplyPlan PlanCardRequests(const ConfigBlock& old, const ConfigBlock& edited);
 
-// Sends the plan with values from the frame image (which must already hold the edited cards),
-// then reads every card it changed back, so that the image shows what the frame took.
-void SendCardPlan(InterfacesUnit& interfaces, const CardApplyPlan& plan);
+struct CardApplyOutcome {
+    bool changed = false;
+    std::size_t requestsSent = 0;
+    std::vector<std::int32_t> cards;  // the cards that were written to: read them back
+};
+
+// The card step of applying the settings editor's edits: for every card the operator changed
+// (`opened` against `edited`) that the frame still holds as the editor saw it, the edited card
+// goes into the frame image and its changed fields are sent from there. A card that left its
+// slot or was swapped while the editor was open is left alone: nothing is sent for it.
+CardApplyOutcome ApplyCardSettings(const ConfigBlock& opened, const ConfigBlock& edited, DeviceState& live,
+                                   RequestWriter& requests);
 
 }  // namespace velmar

@@ -52,7 +52,7 @@ class CardConfigPageTest : public ::testing::Test {
     }
 
     ConfigBlock config;
-    CardConfigPage page;
+    CardConfigPage page{true};
 };
 
 TEST_F(CardConfigPageTest, TheCardListShowsEverySlotAndAClickChoosesWhatTheGridShows) {
@@ -78,7 +78,7 @@ TEST_F(CardConfigPageTest, TheCardListShowsEverySlotAndAClickChoosesWhatTheGridS
     EXPECT_FALSE(page.Grid().isEnabled());
     EXPECT_EQ(page.Grid().rowCount(), 0);
 
-    CardConfigPage noSlots;
+    CardConfigPage noSlots{false};
     noSlots.LoadControls(config, false);
     EXPECT_FALSE(noSlots.CardList().isEnabled());
     EXPECT_EQ(noSlots.CardList().rowCount(), 0);

@@ -37,7 +37,7 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    CardConfigPage page;
+    CardConfigPage page(session.Capabilities().cards);
     page.resize(560, 760);
     page.LoadControls(session.State().config, session.Capabilities().cards);
     page.show();

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "device/FieldBindings.h"
+#include "device/RequestWriter.h"
 #include "settings/core/CardRequests.h"
 #include "settings/core/CardRows.h"
 #include "tests/settings/core/CardTestSupport.h"
@@ -97,18 +98,35 @@ TEST_F(CardRequestsTest, HotlinkOnAMadiCardSendsTheModeAndBothHotlinkModes) {
     EXPECT_EQ(toMadi.back(), (CardRequest{C::scmadidsdmode, 5, 2, 0}));
 }
 
+struct SentWords final : RequestSink {
+    void SendRequest(CommandMessage& request) override {
+        words.push_back(static_cast<CommandCode>(request.code));
+    }
+    std::vector<CommandCode> words;
+};
+
 TEST_F(CardRequestsTest, ACardThatIsGoneOrUnknownGetsNothingAndALevelOnlyChangeCountsWithoutARequest) {
     Set(2, "1:State", "mute");
     Set(3, "1:State", "mute");
+    Set(4, "1:Rx SRC", "enable");
     // While the editor was open, slot 2 emptied and slot 3 now holds a card of another kind.
-    ConfigBlock frame = old;
-    frame.hwConf[9].boardType = 0;
-    Card(frame, 2).kind = CardType::None;
-    frame.hwConf[10].boardCode.Assign("K5A024-01");
-    Card(frame, 3).kind = CardType::Aes;
-    CardApplyPlan plan = PlanCardRequests(frame, edited);
-    EXPECT_EQ(plan.requests, Requests{});
-    EXPECT_FALSE(plan.changed);
+    DeviceState frame;
+    frame.config = old;
+    frame.config.hwConf[9].boardType = 0;
+    Card(frame.config, 2).kind = CardType::None;
+    frame.config.hwConf[10].boardCode.Assign("K5A024-01");
+    Card(frame.config, 3).kind = CardType::Aes;
+    SentWords sent;
+    RequestWriter writer(sent, frame);
+    const CardApplyOutcome outcome = ApplyCardSettings(old, edited, frame, writer);
+    EXPECT_EQ(sent.words, std::vector<CommandCode>{C::saesrxsrcena}) << "only the card still there as edited";
+    EXPECT_EQ(outcome.cards, std::vector<std::int32_t>{4});
+    EXPECT_EQ(frame.config.cards[1].ad[0].mute, 0);
+    EXPECT_EQ(frame.config.cards[2].kind, CardType::Aes);
+    EXPECT_EQ(frame.config.cards[3].aesRxSrcEnable[0], 1);
+    EXPECT_EQ(PlanCardRequests(frame.config, edited).requests, (Requests{}))
+        << "against the frame as it is now, nothing for the gone cards";
+    CardApplyPlan plan;
 
     // A board the page does not know is never written to, whatever its record holds.
     ConfigBlock unknown = old;

@@ -1,0 +1,28 @@
+#include "settings/IdPage.h"
+
+#include <QFormLayout>
+#include <QLineEdit>
+
+#include "settings/PageFields.h"
+
+namespace velmar {
+
+IdPage::IdPage(QWidget* parent) : SettingsPage(parent), id_(new QLineEdit), name_(new QLineEdit) {
+    name_->setMaxLength(16);
+    auto* form = new QFormLayout(this);
+    form->addRow("ID", id_);
+    form->addRow("Name", name_);
+}
+
+void IdPage::Load(const ConfigBlock& config) {
+    id_->setText(QString::number(config.deviceId));
+    name_->setText(FromFrameText(config.deviceName.View()));
+}
+
+std::optional<std::string> IdPage::Store(ConfigBlock& config) {
+    if (auto problem = TakeNumber(*id_, "ID", 0, 99, config.deviceId))
+        return problem;
+    return TakeText(*name_, "A device name", config.deviceName);
+}
+
+}  // namespace velmar

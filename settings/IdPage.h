@@ -1,0 +1,21 @@
+#pragma once
+
+#include "settings/SettingsPage.h"
+
+class QLineEdit;
+
+namespace velmar {
+
+// " ID ": the frame's number and name.
+class IdPage final : public SettingsPage {
+  public:
+    explicit IdPage(QWidget* parent = nullptr);
+    void Load(const ConfigBlock& config) override;
+    std::optional<std::string> Store(ConfigBlock& config) override;
+
+  private:
+    QLineEdit* id_;
+    QLineEdit* name_;
+};
+
+}  // namespace velmar

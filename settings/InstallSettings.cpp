@@ -1,0 +1,72 @@
+#include "settings/InstallSettings.h"
+
+#include <chrono>
+
+#include "console/ConsoleCore.h"
+#include "console/MainWindow.h"
+#include "device/DeviceModel.h"
+#include "device/features/interfaces/InterfaceEvents.h"
+#include "settings/CardConfigPage.h"
+#include "settings/HwConfigView.h"
+#include "settings/HwConfigWindow.h"
+#include "settings/SettingsDialog.h"
+#include "settings/core/ApplySettings.h"
+
+namespace velmar {
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// Sends what the operator changed, then reads the frame back (the matrix's type selectors follow
+// the new modes) and offers the restart a new network address needs.
+void ApplyEdits(Session& session, Prompter& prompter, const SettingsDialog& editor) {
+    if (!session.IsReady())
+        return;
+    const ApplyOutcome outcome =
+        ApplySettings(editor.Opened(), editor.Edited(), session.MutableState(), session.Requests());
+    for (const std::string& refused : outcome.refused)
+        prompter.Warning(refused, "Device settings");
+    // A card's set replies repeat the request; its gets say what the card took.
+    for (const std::int32_t card : outcome.cardsToRead)
+        session.Interfaces().CardSettings(card);
+    if (outcome.AnyChanged()) {
+        session.PollStateIn(300ms);
+        session.Events().Publish(ChannelLayoutChanged{});
+    }
+    if (outcome.OfferRestart() && prompter.Question("Restart device")) {
+        session.Firmware().Maintenance(CommandCode::srestart, 1);
+        session.Events().Publish(FrameLeaving{session.Connection().connectedIp});
+        session.Disconnect();
+    }
+}
+
+}  // namespace
+
+void InstallSettings(MainWindow& window, ConsoleCore& core) {
+    window.SetSettingsHandler([&window, &core] {
+        Session& session = core.GetSession();
+        if (!session.IsReady())
+            return;
+        const SettingsSubject subject{&session.State().config, session.Capabilities().model,
+                                      IsNewFirmware(session.State())};
+        auto* editor = new SettingsDialog(subject, core.GetPrompter(), core.GetFilePicker(), &window);
+        const bool cardSlots = subject.model == ModelClass::Full;
+        editor->SetPage(SettingsTab::CardConfiguration, new CardConfigPage(cardSlots));
+        auto* hardware = new HwConfigView;
+        hardware->ShowPageRows(*subject.config, cardSlots);
+        editor->SetPage(SettingsTab::HwConfiguration, hardware);
+        editor->setAttribute(Qt::WA_DeleteOnClose);
+        QObject::connect(editor, &QDialog::accepted, &window,
+                         [&core, editor] { ApplyEdits(core.GetSession(), core.GetPrompter(), *editor); });
+        editor->open();
+    });
+    window.SetMenuHandler(MenuCommand::HwConfiguration, [&window, &core] {
+        if (!window.TargetIsConnectedFrame())
+            return;
+        HwConfigWindow dialog(core.GetSession().State().config, &window);
+        dialog.exec();
+    });
+}
+
+}  // namespace velmar

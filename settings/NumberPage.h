@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstdint>
+
+#include "settings/SettingsPage.h"
+
+class QLineEdit;
+
+namespace velmar {
+
+// A page of one number: " System delay " and " Alive time ".
+class NumberPage final : public SettingsPage {
+  public:
+    NumberPage(const char* label, int min, int max, std::int32_t ConfigBlock::*field,
+               QWidget* parent = nullptr);
+    void Load(const ConfigBlock& config) override;
+    std::optional<std::string> Store(ConfigBlock& config) override;
+
+  private:
+    const char* label_;
+    int min_;
+    int max_;
+    std::int32_t ConfigBlock::*field_;
+    QLineEdit* box_;
+};
+
+}  // namespace velmar

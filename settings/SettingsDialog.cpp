@@ -1,0 +1,190 @@
+#include "settings/SettingsDialog.h"
+
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "device/ui/FilePicker.h"
+#include "device/ui/Prompter.h"
+#include "settings/ChoicePage.h"
+#include "settings/DantePage.h"
+#include "settings/FrameText.h"
+#include "settings/IdPage.h"
+#include "settings/NetworkPage.h"
+#include "settings/NumberPage.h"
+#include "settings/OptionalModulePage.h"
+#include "settings/PhdPage.h"
+#include "settings/SyncPriorityPage.h"
+#include "settings/core/ApplySettings.h"
+#include "settings/core/SettingsFile.h"
+
+namespace velmar {
+
+namespace {
+
+constexpr std::string_view kCaption = "Device settings";
+
+constexpr std::array<const char*, kSettingsTabCount> kTabLabels{
+    " ID ",           " Network ",    " Sample rate ",     " Synchronization ", " AES ",
+    " MADI ",         " PHD ",        " Dante ",           " Optional module ", " Card configuration ",
+    " System delay ", " Alive time ", " HW configuration "};
+
+}  // namespace
+
+SettingsDialog::SettingsDialog(const SettingsSubject& subject, Prompter& prompter, FilePicker& files,
+                               QWidget* parent)
+    : QDialog(parent),
+      prompter_(prompter),
+      files_(files),
+      opened_(std::make_unique<ConfigBlock>(*subject.config)),
+      working_(std::make_unique<ConfigBlock>(*subject.config)),
+      tabs_(new QTabWidget),
+      dante_(new DantePage),
+      optionalModule_(new OptionalModulePage) {
+    const SettingsPresence presence = SettingsPresenceOf(*opened_);
+    dante_->SetPresent(presence.dante);
+    optionalModule_->SetHardware(presence.optionalModule, subject.newFirmware);
+    pages_ = {new IdPage,
+              new NetworkPage,
+              MakeSampleRatePage(),
+              new SyncPriorityPage,
+              MakeAesPage(),
+              MakeMadiPage(),
+              new PhdPage,
+              dante_,
+              optionalModule_,
+              new QWidget,
+              new NumberPage("System delay (samples)", 0, 64, &ConfigBlock::systemDelay),
+              new NumberPage("Alive time (sec)", 0, 300, &ConfigBlock::aliveTime),
+              new QWidget};
+    for (std::size_t i = 0; i < pages_.size(); ++i)
+        tabs_->addTab(pages_[i], kTabLabels[i]);
+
+    auto* save = new QPushButton("Save changes");
+    auto* saveFile = new QPushButton("Save to file...");
+    auto* loadFile = new QPushButton("Load from file...");
+    auto* cancel = new QPushButton("Cancel");
+    for (QPushButton* button : {save, saveFile, loadFile})
+        button->setAutoDefault(false);
+    // Enter anywhere in the editor means Cancel, which asks before it discards anything.
+    cancel->setDefault(true);
+    connect(save, &QPushButton::clicked, this, &SettingsDialog::SaveChanges);
+    connect(saveFile, &QPushButton::clicked, this, &SettingsDialog::SaveToFile);
+    connect(loadFile, &QPushButton::clicked, this, &SettingsDialog::LoadFromFile);
+    connect(cancel, &QPushButton::clicked, this, &SettingsDialog::reject);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(save);
+    buttons->addWidget(saveFile);
+    buttons->addWidget(loadFile);
+    buttons->addStretch();
+    buttons->addWidget(cancel);
+    auto* column = new QVBoxLayout(this);
+    column->addWidget(tabs_);
+    column->addLayout(buttons);
+
+    LoadPages();
+    Retitle();
+    tabs_->setCurrentIndex(0);
+}
+
+SettingsDialog::~SettingsDialog() = default;
+
+void SettingsDialog::SetPage(SettingsTab tab, QWidget* page) {
+    const int index = static_cast<int>(tab);
+    const bool current = tabs_->currentIndex() == index;
+    QWidget* old = pages_[static_cast<std::size_t>(index)];
+    tabs_->removeTab(index);
+    tabs_->insertTab(index, page, kTabLabels[static_cast<std::size_t>(index)]);
+    pages_[static_cast<std::size_t>(index)] = page;
+    delete old;
+    if (auto* settingsPage = dynamic_cast<SettingsPage*>(page))
+        settingsPage->Load(*working_);
+    if (current)
+        tabs_->setCurrentIndex(index);
+}
+
+QWidget* SettingsDialog::Page(SettingsTab tab) const {
+    return pages_[static_cast<std::size_t>(tab)];
+}
+
+void SettingsDialog::ShowTab(SettingsTab tab) {
+    tabs_->setCurrentIndex(static_cast<int>(tab));
+}
+
+void SettingsDialog::LoadPages() {
+    for (QWidget* page : pages_) {
+        if (auto* settingsPage = dynamic_cast<SettingsPage*>(page))
+            settingsPage->Load(*working_);
+    }
+}
+
+bool SettingsDialog::StorePages(ConfigBlock& config, bool say) {
+    for (std::size_t i = 0; i < pages_.size(); ++i) {
+        auto* page = dynamic_cast<SettingsPage*>(pages_[i]);
+        if (page == nullptr)
+            continue;
+        if (const auto problem = page->Store(config)) {
+            if (say) {
+                tabs_->setCurrentIndex(static_cast<int>(i));
+                prompter_.Warning(*problem, kCaption);
+            }
+            return false;
+        }
+    }
+    return true;
+}
+
+void SettingsDialog::Retitle() {
+    QString title = " Device settings";
+    if (!working_->deviceName.Empty()) {
+        title += " for <" + FromFrameText(working_->deviceName.View());
+        title += working_->lan.dhcp != 0 ? QString(">") : "> at " + FromFrameText(working_->lan.ip.View());
+    }
+    setWindowTitle(title);
+}
+
+void SettingsDialog::SaveChanges() {
+    if (!StorePages(*working_, true))
+        return;
+    closing_ = true;
+    if (prompter_.Question("Save changes", kCaption))
+        accept();
+    else
+        QDialog::reject();
+}
+
+void SettingsDialog::reject() {
+    if (closing_)
+        return QDialog::reject();
+    auto taken = std::make_unique<ConfigBlock>(*working_);
+    const bool changed = !StorePages(*taken, false) || SettingsDiffer(*opened_, *taken);
+    if (changed && !prompter_.Question("Discard the changes made in the settings?", kCaption))
+        return;
+    closing_ = true;
+    QDialog::reject();
+}
+
+void SettingsDialog::SaveToFile() {
+    // The file holds what the pages show, edits included.
+    if (!StorePages(*working_, true))
+        return;
+    const std::string path = files_.SaveFile({"Save device settings", kSettingsFileFilter, "cfg"});
+    if (path.empty())
+        return;
+    if (const auto problem = SaveSettingsFile(path, *working_))
+        prompter_.Warning(*problem, kCaption);
+}
+
+void SettingsDialog::LoadFromFile() {
+    const std::string path = files_.OpenFile({"Load device settings", kSettingsFileFilter, "cfg"});
+    if (path.empty())
+        return;
+    if (const auto problem = LoadSettingsFile(path, *working_)) {
+        prompter_.Warning("The settings file was not loaded. " + *problem, kCaption);
+        return;
+    }
+    LoadPages();
+}
+
+}  // namespace velmar

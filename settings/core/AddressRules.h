@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "device/DeviceState.h"
+
+namespace velmar {
+
+// The address of a strict dotted-decimal text "a.b.c.d" (each part 0..255, no blanks or signs).
+std::optional<std::uint32_t> ParseAddress(std::string_view text);
+
+// Why a fixed address choice cannot be sent, or nothing. An address or mask of 0.0.0.0 or
+// 255.255.255.255 (or none at all) would leave the frame unreachable; a gateway may be 0.0.0.0
+// (no gateway) but not 255.255.255.255. `where` names the interface: "the frame", "the Dante
+// primary interface".
+std::optional<std::string> FixedAddressProblem(std::string_view ip, std::string_view mask,
+                                               std::string_view gateway, std::string_view where);
+
+// The checks a whole working copy must pass before anything is sent: the fixed addresses of the
+// frame and, when it has one, of its Dante interfaces. Ranges and texts are checked where the
+// values are taken (pages, file).
+std::optional<std::string> NetworkSettingsProblem(const ConfigBlock& config, bool dante);
+
+}  // namespace velmar
