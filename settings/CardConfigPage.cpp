@@ -19,7 +19,10 @@ const QColor kBlack(0, 0, 0);
 }  // namespace
 
 CardConfigPage::CardConfigPage(bool cardSlots, QWidget* parent)
-    : SettingsPage(parent), cardList_(new EditableGrid(this)), grid_(new EditableGrid(this)), cardSlots_(cardSlots) {
+    : SettingsPage(parent),
+      cardList_(new EditableGrid(this)),
+      grid_(new EditableGrid(this)),
+      cardSlots_(cardSlots) {
     auto* layout = new QVBoxLayout(this);
     cardList_->SetColumns({tr("Slot"), tr("Type"), tr("Description")});
     for (int column = 0; column < 3; ++column)

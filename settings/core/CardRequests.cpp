@@ -122,7 +122,8 @@ class SlotPlanner {
 };
 
 // The requests of one slot; false when the page would not have edited that card in both copies.
-bool PlanSlot(const ConfigBlock& old, const ConfigBlock& edited, std::int32_t card, std::vector<CardRequest>& out) {
+bool PlanSlot(const ConfigBlock& old, const ConfigBlock& edited, std::int32_t card,
+              std::vector<CardRequest>& out) {
     const auto at = static_cast<std::size_t>(card - 1);
     if (old.cards[at] == edited.cards[at])
         return false;
@@ -147,10 +148,12 @@ CardApplyOutcome ApplyCardSettings(const ConfigBlock& opened, const ConfigBlock&
     CardApplyOutcome outcome;
     for (std::int32_t card = 1; card <= static_cast<std::int32_t>(kCardSlots); ++card) {
         std::vector<CardRequest> slot;
-        if (!PlanSlot(opened, edited, card, slot) || EditableCardKind(live.config, card) != EditableCardKind(edited, card))
+        if (!PlanSlot(opened, edited, card, slot) ||
+            EditableCardKind(live.config, card) != EditableCardKind(edited, card))
             continue;
         outcome.changed = true;
-        live.config.cards[static_cast<std::size_t>(card - 1)] = edited.cards[static_cast<std::size_t>(card - 1)];
+        live.config.cards[static_cast<std::size_t>(card - 1)] =
+            edited.cards[static_cast<std::size_t>(card - 1)];
         for (const CardRequest& request : slot)
             requests.SendCardSetting(request.set, request.card, request.index, request.group);
         outcome.requestsSent += slot.size();
