@@ -7,6 +7,7 @@
 
 #include "cli/CardCommands.h"
 #include "cli/HeadlessConsole.h"
+#include "cli/SettingsCommands.h"
 #include "cli/StatusReport.h"
 #include "cli/TracingTransport.h"
 #include "device/ChannelMap.h"
@@ -49,6 +50,8 @@ int CliApp::Run(const CliOptions& options) {
         case CliCommand::LoadRoutes:
         case CliCommand::Cards:
         case CliCommand::Card:
+        case CliCommand::SettingsSave:
+        case CliCommand::SettingsApply:
             return Connected(options);
     }
     return kExitUsage;
@@ -144,6 +147,12 @@ int CliApp::Connected(const CliOptions& options) {
             break;
         case CliCommand::Card:
             result = CardCommands(session, loop, console, out_, err_).Card(options);
+            break;
+        case CliCommand::SettingsSave:
+            result = SaveFrameSettings(options, session, out_, err_);
+            break;
+        case CliCommand::SettingsApply:
+            result = ApplyFrameSettings(options, session, loop, console, out_, err_);
             break;
         default:
             break;

@@ -65,7 +65,7 @@ struct CommandWord {
     bool more = false;  // takes further operands after the first `operands`
 };
 
-constexpr std::array<CommandWord, 8> kCommands{{
+constexpr std::array<CommandWord, 10> kCommands{{
     {"discover", CliCommand::Discover, 0},
     {"probe", CliCommand::Probe, 1},
     {"status", CliCommand::Status, 1},
@@ -74,6 +74,8 @@ constexpr std::array<CommandWord, 8> kCommands{{
     {"load-routes", CliCommand::LoadRoutes, 2},
     {"cards", CliCommand::Cards, 1},
     {"card", CliCommand::Card, 3, true},
+    {"settings save", CliCommand::SettingsSave, 2},
+    {"settings apply", CliCommand::SettingsApply, 2},
 }};
 
 }  // namespace
@@ -105,6 +107,8 @@ CliParse ParseCliOptions(const std::vector<std::string>& args) {
             options.telnet = true;
         } else if (arg == "--dry-run") {
             options.dryRun = true;
+        } else if (arg == "--network") {
+            options.network = true;
         } else if (arg == "--save") {
             if (i + 1 >= args.size())
                 return {std::nullopt, arg + " needs a value"};
@@ -129,6 +133,11 @@ CliParse ParseCliOptions(const std::vector<std::string>& args) {
     }
     if (operands.empty())
         return {std::nullopt, "no command given"};
+    // "settings save" and "settings apply" are two-word commands.
+    if (operands[0] == "settings" && operands.size() > 1) {
+        operands[0] += " " + operands[1];
+        operands.erase(operands.begin() + 1);
+    }
     const CommandWord* command = nullptr;
     for (const CommandWord& entry : kCommands) {
         if (entry.word == operands[0])
@@ -154,9 +163,14 @@ CliParse ParseCliOptions(const std::vector<std::string>& args) {
     options.address = address;
     if (!options.file.empty() && command->command != CliCommand::Routes)
         return {std::nullopt, "--save goes with routes"};
-    if (options.dryRun && command->command != CliCommand::LoadRoutes && command->command != CliCommand::Card)
-        return {std::nullopt, "--dry-run goes with load-routes and card"};
-    if (command->command == CliCommand::LoadRoutes)
+    const bool applying = command->command == CliCommand::SettingsApply;
+    if (options.dryRun && command->command != CliCommand::LoadRoutes &&
+        command->command != CliCommand::Card && !applying)
+        return {std::nullopt, "--dry-run goes with load-routes, card or settings apply"};
+    if (options.network && !applying)
+        return {std::nullopt, "--network goes with settings apply"};
+    if (command->command == CliCommand::LoadRoutes || command->command == CliCommand::SettingsSave ||
+        applying)
         options.file = operands[2];
     if (command->command == CliCommand::Card) {
         if (!ParseInt(operands[2], options.slot) || options.slot < 1 || options.slot > 8)

@@ -20,7 +20,9 @@ enum class CliCommand : std::uint8_t {
     LoadRoutes,
     Discover,
     Cards,
-    Card
+    Card,
+    SettingsSave,
+    SettingsApply,
 };
 
 struct CliOptions {
@@ -30,10 +32,11 @@ struct CliOptions {
     ModelClass model = ModelClass::NoCards;  // as a device-list row without a known type gives
     std::int32_t output = 0;
     std::int32_t input = 0;
-    std::string file;                      // routes --save FILE, load-routes ADDR FILE
-    std::int32_t slot = 0;                 // card ADDR SLOT ...
+    std::string file;       // routes --save FILE, load-routes ADDR FILE, settings save|apply ADDR FILE
+    std::int32_t slot = 0;  // card ADDR SLOT ...
     std::vector<std::string> assignments;  // card ... NAME=VALUE ...
     bool dryRun = false;
+    bool network = false;  // settings apply: send the file's own addresses too
     bool json = false;
     bool trace = false;
     bool telnet = false;

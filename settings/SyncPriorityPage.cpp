@@ -56,6 +56,7 @@ SyncPriorityPage::SyncPriorityPage(QWidget* parent)
     grid_->SetColumns({"External source", "Priority"});
     grid_->setShowGrid(true);
     grid_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+    grid_->verticalHeader()->setDefaultSectionSize(grid_->fontMetrics().height() + 8);
     grid_->SetColumnReadOnly(0, true);
     // A text that is not a priority gets the cell's old text back: nothing typed by mistake is stored.
     grid_->SetColumnEditor(kPriorityColumn,

@@ -1,5 +1,6 @@
 #include "settings/core/ApplySettings.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <memory>
@@ -125,6 +126,17 @@ SettingsPresence SettingsPresenceOf(const ConfigBlock& config) {
     presence.optionalModule = config.hwConf[kSfpPosition - 1].boardType != 0;
     presence.dante = config.hwConf[kDantePosition - 1].boardType != 0 && !config.danteLan.mac.Empty();
     return presence;
+}
+
+std::vector<CommandCode> ApplyWords() {
+    std::vector<CommandCode> words;
+    for (const ApplyGroup& group : kGroups) {
+        for (const SetWord& word : group.words) {
+            if (word.word != C::error && std::find(words.begin(), words.end(), word.word) == words.end())
+                words.push_back(word.word);
+        }
+    }
+    return words;
 }
 
 bool SettingsDiffer(const ConfigBlock& a, const ConfigBlock& b) {

@@ -37,6 +37,9 @@ struct ApplyOutcome {
 ApplyOutcome ApplySettings(const ConfigBlock& opened, const ConfigBlock& edited, DeviceState& live,
                            RequestWriter& requests);
 
+// Every set word ApplySettings may send, for a caller that waits for their answers.
+std::vector<CommandCode> ApplyWords();
+
 // True when any field that ApplySettings would send differs between the two copies.
 bool SettingsDiffer(const ConfigBlock& a, const ConfigBlock& b);
 

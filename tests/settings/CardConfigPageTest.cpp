@@ -4,6 +4,7 @@
 
 #include "settings/CardConfigPage.h"
 #include "settings/core/CardRequests.h"
+#include "tests/console/ConsoleTestSupport.h"
 #include "tests/settings/core/CardTestSupport.h"
 #include "widgets/EditableGrid.h"
 
@@ -51,6 +52,7 @@ class CardConfigPageTest : public ::testing::Test {
         return out;
     }
 
+    bool application = (test::EnsureApplication(), true);
     ConfigBlock config;
     CardConfigPage page{true};
 };

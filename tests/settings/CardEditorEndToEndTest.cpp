@@ -53,6 +53,7 @@ class CardEditorEndToEnd : public ::testing::Test {
         return json.substr(valueAt, json.find('"', valueAt) - valueAt);
     }
 
+    bool application = (test::EnsureApplication(), true);
     test::SimProcess sim;
     // The core reads the frame ports when it is built.
     bool portsExported = (sim.ExportPorts(), true);

@@ -4,6 +4,7 @@
 
 #include "settings/HwConfigView.h"
 #include "settings/HwConfigWindow.h"
+#include "tests/console/ConsoleTestSupport.h"
 
 namespace velmar {
 namespace {
@@ -30,6 +31,7 @@ QString Cell(const QTableWidget& table, int row, int column) {
 }
 
 TEST(HwConfigView, TheWindowListsEverySlotPlainAndThePageColoursWhatIsPresent) {
+    test::EnsureApplication();
     const ConfigBlock config = TwoBoards();
     HwConfigWindow window(config);
     window.show();

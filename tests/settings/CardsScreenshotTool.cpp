@@ -1,6 +1,6 @@
 // Renders the card configuration page and the hardware configuration window, filled from the
 // simulated K5A "Studio A", into PNGs for the README:
-//   xvfb-run -a -s "-screen 0 1280x800x24" build/bin/velmar-settings-screenshot
+//   xvfb-run -a -s "-screen 0 1280x800x24" build/bin/velmar-cards-screenshot
 //       docs/screenshots/card-configuration.png docs/screenshots/hw-configuration.png
 #include <QDir>
 #include <QTest>
@@ -17,14 +17,14 @@
 int main(int argc, char** argv) {
     using namespace velmar;
     if (argc != 3) {
-        std::fprintf(stderr, "usage: velmar-settings-screenshot <card-page.png> <hw-window.png>\n");
+        std::fprintf(stderr, "usage: velmar-cards-screenshot <card-page.png> <hw-window.png>\n");
         return 2;
     }
     setenv("VELMAR_INTERFACES", "lo", 1);
     test::EnsureApplication();
     test::SimProcess sim;
     sim.ExportPorts();
-    QtProfileStore profile(QDir::temp().filePath(QStringLiteral("velmar-settings-screenshot.ini")));
+    QtProfileStore profile(QDir::temp().filePath(QStringLiteral("velmar-cards-screenshot.ini")));
     test::ScriptedPrompter prompter;
     ConsoleCore core(ConsoleOptions{}, ConsoleServices{&prompter, nullptr, &profile});
     Session& session = core.GetSession();
@@ -33,7 +33,7 @@ int main(int argc, char** argv) {
     const bool read = test::WaitUntil([&] { return session.State().config.cards[4].mode == 1; });
     QTest::qWait(500);
     if (!read) {
-        std::fprintf(stderr, "velmar-settings-screenshot: the frame was not read\n");
+        std::fprintf(stderr, "velmar-cards-screenshot: the frame was not read\n");
         return 1;
     }
 
@@ -52,7 +52,7 @@ int main(int argc, char** argv) {
     QTest::qWait(200);
     const bool hwSaved = window.grab().save(QString::fromLocal8Bit(argv[2]));
     if (!cardSaved || !hwSaved) {
-        std::fprintf(stderr, "velmar-settings-screenshot: cannot write the images\n");
+        std::fprintf(stderr, "velmar-cards-screenshot: cannot write the images\n");
         return 1;
     }
     session.Disconnect();

@@ -1,0 +1,124 @@
+#include "cli/SettingsCommands.h"
+
+#include <array>
+#include <memory>
+
+#include "cli/CliApp.h"
+#include "cli/HeadlessConsole.h"
+#include "device/RequestSink.h"
+#include "device/Session.h"
+#include "device/posix/PosixEventLoop.h"
+#include "protocol/MessageCodec.h"
+#include "settings/core/AddressRules.h"
+#include "settings/core/ApplySettings.h"
+#include "settings/core/SettingsFile.h"
+
+namespace velmar {
+
+namespace {
+
+// Prints each request as the link would write it, one line each, and sends nothing.
+class PrintingSink final : public RequestSink {
+  public:
+    explicit PrintingSink(std::ostream& out) : out_(out) {}
+
+    void SendRequest(CommandMessage& request) override {
+        request.length = static_cast<std::uint16_t>(request.bodyLength + 6);
+        request.reserved = 0;
+        request.flags = MessageFlags::kRequest;
+        request.tag = 0;
+        std::array<char, kLinkWriteBufferSize> line{};
+        std::size_t count = codec_.Write(request, line);
+        while (count > 0 && (line[count - 1] == '\r' || line[count - 1] == '\n'))
+            --count;
+        out_.write(line.data(), static_cast<std::streamsize>(count));
+        out_ << "\n";
+    }
+
+  private:
+    std::ostream& out_;
+    MessageCodec codec_;
+};
+
+}  // namespace
+
+int SaveFrameSettings(const CliOptions& options, const Session& session, std::ostream& out,
+                      std::ostream& err) {
+    if (const auto problem = SaveSettingsFile(options.file, session.State().config)) {
+        err << "velmar-cli: " << *problem << "\n";
+        return kExitFailure;
+    }
+    out << "settings of " << options.address << " written to " << options.file << "\n";
+    return kExitOk;
+}
+
+int ApplyFrameSettings(const CliOptions& options, Session& session, PosixEventLoop& loop,
+                       const HeadlessConsole& console, std::ostream& out, std::ostream& err) {
+    const ConfigBlock& frame = session.State().config;
+    auto edited = std::make_unique<ConfigBlock>(frame);
+    if (const auto problem = LoadSettingsFile(options.file, *edited)) {
+        err << "velmar-cli: " << options.file << " was not loaded: " << *problem << "\n";
+        return kExitFailure;
+    }
+    if (!options.network) {
+        const auto kept = KeepNetworkIdentity(*edited, frame);
+        if (!kept.empty()) {
+            err << "velmar-cli: kept the frame's own";
+            for (const std::string_view key : kept)
+                err << " " << key;
+            err << " (give --network to send the file's)\n";
+        }
+    }
+    if (const auto problem = NetworkSettingsProblem(*edited, SettingsPresenceOf(frame).dante)) {
+        err << "velmar-cli: " << *problem << " Nothing was sent.\n";
+        return kExitFailure;
+    }
+    const auto opened = std::make_unique<ConfigBlock>(frame);
+
+    if (options.dryRun) {
+        auto scratch = std::make_unique<DeviceState>(session.State());
+        PrintingSink printer(out);
+        RequestWriter writer(printer, *scratch);
+        const ApplyOutcome outcome = ApplySettings(*opened, *edited, *scratch, writer);
+        for (const std::string& refused : outcome.refused)
+            err << "velmar-cli: not sent: " << refused << "\n";
+        return outcome.refused.empty() ? kExitOk : kExitFailure;
+    }
+
+    const PendingReplies& answers = console.Answers();
+    const std::size_t refusedBefore = answers.Refused().size();
+    const ApplyOutcome outcome = ApplySettings(*opened, *edited, session.MutableState(), session.Requests());
+    const std::vector<CommandCode> words = ApplyWords();
+    const auto waiting = [&] {
+        std::size_t count = 0;
+        for (const CommandCode word : words)
+            count += answers.Waiting(word);
+        return count;
+    };
+    loop.RunUntil([&] { return waiting() == 0 || console.LinkLost(); }, options.timeout);
+
+    std::size_t refusedByFrame = 0;
+    for (std::size_t i = refusedBefore; i < answers.Refused().size(); ++i) {
+        const RefusedRequest& refused = answers.Refused()[i];
+        for (const CommandCode word : words) {
+            if (refused.request.Is(word)) {
+                err << "velmar-cli: the frame refused " << WordOf(word) << " (status " << refused.status
+                    << ")\n";
+                ++refusedByFrame;
+            }
+        }
+    }
+    for (const std::string& refused : outcome.refused)
+        err << "velmar-cli: not sent: " << refused << "\n";
+    const std::size_t unanswered = waiting();
+    out << outcome.requestsSent << " requests sent, "
+        << outcome.requestsSent - std::min(unanswered, outcome.requestsSent) << " answered, "
+        << refusedByFrame << " refused\n";
+    if (outcome.OfferRestart())
+        out << "the network settings changed: restart the frame for them to take effect\n";
+    if (unanswered > 0)
+        return kExitNotResponding;
+    return refusedByFrame == 0 && outcome.refused.empty() ? kExitOk : kExitFailure;
+}
+
+}  // namespace velmar

@@ -1,0 +1,220 @@
+#include "settings/SettingsDialog.h"
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <memory>
+
+#include "settings/DantePage.h"
+#include "settings/OptionalModulePage.h"
+#include "settings/SyncPriorityPage.h"
+#include "settings/ValueList.h"
+#include "settings/core/SettingsFile.h"
+#include "tests/console/ConsoleTestSupport.h"
+#include "widgets/CheckableGroupBox.h"
+#include "widgets/EditableGrid.h"
+
+namespace velmar {
+namespace {
+
+// The editor on a K5A-like frame with an SFP module and no Dante module.
+class SettingsDialogTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        test::EnsureApplication();
+        config->deviceId = 1;
+        config->deviceName.Assign("Studio A");
+        config->lan.ip.Assign("127.0.0.2");
+        config->lan.subnet.Assign("255.0.0.0");
+        config->lan.gateway.Assign("0.0.0.0");
+        config->aliveTime = 5;
+        config->sampleRate = 2;
+        config->syncPrio = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17};
+        config->hwConf[2].boardType = 1;
+        config->optMode = {{{1, 2}, {2, 1}}};
+        config->hlinkInMode = {{{1, 0}, {2, 0}}};
+        config->hlinkOutMode = {{{1, 1}, {2, 0}}};
+        config->danteName.Assign("left over");
+    }
+
+    SettingsDialog& Open() {
+        dialog = std::make_unique<SettingsDialog>(SettingsSubject{config.get(), ModelClass::Full, true},
+                                                  prompter, files);
+        dialog->show();
+        return *dialog;
+    }
+
+    template <typename Widget>
+    Widget& Nth(SettingsTab tab, int n) {
+        return *dialog->Page(tab)->findChildren<Widget*>().at(n);
+    }
+    QLineEdit& Field(SettingsTab tab, int n) { return Nth<QLineEdit>(tab, n); }
+
+    std::unique_ptr<ConfigBlock> config = std::make_unique<ConfigBlock>();
+    test::ScriptedPrompter prompter;
+    test::ScriptedFilePicker files;
+    std::unique_ptr<SettingsDialog> dialog;
+};
+
+TEST_F(SettingsDialogTest, CaptionNamesTheFrameAndItsFixedAddress) {
+    EXPECT_EQ(Open().windowTitle(), " Device settings for <Studio A> at 127.0.0.2");
+    config->lan.dhcp = 1;
+    EXPECT_EQ(Open().windowTitle(), " Device settings for <Studio A>");
+    config->deviceName.Assign("");
+    EXPECT_EQ(Open().windowTitle(), " Device settings");
+}
+
+TEST_F(SettingsDialogTest, EnterIsCancelAndAsksBeforeDiscardingEdits) {
+    Open();
+    QTest::keyClick(dialog.get(), Qt::Key_Return);
+    EXPECT_FALSE(dialog->isVisible());  // nothing changed: closes without a word
+    EXPECT_TRUE(prompter.shown.empty());
+
+    Open();
+    Field(SettingsTab::Id, 0).setText("12");
+    QTest::keyClick(dialog.get(), Qt::Key_Return);
+    EXPECT_TRUE(dialog->isVisible());  // the answer was No
+    ASSERT_EQ(prompter.shown.size(), 1u);
+    EXPECT_EQ(prompter.shown[0], "question: Discard the changes made in the settings?");
+    prompter.answers = {true};
+    QTest::keyClick(dialog.get(), Qt::Key_Escape);
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(dialog->result(), QDialog::Rejected);
+}
+
+TEST_F(SettingsDialogTest, SaveChangesAsksAndNoSendsNothing) {
+    Open();
+    Field(SettingsTab::Id, 0).setText("12");
+    dialog->SaveChanges();
+    EXPECT_EQ(prompter.shown.back(), "question: Save changes");
+    EXPECT_EQ(dialog->result(), QDialog::Rejected);
+
+    Open();
+    Field(SettingsTab::Id, 0).setText("12");
+    prompter.answers = {true};
+    dialog->SaveChanges();
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    EXPECT_EQ(dialog->Edited().deviceId, 12);
+    EXPECT_EQ(dialog->Opened().deviceId, 1);
+}
+
+TEST_F(SettingsDialogTest, OutOfRangeValuesAndLostAddressesAreRefusedNotSent) {
+    Open();
+    Field(SettingsTab::Id, 0).setText("120");
+    dialog->SaveChanges();
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(prompter.shown.back(), "warning: ID: please enter an integer between 0 and 99.");
+    EXPECT_EQ(Field(SettingsTab::Id, 0).text(), "1");
+    EXPECT_EQ(dialog->Edited().deviceId, 1);
+
+    Field(SettingsTab::AliveTime, 0).setText("301");
+    dialog->SaveChanges();
+    EXPECT_EQ(prompter.shown.back(), "warning: Alive time (sec): please enter an integer between 0 and 300.");
+
+    for (const char* address : {"0.0.0.0", "255.255.255.255"}) {
+        Field(SettingsTab::Network, 0).setText(address);
+        dialog->SaveChanges();
+        EXPECT_TRUE(dialog->isVisible());
+        EXPECT_NE(prompter.shown.back().find("cannot be used for a fixed address of the frame"),
+                  std::string::npos)
+            << prompter.shown.back();
+    }
+    // Automatic addressing needs no address.
+    Nth<QRadioButton>(SettingsTab::Network, 0).click();
+    prompter.answers = {true};
+    dialog->SaveChanges();
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    EXPECT_EQ(dialog->Edited().lan.dhcp, 1);
+    EXPECT_EQ(dialog->Edited().lan.ip.View(), "0.0.0.0");
+}
+
+TEST_F(SettingsDialogTest, PriorityCellsKeepTheirValueUnlessAPriorityIsTyped) {
+    Open();
+    dialog->ShowTab(SettingsTab::Synchronization);
+    EditableGrid& grid = static_cast<SyncPriorityPage*>(dialog->Page(SettingsTab::Synchronization))->Grid();
+    const auto type = [&](int row, const char* text) {
+        ASSERT_TRUE(grid.EditCell(row, 1));
+        static_cast<QLineEdit*>(grid.Editor())->setText(text);
+        QTest::keyClick(grid.Editor(), Qt::Key_Return);
+    };
+    type(0, "32");
+    type(1, "-1");
+    type(2, "abc");
+    type(3, "");
+    type(4, "0");
+    type(11, "31");  // Madi coax
+    EXPECT_EQ(grid.Text(0, 1), "1");
+    EXPECT_EQ(grid.Text(1, 1), "2");
+    EXPECT_EQ(grid.Text(2, 1), "3");
+    EXPECT_EQ(grid.Text(3, 1), "4");
+    EXPECT_EQ(grid.Text(4, 1), "0");
+    EXPECT_TRUE(dialog->isVisible());  // Enter in the cell ended only the edit
+
+    prompter.answers = {true};
+    dialog->SaveChanges();
+    const auto& prio = dialog->Edited().syncPrio;
+    EXPECT_EQ(prio[0], 1);
+    EXPECT_EQ(prio[4], 0);  // AES Input 2, source 6
+    EXPECT_EQ(prio[13], 31);
+    EXPECT_EQ(prio[11], 12);  // PHD 1: never shown, never changed
+}
+
+TEST_F(SettingsDialogTest, PagesOfMissingOrUntouchedHardwareKeepTheirValues) {
+    Open();
+    auto& dante = static_cast<DantePage&>(*dialog->Page(SettingsTab::Dante));
+    EXPECT_FALSE(dante.findChildren<QLineEdit*>().at(0)->isEnabled());
+    // SFP 1 runs Hotlink with an output mode of its own; SFP 2 MADI; nothing is touched.
+    prompter.answers = {true};
+    dialog->SaveChanges();
+    ASSERT_EQ(dialog->result(), QDialog::Accepted);
+    const ConfigBlock& edited = dialog->Edited();
+    EXPECT_EQ(edited.danteName.View(), "left over");
+    EXPECT_EQ(edited.hlinkOutMode[0].mode, 1);
+    EXPECT_EQ(edited.sampleRate, 2);
+
+    // A stored rate no entry carries selects nothing and is kept.
+    config->sampleRate = 11;
+    Open();
+    EXPECT_EQ(Nth<ValueList>(SettingsTab::SampleRate, 0).currentIndex(), -1);
+    prompter.answers = {true};
+    dialog->SaveChanges();
+    EXPECT_EQ(dialog->Edited().sampleRate, 11);
+}
+
+TEST_F(SettingsDialogTest, FilesTakeThePagesEditsAndRefusalsAreSaid) {
+    QTemporaryDir dir;
+    const std::string path = dir.filePath("frame.cfg").toStdString();
+    Open();
+    Field(SettingsTab::SystemDelay, 0).setText("17");
+    files.names = {path};
+    dialog->SaveToFile();
+    auto written = std::make_unique<ConfigBlock>();
+    ASSERT_EQ(LoadSettingsFile(path, *written), std::nullopt);
+    EXPECT_EQ(written->systemDelay, 17);
+
+    files.names = {dir.filePath("missing.cfg").toStdString()};
+    dialog->LoadFromFile();
+    EXPECT_EQ(prompter.shown.back().rfind("warning: The settings file was not loaded.", 0), 0u);
+
+    written->aliveTime = 44;
+    ASSERT_EQ(SaveSettingsFile(path, *written), std::nullopt);
+    files.names = {path};
+    dialog->LoadFromFile();
+    EXPECT_EQ(Field(SettingsTab::AliveTime, 0).text(), "44");
+    EXPECT_EQ(dialog->Edited().aliveTime, 44);
+}
+
+TEST_F(SettingsDialogTest, OtherPartsCanFillTheCardAndHardwareTabs) {
+    Open();
+    auto* card = new QLabel("cards");
+    dialog->SetPage(SettingsTab::CardConfiguration, card);
+    EXPECT_EQ(dialog->Page(SettingsTab::CardConfiguration), card);
+    EXPECT_EQ(card->parentWidget()->parentWidget()->metaObject()->className(), std::string("QTabWidget"));
+}
+
+}  // namespace
+}  // namespace velmar
