@@ -5,6 +5,8 @@
 #include <QVBoxLayout>
 
 #include "device/DeviceModel.h"
+#include "device/Session.h"
+#include "device/features/identity/IdentityEvents.h"
 #include "settings/FrameText.h"
 #include "widgets/EditableGrid.h"
 
@@ -80,11 +82,47 @@ void CardConfigPage::LoadControls(const ConfigBlock& config, bool cardSlots) {
     for (int slot = 1; slot <= static_cast<int>(kCardSlots); ++slot) {
         const int row = cardList_->InsertRow(slot - 1, QString::number(slot));
         cardList_->SetRowValue(row, static_cast<std::uint32_t>(slot));
-        const BoardConfig& board = boards_[static_cast<std::size_t>(slot - 1)];
-        if (board.boardType <= 0)
+        ShowSlotRow(slot);
+    }
+}
+
+void CardConfigPage::ShowSlotRow(std::int32_t slot) {
+    const BoardConfig& board = boards_[static_cast<std::size_t>(slot - 1)];
+    const bool present = board.boardType > 0;
+    cardList_->SetText(slot - 1, 1, present ? FromFrameText(board.boardCode.View().substr(0, 9)) : QString());
+    cardList_->SetText(
+        slot - 1, 2,
+        present ? QString::fromUtf8(CardDescription(CardTypeFromBoard(board)).data()) : QString());
+}
+
+CardType CardConfigPage::KindOf(std::int32_t slot) const {
+    const BoardConfig& board = boards_[static_cast<std::size_t>(slot - 1)];
+    const CardType fitted = board.boardType > 0 ? CardTypeFromBoard(board) : CardType::None;
+    return cards_[static_cast<std::size_t>(slot - 1)].kind == fitted ? fitted : CardType::None;
+}
+
+void CardConfigPage::FollowFrame(Session& session) {
+    subscriptions_.push_back(session.Events().Subscribe<BoardChanged>(
+        [this, &session](const BoardChanged&) { FrameBoardsChanged(session.State().config); }));
+}
+
+void CardConfigPage::FrameBoardsChanged(const ConfigBlock& frame) {
+    if (!cardSlots_)
+        return;
+    for (std::int32_t slot = 1; slot <= static_cast<std::int32_t>(kCardSlots); ++slot) {
+        if (EditableCardKind(frame, slot) == KindOf(slot))
             continue;
-        cardList_->SetText(row, 1, FromFrameText(board.boardCode.View().substr(0, 9)));
-        cardList_->SetText(row, 2, QString::fromUtf8(CardDescription(CardTypeFromBoard(board)).data()));
+        // The card the operator was editing is gone: show what is there now and edit nothing.
+        boards_[static_cast<std::size_t>(slot - 1)] = frame.hwConf[static_cast<std::size_t>(slot + 7)];
+        cards_[static_cast<std::size_t>(slot - 1)].kind = CardType::None;
+        ShowSlotRow(slot);
+        if (slot == selected_) {
+            kind_ = CardType::None;
+            grid_->setEnabled(false);
+            FillGrid();
+            if (boards_[static_cast<std::size_t>(slot - 1)].boardType <= 0)
+                cardList_->SetRowColors(slot - 1, QColor(), QColor());
+        }
     }
 }
 
@@ -118,13 +156,10 @@ void CardConfigPage::OnCardPressed(int row) {
         StoreControls();
         cardList_->SetRowColors(selected_ - 1, QColor(), QColor());
     }
-    const BoardConfig& board = boards_[static_cast<std::size_t>(slot - 1)];
-    const bool present = board.boardType > 0;
-    if (present)
+    if (boards_[static_cast<std::size_t>(slot - 1)].boardType > 0)
         cardList_->SetRowColors(row, kPresent, kBlack);
     // A board this page does not know, or a record of another card, is shown and never edited.
-    const CardType fitted = present ? CardTypeFromBoard(board) : CardType::None;
-    const CardType kind = cards_[static_cast<std::size_t>(slot - 1)].kind == fitted ? fitted : CardType::None;
+    const CardType kind = KindOf(slot);
     grid_->setEnabled(kind != CardType::None);
     if (slot == selected_)
         return;

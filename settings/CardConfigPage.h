@@ -5,12 +5,14 @@
 #include <vector>
 
 #include "device/DeviceState.h"
+#include "device/EventHub.h"
 #include "settings/SettingsPage.h"
 #include "settings/core/CardRows.h"
 
 namespace velmar {
 
 class EditableGrid;
+class Session;
 
 // The settings editor's "Card configuration" page: the eight card slots, and the parameters of
 // the chosen card in a grid edited through drop-down lists. It works on its own copy of the
@@ -37,6 +39,11 @@ class CardConfigPage final : public SettingsPage {
     // Writes the page's cards into the working copy.
     void StoreInto(ConfigBlock& config) const;
 
+    // Follows the frame's boards while the editor is open: a card that leaves its slot, or is
+    // replaced by another, is no longer edited here (and nothing is sent for it).
+    void FollowFrame(Session& session);
+    void FrameBoardsChanged(const ConfigBlock& frame);
+
     // Selects the card in `slot` (1..8) as a click on its row does.
     void SelectSlot(std::int32_t slot);
 
@@ -47,6 +54,8 @@ class CardConfigPage final : public SettingsPage {
 
   private:
     void OnCardPressed(int row);
+    void ShowSlotRow(std::int32_t slot);
+    CardType KindOf(std::int32_t slot) const;
     void FillGrid();
     void RefreshValues();
     bool BeginValueEdit(QWidget& editor, int row);
@@ -61,6 +70,7 @@ class CardConfigPage final : public SettingsPage {
     std::int32_t selected_ = -1;  // slot 1..8
     CardType kind_ = CardType::None;
     std::vector<CardRow> rows_;
+    Subscriptions subscriptions_;
 };
 
 }  // namespace velmar

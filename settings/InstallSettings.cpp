@@ -52,7 +52,9 @@ void InstallSettings(MainWindow& window, ConsoleCore& core) {
                                       IsNewFirmware(session.State())};
         auto* editor = new SettingsDialog(subject, core.GetPrompter(), core.GetFilePicker(), &window);
         const bool cardSlots = subject.model == ModelClass::Full;
-        editor->SetPage(SettingsTab::CardConfiguration, new CardConfigPage(cardSlots));
+        auto* cards = new CardConfigPage(cardSlots);
+        cards->FollowFrame(session);
+        editor->SetPage(SettingsTab::CardConfiguration, cards);
         auto* hardware = new HwConfigView;
         hardware->ShowPageRows(*subject.config, cardSlots);
         editor->SetPage(SettingsTab::HwConfiguration, hardware);

@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <algorithm>
 #include <sstream>
 
 #include "cli/CliApp.h"
@@ -104,6 +105,39 @@ TEST_F(CardEditorEndToEnd, OneParameterPerCardKindIsSavedAndReadBackFromTheFrame
     EXPECT_EQ(FrameValue(5, "1:Input mode / sample rate"), "internal");
     const CardRecord& madi = core.GetSession().State().config.cards[4];
     EXPECT_EQ(madi.mode, 2) << "the console's image read back";
+}
+
+TEST_F(CardEditorEndToEnd, ACardThatLeavesItsSlotWhileTheEditorIsOpenIsNotWrittenTo) {
+    std::vector<CommandCode> answered;
+    core.GetSession().SetRecordObserver([&](const CommandMessage& record, bool isReply) {
+        if (isReply)
+            answered.push_back(static_cast<CommandCode>(record.code));
+    });
+    window.SettingsButton().click();
+    auto* editor = window.findChild<SettingsDialog*>();
+    ASSERT_NE(editor, nullptr);
+    auto* page = dynamic_cast<CardConfigPage*>(editor->Page(SettingsTab::CardConfiguration));
+    ASSERT_NE(page, nullptr);
+    for (const auto& [slot, row] : {std::pair{2, "1:State"}, std::pair{4, "3:Rx SRC"}}) {
+        page->SelectSlot(slot);
+        ASSERT_TRUE(page->Grid().EditCell(page->GridRow(row), 2)) << row;
+        qobject_cast<QComboBox*>(page->Grid().Editor())->setCurrentIndex(1);
+        page->Grid().EndEdit(true);
+    }
+    page->SelectSlot(2);
+    ASSERT_TRUE(page->Grid().isEnabled());
+    ASSERT_EQ(sim.Do("state 127.0.0.2 ghwconf 10 0 '' ''").substr(0, 2), "ok");
+    ASSERT_TRUE(WaitUntil([&] { return !page->Grid().isEnabled(); }))
+        << "the emptied slot is no longer edited";
+    EXPECT_EQ(page->Grid().rowCount(), 0);
+    EXPECT_EQ(page->CardList().Text(1, 2), "");
+
+    prompter.answers = {true};
+    editor->SaveChanges();
+    QTest::qWait(1000);
+    EXPECT_EQ(std::count(answered.begin(), answered.end(), CommandCode::sadmute), 0);
+    EXPECT_EQ(std::count(answered.begin(), answered.end(), CommandCode::saesrxsrcena), 1);
+    EXPECT_EQ(FrameValue(4, "3:Rx SRC"), "enable");
 }
 
 TEST_F(CardEditorEndToEnd, TheDeviceMenuOpensTheHardwareWindow) {

@@ -123,6 +123,7 @@ void IdentityUnit::HwConf(const CommandMessage& m) {
         }
     }
     RefreshCapabilities();
+    context_.events.Publish(BoardChanged{position});
 }
 
 void IdentityUnit::SwVer(const CommandMessage& m) {
