@@ -21,8 +21,10 @@ using namespace std::chrono_literals;
 // Sends what the operator changed, then reads the frame back (the matrix's type selectors follow
 // the new modes) and offers the restart a new network address needs.
 void ApplyEdits(Session& session, Prompter& prompter, const SettingsDialog& editor) {
-    if (!session.IsReady())
+    if (!session.IsReady()) {
+        prompter.Warning("The frame is not ready; the settings were not sent.", "Device settings");
         return;
+    }
     const ApplyOutcome outcome =
         ApplySettings(editor.Opened(), editor.Edited(), session.MutableState(), session.Requests());
     for (const std::string& refused : outcome.refused)

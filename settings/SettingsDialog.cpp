@@ -37,6 +37,8 @@ SettingsDialog::SettingsDialog(const SettingsSubject& subject, Prompter& prompte
     : QDialog(parent),
       prompter_(prompter),
       files_(files),
+      model_(subject.model),
+      newFirmware_(subject.newFirmware),
       opened_(std::make_unique<ConfigBlock>(*subject.config)),
       working_(std::make_unique<ConfigBlock>(*subject.config)),
       tabs_(new QTabWidget),

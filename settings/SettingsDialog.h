@@ -8,7 +8,6 @@
 #include "device/DeviceState.h"
 
 class QTabWidget;
-class QPushButton;
 
 namespace velmar {
 
@@ -59,6 +58,10 @@ class SettingsDialog final : public QDialog {
     QWidget* Page(SettingsTab tab) const;
     void ShowTab(SettingsTab tab);
 
+    // The frame's model class and firmware generation, for the pages other parts add.
+    ModelClass Model() const { return model_; }
+    bool NewFirmware() const { return newFirmware_; }
+
     const ConfigBlock& Opened() const { return *opened_; }
     const ConfigBlock& Edited() const { return *working_; }
 
@@ -78,6 +81,8 @@ class SettingsDialog final : public QDialog {
 
     Prompter& prompter_;
     FilePicker& files_;
+    ModelClass model_;
+    bool newFirmware_;
     std::unique_ptr<ConfigBlock> opened_;
     std::unique_ptr<ConfigBlock> working_;
     QTabWidget* tabs_;

@@ -3,7 +3,6 @@
 #include <array>
 #include <charconv>
 #include <cstdint>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <memory>

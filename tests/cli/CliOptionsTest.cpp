@@ -5,6 +5,22 @@
 namespace velmar {
 namespace {
 
+TEST(CliOptions, SettingsCommandsTakeTwoWords) {
+    const CliParse apply =
+        ParseCliOptions({"settings", "apply", "10.0.0.8", "a.cfg", "--dry-run", "--network"});
+    ASSERT_TRUE(apply.options) << apply.error;
+    EXPECT_EQ(apply.options->command, CliCommand::SettingsApply);
+    EXPECT_EQ(apply.options->address, "10.0.0.8");
+    EXPECT_EQ(apply.options->file, "a.cfg");
+    EXPECT_TRUE(apply.options->dryRun && apply.options->network);
+    EXPECT_EQ(ParseCliOptions({"settings", "save", "10.0.0.8", "a.cfg"}).options->command,
+              CliCommand::SettingsSave);
+    EXPECT_EQ(ParseCliOptions({"settings", "save", "10.0.0.8", "a.cfg", "--network"}).error,
+              "--network goes with settings apply");
+    EXPECT_EQ(ParseCliOptions({"settings", "save", "10.0.0.8"}).error, "settings save takes 2 operand(s)");
+    EXPECT_EQ(ParseCliOptions({"settings"}).error, "unknown command settings");
+}
+
 TEST(CliOptions, ModePrefixesOptionsAndOperands) {
     const CliParse recovery = ParseCliOptions({"status", "*10.0.0.5", "--json"});
     ASSERT_TRUE(recovery.options);

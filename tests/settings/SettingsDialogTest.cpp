@@ -185,6 +185,47 @@ TEST_F(SettingsDialogTest, PagesOfMissingOrUntouchedHardwareKeepTheirValues) {
     EXPECT_EQ(dialog->Edited().sampleRate, 11);
 }
 
+TEST_F(SettingsDialogTest, InterfacePagesFollowTheirTypesAndKeepWhatTheyDoNotShow) {
+    config->phd = {0, 1, 1};
+    config->redundancyEnable = 1;
+    config->madiOut[2].mode = 1;
+    Open();
+    // SFP page: lists in creation order: redundancy, mode, then per port type, input, four MADI lists.
+    const auto list = [&](int n) -> ValueList& { return Nth<ValueList>(SettingsTab::OptionalModule, n); };
+    EXPECT_TRUE(list(0).isEnabled());
+    EXPECT_EQ(list(1).Value(), 0);
+    list(0).setCurrentIndex(0);  // redundancy off: both ports again
+    emit list(0).activated(0);
+    list(3).setCurrentIndex(1);  // SFP 1 Hotlink input "External"
+    list(8).setCurrentIndex(0);  // SFP 2 Disabled
+    emit list(8).activated(0);
+    // PHD: back to "Primary and expansion" drops port 2's own mode.
+    ValueList& portConfig = Nth<ValueList>(SettingsTab::Phd, 0);
+    portConfig.setCurrentIndex(0);
+    emit portConfig.activated(0);
+    EXPECT_FALSE(Nth<ValueList>(SettingsTab::Phd, 2).isEnabled());
+
+    prompter.answers = {true};
+    dialog->SaveChanges();
+    const ConfigBlock& edited = dialog->Edited();
+    EXPECT_EQ(edited.redundancyEnable, 0);
+    EXPECT_EQ(edited.hlinkInMode[0].mode, 1);
+    EXPECT_EQ(edited.hlinkOutMode[0].mode, 1);  // the output mode is not the input list's
+    EXPECT_EQ(edited.optMode[1].mode, 0);
+    EXPECT_EQ(edited.madiOut[2].mode, 0);  // a disabled port's MADI values are cleared
+    EXPECT_EQ(edited.phd.emuMode1, 1);
+    EXPECT_EQ(edited.phd.emuMode2, 0);
+
+    // Firmware without redundancy: the lists stay disabled and redundancy is stored off.
+    dialog = std::make_unique<SettingsDialog>(SettingsSubject{config.get(), ModelClass::Full, false},
+                                              prompter, files);
+    dialog->show();
+    EXPECT_FALSE(list(0).isEnabled());
+    prompter.answers = {true};
+    dialog->SaveChanges();
+    EXPECT_EQ(dialog->Edited().redundancyEnable, 0);
+}
+
 TEST_F(SettingsDialogTest, FilesTakeThePagesEditsAndRefusalsAreSaid) {
     QTemporaryDir dir;
     const std::string path = dir.filePath("frame.cfg").toStdString();

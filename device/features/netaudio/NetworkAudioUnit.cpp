@@ -12,12 +12,9 @@ using C = CommandCode;
 
 NetworkAudioUnit::NetworkAudioUnit(FeatureContext& context) : context_(context) {
     Dispatcher& d = context.dispatcher;
-    const auto store = [this](const CommandMessage& m, bool) { StoreBoundFields(context_.state, m); };
-    for (C code :
-         {C::gbkip, C::gbksecip, C::gbkname, C::gswmodeip, C::sswmodeip, C::gsrenaip, C::ssrenaip,
-          C::guniclkip, C::suniclkip, C::gautorouteip, C::sautorouteip, C::gmaxlatencyip, C::grxportrng}) {
-        d.On(code, store);
-    }
+    context.StoreRepliesOf({C::gbkip, C::gbksecip, C::gbkname, C::gswmodeip, C::sswmodeip, C::gsrenaip,
+                            C::ssrenaip, C::guniclkip, C::suniclkip, C::gautorouteip, C::sautorouteip,
+                            C::gmaxlatencyip, C::grxportrng});
     d.On(C::gframeip, [this](const CommandMessage& m, bool) {
         context_.state.config.danteFrame = m.status != 0 ? 0 : m.Int(46);
     });
