@@ -11,6 +11,7 @@
 #include "device/Session.h"
 #include "device/posix/PosixEventLoop.h"
 #include "protocol/MessageCodec.h"
+#include "protocol/TextEncoding.h"
 #include "settings/core/CardRequests.h"
 #include "settings/core/CardRows.h"
 
@@ -18,40 +19,13 @@ namespace velmar {
 
 namespace {
 
-// Frame texts are 8-bit; shown here as Latin-1 turned into UTF-8, control bytes as '?'.
-std::string FrameText(std::string_view text) {
-    std::string utf8;
-    for (char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F) {
-            utf8 += '?';
-        } else if (byte < 0x80) {
-            utf8 += c;
-        } else {
-            utf8 += static_cast<char>(0xC0 | (byte >> 6));
-            utf8 += static_cast<char>(0x80 | (byte & 0x3F));
-        }
-    }
-    return utf8;
-}
-
-std::string Json(std::string_view text) {
-    std::string quoted = "\"";
-    for (char c : text) {
-        if (c == '"' || c == '\\')
-            quoted += '\\';
-        quoted += c;
-    }
-    return quoted + "\"";
-}
-
 const BoardConfig& SlotBoard(const ConfigBlock& config, std::int32_t slot) {
     return config.hwConf[static_cast<std::size_t>(slot + 7)];
 }
 
 // What the card list shows in its "Type" column: the first nine characters of the board code.
-std::string TypeText(const BoardConfig& board) {
-    return board.boardType > 0 ? FrameText(board.boardCode.View().substr(0, 9)) : std::string();
+std::string_view TypeText(const BoardConfig& board) {
+    return board.boardType > 0 ? board.boardCode.View().substr(0, 9) : std::string_view();
 }
 
 std::string Choices(std::span<const CardChoice> choices) {
@@ -69,7 +43,7 @@ void PrintSlotText(std::ostream& out, const ConfigBlock& config, std::int32_t sl
         out << "  empty\n";
         return;
     }
-    out << "  " << TypeText(board) << "  "
+    out << "  " << FrameTextForTerminal(TypeText(board)) << "  "
         << (kind == CardType::None ? std::string("(a card this console does not know)")
                                    : std::string(CardDescription(kind)))
         << "\n";
@@ -86,17 +60,17 @@ void PrintSlotJson(std::ostream& out, const ConfigBlock& config, std::int32_t sl
     const CardType kind = EditableCardKind(config, slot);
     const CardRecord& card = config.cards[static_cast<std::size_t>(slot - 1)];
     out << "{\"slot\":" << slot << ",\"present\":" << (board.boardType > 0 ? "true" : "false")
-        << ",\"type\":" << Json(TypeText(board)) << ",\"description\":" << Json(CardDescription(kind))
-        << ",\"parameters\":[";
+        << ",\"type\":" << FrameTextForJson(TypeText(board))
+        << ",\"description\":" << JsonQuoted(CardDescription(kind)) << ",\"parameters\":[";
     bool first = true;
     for (const CardRow& row : CardRows(kind)) {
-        out << (first ? "" : ",") << "{\"name\":" << Json(RowName(row))
-            << ",\"channel\":" << Json(RowChannelText(row))
-            << ",\"parameter\":" << Json(RowParameterText(row))
-            << ",\"value\":" << Json(RowValueText(row, card)) << ",\"values\":[";
+        out << (first ? "" : ",") << "{\"name\":" << JsonQuoted(RowName(row))
+            << ",\"channel\":" << JsonQuoted(RowChannelText(row))
+            << ",\"parameter\":" << JsonQuoted(RowParameterText(row))
+            << ",\"value\":" << JsonQuoted(RowValueText(row, card)) << ",\"values\":[";
         bool firstChoice = true;
         for (const CardChoice& choice : RowChoices(row, card)) {
-            out << (firstChoice ? "" : ",") << Json(choice.text);
+            out << (firstChoice ? "" : ",") << JsonQuoted(choice.text);
             firstChoice = false;
         }
         out << "]}";
