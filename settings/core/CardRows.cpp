@@ -43,7 +43,7 @@ enum class Rule : std::uint8_t {
 
 // A row kind: its title, the card field binding it shows and edits (set word and position),
 // and in Hotlink mode the binding that takes its place.
-struct RowSpec {
+struct RowLayout {
     P param;
     std::string_view title;
     C set;
@@ -54,38 +54,38 @@ struct RowSpec {
     std::uint16_t hotlinkPos = 0;
 };
 
-constexpr std::array kSpecs{
-    RowSpec{P::Embedder, "Embedder", C::sembena, 26, kEnable},
-    RowSpec{P::TxSampleRate, "Tx sample rate", C::stxsrcrate, 26, kTxRate},
-    RowSpec{P::TxEmbedderMode, "Tx embedder mode group ", C::sembmode, 26, kEmbedderMode},
-    RowSpec{P::RxSrcGroup, "Rx SRC group ", C::srxsrcena, 26, kEnable},
-    RowSpec{P::AdMode, "Mode", C::sadinpmode, 22, kInputMode, Rule::AdBoardTypeSet},
-    RowSpec{P::AdState, "State", C::sadmute, 22, kMute},
-    RowSpec{P::PhantomPower, "Phantom power", C::sadphanpow, 22, kPower, Rule::AdBoardTypeSet},
-    RowSpec{P::Phase, "Phase", C::sadphase, 22, kPhase},
-    RowSpec{P::MicClippingLevel, "Mic clipping level", C::sadmiclevel, 22, {}, Rule::Level},
-    RowSpec{P::LineClippingLevel, "Line clipping level", C::sadlinelevel, 22, {}, Rule::Level},
-    RowSpec{P::MaxOutputLevel, "Max output level", C::sdaoutlevel, 22, {}, Rule::Level},
-    RowSpec{P::DaState, "State", C::sdamute, 22, kMute},
-    RowSpec{P::DsdFilter, "DSD filter", C::sdadsdfilter, 22, kEnable},
-    RowSpec{P::AesRxSrc, "Rx SRC", C::saesrxsrcena, 22, kEnable},
-    RowSpec{P::InterfaceType, "Interface type", C::scifmode, 18, kInterfaceType},
-    RowSpec{P::SfpRedundancy, "SFP redundancy", C::scifred, 18, kEnable},
-    RowSpec{P::RedundancyMode, "Redundancy mode", C::scifred, 22, kRedundancyMode},
-    RowSpec{P::InputMode, "Input mode / sample rate", C::scmadiinmode, 22, kMadiInput, Rule::MadiOrHotlink,
-            C::schlinkinmode, 18},
-    RowSpec{P::OutputMode, "Output mode / frame rate", C::scmadioutmode, 30, kMadiFrameRate,
-            Rule::MadiOrHotlink, C::schlinkoutmode, 18},
-    RowSpec{P::OutputChannelStatus, "Output channel status", C::scmadioutmode, 26, kChannelStatus,
-            Rule::MadiPort},
-    RowSpec{P::OutputChannelCount, "Output channel count", C::scmadioutmode, 34, kChannelCount,
-            Rule::MadiPort},
-    RowSpec{P::OutputDsdMode, "Output DSD mode", C::scmadidsdmode, 38, kDsdMode, Rule::MadiPort},
+constexpr std::array kLayouts{
+    RowLayout{P::Embedder, "Embedder", C::sembena, 26, kEnable},
+    RowLayout{P::TxSampleRate, "Tx sample rate", C::stxsrcrate, 26, kTxRate},
+    RowLayout{P::TxEmbedderMode, "Tx embedder mode group ", C::sembmode, 26, kEmbedderMode},
+    RowLayout{P::RxSrcGroup, "Rx SRC group ", C::srxsrcena, 26, kEnable},
+    RowLayout{P::AdMode, "Mode", C::sadinpmode, 22, kInputMode, Rule::AdBoardTypeSet},
+    RowLayout{P::AdState, "State", C::sadmute, 22, kMute},
+    RowLayout{P::PhantomPower, "Phantom power", C::sadphanpow, 22, kPower, Rule::AdBoardTypeSet},
+    RowLayout{P::Phase, "Phase", C::sadphase, 22, kPhase},
+    RowLayout{P::MicClippingLevel, "Mic clipping level", C::sadmiclevel, 22, {}, Rule::Level},
+    RowLayout{P::LineClippingLevel, "Line clipping level", C::sadlinelevel, 22, {}, Rule::Level},
+    RowLayout{P::MaxOutputLevel, "Max output level", C::sdaoutlevel, 22, {}, Rule::Level},
+    RowLayout{P::DaState, "State", C::sdamute, 22, kMute},
+    RowLayout{P::DsdFilter, "DSD filter", C::sdadsdfilter, 22, kEnable},
+    RowLayout{P::AesRxSrc, "Rx SRC", C::saesrxsrcena, 22, kEnable},
+    RowLayout{P::InterfaceType, "Interface type", C::scifmode, 18, kInterfaceType},
+    RowLayout{P::SfpRedundancy, "SFP redundancy", C::scifred, 18, kEnable},
+    RowLayout{P::RedundancyMode, "Redundancy mode", C::scifred, 22, kRedundancyMode},
+    RowLayout{P::InputMode, "Input mode / sample rate", C::scmadiinmode, 22, kMadiInput, Rule::MadiOrHotlink,
+              C::schlinkinmode, 18},
+    RowLayout{P::OutputMode, "Output mode / frame rate", C::scmadioutmode, 30, kMadiFrameRate,
+              Rule::MadiOrHotlink, C::schlinkoutmode, 18},
+    RowLayout{P::OutputChannelStatus, "Output channel status", C::scmadioutmode, 26, kChannelStatus,
+              Rule::MadiPort},
+    RowLayout{P::OutputChannelCount, "Output channel count", C::scmadioutmode, 34, kChannelCount,
+              Rule::MadiPort},
+    RowLayout{P::OutputDsdMode, "Output DSD mode", C::scmadidsdmode, 38, kDsdMode, Rule::MadiPort},
 };
 
-const RowSpec& Spec(P param) {
-    return *std::find_if(kSpecs.begin(), kSpecs.end(),
-                         [param](const RowSpec& s) { return s.param == param; });
+const RowLayout& Layout(P param) {
+    return *std::find_if(kLayouts.begin(), kLayouts.end(),
+                         [param](const RowLayout& l) { return l.param == param; });
 }
 
 constexpr std::uint16_t kMadi = 1;
@@ -102,7 +102,7 @@ MadiView ViewOf(const CardRow& row, const CardRecord& card) {
     // With redundancy on, the second port carries the first one's signal and shows its settings.
     const bool mirrored = card.madi.redundancyEnable != 0 && card.mode != 0;
     MadiView view{mirrored ? 1 : row.index};
-    const Rule rule = Spec(row.param).rule;
+    const Rule rule = Layout(row.param).rule;
     if (card.mode == kMadi) {
         view.shown = true;
     } else if (card.mode == kHotlink && rule == Rule::MadiOrHotlink) {
@@ -113,7 +113,7 @@ MadiView ViewOf(const CardRow& row, const CardRecord& card) {
 }
 
 bool IsMadiPortRow(const CardRow& row) {
-    const Rule rule = Spec(row.param).rule;
+    const Rule rule = Layout(row.param).rule;
     return rule == Rule::MadiPort || rule == Rule::MadiOrHotlink;
 }
 
@@ -139,10 +139,10 @@ std::size_t Zero(std::int32_t oneBased) {
 
 // Nothing when the card's mode gives the row no field (a MADI port row of a disabled card).
 std::optional<BoundField> FieldOf(const CardRow& row, const CardRecord& card) {
-    const RowSpec& spec = Spec(row.param);
-    C set = spec.set;
-    std::uint16_t pos = spec.pos;
-    std::span<const CardChoice> choices = spec.choices;
+    const RowLayout& layout = Layout(row.param);
+    C set = layout.set;
+    std::uint16_t pos = layout.pos;
+    std::span<const CardChoice> choices = layout.choices;
     std::int32_t index = row.index;
     if (IsMadiPortRow(row)) {
         const MadiView view = ViewOf(row, card);
@@ -150,8 +150,8 @@ std::optional<BoundField> FieldOf(const CardRow& row, const CardRecord& card) {
             return std::nullopt;
         index = view.port;
         if (view.hotlink) {
-            set = spec.hotlinkSet;
-            pos = spec.hotlinkPos;
+            set = layout.hotlinkSet;
+            pos = layout.hotlinkPos;
             choices = kHotlinkMode;
         }
     }
@@ -231,7 +231,7 @@ std::string RowChannelText(const CardRow& row) {
 }
 
 std::string RowParameterText(const CardRow& row) {
-    std::string text(Spec(row.param).title);
+    std::string text(Layout(row.param).title);
     if (row.group != 0)
         text += std::to_string(row.group);
     return text;
@@ -254,7 +254,7 @@ std::string RowValueText(const CardRow& row, const CardRecord& card) {
     if (!field)
         return {};
     const CommandMessage message = Saved(*field, card);
-    if (Spec(row.param).rule == Rule::Level)
+    if (Layout(row.param).rule == Rule::Level)
         return LevelText(message.Fixed(field->binding->pos));
     const std::int32_t value = message.Int(field->binding->pos);
     for (const CardChoice& choice : field->choices) {
@@ -265,7 +265,7 @@ std::string RowValueText(const CardRow& row, const CardRecord& card) {
 }
 
 bool RowEditable(const CardRow& row, const CardRecord& card) {
-    switch (Spec(row.param).rule) {
+    switch (Layout(row.param).rule) {
         case Rule::Always:
             return true;
         case Rule::AdBoardTypeSet:
