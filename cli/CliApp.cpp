@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "cli/ChannelCommands.h"
+#include "cli/CardCommands.h"
 #include "cli/HeadlessConsole.h"
 #include "cli/MaintenanceCommands.h"
 #include "cli/SettingsCommands.h"
@@ -55,6 +56,8 @@ int CliApp::Run(const CliOptions& options) {
         case CliCommand::Gains:
         case CliCommand::Detectors:
         case CliCommand::Detector:
+        case CliCommand::Cards:
+        case CliCommand::Card:
         case CliCommand::SettingsSave:
         case CliCommand::SettingsApply:
             return Connected(options);
@@ -133,7 +136,7 @@ int CliApp::Connected(const CliOptions& options) {
         // A status or a routing list shows what did arrive; changing routes on a frame that has
         // not been read would be working blind.
         if (options.command != CliCommand::Status && options.command != CliCommand::Routes &&
-            !ReadsOnly(options)) {
+            !ReadsOnly(options) && options.command != CliCommand::Cards) {
             session.Disconnect();
             return kExitFailure;
         }
@@ -161,6 +164,12 @@ int CliApp::Connected(const CliOptions& options) {
         case CliCommand::Detectors:
         case CliCommand::Detector:
             result = ChannelCommands(out_, err_, {session, loop, console}).Run(options, result);
+            break;
+        case CliCommand::Cards:
+            CardCommands(session, loop, console, out_, err_).Cards(options);
+            break;
+        case CliCommand::Card:
+            result = CardCommands(session, loop, console, out_, err_).Card(options);
             break;
         case CliCommand::SettingsSave:
             result = SaveFrameSettings(options, session, out_, err_);

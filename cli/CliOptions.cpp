@@ -50,17 +50,29 @@ const char* const kCliUsage =
     "  detectors ADDR      the level detectors of every channel: thresholds, enable, status\n"
     "  detector ADDR in|out CH[-CH] [--enable|--disable] [--t1 MS:DB] [--t2 MS:DB]\n"
     "                      change the level detectors of channels CH..CH (only what differs)\n"
+    "  cards ADDR          print every card slot and each card's parameters as the card\n"
+    "                      configuration page shows them (NAME, value, read-only marks)\n"
+    "  card ADDR SLOT NAME=VALUE ...\n"
+    "                      change parameters of the card in SLOT (1..8) with the requests the\n"
+    "                      page's \"Save changes\" sends, wait for the answers, read the card back\n"
+    "                      and print it. NAME is the grid row as CHANNEL:PARAMETER, letter case\n"
+    "                      aside: \"3:Phantom power=on\", \"both:Interface type=hotlink\",\n"
+    "                      \"2:Tx embedder mode group 4=use SRC\" (quote names with blanks). VALUE\n"
+    "                      is one of the row's entries; any other value is refused with the list.\n"
+    "                      Assignments apply in order, so a new interface type opens its rows.\n"
+    "                      Levels are read-only; the DA card's DSD filter is one setting, shown\n"
+    "                      and changed on every channel row.\n"
     "\n"
     "ADDR is a dotted IPv4 address; a leading '*' means the frame runs its recovery firmware and\n"
     "a leading '#' mode 2, as in the console's device list (both connect on the Telnet port).\n"
     "\n"
     "options:\n"
     "  --json              machine-readable output (discover, status, routes, inputs, labels,\n"
-    "                      gains, detectors)\n"
+    "                      gains, detectors, cards)\n"
     "  --save FILE         routes: also write the crosspoints to a snapshot file (*.xpt)\n"
     "  --dry-run           load-routes, flash, restart, recovery, application, factory-reset,\n"
-    "                      netset, settings apply, labels --load, detector: print what would be\n"
-    "                      sent and send nothing\n"
+    "                      netset, settings apply, labels --load, detector, card: print what would\n"
+    "                      be sent and send nothing\n"
     "  --restart           flash: restart the frame after the last image\n"
     "  --dhcp, --ip A, --mask M, --gateway G\n"
     "                      netset: obtain the address automatically, or the fixed settings\n"
@@ -86,10 +98,10 @@ struct CommandWord {
     std::string_view word;
     CliCommand command;
     std::size_t operands;
-    bool more = false;  // the last operand may repeat
+    bool more = false;  // takes further operands after the first `operands`
 };
 
-constexpr std::array<CommandWord, 20> kCommands{{
+constexpr std::array<CommandWord, 22> kCommands{{
     {"discover", CliCommand::Discover, 0},
     {"probe", CliCommand::Probe, 1},
     {"status", CliCommand::Status, 1},
@@ -108,6 +120,8 @@ constexpr std::array<CommandWord, 20> kCommands{{
     {"gains", CliCommand::Gains, 1},
     {"detectors", CliCommand::Detectors, 1},
     {"detector", CliCommand::Detector, 3},
+    {"cards", CliCommand::Cards, 1},
+    {"card", CliCommand::Card, 3, true},
     {"settings save", CliCommand::SettingsSave, 2},
     {"settings apply", CliCommand::SettingsApply, 2},
 }};
@@ -121,6 +135,7 @@ bool TakesDryRun(CliCommand command) {
         case CliCommand::Application:
         case CliCommand::FactoryReset:
         case CliCommand::NetSet:
+        case CliCommand::Card:
             return true;
         default:
             return false;
@@ -206,7 +221,8 @@ CliParse ParseCliOptions(const std::vector<std::string>& args) {
     if (command == nullptr)
         return {std::nullopt, "unknown command " + operands[0]};
     if (operands.size() != command->operands + 1 && !(command->more && operands.size() > command->operands)) {
-        return {std::nullopt, operands[0] + " takes " + std::to_string(command->operands) + " operand(s)"};
+        return {std::nullopt, operands[0] + " takes " + std::to_string(command->operands) +
+                                  (command->more ? " or more" : "") + " operand(s)"};
     }
     options.command = command->command;
     if (command->operands == 0)
@@ -230,7 +246,7 @@ CliParse ParseCliOptions(const std::vector<std::string>& args) {
     if (options.dryRun && !TakesDryRun(command->command) && !applying && !TakesDryRun(options)) {
         return {std::nullopt,
                 "--dry-run goes with load-routes, flash, restart, recovery, application, factory-reset, "
-                "netset, settings apply, labels --load or detector"};
+                "netset, settings apply, labels --load, detector or card"};
     }
     if (options.network && !applying)
         return {std::nullopt, "--network goes with settings apply"};
@@ -258,6 +274,15 @@ CliParse ParseCliOptions(const std::vector<std::string>& args) {
     if (command->command == CliCommand::LoadRoutes || command->command == CliCommand::SettingsSave ||
         applying)
         options.file = operands[2];
+    if (command->command == CliCommand::Card) {
+        if (!ParseInt(operands[2], options.slot) || options.slot < 1 || options.slot > 8)
+            return {std::nullopt, "card needs a SLOT from 1 to 8"};
+        options.assignments.assign(operands.begin() + 3, operands.end());
+        for (const std::string& assignment : options.assignments) {
+            if (assignment.find('=') == std::string::npos)
+                return {std::nullopt, "card takes NAME=VALUE, not " + assignment};
+        }
+    }
     if (command->command == CliCommand::Route) {
         if (!ParseInt(operands[2], options.output) || !ParseInt(operands[3], options.input) ||
             options.output < 1 || options.input < 0) {

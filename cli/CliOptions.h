@@ -31,6 +31,8 @@ enum class CliCommand : std::uint8_t {
     Gains,
     Detectors,
     Detector,
+    Cards,
+    Card,
     SettingsSave,
     SettingsApply,
 };
@@ -53,6 +55,8 @@ struct CliOptions {
     std::string load;                   // labels --load FILE
     std::optional<bool> enable;         // detector --enable / --disable
     std::string t1, t2;                 // detector --t1 MS:DB, --t2 MS:DB
+    std::int32_t slot = 0;                 // card ADDR SLOT ...
+    std::vector<std::string> assignments;  // card ... NAME=VALUE ...
     bool dryRun = false;
     bool network = false;  // settings apply: send the file's own addresses too
     bool json = false;

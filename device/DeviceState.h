@@ -103,20 +103,24 @@ struct PhdConfig {
 struct AdChannel {
     std::uint8_t inputMode = 0, mute = 0, phantomPower = 0, phase = 0;
     FixedValue micLevel, lineLevel;
+    friend bool operator==(const AdChannel&, const AdChannel&) = default;
 };
 
 struct DaChannel {
     std::uint8_t mute = 0, dsdFilter = 0;
     FixedValue outLevel;
+    friend bool operator==(const DaChannel&, const DaChannel&) = default;
 };
 
 struct SdiPort {
     std::uint16_t embEnable = 0, txSrcRate = 0;
     std::array<std::uint8_t, 4> embMode{}, rxSrcEnable{};
+    friend bool operator==(const SdiPort&, const SdiPort&) = default;
 };
 
 struct MadiCardPort {
     std::uint8_t inMode = 0, outChnSt = 0, outLegFr = 0, outMode = 0, dsdMode = 0;
+    friend bool operator==(const MadiCardPort&, const MadiCardPort&) = default;
 };
 
 struct MadiCardArea {
@@ -127,6 +131,7 @@ struct MadiCardArea {
     std::uint8_t& HotlinkOut() { return ports[0].outChnSt; }
     const std::uint8_t& HotlinkIn() const { return ports[0].inMode; }
     const std::uint8_t& HotlinkOut() const { return ports[0].outChnSt; }
+    friend bool operator==(const MadiCardArea&, const MadiCardArea&) = default;
 };
 
 // The per-kind areas are kept side by side rather than overlaid: a reply for the wrong kind
@@ -139,6 +144,7 @@ struct CardRecord {
     std::array<SdiPort, kCardPorts> sdi{};
     std::array<std::int32_t, kCardChannels> aesRxSrcEnable{};
     MadiCardArea madi;
+    friend bool operator==(const CardRecord&, const CardRecord&) = default;
 };
 
 // What the settings editor edits and the settings file stores; copied as one piece.

@@ -6,6 +6,9 @@
 #include "console/MainWindow.h"
 #include "device/DeviceModel.h"
 #include "device/features/interfaces/InterfaceEvents.h"
+#include "settings/CardConfigPage.h"
+#include "settings/HwConfigView.h"
+#include "settings/HwConfigWindow.h"
 #include "settings/SettingsDialog.h"
 #include "settings/core/ApplySettings.h"
 
@@ -26,6 +29,9 @@ void ApplyEdits(Session& session, Prompter& prompter, const SettingsDialog& edit
         ApplySettings(editor.Opened(), editor.Edited(), session.MutableState(), session.Requests());
     for (const std::string& refused : outcome.refused)
         prompter.Warning(refused, "Device settings");
+    // A card's set replies repeat the request; its gets say what the card took.
+    for (const std::int32_t card : outcome.cardsToRead)
+        session.Interfaces().CardSettings(card);
     if (outcome.AnyChanged()) {
         session.PollStateIn(300ms);
         session.Events().Publish(ChannelLayoutChanged{});
@@ -45,10 +51,23 @@ void InstallSettings(MainWindow& window, ConsoleCore& core) {
         const SettingsSubject subject{&session.State().config, session.Capabilities().model,
                                       IsNewFirmware(session.State())};
         auto* editor = new SettingsDialog(subject, core.GetPrompter(), core.GetFilePicker(), &window);
+        const bool cardSlots = subject.model == ModelClass::Full;
+        auto* cards = new CardConfigPage(cardSlots);
+        cards->FollowFrame(session);
+        editor->SetPage(SettingsTab::CardConfiguration, cards);
+        auto* hardware = new HwConfigView;
+        hardware->ShowPageRows(*subject.config, cardSlots);
+        editor->SetPage(SettingsTab::HwConfiguration, hardware);
         editor->setAttribute(Qt::WA_DeleteOnClose);
         QObject::connect(editor, &QDialog::accepted, &window,
                          [&core, editor] { ApplyEdits(core.GetSession(), core.GetPrompter(), *editor); });
         editor->open();
+    });
+    window.SetMenuHandler(MenuCommand::HwConfiguration, [&window, &core] {
+        if (!window.TargetIsConnectedFrame())
+            return;
+        HwConfigWindow dialog(core.GetSession().State().config, &window);
+        dialog.exec();
     });
 }
 

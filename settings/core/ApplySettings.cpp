@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "device/FieldBindings.h"
+#include "settings/core/CardRequests.h"
 
 namespace velmar {
 
@@ -149,7 +150,7 @@ bool SettingsDiffer(const ConfigBlock& a, const ConfigBlock& b) {
             differ = differ || !SameValue(Carried(field, *first, index), Carried(field, *second, index));
         });
     }
-    return differ;
+    return differ || PlanCardRequests(a, b).changed;
 }
 
 ApplyOutcome ApplySettings(const ConfigBlock& opened, const ConfigBlock& edited, DeviceState& live,
@@ -210,6 +211,11 @@ ApplyOutcome ApplySettings(const ConfigBlock& opened, const ConfigBlock& edited,
                 break;
         }
     }
+    // The cards come last, slot by slot.
+    CardApplyOutcome cards = ApplyCardSettings(opened, edited, live, requests);
+    outcome.settingsChanged = outcome.settingsChanged || cards.changed;
+    outcome.requestsSent += cards.requestsSent;
+    outcome.cardsToRead = std::move(cards.cards);
     return outcome;
 }
 

@@ -22,7 +22,8 @@ struct ApplyOutcome {
     bool networkChanged = false;       // the frame's own address settings (sip)
     bool danteNetworkChanged = false;  // a Dante interface or its redundancy mode
     std::size_t requestsSent = 0;
-    std::vector<std::string> refused;  // why a request was not sent, one sentence each
+    std::vector<std::string> refused;       // why a request was not sent, one sentence each
+    std::vector<std::int32_t> cardsToRead;  // cards written to, to be read back
 
     bool AnyChanged() const { return settingsChanged || networkChanged || danteNetworkChanged; }
     bool OfferRestart() const { return networkChanged || danteNetworkChanged; }

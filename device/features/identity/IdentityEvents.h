@@ -24,6 +24,12 @@ struct CapabilitiesChanged {
     FrameCapabilities capabilities;
 };
 
+// A board position's entry arrived (ghwconf); after position 20 the card kinds have been worked
+// out again. A window that edits cards checks that they are still the ones it shows.
+struct BoardChanged {
+    std::int32_t position = 0;
+};
+
 // A power supply's or fan's status arrived; `changed` when it differs from the last one.
 struct PowerStatusChanged {
     bool changed = false;

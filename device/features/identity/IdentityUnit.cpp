@@ -118,6 +118,7 @@ void IdentityUnit::HwConf(const CommandMessage& m) {
         }
     }
     RefreshCapabilities();
+    context_.events.Publish(BoardChanged{position});
 }
 
 void IdentityUnit::SwVer(const CommandMessage& m) {

@@ -1,0 +1,60 @@
+// Renders the card configuration page and the hardware configuration window, filled from the
+// simulated K5A "Studio A", into PNGs for the README:
+//   xvfb-run -a -s "-screen 0 1280x800x24" build/bin/velmar-cards-screenshot
+//       docs/screenshots/card-configuration.png docs/screenshots/hw-configuration.png
+#include <QDir>
+#include <QTest>
+#include <cstdio>
+
+#include "console/ConsoleCore.h"
+#include "platform/qt/QtProfileStore.h"
+#include "settings/CardConfigPage.h"
+#include "settings/HwConfigWindow.h"
+#include "tests/console/ConsoleTestSupport.h"
+#include "tests/support/SimProcess.h"
+#include "widgets/EditableGrid.h"
+
+int main(int argc, char** argv) {
+    using namespace velmar;
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: velmar-cards-screenshot <card-page.png> <hw-window.png>\n");
+        return 2;
+    }
+    setenv("VELMAR_INTERFACES", "lo", 1);
+    test::EnsureApplication();
+    test::SimProcess sim;
+    sim.ExportPorts();
+    QtProfileStore profile(QDir::temp().filePath(QStringLiteral("velmar-cards-screenshot.ini")));
+    test::ScriptedPrompter prompter;
+    ConsoleCore core(ConsoleOptions{}, ConsoleServices{&prompter, nullptr, &profile});
+    Session& session = core.GetSession();
+    session.Connect("127.0.0.2", DeviceMode::Application, ModelClass::Full);
+    // The MADI card's mode is among the last card answers.
+    const bool read = test::WaitUntil([&] { return session.State().config.cards[4].mode == 1; });
+    QTest::qWait(500);
+    if (!read) {
+        std::fprintf(stderr, "velmar-cards-screenshot: the frame was not read\n");
+        return 1;
+    }
+
+    CardConfigPage page(session.Capabilities().cards);
+    page.resize(560, 760);
+    page.LoadControls(session.State().config, session.Capabilities().cards);
+    page.show();
+    page.SelectSlot(5);
+    page.Grid().EditCell(page.GridRow("1:Output channel count"), 2);
+    QTest::qWait(200);
+    const bool cardSaved = page.grab().save(QString::fromLocal8Bit(argv[1]));
+    page.Grid().EndEdit(false);
+
+    HwConfigWindow window(session.State().config);
+    window.show();
+    QTest::qWait(200);
+    const bool hwSaved = window.grab().save(QString::fromLocal8Bit(argv[2]));
+    if (!cardSaved || !hwSaved) {
+        std::fprintf(stderr, "velmar-cards-screenshot: cannot write the images\n");
+        return 1;
+    }
+    session.Disconnect();
+    return 0;
+}
