@@ -5,7 +5,9 @@
 #include <memory>
 #include <optional>
 
+#include "cli/DryRunTransport.h"
 #include "cli/HeadlessConsole.h"
+#include "cli/NetworkAudioCommands.h"
 #include "cli/StatusReport.h"
 #include "cli/TracingTransport.h"
 #include "device/ChannelMap.h"
@@ -46,6 +48,11 @@ int CliApp::Run(const CliOptions& options) {
         case CliCommand::Routes:
         case CliCommand::Route:
         case CliCommand::LoadRoutes:
+        case CliCommand::Ppm:
+        case CliCommand::Flows:
+        case CliCommand::Flow:
+        case CliCommand::UnicastClock:
+        case CliCommand::AutoRoute:
             return Connected(options);
     }
     return kExitUsage;
@@ -93,6 +100,11 @@ int CliApp::Connected(const CliOptions& options) {
         tracing = std::make_unique<TracingTransport>(tcp, err_);
         transport = tracing.get();
     }
+    std::unique_ptr<DryRunTransport> dryRun;
+    if (options.dryRun && IsNetworkAudioCommand(options.command)) {
+        dryRun = std::make_unique<DryRunTransport>(*transport, out_);
+        transport = dryRun.get();
+    }
     ConsoleOptions consoleOptions;
     consoleOptions.telnet = options.telnet;
     Session session(*transport, datagrams, timers, LinkPorts::FromEnvironment(), consoleOptions);
@@ -134,6 +146,13 @@ int CliApp::Connected(const CliOptions& options) {
             break;
         case CliCommand::LoadRoutes:
             result = LoadRoutes(options, frame);
+            break;
+        case CliCommand::Ppm:
+        case CliCommand::Flows:
+        case CliCommand::Flow:
+        case CliCommand::UnicastClock:
+        case CliCommand::AutoRoute:
+            result = RunNetworkAudioCommand(options, {session, loop, console, dryRun.get()}, out_, err_);
             break;
         default:
             break;

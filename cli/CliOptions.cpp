@@ -20,14 +20,34 @@ const char* const kCliUsage =
     "  load-routes ADDR FILE\n"
     "                      send the crosspoints of a snapshot file (*.xpt) and wait for the answers;\n"
     "                      outputs the file does not name stay as they are\n"
+    "  ppm ADDR            list the PPM meter streams with their channel assignments\n"
+    "  ppm ADDR create ID ADDRESS PORT CHANNELS RATE [PHASE]\n"
+    "                      ID 1..65535, PORT 1000..65535, CHANNELS 1..255, RATE 10..60000 ms, PHASE 0|1\n"
+    "  ppm ADDR delete|enable|disable ID\n"
+    "  ppm ADDR assign ID FIRST [COUNT]\n"
+    "                      stream channels 1..COUNT (default: all) carry frame channels FIRST...;\n"
+    "                      FIRST 0 takes the assignments away\n"
+    "  flows ADDR          list the Tx and Rx IP flows with their slot channels, and unicast clocking\n"
+    "  flow ADDR tx create ID SLOTS ADDRESS PORT\n"
+    "  flow ADDR rx create ID SLOTS PORT LATENCY\n"
+    "                      ID 1..32, SLOTS 1..8, PORT 14528..14591, LATENCY in us up to the frame's\n"
+    "                      maximum; even slot counts get their IP channels (1..64) assigned\n"
+    "  flow ADDR tx|rx delete ID\n"
+    "  unicast-clock ADDR on|off\n"
+    "  autoroute ADDR      automatic IP routing: on/off, frame rate, latency and the routes\n"
+    "  autoroute ADDR connect X DEVICE Y\n"
+    "                      channel Y (0..64, 0 removes) of network device DEVICE feeds channel X (1..64)\n"
+    "  autoroute ADDR delete X[-X]\n"
+    "  autoroute ADDR on|off|frame-rate N|latency N\n"
     "\n"
     "ADDR is a dotted IPv4 address; a leading '*' means the frame runs its recovery firmware and\n"
     "a leading '#' mode 2, as in the console's device list (both connect on the Telnet port).\n"
     "\n"
     "options:\n"
-    "  --json              machine-readable output (discover, status, routes)\n"
+    "  --json              machine-readable output (discover, status, routes, ppm, flows, autoroute)\n"
     "  --save FILE         routes: also write the crosspoints to a snapshot file (*.xpt)\n"
-    "  --dry-run           load-routes: print what would be sent and send nothing\n"
+    "  --dry-run           load-routes and the commands that change ppm, flows, unicast clocking or\n"
+    "                      automatic routing: print what would be sent and send nothing\n"
     "  --trace             print every line sent and received, time-stamped, on stderr\n"
     "  --recovery          the frame runs its recovery firmware (same as a '*' prefix)\n"
     "  --mode2             the frame runs in mode 2 (same as a '#' prefix)\n"
@@ -50,16 +70,27 @@ struct CommandWord {
     std::string_view word;
     CliCommand command;
     std::size_t operands;
+    bool more = false;  // further operands may follow
 };
 
-constexpr std::array<CommandWord, 6> kCommands{{
+constexpr std::array<CommandWord, 11> kCommands{{
     {"discover", CliCommand::Discover, 0},
     {"probe", CliCommand::Probe, 1},
     {"status", CliCommand::Status, 1},
     {"routes", CliCommand::Routes, 1},
     {"route", CliCommand::Route, 3},
     {"load-routes", CliCommand::LoadRoutes, 2},
+    {"ppm", CliCommand::Ppm, 1, true},
+    {"flows", CliCommand::Flows, 1},
+    {"flow", CliCommand::Flow, 3, true},
+    {"unicast-clock", CliCommand::UnicastClock, 2},
+    {"autoroute", CliCommand::AutoRoute, 1, true},
 }};
+
+bool ChangesNetworkAudio(CliCommand command, std::size_t words) {
+    return command == CliCommand::Flow || command == CliCommand::UnicastClock ||
+           ((command == CliCommand::Ppm || command == CliCommand::AutoRoute) && words > 0);
+}
 
 }  // namespace
 
@@ -121,7 +152,7 @@ CliParse ParseCliOptions(const std::vector<std::string>& args) {
     }
     if (command == nullptr)
         return {std::nullopt, "unknown command " + operands[0]};
-    if (operands.size() != command->operands + 1) {
+    if (command->more ? operands.size() < command->operands + 1 : operands.size() != command->operands + 1) {
         return {std::nullopt, operands[0] + " takes " + std::to_string(command->operands) + " operand(s)"};
     }
     options.command = command->command;
@@ -138,8 +169,11 @@ CliParse ParseCliOptions(const std::vector<std::string>& args) {
     options.address = address;
     if (!options.file.empty() && command->command != CliCommand::Routes)
         return {std::nullopt, "--save goes with routes"};
-    if (options.dryRun && command->command != CliCommand::LoadRoutes)
-        return {std::nullopt, "--dry-run goes with load-routes"};
+    options.words.assign(operands.begin() + 2, operands.end());
+    if (options.dryRun && command->command != CliCommand::LoadRoutes &&
+        !ChangesNetworkAudio(command->command, options.words.size())) {
+        return {std::nullopt, "--dry-run goes with load-routes and the commands that change the frame"};
+    }
     if (command->command == CliCommand::LoadRoutes)
         options.file = operands[2];
     if (command->command == CliCommand::Route) {

@@ -10,7 +10,21 @@
 
 namespace velmar {
 
-enum class CliCommand : std::uint8_t { Help, Version, Probe, Status, Routes, Route, LoadRoutes, Discover };
+enum class CliCommand : std::uint8_t {
+    Help,
+    Version,
+    Probe,
+    Status,
+    Routes,
+    Route,
+    LoadRoutes,
+    Discover,
+    Ppm,
+    Flows,
+    Flow,
+    UnicastClock,
+    AutoRoute
+};
 
 struct CliOptions {
     CliCommand command = CliCommand::Help;
@@ -19,7 +33,8 @@ struct CliOptions {
     ModelClass model = ModelClass::NoCards;  // as a device-list row without a known type gives
     std::int32_t output = 0;
     std::int32_t input = 0;
-    std::string file;  // routes --save FILE, load-routes ADDR FILE
+    std::string file;                // routes --save FILE, load-routes ADDR FILE
+    std::vector<std::string> words;  // what follows ADDR for the network-audio commands
     bool dryRun = false;
     bool json = false;
     bool trace = false;

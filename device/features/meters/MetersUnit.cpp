@@ -6,9 +6,7 @@ namespace velmar {
 
 using C = CommandCode;
 
-MetersUnit::MetersUnit(FeatureContext& context) : context_(context) {
-    context.dispatcher.On(C::lppmid, [this](const CommandMessage& m, bool) { PpmIdList(m); });
-}
+MetersUnit::MetersUnit(FeatureContext& context) : context_(context) {}
 
 void MetersUnit::LevelDetectorThresholds() {
     for (std::int32_t selector = 0; selector <= 1; ++selector) {
@@ -23,24 +21,6 @@ void MetersUnit::LevelDetectorRuns(CommandCode list) {
     for (std::int32_t selector = 0; selector <= 1; ++selector) {
         for (std::int32_t run = 0; run < runs; ++run)
             context_.requests.Send(list, {{14, selector}, {18, base + 1 + 128 * run}, {22, 128}});
-    }
-}
-
-void MetersUnit::PpmInfo(std::uint32_t id) {
-    CommandMessage message;
-    message.SetUint(14, id);
-    context_.requests.SendRecord(message, C::gppminfo);
-}
-
-void MetersUnit::PpmIdList(const CommandMessage& m) {
-    if (m.status != 0)
-        return;
-    std::array<std::uint32_t, kPpmIdListSize> ids{};
-    if (!context_.codec.GetPpmIdList(static_cast<std::int32_t>(kPpmIdListSize), ids))
-        return;
-    for (std::uint32_t id : ids) {
-        if (id != 0)
-            PpmInfo(id);
     }
 }
 
