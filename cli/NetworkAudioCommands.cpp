@@ -288,6 +288,7 @@ int Runner::PpmList() {
 }
 
 void Runner::ReadFlows() {
+    session_.NetworkAudio().UnicastClock();
     session_.NetworkAudio().UnicastClockStatus();
     session_.NetworkAudio().DanteQuery(CommandCode::gmaxlatencyip);
     for (std::int32_t flow = 1; flow <= kMaxFlowId; ++flow) {
@@ -301,8 +302,8 @@ int Runner::Flows() {
     ReadFlows();
     for (const bool transmit : {true, false}) {
         for (std::int32_t flow : flows_.Ids(transmit)) {
-            for (std::int32_t slot = 0; slot < std::min(flows_.Find(transmit, flow)->slots, kMaxFlowSlots);
-                 ++slot)
+            for (std::int32_t slot = 0;
+                 slot < std::min(flows_.Find(transmit, flow)->slotCount, kMaxFlowSlots); ++slot)
                 session_.NetworkAudio().FlowSlot(transmit, flow, slot);
         }
     }
@@ -316,7 +317,7 @@ int Runner::Flows() {
             const char* comma = "";
             for (std::int32_t flow : flows_.Ids(transmit)) {
                 const FlowEntry& e = *flows_.Find(transmit, flow);
-                out_ << comma << "{\"id\":" << flow << ",\"slots\":" << e.slots << ",\"port\":" << e.port;
+                out_ << comma << "{\"id\":" << flow << ",\"slots\":" << e.slotCount << ",\"port\":" << e.port;
                 if (transmit)
                     out_ << ",\"address\":" << Json(e.address);
                 else
@@ -332,7 +333,7 @@ int Runner::Flows() {
         for (const bool transmit : {true, false}) {
             for (std::int32_t flow : flows_.Ids(transmit)) {
                 const FlowEntry& e = *flows_.Find(transmit, flow);
-                out_ << (transmit ? "tx " : "rx ") << flow << "  " << e.slots << " slots  port " << e.port
+                out_ << (transmit ? "tx " : "rx ") << flow << "  " << e.slotCount << " slots  port " << e.port
                      << "  "
                      << (transmit ? "to " + Shown(e.address) : "latency " + std::to_string(e.latency) + " us")
                      << "  channels " << e.ChannelsText() << "\n";
@@ -373,12 +374,12 @@ int Runner::Flow() {
     if (options_.words.size() != 6)
         return Usage(transmit ? "flow tx create takes ID SLOTS ADDRESS PORT"
                               : "flow rx create takes ID SLOTS PORT LATENCY");
-    std::int32_t slots = 0;
-    if (!Number(3, 1, kMaxFlowSlots, slots))
+    std::int32_t slotCount = 0;
+    if (!Number(3, 1, kMaxFlowSlots, slotCount))
         return kExitUsage;
     std::optional<FlowProblem> problem;
     if (transmit) {
-        TxFlowRequest tx{id, slots, Word(4), 0};
+        TxFlowRequest tx{id, slotCount, Word(4), 0};
         std::uint32_t address = 0;
         if (!IsDotted(tx.address, address))
             return Usage("'" + tx.address + "' is not an IPv4 address");
@@ -387,22 +388,22 @@ int Runner::Flow() {
         problem = CheckTxFlow(flows_, tx, FrameAddresses(session_.State(), session_.Connection()));
         if (!problem) {
             BeginChange();
-            if (const RequestProblem refused = unit.SetTxFlow(id, slots, tx.address, tx.port))
+            if (const RequestProblem refused = unit.SetTxFlow(id, slotCount, tx.address, tx.port))
                 return Refuse(*refused);
         }
     } else {
-        RxFlowRequest rx{id, slots, 0, 0};
+        RxFlowRequest rx{id, slotCount, 0, 0};
         if (!Number(4, kFlowFirstPort, kFlowLastPort, rx.port) || !Number(5, 0, 65535, rx.latency))
             return kExitUsage;
         problem = CheckRxFlow(flows_, rx, session_.State().live.maxLatency);
         if (!problem) {
             BeginChange();
-            unit.SetRxFlow(id, slots, rx.port, rx.latency);
+            unit.SetRxFlow(id, slotCount, rx.port, rx.latency);
         }
     }
     if (problem)
         return Refuse(problem->text);
-    const std::vector<std::int32_t> channels = FlowSlotChannels(id, slots);
+    const std::vector<std::int32_t> channels = FlowSlotChannels(id, slotCount);
     for (std::size_t slot = 0; slot < channels.size(); ++slot)
         unit.SetFlowSlot(transmit, id, static_cast<std::int32_t>(slot), channels[slot]);
     return EndChange();

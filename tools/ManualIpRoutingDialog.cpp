@@ -192,10 +192,10 @@ std::optional<ManualIpRoutingDialog::Fields> ManualIpRoutingDialog::ReadFields()
     FieldReader reader(prompter_);
     Fields f;
     if (!reader.Read(txPort_, kFlowFirstPort, kFlowLastPort, f.tx.port) ||
-        !reader.Read(txSlots_, 0, kMaxFlowSlots, f.tx.slots) ||
+        !reader.Read(txSlots_, 0, kMaxFlowSlots, f.tx.slotCount) ||
         !reader.Read(txId_, 1, kMaxFlowId, f.tx.flow) ||
         !reader.Read(rxPort_, kFlowFirstPort, kFlowLastPort, f.rx.port) ||
-        !reader.Read(rxSlots_, 0, kMaxFlowSlots, f.rx.slots) ||
+        !reader.Read(rxSlots_, 0, kMaxFlowSlots, f.rx.slotCount) ||
         !reader.Read(rxId_, 1, kMaxFlowId, f.rx.flow) || !reader.Read(rxLatency_, 0, 65535, f.rx.latency)) {
         return std::nullopt;
     }
@@ -241,11 +241,11 @@ void ManualIpRoutingDialog::CreateTx() {
     }
     const TxFlowRequest& tx = fields->tx;
     if (const RequestProblem problem =
-            session_.NetworkAudio().SetTxFlow(tx.flow, tx.slots, tx.address, tx.port)) {
+            session_.NetworkAudio().SetTxFlow(tx.flow, tx.slotCount, tx.address, tx.port)) {
         prompter_.Warning(*problem);
         return;
     }
-    const std::vector<std::int32_t> channels = FlowSlotChannels(tx.flow, tx.slots);
+    const std::vector<std::int32_t> channels = FlowSlotChannels(tx.flow, tx.slotCount);
     for (std::size_t slot = 0; slot < channels.size(); ++slot)
         session_.NetworkAudio().SetFlowSlot(true, tx.flow, static_cast<std::int32_t>(slot), channels[slot]);
 }
@@ -262,8 +262,8 @@ void ManualIpRoutingDialog::CreateRx() {
             prompter_.Information(problem->text);
         return;
     }
-    session_.NetworkAudio().SetRxFlow(rx.flow, rx.slots, rx.port, rx.latency);
-    const std::vector<std::int32_t> channels = FlowSlotChannels(rx.flow, rx.slots);
+    session_.NetworkAudio().SetRxFlow(rx.flow, rx.slotCount, rx.port, rx.latency);
+    const std::vector<std::int32_t> channels = FlowSlotChannels(rx.flow, rx.slotCount);
     for (std::size_t slot = 0; slot < channels.size(); ++slot)
         session_.NetworkAudio().SetFlowSlot(false, rx.flow, static_cast<std::int32_t>(slot), channels[slot]);
 }
@@ -320,17 +320,17 @@ void ManualIpRoutingDialog::OnFlow(const FlowReported& report) {
         return;
     QTreeWidget* list = List(report.transmit);
     RemoveRows(list, report.flow);
-    if (report.slots < 1)
+    if (report.slotCount < 1)
         return;
     auto* item = new QTreeWidgetItem(list);
     item->setData(0, Qt::UserRole, report.flow);
     item->setText(kId, QString::number(report.flow));
-    item->setText(kSlots, QString::number(report.slots));
+    item->setText(kSlots, QString::number(report.slotCount));
     item->setText(kPort, QString::number(report.port));
     item->setText(kFourth, report.transmit ? FromFrameText(report.address) : QString::number(report.latency));
     // A flow reported with more than 8 slots is asked for the 8 the frame can have.
-    const std::int32_t slots = std::min(report.slots, kMaxFlowSlots);
-    for (std::int32_t slot = 0; slot < slots; ++slot)
+    const std::int32_t slotCount = std::min(report.slotCount, kMaxFlowSlots);
+    for (std::int32_t slot = 0; slot < slotCount; ++slot)
         session_.NetworkAudio().FlowSlot(report.transmit, report.flow, slot);
     QLineEdit* idField = report.transmit ? txId_ : rxId_;
     QLineEdit* portField = report.transmit ? txPort_ : rxPort_;

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "device/EventHub.h"
+#include "device/features/ppm/PpmUnit.h"
 #include "tools/PpmSettingsDialog.h"
 #include "tools/core/PpmStreamTable.h"
 

@@ -1,18 +1,26 @@
+#include <QApplication>
+#include <QElapsedTimer>
 #include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 #include <sstream>
 
 #include "cli/CliApp.h"
 #include "cli/HeadlessConsole.h"
+#include "console/MainWindow.h"
 #include "device/Session.h"
 #include "device/posix/PosixDatagramSocket.h"
 #include "device/posix/PosixEventLoop.h"
 #include "device/posix/PosixTcpTransport.h"
 #include "device/posix/PosixTimerService.h"
+#include "platform/qt/QtProfileStore.h"
 #include "tests/routing/RoutingFixture.h"
 #include "tests/support/SimProcess.h"
 #include "tools/AutoIpRoutingDialog.h"
 #include "tools/ManualIpRoutingDialog.h"
+#include "tools/NetworkAudioTools.h"
 #include "tools/PpmDialog.h"
 #include "widgets/IpAddressEdit.h"
 
@@ -204,6 +212,42 @@ TEST_F(NetworkAudioEndToEnd, WindowsCreateAndDeleteThroughTheFrame) {
         EXPECT_EQ(sim.Do("routes 127.0.0.2"), "ok 0 routes");
     }
     EXPECT_TRUE(console.prompter.shown.empty());
+}
+
+bool WaitUntil(const std::function<bool()>& done) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done() && clock.elapsed() < 8000)
+        QTest::qWait(10);
+    return done();
+}
+
+// The device menu of the application opens each window on the connected frame.
+TEST_F(NetworkAudioEndToEnd, DeviceMenuOpensTheWindows) {
+    QTemporaryDir dir;
+    QtProfileStore profile(dir.filePath(QStringLiteral("profile.ini")));
+    test::ScriptedPrompter prompter;
+    ConsoleCore core(ConsoleOptions{}, ConsoleServices{&prompter, nullptr, &profile});
+    MainWindow window(core);
+    InstallNetworkAudioTools(window, core);
+    core.GetSession().Connect("127.0.0.2", DeviceMode::Application, ModelClass::Full);
+    ASSERT_TRUE(
+        WaitUntil([&] { return core.GetSession().IsReady() && window.SettingsButton().isEnabled(); }));
+    for (const auto& [command, title] : {std::pair{MenuCommand::PpmStreams, "PPM streams"},
+                                         {MenuCommand::ManualIpRouting, " Manual IP routing control"},
+                                         {MenuCommand::AutoIpRouting, " Automatic IP routing control"}}) {
+        QString opened;
+        // The window runs modally; a timer on the loop it runs closes it again.
+        QTimer::singleShot(200, [&opened] {
+            if (QWidget* modal = QApplication::activeModalWidget()) {
+                opened = modal->windowTitle();
+                modal->close();
+            }
+        });
+        window.RunMenuCommand(command);
+        EXPECT_EQ(opened.toStdString(), title);
+    }
+    core.GetSession().Disconnect();
 }
 
 }  // namespace

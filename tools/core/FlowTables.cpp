@@ -24,8 +24,8 @@ std::optional<std::uint32_t> ParseAddress(const std::string& text) {
 }
 
 std::optional<FlowProblem> CheckCommon(const FlowTables& tables, bool transmit, std::int32_t flow,
-                                       std::int32_t slots, std::int32_t port) {
-    if (slots < 1 || slots > kMaxFlowSlots)
+                                       std::int32_t slotCount, std::int32_t port) {
+    if (slotCount < 1 || slotCount > kMaxFlowSlots)
         return FlowProblem{false, "A flow has 1 to 8 slots."};
     if (!ValidFlow(flow))
         return FlowProblem{false, "Flow IDs are 1 to 32."};
@@ -42,7 +42,7 @@ std::optional<FlowProblem> CheckCommon(const FlowTables& tables, bool transmit, 
 
 std::string FlowEntry::ChannelsText() const {
     std::string text;
-    const std::int32_t shown = std::clamp(slots, 0, kMaxFlowSlots);
+    const std::int32_t shown = std::clamp(slotCount, 0, kMaxFlowSlots);
     for (std::int32_t slot = 0; slot < shown; ++slot) {
         if (slot > 0)
             text += ", ";
@@ -55,12 +55,12 @@ bool FlowTables::Apply(const FlowReported& report) {
     if (!ValidFlow(report.flow))
         return false;
     FlowEntry& entry = Side(report.transmit)[Index(report.flow)];
-    if (report.slots < 1) {
+    if (report.slotCount < 1) {
         entry = {};
         return true;
     }
     const auto channels = entry.channels;
-    entry = {report.slots, report.address, report.port, report.latency, channels};
+    entry = {report.slotCount, report.address, report.port, report.latency, channels};
     return true;
 }
 
@@ -81,7 +81,7 @@ const FlowEntry* FlowTables::Find(bool transmit, std::int32_t flow) const {
     if (!ValidFlow(flow))
         return nullptr;
     const FlowEntry& entry = Side(transmit)[Index(flow)];
-    return entry.slots > 0 ? &entry : nullptr;
+    return entry.slotCount > 0 ? &entry : nullptr;
 }
 
 std::vector<std::int32_t> FlowTables::Ids(bool transmit) const {
@@ -93,12 +93,12 @@ std::vector<std::int32_t> FlowTables::Ids(bool transmit) const {
     return ids;
 }
 
-std::vector<std::int32_t> FlowSlotChannels(std::int32_t flow, std::int32_t slots) {
+std::vector<std::int32_t> FlowSlotChannels(std::int32_t flow, std::int32_t slotCount) {
     std::vector<std::int32_t> channels;
-    if (slots < 2 || slots > kMaxFlowSlots || slots % 2 != 0 || !ValidFlow(flow))
+    if (slotCount < 2 || slotCount > kMaxFlowSlots || slotCount % 2 != 0 || !ValidFlow(flow))
         return channels;
-    for (std::int32_t slot = 0; slot < slots; ++slot)
-        channels.push_back(((flow - 1) * slots + slot) % kIpChannels + 1);
+    for (std::int32_t slot = 0; slot < slotCount; ++slot)
+        channels.push_back(((flow - 1) * slotCount + slot) % kIpChannels + 1);
     return channels;
 }
 
@@ -113,12 +113,12 @@ std::optional<FlowProblem> CheckTxFlow(const FlowTables& tables, const TxFlowReq
             return FlowProblem{false,
                                request.address + " is the frame itself or a frame in the device list."};
     }
-    return CheckCommon(tables, true, request.flow, request.slots, request.port);
+    return CheckCommon(tables, true, request.flow, request.slotCount, request.port);
 }
 
 std::optional<FlowProblem> CheckRxFlow(const FlowTables& tables, const RxFlowRequest& request,
                                        std::int32_t maxLatency) {
-    if (auto problem = CheckCommon(tables, false, request.flow, request.slots, request.port))
+    if (auto problem = CheckCommon(tables, false, request.flow, request.slotCount, request.port))
         return problem;
     if (request.latency > maxLatency)
         return FlowProblem{true, LatencyAboveMaximum(maxLatency)};

@@ -20,8 +20,8 @@ inline constexpr std::int32_t kMaxFlowId = static_cast<std::int32_t>(kFlowCount)
 inline constexpr std::int32_t kMaxFlowSlots = static_cast<std::int32_t>(kFlowSlots);
 
 struct FlowEntry {
-    std::int32_t slots = 0;  // as reported; 0 means no flow
-    std::string address;     // Tx
+    std::int32_t slotCount = 0;  // as reported; 0 means no flow
+    std::string address;         // Tx
     std::int32_t port = 0;
     std::int32_t latency = 0;  // Rx
     std::array<std::int32_t, kFlowSlots> channels{};
@@ -52,10 +52,10 @@ class FlowTables {
     std::array<FlowEntry, kFlowCount> rx_{};
 };
 
-// The IP channels a new flow's slots are tied to: flows laid side by side over the 64 channels,
+// The IP channels a new flow's slotCount are tied to: flows laid side by side over the 64 channels,
 // wrapping at 64 so that no slot names a channel the frame does not have. Only even slot
 // counts get channels; nothing for others.
-std::vector<std::int32_t> FlowSlotChannels(std::int32_t flow, std::int32_t slots);
+std::vector<std::int32_t> FlowSlotChannels(std::int32_t flow, std::int32_t slotCount);
 
 // Why a flow cannot be created. `tellOperator` is false where the window refuses silently
 // (addresses it must not send to, counts outside their range); the CLI says every reason.
@@ -66,14 +66,14 @@ struct FlowProblem {
 
 struct TxFlowRequest {
     std::int32_t flow = 0;
-    std::int32_t slots = 0;
+    std::int32_t slotCount = 0;
     std::string address;
     std::int32_t port = 0;
 };
 
 struct RxFlowRequest {
     std::int32_t flow = 0;
-    std::int32_t slots = 0;
+    std::int32_t slotCount = 0;
     std::int32_t port = 0;
     std::int32_t latency = 0;
 };

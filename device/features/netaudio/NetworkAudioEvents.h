@@ -5,17 +5,17 @@
 
 namespace velmar {
 
-// A flow or one of its slots changed: the IP channels listed for routing on that side change.
+// A flow or one of its slotCount changed: the IP channels listed for routing on that side change.
 struct IpChannelsChanged {
     bool transmit = false;  // the output (transmit) side, else the input (receive) side
 };
 
-// The frame reported a Tx or Rx flow (slots 0: the flow is gone). A Tx flow carries its
+// The frame reported a Tx or Rx flow (slotCount 0: the flow is gone). A Tx flow carries its
 // destination address and port, an Rx flow its port and latency.
 struct FlowReported {
     bool transmit = false;
     std::int32_t flow = 0;
-    std::int32_t slots = 0;
+    std::int32_t slotCount = 0;
     std::string address;  // Tx only, as the frame wrote it
     std::int32_t port = 0;
     std::int32_t latency = 0;  // Rx only

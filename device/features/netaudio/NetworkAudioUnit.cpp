@@ -161,15 +161,15 @@ void NetworkAudioUnit::FlowSlot(bool transmit, std::int32_t flow, std::int32_t s
     context_.requests.Send(transmit ? C::gtxflowslot : C::grxflowslot, {{14, flow}, {18, slot}});
 }
 
-RequestProblem NetworkAudioUnit::SetTxFlow(std::int32_t flow, std::int32_t slots, std::string_view address,
-                                           std::int32_t port) {
-    return context_.requests.SendText(C::scrtxflow, {{14, flow}, {18, slots}, {38, port}}, 22, 16, address,
-                                      "A flow address");
+RequestProblem NetworkAudioUnit::SetTxFlow(std::int32_t flow, std::int32_t slotCount,
+                                           std::string_view address, std::int32_t port) {
+    return context_.requests.SendText(C::scrtxflow, {{14, flow}, {18, slotCount}, {38, port}}, 22, 16,
+                                      address, "A flow address");
 }
 
-void NetworkAudioUnit::SetRxFlow(std::int32_t flow, std::int32_t slots, std::int32_t port,
+void NetworkAudioUnit::SetRxFlow(std::int32_t flow, std::int32_t slotCount, std::int32_t port,
                                  std::int32_t latency) {
-    context_.requests.Send(C::scrrxflow, {{14, flow}, {18, slots}, {22, port}, {26, latency}});
+    context_.requests.Send(C::scrrxflow, {{14, flow}, {18, slotCount}, {22, port}, {26, latency}});
 }
 
 void NetworkAudioUnit::SetFlowSlot(bool transmit, std::int32_t flow, std::int32_t slot,
@@ -255,8 +255,8 @@ void NetworkAudioUnit::OnFlowSlot(const CommandMessage& m) {
     }
     if (!InRange(flow, 1, kFlows) || !InRange(slot, 0, kSlots - 1))
         return;
-    auto& slots = transmit ? context_.state.live.txFlowSlots : context_.state.live.rxFlowSlots;
-    slots[At(flow)][static_cast<std::size_t>(slot)] = {flow, slot, m.Int(22)};
+    auto& slotCount = transmit ? context_.state.live.txFlowSlots : context_.state.live.rxFlowSlots;
+    slotCount[At(flow)][static_cast<std::size_t>(slot)] = {flow, slot, m.Int(22)};
     context_.events.Publish(IpChannelsChanged{transmit});
     context_.events.Publish(FlowSlotReported{transmit, flow, slot, m.Int(22)});
 }

@@ -6,7 +6,7 @@
 
 namespace velmar {
 
-// The Dante module: its network and name, unicast clocking, IP flows and their slots, and
+// The Dante module: its network and name, unicast clocking, IP flows and their slotCount, and
 // automatic routing between network devices by host name.
 class NetworkAudioUnit {
   public:
@@ -33,13 +33,13 @@ class NetworkAudioUnit {
     void UnicastClockStatus();
     void SetUnicastClock(bool enabled);
 
-    // Manual IP flows: IDs 1..32, slots 0..7. A flow with 0 slots is deleted.
+    // Manual IP flows: IDs 1..32, slotCount 0..7. A flow with 0 slotCount is deleted.
     void RxPortRange();
     void Flow(bool transmit, std::int32_t flow);
     void FlowSlot(bool transmit, std::int32_t flow, std::int32_t slot);
-    RequestProblem SetTxFlow(std::int32_t flow, std::int32_t slots, std::string_view address,
+    RequestProblem SetTxFlow(std::int32_t flow, std::int32_t slotCount, std::string_view address,
                              std::int32_t port);
-    void SetRxFlow(std::int32_t flow, std::int32_t slots, std::int32_t port, std::int32_t latency);
+    void SetRxFlow(std::int32_t flow, std::int32_t slotCount, std::int32_t port, std::int32_t latency);
     void SetFlowSlot(bool transmit, std::int32_t flow, std::int32_t slot, std::int32_t channel);
 
   private:

@@ -18,9 +18,9 @@ TEST(FlowSlotChannels, FlowsLieSideBySideAndStayWithinTheSixtyFourChannels) {
     // Flow 11 with six slots starts at channel 61: the last two wrap to 1 and 2 instead of 65, 66.
     EXPECT_EQ(FlowSlotChannels(11, 6), (std::vector<std::int32_t>{61, 62, 63, 64, 1, 2}));
     for (std::int32_t flow = 1; flow <= 32; ++flow) {
-        for (std::int32_t slots : {2, 4, 6, 8}) {
-            for (std::int32_t channel : FlowSlotChannels(flow, slots))
-                ASSERT_TRUE(channel >= 1 && channel <= 64) << flow << " " << slots;
+        for (std::int32_t slotCount : {2, 4, 6, 8}) {
+            for (std::int32_t channel : FlowSlotChannels(flow, slotCount))
+                ASSERT_TRUE(channel >= 1 && channel <= 64) << flow << " " << slotCount;
         }
     }
 }
@@ -51,8 +51,8 @@ TEST(FlowChecks, RefuseLoopsBadCountsAndClashesInTheirOrder) {
     tables.Apply({true, 2, 2, "10.0.0.5", 14530, 0});
     tables.Apply({false, 2, 2, {}, 14530, 1000});
     const std::vector<std::string> own{"127.0.0.2", "192.168.1.20", "10.1.1.1"};
-    const auto tx = [&](std::int32_t flow, std::int32_t slots, std::string address, std::int32_t port) {
-        return CheckTxFlow(tables, {flow, slots, std::move(address), port}, own);
+    const auto tx = [&](std::int32_t flow, std::int32_t slotCount, std::string address, std::int32_t port) {
+        return CheckTxFlow(tables, {flow, slotCount, std::move(address), port}, own);
     };
     for (const char* address : {"0.0.0.0", "255.255.255.255", "127.0.0.2", "10.1.1.1", "not an address"}) {
         const auto problem = tx(3, 2, address, 14531);
@@ -120,6 +120,8 @@ TEST(PpmStreams, EveryReportedStreamAndAllItsChannelsAreHeld) {
     EXPECT_EQ(std::count(text.begin(), text.end(), ','), 254);
     EXPECT_TRUE(table.Remove(33));
     EXPECT_EQ(table.Find(33), nullptr);
+    EXPECT_TRUE(table.Full()) << "32 streams";
+    table.Remove(1);
     EXPECT_FALSE(table.Full());
 }
 
