@@ -105,6 +105,19 @@ PpmDialog::PpmDialog(Session& session, Prompter& prompter, QWidget* parent)
 
 PpmDialog::~PpmDialog() = default;
 
+void PpmDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // Sevenths of the list's width, the address wider and the small numbers narrower.
+    const int seventh = streams_->viewport()->width() / 7;
+    if (seventh <= 0)
+        return;
+    const int widths[] = {seventh,      seventh + 40, seventh - 10, seventh,
+                          seventh - 15, seventh - 15, seventh - 15};
+    for (int column = 0; column < 7; ++column)
+        streams_->setColumnWidth(column, widths[column]);
+    assignment_->setColumnWidth(0, assignment_->viewport()->width() / 7);
+}
+
 void PpmDialog::Subscribe() {
     EventHub& events = session_.Events();
     subscriptions_.push_back(
@@ -142,12 +155,12 @@ std::optional<PpmDialog::QuickFields> PpmDialog::ReadFields() {
     return fields;
 }
 
-void PpmDialog::Send(const PpmStreamSpec& spec) {
+void PpmDialog::Send(const PpmNewStream& stream) {
     if (table_.Full()) {
         prompter_.Warning("The frame holds at most " + std::to_string(kMaxPpmStreams) + " PPM streams.");
         return;
     }
-    if (const RequestProblem problem = session_.Ppm().Create(spec)) {
+    if (const RequestProblem problem = session_.Ppm().Create(stream)) {
         prompter_.Warning(*problem);
         return;
     }

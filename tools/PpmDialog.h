@@ -50,6 +50,9 @@ class PpmDialog final : public QDialog {
     const PpmNextStream& Next() const { return next_; }
     const PpmStreamTable& Table() const { return table_; }
 
+  protected:
+    void showEvent(QShowEvent* event) override;
+
   private:
     struct QuickFields {
         std::int32_t count = 0;
@@ -57,7 +60,7 @@ class PpmDialog final : public QDialog {
         std::int32_t first = 0;
     };
     std::optional<QuickFields> ReadFields();
-    void Send(const PpmStreamSpec& spec);
+    void Send(const PpmNewStream& stream);
     void Subscribe();
     void OnStream(const PpmStreamReported& report);
     void OnRemoved(std::uint32_t id);

@@ -214,6 +214,23 @@ TEST_F(NetworkAudioEndToEnd, WindowsCreateAndDeleteThroughTheFrame) {
     EXPECT_TRUE(console.prompter.shown.empty());
 }
 
+TEST(NetworkAudioCommandLine, DryRunGoesOnlyWithWhatSends) {
+    const CliParse create =
+        ParseCliOptions({"ppm", "127.0.0.2", "create", "1", "10.0.0.1", "10100", "8", "50", "--dry-run"});
+    ASSERT_TRUE(create.options) << create.error;
+    EXPECT_EQ(create.options->command, CliCommand::Ppm);
+    EXPECT_EQ(create.options->words,
+              (std::vector<std::string>{"create", "1", "10.0.0.1", "10100", "8", "50"}));
+    for (const std::vector<std::string>& reads : {std::vector<std::string>{"ppm", "127.0.0.2", "--dry-run"},
+                                                  {"flows", "127.0.0.2", "--dry-run"},
+                                                  {"autoroute", "127.0.0.2", "--dry-run"}}) {
+        EXPECT_FALSE(ParseCliOptions(reads).options) << reads[0];
+    }
+    EXPECT_TRUE(ParseCliOptions({"unicast-clock", "127.0.0.2", "off", "--dry-run"}).options);
+    EXPECT_FALSE(ParseCliOptions({"flow", "127.0.0.2", "tx"}).options);
+    EXPECT_FALSE(ParseCliOptions({"unicast-clock", "127.0.0.2"}).options);
+}
+
 bool WaitUntil(const std::function<bool()>& done) {
     QElapsedTimer clock;
     clock.start();

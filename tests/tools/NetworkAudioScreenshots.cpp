@@ -2,6 +2,7 @@
 // K5A "STUDIO-A", with a few streams, flows and routes made first, into PNGs for the README:
 //   xvfb-run -a -s "-screen 0 1280x800x24" build/bin/velmar-screenshot-netaudio docs/screenshots
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QLineEdit>
 #include <QPixmap>
@@ -104,6 +105,7 @@ int main(int argc, char** argv) {
         if (!Save(dialog, folder, "manual-ip-routing.png"))
             return 1;
     }
+    session.NetworkAudio().SetAutoRoute(true);
     {
         AutoIpRoutingDialog dialog(session, prompter, nullptr);
         Settle(loop);

@@ -337,6 +337,10 @@ TEST_F(NetworkAudioWindows, AutoRoutingConnectSetAndDelete) {
     EXPECT_EQ(Row(list, 0), (QStringList{"1", "WALLBOX", "03", "STUDIO-A", "3"}));
     Reply(":gcrossip,0,4,'STUDIO-A','0','WALLBOX'");
     EXPECT_EQ(list->topLevelItemCount(), 2);
+    // Names from the frame are 8-bit texts, shown as they are.
+    Reply(":gcrossip,0,6,'STUDIO-A','06','CAF\xC9'");
+    EXPECT_EQ(list->topLevelItem(2)->text(1), QString::fromUtf8("CAF\u00C9"));
+    Reply(":gcrossip,0,6,'STUDIO-A','',''");
 
     list->topLevelItem(0)->setSelected(true);
     dialog.DeleteRoutes();

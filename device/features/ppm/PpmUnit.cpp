@@ -46,7 +46,7 @@ void PpmUnit::StreamInfo(std::uint32_t id) {
     context_.requests.SendRecord(message, C::gppminfo);
 }
 
-RequestProblem PpmUnit::Create(const PpmStreamSpec& stream) {
+RequestProblem PpmUnit::Create(const PpmNewStream& stream) {
     // Checked before it is copied: the record's field would cut an overlong address silently.
     if (RequestProblem problem = WireTextProblem(stream.address, 16, "An address"))
         return problem;

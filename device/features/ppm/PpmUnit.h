@@ -8,7 +8,7 @@
 namespace velmar {
 
 // What a new PPM stream is made of.
-struct PpmStreamSpec {
+struct PpmNewStream {
     std::string_view address;
     std::int32_t port = 0;
     std::uint32_t id = 0;
@@ -26,7 +26,7 @@ class PpmUnit {
     // lppmid; its answer asks gppminfo for every listed stream.
     void Streams();
     void StreamInfo(std::uint32_t id);
-    RequestProblem Create(const PpmStreamSpec& stream);
+    RequestProblem Create(const PpmNewStream& stream);
     void Delete(std::uint32_t id);
     void Enable(std::uint32_t id, bool enabled);
     void Assign(std::uint32_t id, std::int32_t streamChannel, std::int32_t frameChannel);
