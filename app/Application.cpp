@@ -5,7 +5,6 @@
 #include <string_view>
 #include <vector>
 
-#include "app/OptionWord.h"
 #include "console/MainWindow.h"
 #include "tools/NetworkAudioTools.h"
 
@@ -20,17 +19,19 @@ Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
     std::vector<std::string_view> words;
     for (int i = 1; i < argc; ++i)
         words.emplace_back(argv[i]);
-    options_ = OptionsFromArguments(words);
+    arguments_ = ParseConsoleArguments(words);
 }
 
 int Application::Run() {
     // The core is built first and goes last: every window, modeless ones included, is gone
     // before the session and its timers are.
-    ConsoleCore core(options_);
+    ConsoleCore core(arguments_.options);
     {
         MainWindow window(core);
         InstallNetworkAudioTools(window, core);
         window.show();
+        if (!arguments_.connect.empty())
+            window.ConnectAddress(arguments_.connect);
         exec();
     }
     return 0;

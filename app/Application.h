@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <QIcon>
 
-#include "device/ConnectionState.h"
+#include "app/ConsoleArguments.h"
 
 namespace velmar {
 
@@ -14,15 +14,15 @@ class Application final : public QApplication {
   public:
     Application(int& argc, char** argv);
 
-    const ConsoleOptions& Options() const { return options_; }
-    // Shows the main window and returns when it has closed.
+    const ConsoleOptions& Options() const { return arguments_.options; }
+    // Shows the main window (connecting to the frame of --connect) and returns when it has closed.
     int Run();
 
     // The window icon: a small rack of frames.
     static QIcon AppIcon();
 
   private:
-    ConsoleOptions options_;
+    ConsoleArguments arguments_;
 };
 
 }  // namespace velmar

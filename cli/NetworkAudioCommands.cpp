@@ -3,7 +3,6 @@
 #include <arpa/inet.h>
 
 #include <charconv>
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -14,6 +13,7 @@
 #include "device/features/netaudio/NetworkAudioEvents.h"
 #include "device/features/ppm/PpmEvents.h"
 #include "device/posix/PosixEventLoop.h"
+#include "protocol/TextEncoding.h"
 #include "tools/core/FlowTables.h"
 #include "tools/core/IpRouteTable.h"
 #include "tools/core/PpmStreamTable.h"
@@ -21,42 +21,6 @@
 namespace velmar {
 
 namespace {
-
-// Frame texts are 8-bit; JSON output must be UTF-8, so bytes above 127 go out as their
-// Latin-1 code points.
-std::string Json(std::string_view text) {
-    std::string json = "\"";
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            json += '\\';
-            json += c;
-        } else if (byte < 0x20 || byte >= 0x7F) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
-            json += escaped;
-        } else {
-            json += c;
-        }
-    }
-    return json + "\"";
-}
-
-// Frame texts on a terminal: anything unprintable as an escape.
-std::string Shown(std::string_view text) {
-    std::string shown;
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte >= 0x7F) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
-            shown += escaped;
-        } else {
-            shown += c;
-        }
-    }
-    return shown;
-}
 
 bool IsDotted(const std::string& text, std::uint32_t& address) {
     in_addr parsed{};
@@ -268,7 +232,7 @@ int Runner::PpmList() {
         out_ << "{\"streams\":[";
         const char* comma = "";
         for (const PpmStream& s : streams_.Streams()) {
-            out_ << comma << "{\"id\":" << s.id << ",\"address\":" << Json(s.address)
+            out_ << comma << "{\"id\":" << s.id << ",\"address\":" << FrameTextForJson(s.address)
                  << ",\"port\":" << s.port << ",\"channels\":" << s.channels << ",\"rate\":" << s.rate
                  << ",\"phase\":" << s.phase << ",\"enabled\":" << (s.enabled ? "true" : "false")
                  << ",\"assignment\":[" << s.AssignmentText() << "]}";
@@ -279,8 +243,8 @@ int Runner::PpmList() {
         if (streams_.Streams().empty())
             out_ << "no PPM streams\n";
         for (const PpmStream& s : streams_.Streams()) {
-            out_ << "stream " << s.id << "  " << Shown(s.address) << ":" << s.port << "  " << s.channels
-                 << " channels  " << s.rate << " ms  phase " << s.phase << "  "
+            out_ << "stream " << s.id << "  " << FrameTextForTerminal(s.address) << ":" << s.port << "  "
+                 << s.channels << " channels  " << s.rate << " ms  phase " << s.phase << "  "
                  << (s.enabled ? "enabled" : "disabled") << "\n  channels " << s.AssignmentText() << "\n";
         }
     }
@@ -311,7 +275,7 @@ int Runner::Flows() {
     const bool unicast = session_.State().config.danteUniClk != 0;
     if (options_.json) {
         out_ << "{\"unicastClock\":" << (unicast ? "true" : "false")
-             << ",\"unicastStatus\":" << Json(clockStatus_);
+             << ",\"unicastStatus\":" << FrameTextForJson(clockStatus_);
         for (const bool transmit : {true, false}) {
             out_ << (transmit ? ",\"tx\":[" : ",\"rx\":[");
             const char* comma = "";
@@ -319,7 +283,7 @@ int Runner::Flows() {
                 const FlowEntry& e = *flows_.Find(transmit, flow);
                 out_ << comma << "{\"id\":" << flow << ",\"slots\":" << e.slotCount << ",\"port\":" << e.port;
                 if (transmit)
-                    out_ << ",\"address\":" << Json(e.address);
+                    out_ << ",\"address\":" << FrameTextForJson(e.address);
                 else
                     out_ << ",\"latency\":" << e.latency;
                 out_ << ",\"channels\":[" << e.ChannelsText() << "]}";
@@ -329,13 +293,15 @@ int Runner::Flows() {
         }
         out_ << "}\n";
     } else {
-        out_ << "unicast clocking " << (unicast ? "on" : "off") << ": " << Shown(clockStatus_) << "\n";
+        out_ << "unicast clocking " << (unicast ? "on" : "off") << ": " << FrameTextForTerminal(clockStatus_)
+             << "\n";
         for (const bool transmit : {true, false}) {
             for (std::int32_t flow : flows_.Ids(transmit)) {
                 const FlowEntry& e = *flows_.Find(transmit, flow);
                 out_ << (transmit ? "tx " : "rx ") << flow << "  " << e.slotCount << " slots  port " << e.port
                      << "  "
-                     << (transmit ? "to " + Shown(e.address) : "latency " + std::to_string(e.latency) + " us")
+                     << (transmit ? "to " + FrameTextForTerminal(e.address)
+                                  : "latency " + std::to_string(e.latency) + " us")
                      << "  channels " << e.ChannelsText() << "\n";
             }
         }
@@ -418,7 +384,7 @@ int Runner::UnicastClock() {
     session_.NetworkAudio().UnicastClockStatus();
     const int result = EndChange();
     if (result == kExitOk && frame_.dryRun == nullptr)
-        out_ << "unicast clocking " << state << ": " << Shown(clockStatus_) << "\n";
+        out_ << "unicast clocking " << state << ": " << FrameTextForTerminal(clockStatus_) << "\n";
     return result;
 }
 
@@ -529,9 +495,9 @@ int Runner::AutoRouteList() {
         for (std::int32_t x = 1; x <= kIpRouteChannels; ++x) {
             if (const IpRoute* r = routes_.Find(x)) {
                 out_ << comma << "{\"destinationChannel\":" << x
-                     << ",\"destination\":" << Json(r->destination)
-                     << ",\"sourceChannel\":" << Json(r->sourceChannel) << ",\"source\":" << Json(r->source)
-                     << "}";
+                     << ",\"destination\":" << FrameTextForJson(r->destination)
+                     << ",\"sourceChannel\":" << FrameTextForJson(r->sourceChannel)
+                     << ",\"source\":" << FrameTextForJson(r->source) << "}";
                 comma = ",";
             }
         }
@@ -542,8 +508,9 @@ int Runner::AutoRouteList() {
              << session_.State().live.maxLatency << " us)\n";
         for (std::int32_t x = 1; x <= kIpRouteChannels; ++x) {
             if (const IpRoute* r = routes_.Find(x)) {
-                out_ << x << " " << Shown(r->destination) << " <- " << Shown(r->sourceChannel) << " "
-                     << Shown(r->source) << "\n";
+                out_ << x << " " << FrameTextForTerminal(r->destination) << " <- "
+                     << FrameTextForTerminal(r->sourceChannel) << " " << FrameTextForTerminal(r->source)
+                     << "\n";
             }
         }
     }

@@ -12,6 +12,7 @@
 #include "console/AddDeviceDialog.h"
 #include "device/DeviceModel.h"
 #include "device/features/identity/IdentityEvents.h"
+#include "platform/qt/FrameText.h"
 #include "routing/XyControlWindow.h"
 
 namespace velmar {
@@ -67,9 +68,8 @@ MainWindow::~MainWindow() = default;
 
 void MainWindow::Subscribe() {
     EventHub& events = session_.Events();
-    subscriptions_.push_back(events.Subscribe<TitleChanged>([this](const TitleChanged& e) {
-        setWindowTitle(QString::fromUtf8(e.title.data(), static_cast<qsizetype>(e.title.size())));
-    }));
+    subscriptions_.push_back(events.Subscribe<TitleChanged>(
+        [this](const TitleChanged& e) { setWindowTitle(FrameTextToQString(e.title)); }));
     subscriptions_.push_back(events.Subscribe<velmar::ConnectionChanged>(
         [this](const velmar::ConnectionChanged&) { ConnectionChanged(); }));
     subscriptions_.push_back(events.Subscribe<ConnectFailed>(
@@ -151,6 +151,14 @@ void MainWindow::ConnectRow(int row) {
                      ModelClassFromListRow(target.Column(DeviceColumn::Type)));
 }
 
+void MainWindow::ConnectAddress(std::string_view addressText) {
+    const DeviceMode mode = ModeFromAddressText(std::string(addressText));
+    const std::string_view address = mode == DeviceMode::Application ? addressText : addressText.substr(1);
+    if (session_.Connection().connected)
+        session_.Disconnect();
+    session_.Connect(address, mode, ModelClassFromListRow({}));
+}
+
 bool MainWindow::TargetIsConnectedFrame() const {
     const ConnectionState& connection = session_.Connection();
     if (!connection.connected)
@@ -219,8 +227,7 @@ void MainWindow::ShowAbout() {
 }
 
 void MainWindow::SetConnectedRowText(DeviceColumn column, std::string_view text) {
-    finder_.SetRowText(session_.Connection().connectedIp, column,
-                       QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+    finder_.SetRowText(session_.Connection().connectedIp, column, FrameTextToQString(text));
 }
 
 void MainWindow::ConnectionChanged() {

@@ -31,6 +31,9 @@ class MainWindow final : public QMainWindow {
     // As a double click on `row`: nothing for the connected frame, else close any link and
     // connect to the row's frame.
     void ConnectRow(int row);
+    // Connects to a frame by its address text, as the device list writes it ('*' recovery mode,
+    // '#' mode 2); the frame's own type then decides its class.
+    void ConnectAddress(std::string_view addressText);
     int SelectedDeviceRow() const { return deviceList_->SelectedRow(); }
 
     // The device menu for the current selection and connection.

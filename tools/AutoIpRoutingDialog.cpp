@@ -13,6 +13,7 @@
 
 #include "device/Session.h"
 #include "device/ui/Prompter.h"
+#include "platform/qt/FrameText.h"
 #include "tools/ToolFields.h"
 #include "tools/core/FlowTables.h"
 
@@ -164,8 +165,16 @@ std::optional<AutoIpRoutingDialog::Fields> AutoIpRoutingDialog::ReadFields() {
         !reader.Read(source_, 0, kIpRouteChannels, f.source)) {
         return std::nullopt;
     }
-    f.destinationHost = ToFrameText(destinationHost_->text());
-    f.sourceHost = ToFrameText(sourceHost_->text());
+    for (auto [field, text] :
+         {std::pair{destinationHost_, &f.destinationHost}, {sourceHost_, &f.sourceHost}}) {
+        FrameTextEncoding encoded = FrameTextFromQString(field->text());
+        if (!encoded.Ok()) {
+            prompter_.Warning(encoded.error);
+            field->setFocus();
+            return std::nullopt;
+        }
+        *text = std::move(encoded.bytes);
+    }
     return f;
 }
 
@@ -255,9 +264,9 @@ void AutoIpRoutingDialog::OnRoute(const CrossIpReported& report) {
     auto* item = new QTreeWidgetItem(list_);
     item->setData(0, Qt::UserRole, report.channel);
     item->setText(0, QString::number(list_->topLevelItemCount()));
-    item->setText(1, FromFrameText(route->source));
-    item->setText(2, FromFrameText(route->sourceChannel));
-    item->setText(3, FromFrameText(route->destination));
+    item->setText(1, FrameTextToQString(route->source));
+    item->setText(2, FrameTextToQString(route->sourceChannel));
+    item->setText(3, FrameTextToQString(route->destination));
     item->setText(4, QString::number(report.channel));
 }
 

@@ -13,6 +13,7 @@
 
 #include "device/Session.h"
 #include "device/ui/Prompter.h"
+#include "platform/qt/FrameText.h"
 #include "tools/ToolFields.h"
 #include "widgets/IpAddressEdit.h"
 
@@ -173,7 +174,7 @@ void ManualIpRoutingDialog::Subscribe() {
     subscriptions_.push_back(events.Subscribe<UnicastClockReported>(
         [this](const UnicastClockReported& e) { unicast_->setChecked(e.enabled); }));
     subscriptions_.push_back(events.Subscribe<UnicastClockStatusReported>(
-        [this](const UnicastClockStatusReported& e) { status_->setText(FromFrameText(e.text)); }));
+        [this](const UnicastClockStatusReported& e) { status_->setText(FrameTextToQString(e.text)); }));
     subscriptions_.push_back(events.Subscribe<FlowRefused>([this](const FlowRefused& e) {
         note_->setText(QStringLiteral("The frame refused the %1 flow (status %2).")
                            .arg(SideName(e.transmit))
@@ -327,7 +328,8 @@ void ManualIpRoutingDialog::OnFlow(const FlowReported& report) {
     item->setText(kId, QString::number(report.flow));
     item->setText(kSlots, QString::number(report.slotCount));
     item->setText(kPort, QString::number(report.port));
-    item->setText(kFourth, report.transmit ? FromFrameText(report.address) : QString::number(report.latency));
+    item->setText(kFourth,
+                  report.transmit ? FrameTextToQString(report.address) : QString::number(report.latency));
     // A flow reported with more than 8 slots is asked for the 8 the frame can have.
     const std::int32_t slotCount = std::min(report.slotCount, kMaxFlowSlots);
     for (std::int32_t slot = 0; slot < slotCount; ++slot)

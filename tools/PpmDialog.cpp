@@ -14,6 +14,7 @@
 #include "device/Session.h"
 #include "device/features/ppm/PpmEvents.h"
 #include "device/ui/Prompter.h"
+#include "platform/qt/FrameText.h"
 #include "tools/ToolFields.h"
 
 namespace velmar {
@@ -290,7 +291,7 @@ void PpmDialog::OnStream(const PpmStreamReported& report) {
         item->setText(kId, QString::number(report.id));
         item->setData(0, Qt::UserRole, id);
     }
-    item->setText(kAddress, FromFrameText(report.address));
+    item->setText(kAddress, FrameTextToQString(report.address));
     item->setText(kPort, QString::number(report.port));
     item->setText(kChannels, QString::number(report.channels));
     item->setText(kTime, QString::number(report.rate));

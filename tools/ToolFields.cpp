@@ -27,14 +27,6 @@ std::string RangeMessage(std::int32_t first, std::int32_t last) {
     return "Please enter an integer between " + std::to_string(first) + " and " + std::to_string(last) + ".";
 }
 
-QString FromFrameText(std::string_view text) {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-std::string ToFrameText(const QString& text) {
-    return text.toLatin1().toStdString();
-}
-
 QTreeWidget* NewReportList(const QStringList& headers, bool multipleSelection) {
     auto* list = new QTreeWidget;
     list->setHeaderLabels(headers);

@@ -29,10 +29,6 @@ class FieldReader {
 // The range message.
 std::string RangeMessage(std::int32_t first, std::int32_t last);
 
-// Frame texts are 8-bit; one place converts them until a shared decoding lands.
-QString FromFrameText(std::string_view text);
-std::string ToFrameText(const QString& text);
-
 // A report list: full-row selection, no tree decoration, the item value in column 0's user data.
 QTreeWidget* NewReportList(const QStringList& headers, bool multipleSelection);
 std::int32_t ItemValue(const QTreeWidgetItem* item);

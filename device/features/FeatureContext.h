@@ -1,11 +1,13 @@
 #pragma once
 
 #include <chrono>
+#include <initializer_list>
 
 #include "device/ConnectionState.h"
 #include "device/DeviceState.h"
 #include "device/Dispatcher.h"
 #include "device/EventHub.h"
+#include "device/FieldBindings.h"
 #include "device/RequestWriter.h"
 #include "device/TimerService.h"
 #include "protocol/MessageCodec.h"
@@ -35,6 +37,12 @@ struct FeatureContext {
     PollSchedule& poll;
 
     std::int32_t Channels() const { return connection.capabilities.channels; }
+
+    // Registers words whose replies do nothing but store their bound fields.
+    void StoreRepliesOf(std::initializer_list<CommandCode> words) {
+        for (const CommandCode word : words)
+            dispatcher.On(word, [this](const CommandMessage& m, bool) { StoreBoundFields(state, m); });
+    }
 };
 
 inline bool InRange(std::int32_t value, std::int32_t first, std::int32_t last) {

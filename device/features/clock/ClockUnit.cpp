@@ -9,11 +9,8 @@ using C = CommandCode;
 
 ClockUnit::ClockUnit(FeatureContext& context) : context_(context) {
     Dispatcher& d = context.dispatcher;
-    const auto store = [this](const CommandMessage& m, bool) { StoreBoundFields(context_.state, m); };
-    for (C code : {C::ggenrate, C::sgenrate, C::grateadptsrc, C::srateadptsrc, C::gwclkout, C::swclkout,
-                   C::gsyncterm, C::gsyncprio}) {
-        d.On(code, store);
-    }
+    context.StoreRepliesOf({C::ggenrate, C::sgenrate, C::grateadptsrc, C::srateadptsrc, C::gwclkout,
+                            C::swclkout, C::gsyncterm, C::gsyncprio});
     d.On(C::gactrate, [this](const CommandMessage& m, bool) {
         StoreBoundFields(context_.state, m);
         context_.events.Publish(SampleRateChanged{context_.state.live.actualRate});

@@ -11,21 +11,16 @@ using C = CommandCode;
 
 IdentityUnit::IdentityUnit(FeatureContext& context) : context_(context) {
     Dispatcher& d = context.dispatcher;
-    const auto store = [this](const CommandMessage& m, bool) { StoreBoundFields(context_.state, m); };
     d.On(C::gdevinfo, [this](const CommandMessage& m, bool) { DevInfo(m); });
     d.On(C::sdevinfo, [this](const CommandMessage& m, bool) { DevInfo(m); });
     d.On(C::gdevid, [this](const CommandMessage& m, bool) { DevId(m); });
     d.On(C::sdevid, [this](const CommandMessage& m, bool) { DevId(m); });
-    d.On(C::gip, store);
-    d.On(C::galivetime, store);
-    d.On(C::gsystemdelay, store);
+    context.StoreRepliesOf({C::gip, C::galivetime, C::gsystemdelay, C::spsuconf, C::sfanconf});
     d.On(C::ghwconf, [this](const CommandMessage& m, bool) { HwConf(m); });
     d.On(C::gswver, [this](const CommandMessage& m, bool) { SwVer(m); });
     d.On(C::gdevfeature, [this](const CommandMessage& m, bool) { DevFeature(m); });
     d.On(C::gpsuconf, [this](const CommandMessage& m, bool) { PsuConf(m); });
-    d.On(C::spsuconf, store);
     d.On(C::gfanconf, [this](const CommandMessage& m, bool) { FanConf(m); });
-    d.On(C::sfanconf, store);
     d.On(C::gpsustatus, [this](const CommandMessage& m, bool isReply) { PsuStatusReply(m, isReply); });
     d.On(C::gfanstatus, [this](const CommandMessage& m, bool) { FanStatusReply(m); });
     d.On(C::gscr, [this](const CommandMessage& m, bool) {

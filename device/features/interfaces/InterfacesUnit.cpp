@@ -24,11 +24,8 @@ void ForEach(std::optional<std::int32_t> one, std::int32_t first, std::int32_t l
 
 InterfacesUnit::InterfacesUnit(FeatureContext& context) : context_(context) {
     Dispatcher& d = context.dispatcher;
-    const auto store = [this](const CommandMessage& m, bool) { StoreBoundFields(context_.state, m); };
-    for (C code : {C::gaeschstat, C::saeschstat, C::gmadiinmode, C::gmadidsdmode, C::gphdmode, C::goptmode,
-                   C::ghlinkinmode, C::ghlinkoutmode}) {
-        d.On(code, store);
-    }
+    context.StoreRepliesOf({C::gaeschstat, C::saeschstat, C::gmadiinmode, C::gmadidsdmode, C::gphdmode,
+                            C::goptmode, C::ghlinkinmode, C::ghlinkoutmode});
     d.On(C::gmadioutmode, [this](const CommandMessage& m, bool) {
         // The third port's mode decides whether the MADI outputs carry 56 or 64 channels.
         if (StoreBoundFields(context_.state, m) && m.Int(14) == 3)

@@ -27,11 +27,8 @@ bool IsSet(const CommandMessage& m, std::initializer_list<C> setWords) {
 
 NetworkAudioUnit::NetworkAudioUnit(FeatureContext& context) : context_(context) {
     Dispatcher& d = context.dispatcher;
-    const auto store = [this](const CommandMessage& m, bool) { StoreBoundFields(context_.state, m); };
-    for (C code : {C::gbkip, C::gbksecip, C::gbkname, C::gswmodeip, C::sswmodeip, C::gsrenaip, C::ssrenaip,
-                   C::grxportrng}) {
-        d.On(code, store);
-    }
+    context.StoreRepliesOf({C::gbkip, C::gbksecip, C::gbkname, C::gswmodeip, C::sswmodeip, C::gsrenaip,
+                            C::ssrenaip, C::grxportrng});
     for (C code : {C::guniclkip, C::suniclkip, C::gautorouteip, C::sautorouteip, C::gmaxlatencyip})
         d.On(code, [this](const CommandMessage& m, bool) { StoreAndPublish(m); });
     d.On(C::guniclkstip, [this](const CommandMessage& m, bool) {
