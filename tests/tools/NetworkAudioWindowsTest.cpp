@@ -306,6 +306,10 @@ TEST_F(NetworkAudioWindows, AutoRoutingConnectSetAndDelete) {
     dialog.SourceHostField()->setText("WALL,BOX");
     dialog.Connect();
     EXPECT_EQ(prompter.shown.back(), "A device name may not contain a comma.");
+    const std::size_t shown = prompter.shown.size();
+    dialog.SourceHostField()->setText(QString::fromUtf8("\u5317"));  // not a Windows-1252 character
+    dialog.Connect();
+    EXPECT_EQ(prompter.shown.size(), shown + 1);
     dialog.SourceHostField()->setText(QString(40, 'W'));
     EXPECT_EQ(dialog.SourceHostField()->text().size(), 31) << "a host name field takes 31 characters";
     dialog.DestinationField()->setText("65");
