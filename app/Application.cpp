@@ -9,6 +9,7 @@
 #include "tools/MaintenanceActions.h"
 #include "settings/InstallSettings.h"
 #include "tools/InstallChannelTools.h"
+#include "tools/NetworkAudioTools.h"
 
 namespace velmar {
 
@@ -33,6 +34,7 @@ int Application::Run() {
         InstallMaintenance(window, core);
         InstallChannelTools(window, core);
         InstallSettings(window, core);
+        InstallNetworkAudioTools(window, core);
         window.show();
         if (!arguments_.connect.empty())
             window.ConnectAddress(arguments_.connect);

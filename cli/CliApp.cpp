@@ -10,6 +10,8 @@
 #include "cli/HeadlessConsole.h"
 #include "cli/MaintenanceCommands.h"
 #include "cli/SettingsCommands.h"
+#include "cli/DryRunTransport.h"
+#include "cli/NetworkAudioCommands.h"
 #include "cli/StatusReport.h"
 #include "cli/TracingTransport.h"
 #include "device/ChannelMap.h"
@@ -60,6 +62,11 @@ int CliApp::Run(const CliOptions& options) {
         case CliCommand::Card:
         case CliCommand::SettingsSave:
         case CliCommand::SettingsApply:
+        case CliCommand::Ppm:
+        case CliCommand::Flows:
+        case CliCommand::Flow:
+        case CliCommand::UnicastClock:
+        case CliCommand::AutoRoute:
             return Connected(options);
         case CliCommand::Flash:
         case CliCommand::Restart:
@@ -113,6 +120,11 @@ int CliApp::Connected(const CliOptions& options) {
     if (options.trace) {
         tracing = std::make_unique<TracingTransport>(tcp, err_);
         transport = tracing.get();
+    }
+    std::unique_ptr<DryRunTransport> dryRun;
+    if (options.dryRun && IsNetworkAudioCommand(options.command)) {
+        dryRun = std::make_unique<DryRunTransport>(*transport, out_);
+        transport = dryRun.get();
     }
     ConsoleOptions consoleOptions;
     consoleOptions.telnet = options.telnet;
@@ -176,6 +188,13 @@ int CliApp::Connected(const CliOptions& options) {
             break;
         case CliCommand::SettingsApply:
             result = ApplyFrameSettings(options, session, loop, console, out_, err_);
+            break;
+        case CliCommand::Ppm:
+        case CliCommand::Flows:
+        case CliCommand::Flow:
+        case CliCommand::UnicastClock:
+        case CliCommand::AutoRoute:
+            result = RunNetworkAudioCommand(options, {session, loop, console, dryRun.get()}, out_, err_);
             break;
         default:
             break;

@@ -62,17 +62,37 @@ const char* const kCliUsage =
     "                      Assignments apply in order, so a new interface type opens its rows.\n"
     "                      Levels are read-only; the DA card's DSD filter is one setting, shown\n"
     "                      and changed on every channel row.\n"
+    "  ppm ADDR            list the PPM meter streams with their channel assignments\n"
+    "  ppm ADDR create ID ADDRESS PORT CHANNELS RATE [PHASE]\n"
+    "                      ID 1..65535, PORT 1000..65535, CHANNELS 1..255, RATE 10..60000 ms, PHASE 0|1\n"
+    "  ppm ADDR delete|enable|disable ID\n"
+    "  ppm ADDR assign ID FIRST [COUNT]\n"
+    "                      stream channels 1..COUNT (default: all) carry frame channels FIRST...;\n"
+    "                      FIRST 0 takes the assignments away\n"
+    "  flows ADDR          list the Tx and Rx IP flows with their slot channels, and unicast clocking\n"
+    "  flow ADDR tx create ID SLOTS ADDRESS PORT\n"
+    "  flow ADDR rx create ID SLOTS PORT LATENCY\n"
+    "                      ID 1..32, SLOTS 1..8, PORT 14528..14591, LATENCY in us up to the frame's\n"
+    "                      maximum; even slot counts get their IP channels (1..64) assigned\n"
+    "  flow ADDR tx|rx delete ID\n"
+    "  unicast-clock ADDR on|off\n"
+    "  autoroute ADDR      automatic IP routing: on/off, frame rate, latency and the routes\n"
+    "  autoroute ADDR connect X DEVICE Y\n"
+    "                      channel Y (0..64, 0 removes) of network device DEVICE feeds channel X (1..64)\n"
+    "  autoroute ADDR delete X[-X]\n"
+    "  autoroute ADDR on|off|frame-rate N|latency N\n"
     "\n"
     "ADDR is a dotted IPv4 address; a leading '*' means the frame runs its recovery firmware and\n"
     "a leading '#' mode 2, as in the console's device list (both connect on the Telnet port).\n"
     "\n"
     "options:\n"
     "  --json              machine-readable output (discover, status, routes, inputs, labels,\n"
-    "                      gains, detectors, cards)\n"
+    "                      gains, detectors, cards, ppm, flows, autoroute)\n"
     "  --save FILE         routes: also write the crosspoints to a snapshot file (*.xpt)\n"
     "  --dry-run           load-routes, flash, restart, recovery, application, factory-reset,\n"
-    "                      netset, settings apply, labels --load, detector, card: print what would\n"
-    "                      be sent and send nothing\n"
+    "                      netset, settings apply, labels --load, detector, card and the commands\n"
+    "                      that change ppm, flows, unicast clocking or automatic routing: print\n"
+    "                      what would be sent and send nothing\n"
     "  --restart           flash: restart the frame after the last image\n"
     "  --dhcp, --ip A, --mask M, --gateway G\n"
     "                      netset: obtain the address automatically, or the fixed settings\n"
@@ -101,7 +121,7 @@ struct CommandWord {
     bool more = false;  // takes further operands after the first `operands`
 };
 
-constexpr std::array<CommandWord, 22> kCommands{{
+constexpr std::array<CommandWord, 27> kCommands{{
     {"discover", CliCommand::Discover, 0},
     {"probe", CliCommand::Probe, 1},
     {"status", CliCommand::Status, 1},
@@ -124,6 +144,11 @@ constexpr std::array<CommandWord, 22> kCommands{{
     {"card", CliCommand::Card, 3, true},
     {"settings save", CliCommand::SettingsSave, 2},
     {"settings apply", CliCommand::SettingsApply, 2},
+    {"ppm", CliCommand::Ppm, 1, true},
+    {"flows", CliCommand::Flows, 1},
+    {"flow", CliCommand::Flow, 3, true},
+    {"unicast-clock", CliCommand::UnicastClock, 2},
+    {"autoroute", CliCommand::AutoRoute, 1, true},
 }};
 
 bool TakesDryRun(CliCommand command) {
@@ -140,6 +165,11 @@ bool TakesDryRun(CliCommand command) {
         default:
             return false;
     }
+}
+
+bool ChangesNetworkAudio(CliCommand command, std::size_t words) {
+    return command == CliCommand::Flow || command == CliCommand::UnicastClock ||
+           ((command == CliCommand::Ppm || command == CliCommand::AutoRoute) && words > 0);
 }
 
 }  // namespace
@@ -237,13 +267,15 @@ CliParse ParseCliOptions(const std::vector<std::string>& args) {
     options.mode = recovery ? DeviceMode::Recovery : mode2 ? DeviceMode::Mode2 : DeviceMode::Application;
     options.address = address;
     options.operands.assign(operands.begin() + 2, operands.end());
+    options.words = options.operands;
     if (!options.file.empty() && command->command != CliCommand::Routes &&
         command->command != CliCommand::Labels)
         return {std::nullopt, "--save goes with routes or labels"};
     if (std::string error = ChannelOptionsProblem(options); !error.empty())
         return {std::nullopt, error};
     const bool applying = command->command == CliCommand::SettingsApply;
-    if (options.dryRun && !TakesDryRun(command->command) && !applying && !TakesDryRun(options)) {
+    if (options.dryRun && !TakesDryRun(command->command) && !applying && !TakesDryRun(options) &&
+        !ChangesNetworkAudio(command->command, options.words.size())) {
         return {std::nullopt,
                 "--dry-run goes with load-routes, flash, restart, recovery, application, factory-reset, "
                 "netset, settings apply, labels --load, detector or card"};

@@ -35,6 +35,11 @@ enum class CliCommand : std::uint8_t {
     Card,
     SettingsSave,
     SettingsApply,
+    Ppm,
+    Flows,
+    Flow,
+    UnicastClock,
+    AutoRoute
 };
 
 struct CliOptions {
@@ -57,6 +62,7 @@ struct CliOptions {
     std::string t1, t2;                 // detector --t1 MS:DB, --t2 MS:DB
     std::int32_t slot = 0;                 // card ADDR SLOT ...
     std::vector<std::string> assignments;  // card ... NAME=VALUE ...
+    std::vector<std::string> words;  // what follows ADDR for the network-audio commands
     bool dryRun = false;
     bool network = false;  // settings apply: send the file's own addresses too
     bool json = false;

@@ -20,6 +20,7 @@ Session::Session(LineTransport& transport, DatagramSocket& datagrams, TimerServi
       networkAudio_(context_),
       channelTools_(context_),
       meters_(context_),
+      ppm_(context_),
       firmware_(
           context_, [this] { Disconnect(); }, [this] { poller_.StartSequence(); }) {
     connection_.options = options;

@@ -25,6 +25,7 @@
 #include "device/features/interfaces/InterfacesUnit.h"
 #include "device/features/meters/MetersUnit.h"
 #include "device/features/netaudio/NetworkAudioUnit.h"
+#include "device/features/ppm/PpmUnit.h"
 #include "device/features/routing/RoutingUnit.h"
 #include "protocol/MessageCodec.h"
 
@@ -79,6 +80,7 @@ class Session final : private LinkListener {
     NetworkAudioUnit& NetworkAudio() { return networkAudio_; }
     ChannelToolsUnit& ChannelTools() { return channelTools_; }
     MetersUnit& Meters() { return meters_; }
+    PpmUnit& Ppm() { return ppm_; }
     FirmwareUnit& Firmware() { return firmware_; }
 
   private:
@@ -108,6 +110,7 @@ class Session final : private LinkListener {
     NetworkAudioUnit networkAudio_;
     ChannelToolsUnit channelTools_;
     MetersUnit meters_;
+    PpmUnit ppm_;
     FirmwareUnit firmware_;
     Subscription retitleOnName_;
     std::function<void(const CommandMessage&, bool)> observer_;

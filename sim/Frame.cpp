@@ -21,6 +21,7 @@ constexpr int kIpChannels = 64;
 constexpr std::size_t kMaxPpmStreams = 32;
 constexpr int kMaxPpmChannels = 255;
 constexpr std::int32_t kFlowSlots = 8;
+constexpr std::int32_t kExtendedChannelBase = 2048;
 // Routes to devices outside the rack are kept, but not without end.
 constexpr std::size_t kMaxForeignRoutes = 512;
 
@@ -403,7 +404,8 @@ void Frame::Lease(CommandCode store, CommandMessage& record) const {
 }
 
 // State that follows from a stored set: the actual rate, the unicast clock status, the slots
-// of a deleted flow and the status of a switched-off detector.
+// of a deleted flow, the status of a switched-off detector, and a PPM assignment in both of its
+// forms (plain and extended words read one table).
 void Frame::AfterSet(CommandCode store, const CommandMessage& record, Responses& out) {
     switch (store) {
         case C::ggenrate: {
@@ -426,6 +428,18 @@ void Frame::AfterSet(CommandCode store, const CommandMessage& record, Responses&
                 for (std::int32_t slot = 0; slot < kFlowSlots; ++slot)
                     store_.Erase(RecordStore::Key(slotWord, {record.Int(14), slot}));
             }
+            return;
+        case C::gppmchn: {
+            CommandMessage& extended =
+                store_.Write(RecordStore::Key(C::gppmextchn, {record.Int(14), record.Int(18)}));
+            extended.SetInt(22, record.Int(22) > kExtendedChannelBase ? 1 : 0);
+            extended.SetInt(26, record.Int(22) > kExtendedChannelBase ? record.Int(22) - kExtendedChannelBase
+                                                                      : record.Int(22));
+            return;
+        }
+        case C::gppmextchn:
+            store_.Write(RecordStore::Key(C::gppmchn, {record.Int(14), record.Int(18)}))
+                .SetInt(22, record.Int(26) + (record.Int(22) != 0 ? kExtendedChannelBase : 0));
             return;
         case C::glevdetstate:
             if (record.Int(22) == 0) {

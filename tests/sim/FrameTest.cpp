@@ -217,6 +217,10 @@ TEST_F(FrameTest, PpmStreamsAreCreatedListedEnabledAndDeleted) {
     EXPECT_EQ(One(kK5A, "?gppminfo,3"), ":gppminfo,0,3,'10.0.0.152',10100,64,50,0,1");
     EXPECT_EQ(One(kK5A, "&sppmchn,3,2,700"), ":sppmchn,0,3,2,700");
     EXPECT_EQ(One(kK5A, "?gppmchn,3,2"), ":gppmchn,0,3,2,700");
+    // The plain and the extended words read and write one assignment table.
+    EXPECT_EQ(One(kK5A, "?gppmextchn,3,2"), ":gppmextchn,0,3,2,0,700");
+    One(kK5A, "&sppmextchn,3,3,0,900");
+    EXPECT_EQ(One(kK5A, "?gppmchn,3,3"), ":gppmchn,0,3,3,900");
     EXPECT_EQ(One(kK5A, "&sppmdelete,3"), ":sppmdelete,0,3");
     EXPECT_EQ(One(kK5A, "?gppminfo,3"), ":gppminfo,-1,3");
     EXPECT_EQ(One(kK5A, "?lppmid"), ":lppmid,0,1");

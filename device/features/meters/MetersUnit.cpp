@@ -19,7 +19,6 @@ std::int32_t Direction(const CommandMessage& m) {
 
 MetersUnit::MetersUnit(FeatureContext& context) : context_(context) {
     Dispatcher& d = context.dispatcher;
-    d.On(C::lppmid, [this](const CommandMessage& m, bool) { PpmIdList(m); });
     d.On(C::glevdetthres, [this](const CommandMessage& m, bool) { Thresholds(m); });
     d.On(C::slevdetthres, [this](const CommandMessage& m, bool) { Thresholds(m); });
     d.On(C::glevdetstate, [this](const CommandMessage& m, bool) { Value(m, &LevelDetector::state); });
@@ -92,23 +91,7 @@ void MetersUnit::SetLevelDetectorState(std::int32_t direction, std::int32_t chan
     context_.requests.SendRecord(message, C::slevdetstate);
 }
 
-void MetersUnit::PpmInfo(std::uint32_t id) {
-    CommandMessage message;
-    message.SetUint(14, id);
-    context_.requests.SendRecord(message, C::gppminfo);
-}
 
-void MetersUnit::PpmIdList(const CommandMessage& m) {
-    if (m.status != 0)
-        return;
-    std::array<std::uint32_t, kPpmIdListSize> ids{};
-    if (!context_.codec.GetPpmIdList(static_cast<std::int32_t>(kPpmIdListSize), ids))
-        return;
-    for (std::uint32_t id : ids) {
-        if (id != 0)
-            PpmInfo(id);
-    }
-}
 
 LevelDetector* MetersUnit::Detector(std::int32_t direction, std::int32_t channel) {
     if (!InRange(channel, 1, static_cast<std::int32_t>(kChannelTableSize)))

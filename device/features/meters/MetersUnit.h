@@ -4,7 +4,7 @@
 
 namespace velmar {
 
-// Level detectors and PPM meter streams.
+// Level detectors.
 class MetersUnit {
   public:
     explicit MetersUnit(FeatureContext& context);
@@ -18,7 +18,6 @@ class MetersUnit {
     void SetLevelDetectorThresholds(std::int32_t direction, std::int32_t channel,
                                     const DetectorThresholds& thresholds);
     void SetLevelDetectorState(std::int32_t direction, std::int32_t channel, bool enabled);
-    void PpmInfo(std::uint32_t id);
 
     // The records of the two set requests, for sending and for showing what would be sent.
     static CommandMessage ThresholdsRequest(std::int32_t direction, std::int32_t channel,
@@ -26,7 +25,6 @@ class MetersUnit {
     static CommandMessage StateRequest(std::int32_t direction, std::int32_t channel, bool enabled);
 
   private:
-    void PpmIdList(const CommandMessage& m);
     void Thresholds(const CommandMessage& m);
     void Value(const CommandMessage& m, std::int32_t LevelDetector::*value);
     void ValueList(const CommandMessage& m, std::int32_t LevelDetector::*value);

@@ -1,0 +1,540 @@
+#include "cli/NetworkAudioCommands.h"
+
+#include <arpa/inet.h>
+
+#include <charconv>
+#include <string>
+#include <vector>
+
+#include "cli/CliApp.h"
+#include "cli/DryRunTransport.h"
+#include "cli/HeadlessConsole.h"
+#include "device/Session.h"
+#include "device/features/netaudio/NetworkAudioEvents.h"
+#include "device/features/ppm/PpmEvents.h"
+#include "device/posix/PosixEventLoop.h"
+#include "protocol/TextEncoding.h"
+#include "tools/core/FlowTables.h"
+#include "tools/core/IpRouteTable.h"
+#include "tools/core/PpmStreamTable.h"
+
+namespace velmar {
+
+namespace {
+
+bool IsDotted(const std::string& text, std::uint32_t& address) {
+    in_addr parsed{};
+    if (inet_pton(AF_INET, text.c_str(), &parsed) != 1)
+        return false;
+    address = ntohl(parsed.s_addr);
+    return true;
+}
+
+class Runner {
+  public:
+    Runner(const CliOptions& options, const NetworkAudioFrame& frame, std::ostream& out, std::ostream& err)
+        : options_(options), frame_(frame), session_(frame.session), out_(out), err_(err) {
+        EventHub& events = session_.Events();
+        subscriptions_.push_back(
+            events.Subscribe<PpmStreamReported>([this](const PpmStreamReported& e) { streams_.Apply(e); }));
+        subscriptions_.push_back(events.Subscribe<PpmEnableReported>(
+            [this](const PpmEnableReported& e) { streams_.SetEnabled(e.id, e.enabled); }));
+        subscriptions_.push_back(events.Subscribe<PpmAssignmentReported>(
+            [this](const PpmAssignmentReported& e) { streams_.Assign(e); }));
+        subscriptions_.push_back(
+            events.Subscribe<FlowReported>([this](const FlowReported& e) { flows_.Apply(e); }));
+        subscriptions_.push_back(
+            events.Subscribe<FlowSlotReported>([this](const FlowSlotReported& e) { flows_.ApplySlot(e); }));
+        subscriptions_.push_back(events.Subscribe<UnicastClockStatusReported>(
+            [this](const UnicastClockStatusReported& e) { clockStatus_ = e.text; }));
+        subscriptions_.push_back(
+            events.Subscribe<CrossIpReported>([this](const CrossIpReported& e) { routes_.Apply(e); }));
+    }
+
+    int Run();
+
+  private:
+    int Ppm();
+    int PpmList();
+    int Flows();
+    int Flow();
+    int UnicastClock();
+    int AutoRoute();
+    int AutoRouteList();
+
+    bool Number(std::size_t word, std::int32_t first, std::int32_t last, std::int32_t& value);
+    std::string Word(std::size_t index) const {
+        return index < options_.words.size() ? options_.words[index] : std::string();
+    }
+    int Usage(const std::string& text) {
+        err_ << "velmar-cli: " << text << "\n";
+        return kExitUsage;
+    }
+    int Refuse(const std::string& text) {
+        err_ << "velmar-cli: " << text << "\n";
+        return kExitFailure;
+    }
+    // Runs the loop until every request sent has its answer; false when some did not come.
+    bool Settle();
+    // Before a change: in a dry run, hold back what follows.
+    void BeginChange() {
+        refusedMark_ = frame_.console.Answers().Refused().size();
+        if (frame_.dryRun != nullptr)
+            frame_.dryRun->Hold();
+    }
+    // After a change: waits for the answers and names what the frame refused.
+    int EndChange();
+    void ReadStreams();
+    void ReadFlows();
+    void ReadRoutes();
+
+    const CliOptions& options_;
+    const NetworkAudioFrame& frame_;
+    Session& session_;
+    std::ostream& out_;
+    std::ostream& err_;
+    PpmStreamTable streams_;
+    FlowTables flows_;
+    IpRouteTable routes_;
+    std::string clockStatus_;
+    std::size_t refusedMark_ = 0;
+    Subscriptions subscriptions_;
+};
+
+bool Runner::Number(std::size_t word, std::int32_t first, std::int32_t last, std::int32_t& value) {
+    const std::string text = Word(word);
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || result.ec != std::errc{} || result.ptr != text.data() + text.size() ||
+        value < first || value > last) {
+        err_ << "velmar-cli: " << (text.empty() ? std::string("a number is missing") : "'" + text + "'")
+             << ": expected a number from " << first << " to " << last << "\n";
+        return false;
+    }
+    return true;
+}
+
+bool Runner::Settle() {
+    const PendingReplies& answers = frame_.console.Answers();
+    frame_.loop.RunUntil([&] { return answers.Empty() || frame_.console.LinkLost(); }, options_.timeout);
+    if (!answers.Empty())
+        err_ << "velmar-cli: no answer to: " << answers.UnansweredText(12) << "\n";
+    return answers.Empty();
+}
+
+int Runner::EndChange() {
+    if (frame_.dryRun != nullptr)
+        return kExitOk;
+    const bool answered = Settle();
+    const auto& refused = frame_.console.Answers().Refused();
+    for (std::size_t i = refusedMark_; i < refused.size(); ++i) {
+        err_ << "velmar-cli: the frame refused " << refused[i].request.Describe() << " (status "
+             << refused[i].status << ")\n";
+    }
+    if (!answered)
+        return kExitNotResponding;
+    return refused.size() == refusedMark_ ? kExitOk : kExitFailure;
+}
+
+int Runner::Run() {
+    switch (options_.command) {
+        case CliCommand::Ppm:
+            return Ppm();
+        case CliCommand::Flows:
+            return Flows();
+        case CliCommand::Flow:
+            return Flow();
+        case CliCommand::UnicastClock:
+            return UnicastClock();
+        case CliCommand::AutoRoute:
+            return AutoRoute();
+        default:
+            return kExitUsage;
+    }
+}
+
+void Runner::ReadStreams() {
+    session_.Ppm().Streams();
+    Settle();
+}
+
+int Runner::Ppm() {
+    const std::string action = Word(0);
+    if (action.empty())
+        return PpmList();
+    ReadStreams();
+    std::int32_t id = 0;
+    if (!Number(1, 1, static_cast<std::int32_t>(kLastPpmId), id))
+        return kExitUsage;
+    const auto streamId = static_cast<std::uint32_t>(id);
+    const PpmStream* stream = streams_.Find(streamId);
+    if (action == "create") {
+        // ppm ADDR create ID ADDRESS PORT CHANNELS RATE [PHASE]
+        std::int32_t port = 0, channels = 0, rate = 0, phase = 0;
+        std::uint32_t address = 0;
+        if (options_.words.size() < 6 || options_.words.size() > 7)
+            return Usage("ppm create takes ID ADDRESS PORT CHANNELS RATE [PHASE]");
+        if (!IsDotted(Word(2), address) || address == 0 || address == 0xFFFFFFFFu)
+            return Usage("'" + Word(2) + "' is not a usable IPv4 address");
+        if (!Number(3, 1000, kLastPpmPort, port) || !Number(4, 1, kMaxPpmStreamChannels, channels) ||
+            !Number(5, 10, 60000, rate) || (options_.words.size() == 7 && !Number(6, 0, 1, phase))) {
+            return kExitUsage;
+        }
+        if (stream != nullptr)
+            return Refuse("stream " + Word(1) + " exists already");
+        if (streams_.Full())
+            return Refuse("the frame holds at most " + std::to_string(kMaxPpmStreams) + " PPM streams");
+        BeginChange();
+        if (const RequestProblem problem =
+                session_.Ppm().Create({Word(2), port, streamId, channels, rate, phase}))
+            return Refuse(*problem);
+        return EndChange();
+    }
+    if (stream == nullptr)
+        return Refuse("the frame has no PPM stream " + Word(1));
+    if (action == "delete" || action == "enable" || action == "disable") {
+        if (options_.words.size() != 2)
+            return Usage("ppm " + action + " takes ID");
+        BeginChange();
+        if (action == "delete")
+            session_.Ppm().Delete(streamId);
+        else
+            session_.Ppm().Enable(streamId, action == "enable");
+        return EndChange();
+    }
+    if (action == "assign") {
+        // ppm ADDR assign ID FIRST [COUNT]; FIRST 0 takes the assignments away
+        std::int32_t first = 0, count = stream->channels;
+        if (options_.words.size() < 3 || options_.words.size() > 4)
+            return Usage("ppm assign takes ID FIRST [COUNT]");
+        if (!Number(2, 0, 4096, first) ||
+            (options_.words.size() == 4 && !Number(3, 1, kMaxPpmStreamChannels, count))) {
+            return kExitUsage;
+        }
+        const auto assignments = PpmAssignments(count, first, stream->channels, first == 0);
+        if (first != 0 && !assignments.empty() && assignments.back().frameChannel > session_.Channels())
+            return Refuse("this frame has channels 1 to " + std::to_string(session_.Channels()));
+        BeginChange();
+        for (const PpmChannelAssignment& a : assignments)
+            session_.Ppm().Assign(streamId, a.streamChannel, a.frameChannel);
+        return EndChange();
+    }
+    return Usage("unknown ppm action " + action);
+}
+
+int Runner::PpmList() {
+    ReadStreams();
+    for (const PpmStream& stream : streams_.Streams()) {
+        for (std::int32_t channel = 1; channel <= std::min(stream.channels, kMaxPpmStreamChannels); ++channel)
+            session_.Ppm().Assignment(stream.id, channel);
+    }
+    const bool complete = Settle();
+    if (options_.json) {
+        out_ << "{\"streams\":[";
+        const char* comma = "";
+        for (const PpmStream& s : streams_.Streams()) {
+            out_ << comma << "{\"id\":" << s.id << ",\"address\":" << FrameTextForJson(s.address)
+                 << ",\"port\":" << s.port << ",\"channels\":" << s.channels << ",\"rate\":" << s.rate
+                 << ",\"phase\":" << s.phase << ",\"enabled\":" << (s.enabled ? "true" : "false")
+                 << ",\"assignment\":[" << s.AssignmentText() << "]}";
+            comma = ",";
+        }
+        out_ << "]}\n";
+    } else {
+        if (streams_.Streams().empty())
+            out_ << "no PPM streams\n";
+        for (const PpmStream& s : streams_.Streams()) {
+            out_ << "stream " << s.id << "  " << FrameTextForTerminal(s.address) << ":" << s.port << "  "
+                 << s.channels << " channels  " << s.rate << " ms  phase " << s.phase << "  "
+                 << (s.enabled ? "enabled" : "disabled") << "\n  channels " << s.AssignmentText() << "\n";
+        }
+    }
+    return complete ? kExitOk : kExitNotResponding;
+}
+
+void Runner::ReadFlows() {
+    session_.NetworkAudio().UnicastClock();
+    session_.NetworkAudio().UnicastClockStatus();
+    session_.NetworkAudio().DanteQuery(CommandCode::gmaxlatencyip);
+    for (std::int32_t flow = 1; flow <= kMaxFlowId; ++flow) {
+        session_.NetworkAudio().Flow(true, flow);
+        session_.NetworkAudio().Flow(false, flow);
+    }
+    Settle();
+}
+
+int Runner::Flows() {
+    ReadFlows();
+    for (const bool transmit : {true, false}) {
+        for (std::int32_t flow : flows_.Ids(transmit)) {
+            for (std::int32_t slot = 0;
+                 slot < std::min(flows_.Find(transmit, flow)->slotCount, kMaxFlowSlots); ++slot)
+                session_.NetworkAudio().FlowSlot(transmit, flow, slot);
+        }
+    }
+    const bool complete = Settle();
+    const bool unicast = session_.State().config.danteUniClk != 0;
+    if (options_.json) {
+        out_ << "{\"unicastClock\":" << (unicast ? "true" : "false")
+             << ",\"unicastStatus\":" << FrameTextForJson(clockStatus_);
+        for (const bool transmit : {true, false}) {
+            out_ << (transmit ? ",\"tx\":[" : ",\"rx\":[");
+            const char* comma = "";
+            for (std::int32_t flow : flows_.Ids(transmit)) {
+                const FlowEntry& e = *flows_.Find(transmit, flow);
+                out_ << comma << "{\"id\":" << flow << ",\"slots\":" << e.slotCount << ",\"port\":" << e.port;
+                if (transmit)
+                    out_ << ",\"address\":" << FrameTextForJson(e.address);
+                else
+                    out_ << ",\"latency\":" << e.latency;
+                out_ << ",\"channels\":[" << e.ChannelsText() << "]}";
+                comma = ",";
+            }
+            out_ << "]";
+        }
+        out_ << "}\n";
+    } else {
+        out_ << "unicast clocking " << (unicast ? "on" : "off") << ": " << FrameTextForTerminal(clockStatus_)
+             << "\n";
+        for (const bool transmit : {true, false}) {
+            for (std::int32_t flow : flows_.Ids(transmit)) {
+                const FlowEntry& e = *flows_.Find(transmit, flow);
+                out_ << (transmit ? "tx " : "rx ") << flow << "  " << e.slotCount << " slots  port " << e.port
+                     << "  "
+                     << (transmit ? "to " + FrameTextForTerminal(e.address)
+                                  : "latency " + std::to_string(e.latency) + " us")
+                     << "  channels " << e.ChannelsText() << "\n";
+            }
+        }
+    }
+    return complete ? kExitOk : kExitNotResponding;
+}
+
+int Runner::Flow() {
+    // flow ADDR tx|rx create|delete ...
+    const std::string side = Word(0);
+    const std::string action = Word(1);
+    if ((side != "tx" && side != "rx") || (action != "create" && action != "delete"))
+        return Usage("flow takes tx|rx create|delete ...");
+    const bool transmit = side == "tx";
+    std::int32_t id = 0;
+    if (!Number(2, 1, kMaxFlowId, id))
+        return kExitUsage;
+    ReadFlows();
+    NetworkAudioUnit& unit = session_.NetworkAudio();
+    if (action == "delete") {
+        if (options_.words.size() != 3)
+            return Usage("flow " + side + " delete takes ID");
+        const FlowEntry* entry = flows_.Find(transmit, id);
+        if (entry == nullptr)
+            return Refuse("the frame has no " + side + " flow " + std::to_string(id));
+        BeginChange();
+        if (transmit) {
+            if (const RequestProblem problem = unit.SetTxFlow(id, 0, entry->address, entry->port))
+                return Refuse(*problem);
+        } else {
+            unit.SetRxFlow(id, 0, entry->port, entry->latency);
+        }
+        return EndChange();
+    }
+    // tx create ID SLOTS ADDRESS PORT  |  rx create ID SLOTS PORT LATENCY
+    if (options_.words.size() != 6)
+        return Usage(transmit ? "flow tx create takes ID SLOTS ADDRESS PORT"
+                              : "flow rx create takes ID SLOTS PORT LATENCY");
+    std::int32_t slotCount = 0;
+    if (!Number(3, 1, kMaxFlowSlots, slotCount))
+        return kExitUsage;
+    std::optional<FlowProblem> problem;
+    if (transmit) {
+        TxFlowRequest tx{id, slotCount, Word(4), 0};
+        std::uint32_t address = 0;
+        if (!IsDotted(tx.address, address))
+            return Usage("'" + tx.address + "' is not an IPv4 address");
+        if (!Number(5, kFlowFirstPort, kFlowLastPort, tx.port))
+            return kExitUsage;
+        problem = CheckTxFlow(flows_, tx, FrameAddresses(session_.State(), session_.Connection()));
+        if (!problem) {
+            BeginChange();
+            if (const RequestProblem refused = unit.SetTxFlow(id, slotCount, tx.address, tx.port))
+                return Refuse(*refused);
+        }
+    } else {
+        RxFlowRequest rx{id, slotCount, 0, 0};
+        if (!Number(4, kFlowFirstPort, kFlowLastPort, rx.port) || !Number(5, 0, 65535, rx.latency))
+            return kExitUsage;
+        problem = CheckRxFlow(flows_, rx, session_.State().live.maxLatency);
+        if (!problem) {
+            BeginChange();
+            unit.SetRxFlow(id, slotCount, rx.port, rx.latency);
+        }
+    }
+    if (problem)
+        return Refuse(problem->text);
+    const std::vector<std::int32_t> channels = FlowSlotChannels(id, slotCount);
+    for (std::size_t slot = 0; slot < channels.size(); ++slot)
+        unit.SetFlowSlot(transmit, id, static_cast<std::int32_t>(slot), channels[slot]);
+    return EndChange();
+}
+
+int Runner::UnicastClock() {
+    const std::string state = Word(0);
+    if (state != "on" && state != "off")
+        return Usage("unicast-clock takes on or off");
+    BeginChange();
+    session_.NetworkAudio().SetUnicastClock(state == "on");
+    session_.NetworkAudio().UnicastClockStatus();
+    const int result = EndChange();
+    if (result == kExitOk && frame_.dryRun == nullptr)
+        out_ << "unicast clocking " << state << ": " << FrameTextForTerminal(clockStatus_) << "\n";
+    return result;
+}
+
+void Runner::ReadRoutes() {
+    for (std::int32_t channel = 1; channel <= kIpRouteChannels; ++channel)
+        session_.NetworkAudio().CrossIp(channel, "localhost");
+}
+
+int Runner::AutoRoute() {
+    const std::string action = Word(0);
+    NetworkAudioUnit& unit = session_.NetworkAudio();
+    if (action.empty())
+        return AutoRouteList();
+    if (action == "on" || action == "off") {
+        if (options_.words.size() != 1)
+            return Usage("autoroute " + action + " takes nothing more");
+        BeginChange();
+        unit.SetAutoRoute(action == "on");
+        return EndChange();
+    }
+    if (action == "frame-rate" || action == "latency") {
+        std::int32_t value = 0;
+        if (options_.words.size() != 2 || !Number(1, 0, action == "latency" ? 99999 : 10000, value))
+            return kExitUsage;
+        for (CommandCode code : {CommandCode::gframeip, CommandCode::glatencyip, CommandCode::gmaxlatencyip})
+            unit.DanteQuery(code);
+        if (!Settle())
+            return kExitNotResponding;
+        const ConfigBlock& config = session_.State().config;
+        const std::int32_t frameRate = action == "frame-rate" ? value : config.danteFrame;
+        const std::int32_t latency = action == "latency" ? value : config.danteLatency;
+        const std::int32_t maxLatency = session_.State().live.maxLatency;
+        if (latency > maxLatency)
+            return Refuse(LatencyAboveMaximum(maxLatency));
+        if (latency < 250 || frameRate < 2)
+            return Refuse(
+                "the frame takes a latency of at least 250 us and a frame rate of at least 2 (now " +
+                std::to_string(frameRate) + " and " + std::to_string(latency) + " us)");
+        BeginChange();
+        if (const RequestProblem problem = unit.SetPerformance(frameRate, latency))
+            return Refuse(*problem);
+        return EndChange();
+    }
+    if (action == "connect") {
+        // autoroute ADDR connect X DEVICE Y: channel Y of DEVICE feeds this frame's channel X
+        std::int32_t x = 0, y = 0;
+        if (options_.words.size() != 4)
+            return Usage("autoroute connect takes X DEVICE Y");
+        if (!Number(1, 1, kIpRouteChannels, x) || !Number(3, 0, kIpRouteChannels, y))
+            return kExitUsage;
+        const std::string_view host = unit.DanteHostName();
+        const IpRouteEnds ends = FillIpRouteEnds({}, Word(2), host);
+        if (SameIpRouteHost(ends, host))
+            return Refuse("'" + Word(2) + "' is this frame: a route needs another device");
+        BeginChange();
+        if (const RequestProblem problem = unit.SetCrossIp(x, ends.destination, y, ends.source))
+            return Refuse(*problem);
+        return EndChange();
+    }
+    if (action == "delete") {
+        // autoroute ADDR delete X[-X]
+        const std::string range = Word(1);
+        const std::size_t dash = range.find('-');
+        std::int32_t first = 0, last = 0;
+        const auto one = [](std::string_view text, std::int32_t& value) {
+            const auto r = std::from_chars(text.data(), text.data() + text.size(), value);
+            return !text.empty() && r.ec == std::errc{} && r.ptr == text.data() + text.size() && value >= 1 &&
+                   value <= kIpRouteChannels;
+        };
+        if (options_.words.size() != 2 || !one(range.substr(0, dash), first) ||
+            !one(dash == std::string::npos ? range.substr(0, dash) : range.substr(dash + 1), last) ||
+            last < first) {
+            return Usage("autoroute delete takes X or X-X with 1 <= X <= 64");
+        }
+        ReadRoutes();
+        if (!Settle())
+            return kExitNotResponding;
+        BeginChange();
+        std::size_t sent = 0;
+        for (std::int32_t x = last; x >= first; --x) {
+            const IpRoute* route = routes_.Find(x);
+            if (route == nullptr)
+                continue;
+            if (const RequestProblem problem = unit.SetCrossIp(x, route->destination, 0, route->source))
+                return Refuse(*problem);
+            ++sent;
+        }
+        if (sent == 0)
+            return Refuse("no route to delete in " + range);
+        return EndChange();
+    }
+    return Usage("unknown autoroute action " + action);
+}
+
+int Runner::AutoRouteList() {
+    NetworkAudioUnit& unit = session_.NetworkAudio();
+    unit.AutoRoute();
+    for (CommandCode code : {CommandCode::gframeip, CommandCode::glatencyip, CommandCode::gmaxlatencyip})
+        unit.DanteQuery(code);
+    ReadRoutes();
+    const bool complete = Settle();
+    const ConfigBlock& config = session_.State().config;
+    if (options_.json) {
+        out_ << "{\"autoRouting\":" << (config.danteAutoRoute != 0 ? "true" : "false")
+             << ",\"frameRate\":" << config.danteFrame << ",\"latency\":" << config.danteLatency
+             << ",\"maxLatency\":" << session_.State().live.maxLatency << ",\"routes\":[";
+        const char* comma = "";
+        for (std::int32_t x = 1; x <= kIpRouteChannels; ++x) {
+            if (const IpRoute* r = routes_.Find(x)) {
+                out_ << comma << "{\"destinationChannel\":" << x
+                     << ",\"destination\":" << FrameTextForJson(r->destination)
+                     << ",\"sourceChannel\":" << FrameTextForJson(r->sourceChannel)
+                     << ",\"source\":" << FrameTextForJson(r->source) << "}";
+                comma = ",";
+            }
+        }
+        out_ << "]}\n";
+    } else {
+        out_ << "auto routing " << (config.danteAutoRoute != 0 ? "on" : "off") << ", frame rate "
+             << config.danteFrame << ", latency " << config.danteLatency << " us (maximum "
+             << session_.State().live.maxLatency << " us)\n";
+        for (std::int32_t x = 1; x <= kIpRouteChannels; ++x) {
+            if (const IpRoute* r = routes_.Find(x)) {
+                out_ << x << " " << FrameTextForTerminal(r->destination) << " <- "
+                     << FrameTextForTerminal(r->sourceChannel) << " " << FrameTextForTerminal(r->source)
+                     << "\n";
+            }
+        }
+    }
+    return complete ? kExitOk : kExitNotResponding;
+}
+
+}  // namespace
+
+bool IsNetworkAudioCommand(CliCommand command) {
+    switch (command) {
+        case CliCommand::Ppm:
+        case CliCommand::Flows:
+        case CliCommand::Flow:
+        case CliCommand::UnicastClock:
+        case CliCommand::AutoRoute:
+            return true;
+        default:
+            return false;
+    }
+}
+
+int RunNetworkAudioCommand(const CliOptions& options, const NetworkAudioFrame& frame, std::ostream& out,
+                           std::ostream& err) {
+    return Runner(options, frame, out, err).Run();
+}
+
+}  // namespace velmar

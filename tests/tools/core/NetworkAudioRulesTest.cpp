@@ -1,0 +1,149 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "tools/core/FlowTables.h"
+#include "tools/core/IpRouteTable.h"
+#include "tools/core/PpmStreamTable.h"
+
+namespace velmar {
+namespace {
+
+TEST(FlowSlotChannels, FlowsLieSideBySideAndStayWithinTheSixtyFourChannels) {
+    EXPECT_EQ(FlowSlotChannels(2, 4), (std::vector<std::int32_t>{5, 6, 7, 8}));
+    EXPECT_EQ(FlowSlotChannels(1, 8), (std::vector<std::int32_t>{1, 2, 3, 4, 5, 6, 7, 8}));
+    EXPECT_TRUE(FlowSlotChannels(2, 3).empty()) << "odd slot counts get no slot requests";
+    EXPECT_TRUE(FlowSlotChannels(2, 0).empty());
+    EXPECT_TRUE(FlowSlotChannels(1, 10).empty());
+    // Flow 11 with six slots starts at channel 61: the last two wrap to 1 and 2 instead of 65, 66.
+    EXPECT_EQ(FlowSlotChannels(11, 6), (std::vector<std::int32_t>{61, 62, 63, 64, 1, 2}));
+    for (std::int32_t flow = 1; flow <= 32; ++flow) {
+        for (std::int32_t slotCount : {2, 4, 6, 8}) {
+            for (std::int32_t channel : FlowSlotChannels(flow, slotCount))
+                ASSERT_TRUE(channel >= 1 && channel <= 64) << flow << " " << slotCount;
+        }
+    }
+}
+
+TEST(FlowTables, HoldsWhatTheFrameReportsWithinItsTables) {
+    FlowTables tables;
+    EXPECT_TRUE(tables.Apply({true, 3, 4, "10.0.0.9", 14530, 0}));
+    EXPECT_FALSE(tables.Apply({true, 33, 4, "10.0.0.9", 14530, 0}));
+    EXPECT_FALSE(tables.Apply({false, 0, 4, {}, 14530, 0}));
+    // A slot for a flow that is not listed is kept; slots outside 0..7 are not.
+    EXPECT_TRUE(tables.ApplySlot({false, 5, 1, 17}));
+    EXPECT_FALSE(tables.ApplySlot({true, 3, 8, 1}));
+    EXPECT_FALSE(tables.ApplySlot({true, 3, -1, 1}));
+    tables.ApplySlot({true, 3, 0, 9});
+    tables.ApplySlot({true, 3, 1, 10});
+    EXPECT_EQ(tables.Find(true, 3)->ChannelsText(), "9, 10, 0, 0");
+    // A report of nine slots shows the eight the table has.
+    tables.Apply({true, 4, 9, "10.0.0.9", 14531, 0});
+    EXPECT_EQ(tables.Find(true, 4)->ChannelsText(), "0, 0, 0, 0, 0, 0, 0, 0");
+    EXPECT_EQ(tables.Ids(true), (std::vector<std::int32_t>{3, 4}));
+    tables.Apply({true, 3, 0, "10.0.0.9", 14530, 0});
+    EXPECT_EQ(tables.Find(true, 3), nullptr);
+    EXPECT_EQ(tables.Ids(false), std::vector<std::int32_t>{}) << "a slot alone is no flow";
+}
+
+TEST(FlowChecks, RefuseLoopsBadCountsAndClashesInTheirOrder) {
+    FlowTables tables;
+    tables.Apply({true, 2, 2, "10.0.0.5", 14530, 0});
+    tables.Apply({false, 2, 2, {}, 14530, 1000});
+    const std::vector<std::string> own{"127.0.0.2", "192.168.1.20", "10.1.1.1"};
+    const auto tx = [&](std::int32_t flow, std::int32_t slotCount, std::string address, std::int32_t port) {
+        return CheckTxFlow(tables, {flow, slotCount, std::move(address), port}, own);
+    };
+    for (const char* address : {"0.0.0.0", "255.255.255.255", "127.0.0.2", "10.1.1.1", "not an address"}) {
+        const auto problem = tx(3, 2, address, 14531);
+        ASSERT_TRUE(problem) << address;
+        EXPECT_FALSE(problem->tellOperator) << address;
+    }
+    EXPECT_FALSE(tx(3, 0, "10.0.0.7", 14531)->tellOperator);
+    EXPECT_EQ(tx(2, 2, "10.0.0.7", 14530)->text, "ID in use") << "the ID is checked first";
+    EXPECT_EQ(tx(3, 2, "10.0.0.7", 14530)->text, "Port in use");
+    EXPECT_FALSE(tx(3, 2, "10.0.0.7", 14531));
+
+    EXPECT_EQ(CheckRxFlow(tables, {3, 4, 14531, 5000}, 3000)->text,
+              "Rx latency is above maximum which is 3000 us");
+    EXPECT_TRUE(CheckRxFlow(tables, {3, 4, 14531, 1}, 0)) << "no maximum reported yet";
+    EXPECT_FALSE(CheckRxFlow(tables, {3, 4, 14531, 0}, 0));
+    EXPECT_EQ(CheckRxFlow(tables, {2, 4, 14531, 100}, 3000)->text, "ID in use");
+
+    EXPECT_EQ(NextFree(5, 5, 32), 6);
+    EXPECT_EQ(NextFree(32, 32, 32), 32);
+    EXPECT_EQ(NextFree(4, 5, 32), 5);
+    EXPECT_EQ(NextFree(14591, 14591, 14591), 14591);
+}
+
+TEST(IpRoutes, ReportsReplaceTheRouteOfTheirChannel) {
+    IpRouteTable table;
+    EXPECT_TRUE(table.Apply({7, "STUDIO-A", "05", "WALLBOX"}));
+    EXPECT_EQ(table.Find(7)->source, "WALLBOX");
+    for (const char* none : {"", "0", "65", "x1", "-3"}) {
+        table.Apply({7, "STUDIO-A", "05", "WALLBOX"});
+        table.Apply({7, "STUDIO-A", none, "WALLBOX"});
+        EXPECT_EQ(table.Find(7), nullptr) << none;
+    }
+    EXPECT_FALSE(table.Apply({0, "A", "01", "B"}));
+    EXPECT_FALSE(table.Apply({65, "A", "01", "B"}));
+    EXPECT_EQ(IpRouteChannelText(7), "07");
+    EXPECT_EQ(IpRouteChannelText(10), "10");
+    EXPECT_EQ(IpRouteChannelText(0), "");
+}
+
+TEST(IpRoutes, TheSameDeviceIsFoundAfterTheDefaultsAndWhateverTheCase) {
+    const std::string_view host = "STUDIO-A";
+    EXPECT_EQ(FillIpRouteEnds("", "", host).destination, "localhost");
+    EXPECT_EQ(FillIpRouteEnds("", "", host).source, "STUDIO-A");
+    EXPECT_TRUE(SameIpRouteHost(FillIpRouteEnds("", "", host), host)) << "both empty: the frame to itself";
+    EXPECT_TRUE(SameIpRouteHost(FillIpRouteEnds("studio-a", "", host), host));
+    EXPECT_TRUE(SameIpRouteHost(FillIpRouteEnds("WallBox", "WALLBOX", host), host));
+    EXPECT_TRUE(SameIpRouteHost(FillIpRouteEnds("", "LocalHost", host), host));
+    EXPECT_FALSE(SameIpRouteHost(FillIpRouteEnds("", "WALLBOX", host), host));
+    EXPECT_FALSE(SameIpRouteHost(FillIpRouteEnds("WALLBOX", "", host), host));
+}
+
+TEST(PpmStreams, EveryReportedStreamAndAllItsChannelsAreHeld) {
+    PpmStreamTable table;
+    EXPECT_FALSE(table.Apply({4, 8, 50, 0, 10100, "", true})) << "no address: nothing stored";
+    for (std::uint32_t id = 1; id <= 33; ++id)
+        ASSERT_TRUE(table.Apply({id, 255, 50, 0, 10100, "10.0.0.152", std::nullopt}));
+    EXPECT_EQ(table.Streams().size(), 33u) << "a 33rd stream is shown, not dropped";
+    EXPECT_TRUE(table.Full());
+    EXPECT_TRUE(table.Assign({33, 255, 2058}));
+    EXPECT_TRUE(table.Assign({33, 65, 7}));
+    EXPECT_FALSE(table.Assign({33, 256, 1}));
+    EXPECT_FALSE(table.Assign({99, 1, 1}));
+    const std::string text = table.Find(33)->AssignmentText();
+    EXPECT_EQ(text.substr(text.size() - 5), ",2058");
+    EXPECT_EQ(std::count(text.begin(), text.end(), ','), 254);
+    EXPECT_TRUE(table.Remove(33));
+    EXPECT_EQ(table.Find(33), nullptr);
+    EXPECT_TRUE(table.Full()) << "32 streams";
+    table.Remove(1);
+    EXPECT_FALSE(table.Full());
+}
+
+TEST(PpmStreams, AssignmentsAndNextValues) {
+    const auto four = PpmAssignments(8, 65, 4, false);
+    ASSERT_EQ(four.size(), 4u);
+    EXPECT_EQ(four.front().frameChannel, 65);
+    EXPECT_EQ(four.back().streamChannel, 4);
+    EXPECT_EQ(four.back().frameChannel, 68);
+    EXPECT_EQ(PpmAssignments(3, 9, 0, false).size(), 3u) << "an unknown stream takes the count";
+    EXPECT_EQ(PpmAssignments(300, 1, 0, false).size(), 255u);
+    for (const auto& a : PpmAssignments(2, 9, 8, true))
+        EXPECT_EQ(a.frameChannel, 0);
+
+    PpmNextStream next;
+    next.id = 65534;
+    next.port = 65535;
+    next.Advance();
+    next.Advance();
+    EXPECT_EQ(next.id, 65535u);
+    EXPECT_EQ(next.port, 65535);
+}
+
+}  // namespace
+}  // namespace velmar

@@ -1,0 +1,51 @@
+#include "tools/NetworkAudioTools.h"
+
+#include <string>
+#include <vector>
+
+#include "console/ConsoleCore.h"
+#include "console/MainWindow.h"
+#include "tools/AutoIpRoutingDialog.h"
+#include "tools/ManualIpRoutingDialog.h"
+#include "tools/PpmDialog.h"
+
+namespace velmar {
+
+namespace {
+
+std::vector<std::string> ListedAddresses(const DeviceFinder& finder) {
+    std::vector<std::string> addresses;
+    for (const DeviceRow& row : finder.List().Rows()) {
+        const std::uint32_t a = row.address;
+        addresses.push_back(std::to_string(a >> 24) + "." + std::to_string((a >> 16) & 0xFF) + "." +
+                            std::to_string((a >> 8) & 0xFF) + "." + std::to_string(a & 0xFF));
+    }
+    return addresses;
+}
+
+}  // namespace
+
+void InstallNetworkAudioTools(MainWindow& window, ConsoleCore& core) {
+    window.SetMenuHandler(MenuCommand::PpmStreams, [&window, &core] {
+        if (!window.TargetIsConnectedFrame())
+            return;
+        PpmDialog dialog(core.GetSession(), core.GetPrompter(), &window);
+        dialog.exec();
+    });
+    window.SetMenuHandler(MenuCommand::ManualIpRouting, [&window, &core] {
+        if (!window.TargetIsConnectedFrame())
+            return;
+        ManualIpRoutingDialog dialog(
+            core.GetSession(), core.GetPrompter(), [&core] { return ListedAddresses(core.Finder()); },
+            &window);
+        dialog.exec();
+    });
+    window.SetMenuHandler(MenuCommand::AutoIpRouting, [&window, &core] {
+        if (!window.TargetIsConnectedFrame())
+            return;
+        AutoIpRoutingDialog dialog(core.GetSession(), core.GetPrompter(), &window);
+        dialog.exec();
+    });
+}
+
+}  // namespace velmar

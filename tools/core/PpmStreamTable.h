@@ -1,0 +1,76 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "device/features/ppm/PpmEvents.h"
+
+namespace velmar {
+
+// The frame's stream list names at most this many streams, and a new stream beyond it is refused.
+inline constexpr std::size_t kMaxPpmStreams = 32;
+// A stream carries up to 255 channels; every one of them has its assignment held.
+inline constexpr std::int32_t kMaxPpmStreamChannels = 255;
+inline constexpr std::uint32_t kLastPpmId = 65535;
+inline constexpr std::int32_t kLastPpmPort = 65535;
+
+struct PpmStream {
+    std::uint32_t id = 0;
+    std::int32_t channels = 0;
+    std::int32_t rate = 0;
+    std::int32_t phase = 0;
+    std::int32_t port = 0;
+    std::string address;
+    bool enabled = false;
+    std::array<std::int32_t, kMaxPpmStreamChannels> assigned{};  // stream channel c at [c - 1]
+
+    // The frame channels of stream channels 1..channels, joined with "," (no blank).
+    std::string AssignmentText() const;
+};
+
+// What the frame reported of its PPM streams, in the order they first arrived. Every reported
+// stream is held, even past the 32 the frame's list can name, so a frame that reports more is
+// shown as it is rather than losing streams silently.
+class PpmStreamTable {
+  public:
+    // False when nothing is stored (an empty address).
+    bool Apply(const PpmStreamReported& report);
+    bool Remove(std::uint32_t id);
+    bool SetEnabled(std::uint32_t id, bool enabled);
+    bool Assign(const PpmAssignmentReported& report);
+    void Clear() { streams_.clear(); }
+
+    const PpmStream* Find(std::uint32_t id) const;
+    const std::vector<PpmStream>& Streams() const { return streams_; }
+    bool Full() const { return streams_.size() >= kMaxPpmStreams; }
+
+  private:
+    PpmStream* Lookup(std::uint32_t id);
+
+    std::vector<PpmStream> streams_;
+};
+
+// The ID and port a quick "Create" uses next; they advance after each creation and stop at
+// their last value rather than wrapping or passing it.
+struct PpmNextStream {
+    std::uint32_t id = 1;
+    std::int32_t port = 10100;
+    std::string address = "10.0.0.152";
+
+    void Advance();
+};
+
+struct PpmChannelAssignment {
+    std::int32_t streamChannel = 0;
+    std::int32_t frameChannel = 0;
+};
+
+// The assignments "Assign channels" sends to one stream: `count` channels from `firstChannel`,
+// no more than the stream has (`streamChannels`, 0 when the stream is unknown); frame channel
+// 0 for every one when deassigning.
+std::vector<PpmChannelAssignment> PpmAssignments(std::int32_t count, std::int32_t firstChannel,
+                                                 std::int32_t streamChannels, bool deassign);
+
+}  // namespace velmar
