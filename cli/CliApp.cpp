@@ -209,14 +209,27 @@ int CliApp::LoadRoutes(const CliOptions& options, const FrameLink& frame) {
         err_ << "velmar-cli: cannot read " << options.file << "\n";
         return kExitFailure;
     }
-    const std::vector<Crosspoint> crosspoints =
-        CrosspointFile::Read(file, frame.session.Channels()).Connections();
+    const CrosspointFile snapshot = CrosspointFile::Read(file, frame.session.Channels());
+    if (!snapshot.NotText().empty()) {
+        err_ << "velmar-cli: " << options.file << ": " << snapshot.NotText() << "; nothing sent\n";
+        return kExitFailure;
+    }
+    const std::vector<Crosspoint> crosspoints = snapshot.Connections();
     if (options.dryRun) {
         for (const Crosspoint& c : crosspoints) {
             out_ << "scross " << c.output << " " << c.input << "   " << ChannelName(c.output) << " <- "
                  << ChannelName(c.input) << "\n";
         }
+        for (const SkippedLine& skipped : snapshot.Skipped())
+            err_ << "velmar-cli: line " << skipped.line << " skipped: " << skipped.reason << "\n";
+        if (snapshot.SkippedCount() > snapshot.Skipped().size())
+            err_ << "velmar-cli: and " << snapshot.SkippedCount() - snapshot.Skipped().size()
+                 << " more lines skipped\n";
         return kExitOk;
+    }
+    if (snapshot.SkippedCount() != 0) {
+        err_ << "velmar-cli: " << snapshot.SkippedCount() << " lines of " << options.file
+             << " skipped (--dry-run names them)\n";
     }
     const RouteOutcome outcome = SendCrosspoints(crosspoints, options, frame);
     out_ << crosspoints.size() << " crosspoints sent, " << outcome.answered << " answered, "

@@ -1,13 +1,16 @@
 #include "cli/StatusReport.h"
+
 #include <algorithm>
 
 #include <array>
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "device/ChannelMap.h"
 #include "device/DeviceModel.h"
+#include "protocol/TextEncoding.h"
 
 namespace velmar {
 
@@ -31,27 +34,26 @@ std::string_view ModeName(DeviceMode mode) {
     return "application";
 }
 
+// Our own texts and the device list's columns are UTF-8 already; frame texts are 8-bit and go
+// through the one encoding rule, so JSON stays UTF-8 and a terminal never sees a control byte.
 std::string Json(std::string_view text) {
-    std::string quoted = "\"";
-    for (char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            quoted += '\\';
-            quoted += c;
-        } else if (byte < 0x20) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
-            quoted += escaped;
-        } else {
-            quoted += c;
-        }
-    }
-    return quoted + "\"";
+    return JsonQuoted(text);
 }
 
 template <std::size_t N>
 std::string Json(const TextField<N>& field) {
-    return Json(field.View());
+    return FrameTextForJson(field.View());
+}
+
+template <std::size_t N>
+std::string Shown(const TextField<N>& field) {
+    return FrameTextForTerminal(field.View());
+}
+
+// Characters, not bytes, for lining up columns of UTF-8 text.
+std::size_t Width(std::string_view utf8) {
+    return static_cast<std::size_t>(std::count_if(
+        utf8.begin(), utf8.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
 }
 
 // The power and fan fields as the status panel shows them; "not fitted" where it shows nothing.
@@ -66,14 +68,14 @@ void PrintStatus(std::ostream& out, const Session& session) {
     const DeviceState& s = session.State();
     const ConnectionState& c = session.Connection();
     const ConfigBlock& config = s.config;
-    out << "Frame " << c.targetIpText.View() << " (port " << c.linkPort << ", " << ModeName(c.deviceMode)
+    out << "Frame " << Shown(c.targetIpText) << " (port " << c.linkPort << ", " << ModeName(c.deviceMode)
         << " mode)\n";
-    out << "Name:        " << config.deviceName.View() << " (ID " << config.deviceId << ")\n";
-    out << "Type:        " << config.devInfo.type.View() << ", model " << config.devInfo.model << ", S/N "
-        << config.devInfo.serial.View() << "\n";
-    out << "Network:     " << config.lan.ip.View() << " mask " << config.lan.subnet.View() << " gateway "
-        << config.lan.gateway.View() << (config.lan.dhcp != 0 ? " (DHCP)" : "") << ", MAC "
-        << config.lan.mac.View() << "\n";
+    out << "Name:        " << Shown(config.deviceName) << " (ID " << config.deviceId << ")\n";
+    out << "Type:        " << Shown(config.devInfo.type) << ", model " << config.devInfo.model << ", S/N "
+        << Shown(config.devInfo.serial) << "\n";
+    out << "Network:     " << Shown(config.lan.ip) << " mask " << Shown(config.lan.subnet) << " gateway "
+        << Shown(config.lan.gateway) << (config.lan.dhcp != 0 ? " (DHCP)" : "") << ", MAC "
+        << Shown(config.lan.mac) << "\n";
     out << "Software:    main " << MainSoftwareVersion(s) << "\n";
     for (const SoftwareVersions& entry : config.swVer) {
         if (entry.position == 0 || entry.names[0].Empty())
@@ -81,7 +83,7 @@ void PrintStatus(std::ostream& out, const Session& session) {
         out << "  position " << entry.position << ":";
         for (std::size_t k = 0; k < entry.names.size(); ++k) {
             if (!entry.names[k].Empty())
-                out << " " << entry.names[k].View() << " " << entry.versions[k].View() << ";";
+                out << " " << Shown(entry.names[k]) << " " << Shown(entry.versions[k]) << ";";
         }
         out << "\n";
     }
@@ -106,7 +108,7 @@ void PrintStatus(std::ostream& out, const Session& session) {
         if (board.boardType == 0)
             continue;
         out << "  position " << board.position << ": type " << board.boardType << ", "
-            << board.boardCode.View() << " " << board.boardInfo.View() << "\n";
+            << Shown(board.boardCode) << " " << Shown(board.boardInfo) << "\n";
     }
     out << "Cards:\n";
     for (std::size_t n = 0; n < kCardSlots; ++n) {
@@ -116,7 +118,7 @@ void PrintStatus(std::ostream& out, const Session& session) {
         out << "  card " << n + 1 << ": " << CardName(card.kind) << " (mode " << card.mode << ")\n";
     }
     if (!config.danteName.Empty() || !config.danteLan.ip.Empty()) {
-        out << "Dante:       " << config.danteName.View() << " " << config.danteLan.ip.View() << "\n";
+        out << "Dante:       " << Shown(config.danteName) << " " << Shown(config.danteLan.ip) << "\n";
     }
 }
 
@@ -215,24 +217,27 @@ void PrintRoutesJson(std::ostream& out, const Session& session) {
 void PrintDevices(std::ostream& out, std::span<const DeviceRow> rows) {
     static constexpr std::array<std::string_view, kDeviceColumnCount> kHeaders{"IP address", "ID", "Name",
                                                                                "Type", "S/N"};
-    std::array<std::size_t, kDeviceColumnCount> widths{};
-    for (std::size_t c = 0; c < kDeviceColumnCount; ++c) {
-        widths[c] = kHeaders[c].size();
-        for (const DeviceRow& row : rows)
-            widths[c] = std::max(widths[c], row.columns[c].size());
+    std::vector<std::array<std::string, kDeviceColumnCount>> cells(1);
+    for (std::size_t c = 0; c < kDeviceColumnCount; ++c)
+        cells[0][c] = kHeaders[c];
+    for (const DeviceRow& row : rows) {
+        auto& line = cells.emplace_back();
+        for (std::size_t c = 0; c < kDeviceColumnCount; ++c)
+            line[c] = TerminalSafe(row.columns[c]);
     }
-    auto line = [&](auto text) {
+    std::array<std::size_t, kDeviceColumnCount> widths{};
+    for (const auto& line : cells) {
+        for (std::size_t c = 0; c < kDeviceColumnCount; ++c)
+            widths[c] = std::max(widths[c], Width(line[c]));
+    }
+    for (const auto& line : cells) {
         for (std::size_t c = 0; c < kDeviceColumnCount; ++c) {
-            const std::string_view cell = text(c);
-            out << cell;
+            out << line[c];
             if (c + 1 < kDeviceColumnCount)
-                out << std::string(widths[c] - cell.size() + 2, ' ');
+                out << std::string(widths[c] - Width(line[c]) + 2, ' ');
         }
         out << "\n";
-    };
-    line([](std::size_t c) { return kHeaders[c]; });
-    for (const DeviceRow& row : rows)
-        line([&](std::size_t c) { return std::string_view(row.columns[c]); });
+    }
 }
 
 void PrintDevicesJson(std::ostream& out, std::span<const DeviceRow> rows) {

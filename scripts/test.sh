@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test, then the core tests again under AddressSanitizer and
-# UndefinedBehaviorSanitizer. Tests run in a private network namespace (scripts/isolated.sh).
+# UndefinedBehaviorSanitizer, then every fuzz target for a few seconds (one that no longer builds
+# or crashes at once fails the run). Tests run in a private network namespace (scripts/isolated.sh).
 #   scripts/test.sh            all of it
-#   scripts/test.sh --quick    skip the sanitizer pass
+#   scripts/test.sh --quick    skip the sanitizer and fuzzing passes
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -22,4 +23,5 @@ if [ "$quick" -eq 0 ]; then
   cmake --build build-asan --parallel "$jobs"
   ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     scripts/isolated.sh ctest --test-dir build-asan --output-on-failure --timeout 600 -j "$jobs"
+  scripts/fuzz.sh 5
 fi

@@ -90,4 +90,12 @@ std::vector<BroadcastTarget> LocalBroadcastTargets() {
                                   allowed != nullptr ? std::string_view{allowed} : std::string_view{});
 }
 
+std::vector<std::uint32_t> LocalBroadcastAddresses() {
+    const auto interfaces = LocalInterfaceAddresses();
+    std::vector<std::uint32_t> addresses;
+    for (const BroadcastTarget& target : SelectBroadcastTargets(interfaces, {}))
+        addresses.push_back(target.broadcast);
+    return addresses;
+}
+
 }  // namespace velmar

@@ -38,4 +38,7 @@ std::vector<InterfaceAddress> LocalInterfaceAddresses();
 // SelectBroadcastTargets over the local interfaces and VELMAR_INTERFACES.
 std::vector<BroadcastTarget> LocalBroadcastTargets();
 
+// The broadcast addresses of every local network, chosen or not: no frame answers from one.
+std::vector<std::uint32_t> LocalBroadcastAddresses();
+
 }  // namespace velmar

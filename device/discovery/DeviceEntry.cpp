@@ -3,6 +3,7 @@
 #include <charconv>
 
 #include "device/LinkPorts.h"
+#include "protocol/TextEncoding.h"
 
 namespace velmar {
 
@@ -25,13 +26,14 @@ bool NextField(std::string_view& rest, std::string_view& field) {
     return true;
 }
 
-// Names arrive in single quotes; a field without them is shown as it came rather than cut short.
+// Names arrive in single quotes, in the frame's 8-bit text; a field without quotes is shown as it
+// came rather than cut short.
 std::string Unquoted(std::string_view text) {
     if (!text.empty() && text.front() == '\'')
         text.remove_prefix(1);
     if (!text.empty() && text.back() == '\'')
         text.remove_suffix(1);
-    return std::string{text};
+    return DecodeFrameText(text);
 }
 
 std::string_view ModeMark(std::string_view mode) {
@@ -65,7 +67,7 @@ DeviceEntry DeviceEntry::Parse(std::string_view entry) {
     result.row.Column(DeviceColumn::Address).insert(0, ModeMark(field));
     if (!NextField(rest, field))
         return result;
-    result.row.Column(DeviceColumn::Id) = std::string{field};
+    result.row.Column(DeviceColumn::Id) = DecodeFrameText(field);
     if (!NextField(rest, field))
         return result;
     result.row.Column(DeviceColumn::Name) = Unquoted(field);

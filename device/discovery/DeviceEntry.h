@@ -11,7 +11,8 @@ namespace velmar {
 enum class DeviceColumn : std::uint8_t { Address = 0, Id = 1, Name = 2, Type = 3, Serial = 4 };
 inline constexpr std::size_t kDeviceColumnCount = 5;
 
-// One frame as the device list shows it.
+// One frame as the device list shows it. The texts are UTF-8: the frame's 8-bit texts decoded by
+// the one rule of protocol/TextEncoding.h.
 struct DeviceRow {
     std::uint32_t address = 0;  // host order; rows are matched by it
     std::array<std::string, kDeviceColumnCount> columns{};

@@ -4,6 +4,8 @@
 #include <charconv>
 #include <cstdlib>
 
+#include "device/LinkPorts.h"
+
 namespace velmar {
 
 namespace {
@@ -27,8 +29,31 @@ std::uint16_t DiscoveryPortFromEnvironment() {
     return static_cast<std::uint16_t>(value);
 }
 
-std::optional<std::string> AcceptDiscoveryAnswer(std::span<const char> datagram, std::string_view sender) {
+bool IsFrameSource(std::uint32_t sender, std::span<const std::uint32_t> localBroadcasts) {
+    struct Block {
+        std::uint32_t network;
+        std::uint32_t mask;
+    };
+    static constexpr Block kNeverASource[] = {
+        {0x00000000, 0xFF000000},  // 0.0.0.0/8, "this network", the unspecified address among them
+        {0x7FFFFFFF, 0xFFFFFFFF},  // 127.255.255.255, the loopback network's broadcast
+        {0xE0000000, 0xF0000000},  // 224.0.0.0/4, multicast
+        {0xF0000000, 0xF0000000},  // 240.0.0.0/4, reserved, with the limited broadcast 255.255.255.255
+    };
+    for (const Block& block : kNeverASource) {
+        if ((sender & block.mask) == block.network)
+            return false;
+    }
+    return std::find(localBroadcasts.begin(), localBroadcasts.end(), sender) == localBroadcasts.end();
+}
+
+std::optional<std::string> AcceptDiscoveryAnswer(std::span<const char> datagram, std::string_view sender,
+                                                 std::span<const std::uint32_t> localBroadcasts) {
     if (datagram.size() < kMinimumAnswer || datagram.size() > kMaxDiscoveryDatagram)
+        return std::nullopt;
+    const std::string senderText{sender};
+    std::uint32_t senderAddress = 0;
+    if (!ParseIpv4(senderText.c_str(), senderAddress) || !IsFrameSource(senderAddress, localBroadcasts))
         return std::nullopt;
     const char first = datagram.front();
     if ((first != ':' && first != '!') || datagram[1] != 'e' || datagram.back() != '\r')

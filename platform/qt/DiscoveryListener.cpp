@@ -5,16 +5,19 @@
 #include <QNetworkProxy>
 #include <span>
 
+#include "device/discovery/BroadcastTargets.h"
 #include "device/discovery/DiscoveryDatagram.h"
 
 namespace velmar {
 
-DiscoveryListener::DiscoveryListener(PendingAnswers& pending, QObject* parent) : QObject(parent), pending_(pending) {
+DiscoveryListener::DiscoveryListener(PendingAnswers& pending, QObject* parent)
+    : QObject(parent), pending_(pending) {
     socket_.setProxy(QNetworkProxy::NoProxy);
     connect(&socket_, &QUdpSocket::readyRead, this, &DiscoveryListener::ReadAll);
 }
 
 bool DiscoveryListener::Bind(std::uint16_t port) {
+    localBroadcasts_ = LocalBroadcastAddresses();
     return socket_.bind(QHostAddress(QHostAddress::AnyIPv4), port,
                         QAbstractSocket::ShareAddress | QAbstractSocket::ReuseAddressHint);
 }
@@ -30,8 +33,9 @@ void DiscoveryListener::ReadAll() {
         if (size < 0)
             continue;
         const std::string address = QHostAddress(sender.toIPv4Address()).toString().toStdString();
-        auto entry = AcceptDiscoveryAnswer(
-            std::span<const char>(datagram.constData(), static_cast<std::size_t>(size)), address);
+        auto entry =
+            AcceptDiscoveryAnswer(std::span<const char>(datagram.constData(), static_cast<std::size_t>(size)),
+                                  address, localBroadcasts_);
         if (entry && pending_.Append(std::move(*entry)))
             emit answerAccepted();
     }

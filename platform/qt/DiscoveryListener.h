@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QUdpSocket>
 #include <cstdint>
+#include <vector>
 
 #include "device/discovery/PendingAnswers.h"
 
@@ -17,7 +18,8 @@ class DiscoveryListener final : public QObject {
   public:
     DiscoveryListener(PendingAnswers& pending, QObject* parent = nullptr);
 
-    // Binds to `port` on every local address, sharing it with other listeners.
+    // Binds to `port` on every local address, sharing it with other listeners; notes the local
+    // networks' broadcast addresses, which no answer may come from.
     bool Bind(std::uint16_t port);
 
   signals:
@@ -28,6 +30,7 @@ class DiscoveryListener final : public QObject {
 
     PendingAnswers& pending_;
     QUdpSocket socket_;
+    std::vector<std::uint32_t> localBroadcasts_;  // no frame answers from one of these
 };
 
 }  // namespace velmar

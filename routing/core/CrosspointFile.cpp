@@ -14,6 +14,10 @@ namespace {
 // than held in memory, so a file without line ends cannot exhaust it.
 constexpr std::size_t kLongestLine = 4096;
 
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+constexpr std::string_view kUtf16LittleMark = "\xFF\xFE";
+constexpr std::string_view kUtf16BigMark = "\xFE\xFF";
+
 // Leading blanks and a sign, then digits up to the first other character; no digits read as 0.
 // Values beyond any channel number saturate, so they stay out of range instead of wrapping.
 std::int64_t LeadingNumber(std::string_view text) {
@@ -28,6 +32,22 @@ std::int64_t LeadingNumber(std::string_view text) {
         value = std::min<std::int64_t>(value * 10 + (text[i] - '0'), INT32_MAX);
     }
     return negative ? -value : value;
+}
+
+// Bytes no text editor writes: a file holding one is binary, or text in a wide encoding.
+// Tab, vertical tab, form feed and the old end-of-file mark (0x1A) pass as blanks.
+bool IsBinaryByte(unsigned char byte) {
+    return byte < 0x20 && byte != '\t' && byte != '\n' && byte != '\v' && byte != '\f' && byte != '\r' &&
+           byte != 0x1A;
+}
+
+bool IsBlank(std::string_view line) {
+    return std::all_of(line.begin(), line.end(), [](char c) { return c == ' ' || c == '\t' || c == 0x1A; });
+}
+
+std::string OutOfRange(std::string_view what, std::int64_t channel, std::int32_t channelCount) {
+    return std::string(what) + " " + std::to_string(channel) + " is not a channel of this frame (1.." +
+           std::to_string(channelCount) + ")";
 }
 
 }  // namespace
@@ -65,41 +85,116 @@ bool CrosspointFile::Save(const std::string& path, std::span<const Crosspoint> c
 CrosspointFile CrosspointFile::Read(std::istream& in, std::int32_t channelCount) {
     CrosspointFile file(
         std::clamp<std::int32_t>(channelCount, 0, static_cast<std::int32_t>(kChannelTableSize)));
+    std::istreambuf_iterator<char> it(in);
+    const std::istreambuf_iterator<char> end;
+
+    // The first bytes tell a byte-order mark.
+    std::string head;
+    while (it != end && head.size() < kUtf8Mark.size())
+        head.push_back(*it++);
+    if (head.starts_with(kUtf16LittleMark) || head.starts_with(kUtf16BigMark)) {
+        file.Refuse("UTF-16 text; save it as plain (ASCII or UTF-8) text");
+        return file;
+    }
+    if (head.starts_with(kUtf8Mark))
+        head.erase(0, kUtf8Mark.size());
+
     std::string line;
+    std::size_t number = 1;
     bool tooLong = false;
-    for (auto it = std::istreambuf_iterator<char>(in); it != std::istreambuf_iterator<char>(); ++it) {
-        const char c = *it;
-        if (c != '\n') {
-            if (line.size() < kLongestLine) {
-                line += c;
-            } else {
-                tooLong = true;
-            }
-            continue;
+    bool afterCr = false;  // a LF right after a CR ends no second line
+    const auto endLine = [&] {
+        if (tooLong) {
+            file.Skip(number, "longer than " + std::to_string(kLongestLine) + " characters");
+        } else {
+            file.ReadLine(number, line);
         }
-        if (!tooLong)
-            file.ReadLine(line);
         line.clear();
         tooLong = false;
+        ++number;
+    };
+    const auto take = [&](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (IsBinaryByte(byte)) {
+            file.Refuse(byte == 0 ? "NUL bytes: not a text file (or UTF-16 text without a byte-order mark)"
+                                  : "control bytes: not a text file");
+            return false;
+        }
+        const bool lfOfCrLf = afterCr && c == '\n';
+        afterCr = c == '\r';
+        if (lfOfCrLf)
+            return true;
+        if (c == '\r' || c == '\n') {
+            endLine();
+        } else if (line.size() < kLongestLine) {
+            line += c;
+        } else {
+            tooLong = true;
+        }
+        return true;
+    };
+    for (const char c : head) {
+        if (!take(c))
+            return file;
     }
-    if (!tooLong)
-        file.ReadLine(line);
+    for (; it != end; ++it) {
+        if (!take(*it))
+            return file;
+    }
+    if (!line.empty() || tooLong)
+        endLine();
+    std::stable_sort(file.skipped_.begin(), file.skipped_.end(),
+                     [](const SkippedLine& a, const SkippedLine& b) { return a.line < b.line; });
     return file;
 }
 
-void CrosspointFile::ReadLine(std::string_view line) {
-    const std::size_t equals = line.find('=');
-    if (equals == std::string_view::npos)
+void CrosspointFile::ReadLine(std::size_t number, std::string_view line) {
+    if (IsBlank(line))
         return;
+    const std::size_t equals = line.find('=');
+    if (equals == std::string_view::npos) {
+        Skip(number, "no \"=\"");
+        return;
+    }
     const std::string_view pair = line.substr(equals + 1);
     const std::size_t comma = pair.find(',');
-    if (comma == std::string_view::npos)
+    if (comma == std::string_view::npos) {
+        Skip(number, "no \",\" after the \"=\"");
         return;
+    }
     const std::int64_t output = LeadingNumber(pair.substr(0, comma));
     const std::int64_t input = LeadingNumber(pair.substr(comma + 1));
-    if (output < 1 || output > channelCount_ || input > channelCount_)
+    if (output < 1 || output > channelCount_) {
+        Skip(number, OutOfRange("output", output, channelCount_));
         return;
-    inputByOutput_[static_cast<std::size_t>(output)] = static_cast<std::int32_t>(input);
+    }
+    if (input > channelCount_) {
+        Skip(number, OutOfRange("input", input, channelCount_));
+        return;
+    }
+    const auto index = static_cast<std::size_t>(output);
+    // An earlier line for the output gives way; one with no input was named already.
+    if (lineByOutput_[index] != 0 && inputByOutput_[index] > 0) {
+        Skip(lineByOutput_[index],
+             "output " + std::to_string(output) + " is given again on line " + std::to_string(number));
+    }
+    inputByOutput_[index] = static_cast<std::int32_t>(input);
+    lineByOutput_[index] = number;
+    if (input < 1)
+        Skip(number, "input " + std::to_string(input) + ": loading never disconnects an output");
+}
+
+void CrosspointFile::Skip(std::size_t number, std::string reason) {
+    ++skippedCount_;
+    if (skipped_.size() < kMaxSkippedNamed)
+        skipped_.push_back({number, std::move(reason)});
+}
+
+void CrosspointFile::Refuse(std::string reason) {
+    notText_ = std::move(reason);
+    inputByOutput_.fill(0);
+    skipped_.clear();
+    skippedCount_ = 0;
 }
 
 std::vector<Crosspoint> CrosspointFile::Connections() const {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
@@ -250,6 +251,33 @@ TEST_F(CliEndToEnd, RoutingSavedFromTheSimulatorLoadsBackIdentically) {
     std::remove(after.c_str());
 }
 
+TEST_F(CliEndToEnd, SnapshotsAsPeopleHaveThem) {
+    const std::string path = ::testing::TempDir() + "/velmar-routes-" + std::to_string(sim.Pid()) + ".xpt";
+    std::ofstream(path, std::ios::binary) << "1=11,12\r2=12,13\r3=13,14\rjunk\r5=9,0";
+    const Outcome dryRun = Cli({"load-routes", "127.0.0.2", path, "--dry-run"});
+    ASSERT_EQ(dryRun.code, kExitOk) << dryRun.err;
+    EXPECT_EQ(std::count(dryRun.out.begin(), dryRun.out.end(), '\n'), 3) << dryRun.out;
+    EXPECT_EQ(dryRun.err,
+              "velmar-cli: line 4 skipped: no \"=\"\n"
+              "velmar-cli: line 5 skipped: input 0: loading never disconnects an output\n");
+    const Outcome loaded = Cli({"load-routes", "127.0.0.2", path});
+    ASSERT_EQ(loaded.code, kExitOk) << loaded.err;
+    EXPECT_EQ(loaded.out, "3 crosspoints sent, 3 answered, 0 refused\n");
+    EXPECT_NE(loaded.err.find("2 lines of " + path + " skipped"), std::string::npos) << loaded.err;
+
+    std::string utf16 = "\xFF\xFE";
+    for (const char c : std::string("1=20,21\r\n"))
+        utf16 += std::string{c, '\0'};
+    std::ofstream(path, std::ios::binary) << utf16;
+    const Outcome refused = Cli({"load-routes", "127.0.0.2", path});
+    EXPECT_EQ(refused.code, kExitFailure);
+    EXPECT_EQ(refused.out, "");
+    EXPECT_NE(refused.err.find("UTF-16"), std::string::npos) << refused.err;
+    EXPECT_EQ(Cli({"routes", "--json", "127.0.0.2"}).out.find("\"output\":20,"), std::string::npos)
+        << "nothing was sent";
+    std::remove(path.c_str());
+}
+
 }  // namespace
 }  // namespace velmar
 
@@ -267,6 +295,37 @@ TEST_F(CliEndToEnd, DiscoverListsTheRackWithTheDeviceListColumns) {
     ASSERT_EQ(json.code, kExitOk) << json.err;
     EXPECT_NE(json.out.find("{\"address\":\"127.0.0.3\",\"id\":"), std::string::npos) << json.out;
     EXPECT_NE(json.out.find("\"type\":\"LW16\""), std::string::npos) << json.out;
+}
+
+}  // namespace
+}  // namespace velmar
+
+namespace velmar {
+namespace {
+
+// A frame's texts are 8-bit: shown as Windows-1252 in UTF-8, with control characters escaped for
+// the terminal and for JSON.
+TEST_F(CliEndToEnd, FrameTextsAreDecodedAndNeverReachTheTerminalRaw) {
+    sim.Do("state 127.0.0.2 gdevid 7 'Caf\xe9\x1b[31m\x07\x81'");
+    const Outcome status = Cli({"status", "127.0.0.2"});
+    ASSERT_EQ(status.code, kExitOk) << status.err;
+    EXPECT_NE(status.out.find("Name:        Caf\u00e9\\x1b[31m\\x07\\x81 (ID 7)\n"), std::string::npos)
+        << status.out;
+    EXPECT_EQ(status.out.find('\x1b'), std::string::npos);
+
+    const Outcome json = Cli({"status", "--json", "127.0.0.2"});
+    ASSERT_EQ(json.code, kExitOk) << json.err;
+    EXPECT_NE(json.out.find("\"name\":\"Caf\u00e9\\u001b[31m\\u0007\\u0081\""), std::string::npos)
+        << json.out;
+
+    // The discovery answer names the frame in 8-bit text too; a byte above 0x7F is decoded.
+    sim.Do(
+        "state 127.0.0.3 gdevid 2 'Salle\xe0"
+        "c\xf4t\xe9'");
+    const Outcome table = Cli({"discover"});
+    EXPECT_NE(table.out.find("Salle\u00e0c\u00f4t\u00e9  "), std::string::npos) << table.out;
+    const Outcome listed = Cli({"discover", "--json"});
+    EXPECT_NE(listed.out.find("\"name\":\"Salle\u00e0c\u00f4t\u00e9\""), std::string::npos) << listed.out;
 }
 
 }  // namespace

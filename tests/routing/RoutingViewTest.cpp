@@ -136,13 +136,19 @@ TEST_F(RoutingView, SaveAndLoadThroughThePreview) {
 
     std::ofstream(files.path, std::ios::binary) << "1=40,3\n2=41,4\r\n3=40,6\njunk\n4=2000,1\n";
     int previewRows = -1;
+    QStringList notes;
     area.Status().SetPreviewRunner([&](SnapshotPreviewDialog& preview) {
         previewRows = preview.List()->topLevelItemCount();
+        notes = preview.Notes();
+        EXPECT_TRUE(preview.OkButton()->isEnabled());
         EXPECT_TRUE(preview.windowTitle().startsWith("Load crosspoint status  ("));
         return false;
     });
     area.Status().LoadCrosspoints();
     EXPECT_EQ(previewRows, 2);
+    EXPECT_EQ(notes,
+              (QStringList{"Line 1 skipped: output 40 is given again on line 3", "Line 4 skipped: no \"=\"",
+                           "Line 5 skipped: output 2000 is not a channel of this frame (1..1536)"}));
     EXPECT_TRUE(transport.TakeSent().empty()) << "cancel sends nothing";
 
     area.Status().SetPreviewRunner([](SnapshotPreviewDialog&) { return true; });
@@ -150,6 +156,23 @@ TEST_F(RoutingView, SaveAndLoadThroughThePreview) {
     EXPECT_EQ(transport.TakeSent(), (std::vector<std::string>{"&scross,40,6,0,0", "&scross,41,4,0,0"}));
     EXPECT_EQ(files.titles, (std::vector<std::string>{"Save crosspoint status", "Save crosspoint status",
                                                       "Open crosspoint status", "Open crosspoint status"}));
+
+    // A UTF-16 file is refused in the preview, and OK is not offered.
+    std::ofstream(files.path, std::ios::binary) << std::string(
+        "\xFF\xFE"
+        "1\0=\0"
+        "4\0,\0"
+        "5\0",
+        12);
+    area.Status().SetPreviewRunner([&](SnapshotPreviewDialog& preview) {
+        notes = preview.Notes();
+        EXPECT_FALSE(preview.OkButton()->isEnabled());
+        EXPECT_EQ(preview.List()->topLevelItemCount(), 0);
+        return false;
+    });
+    area.Status().LoadCrosspoints();
+    ASSERT_EQ(notes.size(), 1);
+    EXPECT_TRUE(notes.front().contains("UTF-16")) << notes.front().toStdString();
 }
 
 }  // namespace

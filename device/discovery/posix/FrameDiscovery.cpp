@@ -79,6 +79,7 @@ FrameDiscoveryResult DiscoverFrames(std::chrono::milliseconds quiet, std::chrono
     }
     Broadcast(LinkPorts::FromEnvironment().echo);
 
+    const std::vector<std::uint32_t> localBroadcasts = LocalBroadcastAddresses();
     DeviceList list;
     const Clock::time_point end = Clock::now() + limit;
     Clock::time_point lastAnswer = Clock::now();
@@ -100,8 +101,9 @@ FrameDiscoveryResult DiscoverFrames(std::chrono::milliseconds quiet, std::chrono
             continue;
         std::array<char, INET_ADDRSTRLEN> sender{};
         ::inet_ntop(AF_INET, &from.sin_addr, sender.data(), sender.size());
-        const auto entry = AcceptDiscoveryAnswer(
-            std::span<const char>(buffer.data(), static_cast<std::size_t>(size)), sender.data());
+        const auto entry =
+            AcceptDiscoveryAnswer(std::span<const char>(buffer.data(), static_cast<std::size_t>(size)),
+                                  sender.data(), localBroadcasts);
         if (entry && list.Update(*entry, false).changed)
             lastAnswer = Clock::now();
     }

@@ -40,6 +40,10 @@ TEST(DeviceEntry, FieldsFillTheColumns) {
         {"10.0.0.5,1,7,Studio,'K5A,'S'", {"10.0.0.5", "7", "Studio", "K5A", "S"}, false},
         {"10.0.0.5,1,7,'Studio, A','K5A','S'", {"10.0.0.5", "7", "Studio, A", "K5A", "S"}, false},
         {"10.0.0.5,1,7,',','','x'", {"10.0.0.5", "7", ",", "", "x"}, false},
+        // Frame texts are 8-bit and shown as Windows-1252, in UTF-8.
+        {"10.0.0.5,1,\xb2,'Caf\xe9 \x80\x9d','K5A','S\xff'",
+         {"10.0.0.5", "²", "Café €\u009d", "K5A", "Sÿ"},
+         false},
     };
     for (const Case& c : cases) {
         const DeviceEntry parsed = DeviceEntry::Parse(c.entry);

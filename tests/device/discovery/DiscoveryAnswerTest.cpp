@@ -46,6 +46,27 @@ TEST(DiscoveryAnswer, ForeignDatagramsAreRefused) {
     EXPECT_FALSE(Accept(longest));
 }
 
+TEST(DiscoveryAnswer, OnlyAFrameAddressCanAnswer) {
+    constexpr std::string_view kAnswer = ":edev,0,1,7,'A','K5A','S'\r";
+    for (const std::string_view sender : {"10.0.0.5", "127.0.0.2", "192.168.1.254", "223.255.255.254"}) {
+        EXPECT_TRUE(Accept(kAnswer, sender)) << sender;
+    }
+    for (const std::string_view sender :
+         {"0.0.0.0", "0.1.2.3", "127.255.255.255", "224.0.0.1", "239.255.255.250", "240.0.0.1",
+          "255.255.255.255", "", "frame", "10.0.0.256"}) {
+        EXPECT_FALSE(Accept(kAnswer, sender)) << sender;
+    }
+    // The directed broadcasts of this machine's networks are no frame's either.
+    const std::uint32_t local[] = {0x0A0000FF, 0xC0A801FF};
+    const auto fromLocal = [&](std::string_view sender) {
+        return AcceptDiscoveryAnswer(std::span<const char>(kAnswer.data(), kAnswer.size()), sender, local);
+    };
+    EXPECT_FALSE(fromLocal("10.0.0.255"));
+    EXPECT_FALSE(fromLocal("192.168.1.255"));
+    EXPECT_TRUE(fromLocal("10.0.0.5"));
+    EXPECT_TRUE(fromLocal("10.0.1.255")) << "a broadcast address of some other network is a host here";
+}
+
 TEST(DiscoveryAnswer, PortComesFromTheEnvironment) {
     unsetenv("VELMAR_DISCOVERY_PORT");
     EXPECT_EQ(DiscoveryPortFromEnvironment(), 10004);

@@ -44,18 +44,77 @@ TEST(CrosspointFile, ReadsWhatPeopleWriteAndDropsWhatDoesNotFit) {
         << "a channel count beyond the tables is capped";
 }
 
-TEST(CrosspointFile, SurvivesBinaryJunkAndRoundTripsAFullFrame) {
+TEST(CrosspointFile, AnyLineEndsAByteOrderMarkAndNoLastLineEnd) {
+    const std::vector<Crosspoint> three{{11, 12}, {12, 13}, {13, 14}};
+    EXPECT_EQ(Load("1=11,12\r2=12,13\r3=13,14\r"), three) << "CR only, as old Macs write";
+    EXPECT_EQ(Load("1=11,12\n2=12,13\r\n3=13,14\r"), three) << "a mix";
+    EXPECT_EQ(Load("1=11,12\n\r2=12,13\r\r\n\n3=13,14"), three) << "empty lines between, none at the end";
+    EXPECT_EQ(Load("\xEF\xBB\xBF"
+                   "1=11,12\r\n2=12,13\r\n3=13,14\r\n"),
+              three)
+        << "UTF-8 byte-order mark";
+    EXPECT_EQ(Load("1=11,12\r\n2=12,13\r\n3=13,14\r\n\x1A"), three) << "the old end-of-file mark";
+}
+
+TEST(CrosspointFile, AFileThatIsNotTextIsRefusedWhole) {
+    const auto refused = [](const std::string& bytes) {
+        std::istringstream in(bytes);
+        const CrosspointFile file = CrosspointFile::Read(in, 1536);
+        EXPECT_TRUE(file.Connections().empty());
+        EXPECT_TRUE(file.Skipped().empty());
+        return file.NotText();
+    };
+    std::string utf16;
+    for (const char c : std::string("1=11,12\r\n2=12,13\r\n"))
+        utf16 += std::string{c, '\0'};
+    EXPECT_NE(refused("\xFF\xFE" + utf16).find("UTF-16"), std::string::npos);
+    EXPECT_NE(refused(utf16).find("NUL"), std::string::npos) << "UTF-16 without its mark";
+    EXPECT_NE(refused("1=11,12\r\n" + std::string(1, '\0') + "2=12,13\r\n").find("NUL"), std::string::npos);
+    EXPECT_NE(refused("1=11,12\r\n\x1b[2J2=12,13\r\n").find("not a text file"), std::string::npos);
+
     std::mt19937 random(7);
     std::string junk(200000, '\0');
     for (char& c : junk)
         c = static_cast<char>(random());
-    for (const Crosspoint& c : Load(junk)) {
-        EXPECT_GE(c.output, 1);
-        EXPECT_LE(c.output, 1536);
-        EXPECT_GE(c.input, 1);
-        EXPECT_LE(c.input, 1536);
-    }
+    EXPECT_NE(refused(junk), "");
+}
 
+TEST(CrosspointFile, SkippedLinesAreNamedWithTheirReason) {
+    std::istringstream in(
+        "1=40,1\r\n"
+        "  \r\n"
+        "no comma=5\r\n"
+        "just text\r\n"
+        "5=1025,3\r\n"
+        "6=3,1025\r\n"
+        "7=40,2\r\n"
+        "8=9,0\r\n" +
+        std::string(5000, '9') + "\r\n10=1,1");
+    const CrosspointFile file = CrosspointFile::Read(in, 1024);
+    EXPECT_EQ(file.Connections(), (std::vector<Crosspoint>{{1, 1}, {40, 2}}));
+    const std::vector<SkippedLine> expected{
+        {1, "output 40 is given again on line 7"},
+        {3, "no \",\" after the \"=\""},
+        {4, "no \"=\""},
+        {5, "output 1025 is not a channel of this frame (1..1024)"},
+        {6, "input 1025 is not a channel of this frame (1..1024)"},
+        {8, "input 0: loading never disconnects an output"},
+        {9, "longer than 4096 characters"},
+    };
+    EXPECT_EQ(file.Skipped(), expected);
+    EXPECT_EQ(file.SkippedCount(), expected.size());
+    EXPECT_EQ(file.NotText(), "");
+
+    std::string many;
+    for (int i = 0; i < 1500; ++i)
+        many += "junk\n";
+    std::istringstream manyIn(many);
+    const CrosspointFile flood = CrosspointFile::Read(manyIn, 1024);
+    EXPECT_EQ(flood.Skipped().size(), CrosspointFile::kMaxSkippedNamed);
+    EXPECT_EQ(flood.SkippedCount(), 1500u);
+}
+
+TEST(CrosspointFile, RoundTripsAFullFrame) {
     std::vector<Crosspoint> routes;
     for (std::int32_t output = 1; output <= 1536; output += 3)
         routes.push_back({output, 1537 - output});
