@@ -7,6 +7,7 @@
 
 #include "app/OptionWord.h"
 #include "console/MainWindow.h"
+#include "tools/InstallTools.h"
 
 namespace velmar {
 
@@ -28,6 +29,7 @@ int Application::Run() {
     ConsoleCore core(options_);
     {
         MainWindow window(core);
+        InstallEventLog(window, core);
         window.show();
         exec();
     }

@@ -23,6 +23,7 @@ struct CliOptions {
     bool dryRun = false;
     bool json = false;
     bool trace = false;
+    bool events = false;
     bool telnet = false;
     std::chrono::milliseconds timeout{8000};
 };

@@ -14,6 +14,7 @@
 #include "device/LineTransport.h"
 #include "device/LinkPorts.h"
 #include "device/Poller.h"
+#include "device/ReturnWatch.h"
 #include "device/RequestWriter.h"
 #include "device/SessionEvents.h"
 #include "device/TimerService.h"
@@ -45,6 +46,14 @@ class Session final : private LinkListener {
     // outcome arrives later as ConnectionChanged or ConnectFailed.
     void Connect(std::string_view address, DeviceMode mode, ModelClass model);
     void Disconnect();
+    // The link went down without the operator asking: says why, then disconnects, and the
+    // return watch starts looking for the frame.
+    void LoseLink(LinkLossReason reason);
+    // Connects again to the frame of the last Connect, as it was chosen then.
+    void Reconnect();
+    bool HasTarget() const { return !target_.address.empty(); }
+    const std::string& TargetText() const { return target_.address; }
+    ReturnWatch& Returns() { return returnWatch_; }
     void SetConnected(bool connected);
 
     // Sees every record before the dispatcher does (a probe's or a test's window on the stream).
@@ -74,6 +83,7 @@ class Session final : private LinkListener {
     ClockUnit& Clock() { return clock_; }
     InterfacesUnit& Interfaces() { return interfaces_; }
     RoutingUnit& Routing() { return routing_; }
+    const RoutingUnit& Routing() const { return routing_; }
     NetworkAudioUnit& NetworkAudio() { return networkAudio_; }
     ChannelToolsUnit& ChannelTools() { return channelTools_; }
     MetersUnit& Meters() { return meters_; }
@@ -86,6 +96,12 @@ class Session final : private LinkListener {
     void OnRecord(const CommandMessage& record, bool isReply) override;
 
     void Retitle();
+
+    struct Target {
+        std::string address;
+        DeviceMode mode = DeviceMode::Application;
+        ModelClass model = ModelClass::Full;
+    };
 
     TimerService& timers_;
     std::string baseTitle_ = " Velmar";
@@ -107,6 +123,8 @@ class Session final : private LinkListener {
     ChannelToolsUnit channelTools_;
     MetersUnit meters_;
     FirmwareUnit firmware_;
+    Target target_;
+    ReturnWatch returnWatch_;
     Subscription retitleOnName_;
     std::function<void(const CommandMessage&, bool)> observer_;
 };

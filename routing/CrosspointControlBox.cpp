@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "routing/core/RouteChanges.h"
 #include "routing/core/RoutingActions.h"
 
 namespace velmar {
@@ -128,10 +129,11 @@ void CrosspointControlBox::ConnectSelected() {
 void CrosspointControlBox::DisconnectSelected() {
     if (!context_.MayRoute())
         return;
-    const std::vector<std::int32_t> outputs = SelectedChannels(RouteSide::Output);
-    if (outputs.empty() || !context_.prompter.Question("Disconnect", "Crosspoint control"))
+    const std::vector<Crosspoint> crosspoints =
+        RoutingActions(context_.session.Channels(), Stereo()).Disconnect(SelectedChannels(RouteSide::Output));
+    if (crosspoints.empty() || !context_.prompter.Question(DisconnectQuestion(crosspoints), "Crosspoint control"))
         return;
-    context_.Send(RoutingActions(context_.session.Channels(), Stereo()).Disconnect(outputs));
+    context_.Send(crosspoints);
 }
 
 }  // namespace velmar

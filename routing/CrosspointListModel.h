@@ -13,6 +13,8 @@ namespace velmar {
 class CrosspointListModel final : public QAbstractTableModel {
   public:
     static constexpr int kOutputRole = Qt::UserRole;
+    static constexpr int kInputColumn = 0;
+    static constexpr int kOutputColumn = 1;
 
     CrosspointListModel(const Session& session, QObject* parent);
 
@@ -26,6 +28,10 @@ class CrosspointListModel final : public QAbstractTableModel {
     // The filter header's click; the header goes blank on a frame without a matrix.
     void AdvanceFilter();
     void Clear();
+    // The row showing `output`, or -1.
+    int RowOf(std::int32_t output) const;
+    // The row's texts changed without the row moving (a request went out or was refused).
+    void RepaintRow(std::int32_t output);
 
     const CrosspointList& List() const { return list_; }
     std::int32_t OutputAt(int row) const { return shown_[static_cast<std::size_t>(row)]; }
