@@ -99,7 +99,9 @@ void CrosspointGrid::SetCursor(std::int32_t output, std::int32_t input) {
         }
         *cursor = line;
     }
-    EnsureCursorVisible();
+    // A jump lands in the middle of the view, with what surrounds it in sight.
+    horizontalScrollBar()->setValue(cursorColumn_ * cell_ - (viewport()->width() - rowHeader_) / 2);
+    verticalScrollBar()->setValue(cursorRow_ * cell_ - (viewport()->height() - columnHeader_) / 2);
     viewport()->update();
 }
 

@@ -26,8 +26,8 @@ RoutingGrid::RoutingGrid(RoutingContext context, QWidget* parent)
     tools->addWidget(find_, 1);
     tools->addWidget(new QLabel(QStringLiteral("Zoom")));
     tools->addWidget(zoom_);
-    tools->addWidget(new QLabel(
-        QStringLiteral("Inputs across, outputs down. Click or Space routes, Delete disconnects, Ctrl+wheel zooms.")));
+    grid_->setToolTip(QStringLiteral("Inputs across, outputs down. Click or Space routes, Delete disconnects, "
+                                     "Ctrl+wheel or Ctrl+plus/minus zooms; a group's line opens or closes it."));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addLayout(tools);

@@ -14,6 +14,7 @@
 #include "routing/SnapshotPreviewDialog.h"
 #include "tests/console/ConsoleTestSupport.h"
 #include "tests/support/SimProcess.h"
+#include "tools/EventLogDock.h"
 #include "tools/InstallTools.h"
 
 int main(int argc, char** argv) {
@@ -32,8 +33,9 @@ int main(int argc, char** argv) {
     test::ScriptedPrompter prompter;
     ConsoleCore core(ConsoleOptions{}, ConsoleServices{&prompter, nullptr, &profile});
     MainWindow window(core);
-    InstallEventLog(window, core);
+    EventLogDock& log = InstallEventLog(window, core);
     window.resize(1260, 780);
+    window.resizeDocks({&log}, {150}, Qt::Vertical);
     window.show();
     test::WaitUntil([&] { return window.Finder().List().Size() == 4; });
     const auto& rows = window.Finder().List().Rows();
@@ -53,6 +55,7 @@ int main(int argc, char** argv) {
         session.Routing().SetCrosspoint(593 + k, 513 + k);
     for (std::int32_t k = 0; k < 24; ++k)
         session.Routing().SetCrosspoint(657 + k, 593 + (k * 5) % 64);
+    QTest::qWait(800);
     sim.Do("fault 127.0.0.2 status scross 5");
     session.Routing().SetCrosspoint(612, 520);
     QTest::qWait(800);
