@@ -30,6 +30,7 @@ int Application::Run() {
     {
         MainWindow window(core);
         InstallEventLog(window, core);
+        InstallWindowManners(window, core);
         window.show();
         exec();
     }

@@ -2,6 +2,7 @@
 
 #include "console/MainWindow.h"
 #include "tools/EventLogDock.h"
+#include "tools/WindowManners.h"
 
 namespace velmar {
 
@@ -9,6 +10,10 @@ EventLogDock& InstallEventLog(MainWindow& window, ConsoleCore& core) {
     auto* dock = new EventLogDock(core.GetSession(), &window);
     window.addDockWidget(Qt::BottomDockWidgetArea, dock);
     return *dock;
+}
+
+void InstallWindowManners(MainWindow& window, ConsoleCore& core) {
+    new WindowManners(window, core);  // owned by the window
 }
 
 }  // namespace velmar

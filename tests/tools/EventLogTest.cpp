@@ -2,19 +2,24 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScreen>
+#include <QSplitter>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
 
 #include "console/MainWindow.h"
+#include "platform/qt/QtFilePicker.h"
 #include "platform/qt/QtProfileStore.h"
 #include "tests/console/ConsoleTestSupport.h"
 #include "tests/support/SimProcess.h"
 #include "tools/EventLogDock.h"
 #include "tools/InstallTools.h"
+#include "tools/WindowManners.h"
 
 namespace velmar {
 namespace {
@@ -100,6 +105,56 @@ TEST_F(EventLogTest, ALostLinkSaysWhyAndTheFrameIsReconnectedWhenItAnswersAgain)
     EXPECT_EQ(VisibleEntries(), 3) << "two lost links and one refusal";
     dock->Filter()->setText(QStringLiteral("closed"));
     EXPECT_EQ(VisibleEntries(), 1);
+}
+
+TEST_F(EventLogTest, TheWindowFitsTheScreenKeepsItsPlaceAndEnterConnects) {
+    InstallWindowManners(*window, *core);
+    const QSize screen = window->screen()->availableGeometry().size();
+    EXPECT_EQ(window->minimumSize(),
+              QSize(WindowManners::kMinimumWidth, WindowManners::kMinimumHeight).boundedTo(screen));
+    EXPECT_LE(window->width(), screen.width());
+    EXPECT_LE(window->height(), screen.height());
+
+    auto* splitter = window->findChild<QSplitter*>(QStringLiteral("MainSplitter"));
+    ASSERT_NE(splitter, nullptr);
+    window->resize(780, 560);
+    QTest::qWait(50);
+    splitter->setSizes({200, 500});
+    const QList<int> sizes = splitter->sizes();
+    const QSize size = window->size();
+    window->close();
+
+    // The next window on the same profile opens as the last one closed.
+    MainWindow next(*core);
+    InstallEventLog(next, *core);
+    InstallWindowManners(next, *core);
+    next.show();
+    QTest::qWait(50);
+    EXPECT_EQ(next.findChild<QSplitter*>(QStringLiteral("MainSplitter"))->sizes(), sizes);
+    EXPECT_EQ(next.size(), size);
+
+    // File dialogs start where the last file was chosen, or at home when that folder is gone.
+    QtFilePicker picker;
+    picker.SetProfile(profile.get());
+    EXPECT_EQ(picker.StartFolder(), QDir::homePath());
+    profile->Write("Files", "LastFolder", dir.path().toStdString());
+    EXPECT_EQ(picker.StartFolder(), dir.path());
+    profile->Write("Files", "LastFolder", dir.filePath(QStringLiteral("gone")).toStdString());
+    EXPECT_EQ(picker.StartFolder(), QDir::homePath());
+
+    // Enter on a device row connects it.
+    ASSERT_TRUE(WaitUntil([&] {
+        const auto& rows = next.Finder().List().Rows();
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            if (rows[i].Column(DeviceColumn::Address) == "127.0.0.2") {
+                next.DeviceListWidget().SelectRow(static_cast<int>(i));
+                return true;
+            }
+        }
+        return false;
+    }));
+    QTest::keyClick(&next.DeviceListWidget(), Qt::Key_Return);
+    EXPECT_TRUE(WaitUntil([&] { return next.GetSession().Connection().connected; }));
 }
 
 }  // namespace
