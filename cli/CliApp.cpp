@@ -8,17 +8,17 @@
 #include "cli/HeadlessConsole.h"
 #include "cli/StatusReport.h"
 #include "cli/TracingTransport.h"
-#include "routing/core/ChannelNames.h"
 #include "device/EchoProbe.h"
 #include "device/Session.h"
 #include "device/discovery/posix/FrameDiscovery.h"
 #include "device/posix/PosixDatagramSocket.h"
 #include "device/posix/PosixEventLoop.h"
-#include "tools/core/EventLog.h"
 #include "device/posix/PosixTcpTransport.h"
 #include "device/posix/PosixTimerService.h"
+#include "routing/core/ChannelNames.h"
 #include "routing/core/CrosspointFile.h"
 #include "routing/core/RoutingActions.h"
+#include "tools/core/EventLog.h"
 
 namespace velmar {
 

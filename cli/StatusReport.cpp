@@ -8,9 +8,9 @@
 #include <string_view>
 #include <vector>
 
-#include "routing/core/ChannelNames.h"
 #include "device/DeviceModel.h"
 #include "protocol/TextEncoding.h"
+#include "routing/core/ChannelNames.h"
 
 namespace velmar {
 

@@ -33,9 +33,8 @@ void ReturnWatch::Look() {
             return;
         look_.Stop();
         // Not from inside the probe's callback: the reconnect starts the same probe again.
-        reconnectSoon_ = timers_.Start("reconnect", std::chrono::milliseconds(0), TimerMode::Once, [this] {
-            reconnect_();
-        });
+        reconnectSoon_ = timers_.Start("reconnect", std::chrono::milliseconds(0), TimerMode::Once,
+                                       [this] { reconnect_(); });
     });
 }
 

@@ -16,7 +16,8 @@ class ReturnWatch {
   public:
     static constexpr std::chrono::milliseconds kLookInterval{1000};
 
-    ReturnWatch(EchoProbe& probe, TimerService& timers, std::uint16_t echoPort, std::function<void()> reconnect)
+    ReturnWatch(EchoProbe& probe, TimerService& timers, std::uint16_t echoPort,
+                std::function<void()> reconnect)
         : probe_(probe), timers_(timers), echoPort_(echoPort), reconnect_(std::move(reconnect)) {}
 
     void SetEnabled(bool enabled);

@@ -13,8 +13,8 @@ struct ConnectionChanged {
 
 // Why a link went down without the operator asking.
 enum class LinkLossReason : std::uint8_t {
-    Silent,          // the frame stopped answering the keep-alive
-    ClosedByFrame,   // the frame closed the connection
+    Silent,         // the frame stopped answering the keep-alive
+    ClosedByFrame,  // the frame closed the connection
 };
 
 // The link went down on its own; ConnectionChanged{false} follows.

@@ -131,7 +131,8 @@ void CrosspointControlBox::DisconnectSelected() {
         return;
     const std::vector<Crosspoint> crosspoints =
         RoutingActions(context_.session.Channels(), Stereo()).Disconnect(SelectedChannels(RouteSide::Output));
-    if (crosspoints.empty() || !context_.prompter.Question(DisconnectQuestion(crosspoints), "Crosspoint control"))
+    if (crosspoints.empty() ||
+        !context_.prompter.Question(DisconnectQuestion(crosspoints), "Crosspoint control"))
         return;
     context_.Send(crosspoints);
 }

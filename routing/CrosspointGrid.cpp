@@ -73,7 +73,9 @@ std::int32_t CrosspointGrid::InputAt(std::int32_t output) const {
 
 std::int32_t CrosspointGrid::CursorOutput() const {
     const auto& lines = axis_.Lines();
-    return cursorRow_ < static_cast<std::int32_t>(lines.size()) ? lines[static_cast<std::size_t>(cursorRow_)].channel : 0;
+    return cursorRow_ < static_cast<std::int32_t>(lines.size())
+               ? lines[static_cast<std::size_t>(cursorRow_)].channel
+               : 0;
 }
 
 std::int32_t CrosspointGrid::CursorInput() const {
@@ -141,8 +143,8 @@ void CrosspointGrid::ToggleGroup(std::int32_t line, bool onRows) {
         return;
     const std::int32_t group = lines[static_cast<std::size_t>(line)].group;
     axis_.SetCollapsed(group, !axis_.Groups()[static_cast<std::size_t>(group)].collapsed);
-    (onRows ? cursorRow_ : cursorColumn_) = std::min<std::int32_t>(
-        line, static_cast<std::int32_t>(axis_.Lines().size()) - 1);
+    (onRows ? cursorRow_ : cursorColumn_) =
+        std::min<std::int32_t>(line, static_cast<std::int32_t>(axis_.Lines().size()) - 1);
     UpdateScrollBars();
     viewport()->update();
 }
@@ -194,7 +196,8 @@ void CrosspointGrid::paintEvent(QPaintEvent* event) {
     const int x0 = horizontalScrollBar()->value();
     const int y0 = verticalScrollBar()->value();
     // The lines on screen (and, for rows, inside the dirty rectangle) and no others.
-    const std::int32_t firstRow = std::max(0, (std::max(dirty.top(), columnHeader_) - columnHeader_ + y0) / cell_);
+    const std::int32_t firstRow =
+        std::max(0, (std::max(dirty.top(), columnHeader_) - columnHeader_ + y0) / cell_);
     const std::int32_t lastRow = std::min(count - 1, (dirty.bottom() - columnHeader_ + y0) / cell_);
     const std::int32_t firstColumn = std::max(0, (x0) / cell_);
     const std::int32_t lastColumn = std::min(count - 1, (width - rowHeader_ + x0) / cell_);
@@ -258,7 +261,8 @@ void CrosspointGrid::paintEvent(QPaintEvent* event) {
             p.setPen(palette().windowText().color());
             if (cell_ >= 8)
                 p.drawText(band, Qt::AlignVCenter | Qt::AlignLeft,
-                           QString::fromUtf8(group.collapsed ? "\u25B8 " : "\u25BE ") + QString::fromStdString(group.name));
+                           QString::fromUtf8(group.collapsed ? "\u25B8 " : "\u25BE ") +
+                               QString::fromStdString(group.name));
         } else if (named) {
             p.setPen(r == cursorRow_ ? kCursor : palette().windowText().color());
             p.drawText(band, Qt::AlignVCenter | Qt::AlignLeft, Name(line.channel));
@@ -277,7 +281,8 @@ void CrosspointGrid::paintEvent(QPaintEvent* event) {
         if (line.channel == 0) {
             p.fillRect(QRect(x, 0, cell_, columnHeader_), kGroupLine);
             const GridAxis::Group& group = axis_.Groups()[static_cast<std::size_t>(line.group)];
-            text = QString::fromUtf8(group.collapsed ? "\u25B8 " : "\u25BE ") + QString::fromStdString(group.name);
+            text = QString::fromUtf8(group.collapsed ? "\u25B8 " : "\u25BE ") +
+                   QString::fromStdString(group.name);
         } else if (named) {
             text = Name(line.channel);
         }
@@ -297,13 +302,16 @@ void CrosspointGrid::paintEvent(QPaintEvent* event) {
 void CrosspointGrid::mousePressEvent(QMouseEvent* event) {
     const QPoint at = event->position().toPoint();
     const auto count = static_cast<std::int32_t>(axis_.Lines().size());
-    const std::int32_t row = at.y() < columnHeader_ ? -1 : (at.y() - columnHeader_ + verticalScrollBar()->value()) / cell_;
-    const std::int32_t column = at.x() < rowHeader_ ? -1 : (at.x() - rowHeader_ + horizontalScrollBar()->value()) / cell_;
+    const std::int32_t row =
+        at.y() < columnHeader_ ? -1 : (at.y() - columnHeader_ + verticalScrollBar()->value()) / cell_;
+    const std::int32_t column =
+        at.x() < rowHeader_ ? -1 : (at.x() - rowHeader_ + horizontalScrollBar()->value()) / cell_;
     if (row >= count || column >= count)
         return;
     const auto& lines = axis_.Lines();
     // A click on a group's header line opens or closes the group.
-    if (row >= 0 && lines[static_cast<std::size_t>(row)].channel == 0 && (column < 0 || event->button() == Qt::LeftButton)) {
+    if (row >= 0 && lines[static_cast<std::size_t>(row)].channel == 0 &&
+        (column < 0 || event->button() == Qt::LeftButton)) {
         ToggleGroup(row, true);
         return;
     }

@@ -47,7 +47,8 @@ QVariant CrosspointListModel::headerData(int section, Qt::Orientation orientatio
     if (section == kInputColumn)
         return kInput;
     // The filter lives on the output header: clicking it steps to the next filter.
-    return filterHeader_.isEmpty() ? QStringLiteral("OUTPUT") : QStringLiteral("OUTPUT  [%1]").arg(filterHeader_);
+    return filterHeader_.isEmpty() ? QStringLiteral("OUTPUT")
+                                   : QStringLiteral("OUTPUT  [%1]").arg(filterHeader_);
 }
 
 void CrosspointListModel::Refresh(std::int32_t output, std::int32_t order) {

@@ -3,8 +3,8 @@
 #include <QAbstractTableModel>
 #include <vector>
 
-#include "routing/core/CrosspointList.h"
 #include "device/Session.h"
+#include "routing/core/CrosspointList.h"
 
 namespace velmar {
 

@@ -69,7 +69,8 @@ void CrosspointStatusBox::HeaderClicked(int column) {
     const bool output = column == CrosspointListModel::kOutputColumn;
     if (output)
         model_->AdvanceFilter();
-    model_->Refresh(CrosspointList::kRebuild, output ? CrosspointList::kOutputColumn : CrosspointList::kInputColumn);
+    model_->Refresh(CrosspointList::kRebuild,
+                    output ? CrosspointList::kOutputColumn : CrosspointList::kInputColumn);
     ShowSortIndicator();
 }
 
@@ -84,8 +85,8 @@ void CrosspointStatusBox::Reveal(std::int32_t output) {
     if (row < 0)
         return;
     const QModelIndex index = model_->index(row, 0);
-    view_->selectionModel()->setCurrentIndex(
-        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    view_->selectionModel()->setCurrentIndex(index,
+                                             QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     view_->scrollTo(index);
 }
 
@@ -98,7 +99,8 @@ bool CrosspointStatusBox::Find(const QString& text, bool next) {
     for (int k = 0; k < rows; ++k) {
         const int row = (start + k) % rows;
         const std::int32_t output = model_->OutputAt(row);
-        const std::int32_t input = context_.session.State().live.crosspoints[static_cast<std::size_t>(output - 1)];
+        const std::int32_t input =
+            context_.session.State().live.crosspoints[static_cast<std::size_t>(output - 1)];
         if (ChannelMatches(output, query) || ChannelMatches(input, query)) {
             Reveal(output);
             return true;
@@ -133,7 +135,8 @@ void CrosspointStatusBox::DisconnectRows() {
         return;
     const std::vector<Crosspoint> crosspoints =
         RoutingActions(context_.session.Channels(), false).DisconnectRows(SelectedOutputs());
-    if (crosspoints.empty() || !context_.prompter.Question(DisconnectQuestion(crosspoints), "Crosspoint status"))
+    if (crosspoints.empty() ||
+        !context_.prompter.Question(DisconnectQuestion(crosspoints), "Crosspoint status"))
         return;
     context_.Send(crosspoints);
 }

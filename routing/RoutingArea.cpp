@@ -78,11 +78,12 @@ void RoutingArea::Subscribe() {
             ShowPending();
         }
     }));
-    subscriptions_.push_back(events.Subscribe<CrosspointRequested>([this, &model](const CrosspointRequested& e) {
-        model.RepaintRow(e.output);
-        grid_->CrosspointChanged(e.output);
-        ShowPending();
-    }));
+    subscriptions_.push_back(
+        events.Subscribe<CrosspointRequested>([this, &model](const CrosspointRequested& e) {
+            model.RepaintRow(e.output);
+            grid_->CrosspointChanged(e.output);
+            ShowPending();
+        }));
     subscriptions_.push_back(
         events.Subscribe<CrosspointRefused>([this](const CrosspointRefused& e) { ShowRefusal(e); }));
     subscriptions_.push_back(events.Subscribe<MatrixRead>([this, &model](const MatrixRead&) {
@@ -106,10 +107,11 @@ void RoutingArea::Subscribe() {
 }
 
 void RoutingArea::ShowRefusal(const CrosspointRefused& refusal) {
-    notice_->setText(QStringLiteral("The frame refused to feed %1 from %2 (status %3); it still feeds it from %4.")
-                         .arg(Text(ChannelText(refusal.output)), Text(SourceText(refusal.input)))
-                         .arg(refusal.status)
-                         .arg(Text(SourceText(refusal.kept))));
+    notice_->setText(
+        QStringLiteral("The frame refused to feed %1 from %2 (status %3); it still feeds it from %4.")
+            .arg(Text(ChannelText(refusal.output)), Text(SourceText(refusal.input)))
+            .arg(refusal.status)
+            .arg(Text(SourceText(refusal.kept))));
     notice_->show();
     status_->Model().RepaintRow(refusal.output);
     grid_->CrosspointChanged(refusal.output);

@@ -15,8 +15,8 @@
 
 namespace velmar {
 
-SnapshotPreviewDialog::SnapshotPreviewDialog(const QString& path, std::int32_t channelCount, const DeviceState& live,
-                                             QWidget* parent)
+SnapshotPreviewDialog::SnapshotPreviewDialog(const QString& path, std::int32_t channelCount,
+                                             const DeviceState& live, QWidget* parent)
     : QDialog(parent), list_(new QTreeWidget) {
     // A file that cannot be opened shows an empty preview, and OK then sends nothing.
     std::ifstream in(path.toStdString(), std::ios::binary);
@@ -40,8 +40,9 @@ SnapshotPreviewDialog::SnapshotPreviewDialog(const QString& path, std::int32_t c
     const RouteComparison comparison = CompareWithLive(connections_, live, channelCount);
     for (const RouteChange& change : comparison.changes)
         changes_ << QString::fromStdString(ChangeText(change));
-    summary_ = QStringLiteral("%1 crosspoint%2 in the file: %3 change%4 the routing, %5 %6 routed so already. "
-                              "Outputs the file does not name keep their routing.")
+    summary_ = QStringLiteral(
+                   "%1 crosspoint%2 in the file: %3 change%4 the routing, %5 %6 routed so already. "
+                   "Outputs the file does not name keep their routing.")
                    .arg(connections_.size())
                    .arg(connections_.size() == 1 ? "" : "s")
                    .arg(comparison.changes.size())
@@ -56,9 +57,11 @@ SnapshotPreviewDialog::SnapshotPreviewDialog(const QString& path, std::int32_t c
         auto* changed = new QTreeWidgetItem({QStringLiteral("Changes (%1)").arg(changes_.size())});
         for (const QString& text : changes_)
             changed->addChild(new QTreeWidgetItem({text}));
-        auto* stays = new QTreeWidgetItem({QStringLiteral("Stay as they are (%1)").arg(comparison.unchanged.size())});
+        auto* stays =
+            new QTreeWidgetItem({QStringLiteral("Stay as they are (%1)").arg(comparison.unchanged.size())});
         for (const Crosspoint& c : comparison.unchanged)
-            stays->addChild(new QTreeWidgetItem({QString::fromStdString(ChannelText(c.output) + ": " + ChannelText(c.input))}));
+            stays->addChild(new QTreeWidgetItem(
+                {QString::fromStdString(ChannelText(c.output) + ": " + ChannelText(c.input))}));
         list_->addTopLevelItems({changed, stays});
         changed->setExpanded(true);
         stays->setExpanded(comparison.changes.empty());

@@ -47,7 +47,8 @@ EventLogDock::EventLogDock(Session& session, QWidget* parent)
     connect(filter_, &QLineEdit::textChanged, this, [this] { ApplyFilter(); });
     connect(level_, &QComboBox::currentIndexChanged, this, [this] { ApplyFilter(); });
     connect(reconnect_, &QPushButton::clicked, this, [this] { session_.Reconnect(); });
-    connect(autoReconnect_, &QCheckBox::toggled, this, [this](bool on) { session_.Returns().SetEnabled(on); });
+    connect(autoReconnect_, &QCheckBox::toggled, this,
+            [this](bool on) { session_.Returns().SetEnabled(on); });
 
     auto* tools = new QHBoxLayout;
     tools->addWidget(filter_, 1);
@@ -62,7 +63,8 @@ EventLogDock::EventLogDock(Session& session, QWidget* parent)
     setWidget(body);
 
     log_.SetListener([this](const LogEntry& entry) { Append(entry); });
-    subscriptions_.push_back(session.Events().Subscribe<LinkLost>([this](const LinkLost&) { ShowReconnect(); }));
+    subscriptions_.push_back(
+        session.Events().Subscribe<LinkLost>([this](const LinkLost&) { ShowReconnect(); }));
     subscriptions_.push_back(
         session.Events().Subscribe<ConnectionChanged>([this](const ConnectionChanged&) { ShowReconnect(); }));
 }

@@ -32,7 +32,8 @@ WindowManners::WindowManners(MainWindow& window, ConsoleCore& core)
     // Never more than the screen has room for, or the window could not be placed at all.
     const QScreen* screen = window_.screen() != nullptr ? window_.screen() : QGuiApplication::primaryScreen();
     const QSize minimum(kMinimumWidth, kMinimumHeight);
-    window_.setMinimumSize(screen != nullptr ? minimum.boundedTo(screen->availableGeometry().size()) : minimum);
+    window_.setMinimumSize(screen != nullptr ? minimum.boundedTo(screen->availableGeometry().size())
+                                             : minimum);
     window_.installEventFilter(this);
     window_.DeviceListWidget().installEventFilter(this);
     Restore();
@@ -42,7 +43,8 @@ void WindowManners::Restore() {
     ProfileStore& profile = core_.Profile();
     if (!window_.restoreGeometry(Read(profile, "Geometry"))) {
         // The first start: the window's own size, but never larger than the screen it opens on.
-        const QScreen* screen = window_.screen() != nullptr ? window_.screen() : QGuiApplication::primaryScreen();
+        const QScreen* screen =
+            window_.screen() != nullptr ? window_.screen() : QGuiApplication::primaryScreen();
         if (screen != nullptr) {
             const QSize room = screen->availableGeometry().size() * 9 / 10;
             window_.resize(window_.size().boundedTo(room).expandedTo(window_.minimumSize()));
@@ -66,7 +68,8 @@ bool WindowManners::eventFilter(QObject* watched, QEvent* event) {
         Save();
     } else if (watched == &window_.DeviceListWidget() && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
-        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && window_.SelectedDeviceRow() >= 0) {
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+            window_.SelectedDeviceRow() >= 0) {
             window_.ConnectRow(window_.SelectedDeviceRow());
             return true;
         }

@@ -38,7 +38,7 @@ QString QtFilter(std::string_view filter) {
 QString QtFilePicker::StartFolder() const {
     const std::optional<std::string> folder = profile_ ? profile_->Read("Files", "LastFolder") : std::nullopt;
     return folder && QFileInfo(QString::fromStdString(*folder)).isDir() ? QString::fromStdString(*folder)
-                                                                         : QDir::homePath();
+                                                                        : QDir::homePath();
 }
 
 void QtFilePicker::Remember(const QString& chosen) {
@@ -47,16 +47,16 @@ void QtFilePicker::Remember(const QString& chosen) {
 }
 
 std::string QtFilePicker::OpenFile(const FileRequest& request) {
-    const QString chosen =
-        QFileDialog::getOpenFileName(Parent(), FromView(request.title), StartFolder(), QtFilter(request.filter));
+    const QString chosen = QFileDialog::getOpenFileName(Parent(), FromView(request.title), StartFolder(),
+                                                        QtFilter(request.filter));
     Remember(chosen);
     return chosen.toStdString();
 }
 
 std::vector<std::string> QtFilePicker::OpenFiles(const FileRequest& request) {
     std::vector<std::string> result;
-    for (const QString& name :
-         QFileDialog::getOpenFileNames(Parent(), FromView(request.title), StartFolder(), QtFilter(request.filter))) {
+    for (const QString& name : QFileDialog::getOpenFileNames(Parent(), FromView(request.title), StartFolder(),
+                                                             QtFilter(request.filter))) {
         Remember(name);
         result.push_back(name.toStdString());
     }

@@ -97,8 +97,7 @@ std::vector<ChannelCatalog::Run> ChannelCatalog::CardRuns(RouteSide side, std::i
             if (!wide)
                 return {{first, kCardWidth}};
             // The second 64 channels of a 128-channel card live above channel 1024 and keep counting.
-            return {{first, kCardWidth},
-                    {kCardSecondHalf + first, kCardWidth}};
+            return {{first, kCardWidth}, {kCardSecondHalf + first, kCardWidth}};
         }
         case CardType::None:
             break;

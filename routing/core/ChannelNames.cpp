@@ -66,7 +66,8 @@ std::string ChannelText(std::int32_t channel) {
 std::string PairText(std::int32_t left) {
     const ChannelLocation first = LocateChannel(left);
     const ChannelLocation second = LocateChannel(left + 1);
-    return ChannelText(left) + "+" + (SameInterface(first, second) ? Padded(second.index) : ChannelText(left + 1));
+    return ChannelText(left) + "+" +
+           (SameInterface(first, second) ? Padded(second.index) : ChannelText(left + 1));
 }
 
 std::string SourceText(std::int32_t input) {

@@ -36,9 +36,9 @@ class GridAxis {
 
     std::vector<Group> groups_;
     std::vector<Line> lines_;
-    std::vector<std::int32_t> lineOf_;      // by channel, -1 when hidden
-    std::vector<std::int32_t> groupOf_;     // by channel
-    std::vector<std::int32_t> groupLine_;   // by group
+    std::vector<std::int32_t> lineOf_;     // by channel, -1 when hidden
+    std::vector<std::int32_t> groupOf_;    // by channel
+    std::vector<std::int32_t> groupLine_;  // by group
 };
 
 }  // namespace velmar

@@ -7,7 +7,8 @@
 namespace velmar {
 
 std::int32_t LiveInput(const DeviceState& state, std::int32_t channelCount, std::int32_t output) {
-    const std::int32_t limit = std::min<std::int32_t>(channelCount, static_cast<std::int32_t>(kChannelTableSize));
+    const std::int32_t limit =
+        std::min<std::int32_t>(channelCount, static_cast<std::int32_t>(kChannelTableSize));
     return output >= 1 && output <= limit ? state.live.crosspoints[static_cast<std::size_t>(output - 1)] : 0;
 }
 
@@ -30,8 +31,8 @@ std::string DisconnectQuestion(std::span<const Crosspoint> crosspoints) {
     for (const Crosspoint& c : crosspoints)
         outputs.push_back(c.output);
     std::sort(outputs.begin(), outputs.end());
-    return "Disconnect " + std::to_string(outputs.size()) + (outputs.size() == 1 ? " crosspoint: " : " crosspoints: ") +
-           ChannelListText(outputs) + "?";
+    return "Disconnect " + std::to_string(outputs.size()) +
+           (outputs.size() == 1 ? " crosspoint: " : " crosspoints: ") + ChannelListText(outputs) + "?";
 }
 
 std::string ChangeText(const RouteChange& change) {

@@ -20,8 +20,8 @@ struct RouteChange {
 
 // Crosspoints to send, measured against what the frame routes now.
 struct RouteComparison {
-    std::vector<RouteChange> changes;    // outputs whose input would change
-    std::vector<Crosspoint> unchanged;   // already routed so
+    std::vector<RouteChange> changes;   // outputs whose input would change
+    std::vector<Crosspoint> unchanged;  // already routed so
 };
 
 RouteComparison CompareWithLive(std::span<const Crosspoint> crosspoints, const DeviceState& state,

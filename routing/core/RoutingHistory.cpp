@@ -45,8 +45,8 @@ RoutingHistory::Step RoutingHistory::Take(std::vector<Batch>& from, std::vector<
         const std::int32_t expected = undo ? change.to : change.from;
         const std::int32_t now = LiveInput(state, channelCount, change.output);
         if (now != expected) {
-            step.refusal = verb + ChannelText(change.output) + " is fed from " + SourceText(now) + " now, not " +
-                           SourceText(expected) + "; its routing changed on the frame since.";
+            step.refusal = verb + ChannelText(change.output) + " is fed from " + SourceText(now) +
+                           " now, not " + SourceText(expected) + "; its routing changed on the frame since.";
             return step;
         }
     }

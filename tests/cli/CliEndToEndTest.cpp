@@ -83,8 +83,7 @@ TEST_F(CliEndToEnd, RouteIsAnsweredAndShowsInTheRoutes) {
     ASSERT_EQ(routes.code, kExitOk);
     EXPECT_NE(routes.out.find("1100 CARD2 76     <-  600 MADI 08"), std::string::npos) << routes.out;
     const Outcome json = Cli({"routes", "--json", "127.0.0.2"});
-    EXPECT_NE(json.out.find("{\"output\":1100,\"outputName\":\"CARD2 76\",\"input\":600"),
-              std::string::npos);
+    EXPECT_NE(json.out.find("{\"output\":1100,\"outputName\":\"CARD2 76\",\"input\":600"), std::string::npos);
 
     EXPECT_EQ(Cli({"route", "127.0.0.3", "1100", "1"}).code, kExitUsage);  // LW16: 1024 channels
     sim.Do("fault 127.0.0.2 status scross 5");
@@ -96,9 +95,10 @@ TEST_F(CliEndToEnd, RouteIsAnsweredAndShowsInTheRoutes) {
     // The event log on stderr: the connect, and the refusal with the frame's status.
     const Outcome logged = Cli({"route", "--events", "127.0.0.2", "3", "4"});
     EXPECT_NE(logged.err.find("info  Connected."), std::string::npos) << logged.err;
-    EXPECT_NE(logged.err.find("warning  The frame refused to feed CARD1 03 from CARD1 04 (status 5); it still "
-                              "feeds it from"),
-              std::string::npos)
+    EXPECT_NE(
+        logged.err.find("warning  The frame refused to feed CARD1 03 from CARD1 04 (status 5); it still "
+                        "feeds it from"),
+        std::string::npos)
         << logged.err;
 }
 

@@ -20,7 +20,12 @@ class OperatorView : public test::RoutingFixture {
     }
 
     std::string InputText(int row) {
-        return area.Status().Model().index(row, CrosspointListModel::kInputColumn).data().toString().toStdString();
+        return area.Status()
+            .Model()
+            .index(row, CrosspointListModel::kInputColumn)
+            .data()
+            .toString()
+            .toStdString();
     }
     CrosspointGrid& Grid() { return area.Grid().Grid(); }
     void Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
@@ -39,8 +44,9 @@ TEST_F(OperatorView, ARouteIsPendingUntilAnsweredAndRefusedWithItsStatus) {
     Reply(":scross,-2,5,0,0,0");
     EXPECT_EQ(InputText(0), "CARD1 07");
     EXPECT_TRUE(area.PendingText().isEmpty());
-    EXPECT_EQ(area.Notice().toStdString(),
-              "The frame refused to feed CARD1 05 from CARD1 09 (status -2); it still feeds it from CARD1 07.");
+    EXPECT_EQ(
+        area.Notice().toStdString(),
+        "The frame refused to feed CARD1 05 from CARD1 09 (status -2); it still feeds it from CARD1 07.");
 
     // A lost link answers nothing: nothing stays pending.
     session.Routing().SetCrosspoint(6, 9);
@@ -100,8 +106,9 @@ TEST_F(OperatorView, UndoAndRedoTakeBackThisConsolesChangesUnlessTheFrameMovedOn
     Reply("%gcross,612,520");  // another console
     EXPECT_FALSE(area.Undo());
     EXPECT_TRUE(transport.TakeSent().empty());
-    EXPECT_EQ(area.Notice().toStdString(),
-              "Not undone: MADI 20 is fed from AES 08 now, not AES 05; its routing changed on the frame since.");
+    EXPECT_EQ(
+        area.Notice().toStdString(),
+        "Not undone: MADI 20 is fed from AES 08 now, not AES 05; its routing changed on the frame since.");
 }
 
 TEST_F(OperatorView, TheGridRoutesDisconnectsCollapsesAndFinds) {

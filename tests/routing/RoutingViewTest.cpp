@@ -99,7 +99,8 @@ TEST_F(RoutingView, ListFollowsRepliesAndNotificationsRowByRow) {
     EXPECT_EQ(prompter.asked.back(), "Crosspoint status: Disconnect 1 crosspoint: CARD1 05?");
 
     area.Status().HeaderClicked(CrosspointListModel::kOutputColumn);  // no card fitted: straight to AES
-    EXPECT_EQ(area.Status().Model().headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(), "OUTPUT  [AES]");
+    EXPECT_EQ(area.Status().Model().headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(),
+              "OUTPUT  [AES]");
     EXPECT_TRUE(ListTexts().empty());
 }
 
@@ -149,7 +150,8 @@ TEST_F(RoutingView, SaveAndLoadThroughThePreview) {
         return false;
     });
     area.Status().LoadCrosspoints();
-    EXPECT_TRUE(summary.startsWith("2 crosspoints in the file: 1 changes the routing, 1 is routed so already."))
+    EXPECT_TRUE(
+        summary.startsWith("2 crosspoints in the file: 1 changes the routing, 1 is routed so already."))
         << summary.toStdString();
     EXPECT_EQ(changes, QStringList{QString::fromUtf8("CARD1 40: nothing \u2192 CARD1 06")});
     EXPECT_EQ(notes,

@@ -33,7 +33,8 @@ class EventLogTest : public ::testing::Test {
         sim.ExportPorts();
         ASSERT_TRUE(dir.isValid());
         profile = std::make_unique<QtProfileStore>(dir.filePath(QStringLiteral("profile.ini")));
-        core = std::make_unique<ConsoleCore>(ConsoleOptions{}, ConsoleServices{&prompter, &files, profile.get()});
+        core = std::make_unique<ConsoleCore>(ConsoleOptions{},
+                                             ConsoleServices{&prompter, &files, profile.get()});
         window = std::make_unique<MainWindow>(*core);
         dock = &InstallEventLog(*window, *core);
         window->show();

@@ -25,7 +25,8 @@ class EventLog {
     using Clock = std::function<std::chrono::system_clock::time_point()>;
     static constexpr std::size_t kKept = 5000;
 
-    explicit EventLog(EventHub& events, Clock clock = [] { return std::chrono::system_clock::now(); });
+    explicit EventLog(
+        EventHub& events, Clock clock = [] { return std::chrono::system_clock::now(); });
 
     // Called for every new entry, after it is kept.
     void SetListener(std::function<void(const LogEntry&)> listener) { listener_ = std::move(listener); }

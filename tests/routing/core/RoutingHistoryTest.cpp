@@ -48,8 +48,9 @@ TEST_F(History, RefusedWhenTheFrameChangedTheOutputSince) {
     Route(612, 520);  // someone else, meanwhile
     const RoutingHistory::Step undo = history.Undo(*state, 1536);
     EXPECT_TRUE(undo.send.empty());
-    EXPECT_EQ(undo.refusal,
-              "Not undone: MADI 20 is fed from AES 08 now, not AES 05; its routing changed on the frame since.");
+    EXPECT_EQ(
+        undo.refusal,
+        "Not undone: MADI 20 is fed from AES 08 now, not AES 05; its routing changed on the frame since.");
     EXPECT_TRUE(history.CanUndo()) << "a refused step stays";
     EXPECT_EQ(history.Redo(*state, 1536).refusal, "Nothing to redo.");
 
