@@ -35,7 +35,8 @@ EventLogDock::EventLogDock(Session& session, QWidget* parent)
       level_(new QComboBox),
       entries_(new QListWidget),
       reconnect_(new QPushButton(QStringLiteral("Reconnect"))),
-      autoReconnect_(new QCheckBox(QStringLiteral("Reconnect when the frame answers again"))) {
+      autoReconnect_(new QCheckBox(QStringLiteral("Reconnect when the frame answers again"))),
+      tools_(new QHBoxLayout) {
     setObjectName(QStringLiteral("EventLog"));
     filter_->setPlaceholderText(QStringLiteral("Filter"));
     filter_->setClearButtonEnabled(true);
@@ -50,23 +51,28 @@ EventLogDock::EventLogDock(Session& session, QWidget* parent)
     connect(autoReconnect_, &QCheckBox::toggled, this,
             [this](bool on) { session_.Returns().SetEnabled(on); });
 
-    auto* tools = new QHBoxLayout;
-    tools->addWidget(filter_, 1);
-    tools->addWidget(level_);
-    tools->addWidget(reconnect_);
-    tools->addWidget(autoReconnect_);
+    tools_->addWidget(filter_, 1);
+    tools_->addWidget(level_);
+    tools_->addWidget(reconnect_);
+    tools_->addWidget(autoReconnect_);
     auto* body = new QWidget;
     auto* layout = new QVBoxLayout(body);
     layout->setContentsMargins(4, 4, 4, 4);
-    layout->addLayout(tools);
+    layout->addLayout(tools_);
     layout->addWidget(entries_, 1);
     setWidget(body);
 
     log_.SetListener([this](const LogEntry& entry) { Append(entry); });
+    subscriptions_.push_back(session.Events().Subscribe<LinkLost>([this](const LinkLost&) {
+        lost_ = true;
+        ShowReconnect();
+    }));
     subscriptions_.push_back(
-        session.Events().Subscribe<LinkLost>([this](const LinkLost&) { ShowReconnect(); }));
-    subscriptions_.push_back(
-        session.Events().Subscribe<ConnectionChanged>([this](const ConnectionChanged&) { ShowReconnect(); }));
+        session.Events().Subscribe<ConnectionChanged>([this](const ConnectionChanged& e) {
+            if (e.connected)
+                lost_ = false;
+            ShowReconnect();
+        }));
 }
 
 void EventLogDock::Append(const LogEntry& entry) {
@@ -79,6 +85,13 @@ void EventLogDock::Append(const LogEntry& entry) {
     const int row = entries_->row(item);
     entries_->setRowHidden(row, !Shows(row));
     entries_->scrollToBottom();
+}
+
+QPushButton* EventLogDock::AddButton(const QString& text, std::function<void()> pressed) {
+    auto* button = new QPushButton(text);
+    connect(button, &QPushButton::clicked, this, [pressed = std::move(pressed)] { pressed(); });
+    tools_->addWidget(button);
+    return button;
 }
 
 bool EventLogDock::Shows(int row) const {
@@ -94,8 +107,7 @@ void EventLogDock::ApplyFilter() {
 
 void EventLogDock::ShowReconnect() {
     // Offered while a frame that was lost is not connected again.
-    reconnect_->setVisible(!session_.Connection().connected && session_.HasTarget() &&
-                           !entries_->findItems(QStringLiteral("was lost"), Qt::MatchContains).isEmpty());
+    reconnect_->setVisible(lost_ && !session_.Connection().connected && session_.HasTarget());
 }
 
 }  // namespace velmar

@@ -1,11 +1,13 @@
 #pragma once
 
 #include <QDockWidget>
+#include <functional>
 
 #include "device/Session.h"
 #include "tools/core/EventLog.h"
 
 class QCheckBox;
+class QHBoxLayout;
 class QComboBox;
 class QLineEdit;
 class QListWidget;
@@ -25,6 +27,8 @@ class EventLogDock final : public QDockWidget {
     QComboBox* Level() const { return level_; }
     QPushButton* ReconnectButton() const { return reconnect_; }
     QCheckBox* AutoReconnect() const { return autoReconnect_; }
+    // A button on the log's tool row (the routing area's undo and redo are put here).
+    QPushButton* AddButton(const QString& text, std::function<void()> pressed);
 
   private:
     void Append(const LogEntry& entry);
@@ -39,6 +43,8 @@ class EventLogDock final : public QDockWidget {
     QListWidget* entries_;
     QPushButton* reconnect_;
     QCheckBox* autoReconnect_;
+    QHBoxLayout* tools_;
+    bool lost_ = false;  // the last link went down without the operator asking
     Subscriptions subscriptions_;
 };
 

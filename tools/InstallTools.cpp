@@ -9,6 +9,9 @@ namespace velmar {
 EventLogDock& InstallEventLog(MainWindow& window, ConsoleCore& core) {
     auto* dock = new EventLogDock(core.GetSession(), &window);
     window.addDockWidget(Qt::BottomDockWidgetArea, dock);
+    RoutingArea& routing = window.Routing();
+    dock->AddButton(QStringLiteral("Undo routing"), [&routing] { routing.Undo(); });
+    dock->AddButton(QStringLiteral("Redo routing"), [&routing] { routing.Redo(); });
     return *dock;
 }
 

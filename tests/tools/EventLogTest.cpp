@@ -10,11 +10,14 @@
 #include <QSplitter>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 #include <memory>
 
 #include "console/MainWindow.h"
 #include "platform/qt/QtFilePicker.h"
 #include "platform/qt/QtProfileStore.h"
+#include "routing/RoutingGrid.h"
+#include "routing/core/ChannelNames.h"
 #include "tests/console/ConsoleTestSupport.h"
 #include "tests/support/SimProcess.h"
 #include "tools/EventLogDock.h"
@@ -96,6 +99,22 @@ TEST_F(EventLogTest, ALostLinkSaysWhyAndTheFrameIsReconnectedWhenItAnswersAgain)
     sim.Do("fault 127.0.0.2 clear");
     EXPECT_TRUE(WaitUntil([&] { return window->GetSession().Connection().connected; }));
     EXPECT_TRUE(prompter.shown.empty()) << "the log says it; no dialog";
+
+    // The log offers the routing area's undo, and says what it did.
+    Session& session = window->GetSession();
+    ASSERT_TRUE(WaitUntil([&] { return session.IsReady() && session.Channels() == 1536; }));
+    const std::int32_t before = session.State().live.crosspoints[599];
+    window->Routing().Grid().Grid().SetCursor(600, 1);
+    window->Routing().Grid().Grid().RouteAtCursor();
+    ASSERT_TRUE(WaitUntil([&] { return session.State().live.crosspoints[599] == 1; }));
+    const auto buttons = dock->findChildren<QPushButton*>();
+    const auto undo = std::find_if(buttons.begin(), buttons.end(),
+                                   [](const QPushButton* b) { return b->text() == "Undo routing"; });
+    ASSERT_NE(undo, buttons.end());
+    (*undo)->click();
+    EXPECT_TRUE(WaitUntil([&] { return session.State().live.crosspoints[599] == before; }));
+    EXPECT_TRUE(Logged(QString::fromUtf8("info  Undo MADI 08: ") +
+                       QString::fromStdString(SourceText(before)) + QString::fromUtf8(" \u2192 CARD1 01")));
 
     // A refusal carries the frame's status; the level filter keeps only what went wrong.
     sim.Do("fault 127.0.0.2 status scross 5");
