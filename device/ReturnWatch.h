@@ -25,7 +25,6 @@ class ReturnWatch {
     // Starts looking for the frame at `address` (when enabled).
     void Watch(std::uint32_t address);
     void Stop();
-    bool Watching() const { return look_.Running(); }
 
   private:
     void Look();

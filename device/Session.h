@@ -52,7 +52,6 @@ class Session final : private LinkListener {
     // Connects again to the frame of the last Connect, as it was chosen then.
     void Reconnect();
     bool HasTarget() const { return !target_.address.empty(); }
-    const std::string& TargetText() const { return target_.address; }
     ReturnWatch& Returns() { return returnWatch_; }
     void SetConnected(bool connected);
 

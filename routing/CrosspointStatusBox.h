@@ -30,7 +30,6 @@ class CrosspointStatusBox final : public QGroupBox {
     void Reveal(std::int32_t output);
     // Jumps to the first row (after the current one with `next`) whose output or input matches.
     bool Find(const QString& text, bool next);
-    QLineEdit* FindBox() const { return find_; }
     // The list's context menu items.
     void DisconnectRows();
     void SaveCrosspoints(bool selectedOnly);

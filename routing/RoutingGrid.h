@@ -18,8 +18,6 @@ class RoutingGrid final : public QWidget {
     void CrosspointChanged(std::int32_t output) { grid_->RowChanged(output); }
 
     CrosspointGrid& Grid() { return *grid_; }
-    QLineEdit* FindBox() const { return find_; }
-    QSlider* Zoom() const { return zoom_; }
 
   private:
     CrosspointGrid* grid_;

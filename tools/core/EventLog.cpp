@@ -54,11 +54,8 @@ EventLog::EventLog(EventHub& events, Clock clock) : clock_(std::move(clock)) {
 }
 
 void EventLog::Add(NoticeLevel level, std::string text) {
-    entries_.push_back({clock_(), level, std::move(text)});
-    if (entries_.size() > kKept)
-        entries_.pop_front();
     if (listener_)
-        listener_(entries_.back());
+        listener_(LogEntry{clock_(), level, std::move(text)});
 }
 
 std::string EventLog::Format(const LogEntry& entry) {

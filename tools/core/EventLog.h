@@ -2,7 +2,6 @@
 
 #include <chrono>
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <string>
 
@@ -23,14 +22,14 @@ struct LogEntry {
 class EventLog {
   public:
     using Clock = std::function<std::chrono::system_clock::time_point()>;
+    // How many entries a view of the log keeps before it drops the oldest.
     static constexpr std::size_t kKept = 5000;
 
     explicit EventLog(
         EventHub& events, Clock clock = [] { return std::chrono::system_clock::now(); });
 
-    // Called for every new entry, after it is kept.
+    // Called for every new entry: the log itself keeps none, its views do.
     void SetListener(std::function<void(const LogEntry&)> listener) { listener_ = std::move(listener); }
-    const std::deque<LogEntry>& Entries() const { return entries_; }
     void Add(NoticeLevel level, std::string text);
 
     // "21:55:02.123  warning  The link to 127.0.0.2 was lost: …" (local time).
@@ -38,7 +37,6 @@ class EventLog {
 
   private:
     Clock clock_;
-    std::deque<LogEntry> entries_;
     std::function<void(const LogEntry&)> listener_;
     Subscriptions subscriptions_;
 };
