@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/CliApp.h"
+#include "tests/cli/CliRun.h"
 #include "tests/support/LineClient.h"
 #include "tests/support/SimProcess.h"
 
@@ -17,21 +17,8 @@ class CardCommandsTest : public ::testing::Test {
   protected:
     CardCommandsTest() { sim.ExportPorts(); }
 
-    struct Outcome {
-        int code;
-        std::string out;
-        std::string err;
-    };
-
-    Outcome Cli(const std::vector<std::string>& args) {
-        const CliParse parsed = ParseCliOptions(args);
-        if (!parsed.options)
-            return {kExitUsage, {}, parsed.error};
-        std::ostringstream out;
-        std::ostringstream err;
-        const int code = CliApp(out, err).Run(*parsed.options);
-        return {code, out.str(), err.str()};
-    }
+    using Outcome = test::CliOutcome;
+    static Outcome Cli(const std::vector<std::string>& args) { return test::RunCli(args); }
 
     // The value of one row as a fresh connection reads it, from the JSON listing.
     std::string ReadBack(int slot, const std::string& name) {

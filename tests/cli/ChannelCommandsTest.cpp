@@ -4,7 +4,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "cli/CliApp.h"
+#include "tests/cli/CliRun.h"
 #include "tests/support/SimProcess.h"
 
 namespace velmar {
@@ -16,21 +16,8 @@ class ChannelCommandsEndToEnd : public ::testing::Test {
     ChannelCommandsEndToEnd() { sim.ExportPorts(); }
     ~ChannelCommandsEndToEnd() override { std::remove(csv.c_str()); }
 
-    struct Outcome {
-        int code;
-        std::string out;
-        std::string err;
-    };
-
-    Outcome Cli(const std::vector<std::string>& args) {
-        const CliParse parsed = ParseCliOptions(args);
-        if (!parsed.options)
-            return {kExitUsage, {}, parsed.error};
-        std::ostringstream out;
-        std::ostringstream err;
-        const int code = CliApp(out, err).Run(*parsed.options);
-        return {code, out.str(), err.str()};
-    }
+    using Outcome = test::CliOutcome;
+    static Outcome Cli(const std::vector<std::string>& args) { return test::RunCli(args); }
 
     test::SimProcess sim;
     std::string csv = ::testing::TempDir() + "velmar-labels.csv";

@@ -7,13 +7,13 @@
 #include <optional>
 #include <sstream>
 
-#include "cli/CliApp.h"
 #include "cli/HeadlessConsole.h"
 #include "device/Session.h"
 #include "device/posix/PosixDatagramSocket.h"
 #include "device/posix/PosixEventLoop.h"
 #include "device/posix/PosixTcpTransport.h"
 #include "device/posix/PosixTimerService.h"
+#include "tests/cli/CliRun.h"
 #include "tests/support/SimProcess.h"
 
 namespace velmar {
@@ -26,22 +26,8 @@ class CliEndToEnd : public ::testing::Test {
   protected:
     CliEndToEnd() { sim.ExportPorts(); }
 
-    struct Outcome {
-        int code;
-        std::string out;
-        std::string err;
-    };
-
-    Outcome Cli(const std::vector<std::string>& args) {
-        const CliParse parsed = ParseCliOptions(args);
-        if (!parsed.options)
-            return {kExitUsage, {}, parsed.error};
-        std::ostringstream out;
-        std::ostringstream err;
-        CliApp app(out, err);
-        const int code = app.Run(*parsed.options);
-        return {code, out.str(), err.str()};
-    }
+    using Outcome = test::CliOutcome;
+    static Outcome Cli(const std::vector<std::string>& args) { return test::RunCli(args); }
 
     test::SimProcess sim;
 };

@@ -6,7 +6,7 @@
 #include <sstream>
 #include <thread>
 
-#include "cli/CliApp.h"
+#include "tests/cli/CliRun.h"
 #include "tests/support/FlashImage.h"
 #include "tests/support/LineClient.h"
 #include "tests/support/SimProcess.h"
@@ -25,21 +25,8 @@ class MaintenanceCommandsTest : public ::testing::Test {
             std::remove(file.c_str());
     }
 
-    struct Outcome {
-        int code;
-        std::string out;
-        std::string err;
-    };
-
-    Outcome Cli(const std::vector<std::string>& args) {
-        const CliParse parsed = ParseCliOptions(args);
-        if (!parsed.options)
-            return {kExitUsage, {}, parsed.error};
-        std::ostringstream out;
-        std::ostringstream err;
-        const int code = CliApp(out, err).Run(*parsed.options);
-        return {code, out.str(), err.str()};
-    }
+    using Outcome = test::CliOutcome;
+    static Outcome Cli(const std::vector<std::string>& args) { return test::RunCli(args); }
 
     std::string Image(const std::string& name, std::size_t records, std::string_view lineEnd = "\n") {
         files.push_back(test::WriteFlashImage(testing::TempDir() + "/" + name, records, lineEnd));

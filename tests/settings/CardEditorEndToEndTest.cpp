@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <sstream>
 
-#include "cli/CliApp.h"
 #include "console/MainWindow.h"
 #include "platform/qt/QtProfileStore.h"
 #include "settings/CardConfigPage.h"
@@ -14,6 +13,7 @@
 #include "settings/HwConfigWindow.h"
 #include "settings/InstallSettings.h"
 #include "settings/SettingsDialog.h"
+#include "tests/cli/CliRun.h"
 #include "tests/console/ConsoleTestSupport.h"
 #include "tests/support/SimProcess.h"
 #include "widgets/EditableGrid.h"
@@ -41,11 +41,7 @@ class CardEditorEndToEnd : public ::testing::Test {
 
     // A row's value as a fresh connection reads it from the frame.
     std::string FrameValue(int slot, const std::string& name) {
-        const CliParse parsed = ParseCliOptions({"cards", "--json", "127.0.0.2"});
-        std::ostringstream out;
-        std::ostringstream err;
-        CliApp(out, err).Run(*parsed.options);
-        const std::string json = out.str();
+        const std::string json = test::RunCli({"cards", "--json", "127.0.0.2"}).out;
         const std::size_t slotAt = json.find("{\"slot\":" + std::to_string(slot) + ",");
         const std::size_t rowAt = json.find("\"name\":\"" + name + "\"", slotAt);
         if (slotAt == std::string::npos || rowAt == std::string::npos)

@@ -6,7 +6,6 @@
 #include <memory>
 #include <sstream>
 
-#include "cli/CliApp.h"
 #include "console/ConsoleCore.h"
 #include "console/MainWindow.h"
 #include "platform/qt/QtProfileStore.h"
@@ -14,6 +13,7 @@
 #include "settings/SettingsDialog.h"
 #include "settings/SyncPriorityPage.h"
 #include "settings/core/SettingsFile.h"
+#include "tests/cli/CliRun.h"
 #include "tests/console/ConsoleTestSupport.h"
 #include "tests/support/SimProcess.h"
 #include "widgets/EditableGrid.h"
@@ -39,11 +39,9 @@ class SettingsEndToEndTest : public ::testing::Test {
     }
 
     std::string Cli(const std::vector<std::string>& args, int& code) {
-        std::ostringstream out;
-        std::ostringstream err;
-        CliApp app(out, err);
-        code = app.Run(*ParseCliOptions(args).options);
-        return out.str() + err.str();
+        const test::CliOutcome run = test::RunCli(args);
+        code = run.code;
+        return run.out + run.err;
     }
 
     test::SimProcess sim;

@@ -8,10 +8,10 @@
 #include <memory>
 #include <sstream>
 
-#include "cli/CliApp.h"
 #include "console/ConsoleCore.h"
 #include "console/MainWindow.h"
 #include "platform/qt/QtProfileStore.h"
+#include "tests/cli/CliRun.h"
 #include "tests/console/ConsoleTestSupport.h"
 #include "tests/support/SimProcess.h"
 #include "tools/ChannelLabelsDialog.h"
@@ -44,10 +44,8 @@ class ChannelToolsEndToEnd : public ::testing::Test {
     }
 
     std::string Cli(const std::vector<std::string>& args) {
-        std::ostringstream out;
-        std::ostringstream err;
-        CliApp(out, err).Run(*ParseCliOptions(args).options);
-        return out.str() + err.str();
+        const test::CliOutcome run = test::RunCli(args);
+        return run.out + run.err;
     }
 
     test::SimProcess sim;

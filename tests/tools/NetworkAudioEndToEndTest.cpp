@@ -7,7 +7,6 @@
 #include <QTreeWidget>
 #include <sstream>
 
-#include "cli/CliApp.h"
 #include "cli/HeadlessConsole.h"
 #include "console/MainWindow.h"
 #include "device/Session.h"
@@ -16,6 +15,7 @@
 #include "device/posix/PosixTcpTransport.h"
 #include "device/posix/PosixTimerService.h"
 #include "platform/qt/QtProfileStore.h"
+#include "tests/cli/CliRun.h"
 #include "tests/routing/RoutingFixture.h"
 #include "tests/support/SimProcess.h"
 #include "tools/AutoIpRoutingDialog.h"
@@ -35,22 +35,8 @@ class NetworkAudioEndToEnd : public ::testing::Test {
   protected:
     NetworkAudioEndToEnd() { sim.ExportPorts(); }
 
-    struct Outcome {
-        int code;
-        std::string out;
-        std::string err;
-    };
-
-    Outcome Cli(const std::vector<std::string>& args) {
-        const CliParse parsed = ParseCliOptions(args);
-        if (!parsed.options)
-            return {kExitUsage, {}, parsed.error};
-        std::ostringstream out;
-        std::ostringstream err;
-        CliApp app(out, err);
-        const int code = app.Run(*parsed.options);
-        return {code, out.str(), err.str()};
-    }
+    using Outcome = test::CliOutcome;
+    static Outcome Cli(const std::vector<std::string>& args) { return test::RunCli(args); }
     bool Has(const std::string& text, const std::string& part) {
         return text.find(part) != std::string::npos;
     }
