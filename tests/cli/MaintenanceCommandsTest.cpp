@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "tests/cli/CliRun.h"
+#include "tests/support/Eventually.h"
 #include "tests/support/FlashImage.h"
 #include "tests/support/LineClient.h"
 #include "tests/support/SimProcess.h"
@@ -34,6 +35,9 @@ class MaintenanceCommandsTest : public ::testing::Test {
     }
 
     std::string Info(const std::string& address) { return sim.Do("info " + address); }
+    bool InfoSoonHas(const std::string& address, const std::string& fact) {
+        return test::Eventually([&] { return Info(address).find(fact) != std::string::npos; });
+    }
 
     test::SimProcess sim;
     std::vector<std::string> files;
@@ -55,8 +59,7 @@ TEST_F(MaintenanceCommandsTest, AWholeImageIsProgrammedAndTheFrameRestarts) {
     // From recovery the restart loads the application.
     const Outcome recovery = Cli({"flash", "*127.0.0.5", Image("velmar-cli-5.flash", 5), "--restart"});
     ASSERT_EQ(recovery.code, kExitOk) << recovery.err;
-    std::this_thread::sleep_for(600ms);
-    EXPECT_NE(Info("127.0.0.5").find("mode=application "), std::string::npos);
+    EXPECT_TRUE(InfoSoonHas("127.0.0.5", "mode=application "));
     EXPECT_NE(Info("127.0.0.5").find("image-records=5 "), std::string::npos);
 }
 
@@ -139,8 +142,7 @@ TEST_F(MaintenanceCommandsTest, NetsetFactoryResetAndModeSwitchReachTheFrame) {
         << "an application frame is in its application";
     const Outcome recovery = Cli({"recovery", "127.0.0.3"});
     ASSERT_EQ(recovery.code, kExitOk) << recovery.err;
-    std::this_thread::sleep_for(600ms);
-    EXPECT_NE(Info("127.0.0.3").find("mode=recovery "), std::string::npos);
+    EXPECT_TRUE(InfoSoonHas("127.0.0.3", "mode=recovery "));
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "protocol/MessageCodec.h"
+#include "tests/support/Eventually.h"
 #include "tests/support/LineClient.h"
 #include "tests/support/SimProcess.h"
 
@@ -364,8 +365,7 @@ TEST(SimEndToEndTest, FirmwareImageIsCountedAndRestartDropsAndReturns) {
     std::this_thread::sleep_for(100ms);
     EXPECT_FALSE(LineClient("127.0.0.2", sim.GetPorts().tcp).Connected());
     EXPECT_TRUE(DiscoveryAnswers(sim, "127.0.0.2").empty());
-    std::this_thread::sleep_for(1500ms);
-    EXPECT_EQ(DiscoveryAnswers(sim, "127.0.0.2").size(), 1u);
+    EXPECT_TRUE(Eventually([&] { return DiscoveryAnswers(sim, "127.0.0.2").size() == 1; }));
     EXPECT_TRUE(LineClient("127.0.0.2", sim.GetPorts().tcp).Connected());
 }
 
@@ -375,7 +375,7 @@ TEST(SimEndToEndTest, ModeSwitchMovesTheFrameBetweenItsPorts) {
     client.Send("&sloadboot\r");
     EXPECT_EQ(client.LineStartingWith(":sloadboot"), ":sloadboot,0");
     EXPECT_TRUE(client.Closed(2s));
-    std::this_thread::sleep_for(500ms);
+    ASSERT_TRUE(Eventually([&] { return LineClient("127.0.0.2", sim.GetPorts().telnet).Connected(); }));
     EXPECT_FALSE(LineClient("127.0.0.2", sim.GetPorts().tcp).Connected())
         << "recovery mode has no port 10003";
     LineClient telnet("127.0.0.2", sim.GetPorts().telnet);
@@ -384,8 +384,7 @@ TEST(SimEndToEndTest, ModeSwitchMovesTheFrameBetweenItsPorts) {
     telnet.Send("?gcross,1\r&sloadapp,0\r");
     EXPECT_EQ(telnet.LineStartingWith(":gcross"), ":gcross,-3,1");
     EXPECT_EQ(telnet.LineStartingWith(":sloadapp"), ":sloadapp,0,0");
-    std::this_thread::sleep_for(600ms);
-    EXPECT_TRUE(LineClient("127.0.0.2", sim.GetPorts().tcp).Connected());
+    EXPECT_TRUE(Eventually([&] { return LineClient("127.0.0.2", sim.GetPorts().tcp).Connected(); }));
 }
 
 TEST(SimEndToEndTest, AnyBytesFromAClientLeaveTheConnectionWorking) {
