@@ -106,22 +106,23 @@ int MaintenanceCommands::Run(const CliOptions& options) {
             return kExitUsage;
         }
     }
+    FirmwareBatchRead read;
     if (options.command == CliCommand::Flash) {
         // Every file is checked before anything goes to the frame.
-        const FirmwareBatchRead read = ReadFirmwareImages(options.files);
+        read = ReadFirmwareImages(options.files);
         if (!read.problem.empty()) {
             err_ << "velmar-cli: " << read.problem << "\n";
             return kExitFailure;
         }
     }
     if (options.dryRun)
-        return DryRun(options);
+        return DryRun(options, read.images);
     if (options.command == CliCommand::NetSet && !options.serial.empty())
         return SettingsMessage(options);
-    return Connected(options);
+    return Connected(options, read.images);
 }
 
-int MaintenanceCommands::DryRun(const CliOptions& options) {
+int MaintenanceCommands::DryRun(const CliOptions& options, const std::vector<FirmwareImage>& images) {
     if (options.command == CliCommand::NetSet && !options.serial.empty()) {
         const auto message = BuildSettingsMessage(options.serial, ChoiceFrom(options));
         if (!message.problem.empty()) {
@@ -137,7 +138,7 @@ int MaintenanceCommands::DryRun(const CliOptions& options) {
     const bool recovery = options.mode == DeviceMode::Recovery;
     switch (options.command) {
         case CliCommand::Flash:
-            for (const FirmwareImage& image : ReadFirmwareImages(options.files).images) {
+            for (const FirmwareImage& image : images) {
                 requests.Send(C::sprog, {{14, 0}});
                 for (const std::string& record : image.records) {
                     CommandMessage message = FirmwareUnit::RecordRequest(record);
@@ -188,7 +189,7 @@ int MaintenanceCommands::SettingsMessage(const CliOptions& options) {
     return kExitOk;
 }
 
-int MaintenanceCommands::Connected(const CliOptions& options) {
+int MaintenanceCommands::Connected(const CliOptions& options, const std::vector<FirmwareImage>& images) {
     if (options.command == CliCommand::Recovery && options.mode == DeviceMode::Recovery) {
         err_ << "velmar-cli: the frame runs its recovery firmware already\n";
         return kExitUsage;
@@ -221,6 +222,14 @@ int MaintenanceCommands::Connected(const CliOptions& options) {
         options.timeout);
     if (!session.Connection().connected || !session.Connection().receiveReady) {
         err_ << "velmar-cli: " << kConnectFailedText << "\n";
+        return kExitNotResponding;
+    }
+    // The link opens with the state poll. A restart word queued behind those requests may never
+    // be read: a frame drops what it had not read when the console closes the link, and the
+    // restarting words close it at once. So nothing goes out until the frame has answered.
+    loop.RunUntil([&] { return console.FrameRead() || console.LinkLost(); }, options.timeout);
+    if (!console.FrameRead()) {
+        err_ << "velmar-cli: the frame did not answer its state poll; nothing was sent\n";
         return kExitNotResponding;
     }
     FirmwareUnit& firmware = session.Firmware();
@@ -274,7 +283,7 @@ int MaintenanceCommands::Connected(const CliOptions& options) {
         err_ << "velmar-cli: " << kTelnetRefusal << "\n";
         return kExitFailure;
     }
-    FirmwareBatch batch(ReadFirmwareImages(options.files).images);
+    FirmwareBatch batch(images);
     std::optional<FirmwareRunEnded> ended;
     std::unique_ptr<ProgressPrinter> progress;
     Subscriptions subscriptions;

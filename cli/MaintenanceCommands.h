@@ -1,8 +1,10 @@
 #pragma once
 
 #include <ostream>
+#include <vector>
 
 #include "cli/CliOptions.h"
+#include "tools/core/FirmwareImage.h"
 
 namespace velmar {
 
@@ -14,9 +16,10 @@ class MaintenanceCommands {
     int Run(const CliOptions& options);
 
   private:
-    int DryRun(const CliOptions& options);
+    // `images` are the files of a flash, read once: what was checked is what is sent.
+    int DryRun(const CliOptions& options, const std::vector<FirmwareImage>& images);
     int SettingsMessage(const CliOptions& options);
-    int Connected(const CliOptions& options);
+    int Connected(const CliOptions& options, const std::vector<FirmwareImage>& images);
 
     std::ostream& out_;
     std::ostream& err_;

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <chrono>
-#include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -20,18 +22,17 @@ using namespace std::chrono_literals;
 // velmar-cli's maintenance commands against the default rack.
 class MaintenanceCommandsTest : public ::testing::Test {
   protected:
-    MaintenanceCommandsTest() : sim({"--restart-ms", "300"}) { sim.ExportPorts(); }
-    ~MaintenanceCommandsTest() override {
-        for (const std::string& file : files)
-            std::remove(file.c_str());
+    MaintenanceCommandsTest() : sim({"--restart-ms", "300"}) {
+        sim.ExportPorts();
+        std::filesystem::create_directories(folder);
     }
+    ~MaintenanceCommandsTest() override { std::filesystem::remove_all(folder); }
 
     using Outcome = test::CliOutcome;
     static Outcome Cli(const std::vector<std::string>& args) { return test::RunCli(args); }
 
     std::string Image(const std::string& name, std::size_t records, std::string_view lineEnd = "\n") {
-        files.push_back(test::WriteFlashImage(testing::TempDir() + "/" + name, records, lineEnd));
-        return files.back();
+        return test::WriteFlashImage(folder + "/" + name, records, lineEnd);
     }
 
     std::string Info(const std::string& address) { return sim.Do("info " + address); }
@@ -40,7 +41,8 @@ class MaintenanceCommandsTest : public ::testing::Test {
     }
 
     test::SimProcess sim;
-    std::vector<std::string> files;
+    // A folder of this process's own, so that runs side by side do not share image files.
+    const std::string folder = testing::TempDir() + "/velmar-cli-" + std::to_string(::getpid());
 };
 
 TEST_F(MaintenanceCommandsTest, AWholeImageIsProgrammedAndTheFrameRestarts) {
@@ -80,8 +82,7 @@ TEST_F(MaintenanceCommandsTest, ARefusedRecordFailsTheRunNamingFileAndRecordAndS
 
 TEST_F(MaintenanceCommandsTest, BadFilesAreRefusedBeforeAnythingIsSent) {
     const std::string good = Image("velmar-cli-good.flash", 3);
-    const std::string bad = testing::TempDir() + "/velmar-cli-long.flash";
-    files.push_back(bad);
+    const std::string bad = folder + "/velmar-cli-long.flash";
     std::ofstream(bad) << test::FlashImageText(2) << "S1" << std::string(260, '0') << "\n";
     const Outcome flash = Cli({"flash", "127.0.0.2", good, bad});
     EXPECT_EQ(flash.code, kExitFailure);
@@ -142,7 +143,7 @@ TEST_F(MaintenanceCommandsTest, NetsetFactoryResetAndModeSwitchReachTheFrame) {
         << "an application frame is in its application";
     const Outcome recovery = Cli({"recovery", "127.0.0.3"});
     ASSERT_EQ(recovery.code, kExitOk) << recovery.err;
-    EXPECT_TRUE(InfoSoonHas("127.0.0.3", "mode=recovery "));
+    EXPECT_TRUE(InfoSoonHas("127.0.0.3", "mode=recovery ")) << Info("127.0.0.3");
 }
 
 }  // namespace
