@@ -6,9 +6,10 @@
 #include <vector>
 
 #include "console/MainWindow.h"
-#include "tools/MaintenanceActions.h"
 #include "settings/InstallSettings.h"
 #include "tools/InstallChannelTools.h"
+#include "tools/InstallTools.h"
+#include "tools/MaintenanceActions.h"
 #include "tools/NetworkAudioTools.h"
 
 namespace velmar {
@@ -35,6 +36,8 @@ int Application::Run() {
         InstallChannelTools(window, core);
         InstallSettings(window, core);
         InstallNetworkAudioTools(window, core);
+        InstallEventLog(window, core);
+        InstallWindowManners(window, core);
         window.show();
         if (!arguments_.connect.empty())
             window.ConnectAddress(arguments_.connect);

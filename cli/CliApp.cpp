@@ -5,16 +5,15 @@
 #include <memory>
 #include <optional>
 
-#include "cli/ChannelCommands.h"
 #include "cli/CardCommands.h"
+#include "cli/ChannelCommands.h"
+#include "cli/DryRunTransport.h"
 #include "cli/HeadlessConsole.h"
 #include "cli/MaintenanceCommands.h"
-#include "cli/SettingsCommands.h"
-#include "cli/DryRunTransport.h"
 #include "cli/NetworkAudioCommands.h"
+#include "cli/SettingsCommands.h"
 #include "cli/StatusReport.h"
 #include "cli/TracingTransport.h"
-#include "device/ChannelMap.h"
 #include "device/EchoProbe.h"
 #include "device/Session.h"
 #include "device/discovery/posix/FrameDiscovery.h"
@@ -22,8 +21,10 @@
 #include "device/posix/PosixEventLoop.h"
 #include "device/posix/PosixTcpTransport.h"
 #include "device/posix/PosixTimerService.h"
+#include "routing/core/ChannelNames.h"
 #include "routing/core/CrosspointFile.h"
 #include "routing/core/RoutingActions.h"
+#include "tools/core/EventLog.h"
 
 namespace velmar {
 
@@ -130,6 +131,11 @@ int CliApp::Connected(const CliOptions& options) {
     consoleOptions.telnet = options.telnet;
     Session session(*transport, datagrams, timers, LinkPorts::FromEnvironment(), consoleOptions);
     HeadlessConsole console(session);
+    std::optional<EventLog> log;
+    if (options.events) {
+        log.emplace(session.Events());
+        log->SetListener([this](const LogEntry& entry) { err_ << EventLog::Format(entry) << "\n"; });
+    }
 
     session.Connect(options.address, options.mode, options.model);
     loop.RunUntil([&] { return console.FrameRead() || console.ConnectError() || console.LinkLost(); },
@@ -254,13 +260,13 @@ int CliApp::Route(const CliOptions& options, const FrameLink& frame) {
     }
     if (outcome.refused != 0) {
         err_ << "velmar-cli: the frame refused the route to output " << options.output << " "
-             << ChannelName(options.output) << " (status " << outcome.lastRefusal << ")\n";
+             << ChannelText(options.output) << " (status " << outcome.lastRefusal << ")\n";
         return kExitFailure;
     }
     const std::int32_t input =
         frame.session.State().live.crosspoints[static_cast<std::size_t>(options.output - 1)];
-    out_ << options.output << " " << ChannelName(options.output) << " <- " << input << " "
-         << (input == 0 ? std::string("(disconnected)") : ChannelName(input)) << "\n";
+    out_ << options.output << " " << ChannelText(options.output) << " <- " << input << " "
+         << (input == 0 ? std::string("(disconnected)") : ChannelText(input)) << "\n";
     return kExitOk;
 }
 
@@ -278,8 +284,8 @@ int CliApp::LoadRoutes(const CliOptions& options, const FrameLink& frame) {
     const std::vector<Crosspoint> crosspoints = snapshot.Connections();
     if (options.dryRun) {
         for (const Crosspoint& c : crosspoints) {
-            out_ << "scross " << c.output << " " << c.input << "   " << ChannelName(c.output) << " <- "
-                 << ChannelName(c.input) << "\n";
+            out_ << "scross " << c.output << " " << c.input << "   " << ChannelText(c.output) << " <- "
+                 << ChannelText(c.input) << "\n";
         }
         for (const SkippedLine& skipped : snapshot.Skipped())
             err_ << "velmar-cli: line " << skipped.line << " skipped: " << skipped.reason << "\n";

@@ -97,6 +97,7 @@ const char* const kCliUsage =
     "  --dhcp, --ip A, --mask M, --gateway G\n"
     "                      netset: obtain the address automatically, or the fixed settings\n"
     "  --trace             print every line sent and received, time-stamped, on stderr\n"
+    "  --events            print the console's event log (connects, lost links and why, refusals) on stderr\n"
     "  --recovery          the frame runs its recovery firmware (same as a '*' prefix)\n"
     "  --mode2             the frame runs in mode 2 (same as a '#' prefix)\n"
     "  --telnet            connect an application frame on the Telnet port\n"
@@ -193,6 +194,8 @@ CliParse ParseCliOptions(const std::vector<std::string>& args) {
             options.json = true;
         } else if (arg == "--trace") {
             options.trace = true;
+        } else if (arg == "--events") {
+            options.events = true;
         } else if (arg == "--recovery") {
             recovery = true;
         } else if (arg == "--mode2") {

@@ -56,17 +56,18 @@ struct CliOptions {
     std::string ip, mask, gateway;   // netset --ip --mask --gateway
     // routes --save FILE, load-routes ADDR FILE, settings save|apply ADDR FILE, labels --save FILE
     std::string file;
-    std::vector<std::string> operands;  // after ADDR: label in|out CH TEXT, detector in|out CH[-CH]
-    std::string load;                   // labels --load FILE
-    std::optional<bool> enable;         // detector --enable / --disable
-    std::string t1, t2;                 // detector --t1 MS:DB, --t2 MS:DB
+    std::vector<std::string> operands;     // after ADDR: label in|out CH TEXT, detector in|out CH[-CH]
+    std::string load;                      // labels --load FILE
+    std::optional<bool> enable;            // detector --enable / --disable
+    std::string t1, t2;                    // detector --t1 MS:DB, --t2 MS:DB
     std::int32_t slot = 0;                 // card ADDR SLOT ...
     std::vector<std::string> assignments;  // card ... NAME=VALUE ...
-    std::vector<std::string> words;  // what follows ADDR for the network-audio commands
+    std::vector<std::string> words;        // what follows ADDR for the network-audio commands
     bool dryRun = false;
     bool network = false;  // settings apply: send the file's own addresses too
     bool json = false;
     bool trace = false;
+    bool events = false;
     bool telnet = false;
     std::chrono::milliseconds timeout{8000};
 };

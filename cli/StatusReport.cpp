@@ -8,9 +8,9 @@
 #include <string_view>
 #include <vector>
 
-#include "device/ChannelMap.h"
 #include "device/DeviceModel.h"
 #include "protocol/TextEncoding.h"
+#include "routing/core/ChannelNames.h"
 
 namespace velmar {
 
@@ -192,8 +192,8 @@ void PrintRoutes(std::ostream& out, const Session& session) {
         if (input <= 0)
             continue;
         char line[96];
-        std::snprintf(line, sizeof line, "%4d %-12s <- %4d %s\n", output, ChannelName(output).c_str(), input,
-                      ChannelName(input).c_str());
+        std::snprintf(line, sizeof line, "%4d %-12s <- %4d %s\n", output, ChannelText(output).c_str(), input,
+                      ChannelText(input).c_str());
         out << line;
     }
 }
@@ -207,8 +207,8 @@ void PrintRoutesJson(std::ostream& out, const Session& session) {
         if (input <= 0)
             continue;
         out << (first ? "" : ",") << "{\"output\":" << output
-            << ",\"outputName\":" << Json(ChannelName(output)) << ",\"input\":" << input
-            << ",\"inputName\":" << Json(ChannelName(input)) << "}";
+            << ",\"outputName\":" << Json(ChannelText(output)) << ",\"input\":" << input
+            << ",\"inputName\":" << Json(ChannelText(input)) << "}";
         first = false;
     }
     out << "]}\n";

@@ -28,6 +28,8 @@ ConsoleCore::ConsoleCore(ConsoleOptions options, ConsoleServices services)
       session_(transport_, datagrams_, timers_, LinkPorts::FromEnvironment(), options),
       finder_(*profile_, *prompter_, LinkPorts::FromEnvironment(), DiscoveryPortFromEnvironment()) {
     session_.SetBaseTitle(" Velmar");
+    if (auto* own = dynamic_cast<QtFilePicker*>(ownFilePicker_.get()))
+        own->SetProfile(profile_);
 }
 
 ConsoleCore::~ConsoleCore() {

@@ -1,5 +1,7 @@
 #include "console/MainWindow.h"
 
+#include <QSplitter>
+
 #include <QAction>
 #include <QCloseEvent>
 #include <QGridLayout>
@@ -40,11 +42,15 @@ MainWindow::MainWindow(ConsoleCore& core, QWidget* parent)
     status_ = new DeviceStatusGroup(session_, this);
     routing_ = new RoutingArea(RoutingContext{session_, GetPrompter(), GetFilePicker()}, this);
     auto* central = new QWidget(this);
-    auto* areas = new QHBoxLayout;
-    areas->addWidget(BuildDeviceSelection(), 5);
-    areas->addWidget(routing_, 6);
+    auto* areas = new QSplitter(Qt::Horizontal);
+    areas->setObjectName(QStringLiteral("MainSplitter"));
+    areas->setChildrenCollapsible(false);
+    areas->addWidget(BuildDeviceSelection());
+    areas->addWidget(routing_);
+    areas->setStretchFactor(0, 5);
+    areas->setStretchFactor(1, 6);
     auto* layout = new QVBoxLayout(central);
-    layout->addLayout(areas, 1);
+    layout->addWidget(areas, 1);
     layout->addWidget(status_);
     setCentralWidget(central);
     resize(1180, 620);

@@ -10,22 +10,17 @@ struct Range {
     std::int32_t first;
     std::int32_t last;
     Interface interface;
-    const char* prefix;
 };
 
 constexpr std::array<Range, 7> kFixedRanges{{
-    {513, 528, Interface::Aes, "AES  "},
-    {529, 560, Interface::Phd1, "PHD1  "},
-    {561, 592, Interface::Phd2, "PHD2  "},
-    {593, 656, Interface::Madi, "MADI  "},
-    {657, 784, Interface::Sfp1, "SFP1  "},
-    {785, 912, Interface::Sfp2, "SFP2  "},
-    {913, 976, Interface::Ip, "IP  "},
+    {513, 528, Interface::Aes},
+    {529, 560, Interface::Phd1},
+    {561, 592, Interface::Phd2},
+    {593, 656, Interface::Madi},
+    {657, 784, Interface::Sfp1},
+    {785, 912, Interface::Sfp2},
+    {913, 976, Interface::Ip},
 }};
-
-std::string TwoDigits(std::int32_t value) {
-    return (value >= 0 && value < 10 ? "0" : "") + std::to_string(value);
-}
 
 }  // namespace
 
@@ -41,16 +36,6 @@ ChannelLocation LocateChannel(std::int32_t channel) {
         }
     }
     return {Interface::None, 0, channel};
-}
-
-std::string ChannelName(std::int32_t channel) {
-    const ChannelLocation where = LocateChannel(channel);
-    if (where.interface == Interface::Card) {
-        return "CARD" + std::to_string(where.card) + "  " + TwoDigits(where.index);
-    }
-    if (where.interface == Interface::None)
-        return "CHN  " + TwoDigits(channel);
-    return kFixedRanges[static_cast<std::size_t>(where.interface) - 1].prefix + TwoDigits(where.index);
 }
 
 }  // namespace velmar

@@ -17,7 +17,4 @@ struct ChannelLocation {
 
 ChannelLocation LocateChannel(std::int32_t channel);
 
-// The display text of a channel, e.g. "CARD3  05", "AES  12", "CHN  1000".
-std::string ChannelName(std::int32_t channel);
-
 }  // namespace velmar

@@ -30,7 +30,7 @@ void Poller::StartConnection() {
     StartSequence();
     keepAlive_ = timers_.Start("keep-alive", 5000ms, TimerMode::Repeat, [this] {
         if (!KeepAliveTick())
-            session_.Disconnect();
+            session_.LoseLink(LinkLossReason::Silent);
     });
 }
 

@@ -22,7 +22,8 @@ Session::Session(LineTransport& transport, DatagramSocket& datagrams, TimerServi
       meters_(context_),
       ppm_(context_),
       firmware_(
-          context_, [this] { Disconnect(); }, [this] { poller_.StartSequence(); }) {
+          context_, [this] { Disconnect(); }, [this] { poller_.StartSequence(); }),
+      returnWatch_(probe_, timers, ports.echo, [this] { Reconnect(); }) {
     connection_.options = options;
     state_.ResetState();
     link_.SetListener(this);
@@ -35,6 +36,8 @@ Session::~Session() {
 
 void Session::Connect(std::string_view address, DeviceMode mode, ModelClass model) {
     routing_.StopStepper();
+    returnWatch_.Stop();
+    target_ = {std::string(address), mode, model};
     connection_.deviceMode = mode;
     connection_.capabilities = CapabilitiesOf(state_, model);
     link_.Connect(address);
@@ -43,6 +46,21 @@ void Session::Connect(std::string_view address, DeviceMode mode, ModelClass mode
 void Session::Disconnect() {
     link_.Close();
     SetConnected(false);
+}
+
+void Session::LoseLink(LinkLossReason reason) {
+    const std::uint32_t address = link_.TargetAddress();
+    events_.Publish(LinkLost{reason, target_.address});
+    Disconnect();
+    if (connection_.deviceMode == DeviceMode::Application)
+        returnWatch_.Watch(address);
+}
+
+void Session::Reconnect() {
+    if (!HasTarget())
+        return;
+    const Target target = target_;  // Connect replaces target_, which `address` would point into
+    Connect(target.address, target.mode, target.model);
 }
 
 void Session::SetConnected(bool connected) {
@@ -88,7 +106,7 @@ void Session::OnLinkReplaced() {
 }
 
 void Session::OnPeerClosed() {
-    Disconnect();
+    LoseLink(LinkLossReason::ClosedByFrame);
 }
 
 void Session::OnRecord(const CommandMessage& record, bool isReply) {

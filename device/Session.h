@@ -15,6 +15,7 @@
 #include "device/LinkPorts.h"
 #include "device/Poller.h"
 #include "device/RequestWriter.h"
+#include "device/ReturnWatch.h"
 #include "device/SessionEvents.h"
 #include "device/TimerService.h"
 #include "device/features/FeatureContext.h"
@@ -46,6 +47,13 @@ class Session final : private LinkListener {
     // outcome arrives later as ConnectionChanged or ConnectFailed.
     void Connect(std::string_view address, DeviceMode mode, ModelClass model);
     void Disconnect();
+    // The link went down without the operator asking: says why, then disconnects, and the
+    // return watch starts looking for the frame.
+    void LoseLink(LinkLossReason reason);
+    // Connects again to the frame of the last Connect, as it was chosen then.
+    void Reconnect();
+    bool HasTarget() const { return !target_.address.empty(); }
+    ReturnWatch& Returns() { return returnWatch_; }
     void SetConnected(bool connected);
 
     // Sees every record before the dispatcher does (a probe's or a test's window on the stream).
@@ -77,6 +85,7 @@ class Session final : private LinkListener {
     ClockUnit& Clock() { return clock_; }
     InterfacesUnit& Interfaces() { return interfaces_; }
     RoutingUnit& Routing() { return routing_; }
+    const RoutingUnit& Routing() const { return routing_; }
     NetworkAudioUnit& NetworkAudio() { return networkAudio_; }
     ChannelToolsUnit& ChannelTools() { return channelTools_; }
     MetersUnit& Meters() { return meters_; }
@@ -90,6 +99,12 @@ class Session final : private LinkListener {
     void OnRecord(const CommandMessage& record, bool isReply) override;
 
     void Retitle();
+
+    struct Target {
+        std::string address;
+        DeviceMode mode = DeviceMode::Application;
+        ModelClass model = ModelClass::Full;
+    };
 
     TimerService& timers_;
     std::string baseTitle_ = " Velmar";
@@ -112,6 +127,8 @@ class Session final : private LinkListener {
     MetersUnit meters_;
     PpmUnit ppm_;
     FirmwareUnit firmware_;
+    Target target_;
+    ReturnWatch returnWatch_;
     Subscription retitleOnName_;
     std::function<void(const CommandMessage&, bool)> observer_;
 };

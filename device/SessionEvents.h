@@ -11,6 +11,18 @@ struct ConnectionChanged {
     bool connected = false;
 };
 
+// Why a link went down without the operator asking.
+enum class LinkLossReason : std::uint8_t {
+    Silent,         // the frame stopped answering the keep-alive
+    ClosedByFrame,  // the frame closed the connection
+};
+
+// The link went down on its own; ConnectionChanged{false} follows.
+struct LinkLost {
+    LinkLossReason reason = LinkLossReason::Silent;
+    std::string address;
+};
+
 // A connect ended without a link; the window shows kConnectFailedText.
 struct ConnectFailed {
     int error = 0;
@@ -31,6 +43,15 @@ struct SettingsAvailability {
 // The connected frame is restarting and leaves the device list until it answers again.
 struct FrameLeaving {
     std::uint32_t address = 0;
+};
+
+enum class NoticeLevel : std::uint8_t { Info, Warning, Error };
+
+// Something a window or a tool did or could not do that the operator should find in the log
+// later (a file not written, an undo refused, a programming run's end).
+struct ConsoleNotice {
+    NoticeLevel level = NoticeLevel::Info;
+    std::string text;
 };
 
 }  // namespace velmar

@@ -3,7 +3,7 @@ _velmar_cli() {
     local cur prev words cword
     _init_completion || return
     local commands="discover probe status routes route load-routes cards card"
-    local options="--json --save --dry-run --trace --recovery --mode2 --telnet --type --timeout --help --version"
+    local options="--json --save --dry-run --trace --events --recovery --mode2 --telnet --type --timeout --help --version"
     case "$prev" in
         --save)
             _filedir xpt

@@ -8,6 +8,7 @@
 #include <QRadioButton>
 
 #include "routing/core/ChannelLabel.h"
+#include "routing/core/RouteChanges.h"
 #include "routing/core/RoutingActions.h"
 
 namespace velmar {
@@ -144,10 +145,12 @@ void CrosspointControlBox::ConnectSelected() {
 void CrosspointControlBox::DisconnectSelected() {
     if (!context_.MayRoute())
         return;
-    const std::vector<std::int32_t> outputs = SelectedChannels(RouteSide::Output);
-    if (outputs.empty() || !context_.prompter.Question("Disconnect", "Crosspoint control"))
+    const std::vector<Crosspoint> crosspoints =
+        RoutingActions(context_.session.Channels(), Stereo()).Disconnect(SelectedChannels(RouteSide::Output));
+    if (crosspoints.empty() ||
+        !context_.prompter.Question(DisconnectQuestion(crosspoints), "Crosspoint control"))
         return;
-    context_.Send(RoutingActions(context_.session.Channels(), Stereo()).Disconnect(outputs));
+    context_.Send(crosspoints);
 }
 
 }  // namespace velmar

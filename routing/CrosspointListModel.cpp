@@ -1,6 +1,11 @@
 #include "routing/CrosspointListModel.h"
 
+#include <algorithm>
+
+#include <QColor>
+
 #include "routing/core/ChannelLabel.h"
+#include "routing/core/ChannelNames.h"
 
 namespace velmar {
 
@@ -12,7 +17,7 @@ int CrosspointListModel::rowCount(const QModelIndex& parent) const {
 }
 
 int CrosspointListModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : 3;
+    return parent.isValid() ? 0 : 2;
 }
 
 QVariant CrosspointListModel::data(const QModelIndex& index, int role) const {
@@ -21,26 +26,31 @@ QVariant CrosspointListModel::data(const QModelIndex& index, int role) const {
     const std::int32_t output = OutputAt(index.row());
     if (role == kOutputRole)
         return output;
+    const std::optional<std::int32_t> pending = session_.Routing().Pending(output);
+    if (role == Qt::ForegroundRole)
+        return pending ? QVariant(QColor(0x80, 0x60, 0x00)) : QVariant();
     if (role != Qt::DisplayRole)
         return {};
-    switch (index.column()) {
-        case 1:
-            return QString::fromStdString(
-                LabelledChannelName(session_.State(), RouteSide::Input,
-                                    session_.State().live.crosspoints[static_cast<std::size_t>(output - 1)]));
-        case 2:
-            return QString::fromStdString(LabelledChannelName(session_.State(), RouteSide::Output, output));
-        default:
-            return QString();
-    }
+    const DeviceState& state = session_.State();
+    if (index.column() == kOutputColumn)
+        return QString::fromStdString(LabelledChannelName(state, RouteSide::Output, output));
+    QString text = QString::fromStdString(LabelledChannelName(
+        state, RouteSide::Input, state.live.crosspoints[static_cast<std::size_t>(output - 1)]));
+    // Until the frame answers, the row says what it was asked.
+    if (pending)
+        text += QStringLiteral("  \u2192 %1 (pending)").arg(QString::fromStdString(SourceText(*pending)));
+    return text;
 }
 
 QVariant CrosspointListModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return {};
     static const QString kInput = QStringLiteral("INPUT");
-    static const QString kOutput = QStringLiteral("OUTPUT");
-    return section == 0 ? filterHeader_ : section == 1 ? kInput : kOutput;
+    if (section == kInputColumn)
+        return kInput;
+    // The filter lives on the output header: clicking it steps to the next filter.
+    return filterHeader_.isEmpty() ? QStringLiteral("OUTPUT")
+                                   : QStringLiteral("OUTPUT  [%1]").arg(filterHeader_);
 }
 
 void CrosspointListModel::Refresh(std::int32_t output, std::int32_t order) {
@@ -69,7 +79,18 @@ void CrosspointListModel::AdvanceFilter() {
     filterHeader_ = list_.AdvanceFilter(session_.State(), session_.Capabilities())
                         ? QString::fromStdString(list_.FilterText())
                         : QString();
-    emit headerDataChanged(Qt::Horizontal, 0, 0);
+    emit headerDataChanged(Qt::Horizontal, kOutputColumn, kOutputColumn);
+}
+
+int CrosspointListModel::RowOf(std::int32_t output) const {
+    const auto it = std::find(shown_.begin(), shown_.end(), output);
+    return it == shown_.end() ? -1 : static_cast<int>(it - shown_.begin());
+}
+
+void CrosspointListModel::RepaintRow(std::int32_t output) {
+    const int row = RowOf(output);
+    if (row >= 0)
+        emit dataChanged(index(row, 0), index(row, columnCount() - 1));
 }
 
 void CrosspointListModel::Clear() {
@@ -81,7 +102,7 @@ void CrosspointListModel::Clear() {
 
 void CrosspointListModel::Relabel() {
     if (!shown_.empty())
-        emit dataChanged(index(0, 1), index(rowCount() - 1, 2), {Qt::DisplayRole});
+        emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1), {Qt::DisplayRole});
 }
 
 }  // namespace velmar

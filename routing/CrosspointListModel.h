@@ -13,6 +13,8 @@ namespace velmar {
 class CrosspointListModel final : public QAbstractTableModel {
   public:
     static constexpr int kOutputRole = Qt::UserRole;
+    static constexpr int kInputColumn = 0;
+    static constexpr int kOutputColumn = 1;
 
     CrosspointListModel(const Session& session, QObject* parent);
 
@@ -28,6 +30,10 @@ class CrosspointListModel final : public QAbstractTableModel {
     void Clear();
     // Channel labels changed: the rows show them.
     void Relabel();
+    // The row showing `output`, or -1.
+    int RowOf(std::int32_t output) const;
+    // The row's texts changed without the row moving (a request went out or was refused).
+    void RepaintRow(std::int32_t output);
 
     const CrosspointList& List() const { return list_; }
     std::int32_t OutputAt(int row) const { return shown_[static_cast<std::size_t>(row)]; }

@@ -2,6 +2,7 @@
 
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QTreeView>
@@ -10,13 +11,15 @@
 #include <fstream>
 
 #include "routing/SnapshotPreviewDialog.h"
+#include "routing/core/ChannelLabel.h"
+#include "routing/core/ChannelNames.h"
+#include "routing/core/RouteChanges.h"
 #include "routing/core/RoutingActions.h"
 
 namespace velmar {
 namespace {
 
 constexpr std::string_view kXptFilter = "Crosspoint status (*.xpt)|*.xpt|All Files (*.*)|*.*";
-constexpr int kFilterColumnWidth = 55;
 
 }  // namespace
 
@@ -25,6 +28,7 @@ CrosspointStatusBox::CrosspointStatusBox(RoutingContext context, QWidget* parent
       context_(context),
       model_(new CrosspointListModel(context.session, this)),
       view_(new QTreeView),
+      find_(new QLineEdit),
       loadButton_(new QPushButton(QStringLiteral("&Load from file ..."))),
       saveButton_(new QPushButton(QStringLiteral("Save to &file ..."))),
       runPreview_([](SnapshotPreviewDialog& dialog) { return dialog.exec() == QDialog::Accepted; }) {
@@ -37,8 +41,13 @@ CrosspointStatusBox::CrosspointStatusBox(RoutingContext context, QWidget* parent
     view_->header()->setSectionsClickable(true);
     view_->header()->setSectionsMovable(false);
     view_->header()->setStretchLastSection(true);
-    view_->setColumnWidth(0, kFilterColumnWidth);
-    view_->setColumnWidth(1, 110);
+    view_->setColumnWidth(CrosspointListModel::kInputColumn, 160);
+    view_->header()->setSortIndicatorShown(true);
+    ShowSortIndicator();
+    find_->setPlaceholderText(QStringLiteral("Find output or input (name, number or label)"));
+    find_->setClearButtonEnabled(true);
+    connect(find_, &QLineEdit::textEdited, this, [this](const QString& text) { Find(text, false); });
+    connect(find_, &QLineEdit::returnPressed, this, [this] { Find(find_->text(), true); });
     connect(view_->header(), &QHeaderView::sectionClicked, this,
             [this](int column) { HeaderClicked(column); });
     connect(view_, &QWidget::customContextMenuRequested, this,
@@ -50,6 +59,7 @@ CrosspointStatusBox::CrosspointStatusBox(RoutingContext context, QWidget* parent
     buttons->addWidget(loadButton_);
     buttons->addWidget(saveButton_);
     auto* layout = new QVBoxLayout(this);
+    layout->addWidget(find_);
     layout->addWidget(view_);
     layout->addLayout(buttons);
 }
@@ -57,9 +67,48 @@ CrosspointStatusBox::CrosspointStatusBox(RoutingContext context, QWidget* parent
 void CrosspointStatusBox::HeaderClicked(int column) {
     if (!context_.Connected())
         return;
-    if (column == 0)
+    const bool output = column == CrosspointListModel::kOutputColumn;
+    if (output)
         model_->AdvanceFilter();
-    model_->Refresh(CrosspointList::kRebuild, column == 0 ? CrosspointList::kOutputColumn : column);
+    model_->Refresh(CrosspointList::kRebuild,
+                    output ? CrosspointList::kOutputColumn : CrosspointList::kInputColumn);
+    ShowSortIndicator();
+}
+
+void CrosspointStatusBox::ShowSortIndicator() {
+    view_->header()->setSortIndicator(
+        model_->List().InputOrder() ? CrosspointListModel::kInputColumn : CrosspointListModel::kOutputColumn,
+        Qt::AscendingOrder);
+}
+
+void CrosspointStatusBox::Reveal(std::int32_t output) {
+    const int row = model_->RowOf(output);
+    if (row < 0)
+        return;
+    const QModelIndex index = model_->index(row, 0);
+    view_->selectionModel()->setCurrentIndex(index,
+                                             QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    view_->scrollTo(index);
+}
+
+bool CrosspointStatusBox::Find(const QString& text, bool next) {
+    const int rows = model_->rowCount();
+    const std::string query = text.toStdString();
+    const int current = view_->currentIndex().isValid() ? view_->currentIndex().row() : -1;
+    // Typing looks from the current row on; Enter looks past it.
+    const int start = next ? current + 1 : std::max(current, 0);
+    for (int k = 0; k < rows; ++k) {
+        const int row = (start + k) % rows;
+        const std::int32_t output = model_->OutputAt(row);
+        const DeviceState& state = context_.session.State();
+        const std::int32_t input = state.live.crosspoints[static_cast<std::size_t>(output - 1)];
+        if (ChannelOrLabelMatches(state, RouteSide::Output, output, query) ||
+            ChannelOrLabelMatches(state, RouteSide::Input, input, query)) {
+            Reveal(output);
+            return true;
+        }
+    }
+    return false;
 }
 
 std::vector<std::int32_t> CrosspointStatusBox::SelectedOutputs() const {
@@ -86,9 +135,12 @@ void CrosspointStatusBox::ShowContextMenu(const QPoint& position) {
 void CrosspointStatusBox::DisconnectRows() {
     if (!context_.Ready() || !view_->selectionModel()->hasSelection())
         return;
-    if (!context_.prompter.Question("Disconnect selected", "Crosspoint status"))
+    const std::vector<Crosspoint> crosspoints =
+        RoutingActions(context_.session.Channels(), false).DisconnectRows(SelectedOutputs());
+    if (crosspoints.empty() ||
+        !context_.prompter.Question(DisconnectQuestion(crosspoints), "Crosspoint status"))
         return;
-    context_.Send(RoutingActions(context_.session.Channels(), false).DisconnectRows(SelectedOutputs()));
+    context_.Send(crosspoints);
 }
 
 void CrosspointStatusBox::SaveCrosspoints(bool selectedOnly) {
@@ -106,8 +158,11 @@ void CrosspointStatusBox::SaveCrosspoints(bool selectedOnly) {
         SnapshotToSave(context_.session.State(), context_.session.Channels(), model_->List().Rows(),
                        !model_->List().ShowsAll(),
                        selectedOnly ? std::optional<std::span<const std::int32_t>>(selected) : std::nullopt);
-    if (!CrosspointFile::Save(path, snapshot.crosspoints, snapshot.index))
-        context_.prompter.Warning("The crosspoints were not saved: " + path + " could not be written.");
+    if (!CrosspointFile::Save(path, snapshot.crosspoints, snapshot.index)) {
+        const std::string problem = "The crosspoints were not saved: " + path + " could not be written.";
+        context_.session.Events().Publish(ConsoleNotice{NoticeLevel::Error, problem});
+        context_.prompter.Warning(problem);
+    }
 }
 
 void CrosspointStatusBox::LoadCrosspoints() {
@@ -116,7 +171,8 @@ void CrosspointStatusBox::LoadCrosspoints() {
     const std::string path = context_.files.OpenFile({"Open crosspoint status", kXptFilter, "xpt"});
     if (path.empty())
         return;
-    SnapshotPreviewDialog preview(QString::fromStdString(path), context_.session.Channels(), this);
+    SnapshotPreviewDialog preview(QString::fromStdString(path), context_.session.Channels(),
+                                  context_.session.State(), this);
     if (!runPreview_(preview))
         return;
     context_.Send(preview.Connections());

@@ -6,6 +6,7 @@
 #include "routing/CrosspointListModel.h"
 #include "routing/RoutingContext.h"
 
+class QLineEdit;
 class QPushButton;
 class QTreeView;
 
@@ -25,6 +26,10 @@ class CrosspointStatusBox final : public QGroupBox {
     QPushButton* SaveButton() const { return saveButton_; }
 
     void HeaderClicked(int column);
+    // Selects the row of `output` and scrolls it into view.
+    void Reveal(std::int32_t output);
+    // Jumps to the first row (after the current one with `next`) whose output or input matches.
+    bool Find(const QString& text, bool next);
     // The list's context menu items.
     void DisconnectRows();
     void SaveCrosspoints(bool selectedOnly);
@@ -33,6 +38,8 @@ class CrosspointStatusBox final : public QGroupBox {
     // How the preview runs; tests answer it without a modal loop.
     void SetPreviewRunner(std::function<bool(SnapshotPreviewDialog&)> run) { runPreview_ = std::move(run); }
 
+    void ShowSortIndicator();
+
   private:
     std::vector<std::int32_t> SelectedOutputs() const;
     void ShowContextMenu(const QPoint& position);
@@ -40,6 +47,7 @@ class CrosspointStatusBox final : public QGroupBox {
     RoutingContext context_;
     CrosspointListModel* model_;
     QTreeView* view_;
+    QLineEdit* find_;
     QPushButton* loadButton_;
     QPushButton* saveButton_;
     std::function<bool(SnapshotPreviewDialog&)> runPreview_;

@@ -5,41 +5,63 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
+#include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "device/ChannelMap.h"
 #include "device/features/channels/ChannelToolsEvents.h"
 #include "device/features/identity/IdentityEvents.h"
 #include "device/features/interfaces/InterfaceEvents.h"
 #include "device/features/netaudio/NetworkAudioEvents.h"
 #include "device/features/routing/RoutingEvents.h"
+#include "routing/RoutingGrid.h"
+#include "routing/core/ChannelNames.h"
 
 namespace velmar {
-
 namespace {
 
-QString InputText(std::int32_t input) {
-    return input == 0 ? QStringLiteral("nothing") : QString::fromStdString(ChannelName(input));
+RoutingContext WithHistory(RoutingContext context, RoutingHistory& history) {
+    context.history = &history;
+    return context;
+}
+
+QString Text(const std::string& text) {
+    return QString::fromStdString(text);
 }
 
 }  // namespace
 
 RoutingArea::RoutingArea(RoutingContext context, QWidget* parent)
     : QWidget(parent),
-      context_(context),
-      status_(new CrosspointStatusBox(context, this)),
-      control_(new CrosspointControlBox(context, this)),
+      context_(WithHistory(context, history_)),
+      status_(new CrosspointStatusBox(context_, this)),
+      control_(new CrosspointControlBox(context_, this)),
+      grid_(new RoutingGrid(context_, this)),
+      views_(new QTabWidget(this)),
+      pending_(new QLabel(this)),
       notice_(new QLabel(this)) {
     notice_->setWordWrap(true);
     notice_->setStyleSheet(QStringLiteral("color: #b00000;"));
     notice_->hide();
-    auto* boxes = new QHBoxLayout;
+    pending_->setStyleSheet(QStringLiteral("color: #806000;"));
+    pending_->hide();
+    auto* list = new QWidget;
+    auto* boxes = new QHBoxLayout(list);
+    boxes->setContentsMargins(0, 0, 0, 0);
     boxes->addWidget(status_, 1);
     boxes->addWidget(control_, 1);
+    views_->addTab(list, QStringLiteral("&List"));
+    views_->addTab(grid_, QStringLiteral("&Grid"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addLayout(boxes, 1);
+    layout->addWidget(views_, 1);
+    layout->addWidget(pending_);
     layout->addWidget(notice_);
+
+    auto* undo = new QShortcut(QKeySequence::Undo, this, [this] { Undo(); });
+    auto* redo = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), this, [this] { Redo(); });
+    undo->setContext(Qt::WindowShortcut);
+    redo->setContext(Qt::WindowShortcut);
     Subscribe();
     ConnectionChanged(context_.Connected());
 }
@@ -47,26 +69,44 @@ RoutingArea::RoutingArea(RoutingContext context, QWidget* parent)
 void RoutingArea::Subscribe() {
     EventHub& events = context_.session.Events();
     CrosspointListModel& model = status_->Model();
-    subscriptions_.push_back(events.Subscribe<CrosspointChanged>([&model](const CrosspointChanged& e) {
+    subscriptions_.push_back(events.Subscribe<CrosspointChanged>([this, &model](const CrosspointChanged& e) {
         // A question's answer changes nothing the operator did not already see.
         if (e.origin != CrosspointOrigin::GetReply)
             model.Refresh(e.output, CrosspointList::kOutputColumn);
+        grid_->CrosspointChanged(e.output);
+        if (e.origin == CrosspointOrigin::SetReply) {
+            status_->Reveal(e.output);
+            ShowPending();
+        }
     }));
     subscriptions_.push_back(
+        events.Subscribe<CrosspointRequested>([this, &model](const CrosspointRequested& e) {
+            model.RepaintRow(e.output);
+            grid_->CrosspointChanged(e.output);
+            ShowPending();
+        }));
+    subscriptions_.push_back(
         events.Subscribe<CrosspointRefused>([this](const CrosspointRefused& e) { ShowRefusal(e); }));
-    subscriptions_.push_back(events.Subscribe<MatrixRead>([&model](const MatrixRead&) {
+    subscriptions_.push_back(events.Subscribe<MatrixRead>([this, &model](const MatrixRead&) {
         model.Refresh(CrosspointList::kRebuild, CrosspointList::kOutputColumn);
+        status_->ShowSortIndicator();
+        grid_->Rebuild();
     }));
-    subscriptions_.push_back(events.Subscribe<ChannelLayoutChanged>(
-        [this](const ChannelLayoutChanged&) { control_->RebuildTypeSelectors(); }));
-    subscriptions_.push_back(events.Subscribe<CapabilitiesChanged>(
-        [this](const CapabilitiesChanged&) { control_->RebuildTypeSelectors(); }));
+    subscriptions_.push_back(events.Subscribe<ChannelLayoutChanged>([this](const ChannelLayoutChanged&) {
+        control_->RebuildTypeSelectors();
+        grid_->Rebuild();
+    }));
+    subscriptions_.push_back(events.Subscribe<CapabilitiesChanged>([this](const CapabilitiesChanged&) {
+        control_->RebuildTypeSelectors();
+        grid_->Rebuild();
+    }));
     subscriptions_.push_back(events.Subscribe<IpChannelsChanged>([this](const IpChannelsChanged& e) {
         control_->RefillIpChannels(e.transmit ? RouteSide::Output : RouteSide::Input);
     }));
     subscriptions_.push_back(events.Subscribe<LabelsChanged>([this, &model](const LabelsChanged&) {
         control_->Relabel();
         model.Relabel();
+        grid_->Rebuild();
     }));
     subscriptions_.push_back(events.Subscribe<velmar::ConnectionChanged>(
         [this](const velmar::ConnectionChanged& e) { ConnectionChanged(e.connected); }));
@@ -75,21 +115,63 @@ void RoutingArea::Subscribe() {
 void RoutingArea::ShowRefusal(const CrosspointRefused& refusal) {
     notice_->setText(
         QStringLiteral("The frame refused to feed %1 from %2 (status %3); it still feeds it from %4.")
-            .arg(QString::fromStdString(ChannelName(refusal.output)), InputText(refusal.input))
+            .arg(Text(ChannelText(refusal.output)), Text(SourceText(refusal.input)))
             .arg(refusal.status)
-            .arg(InputText(refusal.kept)));
+            .arg(Text(SourceText(refusal.kept))));
     notice_->show();
+    status_->Model().RepaintRow(refusal.output);
+    grid_->CrosspointChanged(refusal.output);
+    ShowPending();
+}
+
+void RoutingArea::ShowPending() {
+    const std::size_t count = context_.session.Routing().PendingCount();
+    pending_->setText(count == 0 ? QString()
+                                 : QStringLiteral("Waiting for the frame to answer: %1 crosspoint%2")
+                                       .arg(count)
+                                       .arg(count == 1 ? "" : "s"));
+    pending_->setVisible(count > 0);
+}
+
+bool RoutingArea::TakeStep(const RoutingHistory::Step& step) {
+    if (!step.refusal.empty()) {
+        notice_->setText(Text(step.refusal));
+        notice_->show();
+        context_.session.Events().Publish(ConsoleNotice{NoticeLevel::Warning, step.refusal});
+        return false;
+    }
+    context_.session.Events().Publish(ConsoleNotice{NoticeLevel::Info, step.description});
+    // Sent without recording: the step itself moved between the undo and redo stacks.
+    for (const Crosspoint& c : step.send)
+        context_.session.Routing().SetCrosspoint(c.output, c.input);
+    return true;
+}
+
+bool RoutingArea::Undo() {
+    if (!context_.MayRoute())
+        return false;
+    return TakeStep(history_.Undo(context_.session.State(), context_.session.Channels()));
+}
+
+bool RoutingArea::Redo() {
+    if (!context_.MayRoute())
+        return false;
+    return TakeStep(history_.Redo(context_.session.State(), context_.session.Channels()));
 }
 
 void RoutingArea::ConnectionChanged(bool connected) {
     status_->Model().Clear();
+    history_.Clear();
     notice_->clear();
     notice_->hide();
+    ShowPending();
+    grid_->Rebuild();
     if (!connected)
         control_->ClearSelections();
     const ConnectionState& connection = context_.session.Connection();
     const bool routable =
         connected && connection.deviceMode == DeviceMode::Application && connection.capabilities.matrix;
+    grid_->setEnabled(routable);
     for (QWidget* control : std::initializer_list<QWidget*>{
              control_->TypeSelector(RouteSide::Input), control_->TypeSelector(RouteSide::Output),
              control_->ChannelList(RouteSide::Input), control_->ChannelList(RouteSide::Output),

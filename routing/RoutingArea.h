@@ -6,12 +6,17 @@
 #include "device/EventHub.h"
 #include "routing/CrosspointControlBox.h"
 #include "routing/CrosspointStatusBox.h"
+#include "routing/core/RoutingHistory.h"
+
+class QTabWidget;
 
 namespace velmar {
 
 struct CrosspointRefused;
+class RoutingGrid;
 
-// Crosspoint status and crosspoint control side by side, following the frame's routing.
+// The frame's routing as a list with the controls by type, and as a grid; follows the frame,
+// shows what is pending and what was refused, and undoes this console's changes.
 class RoutingArea final : public QWidget {
   public:
     RoutingArea(RoutingContext context, QWidget* parent);
@@ -21,16 +26,31 @@ class RoutingArea final : public QWidget {
 
     CrosspointStatusBox& Status() { return *status_; }
     CrosspointControlBox& Control() { return *control_; }
+    RoutingGrid& Grid() { return *grid_; }
+    QTabWidget& Views() { return *views_; }
     // The last thing the frame refused, empty when nothing was.
     QString Notice() const { return notice_->text(); }
+    // "Waiting for the frame: 3 crosspoints", empty when nothing is pending.
+    QString PendingText() const { return pending_->text(); }
+
+    // Ctrl+Z and Ctrl+Shift+Z: false (and a notice) when refused.
+    bool Undo();
+    bool Redo();
+    const RoutingHistory& History() const { return history_; }
 
   private:
     void Subscribe();
     void ShowRefusal(const CrosspointRefused& refusal);
+    void ShowPending();
+    bool TakeStep(const RoutingHistory::Step& step);
 
+    RoutingHistory history_;
     RoutingContext context_;
     CrosspointStatusBox* status_;
     CrosspointControlBox* control_;
+    RoutingGrid* grid_;
+    QTabWidget* views_;
+    QLabel* pending_;
     QLabel* notice_;
     Subscriptions subscriptions_;
 };

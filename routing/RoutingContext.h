@@ -7,6 +7,7 @@
 #include "device/ui/FilePicker.h"
 #include "device/ui/Prompter.h"
 #include "routing/core/CrosspointFile.h"
+#include "routing/core/RoutingHistory.h"
 
 namespace velmar {
 
@@ -15,6 +16,8 @@ struct RoutingContext {
     Session& session;
     Prompter& prompter;
     FilePicker& files;
+    // Where what is sent is remembered for undo; none in windows that keep no history.
+    RoutingHistory* history = nullptr;
 
     bool Connected() const { return session.Connection().connected; }
     // Connected and no firmware is being programmed.
@@ -23,6 +26,8 @@ struct RoutingContext {
     bool Ready() const { return session.IsReady(); }
 
     void Send(std::span<const Crosspoint> crosspoints) const {
+        if (history != nullptr)
+            history->Record(crosspoints, session.State(), session.Channels());
         for (const Crosspoint& c : crosspoints)
             session.Routing().SetCrosspoint(c.output, c.input);
     }

@@ -3,17 +3,20 @@
 #include <QDialogButtonBox>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <fstream>
 
-#include "device/ChannelMap.h"
+#include "routing/core/ChannelNames.h"
+#include "routing/core/RouteChanges.h"
 
 namespace velmar {
 
-SnapshotPreviewDialog::SnapshotPreviewDialog(const QString& path, std::int32_t channelCount, QWidget* parent)
+SnapshotPreviewDialog::SnapshotPreviewDialog(const QString& path, std::int32_t channelCount,
+                                             const DeviceState& live, QWidget* parent)
     : QDialog(parent), list_(new QTreeWidget) {
     // A file that cannot be opened shows an empty preview, and OK then sends nothing.
     std::ifstream in(path.toStdString(), std::ios::binary);
@@ -34,22 +37,41 @@ SnapshotPreviewDialog::SnapshotPreviewDialog(const QString& path, std::int32_t c
                           .arg(file.SkippedCount() - file.Skipped().size());
     }
 
+    const RouteComparison comparison = CompareWithLive(connections_, live, channelCount);
+    for (const RouteChange& change : comparison.changes)
+        changes_ << QString::fromStdString(ChangeText(change));
+    summary_ = QStringLiteral(
+                   "%1 crosspoint%2 in the file: %3 change%4 the routing, %5 %6 routed so already. "
+                   "Outputs the file does not name keep their routing.")
+                   .arg(connections_.size())
+                   .arg(connections_.size() == 1 ? "" : "s")
+                   .arg(comparison.changes.size())
+                   .arg(comparison.changes.size() == 1 ? "s" : "")
+                   .arg(comparison.unchanged.size())
+                   .arg(comparison.unchanged.size() == 1 ? "is" : "are");
+
     setWindowTitle(QStringLiteral("Load crosspoint status  (") + path + QStringLiteral(")"));
-    list_->setHeaderLabels({QStringLiteral("INPUT"), QStringLiteral("OUTPUT")});
-    list_->setRootIsDecorated(false);
+    list_->setHeaderHidden(true);
     list_->setUniformRowHeights(true);
-    list_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    list_->header()->setSectionResizeMode(QHeaderView::Stretch);
-    QList<QTreeWidgetItem*> rows;
-    rows.reserve(static_cast<qsizetype>(connections_.size()));
-    for (const Crosspoint& c : connections_) {
-        rows.append(new QTreeWidgetItem(
-            {QString::fromStdString(ChannelName(c.input)), QString::fromStdString(ChannelName(c.output))}));
+    if (!connections_.empty()) {
+        auto* changed = new QTreeWidgetItem({QStringLiteral("Changes (%1)").arg(changes_.size())});
+        for (const QString& text : changes_)
+            changed->addChild(new QTreeWidgetItem({text}));
+        auto* stays =
+            new QTreeWidgetItem({QStringLiteral("Stay as they are (%1)").arg(comparison.unchanged.size())});
+        for (const Crosspoint& c : comparison.unchanged)
+            stays->addChild(new QTreeWidgetItem(
+                {QString::fromStdString(ChannelText(c.output) + ": " + ChannelText(c.input))}));
+        list_->addTopLevelItems({changed, stays});
+        changed->setExpanded(true);
+        stays->setExpanded(comparison.changes.empty());
     }
-    list_->addTopLevelItems(rows);
+    auto* summary = new QLabel(summary_);
+    summary->setWordWrap(true);
 
     auto* group = new QGroupBox(QStringLiteral(" Matrix status (mono channels) "));
     auto* groupLayout = new QVBoxLayout(group);
+    groupLayout->addWidget(summary);
     groupLayout->addWidget(list_);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     ok_ = buttons->button(QDialogButtonBox::Ok);
@@ -59,13 +81,14 @@ SnapshotPreviewDialog::SnapshotPreviewDialog(const QString& path, std::int32_t c
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(group);
     if (!notes_.isEmpty()) {
+        layout->addWidget(new QLabel(QStringLiteral("Lines of the file that send nothing:")));
         auto* notes = new QListWidget;
         notes->addItems(notes_);
-        notes->setMaximumHeight(120);
+        notes->setMaximumHeight(140);
         layout->addWidget(notes);
     }
     layout->addWidget(buttons);
-    resize(420, 480);
+    resize(520, 560);
 }
 
 }  // namespace velmar

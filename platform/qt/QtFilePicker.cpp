@@ -1,6 +1,7 @@
 #include "platform/qt/QtFilePicker.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QStringList>
@@ -34,27 +35,42 @@ QString QtFilter(std::string_view filter) {
 
 }  // namespace
 
+QString QtFilePicker::StartFolder() const {
+    const std::optional<std::string> folder = profile_ ? profile_->Read("Files", "LastFolder") : std::nullopt;
+    return folder && QFileInfo(QString::fromStdString(*folder)).isDir() ? QString::fromStdString(*folder)
+                                                                        : QDir::homePath();
+}
+
+void QtFilePicker::Remember(const QString& chosen) {
+    if (profile_ != nullptr && !chosen.isEmpty())
+        profile_->Write("Files", "LastFolder", QFileInfo(chosen).absolutePath().toStdString());
+}
+
 std::string QtFilePicker::OpenFile(const FileRequest& request) {
-    return QFileDialog::getOpenFileName(Parent(), FromView(request.title), {}, QtFilter(request.filter))
-        .toStdString();
+    const QString chosen = QFileDialog::getOpenFileName(Parent(), FromView(request.title), StartFolder(),
+                                                        QtFilter(request.filter));
+    Remember(chosen);
+    return chosen.toStdString();
 }
 
 std::vector<std::string> QtFilePicker::OpenFiles(const FileRequest& request) {
     std::vector<std::string> result;
-    for (const QString& name :
-         QFileDialog::getOpenFileNames(Parent(), FromView(request.title), {}, QtFilter(request.filter))) {
+    for (const QString& name : QFileDialog::getOpenFileNames(Parent(), FromView(request.title), StartFolder(),
+                                                             QtFilter(request.filter))) {
+        Remember(name);
         result.push_back(name.toStdString());
     }
     return result;
 }
 
 std::string QtFilePicker::SaveFile(const FileRequest& request) {
-    QFileDialog dialog(Parent(), FromView(request.title), {}, QtFilter(request.filter));
+    QFileDialog dialog(Parent(), FromView(request.title), StartFolder(), QtFilter(request.filter));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(FromView(request.defaultExtension));
     dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
+    Remember(dialog.selectedFiles().front());
     return dialog.selectedFiles().front().toStdString();
 }
 

@@ -3,6 +3,7 @@
 #include <QPointer>
 #include <QWidget>
 
+#include "device/discovery/ProfileStore.h"
 #include "device/ui/FilePicker.h"
 
 namespace velmar {
@@ -17,8 +18,14 @@ class QtFilePicker final : public FilePicker {
     std::vector<std::string> OpenFiles(const FileRequest& request) override;
     std::string SaveFile(const FileRequest& request) override;
 
+    // Dialogs start in the folder of the last file chosen, kept in the profile across runs.
+    void SetProfile(ProfileStore* profile) { profile_ = profile; }
+    QString StartFolder() const;
+
   private:
     QWidget* Parent() const;
+    void Remember(const QString& chosen);
+    ProfileStore* profile_ = nullptr;
 
     QPointer<QWidget> parent_;
 };

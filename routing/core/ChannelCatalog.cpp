@@ -1,5 +1,7 @@
 #include "routing/core/ChannelCatalog.h"
 
+#include "routing/core/ChannelNames.h"
+
 namespace velmar {
 namespace {
 
@@ -15,13 +17,6 @@ constexpr std::int32_t kCardSecondHalf = 1024;
 
 // A MADI output in its 56-channel mode carries 8 channels fewer.
 constexpr std::int32_t kMadi56 = 56;
-
-std::string Padded(std::int32_t number, std::int32_t digits) {
-    std::string text = std::to_string(number);
-    if (static_cast<std::int32_t>(text.size()) < digits)
-        text.insert(0, static_cast<std::size_t>(digits) - text.size(), '0');
-    return text;
-}
 
 const char* CardSuffix(CardType kind, RouteSide side) {
     switch (kind) {
@@ -85,26 +80,24 @@ std::vector<TypeEntry> ChannelCatalog::Types(RouteSide side) const {
 
 std::vector<ChannelCatalog::Run> ChannelCatalog::CardRuns(RouteSide side, std::int32_t card) const {
     const CardRecord& record = Card(card);
-    const std::string prefix = "CARD" + std::to_string(card) + "  ";
     const std::int32_t first = kCardWidth * (card - 1) + 1;
     switch (record.kind) {
         case CardType::Sdi:
-            return {{prefix, first, 32, 2}};
+            return {{first, 32}};
         case CardType::Aes:
-            return {{prefix, first, 16, 2}};
+            return {{first, 16}};
         case CardType::Ad:
-            return side == RouteSide::Input ? std::vector<Run>{{prefix, first, 8, 2}} : std::vector<Run>{};
+            return side == RouteSide::Input ? std::vector<Run>{{first, 8}} : std::vector<Run>{};
         case CardType::Da:
-            return side == RouteSide::Output ? std::vector<Run>{{prefix, first, 8, 2}} : std::vector<Run>{};
+            return side == RouteSide::Output ? std::vector<Run>{{first, 8}} : std::vector<Run>{};
         case CardType::MadiHotlink: {
             if (record.mode == 0)
                 return {};
             const bool wide = record.mode == 2 || (record.mode == 1 && record.madi.redundancyEnable == 0);
             if (!wide)
-                return {{prefix, first, kCardWidth, 2}};
+                return {{first, kCardWidth}};
             // The second 64 channels of a 128-channel card live above channel 1024 and keep counting.
-            return {{prefix, first, kCardWidth, 3, true},
-                    {prefix, kCardSecondHalf + first, kCardWidth, 3, true}};
+            return {{first, kCardWidth}, {kCardSecondHalf + first, kCardWidth}};
         }
         case CardType::None:
             break;
@@ -116,27 +109,27 @@ std::vector<ChannelCatalog::Run> ChannelCatalog::Runs(RouteSide side, std::int32
     const bool output = side == RouteSide::Output;
     switch (type) {
         case RouteType::kAes:
-            return {{"AES  ", kAesFirst, 16, 2}};
+            return {{kAesFirst, 16}};
         case RouteType::kPhd:
             if (state_.config.phd.portCfg == 0)
-                return {{"PHD  ", kPhd1First, 16, 2}};
-            return {{"PHD1  ", kPhd1First, 32, 2}, {"PHD2  ", kPhd2First, 32, 2}};
+                return {{kPhd1First, 16}};
+            return {{kPhd1First, 32}, {kPhd2First, 32}};
         case RouteType::kMadi:
-            return {{"MADI  ", kMadiFirst, output && state_.config.madiOut[0].mode == 0 ? kMadi56 : 64, 2}};
+            return {{kMadiFirst, output && state_.config.madiOut[0].mode == 0 ? kMadi56 : 64}};
         case RouteType::kSfp1:
         case RouteType::kSfp2: {
             const std::int32_t module = type - RouteType::kSfp1 + 1;
             const std::int32_t first = kSfpFirst + kSfpWidth * (module - 1);
             const std::int32_t mode = state_.config.optMode[static_cast<std::size_t>(module - 1)].mode;
             if (mode == 2)
-                return {{"CHN  ", first, 128, 3}};
+                return {{first, 128}};
             if (mode != 1)
                 return {};
             const bool madi56 = output && state_.config.madiOut[static_cast<std::size_t>(module)].mode == 0;
-            return {{"CHN  ", first, madi56 ? kMadi56 : 64, 2}};
+            return {{first, madi56 ? kMadi56 : 64}};
         }
         case RouteType::kIp:
-            return {{"IP  ", kIpFirst, 64, 2}};
+            return {{kIpFirst, 64}};
         default:
             if (type >= 0 && type < static_cast<std::int32_t>(kCardSlots) && capabilities_.cards) {
                 return CardRuns(side, type + 1);
@@ -155,26 +148,15 @@ std::vector<ChannelEntry> ChannelCatalog::Channels(RouteSide side, std::int32_t 
     std::vector<ChannelEntry> entries;
     if (!capabilities_.matrix)
         return entries;
-    // A later run of the same prefix keeps counting where the one before it stopped.
-    std::int32_t numberBase = 0;
-    std::string previousPrefix;
+    const std::int32_t step = stereo ? 2 : 1;
     for (const Run& run : Runs(side, type)) {
-        if (run.prefix != previousPrefix)
-            numberBase = 0;
-        previousPrefix = run.prefix;
-        const std::int32_t step = stereo ? 2 : 1;
-        const std::int32_t digits = stereo && !run.threeDigitsInStereo ? 2 : run.digits;
         for (std::int32_t i = 0; i < run.count; i += step) {
-            const std::int32_t number = numberBase + i / step + 1;
-            std::string text = run.prefix + Padded(number, digits);
-            if (stereo)
-                text += "  L+R";
             const std::int32_t channel = run.firstChannel + i;
+            std::string text = stereo ? PairText(channel) : ChannelText(channel);
             if (type == RouteType::kIp && flowMarks_)
                 text += FlowMark(side, channel - kIpFirst + 1);
             entries.push_back({channel, std::move(text)});
         }
-        numberBase += run.count / step;
     }
     return entries;
 }

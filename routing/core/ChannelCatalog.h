@@ -45,12 +45,8 @@ class ChannelCatalog {
 
   private:
     struct Run {
-        std::string prefix;
         std::int32_t firstChannel;
         std::int32_t count;  // mono channels
-        std::int32_t
-            digits;  // mono numbering width; stereo pair numbers use two unless the run needs three always
-        bool threeDigitsInStereo = false;
     };
     std::vector<Run> Runs(RouteSide side, std::int32_t type) const;
     std::vector<Run> CardRuns(RouteSide side, std::int32_t card) const;

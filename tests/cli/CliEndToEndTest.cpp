@@ -64,20 +64,28 @@ TEST_F(CliEndToEnd, StatusOfEveryDefaultFrame) {
 TEST_F(CliEndToEnd, RouteIsAnsweredAndShowsInTheRoutes) {
     const Outcome route = Cli({"route", "127.0.0.2", "1100", "600"});
     ASSERT_EQ(route.code, kExitOk) << route.err;
-    EXPECT_EQ(route.out, "1100 CARD2  76 <- 600 MADI  08\n");
+    EXPECT_EQ(route.out, "1100 CARD2 76 <- 600 MADI 08\n");
     const Outcome routes = Cli({"routes", "127.0.0.2"});
     ASSERT_EQ(routes.code, kExitOk);
-    EXPECT_NE(routes.out.find("1100 CARD2  76    <-  600 MADI  08"), std::string::npos) << routes.out;
+    EXPECT_NE(routes.out.find("1100 CARD2 76     <-  600 MADI 08"), std::string::npos) << routes.out;
     const Outcome json = Cli({"routes", "--json", "127.0.0.2"});
-    EXPECT_NE(json.out.find("{\"output\":1100,\"outputName\":\"CARD2  76\",\"input\":600"),
-              std::string::npos);
+    EXPECT_NE(json.out.find("{\"output\":1100,\"outputName\":\"CARD2 76\",\"input\":600"), std::string::npos);
 
     EXPECT_EQ(Cli({"route", "127.0.0.3", "1100", "1"}).code, kExitUsage);  // LW16: 1024 channels
     sim.Do("fault 127.0.0.2 status scross 5");
     const Outcome refused = Cli({"route", "127.0.0.2", "3", "4"});
     EXPECT_EQ(refused.code, kExitFailure);
-    EXPECT_NE(refused.err.find("refused the route to output 3 CARD1  03 (status 5)"), std::string::npos)
+    EXPECT_NE(refused.err.find("refused the route to output 3 CARD1 03 (status 5)"), std::string::npos)
         << refused.err;
+
+    // The event log on stderr: the connect, and the refusal with the frame's status.
+    const Outcome logged = Cli({"route", "--events", "127.0.0.2", "3", "4"});
+    EXPECT_NE(logged.err.find("info  Connected."), std::string::npos) << logged.err;
+    EXPECT_NE(
+        logged.err.find("warning  The frame refused to feed CARD1 03 from CARD1 04 (status 5); it still "
+                        "feeds it from"),
+        std::string::npos)
+        << logged.err;
 }
 
 // A frame read only in part: the CLI shows what arrived, names what did not, and exits 1.
@@ -223,8 +231,8 @@ TEST_F(CliEndToEnd, RoutingSavedFromTheSimulatorLoadsBackIdentically) {
     }
     const Outcome dryRun = Cli({"load-routes", "127.0.0.2", before, "--dry-run"});
     ASSERT_EQ(dryRun.code, kExitOk) << dryRun.err;
-    EXPECT_NE(dryRun.out.find("scross 1100 600   CARD2  76 <- MADI  08\n"), std::string::npos) << dryRun.out;
-    EXPECT_EQ(Cli({"routes", "127.0.0.2"}).out.find("CARD2  76"), std::string::npos)
+    EXPECT_NE(dryRun.out.find("scross 1100 600   CARD2 76 <- MADI 08\n"), std::string::npos) << dryRun.out;
+    EXPECT_EQ(Cli({"routes", "127.0.0.2"}).out.find("CARD2 76"), std::string::npos)
         << "a dry run sends nothing";
 
     const Outcome loaded = Cli({"load-routes", "127.0.0.2", before});

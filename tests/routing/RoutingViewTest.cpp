@@ -35,8 +35,8 @@ class RoutingView : public test::RoutingFixture {
         std::vector<std::string> rows;
         const auto& model = area.Status().Model();
         for (int r = 0; r < model.rowCount(); ++r) {
-            rows.push_back(model.index(r, 1).data().toString().toStdString() + " -> " +
-                           model.index(r, 2).data().toString().toStdString());
+            rows.push_back(model.index(r, 0).data().toString().toStdString() + " -> " +
+                           model.index(r, 1).data().toString().toStdString());
         }
         return rows;
     }
@@ -62,8 +62,8 @@ TEST_F(RoutingView, StereoConnectAndConfirmedDisconnectSendPairs) {
     ConnectNewFrame();
     area.Control().RebuildTypeSelectors();
     area.Control().StereoButton()->setChecked(true);
-    SelectEntry(RouteSide::Input, RouteType::kAes, "AES  03  L+R");
-    SelectEntry(RouteSide::Output, RouteType::kMadi, "MADI  05  L+R");
+    SelectEntry(RouteSide::Input, RouteType::kAes, "AES 05+06");
+    SelectEntry(RouteSide::Output, RouteType::kMadi, "MADI 09+10");
     area.Control().ConnectSelected();
     EXPECT_EQ(transport.TakeSent(), (std::vector<std::string>{"&scross,601,517,0,0", "&scross,602,518,0,0"}));
 
@@ -73,22 +73,22 @@ TEST_F(RoutingView, StereoConnectAndConfirmedDisconnectSendPairs) {
     prompter.answers = {true};
     area.Control().DisconnectSelected();
     EXPECT_EQ(transport.TakeSent(), (std::vector<std::string>{"&scross,601,0,0,0", "&scross,602,0,0,0"}));
-    EXPECT_EQ(prompter.asked.back(), "Crosspoint control: Disconnect");
+    EXPECT_EQ(prompter.asked.back(), "Crosspoint control: Disconnect 2 crosspoints: MADI 09, 10?");
 }
 
 TEST_F(RoutingView, ListFollowsRepliesAndNotificationsRowByRow) {
     ConnectNewFrame();
     Reply(":scross,0,5,7,0,0");
     Reply(":scross,0,2,9,0,0");
-    EXPECT_EQ(ListTexts(), (std::vector<std::string>{"CARD1  07 -> CARD1  05", "CARD1  09 -> CARD1  02"}));
+    EXPECT_EQ(ListTexts(), (std::vector<std::string>{"CARD1 07 -> CARD1 05", "CARD1 09 -> CARD1 02"}));
     area.Status().Model().Refresh(CrosspointList::kRebuild, CrosspointList::kOutputColumn);
-    EXPECT_EQ(ListTexts(), (std::vector<std::string>{"CARD1  09 -> CARD1  02", "CARD1  07 -> CARD1  05"}));
+    EXPECT_EQ(ListTexts(), (std::vector<std::string>{"CARD1 09 -> CARD1 02", "CARD1 07 -> CARD1 05"}));
 
     // A selected row stays selected while another row moves.
     area.Status().View()->selectionModel()->select(area.Status().Model().index(1, 0),
                                                    QItemSelectionModel::Select | QItemSelectionModel::Rows);
     Reply("%gcross,2,600");
-    EXPECT_EQ(ListTexts(), (std::vector<std::string>{"CARD1  07 -> CARD1  05", "MADI  08 -> CARD1  02"}));
+    EXPECT_EQ(ListTexts(), (std::vector<std::string>{"CARD1 07 -> CARD1 05", "MADI 08 -> CARD1 02"}));
     const QModelIndexList selected = area.Status().View()->selectionModel()->selectedRows();
     ASSERT_EQ(selected.size(), 1);
     EXPECT_EQ(selected.front().row(), 0);
@@ -96,10 +96,11 @@ TEST_F(RoutingView, ListFollowsRepliesAndNotificationsRowByRow) {
     prompter.answers = {true};
     area.Status().DisconnectRows();
     EXPECT_EQ(transport.TakeSent(), (std::vector<std::string>{"&scross,5,0,0,0"}));
-    EXPECT_EQ(prompter.asked.back(), "Crosspoint status: Disconnect selected");
+    EXPECT_EQ(prompter.asked.back(), "Crosspoint status: Disconnect 1 crosspoint: CARD1 05?");
 
-    area.Status().HeaderClicked(0);  // no card fitted: straight to AES
-    EXPECT_EQ(area.Status().Model().headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), "AES");
+    area.Status().HeaderClicked(CrosspointListModel::kOutputColumn);  // no card fitted: straight to AES
+    EXPECT_EQ(area.Status().Model().headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(),
+              "OUTPUT  [AES]");
     EXPECT_TRUE(ListTexts().empty());
 }
 
@@ -109,7 +110,7 @@ TEST_F(RoutingView, ARefusedRouteStaysListedAndIsSaid) {
     Reply(":scross,0,5,7,0,0");
     session.Routing().SetCrosspoint(5, 9);
     Reply(":scross,-2,5,0,0,0");
-    EXPECT_EQ(ListTexts(), (std::vector<std::string>{"CARD1  07 -> CARD1  05"}));
+    EXPECT_EQ(ListTexts(), (std::vector<std::string>{"CARD1 07 -> CARD1 05"}));
     EXPECT_TRUE(area.Notice().contains("refused")) << area.Notice().toStdString();
     EXPECT_TRUE(area.Notice().contains("status -2"));
     session.Disconnect();
@@ -135,17 +136,24 @@ TEST_F(RoutingView, SaveAndLoadThroughThePreview) {
     files.path = savedPath;
 
     std::ofstream(files.path, std::ios::binary) << "1=40,3\n2=41,4\r\n3=40,6\njunk\n4=2000,1\n";
-    int previewRows = -1;
+    Reply(":scross,0,41,4,0,0");  // already so on the frame
+    transport.TakeSent();
+    QString summary;
+    QStringList changes;
     QStringList notes;
     area.Status().SetPreviewRunner([&](SnapshotPreviewDialog& preview) {
-        previewRows = preview.List()->topLevelItemCount();
+        summary = preview.Summary();
+        changes = preview.Changes();
         notes = preview.Notes();
         EXPECT_TRUE(preview.OkButton()->isEnabled());
         EXPECT_TRUE(preview.windowTitle().startsWith("Load crosspoint status  ("));
         return false;
     });
     area.Status().LoadCrosspoints();
-    EXPECT_EQ(previewRows, 2);
+    EXPECT_TRUE(
+        summary.startsWith("2 crosspoints in the file: 1 changes the routing, 1 is routed so already."))
+        << summary.toStdString();
+    EXPECT_EQ(changes, QStringList{QString::fromUtf8("CARD1 40: nothing \u2192 CARD1 06")});
     EXPECT_EQ(notes,
               (QStringList{"Line 1 skipped: output 40 is given again on line 3", "Line 4 skipped: no \"=\"",
                            "Line 5 skipped: output 2000 is not a channel of this frame (1..1536)"}));

@@ -18,6 +18,13 @@ struct CrosspointChanged {
     CrosspointOrigin origin = CrosspointOrigin::Notification;
 };
 
+// This console asked the frame to feed `output` from `input`; the answer is pending until a
+// CrosspointChanged (SetReply) or CrosspointRefused for the output arrives, or the link goes.
+struct CrosspointRequested {
+    std::int32_t output = 0;
+    std::int32_t input = 0;
+};
+
 // The frame refused this console's scross for `output`; the crosspoint is kept as it was.
 struct CrosspointRefused {
     std::int32_t output = 0;

@@ -21,6 +21,12 @@ void RoutingUnit::Crosspoint(std::int32_t output) {
 void RoutingUnit::SetCrosspoint(std::int32_t output, std::int32_t input) {
     asked_[output] = input;
     context_.requests.Send(C::scross, {{14, output}, {18, input}, {22, 0}, {26, 0}});
+    context_.events.Publish(CrosspointRequested{output, input});
+}
+
+std::optional<std::int32_t> RoutingUnit::Pending(std::int32_t output) const {
+    const auto asked = asked_.find(output);
+    return asked != asked_.end() ? std::optional<std::int32_t>(asked->second) : std::nullopt;
 }
 
 void RoutingUnit::CrosspointRuns() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <map>
+#include <optional>
 
 #include "device/features/FeatureContext.h"
 
@@ -21,6 +22,9 @@ class RoutingUnit {
     void StartStepper(std::int32_t first, std::int32_t last, bool disconnect);
     void StopStepper();
     bool Stepping() const { return context_.connection.stepper.active; }
+    // What this console asked for `output` and has no answer to yet.
+    std::optional<std::int32_t> Pending(std::int32_t output) const;
+    std::size_t PendingCount() const { return asked_.size(); }
     // A new link: nothing asked on the old one is still awaited.
     void Reset();
 

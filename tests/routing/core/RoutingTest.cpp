@@ -138,25 +138,26 @@ TEST(ChannelCatalog, SelectorsAndListsFollowTheFramesModules) {
     EXPECT_EQ(catalog.Channels(RouteSide::Output, RouteType::kMadi, true).size(), 28u);
     EXPECT_EQ(catalog.Channels(RouteSide::Input, RouteType::kMadi, false).size(), 64u);
 
+    // Selectors and lists name channels alike: the pair by its channels, SFP by its module.
     const auto aes = catalog.Channels(RouteSide::Input, RouteType::kAes, true);
     ASSERT_EQ(aes.size(), 8u);
-    EXPECT_EQ(aes[2], (ChannelEntry{517, "AES  03  L+R"}));
+    EXPECT_EQ(aes[2], (ChannelEntry{517, "AES 05+06"}));
 
     const auto sfp2 = catalog.Channels(RouteSide::Input, RouteType::kSfp2, false);
     ASSERT_EQ(sfp2.size(), 128u);
-    EXPECT_EQ(sfp2[0], (ChannelEntry{785, "CHN  001"}));
+    EXPECT_EQ(sfp2[0], (ChannelEntry{785, "SFP2 01"}));
 
     const auto madiCard = catalog.Channels(RouteSide::Input, 2, false);
     ASSERT_EQ(madiCard.size(), 128u);
-    EXPECT_EQ(madiCard[63], (ChannelEntry{192, "CARD3  064"}));
-    EXPECT_EQ(madiCard[64], (ChannelEntry{1153, "CARD3  065"}));
-    EXPECT_EQ(catalog.Channels(RouteSide::Input, 2, true)[32].text, "CARD3  033  L+R");
+    EXPECT_EQ(madiCard[63], (ChannelEntry{192, "CARD3 64"}));
+    EXPECT_EQ(madiCard[64], (ChannelEntry{1153, "CARD3 65"}));
+    EXPECT_EQ(catalog.Channels(RouteSide::Input, 2, true)[32].text, "CARD3 65+66");
     EXPECT_TRUE(catalog.Channels(RouteSide::Output, 0, false).empty()) << "an AD card has no outputs";
 
     state.config.phd.portCfg = 1;
     const auto phd = catalog.Channels(RouteSide::Input, RouteType::kPhd, false);
     ASSERT_EQ(phd.size(), 64u);
-    EXPECT_EQ(phd[32], (ChannelEntry{561, "PHD2  01"}));
+    EXPECT_EQ(phd[32], (ChannelEntry{561, "PHD2 01"}));
 }
 
 TEST(ChannelCatalog, IpEntriesCarryTheFirstFlowThatHoldsThem) {
@@ -168,15 +169,15 @@ TEST(ChannelCatalog, IpEntriesCarryTheFirstFlowThatHoldsThem) {
     EXPECT_EQ(ChannelCatalog(state, CapabilitiesOf(state, ModelClass::Full), true)
                   .Channels(RouteSide::Input, RouteType::kIp, false)[2]
                   .text,
-              "IP  03  -  Flow 5-3");
+              "IP 03  -  Flow 5-3");
     EXPECT_EQ(ChannelCatalog(state, CapabilitiesOf(state, ModelClass::Full), false)
                   .Channels(RouteSide::Input, RouteType::kIp, false)[2]
                   .text,
-              "IP  03");
+              "IP 03");
     EXPECT_EQ(ChannelCatalog(state, CapabilitiesOf(state, ModelClass::Full), true)
                   .Channels(RouteSide::Output, RouteType::kIp, false)[2]
                   .text,
-              "IP  03");
+              "IP 03");
 }
 
 TEST(RoutingSnapshot, SavesAllFilteredOrSelectedRows) {

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QWidget>
+
+#include "routing/CrosspointGrid.h"
+
+class QLineEdit;
+class QSlider;
+
+namespace velmar {
+
+// The grid view of the routing area: the grid with its find box and zoom.
+class RoutingGrid final : public QWidget {
+  public:
+    RoutingGrid(RoutingContext context, QWidget* parent);
+
+    void Rebuild() { grid_->Rebuild(); }
+    void CrosspointChanged(std::int32_t output) { grid_->RowChanged(output); }
+
+    CrosspointGrid& Grid() { return *grid_; }
+
+  private:
+    CrosspointGrid* grid_;
+    QLineEdit* find_;
+    QSlider* zoom_;
+};
+
+}  // namespace velmar
