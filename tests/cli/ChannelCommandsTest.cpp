@@ -20,7 +20,8 @@ class ChannelCommandsEndToEnd : public ::testing::Test {
     static Outcome Cli(const std::vector<std::string>& args) { return test::RunCli(args); }
 
     test::SimProcess sim;
-    std::string csv = ::testing::TempDir() + "velmar-labels.csv";
+    // Each test of this fixture runs in a process of its own, side by side with the others.
+    std::string csv = ::testing::TempDir() + "velmar-labels-" + std::to_string(sim.Pid()) + ".csv";
 };
 
 TEST_F(ChannelCommandsEndToEnd, LabelsRoundTripThroughTheFrameAndAFile) {

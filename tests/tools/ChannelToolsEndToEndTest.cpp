@@ -14,6 +14,7 @@
 #include "tests/cli/CliRun.h"
 #include "tests/console/ConsoleTestSupport.h"
 #include "tests/support/SimProcess.h"
+#include "tests/support/TempFolder.h"
 #include "tools/ChannelLabelsDialog.h"
 #include "tools/ChannelTableModel.h"
 #include "tools/InstallChannelTools.h"
@@ -33,7 +34,7 @@ class ChannelToolsEndToEnd : public ::testing::Test {
         test::EnsureApplication();
         sim.ExportPorts();
         profile =
-            std::make_unique<QtProfileStore>(QDir::temp().filePath(QStringLiteral("velmar-tools-e2e.ini")));
+            std::make_unique<QtProfileStore>(QString::fromStdString(test::OwnTempFolder() + "/profile.ini"));
         core = std::make_unique<ConsoleCore>(ConsoleOptions{},
                                              ConsoleServices{&prompter, nullptr, profile.get()});
         window = std::make_unique<MainWindow>(*core);

@@ -8,6 +8,7 @@
 #include "tests/console/ConsoleTestSupport.h"
 #include "tests/device/CoreFakes.h"
 #include "tests/support/FlashImage.h"
+#include "tests/support/TempFolder.h"
 #include "tools/FirmwareWindow.h"
 
 namespace velmar::test {
@@ -53,7 +54,7 @@ class FirmwareWindowTest : public ::testing::Test {
             Reply(":sprog,0,1");
     }
     std::string Image(const std::string& name, std::size_t records, std::string_view lineEnd = "\n") {
-        files.push_back(WriteFlashImage(testing::TempDir() + "/" + name, records, lineEnd));
+        files.push_back(WriteFlashImage(test::OwnTempFolder() + "/" + name, records, lineEnd));
         return files.back();
     }
     std::size_t CountSent(const V& sent, std::string_view prefix) {
@@ -138,7 +139,7 @@ TEST_F(FirmwareWindowTest, FailuresAreSaidWithTheirCauseDropTheRestAndFreeTheWin
     FirmwareWindow window(session, prompter, picker);
     window.show();
     const std::string good = Image("velmar-good.flash", 3);
-    const std::string bad = testing::TempDir() + "/velmar-bad.flash";
+    const std::string bad = test::OwnTempFolder() + "/velmar-bad.flash";
     files.push_back(bad);
     std::ofstream(bad) << FlashImageText(1) << "\r\n"
                        << "S1" << std::string(300, '0') << "\r\n";

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/TempFolder.h"
 #include "tools/core/FirmwareBatch.h"
 #include "tools/core/FirmwareImage.h"
 
@@ -43,8 +44,8 @@ TEST(FirmwareImageTest, AFileThatCannotBeProgrammedWholeIsRefusedNamingFileAndLi
 }
 
 TEST(FirmwareImageTest, EveryFileOfAnOrderIsCheckedBeforeAnyIsProgrammed) {
-    const std::string good = testing::TempDir() + "/velmar-good.flash";
-    const std::string bad = testing::TempDir() + "/velmar-bad.flash";
+    const std::string good = test::OwnTempFolder() + "/velmar-good.flash";
+    const std::string bad = test::OwnTempFolder() + "/velmar-bad.flash";
     std::ofstream(good) << "S0\r\nS1\r\n";
     std::ofstream(bad) << "S0\nX\n";
     const auto read = ReadFirmwareImages({good, bad, good});
