@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchFakes.h"
 #include "routing/RoutingArea.h"
 #include "routing/RoutingGrid.h"
 #include "tests/device/CoreFakes.h"
@@ -17,18 +18,8 @@
 namespace velmar {
 namespace {
 
-class SilentPrompter final : public Prompter {
-  public:
-    bool Question(std::string_view, std::string_view) override { return false; }
-    void Information(std::string_view, std::string_view) override {}
-    void Warning(std::string_view, std::string_view) override {}
-};
-class NoFiles final : public FilePicker {
-  public:
-    std::string OpenFile(const FileRequest&) override { return {}; }
-    std::vector<std::string> OpenFiles(const FileRequest&) override { return {}; }
-    std::string SaveFile(const FileRequest&) override { return {}; }
-};
+using bench::NoFiles;
+using bench::SilentPrompter;
 
 struct Figures {
     double median;

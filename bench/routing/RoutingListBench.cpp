@@ -9,29 +9,16 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchFakes.h"
 #include "routing/RoutingArea.h"
 #include "tests/device/CoreFakes.h"
 
 namespace velmar {
 namespace {
 
-class SilentPrompter final : public Prompter {
-  public:
-    bool Question(std::string_view, std::string_view) override { return false; }
-    void Information(std::string_view, std::string_view) override {}
-    void Warning(std::string_view, std::string_view) override {}
-};
-class NoFiles final : public FilePicker {
-  public:
-    std::string OpenFile(const FileRequest&) override { return {}; }
-    std::vector<std::string> OpenFiles(const FileRequest&) override { return {}; }
-    std::string SaveFile(const FileRequest&) override { return {}; }
-};
-
-double Median(std::vector<double> samples) {
-    std::sort(samples.begin(), samples.end());
-    return samples[samples.size() / 2];
-}
+using bench::Median;
+using bench::NoFiles;
+using bench::SilentPrompter;
 
 int Run() {
     test::FakeTimerService timers;

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchFakes.h"
 #include "device/Session.h"
 #include "device/ui/Prompter.h"
 #include "tests/device/CoreFakes.h"
@@ -21,24 +22,15 @@
 namespace velmar {
 namespace {
 
+using bench::Median;
+using bench::SilentPrompter;
+
 constexpr std::size_t kTurnBytes = 64 * 1024;
 constexpr int kRounds = 15;
-
-class SilentPrompter final : public Prompter {
-  public:
-    bool Question(std::string_view, std::string_view) override { return false; }
-    void Information(std::string_view, std::string_view) override {}
-    void Warning(std::string_view, std::string_view) override {}
-};
 
 struct Figures {
     std::vector<double> open, fill, longestTurn;
 };
-
-double Median(std::vector<double> samples) {
-    std::sort(samples.begin(), samples.end());
-    return samples[samples.size() / 2];
-}
 
 double Milliseconds(const QElapsedTimer& timer) {
     return static_cast<double>(timer.nsecsElapsed()) / 1e6;
