@@ -1,6 +1,7 @@
 // How the routing grid keeps up with a 1536 x 1536 frame: one paint of the grid as shown at
 // three zooms, and a storm of 1536 single-crosspoint notifications followed by the paint that
-// shows them. Every output is routed, so every visible row has its mark.
+// shows them. Every output is routed and every channel labelled, so every visible row has its
+// mark and every name its label.
 // Run offscreen: QT_QPA_PLATFORM=offscreen velmar-bench-grid
 #include <QApplication>
 #include <QElapsedTimer>
@@ -52,8 +53,12 @@ int Run() {
     session.Connect("127.0.0.2", DeviceMode::Application, ModelClass::Full);
     transport.FinishConnect(0);
     transport.Deliver(":gswver,0,2,'Main','2.0.0.1'\r");
-    for (std::size_t o = 0; o < 1536; ++o)
+    // Every channel labelled on both sides: the axes draw the most text they can.
+    for (std::size_t o = 0; o < 1536; ++o) {
         session.MutableState().live.crosspoints[o] = static_cast<std::int32_t>(1536 - o);
+        session.MutableState().config.inputLabels[o].Assign("Source " + std::to_string(o + 1));
+        session.MutableState().config.outputLabels[o].Assign("Dest " + std::to_string(o + 1));
+    }
     area.Grid().Rebuild();
     QApplication::processEvents();
     CrosspointGrid& grid = area.Grid().Grid();
@@ -72,7 +77,7 @@ int Run() {
         }
         const std::string what = "one paint, " + std::to_string(cell) + " px cells (" +
                                  std::to_string((grid.viewport()->width() - 150) / cell) + " x " +
-                                 std::to_string((grid.viewport()->height() - 90) / cell) + " cells shown)";
+                                 std::to_string((grid.viewport()->height() - 120) / cell) + " cells shown)";
         Print(what.c_str(), Summarise(paints));
     }
 
