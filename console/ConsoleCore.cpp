@@ -26,7 +26,8 @@ ConsoleCore::ConsoleCore(ConsoleOptions options, ConsoleServices services)
       profile_(
           OwnedOrDefault<ProfileStore>(services.profile, ownProfile_, std::make_unique<QtProfileStore>())),
       session_(transport_, datagrams_, timers_, LinkPorts::FromEnvironment(), options),
-      finder_(*profile_, *prompter_, LinkPorts::FromEnvironment(), DiscoveryPortFromEnvironment()) {
+      noticing_(*prompter_, session_.Events()),
+      finder_(*profile_, noticing_, LinkPorts::FromEnvironment(), DiscoveryPortFromEnvironment()) {
     session_.SetBaseTitle(" Velmar");
     if (auto* own = dynamic_cast<QtFilePicker*>(ownFilePicker_.get()))
         own->SetProfile(profile_);

@@ -6,6 +6,7 @@
 #include "device/Session.h"
 #include "device/discovery/ProfileStore.h"
 #include "device/ui/FilePicker.h"
+#include "device/ui/NoticingPrompter.h"
 #include "device/ui/Prompter.h"
 #include "platform/qt/QtDatagramSocket.h"
 #include "platform/qt/QtTcpTransport.h"
@@ -33,7 +34,8 @@ class ConsoleCore {
 
     Session& GetSession() { return session_; }
     DeviceFinder& Finder() { return finder_; }
-    Prompter& GetPrompter() { return *prompter_; }
+    // What windows tell the operator also reaches the event log.
+    Prompter& GetPrompter() { return noticing_; }
     FilePicker& GetFilePicker() { return *filePicker_; }
     ProfileStore& Profile() { return *profile_; }
 
@@ -49,6 +51,7 @@ class ConsoleCore {
     QtTcpTransport transport_;
     QtDatagramSocket datagrams_;
     Session session_;
+    NoticingPrompter noticing_;
     DeviceFinder finder_;
 };
 

@@ -160,7 +160,6 @@ void CrosspointStatusBox::SaveCrosspoints(bool selectedOnly) {
                        selectedOnly ? std::optional<std::span<const std::int32_t>>(selected) : std::nullopt);
     if (!CrosspointFile::Save(path, snapshot.crosspoints, snapshot.index)) {
         const std::string problem = "The crosspoints were not saved: " + path + " could not be written.";
-        context_.session.Events().Publish(ConsoleNotice{NoticeLevel::Error, problem});
         context_.prompter.Warning(problem);
     }
 }

@@ -121,8 +121,15 @@ TEST_F(EventLogTest, ALostLinkSaysWhyAndTheFrameIsReconnectedWhenItAnswersAgain)
     window->GetSession().Routing().SetCrosspoint(3, 4);
     ASSERT_TRUE(WaitUntil([&] { return Logged("(status 5)"); }));
     EXPECT_TRUE(Logged("warning  The frame refused to feed CARD1 03 from CARD1 04 (status 5)"));
+    // What a window tells the operator in a message box stays in the log.
+    files.names = {"/nonexistent/folder/routes.xpt"};
+    window->Routing().Status().SaveCrosspoints(false);
+    ASSERT_EQ(prompter.shown.size(), 1u);
+    EXPECT_TRUE(
+        Logged("warning  The crosspoints were not saved: /nonexistent/folder/routes.xpt could not be "
+               "written."));
     dock->Level()->setCurrentIndex(1);
-    EXPECT_EQ(VisibleEntries(), 3) << "two lost links and one refusal";
+    EXPECT_EQ(VisibleEntries(), 4) << "two lost links, one refusal, one file not written";
     dock->Filter()->setText(QStringLiteral("closed"));
     EXPECT_EQ(VisibleEntries(), 1);
 }
