@@ -3,18 +3,13 @@
 //   xvfb-run -a -s "-screen 0 1280x800x24" build/bin/velmar-screenshot
 //       docs/screenshots/main-window.png docs/screenshots/routing.png
 #include <QComboBox>
-#include <QDir>
-#include <QFileInfo>
 #include <QListWidget>
 #include <QPixmap>
 #include <QRadioButton>
 #include <QTreeView>
 #include <cstdio>
 
-#include "console/MainWindow.h"
-#include "platform/qt/QtProfileStore.h"
-#include "tests/console/ConsoleTestSupport.h"
-#include "tests/support/SimProcess.h"
+#include "tests/console/ScreenshotRig.h"
 
 int main(int argc, char** argv) {
     using namespace velmar;
@@ -22,29 +17,15 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: velmar-screenshot <window.png> [<routing.png>]\n");
         return 2;
     }
-    setenv("VELMAR_INTERFACES", "lo", 1);
-    QApplication& app = test::EnsureApplication();
-    app.setApplicationName(QStringLiteral("Velmar"));
-    test::SimProcess sim;
-    sim.ExportPorts();
-    QtProfileStore profile(QDir::temp().filePath(QStringLiteral("velmar-screenshot.ini")));
-    test::ScriptedPrompter prompter;
-    ConsoleCore core(ConsoleOptions{}, ConsoleServices{&prompter, nullptr, &profile});
-    MainWindow window(core);
+    test::ScreenshotRig rig;
+    MainWindow& window = rig.Window();
     window.show();
-    const bool listed = test::WaitUntil([&] { return window.Finder().List().Size() == 4; });
-    QTest::qWait(800);  // let the saved-device reload pass
-    const auto& rows = window.Finder().List().Rows();
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        if (rows[i].Column(DeviceColumn::Address) == "127.0.0.2")
-            window.ConnectRow(static_cast<int>(i));
-    }
-    const bool online = test::WaitUntil([&] {
-        return window.SettingsButton().isEnabled() &&
-               window.StatusGroup().FieldWidget(DeviceStatusGroup::Rate).text() == QStringLiteral("48 kHz");
-    });
+    const bool online = rig.ConnectListed("127.0.0.2") && test::WaitUntil([&] {
+                            return window.StatusGroup().FieldWidget(DeviceStatusGroup::Rate).text() ==
+                                   QStringLiteral("48 kHz");
+                        });
     QTest::qWait(1500);  // the crosspoint list fills in runs
-    if (!listed || !online) {
+    if (!online) {
         std::fprintf(stderr, "velmar-screenshot: the rack did not come up in the window\n");
         return 1;
     }

@@ -2,16 +2,12 @@
 // simulated K5A "Studio A", into PNGs for the README:
 //   xvfb-run -a -s "-screen 0 1280x800x24" build/bin/velmar-cards-screenshot
 //       docs/screenshots/card-configuration.png docs/screenshots/hw-configuration.png
-#include <QDir>
 #include <QTest>
 #include <cstdio>
 
-#include "console/ConsoleCore.h"
-#include "platform/qt/QtProfileStore.h"
 #include "settings/CardConfigPage.h"
 #include "settings/HwConfigWindow.h"
-#include "tests/console/ConsoleTestSupport.h"
-#include "tests/support/SimProcess.h"
+#include "tests/console/ScreenshotRig.h"
 #include "widgets/EditableGrid.h"
 
 int main(int argc, char** argv) {
@@ -20,17 +16,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: velmar-cards-screenshot <card-page.png> <hw-window.png>\n");
         return 2;
     }
-    setenv("VELMAR_INTERFACES", "lo", 1);
-    test::EnsureApplication();
-    test::SimProcess sim;
-    sim.ExportPorts();
-    QtProfileStore profile(QDir::temp().filePath(QStringLiteral("velmar-cards-screenshot.ini")));
-    test::ScriptedPrompter prompter;
-    ConsoleCore core(ConsoleOptions{}, ConsoleServices{&prompter, nullptr, &profile});
-    Session& session = core.GetSession();
-    session.Connect("127.0.0.2", DeviceMode::Application, ModelClass::Full);
+    test::ScreenshotRig rig;
+    Session& session = rig.GetSession();
     // The MADI card's mode is among the last card answers.
-    const bool read = test::WaitUntil([&] { return session.State().config.cards[4].mode == 1; });
+    const bool read = rig.Connect("127.0.0.2", [&] { return session.State().config.cards[4].mode == 1; });
     QTest::qWait(500);
     if (!read) {
         std::fprintf(stderr, "velmar-cards-screenshot: the frame was not read\n");

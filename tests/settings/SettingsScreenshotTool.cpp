@@ -5,13 +5,10 @@
 #include <QLineEdit>
 #include <cstdio>
 
-#include "console/MainWindow.h"
-#include "platform/qt/QtProfileStore.h"
 #include "settings/InstallSettings.h"
 #include "settings/SettingsDialog.h"
 #include "settings/SyncPriorityPage.h"
-#include "tests/console/ConsoleTestSupport.h"
-#include "tests/support/SimProcess.h"
+#include "tests/console/ScreenshotRig.h"
 #include "widgets/EditableGrid.h"
 
 int main(int argc, char** argv) {
@@ -20,20 +17,11 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: velmar-settings-screenshot <folder>\n");
         return 2;
     }
-    setenv("VELMAR_INTERFACES", "lo", 1);
-    QApplication& app = test::EnsureApplication();
-    app.setApplicationName(QStringLiteral("Velmar"));
-    test::SimProcess sim;
-    sim.ExportPorts();
-    QtProfileStore profile(QDir::temp().filePath(QStringLiteral("velmar-settings-screenshot.ini")));
-    test::ScriptedPrompter prompter;
-    test::ScriptedFilePicker files;
-    ConsoleCore core(ConsoleOptions{}, ConsoleServices{&prompter, &files, &profile});
-    MainWindow window(core);
-    InstallSettings(window, core);
+    test::ScreenshotRig rig;
+    MainWindow& window = rig.Window();
+    InstallSettings(window, rig.Core());
     window.show();
-    core.GetSession().Connect("127.0.0.2", DeviceMode::Application, ModelClass::Full);
-    if (!test::WaitUntil([&] { return window.SettingsButton().isEnabled(); }, std::chrono::seconds(10))) {
+    if (!rig.ConnectListed("127.0.0.2")) {
         std::fprintf(stderr, "velmar-settings-screenshot: the frame did not come up\n");
         return 1;
     }

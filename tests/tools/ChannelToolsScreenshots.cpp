@@ -6,10 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "console/ConsoleCore.h"
-#include "platform/qt/QtProfileStore.h"
-#include "tests/console/ConsoleTestSupport.h"
-#include "tests/support/SimProcess.h"
+#include "tests/console/ScreenshotRig.h"
 #include "tools/ChannelLabelsDialog.h"
 #include "tools/ChannelTableModel.h"
 #include "tools/GainDialog.h"
@@ -23,7 +20,8 @@ namespace {
 bool Save(QWidget& window, const QString& folder, const char* name) {
     const QString path = QDir(folder).filePath(QString::fromLatin1(name));
     if (!window.grab().save(path)) {
-        std::fprintf(stderr, "velmar-channel-tools-screenshot: cannot write %s\n", path.toLocal8Bit().constData());
+        std::fprintf(stderr, "velmar-channel-tools-screenshot: cannot write %s\n",
+                     path.toLocal8Bit().constData());
         return false;
     }
     std::printf("%s\n", path.toLocal8Bit().constData());
@@ -39,19 +37,13 @@ int main(int argc, char** argv) {
         return 2;
     }
     const QString folder = QString::fromLocal8Bit(argv[1]);
-    setenv("VELMAR_INTERFACES", "lo", 1);
-    test::EnsureApplication();
-    test::SimProcess sim;
-    sim.ExportPorts();
-    QtProfileStore profile(QDir::temp().filePath(QStringLiteral("velmar-channel-tools-screenshot.ini")));
-    test::ScriptedPrompter prompter;
     ConsoleOptions options;
     options.zel = true;  // every control on show
-    ConsoleCore core(options, ConsoleServices{&prompter, nullptr, &profile});
-    Session& session = core.GetSession();
-    session.Connect("127.0.0.2", DeviceMode::Application, ModelClass::Full);
-    if (!test::WaitUntil([&] { return session.IsReady() && session.Channels() == 1536; },
-                         std::chrono::seconds(10))) {
+    test::ScreenshotRig rig(options);
+    test::SimProcess& sim = rig.Sim();
+    test::ScriptedPrompter& prompter = rig.Prompter();
+    Session& session = rig.GetSession();
+    if (!rig.Connect("127.0.0.2", [&] { return session.IsReady() && session.Channels() == 1536; })) {
         std::fprintf(stderr, "velmar-channel-tools-screenshot: the rack did not come up\n");
         return 1;
     }

@@ -10,13 +10,7 @@
 #include <cstdio>
 
 #include "cli/HeadlessConsole.h"
-#include "device/Session.h"
-#include "device/posix/PosixDatagramSocket.h"
-#include "device/posix/PosixEventLoop.h"
-#include "device/posix/PosixTcpTransport.h"
-#include "device/posix/PosixTimerService.h"
-#include "tests/routing/RoutingFixture.h"
-#include "tests/support/SimProcess.h"
+#include "tests/console/ScreenshotRig.h"
 #include "tools/AutoIpRoutingDialog.h"
 #include "tools/ManualIpRoutingDialog.h"
 #include "tools/PpmDialog.h"
@@ -24,15 +18,11 @@
 
 namespace {
 
-using namespace std::chrono_literals;
 using namespace velmar;
 
 // Lets the frame answer and the window draw.
-void Settle(PosixEventLoop& loop) {
-    for (int i = 0; i < 30; ++i) {
-        loop.RunUntil([] { return false; }, 20ms);
-        QApplication::processEvents();
-    }
+void Settle() {
+    QTest::qWait(600);
 }
 
 bool Save(QWidget& window, const QString& folder, const char* name) {
@@ -54,19 +44,11 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: velmar-screenshot-netaudio <folder>\n");
         return 2;
     }
-    setenv("VELMAR_INTERFACES", "lo", 1);
-    QApplication app(argc, argv);
-    test::SimProcess sim;
-    sim.ExportPorts();
-    PosixEventLoop loop;
-    PosixTimerService timers(loop);
-    PosixTcpTransport tcp(loop);
-    PosixDatagramSocket datagrams(loop);
-    Session session(tcp, datagrams, timers, LinkPorts::FromEnvironment(), {});
+    test::ScreenshotRig rig;
+    Session& session = rig.GetSession();
+    test::ScriptedPrompter& prompter = rig.Prompter();
     HeadlessConsole view(session);
-    test::ScriptedPrompter prompter;
-    session.Connect("127.0.0.2", DeviceMode::Application, ModelClass::Full);
-    if (!loop.RunUntil([&] { return view.FrameRead(); }, 10s)) {
+    if (!rig.Connect("127.0.0.2", [&] { return view.FrameRead(); })) {
         std::fprintf(stderr, "velmar-screenshot-netaudio: the simulated frame was not read\n");
         return 1;
     }
@@ -77,23 +59,23 @@ int main(int argc, char** argv) {
             dialog.ChannelCountField()->setText(QString::fromLatin1(count));
             dialog.Create();
         }
-        Settle(loop);
+        Settle();
         dialog.StreamList()->topLevelItem(1)->setSelected(true);
         dialog.FirstChannelField()->setText("65");
         dialog.AssignSelected(false);
         dialog.ToggleSelected();
-        Settle(loop);
+        Settle();
         dialog.ShowAssignment(2);
-        Settle(loop);
+        Settle();
         if (!Save(dialog, folder, "ppm-streams.png"))
             return 1;
     }
     {
         ManualIpRoutingDialog dialog(session, prompter, {}, nullptr);
-        Settle(loop);
+        Settle();
         dialog.TxAddressField()->SetAddress(0x0A00004D);
         dialog.CreateTx();
-        Settle(loop);
+        Settle();
         dialog.TxSlotsField()->setText("8");
         dialog.TxAddressField()->SetAddress(0x0A00004E);
         dialog.CreateTx();
@@ -101,21 +83,21 @@ int main(int argc, char** argv) {
         dialog.RxLatencyField()->setText("1000");
         dialog.CreateRx();
         dialog.UnicastBox()->click();
-        Settle(loop);
+        Settle();
         if (!Save(dialog, folder, "manual-ip-routing.png"))
             return 1;
     }
     session.NetworkAudio().SetAutoRoute(true);
     {
         AutoIpRoutingDialog dialog(session, prompter, nullptr);
-        Settle(loop);
+        Settle();
         dialog.SourceHostField()->setText("WALLBOX");
         for (int x = 1; x <= 4; ++x) {
             dialog.DestinationField()->setText(QString::number(x));
             dialog.SourceField()->setText(QString::number(x + 8));
             dialog.Connect();
         }
-        Settle(loop);
+        Settle();
         if (!Save(dialog, folder, "automatic-ip-routing.png"))
             return 1;
     }

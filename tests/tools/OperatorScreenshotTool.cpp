@@ -2,18 +2,13 @@
 // against the live routing, connected to the simulated K5A "Studio A", for the README:
 //   xvfb-run -a -s "-screen 0 1280x800x24" build/bin/velmar-operator-screenshot
 //       docs/screenshots/routing-grid.png docs/screenshots/snapshot-preview.png
-#include <QDir>
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <cstdio>
 #include <fstream>
 
-#include "console/MainWindow.h"
-#include "platform/qt/QtProfileStore.h"
 #include "routing/RoutingGrid.h"
 #include "routing/SnapshotPreviewDialog.h"
-#include "tests/console/ConsoleTestSupport.h"
-#include "tests/support/SimProcess.h"
+#include "tests/console/ScreenshotRig.h"
 #include "tools/EventLogDock.h"
 #include "tools/InstallTools.h"
 
@@ -23,27 +18,13 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: velmar-operator-screenshot <grid.png> <preview.png>\n");
         return 2;
     }
-    setenv("VELMAR_INTERFACES", "lo", 1);
-    QApplication& app = test::EnsureApplication();
-    app.setApplicationName(QStringLiteral("Velmar"));
-    test::SimProcess sim;
-    sim.ExportPorts();
-    QTemporaryDir dir;
-    QtProfileStore profile(dir.filePath(QStringLiteral("profile.ini")));
-    test::ScriptedPrompter prompter;
-    ConsoleCore core(ConsoleOptions{}, ConsoleServices{&prompter, nullptr, &profile});
-    MainWindow window(core);
-    EventLogDock& log = InstallEventLog(window, core);
+    test::ScreenshotRig rig;
+    MainWindow& window = rig.Window();
+    EventLogDock& log = InstallEventLog(window, rig.Core());
     window.resize(1260, 780);
     window.resizeDocks({&log}, {150}, Qt::Vertical);
     window.show();
-    test::WaitUntil([&] { return window.Finder().List().Size() == 4; });
-    const auto& rows = window.Finder().List().Rows();
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        if (rows[i].Column(DeviceColumn::Address) == "127.0.0.2")
-            window.ConnectRow(static_cast<int>(i));
-    }
-    const bool online = test::WaitUntil([&] { return window.SettingsButton().isEnabled(); });
+    const bool online = rig.ConnectListed("127.0.0.2");
     QTest::qWait(1500);
     if (!online) {
         std::fprintf(stderr, "velmar-operator-screenshot: the rack did not come up in the window\n");
@@ -56,10 +37,10 @@ int main(int argc, char** argv) {
     for (std::int32_t k = 0; k < 24; ++k)
         session.Routing().SetCrosspoint(657 + k, 593 + (k * 5) % 64);
     QTest::qWait(800);
-    sim.Do("fault 127.0.0.2 status scross 5");
+    rig.Sim().Do("fault 127.0.0.2 status scross 5");
     session.Routing().SetCrosspoint(612, 520);
     QTest::qWait(800);
-    sim.Do("fault 127.0.0.2 clear");
+    rig.Sim().Do("fault 127.0.0.2 clear");
 
     RoutingArea& routing = window.Routing();
     routing.Views().setCurrentWidget(&routing.Grid());
@@ -75,7 +56,7 @@ int main(int argc, char** argv) {
     std::printf("%s: grid of %zu lines\n", argv[1], grid.Axis().Lines().size());
 
     // A hand-edited snapshot: some outputs change, some stay, some lines cannot be used.
-    const std::string path = dir.filePath(QStringLiteral("studio-a.xpt")).toStdString();
+    const std::string path = rig.TempPath(QStringLiteral("studio-a.xpt")).toStdString();
     std::ofstream(path, std::ios::binary) << "1=593,513\r\n2=594,520\r\n3=595,515\r\n4=596,530\r\n"
                                              "5=612,600\r\nMADI 21 from AES 3\r\n6=613,9999\r\n"
                                              "7=700,1\r\n8=594,521\r\n";

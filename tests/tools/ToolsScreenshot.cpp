@@ -2,15 +2,11 @@
 // both on the simulated K5A "Studio A", into PNGs for the README:
 //   xvfb-run -a -s "-screen 0 1280x800x24" build/bin/velmar-tools-screenshot
 //       docs/screenshots/firmware-update.png docs/screenshots/network-settings.png
-#include <QDir>
 #include <QPixmap>
 #include <cstdio>
 
-#include "console/MainWindow.h"
-#include "platform/qt/QtProfileStore.h"
-#include "tests/console/ConsoleTestSupport.h"
+#include "tests/console/ScreenshotRig.h"
 #include "tests/support/FlashImage.h"
-#include "tests/support/SimProcess.h"
 #include "tests/tools/EventLoopWait.h"
 #include "tools/FirmwareWindow.h"
 #include "tools/MaintenanceActions.h"
@@ -22,57 +18,37 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: velmar-tools-screenshot <firmware.png> <network.png>\n");
         return 2;
     }
-    setenv("VELMAR_INTERFACES", "lo", 1);
-    QApplication& app = test::EnsureApplication();
-    app.setApplicationName(QStringLiteral("Velmar"));
-    test::SimProcess sim;
-    sim.ExportPorts();
-    QtProfileStore profile(QDir::temp().filePath(QStringLiteral("velmar-tools-screenshot.ini")));
-    test::ScriptedPrompter prompter;
-    test::ScriptedFilePicker files;
-    ConsoleCore core(ConsoleOptions{}, ConsoleServices{&prompter, &files, &profile});
-    MainWindow window(core);
-    InstallMaintenance(window, core);
+    test::ScreenshotRig rig;
+    MainWindow& window = rig.Window();
+    InstallMaintenance(window, rig.Core());
     window.show();
-    test::WaitUntil([&] { return window.Finder().List().Size() == 4; });
-    const auto& rows = window.Finder().List().Rows();
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        if (rows[i].Column(DeviceColumn::Address) == "127.0.0.2")
-            window.ConnectRow(static_cast<int>(i));
-    }
-    if (!test::WaitUntil([&] { return window.SettingsButton().isEnabled(); })) {
+    if (!rig.ConnectListed("127.0.0.2")) {
         std::fprintf(stderr, "velmar-tools-screenshot: the rack did not come up\n");
         return 1;
     }
 
     // The frame stops acknowledging at record 4166, so the window holds still mid-run.
-    sim.Do("fault 127.0.0.2 prog-stall 4166");
-    const std::string image =
-        QDir::temp().filePath(QStringLiteral("studio-a-main-2.1.0.4.flash")).toStdString();
+    rig.Sim().Do("fault 127.0.0.2 prog-stall 4166");
+    const std::string image = rig.TempPath(QStringLiteral("studio-a-main-2.1.0.4.flash")).toStdString();
     test::WriteFlashImage(image, 10000);
-    files.names = {image};
-    prompter.answers = {true};
+    rig.Files().names = {image};
+    rig.Prompter().answers = {true};
     window.RunMenuCommand(MenuCommand::FirmwareUpdate);
     auto* firmware = window.findChild<FirmwareWindow*>();
     firmware->FlashButton().click();
     test::RunLoopUntil([&] { return firmware->Bar().value() == 41; }, std::chrono::seconds(30));
     QTest::qWait(300);
     const bool firmwareSaved = firmware->grab().save(QString::fromLocal8Bit(argv[1]));
-    sim.Do("fault 127.0.0.2 clear");
+    rig.Sim().Do("fault 127.0.0.2 clear");
     window.GetSession().Disconnect();  // ends the run; the operator is told
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     delete window.findChild<FirmwareWindow*>();
 
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        if (rows[i].Column(DeviceColumn::Address) == "127.0.0.2")
-            window.ConnectRow(static_cast<int>(i));
-    }
-    test::WaitUntil([&] { return window.SettingsButton().isEnabled(); });
+    rig.ConnectListed("127.0.0.2");
     window.RunMenuCommand(MenuCommand::NetworkSettings);
     auto* network = window.findChild<NetworkSettingsDialog*>();
     QTest::qWait(300);
     const bool networkSaved = network != nullptr && network->grab().save(QString::fromLocal8Bit(argv[2]));
-    std::remove(image.c_str());
     if (!firmwareSaved || !networkSaved) {
         std::fprintf(stderr, "velmar-tools-screenshot: cannot write the pictures\n");
         return 1;
