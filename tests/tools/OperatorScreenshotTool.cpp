@@ -36,6 +36,11 @@ int main(int argc, char** argv) {
         session.Routing().SetCrosspoint(593 + k, 513 + k);
     for (std::int32_t k = 0; k < 24; ++k)
         session.Routing().SetCrosspoint(657 + k, 593 + (k * 5) % 64);
+    // Labels stand beside the names on both axes.
+    for (std::int32_t k = 0; k < 8; ++k) {
+        session.ChannelTools().SetLabel(0, 513 + k, "Vocal " + std::to_string(k + 1));
+        session.ChannelTools().SetLabel(1, 593 + k, "Stage " + std::to_string(k + 1));
+    }
     QTest::qWait(800);
     rig.Sim().Do("fault 127.0.0.2 status scross 5");
     session.Routing().SetCrosspoint(612, 520);
