@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/CliApp.h"
+#include "cli/FrameConnection.h"
 #include "cli/HeadlessConsole.h"
 #include "device/RequestWriter.h"
 #include "device/Session.h"
@@ -198,6 +199,63 @@ int CardCommands::Card(const CliOptions& options) {
         return kExitFailure;
     }
     return kExitOk;
+}
+
+namespace {
+
+std::string ReadCard(std::span<const std::string> operands, CliOptions& options) {
+    if (!ParseDecimal(operands[1], options.slot) || options.slot < 1 || options.slot > 8)
+        return "card needs a SLOT from 1 to 8";
+    options.assignments.assign(operands.begin() + 2, operands.end());
+    for (const std::string& assignment : options.assignments) {
+        if (assignment.find('=') == std::string::npos)
+            return "card takes NAME=VALUE, not " + assignment;
+    }
+    return {};
+}
+
+int Cards(const CliOptions& options, const CliFrame& frame, const CliStreams& streams) {
+    CardCommands(frame.session, frame.loop, frame.console, streams.out, streams.err).Cards(options);
+    return frame.ReadResult();
+}
+
+int Card(const CliOptions& options, const CliFrame& frame, const CliStreams& streams) {
+    return CardCommands(frame.session, frame.loop, frame.console, streams.out, streams.err).Card(options);
+}
+
+constexpr std::array kCommands{
+    CliCommand{
+        .word = "cards",
+        .operands = 1,
+        .usage = "  cards ADDR          print every card slot and each card's parameters as the card\n"
+                 "                      configuration page shows them (NAME, value, read-only marks)\n",
+        .run = OnReadFrame<IncompleteRead::Shows, Cards>,
+    },
+    CliCommand{
+        .word = "card",
+        .operands = 3,
+        .more = true,
+        .usage =
+            "  card ADDR SLOT NAME=VALUE ...\n"
+            "                      change parameters of the card in SLOT (1..8) with the requests the\n"
+            "                      page's \"Save changes\" sends, wait for the answers, read the card back\n"
+            "                      and print it. NAME is the grid row as CHANNEL:PARAMETER, letter case\n"
+            "                      aside: \"3:Phantom power=on\", \"both:Interface type=hotlink\",\n"
+            "                      \"2:Tx embedder mode group 4=use SRC\" (quote names with blanks). VALUE\n"
+            "                      is one of the row's entries; any other value is refused with the list.\n"
+            "                      Assignments apply in order, so a new interface type opens its rows.\n"
+            "                      Levels are read-only; the DA card's DSD filter is one setting, shown\n"
+            "                      and changed on every channel row.\n",
+        .accepts = {CliOption::DryRun},
+        .read = ReadCard,
+        .run = OnReadFrame<IncompleteRead::Fails, Card>,
+    },
+};
+
+}  // namespace
+
+CliFeature CardCliCommands() {
+    return {{}, kCommands};
 }
 
 }  // namespace velmar

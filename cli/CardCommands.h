@@ -29,4 +29,7 @@ class CardCommands {
     std::ostream& err_;
 };
 
+// cards, card.
+CliFeature CardCliCommands();
+
 }  // namespace velmar

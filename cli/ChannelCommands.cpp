@@ -1,7 +1,6 @@
 #include "cli/ChannelCommands.h"
 
 #include <array>
-#include <charconv>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -9,6 +8,7 @@
 #include <string_view>
 
 #include "cli/CliApp.h"
+#include "cli/FrameConnection.h"
 #include "cli/HeadlessConsole.h"
 #include "device/DeviceModel.h"
 #include "device/Session.h"
@@ -65,11 +65,6 @@ std::string Padded(std::string text, std::size_t width) {
     if (text.size() < width)
         text.append(width - text.size(), ' ');
     return text;
-}
-
-bool ParseNumber(std::string_view text, std::int32_t& value) {
-    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
-    return result.ec == std::errc{} && result.ptr == text.data() + text.size();
 }
 
 std::optional<std::int32_t> ParseDirection(std::string_view text) {
@@ -133,70 +128,13 @@ std::string ReadChannelOption(const std::vector<std::string>& args, std::size_t&
     return {};
 }
 
-std::string ChannelOptionsProblem(const CliOptions& options) {
-    const bool detectorOptions = options.enable || !options.t1.empty() || !options.t2.empty();
-    if (detectorOptions && options.command != CliCommand::Detector)
-        return "--enable, --disable, --t1 and --t2 go with detector";
-    if (!options.load.empty() && options.command != CliCommand::Labels)
-        return "--load goes with labels";
-    if (!options.load.empty() && !options.file.empty())
-        return "labels takes either --load or --save";
-    if (options.command == CliCommand::Detector && !detectorOptions)
-        return "detector needs --enable, --disable, --t1 or --t2";
-    if (options.command == CliCommand::Label || options.command == CliCommand::Detector) {
-        if (!ParseDirection(options.operands[0]))
-            return "the direction is in or out, not " + options.operands[0];
-    }
-    return {};
-}
-
-bool TakesDryRun(const CliOptions& options) {
-    return options.command == CliCommand::Detector ||
-           (options.command == CliCommand::Labels && !options.load.empty());
-}
-
-bool ReadsOnly(const CliOptions& options) {
-    switch (options.command) {
-        case CliCommand::Inputs:
-        case CliCommand::Gains:
-        case CliCommand::Detectors:
-            return true;
-        case CliCommand::Labels:
-            return options.load.empty() && options.file.empty();
-        default:
-            return false;
-    }
-}
-
-int ChannelCommands::Run(const CliOptions& options, int readResult) {
+int ChannelCommands::Run(Tool tool, const CliOptions& options, int readResult) {
     const FrameCapabilities& capabilities = frame_.session.Capabilities();
     if (!capabilities.matrix || frame_.session.Connection().deviceMode != DeviceMode::Application) {
         err_ << "velmar-cli: this frame has no channel tools\n";
         return kExitFailure;
     }
-    int result = kExitFailure;
-    switch (options.command) {
-        case CliCommand::Inputs:
-            result = Inputs(options);
-            break;
-        case CliCommand::Labels:
-            result = !options.load.empty() ? LoadLabels(options) : Labels(options);
-            break;
-        case CliCommand::Label:
-            result = Label(options);
-            break;
-        case CliCommand::Gains:
-            result = Gains(options);
-            break;
-        case CliCommand::Detectors:
-            result = Detectors(options);
-            break;
-        case CliCommand::Detector:
-            result = Detector(options);
-            break;
-        default:
-            break;
-    }
+    const int result = (this->*tool)(options);
     return result == kExitOk ? readResult : result;
 }
 
@@ -273,6 +211,8 @@ int ChannelCommands::Inputs(const CliOptions& options) {
 }
 
 int ChannelCommands::Labels(const CliOptions& options) {
+    if (!options.load.empty())
+        return LoadLabels(options);
     frame_.session.ChannelTools().LabelRuns();
     if (!AwaitAnswers(options))
         return kExitNotResponding;
@@ -375,7 +315,7 @@ int ChannelCommands::Label(const CliOptions& options) {
     const std::int32_t direction = *ParseDirection(options.operands[0]);
     std::int32_t channel = 0;
     const std::int32_t last = frame_.session.Channels();
-    if (!ParseNumber(options.operands[1], channel) || channel < FirstChannel() || channel > last) {
+    if (!ParseDecimal(options.operands[1], channel) || channel < FirstChannel() || channel > last) {
         err_ << "velmar-cli: the channel is a number from " << FirstChannel() << " to " << last << "\n";
         return kExitUsage;
     }
@@ -482,9 +422,9 @@ int ChannelCommands::Detector(const CliOptions& options) {
     std::int32_t first = 0;
     std::int32_t last = 0;
     const bool parsed = dash == std::string::npos
-                            ? ParseNumber(range, first) && ParseNumber(range, last)
-                            : ParseNumber(std::string_view(range).substr(0, dash), first) &&
-                                  ParseNumber(std::string_view(range).substr(dash + 1), last);
+                            ? ParseDecimal(range, first) && ParseDecimal(range, last)
+                            : ParseDecimal(std::string_view(range).substr(0, dash), first) &&
+                                  ParseDecimal(std::string_view(range).substr(dash + 1), last);
     if (!parsed || first < FirstChannel() || last < first || last > frame_.session.Channels()) {
         err_ << "velmar-cli: channels are CH or CH-CH within " << FirstChannel() << ".."
              << frame_.session.Channels() << "\n";
@@ -560,6 +500,99 @@ int ChannelCommands::Detector(const CliOptions& options) {
     if (!answered)
         return kExitNotResponding;
     return refused == 0 ? kExitOk : kExitFailure;
+}
+
+namespace {
+
+std::string ReadDirection(const CliOptions& options) {
+    if (!ParseDirection(options.operands[0]))
+        return "the direction is in or out, not " + options.operands[0];
+    return {};
+}
+
+std::string ReadLabels(std::span<const std::string>, CliOptions& options) {
+    if (!options.load.empty() && !options.file.empty())
+        return "labels takes either --load or --save";
+    return {};
+}
+
+std::string ReadLabel(std::span<const std::string>, CliOptions& options) {
+    return ReadDirection(options);
+}
+
+std::string ReadDetector(std::span<const std::string>, CliOptions& options) {
+    if (!options.enable && options.t1.empty() && options.t2.empty())
+        return "detector needs --enable, --disable, --t1 or --t2";
+    return ReadDirection(options);
+}
+
+template <ChannelCommands::Tool tool>
+int ChannelTool(const CliOptions& options, const CliFrame& frame, const CliStreams& streams) {
+    return ChannelCommands(streams.out, streams.err, {frame.session, frame.loop, frame.console})
+        .Run(tool, options, frame.ReadResult());
+}
+
+int RunLabels(const CliOptions& options, const CliStreams& streams) {
+    const bool readsOnly = options.load.empty() && options.file.empty();
+    return RunOnFrame(options, streams, readsOnly ? IncompleteRead::Shows : IncompleteRead::Fails,
+                      ChannelTool<&ChannelCommands::Labels>);
+}
+
+constexpr std::array kCommands{
+    CliCommand{
+        .word = "inputs",
+        .operands = 1,
+        .usage = "  inputs ADDR         the signal status of the main-board and card inputs\n",
+        .run = OnReadFrame<IncompleteRead::Shows, ChannelTool<&ChannelCommands::Inputs>>,
+    },
+    CliCommand{
+        .word = "labels",
+        .operands = 1,
+        .usage =
+            "  labels ADDR         the input and output label of every channel\n"
+            "  labels ADDR --save FILE.csv | --load FILE.csv [--dry-run]\n"
+            "                      write the labels to a CSV file (channel,direction,label), or set the\n"
+            "                      labels a CSV file gives where they differ from the frame's\n",
+        .accepts = {CliOption::Save, CliOption::Load, CliOption::DryRunWhenChanging},
+        .read = ReadLabels,
+        .run = RunLabels,
+    },
+    CliCommand{
+        .word = "label",
+        .operands = 4,
+        .usage =
+            "  label ADDR in|out CH TEXT\n"
+            "                      set one label (at most 16 characters; no comma, quote or : & ? % !)\n",
+        .read = ReadLabel,
+        .run = OnReadFrame<IncompleteRead::Fails, ChannelTool<&ChannelCommands::Label>>,
+    },
+    CliCommand{
+        .word = "gains",
+        .operands = 1,
+        .usage = "  gains ADDR          the input and output gain, phase and mute of every channel\n",
+        .run = OnReadFrame<IncompleteRead::Shows, ChannelTool<&ChannelCommands::Gains>>,
+    },
+    CliCommand{
+        .word = "detectors",
+        .operands = 1,
+        .usage = "  detectors ADDR      the level detectors of every channel: thresholds, enable, status\n",
+        .run = OnReadFrame<IncompleteRead::Shows, ChannelTool<&ChannelCommands::Detectors>>,
+    },
+    CliCommand{
+        .word = "detector",
+        .operands = 3,
+        .usage = "  detector ADDR in|out CH[-CH] [--enable|--disable] [--t1 MS:DB] [--t2 MS:DB]\n"
+                 "                      change the level detectors of channels CH..CH (only what differs)\n",
+        .accepts = {CliOption::DetectorChange, CliOption::DryRun},
+        .read = ReadDetector,
+        .run = OnReadFrame<IncompleteRead::Fails, ChannelTool<&ChannelCommands::Detector>>,
+    },
+};
+
+}  // namespace
+
+CliFeature ChannelCliCommands() {
+    return {"These commands ask nothing: the command is the intent.", kCommands};
 }
 
 }  // namespace velmar

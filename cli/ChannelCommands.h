@@ -17,11 +17,8 @@ class Session;
 bool IsChannelOption(const std::string& arg);
 // Reads args[i] (and its value, moving i past it) into `options`; a message when it cannot.
 std::string ReadChannelOption(const std::vector<std::string>& args, std::size_t& i, CliOptions& options);
-// Why the options do not fit the command, or empty.
-std::string ChannelOptionsProblem(const CliOptions& options);
-bool TakesDryRun(const CliOptions& options);
-// A command that only reads (it may show what arrived of a frame not read completely).
-bool ReadsOnly(const CliOptions& options);
+// inputs, labels, label, gains, detectors, detector.
+CliFeature ChannelCliCommands();
 
 // velmar-cli inputs, labels, label, gains, detectors and detector on a connected, read frame.
 class ChannelCommands {
@@ -34,18 +31,20 @@ class ChannelCommands {
 
     ChannelCommands(std::ostream& out, std::ostream& err, Frame frame)
         : out_(out), err_(err), frame_(frame) {}
+    using Tool = int (ChannelCommands::*)(const CliOptions& options);
     // `readResult` is the exit code the reading of the frame gave.
-    int Run(const CliOptions& options, int readResult);
+    int Run(Tool tool, const CliOptions& options, int readResult);
 
-  private:
     int Inputs(const CliOptions& options);
-    int Labels(const CliOptions& options);
-    int SaveLabels(const CliOptions& options);
-    int LoadLabels(const CliOptions& options);
+    int Labels(const CliOptions& options);  // with --load: LoadLabels
     int Label(const CliOptions& options);
     int Gains(const CliOptions& options);
     int Detectors(const CliOptions& options);
     int Detector(const CliOptions& options);
+
+  private:
+    int SaveLabels(const CliOptions& options);
+    int LoadLabels(const CliOptions& options);
 
     // Waits until every request sent has its answer; false (and says so) when some have none.
     bool AwaitAnswers(const CliOptions& options);

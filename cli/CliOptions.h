@@ -3,47 +3,20 @@
 #include <chrono>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "cli/CliCommand.h"
 #include "device/ConnectionState.h"
 
 namespace velmar {
 
-enum class CliCommand : std::uint8_t {
-    Help,
-    Version,
-    Probe,
-    Status,
-    Routes,
-    Route,
-    LoadRoutes,
-    Discover,
-    Flash,
-    Restart,
-    Recovery,
-    Application,
-    FactoryReset,
-    NetSet,
-    Inputs,
-    Labels,
-    Label,
-    Gains,
-    Detectors,
-    Detector,
-    Cards,
-    Card,
-    SettingsSave,
-    SettingsApply,
-    Ppm,
-    Flows,
-    Flow,
-    UnicastClock,
-    AutoRoute
-};
-
 struct CliOptions {
-    CliCommand command = CliCommand::Help;
+    const CliCommand* command = nullptr;  // none with --help or --version
+    bool help = false;
+    bool version = false;
     std::string address;  // without a "*" or "#" mode prefix
     DeviceMode mode = DeviceMode::Application;
     ModelClass model = ModelClass::NoCards;  // as a device-list row without a known type gives
@@ -80,6 +53,10 @@ struct CliParse {
 // Reads the command line (without the program name).
 CliParse ParseCliOptions(const std::vector<std::string>& args);
 
-extern const char* const kCliUsage;
+// The whole of `text` as a decimal number.
+bool ParseDecimal(std::string_view text, std::int32_t& value);
+
+// A command's reader for the FILE that follows ADDR.
+std::string ReadFileOperand(std::span<const std::string> operands, CliOptions& options);
 
 }  // namespace velmar

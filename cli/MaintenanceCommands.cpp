@@ -8,14 +8,11 @@
 #include <memory>
 
 #include "cli/CliApp.h"
+#include "cli/CliSockets.h"
 #include "cli/HeadlessConsole.h"
-#include "cli/TracingTransport.h"
+#include "device/LinkPorts.h"
 #include "device/Session.h"
 #include "device/discovery/posix/FrameDiscovery.h"
-#include "device/posix/PosixDatagramSocket.h"
-#include "device/posix/PosixEventLoop.h"
-#include "device/posix/PosixTcpTransport.h"
-#include "device/posix/PosixTimerService.h"
 #include "tools/core/FirmwareBatch.h"
 #include "tools/core/NetworkChoice.h"
 
@@ -99,15 +96,15 @@ class ProgressPrinter {
 
 }  // namespace
 
-int MaintenanceCommands::Run(const CliOptions& options) {
-    if (options.command == CliCommand::NetSet) {
+int MaintenanceCommands::Run(const CliOptions& options, MaintenanceAction action) {
+    if (action == MaintenanceAction::NetSet) {
         if (auto problem = NetworkChoiceProblem(ChoiceFrom(options))) {
             err_ << "velmar-cli: " << *problem << "\n";
             return kExitUsage;
         }
     }
     FirmwareBatchRead read;
-    if (options.command == CliCommand::Flash) {
+    if (action == MaintenanceAction::Flash) {
         // Every file is checked before anything goes to the frame.
         read = ReadFirmwareImages(options.files);
         if (!read.problem.empty()) {
@@ -116,14 +113,15 @@ int MaintenanceCommands::Run(const CliOptions& options) {
         }
     }
     if (options.dryRun)
-        return DryRun(options, read.images);
-    if (options.command == CliCommand::NetSet && !options.serial.empty())
+        return DryRun(options, action, read.images);
+    if (action == MaintenanceAction::NetSet && !options.serial.empty())
         return SettingsMessage(options);
-    return Connected(options, read.images);
+    return Connected(options, action, read.images);
 }
 
-int MaintenanceCommands::DryRun(const CliOptions& options, const std::vector<FirmwareImage>& images) {
-    if (options.command == CliCommand::NetSet && !options.serial.empty()) {
+int MaintenanceCommands::DryRun(const CliOptions& options, MaintenanceAction action,
+                                const std::vector<FirmwareImage>& images) {
+    if (action == MaintenanceAction::NetSet && !options.serial.empty()) {
         const auto message = BuildSettingsMessage(options.serial, ChoiceFrom(options));
         if (!message.problem.empty()) {
             err_ << "velmar-cli: " << message.problem << "\n";
@@ -136,8 +134,8 @@ int MaintenanceCommands::DryRun(const CliOptions& options, const std::vector<Fir
     DeviceState state;
     RequestWriter requests(sink, state);
     const bool recovery = options.mode == DeviceMode::Recovery;
-    switch (options.command) {
-        case CliCommand::Flash:
+    switch (action) {
+        case MaintenanceAction::Flash:
             for (const FirmwareImage& image : images) {
                 requests.Send(C::sprog, {{14, 0}});
                 for (const std::string& record : image.records) {
@@ -149,19 +147,19 @@ int MaintenanceCommands::DryRun(const CliOptions& options, const std::vector<Fir
             if (options.restart)
                 requests.Send(recovery ? C::sloadapp : C::srestart, {{14, recovery ? 0 : 1}});
             return kExitOk;
-        case CliCommand::Restart:
+        case MaintenanceAction::Restart:
             requests.Send(C::srestart, {{14, 1}});
             return kExitOk;
-        case CliCommand::Recovery:
+        case MaintenanceAction::Recovery:
             requests.Send(C::sloadboot);
             return kExitOk;
-        case CliCommand::Application:
+        case MaintenanceAction::Application:
             requests.Send(C::sloadapp, {{14, 0}});
             return kExitOk;
-        case CliCommand::FactoryReset:
+        case MaintenanceAction::FactoryReset:
             requests.Send(C::sclear);
             return kExitOk;
-        case CliCommand::NetSet:
+        case MaintenanceAction::NetSet:
             StoreChoice(NormalisedChoice(ChoiceFrom(options)), state.config.lan);
             if (const RequestProblem problem = requests.SendSetting(C::sip)) {
                 err_ << "velmar-cli: " << *problem << "\n";
@@ -189,28 +187,22 @@ int MaintenanceCommands::SettingsMessage(const CliOptions& options) {
     return kExitOk;
 }
 
-int MaintenanceCommands::Connected(const CliOptions& options, const std::vector<FirmwareImage>& images) {
-    if (options.command == CliCommand::Recovery && options.mode == DeviceMode::Recovery) {
+int MaintenanceCommands::Connected(const CliOptions& options, MaintenanceAction action,
+                                   const std::vector<FirmwareImage>& images) {
+    if (action == MaintenanceAction::Recovery && options.mode == DeviceMode::Recovery) {
         err_ << "velmar-cli: the frame runs its recovery firmware already\n";
         return kExitUsage;
     }
-    if (options.command == CliCommand::Application && options.mode != DeviceMode::Recovery) {
+    if (action == MaintenanceAction::Application && options.mode != DeviceMode::Recovery) {
         err_ << "velmar-cli: application loads the application of a frame in recovery ('*' or --recovery)\n";
         return kExitUsage;
     }
-    PosixEventLoop loop;
-    PosixTimerService timers(loop);
-    PosixTcpTransport tcp(loop);
-    PosixDatagramSocket datagrams(loop);
-    std::unique_ptr<TracingTransport> tracing;
-    LineTransport* transport = &tcp;
-    if (options.trace) {
-        tracing = std::make_unique<TracingTransport>(tcp, err_);
-        transport = tracing.get();
-    }
+    CliSockets sockets(options.trace, err_);
+    PosixEventLoop& loop = sockets.loop;
     ConsoleOptions consoleOptions;
     consoleOptions.telnet = options.telnet;
-    Session session(*transport, datagrams, timers, LinkPorts::FromEnvironment(), consoleOptions);
+    Session session(sockets.Link(), sockets.datagrams, sockets.timers, LinkPorts::FromEnvironment(),
+                    consoleOptions);
     HeadlessConsole console(session);
     session.Connect(options.address, options.mode, options.model);
     // A Telnet link discards what arrives in its first 300 ms; nothing is sent before it listens.
@@ -234,20 +226,20 @@ int MaintenanceCommands::Connected(const CliOptions& options, const std::vector<
     }
     FirmwareUnit& firmware = session.Firmware();
     const PendingReplies& answers = console.Answers();
-    switch (options.command) {
-        case CliCommand::Restart:
+    switch (action) {
+        case MaintenanceAction::Restart:
             firmware.Restart();
             out_ << "restart sent to " << options.address << "; the frame is away while it restarts\n";
             return kExitOk;
-        case CliCommand::Recovery:
-        case CliCommand::Application:
+        case MaintenanceAction::Recovery:
+        case MaintenanceAction::Application:
             firmware.SwitchFirmware();
-            out_ << (options.command == CliCommand::Recovery ? "recovery" : "application")
+            out_ << (action == MaintenanceAction::Recovery ? "recovery" : "application")
                  << " firmware load sent to " << options.address << "; the frame is away while it restarts\n";
             return kExitOk;
-        case CliCommand::FactoryReset:
-        case CliCommand::NetSet: {
-            const C word = options.command == CliCommand::FactoryReset ? C::sclear : C::sip;
+        case MaintenanceAction::FactoryReset:
+        case MaintenanceAction::NetSet: {
+            const C word = action == MaintenanceAction::FactoryReset ? C::sclear : C::sip;
             const std::size_t refusedBefore = answers.Refused().size();
             if (word == C::sclear) {
                 firmware.FactoryClear();
@@ -315,6 +307,99 @@ int MaintenanceCommands::Connected(const CliOptions& options, const std::vector<
         out_ << "restart sent to " << options.address << "\n";
     }
     return kExitOk;
+}
+
+namespace {
+
+std::string ReadFlash(std::span<const std::string> operands, CliOptions& options) {
+    options.files.assign(operands.begin() + 1, operands.end());
+    return {};
+}
+
+std::string ReadNetSet(std::span<const std::string> operands, CliOptions& options) {
+    const bool fixed = !options.ip.empty() && !options.mask.empty() && !options.gateway.empty();
+    const bool anyFixed = !options.ip.empty() || !options.mask.empty() || !options.gateway.empty();
+    if (options.dhcp ? anyFixed : !fixed)
+        return std::string(kNetSetForms);
+    options.dhcp = options.dhcp.value_or(false);
+    std::uint32_t ignored = 0;
+    if (!ParseIpv4(options.address.c_str(), ignored)) {
+        // Not an address: the serial number of a frame reached by the settings message.
+        options.serial = operands[0];
+        options.address.clear();
+    }
+    return {};
+}
+
+template <MaintenanceAction action>
+int RunMaintenance(const CliOptions& options, const CliStreams& streams) {
+    return MaintenanceCommands(streams.out, streams.err).Run(options, action);
+}
+
+constexpr std::array kCommands{
+    CliCommand{
+        .word = "flash",
+        .operands = 2,
+        .more = true,
+        .usage =
+            "  flash ADDR FILE... [--restart]\n"
+            "                      program the flash files in the order given (each is read and checked\n"
+            "                      whole first); exit 0 only when the frame accepted every record and the\n"
+            "                      end of every image; --restart then restarts the frame (from recovery:\n"
+            "                      loads its application)\n",
+        .accepts = {CliOption::DryRun, CliOption::Restart},
+        .read = ReadFlash,
+        .run = RunMaintenance<MaintenanceAction::Flash>,
+    },
+    CliCommand{
+        .word = "restart",
+        .operands = 1,
+        .usage =
+            "  restart ADDR        restart the frame: it drops every connection and is away for a while\n",
+        .accepts = {CliOption::DryRun},
+        .run = RunMaintenance<MaintenanceAction::Restart>,
+    },
+    CliCommand{
+        .word = "recovery",
+        .operands = 1,
+        .usage = "  recovery ADDR       restart a running application into the recovery firmware\n",
+        .accepts = {CliOption::DryRun},
+        .run = RunMaintenance<MaintenanceAction::Recovery>,
+    },
+    CliCommand{
+        .word = "application",
+        .operands = 1,
+        .usage = "  application ADDR    restart a frame in recovery into its application firmware\n",
+        .accepts = {CliOption::DryRun},
+        .run = RunMaintenance<MaintenanceAction::Application>,
+    },
+    CliCommand{
+        .word = "factory-reset",
+        .operands = 1,
+        .usage = "  factory-reset ADDR  return the frame to factory settings at once (routing, names and\n"
+                 "                      network audio included); the connection stays\n",
+        .accepts = {CliOption::DryRun},
+        .run = RunMaintenance<MaintenanceAction::FactoryReset>,
+    },
+    CliCommand{
+        .word = "netset",
+        .operands = 1,
+        .usage =
+            "  netset SERIAL|ADDR --dhcp | --ip A --mask M --gateway G\n"
+            "                      change a frame's network address: by serial number with the UDP\n"
+            "                      settings message (the frame need not be connected; no answer comes),\n"
+            "                      or by address over the connection. An address or mask of 0.0.0.0 or\n"
+            "                      255.255.255.255 is refused; a gateway of 0.0.0.0 means none\n",
+        .accepts = {CliOption::DryRun, CliOption::NetAddress},
+        .read = ReadNetSet,
+        .run = RunMaintenance<MaintenanceAction::NetSet>,
+    },
+};
+
+}  // namespace
+
+CliFeature MaintenanceCliCommands() {
+    return {{}, kCommands};
 }
 
 }  // namespace velmar

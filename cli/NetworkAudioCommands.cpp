@@ -2,12 +2,14 @@
 
 #include <arpa/inet.h>
 
+#include <array>
 #include <charconv>
 #include <string>
 #include <vector>
 
 #include "cli/CliApp.h"
 #include "cli/DryRunTransport.h"
+#include "cli/FrameConnection.h"
 #include "cli/HeadlessConsole.h"
 #include "device/Session.h"
 #include "device/features/netaudio/NetworkAudioEvents.h"
@@ -32,7 +34,7 @@ bool IsDotted(const std::string& text, std::uint32_t& address) {
 
 class Runner {
   public:
-    Runner(const CliOptions& options, const NetworkAudioFrame& frame, std::ostream& out, std::ostream& err)
+    Runner(const CliOptions& options, const CliFrame& frame, std::ostream& out, std::ostream& err)
         : options_(options), frame_(frame), session_(frame.session), out_(out), err_(err) {
         EventHub& events = session_.Events();
         subscriptions_.push_back(
@@ -51,15 +53,14 @@ class Runner {
             events.Subscribe<CrossIpReported>([this](const CrossIpReported& e) { routes_.Apply(e); }));
     }
 
-    int Run();
-
-  private:
     int Ppm();
-    int PpmList();
     int Flows();
     int Flow();
     int UnicastClock();
     int AutoRoute();
+
+  private:
+    int PpmList();
     int AutoRouteList();
 
     bool Number(std::size_t word, std::int32_t first, std::int32_t last, std::int32_t& value);
@@ -89,7 +90,7 @@ class Runner {
     void ReadRoutes();
 
     const CliOptions& options_;
-    const NetworkAudioFrame& frame_;
+    const CliFrame& frame_;
     Session& session_;
     std::ostream& out_;
     std::ostream& err_;
@@ -133,23 +134,6 @@ int Runner::EndChange() {
     if (!answered)
         return kExitNotResponding;
     return refused.size() == refusedMark_ ? kExitOk : kExitFailure;
-}
-
-int Runner::Run() {
-    switch (options_.command) {
-        case CliCommand::Ppm:
-            return Ppm();
-        case CliCommand::Flows:
-            return Flows();
-        case CliCommand::Flow:
-            return Flow();
-        case CliCommand::UnicastClock:
-            return UnicastClock();
-        case CliCommand::AutoRoute:
-            return AutoRoute();
-        default:
-            return kExitUsage;
-    }
 }
 
 void Runner::ReadStreams() {
@@ -517,24 +501,74 @@ int Runner::AutoRouteList() {
     return complete ? kExitOk : kExitNotResponding;
 }
 
-}  // namespace
-
-bool IsNetworkAudioCommand(CliCommand command) {
-    switch (command) {
-        case CliCommand::Ppm:
-        case CliCommand::Flows:
-        case CliCommand::Flow:
-        case CliCommand::UnicastClock:
-        case CliCommand::AutoRoute:
-            return true;
-        default:
-            return false;
-    }
+template <int (Runner::*command)()>
+int RunnerCommand(const CliOptions& options, const CliFrame& frame, const CliStreams& streams) {
+    return (Runner(options, frame, streams.out, streams.err).*command)();
 }
 
-int RunNetworkAudioCommand(const CliOptions& options, const NetworkAudioFrame& frame, std::ostream& out,
-                           std::ostream& err) {
-    return Runner(options, frame, out, err).Run();
+constexpr std::array kCommands{
+    CliCommand{
+        .word = "ppm",
+        .operands = 1,
+        .more = true,
+        .usage =
+            "  ppm ADDR            list the PPM meter streams with their channel assignments\n"
+            "  ppm ADDR create ID ADDRESS PORT CHANNELS RATE [PHASE]\n"
+            "                      ID 1..65535, PORT 1000..65535, CHANNELS 1..255, RATE 10..60000 ms, PHASE "
+            "0|1\n"
+            "  ppm ADDR delete|enable|disable ID\n"
+            "  ppm ADDR assign ID FIRST [COUNT]\n"
+            "                      stream channels 1..COUNT (default: all) carry frame channels FIRST...;\n"
+            "                      FIRST 0 takes the assignments away\n",
+        .accepts = {CliOption::DryRunWhenChanging},
+        .run = OnReadFrame<IncompleteRead::Fails, RunnerCommand<&Runner::Ppm>>,
+    },
+    CliCommand{
+        .word = "flows",
+        .operands = 1,
+        .usage = "  flows ADDR          list the Tx and Rx IP flows with their slot channels, and unicast "
+                 "clocking\n",
+        .run = OnReadFrame<IncompleteRead::Fails, RunnerCommand<&Runner::Flows>>,
+    },
+    CliCommand{
+        .word = "flow",
+        .operands = 3,
+        .more = true,
+        .usage =
+            "  flow ADDR tx create ID SLOTS ADDRESS PORT\n"
+            "  flow ADDR rx create ID SLOTS PORT LATENCY\n"
+            "                      ID 1..32, SLOTS 1..8, PORT 14528..14591, LATENCY in us up to the frame's\n"
+            "                      maximum; even slot counts get their IP channels (1..64) assigned\n"
+            "  flow ADDR tx|rx delete ID\n",
+        .accepts = {CliOption::DryRun},
+        .run = OnReadFrame<IncompleteRead::Fails, RunnerCommand<&Runner::Flow>>,
+    },
+    CliCommand{
+        .word = "unicast-clock",
+        .operands = 2,
+        .usage = "  unicast-clock ADDR on|off\n",
+        .accepts = {CliOption::DryRun},
+        .run = OnReadFrame<IncompleteRead::Fails, RunnerCommand<&Runner::UnicastClock>>,
+    },
+    CliCommand{
+        .word = "autoroute",
+        .operands = 1,
+        .more = true,
+        .usage = "  autoroute ADDR      automatic IP routing: on/off, frame rate, latency and the routes\n"
+                 "  autoroute ADDR connect X DEVICE Y\n"
+                 "                      channel Y (0..64, 0 removes) of network device DEVICE feeds channel "
+                 "X (1..64)\n"
+                 "  autoroute ADDR delete X[-X]\n"
+                 "  autoroute ADDR on|off|frame-rate N|latency N\n",
+        .accepts = {CliOption::DryRunWhenChanging},
+        .run = OnReadFrame<IncompleteRead::Fails, RunnerCommand<&Runner::AutoRoute>>,
+    },
+};
+
+}  // namespace
+
+CliFeature NetworkAudioCliCommands() {
+    return {{}, kCommands};
 }
 
 }  // namespace velmar

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "cli/CliApp.h"
+#include "cli/FrameConnection.h"
 #include "cli/HeadlessConsole.h"
 #include "device/RequestSink.h"
 #include "device/Session.h"
@@ -119,6 +120,38 @@ int ApplyFrameSettings(const CliOptions& options, Session& session, PosixEventLo
     if (unanswered > 0)
         return kExitNotResponding;
     return refusedByFrame == 0 && outcome.refused.empty() ? kExitOk : kExitFailure;
+}
+
+namespace {
+
+int Save(const CliOptions& options, const CliFrame& frame, const CliStreams& streams) {
+    return SaveFrameSettings(options, frame.session, streams.out, streams.err);
+}
+
+int Apply(const CliOptions& options, const CliFrame& frame, const CliStreams& streams) {
+    return ApplyFrameSettings(options, frame.session, frame.loop, frame.console, streams.out, streams.err);
+}
+
+constexpr std::array kCommands{
+    CliCommand{
+        .word = "settings save",
+        .operands = 2,
+        .read = ReadFileOperand,
+        .run = OnReadFrame<IncompleteRead::Fails, Save>,
+    },
+    CliCommand{
+        .word = "settings apply",
+        .operands = 2,
+        .accepts = {CliOption::DryRun, CliOption::Network},
+        .read = ReadFileOperand,
+        .run = OnReadFrame<IncompleteRead::Fails, Apply>,
+    },
+};
+
+}  // namespace
+
+CliFeature SettingsCliCommands() {
+    return {{}, kCommands};
 }
 
 }  // namespace velmar

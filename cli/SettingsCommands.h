@@ -21,4 +21,7 @@ int SaveFrameSettings(const CliOptions& options, const Session& session, std::os
 int ApplyFrameSettings(const CliOptions& options, Session& session, PosixEventLoop& loop,
                        const HeadlessConsole& console, std::ostream& out, std::ostream& err);
 
+// settings save, settings apply (left out of --help).
+CliFeature SettingsCliCommands();
+
 }  // namespace velmar

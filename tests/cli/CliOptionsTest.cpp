@@ -9,12 +9,12 @@ TEST(CliOptions, SettingsCommandsTakeTwoWords) {
     const CliParse apply =
         ParseCliOptions({"settings", "apply", "10.0.0.8", "a.cfg", "--dry-run", "--network"});
     ASSERT_TRUE(apply.options) << apply.error;
-    EXPECT_EQ(apply.options->command, CliCommand::SettingsApply);
+    EXPECT_EQ(apply.options->command->word, "settings apply");
     EXPECT_EQ(apply.options->address, "10.0.0.8");
     EXPECT_EQ(apply.options->file, "a.cfg");
     EXPECT_TRUE(apply.options->dryRun && apply.options->network);
-    EXPECT_EQ(ParseCliOptions({"settings", "save", "10.0.0.8", "a.cfg"}).options->command,
-              CliCommand::SettingsSave);
+    EXPECT_EQ(ParseCliOptions({"settings", "save", "10.0.0.8", "a.cfg"}).options->command->word,
+              "settings save");
     EXPECT_EQ(ParseCliOptions({"settings", "save", "10.0.0.8", "a.cfg", "--network"}).error,
               "--network goes with settings apply");
     EXPECT_EQ(ParseCliOptions({"settings", "save", "10.0.0.8"}).error, "settings save takes 2 operand(s)");
@@ -43,18 +43,18 @@ TEST(CliOptions, ModePrefixesOptionsAndOperands) {
 
     const CliParse load = ParseCliOptions({"load-routes", "10.0.0.8", "routes.xpt", "--dry-run"});
     ASSERT_TRUE(load.options);
-    EXPECT_EQ(load.options->command, CliCommand::LoadRoutes);
+    EXPECT_EQ(load.options->command->word, "load-routes");
     EXPECT_EQ(load.options->file, "routes.xpt");
     EXPECT_TRUE(load.options->dryRun);
     EXPECT_EQ(ParseCliOptions({"routes", "10.0.0.8", "--save", "a.xpt"}).options->file, "a.xpt");
 
     const CliParse discover = ParseCliOptions({"discover", "--json"});
     ASSERT_TRUE(discover.options);
-    EXPECT_EQ(discover.options->command, CliCommand::Discover);
+    EXPECT_EQ(discover.options->command->word, "discover");
     EXPECT_TRUE(discover.options->json);
 
-    EXPECT_EQ(ParseCliOptions({"--version", "status"}).options->command, CliCommand::Version);
-    EXPECT_EQ(ParseCliOptions({"status", "1.2.3.4", "--help"}).options->command, CliCommand::Help);
+    EXPECT_TRUE(ParseCliOptions({"--version", "status"}).options->version);
+    EXPECT_TRUE(ParseCliOptions({"status", "1.2.3.4", "--help"}).options->help);
 }
 
 TEST(CliOptions, RefusesWhatItCannotRun) {

@@ -204,7 +204,7 @@ TEST(NetworkAudioCommandLine, DryRunGoesOnlyWithWhatSends) {
     const CliParse create =
         ParseCliOptions({"ppm", "127.0.0.2", "create", "1", "10.0.0.1", "10100", "8", "50", "--dry-run"});
     ASSERT_TRUE(create.options) << create.error;
-    EXPECT_EQ(create.options->command, CliCommand::Ppm);
+    EXPECT_EQ(create.options->command->word, "ppm");
     EXPECT_EQ(create.options->words,
               (std::vector<std::string>{"create", "1", "10.0.0.1", "10100", "8", "50"}));
     for (const std::vector<std::string>& reads : {std::vector<std::string>{"ppm", "127.0.0.2", "--dry-run"},

@@ -1,0 +1,245 @@
+#include "cli/FrameCommands.h"
+
+#include <algorithm>
+#include <array>
+#include <fstream>
+#include <optional>
+
+#include "cli/CliApp.h"
+#include "cli/FrameConnection.h"
+#include "cli/HeadlessConsole.h"
+#include "cli/StatusReport.h"
+#include "device/EchoProbe.h"
+#include "device/Session.h"
+#include "device/discovery/posix/FrameDiscovery.h"
+#include "device/posix/PosixDatagramSocket.h"
+#include "device/posix/PosixEventLoop.h"
+#include "device/posix/PosixTimerService.h"
+#include "routing/core/ChannelNames.h"
+#include "routing/core/CrosspointFile.h"
+#include "routing/core/RoutingActions.h"
+
+namespace velmar {
+
+namespace {
+
+using namespace std::chrono_literals;
+
+struct RouteOutcome {
+    std::size_t answered = 0;
+    std::size_t refused = 0;
+    std::int32_t lastRefusal = 0;
+};
+
+std::string ReadRoute(std::span<const std::string> operands, CliOptions& options) {
+    if (!ParseDecimal(operands[1], options.output) || !ParseDecimal(operands[2], options.input) ||
+        options.output < 1 || options.input < 0) {
+        return "route needs OUT >= 1 and IN >= 0 as numbers";
+    }
+    return {};
+}
+
+int Discover(const CliOptions& options, const CliStreams& streams) {
+    const FrameDiscoveryResult found = DiscoverFrames();
+    if (!found.error.empty()) {
+        streams.err << "velmar-cli: " << found.error << "\n";
+        return kExitFailure;
+    }
+    (options.json ? PrintDevicesJson : PrintDevices)(streams.out, found.rows);
+    return kExitOk;
+}
+
+int Probe(const CliOptions& options, const CliStreams& streams) {
+    std::uint32_t address = 0;
+    if (!ParseIpv4(options.address.c_str(), address)) {
+        streams.err << "velmar-cli: bad address " << options.address << "\n";
+        return kExitUsage;
+    }
+    PosixEventLoop loop;
+    PosixTimerService timers(loop);
+    PosixDatagramSocket socket(loop);
+    EchoProbe probe(socket, timers);
+    std::optional<bool> answered;
+    probe.Start(address, LinkPorts::FromEnvironment().echo, 1000ms, [&](bool ok) { answered = ok; });
+    loop.RunUntil([&] { return answered.has_value(); }, 2000ms);
+    if (answered.value_or(false)) {
+        streams.out << options.address << " answers the echo probe\n";
+        return kExitOk;
+    }
+    streams.err << options.address << ": no echo, target not responding\n";
+    return kExitNotResponding;
+}
+
+// Sends the crosspoints and waits until the frame has answered each of them (an answer is the
+// scross reply for that crosspoint, not any scross reply), or the timeout.
+RouteOutcome SendCrosspoints(std::span<const Crosspoint> crosspoints, const CliOptions& options,
+                             const CliFrame& frame) {
+    const PendingReplies& answers = frame.console.Answers();
+    const std::size_t refusedBefore = answers.Refused().size();
+    for (const Crosspoint& c : crosspoints)
+        frame.session.Routing().SetCrosspoint(c.output, c.input);
+    frame.loop.RunUntil([&] { return answers.Waiting(CommandCode::scross) == 0 || frame.console.LinkLost(); },
+                        options.timeout);
+    RouteOutcome outcome;
+    outcome.answered =
+        crosspoints.size() - std::min(crosspoints.size(), answers.Waiting(CommandCode::scross));
+    for (std::size_t i = refusedBefore; i < answers.Refused().size(); ++i) {
+        const RefusedRequest& refused = answers.Refused()[i];
+        if (refused.request.Is(CommandCode::scross)) {
+            ++outcome.refused;
+            outcome.lastRefusal = refused.status;
+        }
+    }
+    return outcome;
+}
+
+int Routes(const CliOptions& options, const CliFrame& frame, const CliStreams& streams) {
+    (options.json ? PrintRoutesJson : PrintRoutes)(streams.out, frame.session);
+    std::string refusedRuns;
+    for (const RefusedRequest& refused : frame.console.Answers().Refused()) {
+        if (refused.request.Is(CommandCode::lcross)) {
+            refusedRuns += (refusedRuns.empty() ? "" : ", ") + refused.request.Describe() + " (status " +
+                           std::to_string(refused.status) + ")";
+        }
+    }
+    if (!refusedRuns.empty())
+        streams.err << "velmar-cli: the frame refused: " << refusedRuns << "\n";
+    const bool complete = frame.console.FrameRead() && refusedRuns.empty();
+    if (options.file.empty())
+        return complete ? kExitOk : kExitFailure;
+    if (!complete) {
+        // A snapshot without the missing outputs would look like a good one.
+        streams.err << "velmar-cli: " << options.file
+                    << " not written: the routing was not read completely\n";
+        return kExitFailure;
+    }
+    const CrosspointSnapshot snapshot =
+        SnapshotToSave(frame.session.State(), frame.session.Channels(), {}, false, std::nullopt);
+    if (!CrosspointFile::Save(options.file, snapshot.crosspoints, snapshot.index)) {
+        streams.err << "velmar-cli: cannot write " << options.file << "\n";
+        return kExitFailure;
+    }
+    streams.err << "velmar-cli: " << snapshot.crosspoints.size() << " crosspoints saved to " << options.file
+                << "\n";
+    return kExitOk;
+}
+
+int Route(const CliOptions& options, const CliFrame& frame, const CliStreams& streams) {
+    const std::int32_t channels = frame.session.Channels();
+    if (options.output > channels || options.input > channels) {
+        streams.err << "velmar-cli: this frame has channels 1.." << channels << "\n";
+        return kExitUsage;
+    }
+    const Crosspoint crosspoint{options.output, options.input};
+    const RouteOutcome outcome = SendCrosspoints({&crosspoint, 1}, options, frame);
+    if (outcome.answered == 0) {
+        streams.err << "velmar-cli: no answer to the routing request for output " << options.output << "\n";
+        return kExitNotResponding;
+    }
+    if (outcome.refused != 0) {
+        streams.err << "velmar-cli: the frame refused the route to output " << options.output << " "
+                    << ChannelText(options.output) << " (status " << outcome.lastRefusal << ")\n";
+        return kExitFailure;
+    }
+    const std::int32_t input =
+        frame.session.State().live.crosspoints[static_cast<std::size_t>(options.output - 1)];
+    streams.out << options.output << " " << ChannelText(options.output) << " <- " << input << " "
+                << (input == 0 ? std::string("(disconnected)") : ChannelText(input)) << "\n";
+    return kExitOk;
+}
+
+int LoadRoutes(const CliOptions& options, const CliFrame& frame, const CliStreams& streams) {
+    std::ifstream file(options.file, std::ios::binary);
+    if (!file) {
+        streams.err << "velmar-cli: cannot read " << options.file << "\n";
+        return kExitFailure;
+    }
+    const CrosspointFile snapshot = CrosspointFile::Read(file, frame.session.Channels());
+    if (!snapshot.NotText().empty()) {
+        streams.err << "velmar-cli: " << options.file << ": " << snapshot.NotText() << "; nothing sent\n";
+        return kExitFailure;
+    }
+    const std::vector<Crosspoint> crosspoints = snapshot.Connections();
+    if (options.dryRun) {
+        for (const Crosspoint& c : crosspoints) {
+            streams.out << "scross " << c.output << " " << c.input << "   " << ChannelText(c.output) << " <- "
+                        << ChannelText(c.input) << "\n";
+        }
+        for (const SkippedLine& skipped : snapshot.Skipped())
+            streams.err << "velmar-cli: line " << skipped.line << " skipped: " << skipped.reason << "\n";
+        if (snapshot.SkippedCount() > snapshot.Skipped().size())
+            streams.err << "velmar-cli: and " << snapshot.SkippedCount() - snapshot.Skipped().size()
+                        << " more lines skipped\n";
+        return kExitOk;
+    }
+    if (snapshot.SkippedCount() != 0) {
+        streams.err << "velmar-cli: " << snapshot.SkippedCount() << " lines of " << options.file
+                    << " skipped (--dry-run names them)\n";
+    }
+    const RouteOutcome outcome = SendCrosspoints(crosspoints, options, frame);
+    streams.out << crosspoints.size() << " crosspoints sent, " << outcome.answered << " answered, "
+                << outcome.refused << " refused\n";
+    if (outcome.answered < crosspoints.size())
+        return kExitNotResponding;
+    return outcome.refused == 0 ? kExitOk : kExitFailure;
+}
+
+int Status(const CliOptions& options, const CliFrame& frame, const CliStreams& streams) {
+    (options.json ? PrintStatusJson : PrintStatus)(streams.out, frame.session);
+    return frame.ReadResult();
+}
+
+constexpr std::array kCommands{
+    CliCommand{
+        .word = "discover",
+        .usage =
+            "  discover            list the frames that answer the discovery broadcast (VELMAR_INTERFACES)\n",
+        .run = Discover,
+    },
+    CliCommand{
+        .word = "probe",
+        .operands = 1,
+        .usage = "  probe ADDR          send the UDP echo probe and say whether the frame answers\n",
+        .run = Probe,
+    },
+    CliCommand{
+        .word = "status",
+        .operands = 1,
+        .usage = "  status ADDR         connect, read the whole frame and print it\n",
+        .run = OnReadFrame<IncompleteRead::Shows, Status>,
+    },
+    CliCommand{
+        .word = "routes",
+        .operands = 1,
+        .usage = "  routes ADDR         print the crosspoints with channel names\n",
+        .accepts = {CliOption::Save},
+        .run = OnReadFrame<IncompleteRead::Shows, Routes>,
+    },
+    CliCommand{
+        .word = "route",
+        .operands = 3,
+        .usage =
+            "  route ADDR OUT IN   feed output OUT from input IN (0 disconnects) and wait for the answer\n",
+        .read = ReadRoute,
+        .run = OnReadFrame<IncompleteRead::Fails, Route>,
+    },
+    CliCommand{
+        .word = "load-routes",
+        .operands = 2,
+        .usage = "  load-routes ADDR FILE\n"
+                 "                      send the crosspoints of a snapshot file (*.xpt) and wait for the "
+                 "answers;\n"
+                 "                      outputs the file does not name stay as they are\n",
+        .accepts = {CliOption::DryRun},
+        .read = ReadFileOperand,
+        .run = OnReadFrame<IncompleteRead::Fails, LoadRoutes>,
+    },
+};
+
+}  // namespace
+
+CliFeature FrameCliCommands() {
+    return {{}, kCommands};
+}
+
+}  // namespace velmar
