@@ -11,8 +11,9 @@
 
 namespace velmar::test {
 
-// Answers questions from a script and remembers everything the operator was shown.
-class ScriptedPrompter final : public Prompter {
+// Answers questions from a script and remembers them with their captions, and everything the
+// operator was shown. (Named apart from the console tests' prompter, which records differently.)
+class CaptionedPrompter final : public Prompter {
   public:
     bool Question(std::string_view text, std::string_view caption) override {
         asked.push_back(std::string(caption) + ": " + std::string(text));
@@ -30,7 +31,8 @@ class ScriptedPrompter final : public Prompter {
     std::vector<std::string> shown;
 };
 
-class ScriptedFilePicker final : public FilePicker {
+// Hands out the one path it holds, whatever is asked, and records the titles.
+class OneFilePicker final : public FilePicker {
   public:
     std::string OpenFile(const FileRequest& request) override { return Next(request); }
     std::vector<std::string> OpenFiles(const FileRequest& request) override { return {Next(request)}; }
@@ -66,8 +68,8 @@ class RoutingFixture : public ::testing::Test {
     RecordingTransport transport;
     FakeDatagramSocket datagrams;
     Session session;
-    ScriptedPrompter prompter;
-    ScriptedFilePicker files;
+    CaptionedPrompter prompter;
+    OneFilePicker files;
     RoutingContext context{session, prompter, files};
 };
 

@@ -35,7 +35,7 @@ class ChannelToolsFixture : public ::testing::Test {
     RecordingTransport transport;
     FakeDatagramSocket datagrams;
     Session session;
-    ScriptedPrompter prompter;
+    CaptionedPrompter prompter;
 };
 
 }  // namespace velmar::test

@@ -64,7 +64,7 @@ struct WindowConsole {
     PosixDatagramSocket datagrams;
     Session session;
     HeadlessConsole view;
-    test::ScriptedPrompter prompter;
+    test::CaptionedPrompter prompter;
 };
 
 TEST_F(NetworkAudioEndToEnd, PpmStreamCycleThroughTheCli) {
@@ -229,7 +229,7 @@ bool WaitUntil(const std::function<bool()>& done) {
 TEST_F(NetworkAudioEndToEnd, DeviceMenuOpensTheWindows) {
     QTemporaryDir dir;
     QtProfileStore profile(dir.filePath(QStringLiteral("profile.ini")));
-    test::ScriptedPrompter prompter;
+    test::CaptionedPrompter prompter;
     ConsoleCore core(ConsoleOptions{}, ConsoleServices{&prompter, nullptr, &profile});
     MainWindow window(core);
     InstallNetworkAudioTools(window, core);
