@@ -1,14 +1,13 @@
 #include "cli/FrameConnection.h"
 
 #include <memory>
-#include <optional>
 
 #include "cli/CliApp.h"
 #include "cli/CliSockets.h"
 #include "cli/DryRunTransport.h"
+#include "cli/EventEcho.h"
 #include "cli/HeadlessConsole.h"
 #include "device/Session.h"
-#include "tools/core/EventLog.h"
 
 namespace velmar {
 
@@ -44,12 +43,7 @@ int RunOnFrame(const CliOptions& options, const CliStreams& streams, IncompleteR
     Session session(dryRun ? *dryRun : sockets.Link(), sockets.datagrams, sockets.timers,
                     LinkPorts::FromEnvironment(), consoleOptions);
     HeadlessConsole console(session);
-    std::optional<EventLog> log;
-    if (options.events) {
-        log.emplace(session.Events());
-        log->SetListener(
-            [&streams](const LogEntry& entry) { streams.err << EventLog::Format(entry) << "\n"; });
-    }
+    const EventEcho events(options.events, session.Events(), streams.err);
 
     session.Connect(options.address, options.mode, options.model);
     loop.RunUntil([&] { return console.FrameRead() || console.ConnectError() || console.LinkLost(); },

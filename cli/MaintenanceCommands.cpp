@@ -9,6 +9,7 @@
 
 #include "cli/CliApp.h"
 #include "cli/CliSockets.h"
+#include "cli/EventEcho.h"
 #include "cli/HeadlessConsole.h"
 #include "device/LinkPorts.h"
 #include "device/Session.h"
@@ -204,6 +205,7 @@ int MaintenanceCommands::Connected(const CliOptions& options, MaintenanceAction 
     Session session(sockets.Link(), sockets.datagrams, sockets.timers, LinkPorts::FromEnvironment(),
                     consoleOptions);
     HeadlessConsole console(session);
+    const EventEcho events(options.events, session.Events(), err_);
     session.Connect(options.address, options.mode, options.model);
     // A Telnet link discards what arrives in its first 300 ms; nothing is sent before it listens.
     loop.RunUntil(

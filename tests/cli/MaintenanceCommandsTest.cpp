@@ -135,9 +135,11 @@ TEST_F(MaintenanceCommandsTest, NetsetFactoryResetAndModeSwitchReachTheFrame) {
     ASSERT_EQ(byAddress.code, kExitOk) << byAddress.err;
     EXPECT_EQ(watcher.LineStartingWith("%gip"), "%gip,1,'127.0.0.2','255.0.0.0','127.0.0.1','0050C2000001'");
 
-    const Outcome reset = Cli({"factory-reset", "127.0.0.2"});
+    const Outcome reset = Cli({"--events", "factory-reset", "127.0.0.2"});
     EXPECT_EQ(reset.code, kExitOk) << reset.err;
     EXPECT_EQ(reset.out, "factory settings restored on 127.0.0.2\n");
+    EXPECT_NE(reset.err.find("  info  Connected.\n"), std::string::npos)
+        << "--events goes with every command";
 
     EXPECT_EQ(Cli({"application", "127.0.0.2"}).code, kExitUsage)
         << "an application frame is in its application";
