@@ -136,12 +136,19 @@ constexpr std::array kCommands{
     CliCommand{
         .word = "settings save",
         .operands = 2,
+        .usage = "  settings save ADDR FILE\n"
+                 "                      read the frame and write its settings file\n",
         .read = ReadFileOperand,
         .run = OnReadFrame<IncompleteRead::Fails, Save>,
     },
     CliCommand{
         .word = "settings apply",
         .operands = 2,
+        .usage =
+            "  settings apply ADDR FILE [--network]\n"
+            "                      send the settings of the file where they differ from the frame's and\n"
+            "                      wait for every answer; the frame keeps its own addresses unless\n"
+            "                      --network is given\n",
         .accepts = {CliOption::DryRun, CliOption::Network},
         .read = ReadFileOperand,
         .run = OnReadFrame<IncompleteRead::Fails, Apply>,
