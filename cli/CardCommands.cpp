@@ -229,6 +229,7 @@ constexpr std::array kCommands{
         .operands = 1,
         .usage = "  cards ADDR          print every card slot and each card's parameters as the card\n"
                  "                      configuration page shows them (NAME, value, read-only marks)\n",
+        .accepts = {CliOption::Json},
         .run = OnReadFrame<IncompleteRead::Shows, Cards>,
     },
     CliCommand{

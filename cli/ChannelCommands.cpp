@@ -543,6 +543,7 @@ constexpr std::array kCommands{
         .word = "inputs",
         .operands = 1,
         .usage = "  inputs ADDR         the signal status of the main-board and card inputs\n",
+        .accepts = {CliOption::Json},
         .run = OnReadFrame<IncompleteRead::Shows, ChannelTool<&ChannelCommands::Inputs>>,
     },
     CliCommand{
@@ -553,7 +554,7 @@ constexpr std::array kCommands{
             "  labels ADDR --save FILE.csv | --load FILE.csv [--dry-run]\n"
             "                      write the labels to a CSV file (channel,direction,label), or set the\n"
             "                      labels a CSV file gives where they differ from the frame's\n",
-        .accepts = {CliOption::Save, CliOption::Load, CliOption::DryRunWhenChanging},
+        .accepts = {CliOption::Json, CliOption::Save, CliOption::Load, CliOption::DryRunWhenChanging},
         .read = ReadLabels,
         .run = RunLabels,
     },
@@ -570,12 +571,14 @@ constexpr std::array kCommands{
         .word = "gains",
         .operands = 1,
         .usage = "  gains ADDR          the input and output gain, phase and mute of every channel\n",
+        .accepts = {CliOption::Json},
         .run = OnReadFrame<IncompleteRead::Shows, ChannelTool<&ChannelCommands::Gains>>,
     },
     CliCommand{
         .word = "detectors",
         .operands = 1,
         .usage = "  detectors ADDR      the level detectors of every channel: thresholds, enable, status\n",
+        .accepts = {CliOption::Json},
         .run = OnReadFrame<IncompleteRead::Shows, ChannelTool<&ChannelCommands::Detectors>>,
     },
     CliCommand{

@@ -27,6 +27,7 @@ enum class CliOption : unsigned {
     Network = 1U << 5,     // --network
     Restart = 1U << 6,     // --restart
     NetAddress = 1U << 7,  // --dhcp, --ip, --mask, --gateway
+    Json = 1U << 8,        // --json: the command has a machine-readable form
 };
 
 class CliOptionSet {

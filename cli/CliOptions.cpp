@@ -21,7 +21,7 @@ struct OptionRule {
 };
 
 // In the order the checks are made, so that a command line with two faults names the first.
-constexpr std::array<OptionRule, 7> kOptionRules{{
+constexpr std::array<OptionRule, 8> kOptionRules{{
     {CliOption::Save, [](const CliOptions& o) { return !o.file.empty(); },
      "--save goes with routes or labels"},
     {CliOption::DetectorChange,
@@ -36,7 +36,20 @@ constexpr std::array<OptionRule, 7> kOptionRules{{
     {CliOption::NetAddress,
      [](const CliOptions& o) { return o.dhcp || !o.ip.empty() || !o.mask.empty() || !o.gateway.empty(); },
      kNetSetForms},
+    // Asked for JSON, a script must not be handed text it would only fail to read later.
+    {CliOption::Json, [](const CliOptions& o) { return o.json; },
+     "--json goes with discover, status, routes, inputs, labels, gains, detectors, cards, ppm, flows or "
+     "autoroute"},
 }};
+
+// The first option on the command line that `accepted` leaves out, as its refusal; empty if none.
+std::string_view RefusedOption(const CliOptions& options, CliOptionSet accepted) {
+    for (const OptionRule& rule : kOptionRules) {
+        if (rule.given(options) && !accepted.Has(rule.option))
+            return rule.refusal;
+    }
+    return {};
+}
 
 // The options `command` takes on this command line.
 CliOptionSet Accepted(const CliCommand& command, const CliOptions& options) {
@@ -127,8 +140,11 @@ CliParse ParseCliOptions(const std::vector<std::string>& args) {
                                   (command->more ? " or more" : "") + " operand(s)"};
     }
     options.command = command;
-    if (command->operands == 0)
+    if (command->operands == 0) {
+        if (const std::string_view refusal = RefusedOption(options, command->accepts); !refusal.empty())
+            return {std::nullopt, std::string(refusal)};
         return {options, {}};
+    }
     std::string address = operands[1];
     if (!address.empty() && (address[0] == '*' || address[0] == '#')) {
         (address[0] == '*' ? recovery : mode2) = true;
@@ -140,11 +156,9 @@ CliParse ParseCliOptions(const std::vector<std::string>& args) {
     options.address = address;
     options.operands.assign(operands.begin() + 2, operands.end());
     options.words = options.operands;
-    const CliOptionSet accepted = Accepted(*command, options);
-    for (const OptionRule& rule : kOptionRules) {
-        if (rule.given(options) && !accepted.Has(rule.option))
-            return {std::nullopt, std::string(rule.refusal)};
-    }
+    if (const std::string_view refusal = RefusedOption(options, Accepted(*command, options));
+        !refusal.empty())
+        return {std::nullopt, std::string(refusal)};
     if (command->read != nullptr) {
         if (std::string error = command->read(std::span(operands).subspan(1), options); !error.empty())
             return {std::nullopt, error};

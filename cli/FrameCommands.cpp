@@ -194,6 +194,7 @@ constexpr std::array kCommands{
         .word = "discover",
         .usage =
             "  discover            list the frames that answer the discovery broadcast (VELMAR_INTERFACES)\n",
+        .accepts = {CliOption::Json},
         .run = Discover,
     },
     CliCommand{
@@ -206,13 +207,14 @@ constexpr std::array kCommands{
         .word = "status",
         .operands = 1,
         .usage = "  status ADDR         connect, read the whole frame and print it\n",
+        .accepts = {CliOption::Json},
         .run = OnReadFrame<IncompleteRead::Shows, Status>,
     },
     CliCommand{
         .word = "routes",
         .operands = 1,
         .usage = "  routes ADDR         print the crosspoints with channel names\n",
-        .accepts = {CliOption::Save},
+        .accepts = {CliOption::Json, CliOption::Save},
         .run = OnReadFrame<IncompleteRead::Shows, Routes>,
     },
     CliCommand{

@@ -520,7 +520,7 @@ constexpr std::array kCommands{
             "  ppm ADDR assign ID FIRST [COUNT]\n"
             "                      stream channels 1..COUNT (default: all) carry frame channels FIRST...;\n"
             "                      FIRST 0 takes the assignments away\n",
-        .accepts = {CliOption::DryRunWhenChanging},
+        .accepts = {CliOption::Json, CliOption::DryRunWhenChanging},
         .run = OnReadFrame<IncompleteRead::Fails, RunnerCommand<&Runner::Ppm>>,
     },
     CliCommand{
@@ -528,6 +528,7 @@ constexpr std::array kCommands{
         .operands = 1,
         .usage = "  flows ADDR          list the Tx and Rx IP flows with their slot channels, and unicast "
                  "clocking\n",
+        .accepts = {CliOption::Json},
         .run = OnReadFrame<IncompleteRead::Fails, RunnerCommand<&Runner::Flows>>,
     },
     CliCommand{
@@ -560,7 +561,7 @@ constexpr std::array kCommands{
                  "X (1..64)\n"
                  "  autoroute ADDR delete X[-X]\n"
                  "  autoroute ADDR on|off|frame-rate N|latency N\n",
-        .accepts = {CliOption::DryRunWhenChanging},
+        .accepts = {CliOption::Json, CliOption::DryRunWhenChanging},
         .run = OnReadFrame<IncompleteRead::Fails, RunnerCommand<&Runner::AutoRoute>>,
     },
 };

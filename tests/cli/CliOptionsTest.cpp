@@ -75,10 +75,25 @@ TEST(CliOptions, RefusesWhatItCannotRun) {
              {"status", "1.2.3.4", "--timeout"},
              {"status", "1.2.3.4", "--timeout", "0"},
              {"status", "1.2.3.4", "--frobnicate"},
+             {"route", "1.2.3.4", "5", "1", "--json"},
+             {"flash", "1.2.3.4", "a.flash", "--json"},
+             {"discover", "--dry-run"},
          }) {
         const CliParse parsed = ParseCliOptions(args);
         EXPECT_FALSE(parsed.options) << (args.empty() ? "(none)" : args[0]);
         EXPECT_FALSE(parsed.error.empty());
+    }
+    // A script asking for JSON is refused rather than handed text where no JSON form exists.
+    EXPECT_EQ(
+        ParseCliOptions({"route", "1.2.3.4", "5", "1", "--json"}).error,
+        "--json goes with discover, status, routes, inputs, labels, gains, detectors, cards, ppm, flows or "
+        "autoroute");
+    for (const char* reads : {"discover", "status", "routes", "inputs", "labels", "gains", "detectors",
+                              "cards", "ppm", "flows", "autoroute"}) {
+        std::vector<std::string> args{reads, "1.2.3.4", "--json"};
+        if (std::string_view(reads) == "discover")
+            args.erase(args.begin() + 1);
+        EXPECT_TRUE(ParseCliOptions(args).options) << reads;
     }
 }
 
