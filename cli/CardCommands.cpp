@@ -256,7 +256,7 @@ constexpr std::array kCommands{
 }  // namespace
 
 CliFeature CardCliCommands() {
-    return {{}, kCommands};
+    return {kCommands, {}};
 }
 
 }  // namespace velmar

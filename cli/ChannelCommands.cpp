@@ -595,7 +595,7 @@ constexpr std::array kCommands{
 }  // namespace
 
 CliFeature ChannelCliCommands() {
-    return {"These commands ask nothing: the command is the intent.", kCommands};
+    return {kCommands, {}};
 }
 
 }  // namespace velmar

@@ -61,10 +61,10 @@ struct CliCommand {
     CliRun run = nullptr;
 };
 
-// A feature's commands, in the order --help lists them, after the feature's heading if it has one.
+// A feature's commands, in the order --help lists them, and a note that --help sets below them.
 struct CliFeature {
-    std::string_view heading;
     std::span<const CliCommand> commands;
+    std::string_view note;
 };
 
 }  // namespace velmar

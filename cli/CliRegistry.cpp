@@ -81,10 +81,10 @@ const std::string& CliUsage() {
     static const std::string usage = [] {
         std::string text(kUsageHead);
         for (const CliFeature& feature : CliFeatures()) {
-            if (!feature.heading.empty())
-                text.append("\n").append(feature.heading).append("\n");
             for (const CliCommand& command : feature.commands)
                 text += command.usage;
+            if (!feature.note.empty())
+                text.append("\n").append(feature.note).append("\n");
         }
         return text += kUsageTail;
     }();

@@ -241,7 +241,7 @@ constexpr std::array kCommands{
 }  // namespace
 
 CliFeature FrameCliCommands() {
-    return {{}, kCommands};
+    return {kCommands, {}};
 }
 
 }  // namespace velmar

@@ -401,7 +401,7 @@ constexpr std::array kCommands{
 }  // namespace
 
 CliFeature MaintenanceCliCommands() {
-    return {{}, kCommands};
+    return {kCommands, "These commands ask nothing: the command is the intent."};
 }
 
 }  // namespace velmar

@@ -569,7 +569,7 @@ constexpr std::array kCommands{
 }  // namespace
 
 CliFeature NetworkAudioCliCommands() {
-    return {{}, kCommands};
+    return {kCommands, {}};
 }
 
 }  // namespace velmar

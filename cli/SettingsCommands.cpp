@@ -158,7 +158,7 @@ constexpr std::array kCommands{
 }  // namespace
 
 CliFeature SettingsCliCommands() {
-    return {{}, kCommands};
+    return {kCommands, {}};
 }
 
 }  // namespace velmar
