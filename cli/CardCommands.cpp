@@ -8,10 +8,10 @@
 #include "cli/CliApp.h"
 #include "cli/FrameConnection.h"
 #include "cli/HeadlessConsole.h"
+#include "cli/RequestLinePrinter.h"
 #include "device/RequestWriter.h"
 #include "device/Session.h"
 #include "device/posix/PosixEventLoop.h"
-#include "protocol/MessageCodec.h"
 #include "protocol/TextEncoding.h"
 #include "settings/core/CardRequests.h"
 #include "settings/core/CardRows.h"
@@ -79,24 +79,6 @@ void PrintSlotJson(std::ostream& out, const ConfigBlock& config, std::int32_t sl
     }
     out << "]}";
 }
-
-// Collects the request lines instead of sending them.
-class LinePrinter final : public RequestSink {
-  public:
-    explicit LinePrinter(std::ostream& out) : out_(out) {}
-    void SendRequest(CommandMessage& request) override {
-        request.flags = MessageFlags::kRequest;
-        std::array<char, kLinkWriteBufferSize> line{};
-        std::size_t count = codec_.Write(request, line);
-        while (count > 0 && (line[count - 1] == '\r' || line[count - 1] == '\n'))
-            --count;
-        out_ << std::string_view(line.data(), count) << "\n";
-    }
-
-  private:
-    std::ostream& out_;
-    MessageCodec codec_;
-};
 
 }  // namespace
 
@@ -167,7 +149,7 @@ int CardCommands::Card(const CliOptions& options) {
     if (options.dryRun) {
         DeviceState preview = session_.State();
         preview.config = edited;
-        LinePrinter printer(out_);
+        RequestLinePrinter printer(out_);
         RequestWriter writer(printer, preview);
         for (const CardRequest& request : plan.requests)
             writer.SendCardSetting(request.set, request.card, request.index, request.group);

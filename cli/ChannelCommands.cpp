@@ -1,7 +1,6 @@
 #include "cli/ChannelCommands.h"
 
 #include <array>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -10,9 +9,11 @@
 #include "cli/CliApp.h"
 #include "cli/FrameConnection.h"
 #include "cli/HeadlessConsole.h"
+#include "cli/RequestLinePrinter.h"
 #include "device/DeviceModel.h"
 #include "device/Session.h"
 #include "device/posix/PosixEventLoop.h"
+#include "protocol/TextEncoding.h"
 #include "tools/core/ChannelTools.h"
 #include "tools/core/InputStatusRows.h"
 #include "tools/core/LabelFile.h"
@@ -24,42 +25,6 @@ namespace velmar {
 namespace {
 
 using C = CommandCode;
-
-// What a dry run sends: each request line as the frame would get it, one per line.
-class LinePrinter final : public RequestSink {
-  public:
-    explicit LinePrinter(std::ostream& out) : out_(out) {}
-    void SendRequest(CommandMessage& request) override {
-        request.flags = MessageFlags::kRequest;
-        std::array<char, kLinkWriteBufferSize> line{};
-        std::string_view text(line.data(), codec_.Write(request, line));
-        if (!text.empty() && text.back() == '\r')
-            text.remove_suffix(1);
-        out_ << text << "\n";
-    }
-
-  private:
-    MessageCodec codec_;
-    std::ostream& out_;
-};
-
-std::string Json(std::string_view utf8) {
-    std::string quoted = "\"";
-    for (const char c : utf8) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            quoted += '\\';
-            quoted += c;
-        } else if (byte < 0x20 || byte == 0x7F) {
-            std::array<char, 8> escape{};
-            std::snprintf(escape.data(), escape.size(), "\\u%04x", static_cast<unsigned>(byte));
-            quoted += escape.data();
-        } else {
-            quoted += c;
-        }
-    }
-    return quoted + "\"";
-}
 
 std::string Padded(std::string text, std::size_t width) {
     if (text.size() < width)
@@ -181,9 +146,9 @@ int ChannelCommands::Inputs(const CliOptions& options) {
                               const std::vector<InputStatusRow>& rows) {
         out_ << "[";
         for (std::size_t r = 0; r < rows.size(); ++r) {
-            out_ << (r == 0 ? "" : ",") << "{" << Json(columns[0]) << ":" << Json(rows[r].name);
+            out_ << (r == 0 ? "" : ",") << "{" << JsonQuoted(columns[0]) << ":" << JsonQuoted(rows[r].name);
             for (std::size_t c = 0; c < rows[r].cells.size(); ++c)
-                out_ << "," << Json(columns[c + 1]) << ":" << Json(rows[r].cells[c]);
+                out_ << "," << JsonQuoted(columns[c + 1]) << ":" << JsonQuoted(rows[r].cells[c]);
             out_ << "}";
         }
         out_ << "]";
@@ -194,7 +159,7 @@ int ChannelCommands::Inputs(const CliOptions& options) {
         out_ << ",\"cards\":{";
         bool first = true;
         for (const auto& [type, name] : kCardTypeNames) {
-            out_ << (first ? "" : ",") << Json(name) << ":";
+            out_ << (first ? "" : ",") << JsonQuoted(name) << ":";
             jsonRows(CardColumns(type), CardRows(state, type, model));
             first = false;
         }
@@ -226,9 +191,9 @@ int ChannelCommands::Labels(const CliOptions& options) {
         out_ << "{\"first\":" << FirstChannel() << ",\"last\":" << last << ",\"labels\":[";
         for (std::int32_t ch = FirstChannel(); ch <= last; ++ch) {
             out_ << (ch == FirstChannel() ? "" : ",") << "{\"channel\":" << ch
-                 << ",\"type\":" << Json(ChannelTypeName(ch - 1))
-                 << ",\"input\":" << Json(FrameTextToUtf8(LabelOf(state, 0, ch).View()))
-                 << ",\"output\":" << Json(FrameTextToUtf8(LabelOf(state, 1, ch).View())) << "}";
+                 << ",\"type\":" << JsonQuoted(ChannelTypeName(ch - 1))
+                 << ",\"input\":" << JsonQuoted(FrameTextToUtf8(LabelOf(state, 0, ch).View()))
+                 << ",\"output\":" << JsonQuoted(FrameTextToUtf8(LabelOf(state, 1, ch).View())) << "}";
         }
         out_ << "]}\n";
         return kExitOk;
@@ -293,7 +258,7 @@ int ChannelCommands::LoadLabels(const CliOptions& options) {
             changes.push_back(&row);
     }
     if (options.dryRun) {
-        LinePrinter printer(out_);
+        RequestLinePrinter printer(out_);
         RequestWriter writer(printer, frame_.session.State());
         for (const LabelRow* row : changes)
             ChannelToolsUnit::WriteLabel(writer, row->direction, row->channel, row->text);
@@ -351,7 +316,7 @@ int ChannelCommands::Gains(const CliOptions& options) {
         out_ << "{\"first\":" << FirstChannel() << ",\"last\":" << last << ",\"gains\":[";
         for (std::int32_t ch = FirstChannel(); ch <= last; ++ch) {
             out_ << (ch == FirstChannel() ? "" : ",") << "{\"channel\":" << ch
-                 << ",\"type\":" << Json(ChannelTypeName(ch - 1));
+                 << ",\"type\":" << JsonQuoted(ChannelTypeName(ch - 1));
             for (std::size_t d = 0; d < 2; ++d) {
                 const GainEntry& g = gains[d][static_cast<std::size_t>(ch - 1)];
                 out_ << "," << (d == 0 ? "\"input\"" : "\"output\"") << ":{\"gain\":" << GainText(g.gain)
@@ -391,7 +356,7 @@ int ChannelCommands::Detectors(const CliOptions& options) {
         out_ << "{\"first\":" << FirstChannel() << ",\"last\":" << last << ",\"detectors\":[";
         for (std::int32_t ch = FirstChannel(); ch <= last; ++ch) {
             out_ << (ch == FirstChannel() ? "" : ",") << "{\"channel\":" << ch
-                 << ",\"type\":" << Json(ChannelTypeName(ch - 1));
+                 << ",\"type\":" << JsonQuoted(ChannelTypeName(ch - 1));
             for (std::size_t d = 0; d < 2; ++d) {
                 const LevelDetector& det = detectors[d][static_cast<std::size_t>(ch - 1)];
                 const DetectorThresholds& t = det.thresholds;
@@ -471,7 +436,7 @@ int ChannelCommands::Detector(const CliOptions& options) {
                             direction == 1 ? std::optional(target) : std::nullopt, requests);
     }
     if (options.dryRun) {
-        LinePrinter printer(out_);
+        RequestLinePrinter printer(out_);
         RequestWriter writer(printer, state);
         for (const DetectorRequest& r : requests) {
             const bool thresholds = r.kind == DetectorRequest::Kind::Thresholds;

@@ -11,6 +11,7 @@
 #include "cli/CliSockets.h"
 #include "cli/EventEcho.h"
 #include "cli/HeadlessConsole.h"
+#include "cli/RequestLinePrinter.h"
 #include "device/LinkPorts.h"
 #include "device/Session.h"
 #include "device/discovery/posix/FrameDiscovery.h"
@@ -33,25 +34,6 @@ constexpr int kBarWidth = 30;
 NetworkChoice ChoiceFrom(const CliOptions& options) {
     return {options.dhcp.value_or(false), options.ip, options.mask, options.gateway};
 }
-
-// Writes requests as the link would put them on the wire, one per line without the CR.
-class PrintingSink final : public RequestSink {
-  public:
-    explicit PrintingSink(std::ostream& out) : out_(out) {}
-    void SendRequest(CommandMessage& request) override {
-        request.length = static_cast<std::uint16_t>(request.bodyLength + 6);
-        request.flags = MessageFlags::kRequest;
-        std::array<char, kLinkWriteBufferSize> line{};
-        std::size_t size = codec_.Write(request, line);
-        while (size > 0 && (line[size - 1] == '\r' || line[size - 1] == '\n'))
-            --size;
-        out_.write(line.data(), static_cast<std::streamsize>(size)) << "\n";
-    }
-
-  private:
-    std::ostream& out_;
-    MessageCodec codec_;
-};
 
 // Progress of one image: a bar redrawn in place on a terminal, a line per tenth otherwise.
 class ProgressPrinter {
@@ -131,7 +113,7 @@ int MaintenanceCommands::DryRun(const CliOptions& options, MaintenanceAction act
         out_ << message.datagram.substr(0, message.datagram.size() - 1) << "\n";
         return kExitOk;
     }
-    PrintingSink sink(out_);
+    RequestLinePrinter sink(out_);
     DeviceState state;
     RequestWriter requests(sink, state);
     const bool recovery = options.mode == DeviceMode::Recovery;

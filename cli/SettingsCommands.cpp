@@ -6,42 +6,16 @@
 #include "cli/CliApp.h"
 #include "cli/FrameConnection.h"
 #include "cli/HeadlessConsole.h"
-#include "device/RequestSink.h"
+#include "cli/RequestLinePrinter.h"
 #include "device/Session.h"
 #include "device/posix/PosixEventLoop.h"
-#include "protocol/MessageCodec.h"
 #include "settings/core/AddressRules.h"
 #include "settings/core/ApplySettings.h"
 #include "settings/core/SettingsFile.h"
 
 namespace velmar {
 
-namespace {
-
-// Prints each request as the link would write it, one line each, and sends nothing.
-class PrintingSink final : public RequestSink {
-  public:
-    explicit PrintingSink(std::ostream& out) : out_(out) {}
-
-    void SendRequest(CommandMessage& request) override {
-        request.length = static_cast<std::uint16_t>(request.bodyLength + 6);
-        request.reserved = 0;
-        request.flags = MessageFlags::kRequest;
-        request.tag = 0;
-        std::array<char, kLinkWriteBufferSize> line{};
-        std::size_t count = codec_.Write(request, line);
-        while (count > 0 && (line[count - 1] == '\r' || line[count - 1] == '\n'))
-            --count;
-        out_.write(line.data(), static_cast<std::streamsize>(count));
-        out_ << "\n";
-    }
-
-  private:
-    std::ostream& out_;
-    MessageCodec codec_;
-};
-
-}  // namespace
+namespace {}  // namespace
 
 int SaveFrameSettings(const CliOptions& options, const Session& session, std::ostream& out,
                       std::ostream& err) {
@@ -78,7 +52,7 @@ int ApplyFrameSettings(const CliOptions& options, Session& session, PosixEventLo
 
     if (options.dryRun) {
         auto scratch = std::make_unique<DeviceState>(session.State());
-        PrintingSink printer(out);
+        RequestLinePrinter printer(out);
         RequestWriter writer(printer, *scratch);
         const ApplyOutcome outcome = ApplySettings(*opened, *edited, *scratch, writer);
         for (const std::string& refused : outcome.refused)
