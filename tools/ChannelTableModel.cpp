@@ -81,4 +81,12 @@ QTableView* MakeChannelView(ChannelTableModel* model, QWidget* parent) {
     return view;
 }
 
+std::vector<std::int32_t> SelectedChannels(const QTableView& view, const ChannelTableModel& model) {
+    std::vector<std::int32_t> channels;
+    for (const QModelIndex& row : view.selectionModel()->selectedRows())
+        channels.push_back(model.ChannelAt(row.row()));
+    std::sort(channels.begin(), channels.end());
+    return channels;
+}
+
 }  // namespace velmar

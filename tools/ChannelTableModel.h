@@ -24,6 +24,8 @@ class ChannelTableModel final : public QAbstractTableModel {
     void ChannelsChanged(std::int32_t first, std::int32_t count);
 
     std::int32_t ChannelAt(int row) const;
+    // The channels listed, in row order.
+    const std::vector<std::int32_t>& Channels() const { return channels_; }
     // -1 when the channel has no row.
     int RowOf(std::int32_t channel) const;
 
@@ -47,5 +49,7 @@ namespace velmar {
 // A list view of a channel model as the channel tools show it: full rows, several selectable,
 // fixed row heights (so 1536 rows lay out at once).
 QTableView* MakeChannelView(ChannelTableModel* model, QWidget* parent);
+// The channels of the view's selected rows, ascending.
+std::vector<std::int32_t> SelectedChannels(const QTableView& view, const ChannelTableModel& model);
 
 }  // namespace velmar

@@ -106,7 +106,7 @@ void GainDialog::ClearAll() {
 void GainDialog::ClearSelected() {
     if (!OffersClearMenu() || !prompter_.Question("Clear selected channels", kCaption))
         return;
-    Clear(SelectedChannels());
+    Clear(SelectedChannels(*list_, *model_));
 }
 
 // The list changes when the frame's reports come back, not now.
@@ -115,15 +115,6 @@ void GainDialog::Clear(const std::vector<std::int32_t>& channels) {
         return;
     for (const std::int32_t channel : channels)
         session_.ChannelTools().ClearGain(channel);
-}
-
-std::vector<std::int32_t> GainDialog::SelectedChannels() const {
-    std::vector<std::int32_t> channels;
-    const QModelIndexList rows = list_->selectionModel()->selectedRows();
-    for (const QModelIndex& row : rows)
-        channels.push_back(model_->ChannelAt(row.row()));
-    std::sort(channels.begin(), channels.end());
-    return channels;
 }
 
 }  // namespace velmar

@@ -36,7 +36,6 @@ class GainDialog final : public QDialog {
 
   private:
     void Clear(const std::vector<std::int32_t>& channels);
-    std::vector<std::int32_t> SelectedChannels() const;
 
     Session& session_;
     Prompter& prompter_;

@@ -197,7 +197,7 @@ void LevelDetectorDialog::Apply(std::int32_t direction) {
     if (!target)
         return;
     std::vector<DetectorRequest> requests;
-    for (const std::int32_t ch : SelectedChannels()) {
+    for (const std::int32_t ch : SelectedChannels(*list_, *model_)) {
         PlanDetectorChannel(session_.State(), ch, direction == 0 ? target : std::nullopt,
                             direction == 1 ? target : std::nullopt, requests);
     }
@@ -212,7 +212,7 @@ void LevelDetectorDialog::ApplyAll() {
     if (!input || !output)
         return;
     std::vector<DetectorRequest> requests;
-    for (const std::int32_t ch : ListedChannels())
+    for (const std::int32_t ch : model_->Channels())
         PlanDetectorChannel(session_.State(), ch, input, output, requests);
     Send(requests);
 }
@@ -221,7 +221,7 @@ void LevelDetectorDialog::ClearAll() {
     if (!prompter_.Question("Clear all detectors", kCaption))
         return;
     std::vector<DetectorRequest> requests;
-    for (const std::int32_t ch : ListedChannels())
+    for (const std::int32_t ch : model_->Channels())
         PlanDetectorChannel(session_.State(), ch, DetectorTarget{}, DetectorTarget{}, requests);
     Send(requests);
 }
@@ -237,7 +237,7 @@ void LevelDetectorDialog::ClearSelected(std::optional<std::int32_t> direction) {
     const std::optional<DetectorTarget> output =
         !direction || *direction == 1 ? std::optional(DetectorTarget{}) : std::nullopt;
     std::vector<DetectorRequest> requests;
-    for (const std::int32_t ch : SelectedChannels())
+    for (const std::int32_t ch : SelectedChannels(*list_, *model_))
         PlanDetectorChannel(session_.State(), ch, input, output, requests);
     Send(requests);
 }
@@ -250,7 +250,7 @@ void LevelDetectorDialog::GetStatus() {
         meters.LevelDetectorRuns(CommandCode::llevdetstatus);
         return;
     }
-    for (const std::int32_t ch : ListedChannels()) {
+    for (const std::int32_t ch : model_->Channels()) {
         meters.LevelDetectorStatus(0, ch);
         meters.LevelDetectorStatus(1, ch);
     }
@@ -267,22 +267,6 @@ void LevelDetectorDialog::Send(const std::vector<DetectorRequest>& requests) {
         else
             meters.SetLevelDetectorState(r.direction, r.channel, r.enabled);
     }
-}
-
-std::vector<std::int32_t> LevelDetectorDialog::SelectedChannels() const {
-    std::vector<std::int32_t> channels;
-    const QModelIndexList rows = list_->selectionModel()->selectedRows();
-    for (const QModelIndex& row : rows)
-        channels.push_back(model_->ChannelAt(row.row()));
-    std::sort(channels.begin(), channels.end());
-    return channels;
-}
-
-std::vector<std::int32_t> LevelDetectorDialog::ListedChannels() const {
-    std::vector<std::int32_t> channels;
-    for (int row = 0; row < model_->rowCount(); ++row)
-        channels.push_back(model_->ChannelAt(row));
-    return channels;
 }
 
 }  // namespace velmar

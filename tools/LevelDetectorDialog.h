@@ -59,8 +59,6 @@ class LevelDetectorDialog final : public QDialog {
     // The fields of a direction as a target, or nothing after telling the operator why not.
     std::optional<DetectorTarget> ReadTarget(std::int32_t direction);
     void Send(const std::vector<DetectorRequest>& requests);
-    std::vector<std::int32_t> SelectedChannels() const;
-    std::vector<std::int32_t> ListedChannels() const;
 
     Session& session_;
     Prompter& prompter_;
