@@ -106,7 +106,7 @@ void RoutingArea::Subscribe() {
     subscriptions_.push_back(events.Subscribe<LabelsChanged>([this, &model](const LabelsChanged&) {
         control_->Relabel();
         model.Relabel();
-        grid_->Rebuild();
+        grid_->Relabel();
     }));
     subscriptions_.push_back(events.Subscribe<velmar::ConnectionChanged>(
         [this](const velmar::ConnectionChanged& e) { ConnectionChanged(e.connected); }));

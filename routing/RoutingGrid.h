@@ -16,6 +16,8 @@ class RoutingGrid final : public QWidget {
 
     void Rebuild() { grid_->Rebuild(); }
     void CrosspointChanged(std::int32_t output) { grid_->RowChanged(output); }
+    // Labels changed: the axes are the same, only their texts are redrawn.
+    void Relabel() { grid_->viewport()->update(); }
 
     CrosspointGrid& Grid() { return *grid_; }
 
