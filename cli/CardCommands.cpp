@@ -211,7 +211,7 @@ constexpr std::array kCommands{
         .operands = 1,
         .usage = "  cards ADDR          print every card slot and each card's parameters as the card\n"
                  "                      configuration page shows them (NAME, value, read-only marks)\n",
-        .accepts = {CliOption::Json},
+        .options = AddJsonOption,
         .run = OnReadFrame<IncompleteRead::Shows, Cards>,
     },
     CliCommand{
@@ -229,7 +229,7 @@ constexpr std::array kCommands{
             "                      Assignments apply in order, so a new interface type opens its rows.\n"
             "                      Levels are read-only; the DA card's DSD filter is one setting, shown\n"
             "                      and changed on every channel row.\n",
-        .accepts = {CliOption::DryRun},
+        .options = AddDryRunOption,
         .read = ReadCard,
         .run = OnReadFrame<IncompleteRead::Fails, Card>,
     },

@@ -1,5 +1,6 @@
 #include "cli/ChannelCommands.h"
 
+#include <CLI/CLI.hpp>
 #include <array>
 #include <filesystem>
 #include <fstream>
@@ -72,26 +73,6 @@ constexpr std::array<std::pair<InputCardType, std::string_view>, 4> kCardTypeNam
 }};
 
 }  // namespace
-
-bool IsChannelOption(const std::string& arg) {
-    return arg == "--load" || arg == "--enable" || arg == "--disable" || arg == "--t1" || arg == "--t2";
-}
-
-std::string ReadChannelOption(const std::vector<std::string>& args, std::size_t& i, CliOptions& options) {
-    const std::string& arg = args[i];
-    if (arg == "--enable" || arg == "--disable") {
-        const bool enable = arg == "--enable";
-        if (options.enable && *options.enable != enable)
-            return "--enable and --disable exclude each other";
-        options.enable = enable;
-        return {};
-    }
-    if (i + 1 >= args.size())
-        return arg + " needs a value";
-    const std::string& value = args[++i];
-    (arg == "--load" ? options.load : arg == "--t1" ? options.t1 : options.t2) = value;
-    return {};
-}
 
 int ChannelCommands::Run(Tool tool, const CliOptions& options, int readResult) {
     const FrameCapabilities& capabilities = frame_.session.Capabilities();
@@ -475,14 +456,34 @@ std::string ReadDirection(const CliOptions& options) {
     return {};
 }
 
-std::string ReadLabels(std::span<const std::string>, CliOptions& options) {
+void DeclareLabels(CLI::App& command, CliOptions& options) {
+    AddJsonOption(command, options);
+    AddSaveOption(command, options);
+    command.add_option("--load", options.load);
+    AddDryRunOption(command, options);
+}
+
+std::string ReadLabels(std::span<const std::string> operands, CliOptions& options) {
     if (!options.load.empty() && !options.file.empty())
         return "labels takes either --load or --save";
-    return {};
+    return ReadDryRunWhenChanging(operands, options);
 }
 
 std::string ReadLabel(std::span<const std::string>, CliOptions& options) {
     return ReadDirection(options);
+}
+
+void DeclareDetector(CLI::App& command, CliOptions& options) {
+    AddDryRunOption(command, options);
+    const auto choose = [&options](bool enable) {
+        if (options.enable && *options.enable != enable)
+            throw CLI::ValidationError("--enable and --disable exclude each other");
+        options.enable = enable;
+    };
+    command.add_flag_callback("--enable", [choose] { choose(true); });
+    command.add_flag_callback("--disable", [choose] { choose(false); });
+    command.add_option("--t1", options.t1);
+    command.add_option("--t2", options.t2);
 }
 
 std::string ReadDetector(std::span<const std::string>, CliOptions& options) {
@@ -508,7 +509,7 @@ constexpr std::array kCommands{
         .word = "inputs",
         .operands = 1,
         .usage = "  inputs ADDR         the signal status of the main-board and card inputs\n",
-        .accepts = {CliOption::Json},
+        .options = AddJsonOption,
         .run = OnReadFrame<IncompleteRead::Shows, ChannelTool<&ChannelCommands::Inputs>>,
     },
     CliCommand{
@@ -519,7 +520,7 @@ constexpr std::array kCommands{
             "  labels ADDR --save FILE.csv | --load FILE.csv [--dry-run]\n"
             "                      write the labels to a CSV file (channel,direction,label), or set the\n"
             "                      labels a CSV file gives where they differ from the frame's\n",
-        .accepts = {CliOption::Json, CliOption::Save, CliOption::Load, CliOption::DryRunWhenChanging},
+        .options = DeclareLabels,
         .read = ReadLabels,
         .run = RunLabels,
     },
@@ -536,14 +537,14 @@ constexpr std::array kCommands{
         .word = "gains",
         .operands = 1,
         .usage = "  gains ADDR          the input and output gain, phase and mute of every channel\n",
-        .accepts = {CliOption::Json},
+        .options = AddJsonOption,
         .run = OnReadFrame<IncompleteRead::Shows, ChannelTool<&ChannelCommands::Gains>>,
     },
     CliCommand{
         .word = "detectors",
         .operands = 1,
         .usage = "  detectors ADDR      the level detectors of every channel: thresholds, enable, status\n",
-        .accepts = {CliOption::Json},
+        .options = AddJsonOption,
         .run = OnReadFrame<IncompleteRead::Shows, ChannelTool<&ChannelCommands::Detectors>>,
     },
     CliCommand{
@@ -551,7 +552,7 @@ constexpr std::array kCommands{
         .operands = 3,
         .usage = "  detector ADDR in|out CH[-CH] [--enable|--disable] [--t1 MS:DB] [--t2 MS:DB]\n"
                  "                      change the level detectors of channels CH..CH (only what differs)\n",
-        .accepts = {CliOption::DetectorChange, CliOption::DryRun},
+        .options = DeclareDetector,
         .read = ReadDetector,
         .run = OnReadFrame<IncompleteRead::Fails, ChannelTool<&ChannelCommands::Detector>>,
     },

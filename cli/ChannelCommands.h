@@ -13,10 +13,6 @@ class HeadlessConsole;
 class PosixEventLoop;
 class Session;
 
-// The options only the channel-tool commands take: --load, --enable, --disable, --t1, --t2.
-bool IsChannelOption(const std::string& arg);
-// Reads args[i] (and its value, moving i past it) into `options`; a message when it cannot.
-std::string ReadChannelOption(const std::vector<std::string>& args, std::size_t& i, CliOptions& options);
 // inputs, labels, label, gains, detectors, detector.
 CliFeature ChannelCliCommands();
 

@@ -1,11 +1,14 @@
 #pragma once
 
 #include <cstddef>
-#include <initializer_list>
 #include <ostream>
 #include <span>
 #include <string>
 #include <string_view>
+
+namespace CLI {
+class App;
+}
 
 namespace velmar {
 
@@ -16,36 +19,11 @@ struct CliStreams {
     std::ostream& err;
 };
 
-// The options that belong to some commands only; the parser refuses each with any other command.
-enum class CliOption : unsigned {
-    Save = 1U << 0,            // --save FILE
-    DetectorChange = 1U << 1,  // --enable, --disable, --t1, --t2
-    Load = 1U << 2,            // --load FILE
-    DryRun = 1U << 3,
-    // --dry-run only when the command line changes the frame: words after ADDR, or --load.
-    DryRunWhenChanging = 1U << 4,
-    Network = 1U << 5,     // --network
-    Restart = 1U << 6,     // --restart
-    NetAddress = 1U << 7,  // --dhcp, --ip, --mask, --gateway
-    Json = 1U << 8,        // --json: the command has a machine-readable form
-};
-
-class CliOptionSet {
-  public:
-    constexpr CliOptionSet() = default;
-    constexpr CliOptionSet(std::initializer_list<CliOption> options) {
-        for (const CliOption option : options)
-            Add(option);
-    }
-    constexpr void Add(CliOption option) { bits_ |= static_cast<unsigned>(option); }
-    constexpr bool Has(CliOption option) const { return (bits_ & static_cast<unsigned>(option)) != 0; }
-
-  private:
-    unsigned bits_ = 0;
-};
-
-// Checks the operands (everything after the command word, ADDR first) and the options the shared
-// rules leave to the command, and reads them into `options`; the reason when it refuses.
+// Adds the options the command takes to `command`, read into `options`; an option no command
+// declares is unknown, and one another command declares is refused naming that command.
+using CliDeclare = void (*)(CLI::App& command, CliOptions& options);
+// Checks the operands (everything after the command word, ADDR first) and how the options go
+// together, and reads them into `options`; the reason when it refuses.
 using CliRead = std::string (*)(std::span<const std::string> operands, CliOptions& options);
 // Runs the command and returns the exit code.
 using CliRun = int (*)(const CliOptions& options, const CliStreams& streams);
@@ -56,7 +34,7 @@ struct CliCommand {
     std::size_t operands = 0;
     bool more = false;         // takes further operands after the first `operands`
     std::string_view usage{};  // its lines of the --help text, empty to leave it out
-    CliOptionSet accepts{};
+    CliDeclare options = nullptr;
     CliRead read = nullptr;
     CliRun run = nullptr;
 };

@@ -14,7 +14,7 @@
 namespace velmar {
 
 struct CliOptions {
-    const CliCommand* command = nullptr;  // none with --help or --version
+    const CliCommand* command = nullptr;  // with --help or --version, the one that prints it
     bool help = false;
     bool version = false;
     std::string address;  // without a "*" or "#" mode prefix
@@ -45,18 +45,18 @@ struct CliOptions {
     std::chrono::milliseconds timeout{8000};
 };
 
-struct CliParse {
-    std::optional<CliOptions> options;
-    std::string error;  // why the command line was refused
-};
-
-// Reads the command line (without the program name).
-CliParse ParseCliOptions(const std::vector<std::string>& args);
-
 // The whole of `text` as a decimal number.
 bool ParseDecimal(std::string_view text, std::int32_t& value);
 
 // A command's reader for the FILE that follows ADDR.
 std::string ReadFileOperand(std::span<const std::string> operands, CliOptions& options);
+// A reader for a command that changes the frame only when words follow ADDR (or with --load):
+// --dry-run would have nothing to show without them.
+std::string ReadDryRunWhenChanging(std::span<const std::string> operands, CliOptions& options);
+
+// The options several commands declare alike.
+void AddJsonOption(CLI::App& command, CliOptions& options);
+void AddDryRunOption(CLI::App& command, CliOptions& options);
+void AddSaveOption(CLI::App& command, CliOptions& options);  // --save FILE
 
 }  // namespace velmar

@@ -194,7 +194,7 @@ constexpr std::array kCommands{
         .word = "discover",
         .usage =
             "  discover            list the frames that answer the discovery broadcast (VELMAR_INTERFACES)\n",
-        .accepts = {CliOption::Json},
+        .options = AddJsonOption,
         .run = Discover,
     },
     CliCommand{
@@ -207,14 +207,18 @@ constexpr std::array kCommands{
         .word = "status",
         .operands = 1,
         .usage = "  status ADDR         connect, read the whole frame and print it\n",
-        .accepts = {CliOption::Json},
+        .options = AddJsonOption,
         .run = OnReadFrame<IncompleteRead::Shows, Status>,
     },
     CliCommand{
         .word = "routes",
         .operands = 1,
         .usage = "  routes ADDR         print the crosspoints with channel names\n",
-        .accepts = {CliOption::Json, CliOption::Save},
+        .options =
+            [](CLI::App& command, CliOptions& options) {
+                AddJsonOption(command, options);
+                AddSaveOption(command, options);
+            },
         .run = OnReadFrame<IncompleteRead::Shows, Routes>,
     },
     CliCommand{
@@ -232,7 +236,7 @@ constexpr std::array kCommands{
                  "                      send the crosspoints of a snapshot file (*.xpt) and wait for the "
                  "answers;\n"
                  "                      outputs the file does not name stay as they are\n",
-        .accepts = {CliOption::DryRun},
+        .options = AddDryRunOption,
         .read = ReadFileOperand,
         .run = OnReadFrame<IncompleteRead::Fails, LoadRoutes>,
     },

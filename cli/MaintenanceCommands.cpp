@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <CLI/CLI.hpp>
 #include <array>
 #include <chrono>
 #include <iostream>
@@ -315,6 +316,14 @@ std::string ReadNetSet(std::span<const std::string> operands, CliOptions& option
     return {};
 }
 
+void DeclareNetSet(CLI::App& command, CliOptions& options) {
+    AddDryRunOption(command, options);
+    command.add_flag_callback("--dhcp", [&options] { options.dhcp = true; });
+    command.add_option("--ip", options.ip);
+    command.add_option("--mask", options.mask);
+    command.add_option("--gateway", options.gateway);
+}
+
 template <MaintenanceAction action>
 int RunMaintenance(const CliOptions& options, const CliStreams& streams) {
     return MaintenanceCommands(streams.out, streams.err).Run(options, action);
@@ -331,7 +340,11 @@ constexpr std::array kCommands{
             "                      whole first); exit 0 only when the frame accepted every record and the\n"
             "                      end of every image; --restart then restarts the frame (from recovery:\n"
             "                      loads its application)\n",
-        .accepts = {CliOption::DryRun, CliOption::Restart},
+        .options =
+            [](CLI::App& command, CliOptions& options) {
+                AddDryRunOption(command, options);
+                command.add_flag("--restart", options.restart);
+            },
         .read = ReadFlash,
         .run = RunMaintenance<MaintenanceAction::Flash>,
     },
@@ -340,21 +353,21 @@ constexpr std::array kCommands{
         .operands = 1,
         .usage =
             "  restart ADDR        restart the frame: it drops every connection and is away for a while\n",
-        .accepts = {CliOption::DryRun},
+        .options = AddDryRunOption,
         .run = RunMaintenance<MaintenanceAction::Restart>,
     },
     CliCommand{
         .word = "recovery",
         .operands = 1,
         .usage = "  recovery ADDR       restart a running application into the recovery firmware\n",
-        .accepts = {CliOption::DryRun},
+        .options = AddDryRunOption,
         .run = RunMaintenance<MaintenanceAction::Recovery>,
     },
     CliCommand{
         .word = "application",
         .operands = 1,
         .usage = "  application ADDR    restart a frame in recovery into its application firmware\n",
-        .accepts = {CliOption::DryRun},
+        .options = AddDryRunOption,
         .run = RunMaintenance<MaintenanceAction::Application>,
     },
     CliCommand{
@@ -362,7 +375,7 @@ constexpr std::array kCommands{
         .operands = 1,
         .usage = "  factory-reset ADDR  return the frame to factory settings at once (routing, names and\n"
                  "                      network audio included); the connection stays\n",
-        .accepts = {CliOption::DryRun},
+        .options = AddDryRunOption,
         .run = RunMaintenance<MaintenanceAction::FactoryReset>,
     },
     CliCommand{
@@ -374,7 +387,7 @@ constexpr std::array kCommands{
             "                      settings message (the frame need not be connected; no answer comes),\n"
             "                      or by address over the connection. An address or mask of 0.0.0.0 or\n"
             "                      255.255.255.255 is refused; a gateway of 0.0.0.0 means none\n",
-        .accepts = {CliOption::DryRun, CliOption::NetAddress},
+        .options = DeclareNetSet,
         .read = ReadNetSet,
         .run = RunMaintenance<MaintenanceAction::NetSet>,
     },

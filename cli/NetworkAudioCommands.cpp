@@ -520,7 +520,12 @@ constexpr std::array kCommands{
             "  ppm ADDR assign ID FIRST [COUNT]\n"
             "                      stream channels 1..COUNT (default: all) carry frame channels FIRST...;\n"
             "                      FIRST 0 takes the assignments away\n",
-        .accepts = {CliOption::Json, CliOption::DryRunWhenChanging},
+        .options =
+            [](CLI::App& command, CliOptions& options) {
+                AddJsonOption(command, options);
+                AddDryRunOption(command, options);
+            },
+        .read = ReadDryRunWhenChanging,
         .run = OnReadFrame<IncompleteRead::Fails, RunnerCommand<&Runner::Ppm>>,
     },
     CliCommand{
@@ -528,7 +533,7 @@ constexpr std::array kCommands{
         .operands = 1,
         .usage = "  flows ADDR          list the Tx and Rx IP flows with their slot channels, and unicast "
                  "clocking\n",
-        .accepts = {CliOption::Json},
+        .options = AddJsonOption,
         .run = OnReadFrame<IncompleteRead::Fails, RunnerCommand<&Runner::Flows>>,
     },
     CliCommand{
@@ -541,14 +546,14 @@ constexpr std::array kCommands{
             "                      ID 1..32, SLOTS 1..8, PORT 14528..14591, LATENCY in us up to the frame's\n"
             "                      maximum; even slot counts get their IP channels (1..64) assigned\n"
             "  flow ADDR tx|rx delete ID\n",
-        .accepts = {CliOption::DryRun},
+        .options = AddDryRunOption,
         .run = OnReadFrame<IncompleteRead::Fails, RunnerCommand<&Runner::Flow>>,
     },
     CliCommand{
         .word = "unicast-clock",
         .operands = 2,
         .usage = "  unicast-clock ADDR on|off\n",
-        .accepts = {CliOption::DryRun},
+        .options = AddDryRunOption,
         .run = OnReadFrame<IncompleteRead::Fails, RunnerCommand<&Runner::UnicastClock>>,
     },
     CliCommand{
@@ -561,7 +566,12 @@ constexpr std::array kCommands{
                  "X (1..64)\n"
                  "  autoroute ADDR delete X[-X]\n"
                  "  autoroute ADDR on|off|frame-rate N|latency N\n",
-        .accepts = {CliOption::Json, CliOption::DryRunWhenChanging},
+        .options =
+            [](CLI::App& command, CliOptions& options) {
+                AddJsonOption(command, options);
+                AddDryRunOption(command, options);
+            },
+        .read = ReadDryRunWhenChanging,
         .run = OnReadFrame<IncompleteRead::Fails, RunnerCommand<&Runner::AutoRoute>>,
     },
 };

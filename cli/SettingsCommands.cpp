@@ -1,5 +1,6 @@
 #include "cli/SettingsCommands.h"
 
+#include <CLI/CLI.hpp>
 #include <array>
 #include <memory>
 
@@ -123,7 +124,11 @@ constexpr std::array kCommands{
             "                      send the settings of the file where they differ from the frame's and\n"
             "                      wait for every answer; the frame keeps its own addresses unless\n"
             "                      --network is given\n",
-        .accepts = {CliOption::DryRun, CliOption::Network},
+        .options =
+            [](CLI::App& command, CliOptions& options) {
+                AddDryRunOption(command, options);
+                command.add_flag("--network", options.network);
+            },
         .read = ReadFileOperand,
         .run = OnReadFrame<IncompleteRead::Fails, Apply>,
     },

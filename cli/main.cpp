@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "cli/CliApp.h"
-#include "cli/CliOptions.h"
+#include "cli/CliParser.h"
 #include "cli/CliRegistry.h"
 
 int main(int argc, char** argv) {

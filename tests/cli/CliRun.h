@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "cli/CliApp.h"
-#include "cli/CliOptions.h"
+#include "cli/CliParser.h"
 
 namespace velmar::test {
 
