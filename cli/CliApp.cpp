@@ -1,6 +1,7 @@
 #include "cli/CliApp.h"
 
 #include "cli/CliRegistry.h"
+#include "cli/TerminalStream.h"
 
 namespace velmar {
 
@@ -13,7 +14,9 @@ int CliApp::Run(const CliOptions& options) {
         out_ << "velmar-cli " << VELMAR_VERSION << "\n";
         return kExitOk;
     }
-    return options.command->run(options, {out_, err_});
+    TerminalStream out(out_);
+    TerminalStream err(err_);
+    return options.command->run(options, {out, err});
 }
 
 }  // namespace velmar
