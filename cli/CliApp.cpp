@@ -1,9 +1,13 @@
 #include "cli/CliApp.h"
 
+#include "cli/TerminalStream.h"
+
 namespace velmar {
 
 int CliApp::Run(const CliOptions& options) {
-    return options.command->run(options, {out_, err_});
+    TerminalStream out(out_);
+    TerminalStream err(err_);
+    return options.command->run(options, {out, err});
 }
 
 }  // namespace velmar

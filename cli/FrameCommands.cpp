@@ -15,6 +15,7 @@
 #include "device/posix/PosixDatagramSocket.h"
 #include "device/posix/PosixEventLoop.h"
 #include "device/posix/PosixTimerService.h"
+#include "protocol/Ipv4Address.h"
 #include "routing/core/ChannelNames.h"
 #include "routing/core/CrosspointFile.h"
 #include "routing/core/RoutingActions.h"
@@ -50,8 +51,8 @@ int Discover(const CliOptions& options, const CliStreams& streams) {
 }
 
 int Probe(const CliOptions& options, const CliStreams& streams) {
-    std::uint32_t address = 0;
-    if (!ParseIpv4(options.address.c_str(), address)) {
+    const auto address = ParseIpv4(options.address);
+    if (!address) {
         streams.err << "velmar-cli: bad address " << options.address << "\n";
         return kExitUsage;
     }
@@ -60,7 +61,7 @@ int Probe(const CliOptions& options, const CliStreams& streams) {
     PosixDatagramSocket socket(loop);
     EchoProbe probe(socket, timers);
     std::optional<bool> answered;
-    probe.Start(address, LinkPorts::FromEnvironment().echo, 1000ms, [&](bool ok) { answered = ok; });
+    probe.Start(*address, LinkPorts::FromEnvironment().echo, 1000ms, [&](bool ok) { answered = ok; });
     loop.RunUntil([&] { return answered.has_value(); }, 2000ms);
     if (answered.value_or(false)) {
         streams.out << options.address << " answers the echo probe\n";

@@ -16,6 +16,7 @@
 #include "device/LinkPorts.h"
 #include "device/Session.h"
 #include "device/discovery/posix/FrameDiscovery.h"
+#include "protocol/Ipv4Address.h"
 #include "tools/core/FirmwareBatch.h"
 #include "tools/core/NetworkChoice.h"
 
@@ -307,8 +308,7 @@ std::string ReadNetSet(std::span<const std::string> operands, CliOptions& option
     if (options.dhcp ? anyFixed : !fixed)
         return std::string(kNetSetForms);
     options.dhcp = options.dhcp.value_or(false);
-    std::uint32_t ignored = 0;
-    if (!ParseIpv4(options.address.c_str(), ignored)) {
+    if (!ParseIpv4(options.address)) {
         // Not an address: the serial number of a frame reached by the settings message.
         options.serial = operands[0];
         options.address.clear();

@@ -1,7 +1,5 @@
 #include "cli/NetworkAudioCommands.h"
 
-#include <arpa/inet.h>
-
 #include <array>
 #include <charconv>
 #include <string>
@@ -15,6 +13,7 @@
 #include "device/features/netaudio/NetworkAudioEvents.h"
 #include "device/features/ppm/PpmEvents.h"
 #include "device/posix/PosixEventLoop.h"
+#include "protocol/Ipv4Address.h"
 #include "protocol/TextEncoding.h"
 #include "tools/core/FlowTables.h"
 #include "tools/core/IpRouteTable.h"
@@ -23,14 +22,6 @@
 namespace velmar {
 
 namespace {
-
-bool IsDotted(const std::string& text, std::uint32_t& address) {
-    in_addr parsed{};
-    if (inet_pton(AF_INET, text.c_str(), &parsed) != 1)
-        return false;
-    address = ntohl(parsed.s_addr);
-    return true;
-}
 
 class Runner {
   public:
@@ -154,10 +145,10 @@ int Runner::Ppm() {
     if (action == "create") {
         // ppm ADDR create ID ADDRESS PORT CHANNELS RATE [PHASE]
         std::int32_t port = 0, channels = 0, rate = 0, phase = 0;
-        std::uint32_t address = 0;
         if (options_.words.size() < 6 || options_.words.size() > 7)
             return Usage("ppm create takes ID ADDRESS PORT CHANNELS RATE [PHASE]");
-        if (!IsDotted(Word(2), address) || address == 0 || address == 0xFFFFFFFFu)
+        const auto address = ParseIpv4(Word(2));
+        if (!address || *address == 0 || *address == 0xFFFFFFFFu)
             return Usage("'" + Word(2) + "' is not a usable IPv4 address");
         if (!Number(3, 1000, kLastPpmPort, port) || !Number(4, 1, kMaxPpmStreamChannels, channels) ||
             !Number(5, 10, 60000, rate) || (options_.words.size() == 7 && !Number(6, 0, 1, phase))) {
@@ -330,8 +321,7 @@ int Runner::Flow() {
     std::optional<FlowProblem> problem;
     if (transmit) {
         TxFlowRequest tx{id, slotCount, Word(4), 0};
-        std::uint32_t address = 0;
-        if (!IsDotted(tx.address, address))
+        if (!ParseIpv4(tx.address))
             return Usage("'" + tx.address + "' is not an IPv4 address");
         if (!Number(5, kFlowFirstPort, kFlowLastPort, tx.port))
             return kExitUsage;

@@ -3,6 +3,7 @@
 #include <QHostAddress>
 
 #include "device/discovery/DiscoveryDatagram.h"
+#include "protocol/Ipv4Address.h"
 
 namespace velmar {
 
@@ -72,11 +73,11 @@ void DeviceFinder::ReloadSavedDevices() {
 void DeviceFinder::AddDevice(const QString& address) {
     if (address.isEmpty() || probe_.Running())
         return;
-    std::uint32_t value = 0;
     const std::string text = address.toStdString();
-    if (!ParseIpv4(text.c_str(), value))
+    const auto value = ParseIpv4(text);
+    if (!value)
         return;
-    if (list_.Find(value)) {
+    if (list_.Find(*value)) {
         prompter_.Information("Device already in the selection list");
         return;
     }
@@ -84,7 +85,7 @@ void DeviceFinder::AddDevice(const QString& address) {
         prompter_.Warning("The selection list holds no more devices");
         return;
     }
-    probe_.Start(value, ports_.echo, kProbeLimit, [this, text](bool answered) {
+    probe_.Start(*value, ports_.echo, kProbeLimit, [this, text](bool answered) {
         // The probe's callback may run inside Start; finishing on the next turn keeps the
         // message box out of the probe's own call.
         QTimer::singleShot(0, this, [this, text, answered] { FinishAdd(text, answered); });

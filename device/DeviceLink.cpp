@@ -1,4 +1,5 @@
 #include "device/DeviceLink.h"
+#include "protocol/Ipv4Address.h"
 
 #include <cstring>
 
@@ -46,18 +47,18 @@ void DeviceLink::Connect(std::string_view address) {
 }
 
 void DeviceLink::BeginConnect() {
-    std::uint32_t address = 0;
-    if (!ParseIpv4(pendingAddress_.c_str(), address) || address == 0 || address == 0xFFFFFFFFu) {
+    const auto address = ParseIpv4(pendingAddress_);
+    if (!address || *address == 0 || *address == 0xFFFFFFFFu) {
         FinishConnect(1);
         return;
     }
-    target_ = address;
+    target_ = *address;
     if (connection_.deviceMode != DeviceMode::Application) {
         OpenStream();
         return;
     }
     phase_ = Phase::Probing;
-    probe_.Start(address, ports_.echo, kEchoLimit, [this](bool answered) {
+    probe_.Start(*address, ports_.echo, kEchoLimit, [this](bool answered) {
         if (answered) {
             OpenStream();
         } else {

@@ -1,7 +1,6 @@
 #include "device/LinkPorts.h"
 
 #include <cstdlib>
-#include <string_view>
 
 namespace velmar {
 
@@ -26,34 +25,6 @@ LinkPorts LinkPorts::FromEnvironment() {
     ports.tcp = PortFromEnvironment("VELMAR_TCP_PORT", ports.tcp);
     ports.telnet = PortFromEnvironment("VELMAR_TELNET_PORT", ports.telnet);
     return ports;
-}
-
-bool ParseIpv4(const char* text, std::uint32_t& address) {
-    const std::string_view view = text == nullptr ? std::string_view{} : std::string_view{text};
-    if (view.empty() || view.size() > 15)
-        return false;
-    std::uint32_t result = 0;
-    std::size_t pos = 0;
-    for (int part = 0; part < 4; ++part) {
-        if (part > 0) {
-            if (pos >= view.size() || view[pos] != '.')
-                return false;
-            ++pos;
-        }
-        const std::size_t start = pos;
-        std::uint32_t value = 0;
-        while (pos < view.size() && view[pos] >= '0' && view[pos] <= '9' && pos - start < 3) {
-            value = value * 10 + static_cast<std::uint32_t>(view[pos] - '0');
-            ++pos;
-        }
-        if (pos == start || value > 255)
-            return false;
-        result = (result << 8) | value;
-    }
-    if (pos != view.size())
-        return false;
-    address = result;
-    return true;
 }
 
 }  // namespace velmar

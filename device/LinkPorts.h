@@ -14,7 +14,4 @@ struct LinkPorts {
     static LinkPorts FromEnvironment();
 };
 
-// Dotted IPv4 text to a host-order address; nothing for bad text.
-bool ParseIpv4(const char* text, std::uint32_t& address);
-
 }  // namespace velmar

@@ -9,9 +9,9 @@
 #include <string>
 #include <string_view>
 
-#include "device/LinkPorts.h"
 #include "device/discovery/DeviceList.h"
 #include "device/discovery/DiscoveryDatagram.h"
+#include "protocol/Ipv4Address.h"
 #include "protocol/TextEncoding.h"
 
 namespace {
@@ -48,9 +48,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             std::span<const char>(datagram.data(), datagram.size()), sender, kLocalBroadcasts);
         if (!entry)
             continue;
-        std::uint32_t address = 0;
-        if (!velmar::ParseIpv4(std::string(sender).c_str(), address) ||
-            !velmar::IsFrameSource(address, kLocalBroadcasts)) {
+        const auto address = velmar::ParseIpv4(sender);
+        if (!address || !velmar::IsFrameSource(*address, kLocalBroadcasts)) {
             __builtin_trap();
         }
         list.Update(*entry, false);

@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 
 #include "platform/qt/FrameText.h"
+#include "protocol/Ipv4Address.h"
 #include "settings/core/AddressRules.h"
 #include "widgets/CheckableGroupBox.h"
 #include "widgets/IpAddressEdit.h"
@@ -52,14 +53,12 @@ std::optional<AddressChoice::Taken> AddressChoice::Take(std::string_view where, 
     for (const IpAddressEdit* field : fields_) {
         const std::string text = FrameTextFromQString(field->text().trimmed()).bytes;
         // An empty field reads as no address; a partial one is not an address at all.
-        const auto address = text.empty() ? std::optional<std::uint32_t>(0) : ParseAddress(text);
+        const auto address = text.empty() ? std::optional<std::uint32_t>(0) : ParseIpv4(text);
         if (!address) {
             problem = "\"" + text + "\" is not an address of the form 192.168.0.10.";
             return std::nullopt;
         }
-        taken.addresses.push_back(
-            std::to_string(*address >> 24) + "." + std::to_string((*address >> 16) & 0xFF) + "." +
-            std::to_string((*address >> 8) & 0xFF) + "." + std::to_string(*address & 0xFF));
+        taken.addresses.push_back(Ipv4Text(*address));
     }
     if (auto refused =
             FixedAddressProblem(taken.addresses[0], taken.addresses[1], taken.addresses[2], where)) {

@@ -2,6 +2,7 @@
 
 #include <QLineEdit>
 
+#include "platform/qt/FrameText.h"
 #include "tools/core/LabelText.h"
 
 namespace velmar {
@@ -17,11 +18,11 @@ QString ByteCount(const QString& text) {
 }  // namespace
 
 QString LabelToQString(std::string_view bytes) {
-    return QString::fromStdString(FrameTextToUtf8(bytes));
+    return FrameTextToQString(bytes);
 }
 
 std::string LabelFromQString(const QString& text) {
-    return FrameTextFromUtf8(text.toStdString()).value_or(std::string());
+    return EncodeLabel(text.toStdString()).bytes;
 }
 
 void GuardLabelTyping(QLineEdit& field, std::function<void(const QString& message)> tell) {

@@ -6,6 +6,7 @@
 #include "console/MainWindow.h"
 #include "device/LinkPorts.h"
 #include "platform/qt/DiscoveryBroadcaster.h"
+#include "protocol/TextEncoding.h"
 #include "tools/FirmwareWindow.h"
 #include "tools/NetworkSettingsDialog.h"
 #include "tools/core/NetworkChoice.h"
@@ -77,8 +78,8 @@ class Maintenance : public std::enable_shared_from_this<Maintenance> {
     void ConnectedFrame() {
         const LanSettings& lan = session_.State().config.lan;
         const NetworkChoice current = ChoiceOf(lan);
-        auto* dialog = Open(std::string(session_.State().config.deviceName.View()), current,
-                            std::string(lan.mac.View()));
+        auto* dialog = Open(DecodeFrameText(session_.State().config.deviceName.View()), current,
+                            DecodeFrameText(lan.mac.View()));
         QObject::connect(dialog, &QDialog::accepted, dialog, [self = shared_from_this(), dialog, current] {
             self->ApplyToConnectedFrame(current, dialog->Choice());
         });

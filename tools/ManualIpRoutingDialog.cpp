@@ -14,6 +14,7 @@
 #include "device/Session.h"
 #include "device/ui/Prompter.h"
 #include "platform/qt/FrameText.h"
+#include "protocol/Ipv4Address.h"
 #include "tools/ToolFields.h"
 #include "widgets/IpAddressEdit.h"
 
@@ -200,9 +201,7 @@ std::optional<ManualIpRoutingDialog::Fields> ManualIpRoutingDialog::ReadFields()
         !reader.Read(rxId_, 1, kMaxFlowId, f.rx.flow) || !reader.Read(rxLatency_, 0, 65535, f.rx.latency)) {
         return std::nullopt;
     }
-    const std::uint32_t address = txAddress_->Address().value_or(0);
-    f.tx.address = std::to_string(address >> 24) + "." + std::to_string((address >> 16) & 0xFF) + "." +
-                   std::to_string((address >> 8) & 0xFF) + "." + std::to_string(address & 0xFF);
+    f.tx.address = Ipv4Text(txAddress_->Address().value_or(0));
     return f;
 }
 

@@ -5,6 +5,7 @@
 
 #include "console/ConsoleCore.h"
 #include "console/MainWindow.h"
+#include "protocol/Ipv4Address.h"
 #include "tools/AutoIpRoutingDialog.h"
 #include "tools/ManualIpRoutingDialog.h"
 #include "tools/PpmDialog.h"
@@ -15,11 +16,8 @@ namespace {
 
 std::vector<std::string> ListedAddresses(const DeviceFinder& finder) {
     std::vector<std::string> addresses;
-    for (const DeviceRow& row : finder.List().Rows()) {
-        const std::uint32_t a = row.address;
-        addresses.push_back(std::to_string(a >> 24) + "." + std::to_string((a >> 16) & 0xFF) + "." +
-                            std::to_string((a >> 8) & 0xFF) + "." + std::to_string(a & 0xFF));
-    }
+    for (const DeviceRow& row : finder.List().Rows())
+        addresses.push_back(Ipv4Text(row.address));
     return addresses;
 }
 

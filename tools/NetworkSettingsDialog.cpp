@@ -3,15 +3,13 @@
 #include <QFormLayout>
 #include <QVBoxLayout>
 
+#include "platform/qt/FrameText.h"
+
 namespace velmar {
 
 namespace {
 
 constexpr std::string_view kCaption = "Network settings";
-
-QString FromText(const std::string& text) {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 }  // namespace
 
@@ -21,7 +19,7 @@ NetworkSettingsDialog::NetworkSettingsDialog(const std::string& deviceName, cons
     std::string caption = std::string(kCaption) + " for device <" + deviceName + ">";
     if (!mac.empty())
         caption += " with MAC: " + mac;
-    setWindowTitle(FromText(caption));
+    setWindowTitle(QString::fromStdString(caption));
 
     automatic_ = new QRadioButton(QStringLiteral("Obtain an IP address automatically"), this);
     fixed_ = new CheckableGroupBox(QStringLiteral("Use the following IP address"), this);
@@ -32,7 +30,7 @@ NetworkSettingsDialog::NetworkSettingsDialog(const std::string& deviceName, cons
     // (a row's frame that is not connected) shows as an empty field, never as 0.0.0.0.
     for (auto [field, text] : {std::pair{address_, &current.address}, std::pair{mask_, &current.mask},
                                std::pair{gateway_, &current.gateway}}) {
-        field->setText(FromText(*text));
+        field->setText(FrameTextToQString(*text));
     }
     auto* fields = new QFormLayout(fixed_);
     fields->addRow(QStringLiteral("IP address:"), address_);

@@ -15,6 +15,7 @@
 #include "device/features/ppm/PpmEvents.h"
 #include "device/ui/Prompter.h"
 #include "platform/qt/FrameText.h"
+#include "protocol/Ipv4Address.h"
 #include "tools/ToolFields.h"
 
 namespace velmar {
@@ -22,22 +23,6 @@ namespace velmar {
 namespace {
 
 enum StreamColumn { kId, kAddress, kPort, kChannels, kTime, kPhase, kEnable };
-
-QString Dotted(std::uint32_t address) {
-    return QStringLiteral("%1.%2.%3.%4")
-        .arg(address >> 24)
-        .arg((address >> 16) & 0xFF)
-        .arg((address >> 8) & 0xFF)
-        .arg(address & 0xFF);
-}
-
-std::uint32_t FromDotted(const std::string& text) {
-    std::uint32_t address = 0;
-    const QStringList parts = QString::fromStdString(text).split('.');
-    for (const QString& part : parts)
-        address = (address << 8) | (part.toUInt() & 0xFF);
-    return parts.size() == 4 ? address : 0;
-}
 
 }  // namespace
 
@@ -178,7 +163,7 @@ void PpmDialog::Create() {
 PpmStreamSettings PpmDialog::SettingsDefaults() const {
     PpmStreamSettings defaults;
     defaults.id = next_.id;
-    defaults.address = FromDotted(next_.address);
+    defaults.address = ParseIpv4(next_.address).value_or(0);
     defaults.port = next_.port;
     defaults.channels = std::clamp(count_->text().toInt(), 2, kMaxPpmStreamChannels);
     defaults.rate = std::clamp(rate_->text().toInt(), 10, 60000);
@@ -194,7 +179,7 @@ void PpmDialog::CreateWithSettings() {
 void PpmDialog::CreateFrom(const PpmStreamSettings& settings) {
     if (settings.address == 0)
         return;
-    next_.address = Dotted(settings.address).toStdString();
+    next_.address = Ipv4Text(settings.address);
     next_.id = settings.id;
     next_.port = settings.port;
     count_->setText(QString::number(settings.channels));

@@ -1,8 +1,9 @@
 #include "widgets/IpAddressEdit.h"
 
-#include <QHostAddress>
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>
+
+#include "protocol/Ipv4Address.h"
 
 namespace velmar {
 
@@ -15,29 +16,18 @@ IpAddressEdit::IpAddressEdit(QWidget* parent) : QLineEdit(parent) {
 }
 
 std::optional<std::uint32_t> IpAddressEdit::Address() const {
-    const QStringList parts = text().split(QLatin1Char('.'));
-    if (parts.size() != 4)
-        return std::nullopt;
-    std::uint32_t address = 0;
-    for (const QString& part : parts) {
-        bool ok = false;
-        const uint value = part.toUInt(&ok);
-        if (!ok || value > 255)
-            return std::nullopt;
-        address = (address << 8) | value;
-    }
-    return address;
+    return ParseIpv4(text().toStdString());
 }
 
 void IpAddressEdit::SetAddress(std::uint32_t address) {
-    setText(QHostAddress(address).toString());
+    setText(QString::fromStdString(Ipv4Text(address)));
 }
 
 QString IpAddressEdit::UsableText() const {
     const auto address = Address();
     if (!address || *address == 0 || *address == 0xFFFFFFFFu)
         return {};
-    return QHostAddress(*address).toString();
+    return QString::fromStdString(Ipv4Text(*address));
 }
 
 }  // namespace velmar

@@ -2,7 +2,7 @@
 
 #include <charconv>
 
-#include "device/LinkPorts.h"
+#include "protocol/Ipv4Address.h"
 #include "protocol/TextEncoding.h"
 
 namespace velmar {
@@ -57,8 +57,10 @@ DeviceEntry DeviceEntry::Parse(std::string_view entry) {
     if (!NextField(rest, field))
         return result;
     const std::string addressText{field};
-    if (!ParseIpv4(addressText.c_str(), result.row.address))
+    const auto address = ParseIpv4(addressText);
+    if (!address)
         return result;
+    result.row.address = *address;
     result.valid = true;
     result.row.Column(DeviceColumn::Address) = addressText;
 

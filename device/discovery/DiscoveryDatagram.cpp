@@ -4,7 +4,7 @@
 #include <charconv>
 #include <cstdlib>
 
-#include "device/LinkPorts.h"
+#include "protocol/Ipv4Address.h"
 
 namespace velmar {
 
@@ -51,9 +51,8 @@ std::optional<std::string> AcceptDiscoveryAnswer(std::span<const char> datagram,
                                                  std::span<const std::uint32_t> localBroadcasts) {
     if (datagram.size() < kMinimumAnswer || datagram.size() > kMaxDiscoveryDatagram)
         return std::nullopt;
-    const std::string senderText{sender};
-    std::uint32_t senderAddress = 0;
-    if (!ParseIpv4(senderText.c_str(), senderAddress) || !IsFrameSource(senderAddress, localBroadcasts))
+    const auto senderAddress = ParseIpv4(sender);
+    if (!senderAddress || !IsFrameSource(*senderAddress, localBroadcasts))
         return std::nullopt;
     const char first = datagram.front();
     if ((first != ':' && first != '!') || datagram[1] != 'e' || datagram.back() != '\r')

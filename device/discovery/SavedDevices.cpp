@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <charconv>
 
-#include "device/LinkPorts.h"
+#include "protocol/Ipv4Address.h"
 
 namespace velmar {
 
@@ -24,8 +24,7 @@ std::size_t ReadCount(const ProfileStore& profile) {
 }
 
 bool IsAddress(const std::string& text) {
-    std::uint32_t address = 0;
-    return ParseIpv4(text.c_str(), address);
+    return ParseIpv4(text).has_value();
 }
 
 }  // namespace

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "device/FrameText.h"
+#include "protocol/TextEncoding.h"
 #include "routing/core/ChannelNames.h"
 
 namespace velmar {
@@ -27,7 +27,7 @@ std::string WithChannelLabel(std::string name, const DeviceState& state, RouteSi
     const TextField<17>* label = LabelOf(state, side, channel);
     if (label == nullptr || label->Empty())
         return name;
-    return name + "  " + FrameTextToUtf8(label->View());
+    return name + "  " + DecodeFrameText(label->View());
 }
 
 std::string LabelledChannelName(const DeviceState& state, RouteSide side, std::int32_t channel) {
@@ -41,7 +41,7 @@ bool ChannelOrLabelMatches(const DeviceState& state, RouteSide side, std::int32_
     const TextField<17>* label = LabelOf(state, side, channel);
     if (label == nullptr || label->Empty() || query.find_first_not_of(' ') == std::string_view::npos)
         return false;
-    const std::string text = FrameTextToUtf8(label->View());
+    const std::string text = DecodeFrameText(label->View());
     return std::search(text.begin(), text.end(), query.begin(), query.end(),
                        [](char a, char b) { return Folded(a) == Folded(b); }) != text.end();
 }

@@ -3,9 +3,10 @@
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <string_view>
+
+#include "protocol/TextLines.h"
 
 namespace velmar {
 namespace {
@@ -13,10 +14,6 @@ namespace {
 // A line this long cannot be a crosspoint a person or tool meant to write; it is skipped rather
 // than held in memory, so a file without line ends cannot exhaust it.
 constexpr std::size_t kLongestLine = 4096;
-
-constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
-constexpr std::string_view kUtf16LittleMark = "\xFF\xFE";
-constexpr std::string_view kUtf16BigMark = "\xFE\xFF";
 
 // Leading blanks and a sign, then digits up to the first other character; no digits read as 0.
 // Values beyond any channel number saturate, so they stay out of range instead of wrapping.
@@ -32,13 +29,6 @@ std::int64_t LeadingNumber(std::string_view text) {
         value = std::min<std::int64_t>(value * 10 + (text[i] - '0'), INT32_MAX);
     }
     return negative ? -value : value;
-}
-
-// Bytes no text editor writes: a file holding one is binary, or text in a wide encoding.
-// Tab, vertical tab, form feed and the old end-of-file mark (0x1A) pass as blanks.
-bool IsBinaryByte(unsigned char byte) {
-    return byte < 0x20 && byte != '\t' && byte != '\n' && byte != '\v' && byte != '\f' && byte != '\r' &&
-           byte != 0x1A;
 }
 
 bool IsBlank(std::string_view line) {
@@ -85,64 +75,25 @@ bool CrosspointFile::Save(const std::string& path, std::span<const Crosspoint> c
 CrosspointFile CrosspointFile::Read(std::istream& in, std::int32_t channelCount) {
     CrosspointFile file(
         std::clamp<std::int32_t>(channelCount, 0, static_cast<std::int32_t>(kChannelTableSize)));
-    std::istreambuf_iterator<char> it(in);
-    const std::istreambuf_iterator<char> end;
-
-    // The first bytes tell a byte-order mark.
-    std::string head;
-    while (it != end && head.size() < kUtf8Mark.size())
-        head.push_back(*it++);
-    if (head.starts_with(kUtf16LittleMark) || head.starts_with(kUtf16BigMark)) {
-        file.Refuse("UTF-16 text; save it as plain (ASCII or UTF-8) text");
+    TextLines lines(in, kLongestLine);
+    while (const auto line = lines.Next()) {
+        // Tab, vertical tab, form feed and the old end-of-file mark (0x1A) pass as blanks; any
+        // other control byte is one no text editor writes: the file is binary, or wide text.
+        if (line->HasControlBesides("\t\v\f\x1A")) {
+            file.Refuse((line->controls & 1u) != 0
+                            ? "NUL bytes: not a text file (or UTF-16 text without a byte-order mark)"
+                            : "control bytes: not a text file");
+            return file;
+        }
+        if (line->cut)
+            file.Skip(line->number, "longer than " + std::to_string(kLongestLine) + " characters");
+        else
+            file.ReadLine(line->number, line->text);
+    }
+    if (!lines.NotText().empty()) {
+        file.Refuse(lines.NotText());
         return file;
     }
-    if (head.starts_with(kUtf8Mark))
-        head.erase(0, kUtf8Mark.size());
-
-    std::string line;
-    std::size_t number = 1;
-    bool tooLong = false;
-    bool afterCr = false;  // a LF right after a CR ends no second line
-    const auto endLine = [&] {
-        if (tooLong) {
-            file.Skip(number, "longer than " + std::to_string(kLongestLine) + " characters");
-        } else {
-            file.ReadLine(number, line);
-        }
-        line.clear();
-        tooLong = false;
-        ++number;
-    };
-    const auto take = [&](char c) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (IsBinaryByte(byte)) {
-            file.Refuse(byte == 0 ? "NUL bytes: not a text file (or UTF-16 text without a byte-order mark)"
-                                  : "control bytes: not a text file");
-            return false;
-        }
-        const bool lfOfCrLf = afterCr && c == '\n';
-        afterCr = c == '\r';
-        if (lfOfCrLf)
-            return true;
-        if (c == '\r' || c == '\n') {
-            endLine();
-        } else if (line.size() < kLongestLine) {
-            line += c;
-        } else {
-            tooLong = true;
-        }
-        return true;
-    };
-    for (const char c : head) {
-        if (!take(c))
-            return file;
-    }
-    for (; it != end; ++it) {
-        if (!take(*it))
-            return file;
-    }
-    if (!line.empty() || tooLong)
-        endLine();
     std::stable_sort(file.skipped_.begin(), file.skipped_.end(),
                      [](const SkippedLine& a, const SkippedLine& b) { return a.line < b.line; });
     return file;

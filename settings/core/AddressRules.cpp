@@ -1,29 +1,8 @@
 #include "settings/core/AddressRules.h"
 
-#include <charconv>
+#include "protocol/Ipv4Address.h"
 
 namespace velmar {
-
-std::optional<std::uint32_t> ParseAddress(std::string_view text) {
-    std::uint32_t address = 0;
-    for (int part = 0; part < 4; ++part) {
-        if (part > 0) {
-            if (text.empty() || text.front() != '.')
-                return std::nullopt;
-            text.remove_prefix(1);
-        }
-        unsigned value = 0;
-        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-        const auto length = static_cast<std::size_t>(end - text.data());
-        if (error != std::errc{} || length == 0 || length > 3 || value > 255)
-            return std::nullopt;
-        address = (address << 8) | value;
-        text.remove_prefix(length);
-    }
-    if (!text.empty())
-        return std::nullopt;
-    return address;
-}
 
 namespace {
 
@@ -36,11 +15,11 @@ bool Unusable(std::optional<std::uint32_t> address) {
 std::optional<std::string> FixedAddressProblem(std::string_view ip, std::string_view mask,
                                                std::string_view gateway, std::string_view where) {
     const std::string tail = " cannot be used for a fixed address of " + std::string(where) + ".";
-    if (Unusable(ParseAddress(ip)))
+    if (Unusable(ParseIpv4(ip)))
         return "The IP address \"" + std::string(ip) + "\"" + tail;
-    if (Unusable(ParseAddress(mask)))
+    if (Unusable(ParseIpv4(mask)))
         return "The subnet mask \"" + std::string(mask) + "\"" + tail;
-    const auto gatewayAddress = ParseAddress(gateway);
+    const auto gatewayAddress = ParseIpv4(gateway);
     if (!gateway.empty() && (!gatewayAddress || *gatewayAddress == 0xFFFFFFFFu))
         return "The default gateway \"" + std::string(gateway) + "\"" + tail;
     return std::nullopt;

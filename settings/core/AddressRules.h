@@ -9,9 +9,6 @@
 
 namespace velmar {
 
-// The address of a strict dotted-decimal text "a.b.c.d" (each part 0..255, no blanks or signs).
-std::optional<std::uint32_t> ParseAddress(std::string_view text);
-
 // Why a fixed address choice cannot be sent, or nothing. An address or mask of 0.0.0.0 or
 // 255.255.255.255 (or none at all) would leave the frame unreachable; a gateway may be 0.0.0.0
 // (no gateway) but not 255.255.255.255. `where` names the interface: "the frame", "the Dante

@@ -8,6 +8,8 @@
 #include <memory>
 #include <span>
 
+#include "protocol/Ipv4Address.h"
+#include "protocol/TextLines.h"
 #include "protocol/WireText.h"
 #include "settings/core/AddressRules.h"
 
@@ -181,7 +183,7 @@ SettingsFileProblem Store(const FileRow& row, std::string_view value, ConfigBloc
             const std::string_view cut = value.substr(0, std::min(value.size(), field.text.size() - 1));
             if (auto problem = WireTextProblem(cut, field.text.size(), row.what))
                 return problem;
-            if (row.kind == Kind::Address && !cut.empty() && !ParseAddress(cut))
+            if (row.kind == Kind::Address && !cut.empty() && !ParseIpv4(cut))
                 return "\"" + std::string(cut) + "\" is not an address of the form 192.168.0.10.";
             std::fill(field.text.begin(), field.text.end(), '\0');
             std::copy(cut.begin(), cut.end(), field.text.begin());
@@ -258,18 +260,12 @@ SettingsFileProblem ReadSettingsText(std::string_view text, ConfigBlock& config)
     auto scratch = std::make_unique<ConfigBlock>(config);
     std::array<bool, kRows.size()> seen{};
     std::size_t valueLines = 0;
-    std::size_t lineNumber = 0;
-    while (!text.empty()) {
-        ++lineNumber;
-        const std::size_t end = text.find('\n');
-        std::string_view line = text.substr(0, end);
-        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
-        for (const char c : line) {
-            if (static_cast<unsigned char>(c) < 0x20 && c != '\t')
-                return LinePrefix(lineNumber) + "this is not a settings file (it holds control characters).";
-        }
+    TextLines lines(text);
+    while (const auto next = lines.Next()) {
+        const std::size_t lineNumber = next->number;
+        const std::string_view line = next->text;
+        if (next->HasControlBesides("\t"))
+            return LinePrefix(lineNumber) + "this is not a settings file (it holds control characters).";
         const std::size_t equals = line.find('=');
         if (equals == std::string_view::npos)
             continue;
@@ -285,6 +281,8 @@ SettingsFileProblem ReadSettingsText(std::string_view text, ConfigBlock& config)
         if (auto problem = Store(*row, line.substr(equals + 1), *scratch))
             return LinePrefix(lineNumber) + std::string(key) + ": " + *problem;
     }
+    if (!lines.NotText().empty())
+        return "This is not a settings file: " + lines.NotText() + ".";
     if (valueLines < kSettingsFileMinimumLines)
         return "The file holds " + std::to_string(valueLines) + " settings; a settings file has at least " +
                std::to_string(kSettingsFileMinimumLines) + ".";

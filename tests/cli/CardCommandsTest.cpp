@@ -83,6 +83,10 @@ TEST_F(CardCommandsTest, WhatTheCardCannotTakeIsRefusedAndNothingIsSent) {
     bad = Cli({"card", "127.0.0.2", "2", "9:State=mute"});
     EXPECT_EQ(bad.code, kExitUsage);
     EXPECT_NE(bad.err.find("no parameter '9:State'"), std::string::npos) << bad.err;
+    bad = Cli({"card", "127.0.0.2", "2", "1:\x1b]0;owned\x07=1"});
+    EXPECT_EQ(bad.code, kExitUsage);
+    EXPECT_NE(bad.err.find("no parameter '1:\\x1b]0;owned\\x07'"), std::string::npos)
+        << "what the operator typed is echoed terminal-safe: " << bad.err;
     EXPECT_EQ(Cli({"card", "127.0.0.2", "2", "1:Mic clipping level=0.00"}).code, kExitUsage);
     EXPECT_EQ(Cli({"card", "127.0.0.2", "5", "2:Output channel count=64 ch", "both:SFP redundancy=enable",
                    "2:Output DSD mode=native"})

@@ -58,6 +58,43 @@ TEST_F(ChannelCommandsEndToEnd, LabelsRoundTripThroughTheFrameAndAFile) {
     EXPECT_NE(text.find("1100,out,Stage box 3\r\n"), std::string::npos);
 }
 
+// Labels are frame texts like any other: Windows-1252, escaped for the terminal and for JSON. A
+// backup of a frame that holds a label it cannot be sent again restores every other label.
+TEST_F(ChannelCommandsEndToEnd, LabelsAreWindows1252AndABackupRestoresWhatItCan) {
+    ASSERT_EQ(sim.Do("state 127.0.0.2 glabel 0 1 'Caf\x80\x1b[2J'"), "ok");
+    const Outcome shown = Cli({"labels", "127.0.0.2"});
+    ASSERT_EQ(shown.code, kExitOk) << shown.err;
+    EXPECT_NE(shown.out.find("Caf\u20ac\\x1b[2J"), std::string::npos) << shown.out;
+    EXPECT_EQ(shown.out.find('\x1b'), std::string::npos);
+    const Outcome json = Cli({"labels", "127.0.0.2", "--json"});
+    EXPECT_NE(json.out.find("\"input\":\"Caf\u20ac\\u001b[2J\""), std::string::npos) << json.out;
+
+    const Outcome euro = Cli({"label", "127.0.0.2", "in", "2", "\u20ac\x1b"});
+    EXPECT_EQ(euro.code, kExitFailure) << "a control character is refused, not sent";
+    const Outcome set = Cli({"label", "127.0.0.2", "in", "2",
+                             "\u20ac"
+                             "5"});
+    ASSERT_EQ(set.code, kExitOk) << set.err;
+    EXPECT_EQ(set.out,
+              "in 2 CARD 1: \u20ac"
+              "5\n");
+
+    ASSERT_EQ(Cli({"labels", "127.0.0.2", "--save", csv}).code, kExitOk);
+    ASSERT_EQ(Cli({"label", "127.0.0.2", "in", "2", "Snare"}).code, kExitOk);
+    const Outcome load = Cli({"labels", "127.0.0.2", "--load", csv});
+    EXPECT_EQ(load.code, kExitFailure) << "a row was left out";
+    EXPECT_NE(load.err.find(", line 2: A label may not contain line breaks, tabs or other control "
+                            "characters.\n"),
+              std::string::npos)
+        << load.err;
+    EXPECT_NE(load.out.find(", 1 sent, 0 refused, 1 left out\n"), std::string::npos) << load.out;
+    const Outcome after = Cli({"labels", "127.0.0.2", "--json"});
+    EXPECT_NE(after.out.find("{\"channel\":2,\"type\":\"CARD 1\",\"input\":\"\u20ac"
+                             "5\""),
+              std::string::npos)
+        << after.out;
+}
+
 TEST_F(ChannelCommandsEndToEnd, ADetectorSetTripsAndShowsItsStatus) {
     const Outcome dry =
         Cli({"detector", "127.0.0.2", "in", "3-4", "--t1", "100:-40.5", "--enable", "--dry-run"});

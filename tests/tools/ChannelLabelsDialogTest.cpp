@@ -61,6 +61,17 @@ TEST_F(Labels, ApplySendsWhatWasEditedAndTypingRefusesWhatTheLineCannotCarry) {
     dialog.Apply();
     EXPECT_EQ(Sent(), (std::vector<std::string>{"&slabel,1,2,'Mon20123456789AB'"}));
 
+    // Windows-1252 like every frame text: the frame's 0x80 is the euro sign, and back.
+    Reply(
+        ":glabel,0,0,1,'\x80"
+        "5'");
+    dialog.List()->setCurrentCell(0, 0);
+    EXPECT_EQ(dialog.InputField()->text(), QStringLiteral(u"\u20ac5"));
+    dialog.InputField()->setText(QStringLiteral(u"\u20ac6"));
+    dialog.Apply();
+    EXPECT_EQ(Sent(), (std::vector<std::string>{"&slabel,0,1,'\x80"
+                                                "6'"}));
+
     prompter.answers = {true};
     dialog.DefaultAll();
     const std::vector<std::string> defaults = Sent();

@@ -203,13 +203,16 @@ TEST_F(MaintenanceActionsTest, ATenThousandRecordImageGoesInThroughTheWindowAndT
 
 TEST_F(MaintenanceActionsTest, NetworkSettingsOfTheConnectedFrameSendOnlyWhatChanged) {
     MainWindow& window = Open();
+    ASSERT_EQ(sim_->Do("state 127.0.0.2 gdevid 1 'Caf\xe9\x80'"), "ok");
     ASSERT_TRUE(ConnectTo("127.0.0.2"));
     WatchReplies();
     const LanSettings lan = window.GetSession().State().config.lan;
     auto* dialog = OpenNetworkSettings();
     ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Network settings for device <Studio A> with MAC: ") +
-                                         QString::fromLatin1(lan.mac.View().data(), 12));
+    EXPECT_EQ(dialog->windowTitle(),
+              QStringLiteral("Network settings for device <Caf\u00e9\u20ac> with MAC: ") +
+                  QString::fromLatin1(lan.mac.View().data(), 12))
+        << "the frame's name by the rule of every frame text";
     EXPECT_EQ(dialog->AddressField().text().toStdString(), lan.ip.View());
     EXPECT_EQ(dialog->AutomaticRadio().isChecked(), lan.dhcp != 0);
     dialog->accept();

@@ -5,6 +5,7 @@
 #include <iterator>
 
 #include "device/features/firmware/FirmwareUnit.h"
+#include "protocol/TextLines.h"
 
 namespace velmar {
 
@@ -37,21 +38,18 @@ std::string FirmwareImage::Name() const {
 
 FirmwareImageRead ParseFirmwareImage(std::string_view path, std::string_view text) {
     FirmwareImage image{std::string(path), {}};
-    std::size_t lineNumber = 0;
-    while (!text.empty()) {
-        ++lineNumber;
-        const std::size_t newline = text.find('\n');
-        std::string_view line = text.substr(0, newline);
-        text.remove_prefix(newline == std::string_view::npos ? text.size() : newline + 1);
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
-        if (line.empty())
+    TextLines lines(text);
+    while (const auto line = lines.Next()) {
+        if (line->text.empty())
             continue;
-        const std::string problem = LineProblem(line);
+        const std::string problem = LineProblem(line->text);
         if (!problem.empty())
-            return {std::nullopt, image.path + ", line " + std::to_string(lineNumber) + ": " + problem + "."};
-        image.records.emplace_back(line);
+            return {std::nullopt,
+                    image.path + ", line " + std::to_string(line->number) + ": " + problem + "."};
+        image.records.emplace_back(line->text);
     }
+    if (!lines.NotText().empty())
+        return {std::nullopt, image.path + ": " + lines.NotText() + "."};
     if (image.records.empty())
         return {std::nullopt, image.path + " holds no records."};
     return {std::move(image), {}};

@@ -11,8 +11,8 @@ namespace velmar {
 // checked, even if the file changes on disk during the run.
 //
 // Every line that is not empty must be a record: it begins with "S", has no control byte and
-// fits the programming request. A record is kept exactly as written; only the line end (LF or
-// CR LF) is taken off. Empty lines carry nothing and are skipped; they are neither sent nor
+// fits the programming request. A record is kept exactly as written; only the line end (CR, LF
+// or CR LF) is taken off. Empty lines carry nothing and are skipped; they are neither sent nor
 // counted, but they count for the line numbers a refusal names.
 struct FirmwareImage {
     std::string path;

@@ -1,7 +1,8 @@
 #include "tools/core/FlowTables.h"
 
-#include <arpa/inet.h>
 #include <algorithm>
+
+#include "protocol/Ipv4Address.h"
 
 namespace velmar {
 
@@ -13,14 +14,6 @@ bool ValidFlow(std::int32_t flow) {
 
 std::size_t Index(std::int32_t flow) {
     return static_cast<std::size_t>(flow - 1);
-}
-
-// Dotted IPv4 address in host order, if the text is one.
-std::optional<std::uint32_t> ParseAddress(const std::string& text) {
-    in_addr address{};
-    if (inet_pton(AF_INET, text.c_str(), &address) != 1)
-        return std::nullopt;
-    return ntohl(address.s_addr);
 }
 
 std::optional<FlowProblem> CheckCommon(const FlowTables& tables, bool transmit, std::int32_t flow,
@@ -104,12 +97,12 @@ std::vector<std::int32_t> FlowSlotChannels(std::int32_t flow, std::int32_t slotC
 
 std::optional<FlowProblem> CheckTxFlow(const FlowTables& tables, const TxFlowRequest& request,
                                        const std::vector<std::string>& ownAddresses) {
-    const std::optional<std::uint32_t> address = ParseAddress(request.address);
+    const std::optional<std::uint32_t> address = ParseIpv4(request.address);
     if (!address || *address == 0 || *address == 0xFFFFFFFFu)
         return FlowProblem{false,
                            "A Tx flow needs a destination address other than 0.0.0.0 and 255.255.255.255."};
     for (const std::string& own : ownAddresses) {
-        if (!own.empty() && ParseAddress(own) == address)
+        if (!own.empty() && ParseIpv4(own) == address)
             return FlowProblem{false,
                                request.address + " is the frame itself or a frame in the device list."};
     }

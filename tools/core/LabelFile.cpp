@@ -3,6 +3,7 @@
 #include <charconv>
 #include <string_view>
 
+#include "protocol/TextLines.h"
 #include "tools/core/LabelText.h"
 
 namespace velmar {
@@ -62,24 +63,20 @@ void LabelFile::Write(std::ostream& out, const DeviceState& state, std::int32_t 
         for (std::int32_t ch = first; ch <= last && ch <= static_cast<std::int32_t>(kChannelTableSize);
              ++ch) {
             out << ch << "," << (direction == 0 ? "in" : "out") << ","
-                << CsvField(FrameTextToUtf8(table[static_cast<std::size_t>(ch - 1)].View())) << "\r\n";
+                << CsvField(DecodeFrameText(table[static_cast<std::size_t>(ch - 1)].View())) << "\r\n";
         }
     }
 }
 
 LabelFileRead LabelFile::Read(std::istream& in, std::int32_t first, std::int32_t last) {
     LabelFileRead read;
-    std::string line;
     std::vector<std::string> fields;
-    for (std::size_t number = 1; std::getline(in, line); ++number) {
-        std::string_view text = line;
-        if (number == 1 && text.starts_with(kByteOrderMark))
-            text.remove_prefix(kByteOrderMark.size());
-        if (!text.empty() && text.back() == '\r')
-            text.remove_suffix(1);
-        if (text.empty() || (number == 1 && text.starts_with("channel")))
+    TextLines lines(in);
+    while (const auto line = lines.Next()) {
+        const std::string_view text = line->text;
+        if (text.empty() || (line->number == 1 && text.starts_with("channel")))
             continue;
-        const std::string where = "line " + std::to_string(number) + ": ";
+        const std::string where = "line " + std::to_string(line->number) + ": ";
         if (!SplitCsv(text, fields) || fields.size() != 3) {
             read.problems.push_back(where + "expected channel,direction,label");
             continue;
@@ -98,13 +95,16 @@ LabelFileRead LabelFile::Read(std::istream& in, std::int32_t first, std::int32_t
             continue;
         }
         row.direction = fields[1] == "in" ? 0 : 1;
-        if (const auto problem = LabelProblem(fields[2])) {
-            read.problems.push_back(where + *problem);
+        FrameTextEncoding label = EncodeLabel(fields[2]);
+        if (!label.Ok()) {
+            read.problems.push_back(where + label.error);
             continue;
         }
-        row.text = *FrameTextFromUtf8(fields[2]);
+        row.text = std::move(label.bytes);
         read.rows.push_back(std::move(row));
     }
+    if (!lines.NotText().empty())
+        read.problems.push_back(lines.NotText());
     return read;
 }
 

@@ -2,7 +2,8 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
+
+#include "protocol/Ipv4Address.h"
 
 namespace velmar {
 
@@ -28,42 +29,17 @@ constexpr std::array<Field, 3> kFields{{
 
 }  // namespace
 
-std::optional<std::uint32_t> ParseDottedAddress(std::string_view text) {
-    std::uint32_t address = 0;
-    for (int octet = 0; octet < 4; ++octet) {
-        if (octet > 0) {
-            if (text.empty() || text.front() != '.')
-                return std::nullopt;
-            text.remove_prefix(1);
-        }
-        unsigned value = 0;
-        const auto [end, error] =
-            std::from_chars(text.data(), text.data() + std::min<std::size_t>(text.size(), 3), value);
-        if (error != std::errc{} || value > 255)
-            return std::nullopt;
-        text.remove_prefix(static_cast<std::size_t>(end - text.data()));
-        address = (address << 8) | value;
-    }
-    if (!text.empty())
-        return std::nullopt;
-    return address;
-}
-
-std::string DottedAddress(std::uint32_t address) {
-    return std::to_string(address >> 24) + "." + std::to_string((address >> 16) & 0xFF) + "." +
-           std::to_string((address >> 8) & 0xFF) + "." + std::to_string(address & 0xFF);
-}
-
 std::optional<std::string> NetworkChoiceProblem(const NetworkChoice& choice) {
     if (choice.automatic)
         return std::nullopt;
     for (const Field& field : kFields) {
         const std::string& text = choice.*field.text;
-        const auto address = ParseDottedAddress(text);
+        const auto address = ParseIpv4(text);
         if (!address)
-            return std::string(field.name) + " \"" + text + "\" is not an address of four numbers 0 to 255.";
+            return std::string(field.name) + " \"" + text +
+                   "\" is not an address of four numbers 0 to 255 without leading zeros.";
         if (*address == kAllOnes || (*address == kNone && !field.mayBeNone))
-            return std::string(field.name) + " " + DottedAddress(*address) + " cannot be used.";
+            return std::string(field.name) + " " + Ipv4Text(*address) + " cannot be used.";
     }
     return std::nullopt;
 }
@@ -73,7 +49,7 @@ NetworkChoice NormalisedChoice(const NetworkChoice& choice) {
     if (choice.automatic)
         return result;
     for (const Field& field : kFields)
-        result.*field.text = DottedAddress(ParseDottedAddress(choice.*field.text).value_or(kNone));
+        result.*field.text = Ipv4Text(ParseIpv4(choice.*field.text).value_or(kNone));
     return result;
 }
 

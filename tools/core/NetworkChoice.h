@@ -17,10 +17,6 @@ struct NetworkChoice {
     friend bool operator==(const NetworkChoice&, const NetworkChoice&) = default;
 };
 
-// Four decimal octets joined by dots ("10.0.0.9"), host order.
-std::optional<std::uint32_t> ParseDottedAddress(std::string_view text);
-std::string DottedAddress(std::uint32_t address);
-
 // Why the choice cannot be given to a frame, or nothing. With the automatic choice the fields do
 // not matter. A fixed address or mask of 0.0.0.0 or 255.255.255.255 would leave the frame
 // unreachable, so it is refused; a gateway of 0.0.0.0 means "no gateway" and is allowed.

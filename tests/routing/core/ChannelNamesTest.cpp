@@ -1,5 +1,7 @@
 #include "routing/core/ChannelNames.h"
 
+#include "routing/core/ChannelLabel.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -42,6 +44,15 @@ TEST(ChannelNames, FindMatchesNameNumberAndLooseSpelling) {
     EXPECT_FALSE(ChannelMatches(597, "  "));
     EXPECT_TRUE(ChannelMatches(1100, "card2 76"));
     EXPECT_FALSE(ChannelMatches(1100, "card2 7 6x"));
+}
+
+// Labels beside the names follow the rule of every frame text: 0x80 is the euro sign.
+TEST(ChannelNames, LabelsBesideNamesAreWindows1252) {
+    DeviceState state;
+    state.config.inputLabels[512].Assign("\x80uro\x81");
+    EXPECT_EQ(LabelledChannelName(state, RouteSide::Input, 513), "AES 01  \u20acuro\u0081");
+    EXPECT_TRUE(ChannelOrLabelMatches(state, RouteSide::Input, 513, "\u20acURO"));
+    EXPECT_FALSE(ChannelOrLabelMatches(state, RouteSide::Input, 513, "\u0080"));
 }
 
 }  // namespace

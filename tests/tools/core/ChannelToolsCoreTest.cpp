@@ -42,9 +42,16 @@ TEST(ChannelToolsCore, LabelsAreCheckedAsTheFrameStoresThem) {
     EXPECT_FALSE(
         LabelProblem("\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9"
                      "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9"));
-    EXPECT_TRUE(LabelProblem("\xE2\x82\xAC"));  // no byte for it
-    EXPECT_EQ(FrameTextFromUtf8("Caf\xC3\xA9"), "Caf\xE9");
-    EXPECT_EQ(FrameTextToUtf8("Caf\xE9"), "Caf\xC3\xA9");
+    // The frame-text rule of every other text: the euro sign is 0x80, an emoji has no byte.
+    EXPECT_EQ(EncodeLabel("\xE2\x82\xAC"
+                          "5")
+                  .bytes,
+              "\x80"
+              "5");
+    EXPECT_EQ(EncodeLabel("Caf\xC3\xA9").bytes, "Caf\xE9");
+    const FrameTextEncoding emoji = EncodeLabel("Mic \xF0\x9F\x8E\xA4");
+    EXPECT_TRUE(emoji.bytes.empty());
+    EXPECT_NE(emoji.error.find("U+1F3A4"), std::string::npos) << emoji.error;
 }
 
 }  // namespace

@@ -22,6 +22,9 @@ TEST(FirmwareImageTest, RecordsAreKeptAsWrittenWithoutTheirLineEnds) {
     const auto last = ParseFirmwareImage("a.flash", "S1\nS2");
     ASSERT_TRUE(last.image);
     EXPECT_EQ(last.image->records, (V{"S1", "S2"})) << "a last line without its line end";
+    const auto old = ParseFirmwareImage("a.flash", "\xEF\xBB\xBFS1\rS2\rS3");
+    ASSERT_TRUE(old.image) << old.problem;
+    EXPECT_EQ(old.image->records, (V{"S1", "S2", "S3"})) << "CR line ends and a UTF-8 byte-order mark";
 }
 
 TEST(FirmwareImageTest, AFileThatCannotBeProgrammedWholeIsRefusedNamingFileAndLine) {
@@ -32,7 +35,8 @@ TEST(FirmwareImageTest, AFileThatCannotBeProgrammedWholeIsRefusedNamingFileAndLi
          "a.flash, line 2: the record has 256 characters; a programming request carries 255 at most."},
         {"S0\n\nEND\nS9\n", "a.flash, line 3: the line is not a record (a record begins with \"S\")."},
         {"S0\n  \n", "a.flash, line 2: the line is not a record (a record begins with \"S\")."},
-        {"S0\rS1\n", "a.flash, line 1: the record holds a control character."},
+        {"S0\x01S1\n", "a.flash, line 1: the record holds a control character."},
+        {std::string("\xFF\xFES\0", 4), "a.flash: UTF-16 text; save it as plain (ASCII or UTF-8) text."},
         {"\r\n\n", "a.flash holds no records."},
         {"", "a.flash holds no records."},
     };

@@ -12,6 +12,9 @@ TEST(LabelFile, WritesWhatSpreadsheetsOpenAndReadsItBack) {
     state.config.inputLabels[512].Assign("Caf\xE9 \"A\"");
     state.config.inputLabels[513].Assign("L;R");
     state.config.outputLabels[512].Assign("DESTINATION-0513");
+    state.config.outputLabels[513].Assign(
+        "\x80"
+        "5 \x81");
     std::stringstream file;
     LabelFile::Write(file, state, 513, 514);
     const std::string text = file.str();
@@ -19,6 +22,11 @@ TEST(LabelFile, WritesWhatSpreadsheetsOpenAndReadsItBack) {
     EXPECT_NE(text.find("channel,direction,label\r\n"), std::string::npos);
     EXPECT_NE(text.find("513,in,\"Caf\xC3\xA9 \"\"A\"\"\"\r\n"), std::string::npos) << text;
     EXPECT_NE(text.find("514,in,\"L;R\"\r\n"), std::string::npos);
+    // Windows-1252, as every frame text: the euro sign, and U+0081 for the byte it leaves undefined.
+    EXPECT_NE(text.find("514,out,\u20ac"
+                        "5 \u0081\r\n"),
+              std::string::npos)
+        << text;
 
     const LabelFileRead read = LabelFile::Read(file, 513, 1024);
     EXPECT_TRUE(read.problems.empty());
@@ -26,7 +34,9 @@ TEST(LabelFile, WritesWhatSpreadsheetsOpenAndReadsItBack) {
     EXPECT_EQ(read.rows[0], (LabelRow{513, 0, "Caf\xE9 \"A\""}));
     EXPECT_EQ(read.rows[1], (LabelRow{514, 0, "L;R"}));
     EXPECT_EQ(read.rows[2], (LabelRow{513, 1, "DESTINATION-0513"}));
-    EXPECT_EQ(read.rows[3], (LabelRow{514, 1, ""}));
+    EXPECT_EQ(read.rows[3], (LabelRow{514, 1,
+                                      "\x80"
+                                      "5 \x81"}));
 }
 
 TEST(LabelFile, NamesEveryLineItCannotTake) {

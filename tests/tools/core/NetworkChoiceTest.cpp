@@ -13,9 +13,13 @@ TEST(NetworkChoiceTest, TheSettingsMessageIsExactlyTheFramesFormat) {
     EXPECT_EQ(BuildSettingsMessage("K5A0011703042", automatic).datagram,
               "%eip,'K5A0011703042',1,'0.0.0.0','0.0.0.0','0.0.0.0',1\r")
         << "the fields do not matter with the automatic choice";
-    EXPECT_EQ(BuildSettingsMessage("S1", {false, "010.000.0.9", "255.255.0.0", "0.0.0.0"}).datagram,
+    EXPECT_EQ(BuildSettingsMessage("S1", {false, "10.0.0.9", "255.255.0.0", "0.0.0.0"}).datagram,
               "%eip,'S1',0,'10.0.0.9','255.255.0.0','0.0.0.0',1\r")
-        << "plain dotted texts; no gateway is allowed";
+        << "no gateway is allowed";
+    const SettingsMessage zeros =
+        BuildSettingsMessage("S1", {false, "010.000.0.9", "255.255.0.0", "0.0.0.0"});
+    EXPECT_TRUE(zeros.datagram.empty()) << "an address with leading zeros is refused, never rewritten";
+    EXPECT_NE(zeros.problem.find("010.000.0.9"), std::string::npos) << zeros.problem;
 }
 
 TEST(NetworkChoiceTest, AddressesThatWouldLoseTheFrameAndUnsafeSerialsAreRefused) {
@@ -31,7 +35,8 @@ TEST(NetworkChoiceTest, AddressesThatWouldLoseTheFrameAndUnsafeSerialsAreRefused
     EXPECT_EQ(with(&NetworkChoice::mask, "0.0.0.0"), "Subnet mask 0.0.0.0 cannot be used.");
     EXPECT_EQ(with(&NetworkChoice::gateway, "255.255.255.255"),
               "Default gateway 255.255.255.255 cannot be used.");
-    for (const char* text : {"", "10.0.0", "10.0.0.256", "10.0.0.9.1", "1000.0.0.1", "10.0.0.-1", "10,0,0,9"})
+    for (const char* text :
+         {"", "10.0.0", "10.0.0.256", "10.0.0.9.1", "1000.0.0.1", "10.0.0.-1", "10,0,0,9", "10.0.0.09"})
         EXPECT_NE(with(&NetworkChoice::address, text), "") << text;
 
     for (const char* serial : {"", "K5A'1", "K5A,1", "%eip", "K5A\r", "K5A00117030420001"}) {
