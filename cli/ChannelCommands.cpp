@@ -12,6 +12,7 @@
 #include "cli/RequestLinePrinter.h"
 #include "device/DeviceModel.h"
 #include "device/Session.h"
+#include "device/features/meters/MetersUnit.h"
 #include "device/posix/PosixEventLoop.h"
 #include "protocol/TextEncoding.h"
 #include "tools/core/ChannelTools.h"
@@ -342,7 +343,7 @@ int ChannelCommands::Gains(const CliOptions& options) {
 }
 
 int ChannelCommands::Detectors(const CliOptions& options) {
-    MetersUnit& meters = frame_.session.Meters();
+    MetersUnit& meters = frame_.session.Feature<MetersUnit>();
     meters.LevelDetectorThresholds();
     meters.LevelDetectorRuns(C::llevdetstate);
     meters.LevelDetectorRuns(C::llevdetstatus);
@@ -408,7 +409,7 @@ int ChannelCommands::Detector(const CliOptions& options) {
             return kExitUsage;
         }
     }
-    MetersUnit& meters = frame_.session.Meters();
+    MetersUnit& meters = frame_.session.Feature<MetersUnit>();
     for (std::int32_t ch = first; ch <= last; ++ch)
         meters.ReadLevelDetector(direction, ch);
     if (!AwaitAnswers(options))

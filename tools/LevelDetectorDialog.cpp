@@ -17,6 +17,7 @@
 #include "device/DeviceModel.h"
 #include "device/Session.h"
 #include "device/features/meters/MetersEvents.h"
+#include "device/features/meters/MetersUnit.h"
 #include "device/ui/Prompter.h"
 #include "tools/ChannelTableModel.h"
 #include "tools/core/ChannelTools.h"
@@ -141,7 +142,7 @@ LevelDetectorDialog::LevelDetectorDialog(Session& session, Prompter& prompter, Q
 LevelDetectorDialog::~LevelDetectorDialog() = default;
 
 void LevelDetectorDialog::RequestDetectors(Session& session) {
-    MetersUnit& meters = session.Meters();
+    MetersUnit& meters = session.Feature<MetersUnit>();
     meters.LevelDetectorThresholds();
     meters.LevelDetectorRuns(CommandCode::llevdetstate);
     meters.LevelDetectorRuns(CommandCode::llevdetstatus);
@@ -245,7 +246,7 @@ void LevelDetectorDialog::ClearSelected(std::optional<std::int32_t> direction) {
 void LevelDetectorDialog::GetStatus() {
     if (!session_.IsReady())
         return;
-    MetersUnit& meters = session_.Meters();
+    MetersUnit& meters = session_.Feature<MetersUnit>();
     if (!activeOnly_->isChecked()) {
         meters.LevelDetectorRuns(CommandCode::llevdetstatus);
         return;
@@ -260,7 +261,7 @@ void LevelDetectorDialog::GetStatus() {
 void LevelDetectorDialog::Send(const std::vector<DetectorRequest>& requests) {
     if (!session_.IsReady())
         return;
-    MetersUnit& meters = session_.Meters();
+    MetersUnit& meters = session_.Feature<MetersUnit>();
     for (const DetectorRequest& r : requests) {
         if (r.kind == DetectorRequest::Kind::Thresholds)
             meters.SetLevelDetectorThresholds(r.direction, r.channel, r.thresholds);

@@ -2,6 +2,7 @@
 
 #include "device/features/channels/ChannelToolsEvents.h"
 #include "device/features/meters/MetersEvents.h"
+#include "device/features/meters/MetersUnit.h"
 #include "tests/device/SessionFixture.h"
 
 namespace velmar::test {
@@ -94,7 +95,7 @@ TEST_F(ChannelTools, ListRequestsStayWithinTheChannelCount) {
     transport.TakeSent();
     session.ChannelTools().GainLists();
     EXPECT_EQ(transport.TakeSent(), (std::vector<std::string>{"?lgain,0,513,512", "?lgain,1,513,512"}));
-    session.Meters().LevelDetectorRuns(CommandCode::llevdetstatus);
+    session.Feature<MetersUnit>().LevelDetectorRuns(CommandCode::llevdetstatus);
     const std::vector<std::string> runs = transport.TakeSent();
     ASSERT_EQ(runs.size(), 8u);
     EXPECT_EQ(runs[3], "?llevdetstatus,0,897,128");
@@ -104,9 +105,10 @@ TEST_F(ChannelTools, ListRequestsStayWithinTheChannelCount) {
 TEST_F(ChannelTools, SetRequestsCarryFixedValuesAndStayOnTheFrame) {
     ConnectAs(DeviceMode::Application, ModelClass::Full);
     transport.TakeSent();
-    session.Meters().SetLevelDetectorThresholds(0, 3, {{true, 0, 50}, 100, {true, 40, 0}, 60000});
-    session.Meters().SetLevelDetectorState(1, 3, true);
-    session.Meters().SetLevelDetectorState(1, 1025, true);  // a 1024-channel frame
+    session.Feature<MetersUnit>().SetLevelDetectorThresholds(0, 3,
+                                                             {{true, 0, 50}, 100, {true, 40, 0}, 60000});
+    session.Feature<MetersUnit>().SetLevelDetectorState(1, 3, true);
+    session.Feature<MetersUnit>().SetLevelDetectorState(1, 1025, true);  // a 1024-channel frame
     session.ChannelTools().ClearGain(4);
     session.ChannelTools().ClearGain(0);
     EXPECT_EQ(transport.TakeSent(),
