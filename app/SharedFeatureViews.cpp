@@ -22,9 +22,6 @@ void ChannelToolsInstallViews(MainWindow& window, ConsoleCore& core) {
     InstallChannelTools(window, core);
 }
 
-// The level-detector window is one of the channel tools for now.
-void LevelDetectorsInstallViews(MainWindow&, ConsoleCore&) {}
-
 // The card pages belong to the settings editor.
 void InterfacesInstallViews(MainWindow&, ConsoleCore&) {}
 

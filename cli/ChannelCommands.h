@@ -17,10 +17,10 @@ class Session;
 bool IsChannelOption(const std::string& arg);
 // Reads args[i] (and its value, moving i past it) into `options`; a message when it cannot.
 std::string ReadChannelOption(const std::vector<std::string>& args, std::size_t& i, CliOptions& options);
-// inputs, labels, label, gains, detectors, detector.
+// inputs, labels, label, gains.
 CliFeature ChannelCliCommands();
 
-// velmar-cli inputs, labels, label, gains, detectors and detector on a connected, read frame.
+// velmar-cli inputs, labels, label and gains on a connected, read frame.
 class ChannelCommands {
   public:
     struct Frame {
@@ -39,8 +39,6 @@ class ChannelCommands {
     int Labels(const CliOptions& options);  // with --load: LoadLabels
     int Label(const CliOptions& options);
     int Gains(const CliOptions& options);
-    int Detectors(const CliOptions& options);
-    int Detector(const CliOptions& options);
 
   private:
     int SaveLabels(const CliOptions& options);

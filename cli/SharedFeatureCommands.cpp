@@ -30,11 +30,6 @@ CliFeature ChannelToolsCliFeature() {
     return ChannelCliCommands();
 }
 
-// detectors and detector are among the channel commands for now.
-CliFeature LevelDetectorsCliFeature() {
-    return {};
-}
-
 CliFeature InterfacesCliFeature() {
     return CardCliCommands();
 }

@@ -19,8 +19,6 @@ constexpr std::array kChannelTools{
     MenuRow{C::GainSettings, "Gain settings ...", G::Labels, GainsGate},
 };
 constexpr std::array kRouting{MenuRow{C::XyControl, "X-Y control ...", G::XyControl, ChannelToolGate, O::Xy}};
-constexpr std::array kLevelDetectors{
-    MenuRow{C::LevelDetectors, "Level detectors ...", G::Meters, LevelDetectorGate, O::Zel}};
 constexpr std::array kPpm{MenuRow{C::PpmStreams, "PPM streams ...", G::Meters, PpmGate, O::Zel}};
 constexpr std::array kNetworkAudio{
     MenuRow{C::ManualIpRouting, "Manual IP routing control ...", G::IpRouting, NetworkAudioGate, O::Zel},
@@ -43,9 +41,6 @@ std::span<const MenuRow> FirmwareMenuRows() {
 }
 std::span<const MenuRow> ChannelToolsMenuRows() {
     return kChannelTools;
-}
-std::span<const MenuRow> LevelDetectorsMenuRows() {
-    return kLevelDetectors;
 }
 std::span<const MenuRow> InterfacesMenuRows() {
     return {};

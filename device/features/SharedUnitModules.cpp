@@ -7,7 +7,6 @@
 #include "device/features/firmware/FirmwareUnit.h"
 #include "device/features/identity/IdentityUnit.h"
 #include "device/features/interfaces/InterfacesUnit.h"
-#include "device/features/meters/MetersUnit.h"
 #include "device/features/netaudio/NetworkAudioUnit.h"
 #include "device/features/ppm/PpmUnit.h"
 #include "device/features/routing/RoutingUnit.h"
@@ -36,14 +35,6 @@ GateReason GainsGate(const FrameFacts& frame) {
         return reason;
     if ((frame.features & kGainFeature) == 0)
         return "reports no gain settings";
-    return {};
-}
-
-GateReason LevelDetectorGate(const FrameFacts& frame) {
-    if (const GateReason reason = DanteToolGate(frame); !reason.empty())
-        return reason;
-    if ((frame.features & kLevelMeterFeature) == 0)
-        return "reports no level detectors";
     return {};
 }
 
@@ -90,12 +81,6 @@ const CoreModule& FirmwareCoreModule() {
 const CoreModule& ChannelToolsCoreModule() {
     static const CoreModule module{"channel tools", &typeid(ChannelToolsUnit), BuildUnit<ChannelToolsUnit>,
                                    ChannelToolGate};
-    return module;
-}
-
-const CoreModule& LevelDetectorsCoreModule() {
-    static const CoreModule module{"level detectors", &typeid(MetersUnit), BuildUnit<MetersUnit>,
-                                   LevelDetectorGate};
     return module;
 }
 

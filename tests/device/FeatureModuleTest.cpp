@@ -4,6 +4,7 @@
 #include <string>
 
 #include "device/features/SharedGates.h"
+#include "features/leveldetectors/core/LevelDetectorModule.h"
 #include "tests/device/SessionFixture.h"
 
 namespace velmar::test {
