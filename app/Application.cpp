@@ -5,12 +5,9 @@
 #include <string_view>
 #include <vector>
 
+#include "console/FeatureViews.h"
 #include "console/MainWindow.h"
-#include "settings/InstallSettings.h"
-#include "tools/InstallChannelTools.h"
 #include "tools/InstallTools.h"
-#include "tools/MaintenanceActions.h"
-#include "tools/NetworkAudioTools.h"
 
 namespace velmar {
 
@@ -32,11 +29,7 @@ int Application::Run() {
     ConsoleCore core(arguments_.options);
     {
         MainWindow window(core);
-        InstallMaintenance(window, core);
-        InstallChannelTools(window, core);
-        InstallSettings(window, core);
-        InstallNetworkAudioTools(window, core);
-        InstallEventLog(window, core);
+        InstallFeatureViews(window, core);
         InstallWindowManners(window, core);
         window.show();
         if (!arguments_.connect.empty())

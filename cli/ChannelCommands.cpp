@@ -20,7 +20,6 @@
 #include "tools/core/InputStatusRows.h"
 #include "tools/core/LabelFile.h"
 #include "tools/core/LabelText.h"
-#include "tools/core/LevelDetectorRules.h"
 
 namespace velmar {
 
@@ -48,25 +47,6 @@ std::optional<std::int32_t> ParseDirection(std::string_view text) {
 const TextField<17>& LabelOf(const DeviceState& state, std::int32_t direction, std::int32_t channel) {
     const auto& table = direction == 0 ? state.config.inputLabels : state.config.outputLabels;
     return table[static_cast<std::size_t>(channel - 1)];
-}
-
-// "--t1 MS:DB" as a time and a level for threshold `n` of `direction`.
-std::string ReadThreshold(std::string_view text, std::int32_t direction, std::int32_t n, std::int32_t& time,
-                          FixedValue& level) {
-    const std::size_t colon = text.find(':');
-    const std::string name = "--t" + std::to_string(n);
-    const std::int32_t last = MaxTimeMs(direction, n);
-    const auto parsedTime =
-        colon == std::string_view::npos ? std::nullopt : ParseTime(text.substr(0, colon), last);
-    if (!parsedTime)
-        return name + " needs MS:DB with MS from 0 to " + std::to_string(last);
-    const auto parsedLevel = ParseLevel(text.substr(colon + 1));
-    if (!parsedLevel)
-        return name + " needs a level from -" + std::to_string(kMaxLevelDb) + " to " +
-               std::to_string(kMaxLevelDb) + " dB with at most two decimals";
-    time = *parsedTime;
-    level = *parsedLevel;
-    return {};
 }
 
 constexpr std::array<std::pair<InputCardType, std::string_view>, 4> kCardTypeNames{{
@@ -328,132 +308,6 @@ int ChannelCommands::Gains(const CliOptions& options) {
     return kExitOk;
 }
 
-int ChannelCommands::Detectors(const CliOptions& options) {
-    MetersUnit& meters = frame_.session.Meters();
-    meters.LevelDetectorThresholds();
-    meters.LevelDetectorRuns(C::llevdetstate);
-    meters.LevelDetectorRuns(C::llevdetstatus);
-    if (!AwaitAnswers(options))
-        return kExitNotResponding;
-    if (ReportRefused(0, "a level-detector request") != 0)
-        return kExitFailure;
-    const auto& detectors = frame_.session.State().live.levelDetectors;
-    const std::int32_t last = frame_.session.Channels();
-    if (options.json) {
-        out_ << "{\"first\":" << FirstChannel() << ",\"last\":" << last << ",\"detectors\":[";
-        for (std::int32_t ch = FirstChannel(); ch <= last; ++ch) {
-            out_ << (ch == FirstChannel() ? "" : ",") << "{\"channel\":" << ch
-                 << ",\"type\":" << JsonQuoted(ChannelTypeName(ch - 1));
-            for (std::size_t d = 0; d < 2; ++d) {
-                const LevelDetector& det = detectors[d][static_cast<std::size_t>(ch - 1)];
-                const DetectorThresholds& t = det.thresholds;
-                out_ << "," << (d == 0 ? "\"input\"" : "\"output\"") << ":{\"time1\":" << t.time1
-                     << ",\"level1\":" << GainText(t.level1) << ",\"time2\":" << t.time2
-                     << ",\"level2\":" << GainText(t.level2)
-                     << ",\"enabled\":" << (det.state != 0 ? "true" : "false") << ",\"status\":" << det.status
-                     << "}";
-            }
-            out_ << "}";
-        }
-        out_ << "]}\n";
-        return kExitOk;
-    }
-    out_ << "channel  type    input: time 1, level 1, time 2, level 2, enabled, status | output: the same\n";
-    for (std::int32_t ch = FirstChannel(); ch <= last; ++ch) {
-        out_ << Padded(std::to_string(ch), 9) << Padded(ChannelTypeName(ch - 1), 8)
-             << DetectorText(detectors[0][static_cast<std::size_t>(ch - 1)]) << " | "
-             << DetectorText(detectors[1][static_cast<std::size_t>(ch - 1)]) << "\n";
-    }
-    return kExitOk;
-}
-
-int ChannelCommands::Detector(const CliOptions& options) {
-    const std::int32_t direction = *ParseDirection(options.operands[0]);
-    const std::string& range = options.operands[1];
-    const std::size_t dash = range.find('-');
-    std::int32_t first = 0;
-    std::int32_t last = 0;
-    const bool parsed = dash == std::string::npos
-                            ? ParseDecimal(range, first) && ParseDecimal(range, last)
-                            : ParseDecimal(std::string_view(range).substr(0, dash), first) &&
-                                  ParseDecimal(std::string_view(range).substr(dash + 1), last);
-    if (!parsed || first < FirstChannel() || last < first || last > frame_.session.Channels()) {
-        err_ << "velmar-cli: channels are CH or CH-CH within " << FirstChannel() << ".."
-             << frame_.session.Channels() << "\n";
-        return kExitUsage;
-    }
-    std::array<std::int32_t, 2> times{};
-    std::array<FixedValue, 2> levels{};
-    const std::array<const std::string*, 2> given{&options.t1, &options.t2};
-    for (std::size_t n = 0; n < 2; ++n) {
-        if (given[n]->empty())
-            continue;
-        const std::string error =
-            ReadThreshold(*given[n], direction, static_cast<std::int32_t>(n + 1), times[n], levels[n]);
-        if (!error.empty()) {
-            err_ << "velmar-cli: " << error << "; nothing sent\n";
-            return kExitUsage;
-        }
-    }
-    MetersUnit& meters = frame_.session.Meters();
-    for (std::int32_t ch = first; ch <= last; ++ch)
-        meters.ReadLevelDetector(direction, ch);
-    if (!AwaitAnswers(options))
-        return kExitNotResponding;
-    if (ReportRefused(0, "a level-detector request") != 0)
-        return kExitFailure;
-
-    const DeviceState& state = frame_.session.State();
-    std::vector<DetectorRequest> requests;
-    for (std::int32_t ch = first; ch <= last; ++ch) {
-        const LevelDetector& stored =
-            state.live.levelDetectors[static_cast<std::size_t>(direction)][static_cast<std::size_t>(ch - 1)];
-        DetectorTarget target{stored.thresholds, stored.state != 0};
-        if (!options.t1.empty()) {
-            target.thresholds.time1 = times[0];
-            target.thresholds.level1 = levels[0];
-        }
-        if (!options.t2.empty()) {
-            target.thresholds.time2 = times[1];
-            target.thresholds.level2 = levels[1];
-        }
-        if (options.enable)
-            target.enabled = *options.enable;
-        PlanDetectorChannel(state, ch, direction == 0 ? std::optional(target) : std::nullopt,
-                            direction == 1 ? std::optional(target) : std::nullopt, requests);
-    }
-    if (options.dryRun) {
-        RequestLinePrinter printer(out_);
-        RequestWriter writer(printer, state);
-        for (const DetectorRequest& r : requests) {
-            const bool thresholds = r.kind == DetectorRequest::Kind::Thresholds;
-            CommandMessage record = thresholds
-                                        ? MetersUnit::ThresholdsRequest(r.direction, r.channel, r.thresholds)
-                                        : MetersUnit::StateRequest(r.direction, r.channel, r.enabled);
-            writer.SendRecord(record, thresholds ? C::slevdetthres : C::slevdetstate);
-        }
-        return kExitOk;
-    }
-    const std::size_t refusedBefore = frame_.console.Answers().Refused().size();
-    for (const DetectorRequest& r : requests) {
-        if (r.kind == DetectorRequest::Kind::Thresholds)
-            meters.SetLevelDetectorThresholds(r.direction, r.channel, r.thresholds);
-        else
-            meters.SetLevelDetectorState(r.direction, r.channel, r.enabled);
-    }
-    const bool answered = AwaitAnswers(options);
-    const std::size_t refused = ReportRefused(refusedBefore, "a detector change");
-    for (std::int32_t ch = first; ch <= last; ++ch) {
-        out_ << options.operands[0] << " " << ch << " " << ChannelTypeName(ch - 1) << ": "
-             << DetectorText(state.live.levelDetectors[static_cast<std::size_t>(direction)]
-                                                      [static_cast<std::size_t>(ch - 1)])
-             << "\n";
-    }
-    if (!answered)
-        return kExitNotResponding;
-    return refused == 0 ? kExitOk : kExitFailure;
-}
-
 namespace {
 
 std::string ReadDirection(const CliOptions& options) {
@@ -476,25 +330,6 @@ std::string ReadLabels(std::span<const std::string> operands, CliOptions& option
 }
 
 std::string ReadLabel(std::span<const std::string>, CliOptions& options) {
-    return ReadDirection(options);
-}
-
-void DeclareDetector(CLI::App& command, CliOptions& options) {
-    AddDryRunOption(command, options);
-    const auto choose = [&options](bool enable) {
-        if (options.enable && *options.enable != enable)
-            throw CLI::ValidationError("--enable and --disable exclude each other");
-        options.enable = enable;
-    };
-    command.add_flag_callback("--enable", [choose] { choose(true); });
-    command.add_flag_callback("--disable", [choose] { choose(false); });
-    command.add_option("--t1", options.t1);
-    command.add_option("--t2", options.t2);
-}
-
-std::string ReadDetector(std::span<const std::string>, CliOptions& options) {
-    if (!options.enable && options.t1.empty() && options.t2.empty())
-        return "detector needs --enable, --disable, --t1 or --t2";
     return ReadDirection(options);
 }
 
@@ -545,22 +380,6 @@ constexpr std::array kCommands{
         .usage = "  gains ADDR          the input and output gain, phase and mute of every channel\n",
         .options = AddJsonOption,
         .run = OnReadFrame<IncompleteRead::Shows, ChannelTool<&ChannelCommands::Gains>>,
-    },
-    CliCommand{
-        .word = "detectors",
-        .operands = 1,
-        .usage = "  detectors ADDR      the level detectors of every channel: thresholds, enable, status\n",
-        .options = AddJsonOption,
-        .run = OnReadFrame<IncompleteRead::Shows, ChannelTool<&ChannelCommands::Detectors>>,
-    },
-    CliCommand{
-        .word = "detector",
-        .operands = 3,
-        .usage = "  detector ADDR in|out CH[-CH] [--enable|--disable] [--t1 MS:DB] [--t2 MS:DB]\n"
-                 "                      change the level detectors of channels CH..CH (only what differs)\n",
-        .options = DeclareDetector,
-        .read = ReadDetector,
-        .run = OnReadFrame<IncompleteRead::Fails, ChannelTool<&ChannelCommands::Detector>>,
     },
 };
 

@@ -13,10 +13,10 @@ class HeadlessConsole;
 class PosixEventLoop;
 class Session;
 
-// inputs, labels, label, gains, detectors, detector.
+// inputs, labels, label, gains.
 CliFeature ChannelCliCommands();
 
-// velmar-cli inputs, labels, label, gains, detectors and detector on a connected, read frame.
+// velmar-cli inputs, labels, label and gains on a connected, read frame.
 class ChannelCommands {
   public:
     struct Frame {
@@ -35,8 +35,6 @@ class ChannelCommands {
     int Labels(const CliOptions& options);  // with --load: LoadLabels
     int Label(const CliOptions& options);
     int Gains(const CliOptions& options);
-    int Detectors(const CliOptions& options);
-    int Detector(const CliOptions& options);
 
   private:
     int SaveLabels(const CliOptions& options);

@@ -2,12 +2,7 @@
 
 #include <array>
 
-#include "cli/CardCommands.h"
-#include "cli/ChannelCommands.h"
-#include "cli/FrameCommands.h"
-#include "cli/MaintenanceCommands.h"
-#include "cli/NetworkAudioCommands.h"
-#include "cli/SettingsCommands.h"
+#include "cli/CliFeatureList.h"
 
 namespace velmar {
 
@@ -50,8 +45,9 @@ constexpr std::string_view kUsageTail =
 
 std::span<const CliFeature> CliFeatures() {
     static const std::array features{
-        FrameCliCommands(), MaintenanceCliCommands(), ChannelCliCommands(),
-        CardCliCommands(),  SettingsCliCommands(),    NetworkAudioCliCommands(),
+#define VELMAR_FEATURE(name) name##CliFeature(),
+#include "features/FeatureList.inc"
+#undef VELMAR_FEATURE
     };
     return features;
 }

@@ -1,13 +1,10 @@
 #include "console/DeviceMenu.h"
 
+#include <algorithm>
+
 namespace velmar {
 
 namespace {
-
-constexpr std::int32_t kLabelsVersion = 1040001;     // labels and gains come after this one
-constexpr std::int32_t kIpRoutingVersion = 1020002;  // IP routing from this one on
-constexpr std::uint32_t kLevelDetectorFeature = 1u << 0;
-constexpr std::uint32_t kGainFeature = 1u << 1;
 
 using C = MenuCommand;
 constexpr MenuEntry kSeparator{};
@@ -30,6 +27,39 @@ class MenuBuilder {
     std::vector<MenuEntry> entries_;
 };
 
+bool Shows(const MenuRow& row, const DeviceMenuContext& c) {
+    if ((row.option == MenuRow::Option::Xy && !c.xyOption) ||
+        (row.option == MenuRow::Option::Zel && !c.zelOption))
+        return false;
+    return row.gate == nullptr || row.gate({c.mode, c.capabilities, c.version, c.features}).empty();
+}
+
+// The features' tools, walked group by group in the list's order.
+void AddFeatureRows(const DeviceMenuContext& c, MenuBuilder& menu) {
+    static const std::vector<MenuRow> rows = [] {
+        std::vector<MenuRow> all;
+#define VELMAR_FEATURE(name)                    \
+    for (const MenuRow& row : name##MenuRows()) \
+        all.push_back(row);
+#include "features/FeatureList.inc"
+#undef VELMAR_FEATURE
+        std::stable_sort(all.begin(), all.end(),
+                         [](const MenuRow& a, const MenuRow& b) { return a.group < b.group; });
+        return all;
+    }();
+    for (std::size_t i = 0; i < rows.size();) {
+        bool shown = false;
+        const MenuGroup group = rows[i].group;
+        for (; i < rows.size() && rows[i].group == group; ++i) {
+            if (Shows(rows[i], c)) {
+                menu.Add(rows[i].command, rows[i].text);
+                shown = true;
+            }
+        }
+        menu.Separator(shown);
+    }
+}
+
 void AddConnectedFrameItems(const DeviceMenuContext& c, MenuBuilder& menu) {
     const bool hasMatrix = c.capabilities.matrix;
     menu.Add(C::Close, "Close").Separator();
@@ -44,23 +74,7 @@ void AddConnectedFrameItems(const DeviceMenuContext& c, MenuBuilder& menu) {
         if (!hasMatrix) {
             menu.Add(C::NetworkSettings, "Network settings ...").Separator();
         } else {
-            menu.Add(C::InputStatus, "Input status ...").Separator();
-            if (c.version > kLabelsVersion) {
-                menu.Add(C::ChannelLabels, "Channel labels ...")
-                    .Add(C::GainSettings, "Gain settings ...", (c.features & kGainFeature) != 0)
-                    .Separator();
-            }
-            menu.Add(C::XyControl, "X-Y control ...", c.xyOption).Separator(c.xyOption);
-            if (c.zelOption && c.capabilities.dante) {
-                const bool levels = (c.features & kLevelDetectorFeature) != 0;
-                menu.Add(C::LevelDetectors, "Level detectors ...", levels)
-                    .Add(C::PpmStreams, "PPM streams ...", levels)
-                    .Separator(levels);
-                const bool ipRouting = c.version >= kIpRoutingVersion;
-                menu.Add(C::ManualIpRouting, "Manual IP routing control ...", ipRouting)
-                    .Add(C::AutoIpRouting, "Automatic IP routing control ...", ipRouting)
-                    .Separator(ipRouting);
-            }
+            AddFeatureRows(c, menu);
         }
         menu.Add(C::FirmwareUpdate, "Firmware update ...")
             .Add(C::SwitchFirmware, "Load recovery mode")

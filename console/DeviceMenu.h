@@ -1,11 +1,13 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string_view>
 #include <vector>
 
 #include "device/ConnectionState.h"
 #include "device/FrameCapabilities.h"
+#include "device/features/FrameFacts.h"
 
 namespace velmar {
 
@@ -51,6 +53,27 @@ struct DeviceMenuContext {
     bool xyOption = false;
     bool zelOption = false;
 };
+
+// The groups of the tools of a connected frame in application mode, in the menu's order.
+enum class MenuGroup : std::uint8_t { Status, Labels, XyControl, Meters, IpRouting };
+
+// A feature's entry among the tools of a connected frame in application mode. The entries are
+// shown by group, in the list's order within a group, with a separator after every group that
+// shows one.
+struct MenuRow {
+    enum class Option : std::uint8_t { None, Xy, Zel };  // the option word the entry needs
+
+    MenuCommand command = MenuCommand::Separator;
+    std::string_view text;
+    MenuGroup group = MenuGroup::Status;
+    FeatureGate gate = nullptr;  // null: every frame with a matrix has it
+    Option option = Option::None;
+};
+
+// Each feature's menu entries, defined in its own folder (empty for a feature without any).
+#define VELMAR_FEATURE(name) std::span<const MenuRow> name##MenuRows();
+#include "features/FeatureList.inc"
+#undef VELMAR_FEATURE
 
 // The items of the device context menu, in order; separators are entries with Separator.
 std::vector<MenuEntry> DeviceMenuEntries(const DeviceMenuContext& context);

@@ -2,6 +2,7 @@
 
 #include "device/DeviceModel.h"
 #include "device/Session.h"
+#include "device/StartSequence.h"
 #include "device/features/interfaces/InterfaceEvents.h"
 
 namespace velmar {
@@ -43,45 +44,12 @@ void Poller::RequestCardsIn(std::chrono::milliseconds delay) {
 }
 
 void Poller::StartSequence() {
-    using C = CommandCode;
-    IdentityUnit& identity = session_.Identity();
-    InterfacesUnit& interfaces = session_.Interfaces();
-    NetworkAudioUnit& dante = session_.NetworkAudio();
-    RequestWriter& requests = session_.Requests();
-    const bool application = connection_.deviceMode == DeviceMode::Application;
-    if (connection_.capabilities.model == ModelClass::NoMatrix) {
-        if (application)
-            identity.DeviceId();
-        identity.NetworkSettings();
-    } else if (connection_.deviceMode == DeviceMode::Recovery) {
-        identity.NetworkSettings();
-        identity.HardwareConfig(2);
-        identity.SoftwareVersion(2);
-    } else {
-        identity.DeviceId();
-        requests.Send(C::gdevinfo);
-        identity.NetworkSettings();
-        identity.HardwareConfig(std::nullopt);
-        identity.SoftwareVersion(std::nullopt);
-        requests.Send(C::gfanconf);
-        requests.Send(C::gpsuconf);
-        identity.DeviceFeature(1);
-        identity.DeviceFeature(2);
-        for (C code : {C::galivetime, C::gsystemdelay, C::ggenrate, C::grateadptsrc, C::gwclkout})
-            requests.Send(code);
-        session_.Clock().SyncPriorities();
-        requests.Send(C::gsyncterm);
-        requests.Send(C::gaeschstat);
-        interfaces.PhdModes();
-        interfaces.Redundancy();
-        interfaces.OptionalModuleMode(std::nullopt);
-        interfaces.MadiModes(std::nullopt);
-        interfaces.HotlinkModes(std::nullopt);
-        dante.DanteNetwork(false);
-        dante.DanteName();
-        requests.Send(C::gswmodeip);
-        dante.DanteNetwork(true);
-        requests.Send(C::gsrenaip);
+    const StartKind kind = connection_.capabilities.model == ModelClass::NoMatrix ? StartKind::NoMatrix
+                           : connection_.deviceMode == DeviceMode::Recovery       ? StartKind::Recovery
+                                                                                  : StartKind::Full;
+    for (const StartStep& step : StartSequenceSteps()) {
+        if ((step.kinds & static_cast<std::uint8_t>(kind)) != 0)
+            step.send(session_, kind);
     }
     if (connection_.receiveReady)
         PollStateIn(1000ms);
@@ -103,12 +71,8 @@ void Poller::StatePoll() {
         requests.Send(CommandCode::aliverequest);
         return;
     }
-    requests.Send(CommandCode::gactrate);
-    requests.Send(CommandCode::gsyncstat);
-    session_.Routing().CrosspointRuns();
-    if (IsNewFirmware(state_))
-        session_.Interfaces().OptionalModuleInactive(std::nullopt);
-    session_.ChannelTools().MainInputStatusList();
+    for (const StartStep& step : StatePollSteps())
+        step.send(session_, StartKind::Full);
 }
 
 void Poller::CardSettings() {

@@ -22,7 +22,7 @@ class Poller final : public PollSchedule {
     void StartConnection();
     // The link is gone: no poll, card request or keep-alive runs on.
     void Stop();
-    void StartSequence();
+    void StartSequence() override;
     void StatePoll();
     void CardSettings();
     // False when the frame has been silent for two periods and must be dropped.

@@ -12,18 +12,14 @@ Session::Session(LineTransport& transport, DatagramSocket& datagrams, TimerServi
       link_(codec_, transport, probe_, timers, connection_, ports),
       requests_(link_, state_),
       poller_(*this, state_, connection_, link_, timers),
-      context_{state_, connection_, codec_, requests_, timers, events_, dispatcher_, poller_},
-      identity_(context_),
-      clock_(context_),
-      interfaces_(context_),
-      routing_(context_),
-      networkAudio_(context_),
-      channelTools_(context_),
-      meters_(context_),
-      ppm_(context_),
-      firmware_(
-          context_, [this] { Disconnect(); }, [this] { poller_.StartSequence(); }),
+      context_{state_,      connection_, codec_,
+               requests_,   timers,      events_,
+               dispatcher_, poller_,     [this] { Disconnect(); }},
       returnWatch_(probe_, timers, ports.echo, [this] { Reconnect(); }) {
+    for (std::size_t i = 0; i < kFeatureCount; ++i) {
+        if (const CoreModule& module = *CoreModules()[i]; module.build)
+            units_[i] = module.build(context_);
+    }
     connection_.options = options;
     state_.ResetState();
     link_.SetListener(this);
@@ -35,7 +31,7 @@ Session::~Session() {
 }
 
 void Session::Connect(std::string_view address, DeviceMode mode, ModelClass model) {
-    routing_.StopStepper();
+    Routing().StopStepper();
     returnWatch_.Stop();
     target_ = {std::string(address), mode, model};
     connection_.deviceMode = mode;
@@ -70,7 +66,7 @@ void Session::SetConnected(bool connected) {
     state_.ResetState();
     connection_.capabilities = CapabilitiesOf(state_, connection_.capabilities.model);
     poller_.Stop();
-    routing_.Reset();
+    Routing().Reset();
     if (connected) {
         connection_.aliveCounter = 0;
         connection_.connectedIp = link_.TargetAddress();
@@ -82,7 +78,7 @@ void Session::SetConnected(bool connected) {
 }
 
 bool Session::IsReady() const {
-    return velmar::IsReady(connection_, firmware_.RunActive());
+    return velmar::IsReady(connection_, Firmware().RunActive());
 }
 
 std::string Session::Title() const {

@@ -1,8 +1,12 @@
 #pragma once
 
+#include <array>
 #include <functional>
+#include <memory>
+#include <stdexcept>
 #include <string>
 #include <string_view>
+#include <typeinfo>
 
 #include "device/ConnectionState.h"
 #include "device/DatagramSocket.h"
@@ -19,12 +23,12 @@
 #include "device/SessionEvents.h"
 #include "device/TimerService.h"
 #include "device/features/FeatureContext.h"
+#include "device/features/FeatureModule.h"
 #include "device/features/channels/ChannelToolsUnit.h"
 #include "device/features/clock/ClockUnit.h"
 #include "device/features/firmware/FirmwareUnit.h"
 #include "device/features/identity/IdentityUnit.h"
 #include "device/features/interfaces/InterfacesUnit.h"
-#include "device/features/meters/MetersUnit.h"
 #include "device/features/netaudio/NetworkAudioUnit.h"
 #include "device/features/ppm/PpmUnit.h"
 #include "device/features/routing/RoutingUnit.h"
@@ -81,16 +85,27 @@ class Session final : private LinkListener {
     // Connected, no firmware programming running and the crosspoint stepper idle.
     bool IsReady() const;
 
-    IdentityUnit& Identity() { return identity_; }
-    ClockUnit& Clock() { return clock_; }
-    InterfacesUnit& Interfaces() { return interfaces_; }
-    RoutingUnit& Routing() { return routing_; }
-    const RoutingUnit& Routing() const { return routing_; }
-    NetworkAudioUnit& NetworkAudio() { return networkAudio_; }
-    ChannelToolsUnit& ChannelTools() { return channelTools_; }
-    MetersUnit& Meters() { return meters_; }
-    PpmUnit& Ppm() { return ppm_; }
-    FirmwareUnit& Firmware() { return firmware_; }
+    // The unit of a feature of features/FeatureList.inc, by its type.
+    template <class Unit>
+    Unit& Feature() {
+        for (std::size_t i = 0; i < kFeatureCount; ++i) {
+            if (const CoreModule& module = *CoreModules()[i];
+                module.unitType && *module.unitType == typeid(Unit))
+                return *static_cast<Unit*>(units_[i].get());
+        }
+        throw std::logic_error("no feature builds this unit");
+    }
+
+    IdentityUnit& Identity() { return UnitOf<IdentityUnit>(FeatureId::Identity); }
+    ClockUnit& Clock() { return UnitOf<ClockUnit>(FeatureId::Clock); }
+    InterfacesUnit& Interfaces() { return UnitOf<InterfacesUnit>(FeatureId::Interfaces); }
+    RoutingUnit& Routing() { return UnitOf<RoutingUnit>(FeatureId::Routing); }
+    const RoutingUnit& Routing() const { return UnitOf<RoutingUnit>(FeatureId::Routing); }
+    NetworkAudioUnit& NetworkAudio() { return UnitOf<NetworkAudioUnit>(FeatureId::NetworkAudio); }
+    ChannelToolsUnit& ChannelTools() { return UnitOf<ChannelToolsUnit>(FeatureId::ChannelTools); }
+    PpmUnit& Ppm() { return UnitOf<PpmUnit>(FeatureId::Ppm); }
+    FirmwareUnit& Firmware() { return UnitOf<FirmwareUnit>(FeatureId::Firmware); }
+    const FirmwareUnit& Firmware() const { return UnitOf<FirmwareUnit>(FeatureId::Firmware); }
 
   private:
     void OnConnectResult(int error) override;
@@ -99,6 +114,11 @@ class Session final : private LinkListener {
     void OnRecord(const CommandMessage& record, bool isReply) override;
 
     void Retitle();
+
+    template <class Unit>
+    Unit& UnitOf(FeatureId id) const {
+        return *static_cast<Unit*>(units_[static_cast<std::size_t>(id)].get());
+    }
 
     struct Target {
         std::string address;
@@ -118,15 +138,8 @@ class Session final : private LinkListener {
     Dispatcher dispatcher_;
     Poller poller_;
     FeatureContext context_;
-    IdentityUnit identity_;
-    ClockUnit clock_;
-    InterfacesUnit interfaces_;
-    RoutingUnit routing_;
-    NetworkAudioUnit networkAudio_;
-    ChannelToolsUnit channelTools_;
-    MetersUnit meters_;
-    PpmUnit ppm_;
-    FirmwareUnit firmware_;
+    // One per feature of the list, in its order (null for a feature without a unit).
+    std::array<std::shared_ptr<void>, kFeatureCount> units_;
     Target target_;
     ReturnWatch returnWatch_;
     Subscription retitleOnName_;

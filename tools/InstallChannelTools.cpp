@@ -11,7 +11,6 @@
 #include "tools/ChannelLabelsDialog.h"
 #include "tools/GainDialog.h"
 #include "tools/InputStatusWindow.h"
-#include "tools/LevelDetectorDialog.h"
 
 namespace velmar {
 
@@ -73,13 +72,6 @@ void InstallChannelTools(MainWindow& window, ConsoleCore& core) {
         if (session.IsReady())
             GainDialog::RequestGains(session);
         GainDialog dialog(session, core.GetPrompter(), &window);
-        dialog.exec();
-    });
-    window.SetMenuHandler(MenuCommand::LevelDetectors, [&window, &core] {
-        Session& session = core.GetSession();
-        if (session.IsReady())
-            LevelDetectorDialog::RequestDetectors(session);
-        LevelDetectorDialog dialog(session, core.GetPrompter(), &window);
         dialog.exec();
     });
 }

@@ -35,6 +35,7 @@ class NullPoll final : public PollSchedule {
   public:
     void PollStateIn(std::chrono::milliseconds) override {}
     void RequestCardsIn(std::chrono::milliseconds) override {}
+    void StartSequence() override {}
 };
 
 std::vector<std::string> ReplyMix() {
@@ -69,7 +70,7 @@ void BM_DispatchReply(benchmark::State& bench) {
     EventHub events;
     RequestWriter requests(sink, state);
     Dispatcher dispatcher;
-    FeatureContext context{state, connection, codec, requests, timers, events, dispatcher, poll};
+    FeatureContext context{state, connection, codec, requests, timers, events, dispatcher, poll, {}};
     // The units whose words the mix carries, with a listener on each event a window would hear.
     IdentityUnit identity(context);
     ClockUnit clock(context);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <initializer_list>
 
 #include "device/ConnectionState.h"
@@ -19,6 +20,8 @@ class PollSchedule {
   public:
     virtual void PollStateIn(std::chrono::milliseconds delay) = 0;
     virtual void RequestCardsIn(std::chrono::milliseconds delay) = 0;
+    // Reads the frame again from the start, as after a connect.
+    virtual void StartSequence() = 0;
 
   protected:
     ~PollSchedule() = default;
@@ -35,6 +38,8 @@ struct FeatureContext {
     EventHub& events;
     Dispatcher& dispatcher;
     PollSchedule& poll;
+    // Closes the link, as the operator's Close does.
+    std::function<void()> disconnect;
 
     std::int32_t Channels() const { return connection.capabilities.channels; }
 

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "device/features/channels/ChannelToolsEvents.h"
-#include "device/features/meters/MetersEvents.h"
 #include "tests/device/SessionFixture.h"
 
 namespace velmar::test {
@@ -12,20 +11,13 @@ class ChannelTools : public SessionFixture {
     ChannelTools() {
         subscriptions.push_back(
             session.Events().Subscribe<GainChanged>([this](const GainChanged& e) { gains.push_back(e); }));
-        subscriptions.push_back(session.Events().Subscribe<LevelDetectorsChanged>(
-            [this](const LevelDetectorsChanged& e) { detectors.push_back(e); }));
         subscriptions.push_back(session.Events().Subscribe<LabelsChanged>(
             [this](const LabelsChanged& e) { labels.push_back(e); }));
         subscriptions.push_back(session.Events().Subscribe<InputStatusChanged>(
             [this](const InputStatusChanged& e) { inputs.push_back(e); }));
     }
 
-    const LevelDetector& Detector(std::size_t direction, std::int32_t channel) const {
-        return session.State().live.levelDetectors[direction][static_cast<std::size_t>(channel - 1)];
-    }
-
     std::vector<GainChanged> gains;
-    std::vector<LevelDetectorsChanged> detectors;
     std::vector<LabelsChanged> labels;
     std::vector<InputStatusChanged> inputs;
     Subscriptions subscriptions;
@@ -45,18 +37,6 @@ TEST_F(ChannelTools, ReportsAreStoredOnlyForChannelsTheTablesHave) {
     EXPECT_EQ(session.State().live.gains[1][6].gain, FixedValue{});
     ASSERT_EQ(gains.size(), 1u);
     EXPECT_EQ(gains[0].channel, 5);
-
-    Reply(":glevdetthres,0,0,9,-0.50,100,3.50,200");
-    Reply(":glevdetthres,-1,0,10");                     // refused: keeps what was there
-    Reply(":glevdetstate,0,1,2049,1");                  // past the tables
-    Reply(":llevdetstate,0,1,1530,8,1,1,1,1,1,1,1,1");  // runs past channel 1536
-    Reply(":llevdetstatus,0,0,1,3,0,1,0");
-    EXPECT_EQ(Detector(0, 9).thresholds, (DetectorThresholds{{true, 0, 50}, 100, {false, 3, 50}, 200}));
-    EXPECT_EQ(Detector(1, 1530).state, 0);
-    EXPECT_EQ(Detector(0, 2).status, 1);
-    ASSERT_EQ(detectors.size(), 2u);
-    EXPECT_EQ(detectors[1].first, 1);
-    EXPECT_EQ(detectors[1].count, 3);
 
     // A short run of main inputs leaves the others as they were; input 15 does not exist.
     Reply(":gmaininpstatus,0,3,ESa");
@@ -94,24 +74,14 @@ TEST_F(ChannelTools, ListRequestsStayWithinTheChannelCount) {
     transport.TakeSent();
     session.ChannelTools().GainLists();
     EXPECT_EQ(transport.TakeSent(), (std::vector<std::string>{"?lgain,0,513,512", "?lgain,1,513,512"}));
-    session.Meters().LevelDetectorRuns(CommandCode::llevdetstatus);
-    const std::vector<std::string> runs = transport.TakeSent();
-    ASSERT_EQ(runs.size(), 8u);
-    EXPECT_EQ(runs[3], "?llevdetstatus,0,897,128");
-    EXPECT_EQ(runs[4], "?llevdetstatus,1,513,128");
 }
 
 TEST_F(ChannelTools, SetRequestsCarryFixedValuesAndStayOnTheFrame) {
     ConnectAs(DeviceMode::Application, ModelClass::Full);
     transport.TakeSent();
-    session.Meters().SetLevelDetectorThresholds(0, 3, {{true, 0, 50}, 100, {true, 40, 0}, 60000});
-    session.Meters().SetLevelDetectorState(1, 3, true);
-    session.Meters().SetLevelDetectorState(1, 1025, true);  // a 1024-channel frame
     session.ChannelTools().ClearGain(4);
     session.ChannelTools().ClearGain(0);
-    EXPECT_EQ(transport.TakeSent(),
-              (std::vector<std::string>{"&slevdetthres,0,3,-0.50,100,-40.00,60000", "&slevdetstate,1,3,1",
-                                        "&sgain,0,4,0.00,0,0", "&sgain,1,4,0.00,0,0"}));
+    EXPECT_EQ(transport.TakeSent(), (std::vector<std::string>{"&sgain,0,4,0.00,0,0", "&sgain,1,4,0.00,0,0"}));
 }
 
 }  // namespace

@@ -41,6 +41,72 @@ TEST_F(PollerTest, ApplicationStartSequenceInOrderThenPollAfterOneSecond) {
                                   "lcross", "lcross", "lcross", "lmaininpstatus"}));
 }
 
+// The lines of the start sequence and of the first state poll, whole, for every kind of start:
+// the frame reads them in this order and nothing may move one of them.
+TEST_F(PollerTest, StartSequenceAndFirstPollKeepTheirWireOrder) {
+    struct Start {
+        DeviceMode mode;
+        ModelClass model;
+        bool telnet;
+    };
+    const std::vector<Start> starts{{DeviceMode::Application, ModelClass::Full, false},
+                                    {DeviceMode::Application, ModelClass::NoCards, true},
+                                    {DeviceMode::Mode2, ModelClass::Full, false},
+                                    {DeviceMode::Recovery, ModelClass::Full, false},
+                                    {DeviceMode::Application, ModelClass::NoMatrix, false},
+                                    {DeviceMode::Recovery, ModelClass::NoMatrix, false}};
+    // Recorded from the poller before its words became a table.
+    const std::vector<std::string> recorded{
+        "?gdevid ?gdevinfo ?gip ?ghwconf,2 ?ghwconf,3 ?ghwconf,4 ?ghwconf,5 ?ghwconf,6 ?ghwconf,7 ?ghwconf,8 "
+        "?ghwconf,9 ?ghwconf,10 ?ghwconf,11 ?ghwconf,12 ?ghwconf,13 ?ghwconf,14 ?ghwconf,15 ?ghwconf,16 "
+        "?ghwconf,17 ?ghwconf,18 ?ghwconf,19 ?ghwconf,20 ?gswver,2 ?gswver,3 ?gswver,4 ?gswver,5 ?gswver,6 "
+        "?gswver,7 ?gswver,8 ?gswver,9 ?gswver,10 ?gswver,11 ?gswver,12 ?gswver,13 ?gswver,14 ?gswver,15 "
+        "?gswver,16 ?gswver,17 ?gswver,18 ?gswver,19 ?gswver,20 ?gfanconf ?gpsuconf ?gdevfeature,1 "
+        "?gdevfeature,2 ?galivetime ?gsystemdelay ?ggenrate ?grateadptsrc ?gwclkout ?lsyncprio,2,17 "
+        "?gsyncterm ?gaeschstat ?gphdmode ?goptred ?goptmode,1 ?goptmode,2 ?gmadiinmode,1 ?gmadiinmode,2 "
+        "?gmadiinmode,3 ?gmadioutmode,1 ?gmadioutmode,2 ?gmadioutmode,3 ?gmadidsdmode,1 ?gmadidsdmode,2 "
+        "?gmadidsdmode,3 ?ghlinkinmode,1 ?ghlinkinmode,2 ?ghlinkoutmode,1 ?ghlinkoutmode,2 ?gbkip ?gbkname "
+        "?gswmodeip ?gbksecip ?gsrenaip ?gactrate ?gsyncstat ?lcross,1,128 ?lcross,129,128 ?lcross,257,128 "
+        "?lcross,385,128 ?lcross,513,128 ?lcross,641,128 ?lcross,769,128 ?lcross,897,128 "
+        "?lmaininpstatus,1,14",
+        "?gdevid ?gdevinfo ?gip ?ghwconf,2 ?ghwconf,3 ?ghwconf,4 ?ghwconf,5 ?ghwconf,6 ?ghwconf,7 ?ghwconf,8 "
+        "?ghwconf,9 ?ghwconf,10 ?ghwconf,11 ?ghwconf,12 ?ghwconf,13 ?ghwconf,14 ?ghwconf,15 ?ghwconf,16 "
+        "?ghwconf,17 ?ghwconf,18 ?ghwconf,19 ?ghwconf,20 ?gswver,2 ?gswver,3 ?gswver,4 ?gswver,5 ?gswver,6 "
+        "?gswver,7 ?gswver,8 ?gswver,9 ?gswver,10 ?gswver,11 ?gswver,12 ?gswver,13 ?gswver,14 ?gswver,15 "
+        "?gswver,16 ?gswver,17 ?gswver,18 ?gswver,19 ?gswver,20 ?gfanconf ?gpsuconf ?gdevfeature,1 "
+        "?gdevfeature,2 ?galivetime ?gsystemdelay ?ggenrate ?grateadptsrc ?gwclkout ?lsyncprio,2,17 "
+        "?gsyncterm ?gaeschstat ?gphdmode ?goptred ?goptmode,1 ?goptmode,2 ?gmadiinmode,1 ?gmadiinmode,2 "
+        "?gmadiinmode,3 ?gmadioutmode,1 ?gmadioutmode,2 ?gmadioutmode,3 ?gmadidsdmode,1 ?gmadidsdmode,2 "
+        "?gmadidsdmode,3 ?ghlinkinmode,1 ?ghlinkinmode,2 ?ghlinkoutmode,1 ?ghlinkoutmode,2 ?gbkip ?gbkname "
+        "?gswmodeip ?gbksecip ?gsrenaip ?gactrate ?gsyncstat ?lcross,1,128 ?lcross,129,128 ?lcross,257,128 "
+        "?lcross,385,128 ?lcross,513,128 ?lcross,641,128 ?lcross,769,128 ?lcross,897,128 "
+        "?lmaininpstatus,1,14",
+        "?gdevid ?gdevinfo ?gip ?ghwconf,2 ?ghwconf,3 ?ghwconf,4 ?ghwconf,5 ?ghwconf,6 ?ghwconf,7 ?ghwconf,8 "
+        "?ghwconf,9 ?ghwconf,10 ?ghwconf,11 ?ghwconf,12 ?ghwconf,13 ?ghwconf,14 ?ghwconf,15 ?ghwconf,16 "
+        "?ghwconf,17 ?ghwconf,18 ?ghwconf,19 ?ghwconf,20 ?gswver,2 ?gswver,3 ?gswver,4 ?gswver,5 ?gswver,6 "
+        "?gswver,7 ?gswver,8 ?gswver,9 ?gswver,10 ?gswver,11 ?gswver,12 ?gswver,13 ?gswver,14 ?gswver,15 "
+        "?gswver,16 ?gswver,17 ?gswver,18 ?gswver,19 ?gswver,20 ?gfanconf ?gpsuconf ?gdevfeature,1 "
+        "?gdevfeature,2 ?galivetime ?gsystemdelay ?ggenrate ?grateadptsrc ?gwclkout ?lsyncprio,2,17 "
+        "?gsyncterm ?gaeschstat ?gphdmode ?goptred ?goptmode,1 ?goptmode,2 ?gmadiinmode,1 ?gmadiinmode,2 "
+        "?gmadiinmode,3 ?gmadioutmode,1 ?gmadioutmode,2 ?gmadioutmode,3 ?gmadidsdmode,1 ?gmadidsdmode,2 "
+        "?gmadidsdmode,3 ?ghlinkinmode,1 ?ghlinkinmode,2 ?ghlinkoutmode,1 ?ghlinkoutmode,2 ?gbkip ?gbkname "
+        "?gswmodeip ?gbksecip ?gsrenaip",
+        "?gip ?ghwconf,2 ?gswver,2",
+        "?gdevid ?gip ?aliverequest",
+        "?gip",
+    };
+    ASSERT_EQ(recorded.size(), starts.size());
+    for (std::size_t i = 0; i < starts.size(); ++i) {
+        ConnectAs(starts[i].mode, starts[i].model, starts[i].telnet);
+        timers.Advance(1300ms);
+        std::string wire;
+        for (const std::string& line : transport.TakeSent())
+            wire += (wire.empty() ? "" : " ") + line;
+        EXPECT_EQ(wire, recorded[i]) << "start " << i;
+        session.Disconnect();
+    }
+}
+
 TEST_F(PollerTest, MainVersionMovesThePollTo100msAndSetsTwelveRuns) {
     ConnectAs(DeviceMode::Application, ModelClass::Full);
     transport.TakeSent();

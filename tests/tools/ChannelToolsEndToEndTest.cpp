@@ -10,6 +10,7 @@
 
 #include "console/ConsoleCore.h"
 #include "console/MainWindow.h"
+#include "features/leveldetectors/view/LevelDetectorDialog.h"
 #include "platform/qt/QtProfileStore.h"
 #include "tests/cli/CliRun.h"
 #include "tests/console/ConsoleTestSupport.h"
@@ -18,7 +19,6 @@
 #include "tools/ChannelLabelsDialog.h"
 #include "tools/ChannelTableModel.h"
 #include "tools/InstallChannelTools.h"
-#include "tools/LevelDetectorDialog.h"
 #include "widgets/EditableGrid.h"
 
 namespace velmar {

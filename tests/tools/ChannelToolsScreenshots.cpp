@@ -6,12 +6,13 @@
 #include <cstdio>
 #include <string>
 
+#include "features/leveldetectors/core/LevelDetectorUnit.h"
+#include "features/leveldetectors/view/LevelDetectorDialog.h"
 #include "tests/console/ScreenshotRig.h"
 #include "tools/ChannelLabelsDialog.h"
 #include "tools/ChannelTableModel.h"
 #include "tools/GainDialog.h"
 #include "tools/InputStatusWindow.h"
-#include "tools/LevelDetectorDialog.h"
 #include "tools/core/ChannelTools.h"
 #include "widgets/EditableGrid.h"
 
@@ -61,8 +62,9 @@ int main(int argc, char** argv) {
         session.ChannelTools().SetLabel(1, ch, DefaultLabel(1, ch));
     }
     for (std::int32_t ch : {2, 5, 6}) {
-        session.Meters().SetLevelDetectorThresholds(0, ch, {{true, 40, 0}, 500, {true, 3, 50}, 2000});
-        session.Meters().SetLevelDetectorState(0, ch, true);
+        session.Feature<LevelDetectorUnit>().SetLevelDetectorThresholds(
+            0, ch, {{true, 40, 0}, 500, {true, 3, 50}, 2000});
+        session.Feature<LevelDetectorUnit>().SetLevelDetectorState(0, ch, true);
     }
     QTest::qWait(500);
     sim.Do("trip 127.0.0.2 in 5");

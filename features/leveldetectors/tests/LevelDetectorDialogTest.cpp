@@ -3,9 +3,9 @@
 #include <QLineEdit>
 #include <QTableView>
 
+#include "features/leveldetectors/view/LevelDetectorDialog.h"
 #include "tests/tools/ChannelToolsFixture.h"
 #include "tools/ChannelTableModel.h"
-#include "tools/LevelDetectorDialog.h"
 
 namespace velmar::test {
 namespace {

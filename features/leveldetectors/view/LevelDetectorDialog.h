@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "device/EventHub.h"
-#include "tools/core/LevelDetectorRules.h"
+#include "features/leveldetectors/core/LevelDetectorRules.h"
 
 class QCheckBox;
 class QLineEdit;

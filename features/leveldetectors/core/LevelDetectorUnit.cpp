@@ -1,9 +1,9 @@
-#include "device/features/meters/MetersUnit.h"
+#include "features/leveldetectors/core/LevelDetectorUnit.h"
 
 #include <array>
 
 #include "device/DeviceModel.h"
-#include "device/features/meters/MetersEvents.h"
+#include "features/leveldetectors/core/LevelDetectorEvents.h"
 
 namespace velmar {
 
@@ -17,7 +17,7 @@ std::int32_t Direction(const CommandMessage& m) {
 
 }  // namespace
 
-MetersUnit::MetersUnit(FeatureContext& context) : context_(context) {
+LevelDetectorUnit::LevelDetectorUnit(FeatureContext& context) : context_(context) {
     Dispatcher& d = context.dispatcher;
     d.On(C::glevdetthres, [this](const CommandMessage& m, bool) { Thresholds(m); });
     d.On(C::slevdetthres, [this](const CommandMessage& m, bool) { Thresholds(m); });
@@ -28,14 +28,14 @@ MetersUnit::MetersUnit(FeatureContext& context) : context_(context) {
     d.On(C::llevdetstatus, [this](const CommandMessage& m, bool) { ValueList(m, &LevelDetector::status); });
 }
 
-void MetersUnit::LevelDetectorThresholds() {
+void LevelDetectorUnit::LevelDetectorThresholds() {
     for (std::int32_t selector = 0; selector <= 1; ++selector) {
         for (std::int32_t ch = ToolChannelBase(context_.connection) + 1; ch <= context_.Channels(); ++ch)
             context_.requests.Send(C::glevdetthres, {{14, selector}, {18, ch}});
     }
 }
 
-void MetersUnit::LevelDetectorRuns(CommandCode list) {
+void LevelDetectorUnit::LevelDetectorRuns(CommandCode list) {
     const std::int32_t base = ToolChannelBase(context_.connection);
     const std::int32_t runs = (context_.Channels() - base) / 128;
     for (std::int32_t selector = 0; selector <= 1; ++selector) {
@@ -44,20 +44,20 @@ void MetersUnit::LevelDetectorRuns(CommandCode list) {
     }
 }
 
-void MetersUnit::LevelDetectorStatus(std::int32_t direction, std::int32_t channel) {
+void LevelDetectorUnit::LevelDetectorStatus(std::int32_t direction, std::int32_t channel) {
     if (InRange(channel, 1, context_.Channels()))
         context_.requests.Send(C::glevdetstatus, {{14, direction}, {18, channel}});
 }
 
-void MetersUnit::ReadLevelDetector(std::int32_t direction, std::int32_t channel) {
+void LevelDetectorUnit::ReadLevelDetector(std::int32_t direction, std::int32_t channel) {
     if (!InRange(channel, 1, context_.Channels()))
         return;
     for (C code : {C::glevdetthres, C::glevdetstate, C::glevdetstatus})
         context_.requests.Send(code, {{14, direction}, {18, channel}});
 }
 
-CommandMessage MetersUnit::ThresholdsRequest(std::int32_t direction, std::int32_t channel,
-                                             const DetectorThresholds& thresholds) {
+CommandMessage LevelDetectorUnit::ThresholdsRequest(std::int32_t direction, std::int32_t channel,
+                                                    const DetectorThresholds& thresholds) {
     CommandMessage message;
     message.SetInt(14, direction);
     message.SetInt(18, channel);
@@ -68,7 +68,7 @@ CommandMessage MetersUnit::ThresholdsRequest(std::int32_t direction, std::int32_
     return message;
 }
 
-CommandMessage MetersUnit::StateRequest(std::int32_t direction, std::int32_t channel, bool enabled) {
+CommandMessage LevelDetectorUnit::StateRequest(std::int32_t direction, std::int32_t channel, bool enabled) {
     CommandMessage message;
     message.SetInt(14, direction);
     message.SetInt(18, channel);
@@ -76,31 +76,29 @@ CommandMessage MetersUnit::StateRequest(std::int32_t direction, std::int32_t cha
     return message;
 }
 
-void MetersUnit::SetLevelDetectorThresholds(std::int32_t direction, std::int32_t channel,
-                                            const DetectorThresholds& thresholds) {
+void LevelDetectorUnit::SetLevelDetectorThresholds(std::int32_t direction, std::int32_t channel,
+                                                   const DetectorThresholds& thresholds) {
     if (!InRange(channel, 1, context_.Channels()))
         return;
     CommandMessage message = ThresholdsRequest(direction, channel, thresholds);
     context_.requests.SendRecord(message, C::slevdetthres);
 }
 
-void MetersUnit::SetLevelDetectorState(std::int32_t direction, std::int32_t channel, bool enabled) {
+void LevelDetectorUnit::SetLevelDetectorState(std::int32_t direction, std::int32_t channel, bool enabled) {
     if (!InRange(channel, 1, context_.Channels()))
         return;
     CommandMessage message = StateRequest(direction, channel, enabled);
     context_.requests.SendRecord(message, C::slevdetstate);
 }
 
-
-
-LevelDetector* MetersUnit::Detector(std::int32_t direction, std::int32_t channel) {
+LevelDetector* LevelDetectorUnit::Detector(std::int32_t direction, std::int32_t channel) {
     if (!InRange(channel, 1, static_cast<std::int32_t>(kChannelTableSize)))
         return nullptr;
     return &context_.state.live.levelDetectors[static_cast<std::size_t>(direction)][At(channel)];
 }
 
 // A refused request's answer carries no detector values: the stored ones stay.
-void MetersUnit::Thresholds(const CommandMessage& m) {
+void LevelDetectorUnit::Thresholds(const CommandMessage& m) {
     LevelDetector* detector = Detector(Direction(m), m.Int(18));
     if (m.status != 0 || detector == nullptr)
         return;
@@ -108,7 +106,7 @@ void MetersUnit::Thresholds(const CommandMessage& m) {
     context_.events.Publish(LevelDetectorsChanged{Direction(m), m.Int(18), 1});
 }
 
-void MetersUnit::Value(const CommandMessage& m, std::int32_t LevelDetector::*value) {
+void LevelDetectorUnit::Value(const CommandMessage& m, std::int32_t LevelDetector::*value) {
     LevelDetector* detector = Detector(Direction(m), m.Int(18));
     if (m.status != 0 || detector == nullptr)
         return;
@@ -116,7 +114,7 @@ void MetersUnit::Value(const CommandMessage& m, std::int32_t LevelDetector::*val
     context_.events.Publish(LevelDetectorsChanged{Direction(m), m.Int(18), 1});
 }
 
-void MetersUnit::ValueList(const CommandMessage& m, std::int32_t LevelDetector::*value) {
+void LevelDetectorUnit::ValueList(const CommandMessage& m, std::int32_t LevelDetector::*value) {
     const std::int32_t first = m.Int(18);
     const std::int32_t count = m.Int(22);
     if (m.status != 0 || first < 1 || !InRange(count, 1, static_cast<std::int32_t>(kLevelDetectorListSize)) ||

@@ -1,4 +1,4 @@
-#include "tools/core/LevelDetectorRules.h"
+#include "features/leveldetectors/core/LevelDetectorRules.h"
 
 #include <array>
 #include <charconv>

@@ -1,4 +1,4 @@
-#include "tools/LevelDetectorDialog.h"
+#include "features/leveldetectors/view/LevelDetectorDialog.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -16,8 +16,9 @@
 
 #include "device/DeviceModel.h"
 #include "device/Session.h"
-#include "device/features/meters/MetersEvents.h"
 #include "device/ui/Prompter.h"
+#include "features/leveldetectors/core/LevelDetectorEvents.h"
+#include "features/leveldetectors/core/LevelDetectorUnit.h"
 #include "tools/ChannelTableModel.h"
 #include "tools/core/ChannelTools.h"
 
@@ -141,7 +142,7 @@ LevelDetectorDialog::LevelDetectorDialog(Session& session, Prompter& prompter, Q
 LevelDetectorDialog::~LevelDetectorDialog() = default;
 
 void LevelDetectorDialog::RequestDetectors(Session& session) {
-    MetersUnit& meters = session.Meters();
+    LevelDetectorUnit& meters = session.Feature<LevelDetectorUnit>();
     meters.LevelDetectorThresholds();
     meters.LevelDetectorRuns(CommandCode::llevdetstate);
     meters.LevelDetectorRuns(CommandCode::llevdetstatus);
@@ -245,7 +246,7 @@ void LevelDetectorDialog::ClearSelected(std::optional<std::int32_t> direction) {
 void LevelDetectorDialog::GetStatus() {
     if (!session_.IsReady())
         return;
-    MetersUnit& meters = session_.Meters();
+    LevelDetectorUnit& meters = session_.Feature<LevelDetectorUnit>();
     if (!activeOnly_->isChecked()) {
         meters.LevelDetectorRuns(CommandCode::llevdetstatus);
         return;
@@ -260,7 +261,7 @@ void LevelDetectorDialog::GetStatus() {
 void LevelDetectorDialog::Send(const std::vector<DetectorRequest>& requests) {
     if (!session_.IsReady())
         return;
-    MetersUnit& meters = session_.Meters();
+    LevelDetectorUnit& meters = session_.Feature<LevelDetectorUnit>();
     for (const DetectorRequest& r : requests) {
         if (r.kind == DetectorRequest::Kind::Thresholds)
             meters.SetLevelDetectorThresholds(r.direction, r.channel, r.thresholds);

@@ -4,10 +4,10 @@
 
 namespace velmar {
 
-// Level detectors.
-class MetersUnit {
+// The level detectors of every channel: thresholds, enable and status, read and set.
+class LevelDetectorUnit {
   public:
-    explicit MetersUnit(FeatureContext& context);
+    explicit LevelDetectorUnit(FeatureContext& context);
 
     void LevelDetectorThresholds();
     void LevelDetectorRuns(CommandCode list);  // llevdetstate or llevdetstatus

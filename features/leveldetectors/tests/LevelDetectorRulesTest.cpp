@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "tools/core/LevelDetectorRules.h"
+#include "features/leveldetectors/core/LevelDetectorRules.h"
 
 namespace velmar {
 namespace {

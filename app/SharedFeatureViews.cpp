@@ -1,0 +1,42 @@
+// The windows of the features that still live in the shared folders; each moves to its
+// feature's folder with the feature.
+#include "console/FeatureViews.h"
+#include "settings/InstallSettings.h"
+#include "tools/InstallChannelTools.h"
+#include "tools/InstallTools.h"
+#include "tools/MaintenanceActions.h"
+#include "tools/NetworkAudioTools.h"
+
+namespace velmar {
+
+// The main window itself shows the frame's identity, clock and routing, and opens X-Y control.
+void IdentityInstallViews(MainWindow&, ConsoleCore&) {}
+void ClockInstallViews(MainWindow&, ConsoleCore&) {}
+void RoutingInstallViews(MainWindow&, ConsoleCore&) {}
+
+void FirmwareInstallViews(MainWindow& window, ConsoleCore& core) {
+    InstallMaintenance(window, core);
+}
+
+void ChannelToolsInstallViews(MainWindow& window, ConsoleCore& core) {
+    InstallChannelTools(window, core);
+}
+
+// The card pages belong to the settings editor.
+void InterfacesInstallViews(MainWindow&, ConsoleCore&) {}
+
+void SettingsInstallViews(MainWindow& window, ConsoleCore& core) {
+    InstallSettings(window, core);
+}
+
+// The PPM window is one of the network-audio tools for now.
+void NetworkAudioInstallViews(MainWindow& window, ConsoleCore& core) {
+    InstallNetworkAudioTools(window, core);
+}
+void PpmInstallViews(MainWindow&, ConsoleCore&) {}
+
+void EventLogInstallViews(MainWindow& window, ConsoleCore& core) {
+    InstallEventLog(window, core);
+}
+
+}  // namespace velmar

@@ -1,0 +1,61 @@
+// The menu entries of the features whose windows still live in the shared folders; each moves
+// to its feature's folder with the feature.
+#include <array>
+
+#include "console/DeviceMenu.h"
+#include "device/features/SharedGates.h"
+
+namespace velmar {
+
+namespace {
+
+using C = MenuCommand;
+using G = MenuGroup;
+using O = MenuRow::Option;
+
+constexpr std::array kChannelTools{
+    MenuRow{C::InputStatus, "Input status ...", G::Status, ChannelToolGate},
+    MenuRow{C::ChannelLabels, "Channel labels ...", G::Labels, LabelsGate},
+    MenuRow{C::GainSettings, "Gain settings ...", G::Labels, GainsGate},
+};
+constexpr std::array kRouting{MenuRow{C::XyControl, "X-Y control ...", G::XyControl, ChannelToolGate, O::Xy}};
+constexpr std::array kPpm{MenuRow{C::PpmStreams, "PPM streams ...", G::Meters, PpmGate, O::Zel}};
+constexpr std::array kNetworkAudio{
+    MenuRow{C::ManualIpRouting, "Manual IP routing control ...", G::IpRouting, NetworkAudioGate, O::Zel},
+    MenuRow{C::AutoIpRouting, "Automatic IP routing control ...", G::IpRouting, NetworkAudioGate, O::Zel},
+};
+
+}  // namespace
+
+std::span<const MenuRow> IdentityMenuRows() {
+    return {};
+}
+std::span<const MenuRow> ClockMenuRows() {
+    return {};
+}
+std::span<const MenuRow> RoutingMenuRows() {
+    return kRouting;
+}
+std::span<const MenuRow> FirmwareMenuRows() {
+    return {};
+}
+std::span<const MenuRow> ChannelToolsMenuRows() {
+    return kChannelTools;
+}
+std::span<const MenuRow> InterfacesMenuRows() {
+    return {};
+}
+std::span<const MenuRow> SettingsMenuRows() {
+    return {};
+}
+std::span<const MenuRow> NetworkAudioMenuRows() {
+    return kNetworkAudio;
+}
+std::span<const MenuRow> PpmMenuRows() {
+    return kPpm;
+}
+std::span<const MenuRow> EventLogMenuRows() {
+    return {};
+}
+
+}  // namespace velmar

@@ -1,0 +1,100 @@
+#include "device/StartSequence.h"
+
+#include <array>
+
+#include "device/DeviceModel.h"
+#include "device/Session.h"
+
+namespace velmar {
+
+namespace {
+
+using C = CommandCode;
+using F = FeatureId;
+
+constexpr std::uint8_t kFull = static_cast<std::uint8_t>(StartKind::Full);
+constexpr std::uint8_t kRecovery = static_cast<std::uint8_t>(StartKind::Recovery);
+constexpr std::uint8_t kNoMatrix = static_cast<std::uint8_t>(StartKind::NoMatrix);
+
+// A row whose word goes out once, without arguments.
+template <C word>
+void Plain(Session& session, StartKind) {
+    session.Requests().Send(word);
+}
+
+// Recovery firmware knows only the main board.
+std::optional<std::int32_t> Boards(StartKind kind) {
+    return kind == StartKind::Recovery ? std::optional<std::int32_t>(2) : std::nullopt;
+}
+
+constexpr std::array kStartSequence{
+    StartStep{F::Identity, C::gdevid, kFull | kNoMatrix,
+              [](Session& s, StartKind kind) {
+                  // A frame without a matrix names itself only in application mode.
+                  if (kind == StartKind::Full || s.Connection().deviceMode == DeviceMode::Application)
+                      s.Identity().DeviceId();
+              }},
+    StartStep{F::Identity, C::gdevinfo, kFull, Plain<C::gdevinfo>},
+    StartStep{F::Identity, C::gip, kFull | kRecovery | kNoMatrix,
+              [](Session& s, StartKind) { s.Identity().NetworkSettings(); }},
+    StartStep{F::Identity, C::ghwconf, kFull | kRecovery,
+              [](Session& s, StartKind kind) { s.Identity().HardwareConfig(Boards(kind)); }},
+    StartStep{F::Identity, C::gswver, kFull | kRecovery,
+              [](Session& s, StartKind kind) { s.Identity().SoftwareVersion(Boards(kind)); }},
+    StartStep{F::Identity, C::gfanconf, kFull, Plain<C::gfanconf>},
+    StartStep{F::Identity, C::gpsuconf, kFull, Plain<C::gpsuconf>},
+    StartStep{F::Identity, C::gdevfeature, kFull,
+              [](Session& s, StartKind) {
+                  s.Identity().DeviceFeature(1);
+                  s.Identity().DeviceFeature(2);
+              }},
+    StartStep{F::Identity, C::galivetime, kFull, Plain<C::galivetime>},
+    StartStep{F::Identity, C::gsystemdelay, kFull, Plain<C::gsystemdelay>},
+    StartStep{F::Clock, C::ggenrate, kFull, Plain<C::ggenrate>},
+    StartStep{F::Clock, C::grateadptsrc, kFull, Plain<C::grateadptsrc>},
+    StartStep{F::Clock, C::gwclkout, kFull, Plain<C::gwclkout>},
+    StartStep{F::Clock, C::lsyncprio, kFull, [](Session& s, StartKind) { s.Clock().SyncPriorities(); }},
+    StartStep{F::Clock, C::gsyncterm, kFull, Plain<C::gsyncterm>},
+    StartStep{F::Interfaces, C::gaeschstat, kFull, Plain<C::gaeschstat>},
+    StartStep{F::Interfaces, C::gphdmode, kFull, [](Session& s, StartKind) { s.Interfaces().PhdModes(); }},
+    StartStep{F::Interfaces, C::goptred, kFull, [](Session& s, StartKind) { s.Interfaces().Redundancy(); }},
+    StartStep{F::Interfaces, C::goptmode, kFull,
+              [](Session& s, StartKind) { s.Interfaces().OptionalModuleMode(std::nullopt); }},
+    StartStep{F::Interfaces, C::gmadiinmode, kFull,
+              [](Session& s, StartKind) { s.Interfaces().MadiModes(std::nullopt); }},
+    StartStep{F::Interfaces, C::ghlinkinmode, kFull,
+              [](Session& s, StartKind) { s.Interfaces().HotlinkModes(std::nullopt); }},
+    StartStep{F::NetworkAudio, C::gbkip, kFull,
+              [](Session& s, StartKind) { s.NetworkAudio().DanteNetwork(false); }},
+    StartStep{F::NetworkAudio, C::gbkname, kFull,
+              [](Session& s, StartKind) { s.NetworkAudio().DanteName(); }},
+    StartStep{F::NetworkAudio, C::gswmodeip, kFull, Plain<C::gswmodeip>},
+    StartStep{F::NetworkAudio, C::gbksecip, kFull,
+              [](Session& s, StartKind) { s.NetworkAudio().DanteNetwork(true); }},
+    StartStep{F::NetworkAudio, C::gsrenaip, kFull, Plain<C::gsrenaip>},
+};
+
+constexpr std::array kStatePoll{
+    StartStep{F::Clock, C::gactrate, kFull, Plain<C::gactrate>},
+    StartStep{F::Clock, C::gsyncstat, kFull, Plain<C::gsyncstat>},
+    StartStep{F::Routing, C::lcross, kFull, [](Session& s, StartKind) { s.Routing().CrosspointRuns(); }},
+    StartStep{F::Interfaces, C::goptinact, kFull,
+              [](Session& s, StartKind) {
+                  if (IsNewFirmware(s.State()))
+                      s.Interfaces().OptionalModuleInactive(std::nullopt);
+              }},
+    StartStep{F::ChannelTools, C::lmaininpstatus, kFull,
+              [](Session& s, StartKind) { s.ChannelTools().MainInputStatusList(); }},
+};
+
+}  // namespace
+
+std::span<const StartStep> StartSequenceSteps() {
+    return kStartSequence;
+}
+
+std::span<const StartStep> StatePollSteps() {
+    return kStatePoll;
+}
+
+}  // namespace velmar

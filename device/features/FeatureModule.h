@@ -1,0 +1,55 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string_view>
+#include <typeinfo>
+
+#include "device/features/FeatureContext.h"
+#include "device/features/FrameFacts.h"
+
+namespace velmar {
+
+// The features of features/FeatureList.inc, in its order.
+enum class FeatureId : std::uint8_t {
+#define VELMAR_FEATURE(name) name,
+#include "features/FeatureList.inc"
+#undef VELMAR_FEATURE
+};
+
+inline constexpr std::size_t kFeatureCount = 0
+#define VELMAR_FEATURE(name) +1
+#include "features/FeatureList.inc"
+#undef VELMAR_FEATURE
+    ;
+
+// A feature as the core sees it: the unit it builds on the session's context (the unit registers
+// its reply handlers there), and its gate.
+struct CoreModule {
+    std::string_view name;
+    const std::type_info* unitType = nullptr;  // null: the feature has no unit of its own
+    std::shared_ptr<void> (*build)(FeatureContext& context) = nullptr;
+    FeatureGate gate = nullptr;  // null: every frame has it
+};
+
+template <class Unit>
+std::shared_ptr<void> BuildUnit(FeatureContext& context) {
+    return std::make_shared<Unit>(context);
+}
+
+// Each feature's registration, defined in its own folder.
+#define VELMAR_FEATURE(name) const CoreModule& name##CoreModule();
+#include "features/FeatureList.inc"
+#undef VELMAR_FEATURE
+
+// Every feature's core registration, indexed by FeatureId.
+const std::array<const CoreModule*, kFeatureCount>& CoreModules();
+
+inline const CoreModule& CoreModuleOf(FeatureId id) {
+    return *CoreModules()[static_cast<std::size_t>(id)];
+}
+
+}  // namespace velmar

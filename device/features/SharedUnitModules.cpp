@@ -1,0 +1,113 @@
+// The registrations of the features whose parts still live in the shared folders; each moves to
+// its feature's folder with the feature.
+#include "device/features/FeatureModule.h"
+#include "device/features/SharedGates.h"
+#include "device/features/channels/ChannelToolsUnit.h"
+#include "device/features/clock/ClockUnit.h"
+#include "device/features/firmware/FirmwareUnit.h"
+#include "device/features/identity/IdentityUnit.h"
+#include "device/features/interfaces/InterfacesUnit.h"
+#include "device/features/netaudio/NetworkAudioUnit.h"
+#include "device/features/ppm/PpmUnit.h"
+#include "device/features/routing/RoutingUnit.h"
+
+namespace velmar {
+
+namespace {
+
+constexpr std::uint32_t kLevelMeterFeature = 1u << 0;
+constexpr std::uint32_t kGainFeature = 1u << 1;
+constexpr std::int32_t kLastVersionWithoutLabels = 1040001;
+constexpr std::int32_t kIpRoutingVersion = 1020002;
+
+}  // namespace
+
+GateReason LabelsGate(const FrameFacts& frame) {
+    if (const GateReason reason = ChannelToolGate(frame); !reason.empty())
+        return reason;
+    if (frame.version <= kLastVersionWithoutLabels)
+        return "runs software 1.4.0.1 or older, without channel labels";
+    return {};
+}
+
+GateReason GainsGate(const FrameFacts& frame) {
+    if (const GateReason reason = LabelsGate(frame); !reason.empty())
+        return reason;
+    if ((frame.features & kGainFeature) == 0)
+        return "reports no gain settings";
+    return {};
+}
+
+GateReason PpmGate(const FrameFacts& frame) {
+    if (const GateReason reason = DanteToolGate(frame); !reason.empty())
+        return reason;
+    if ((frame.features & kLevelMeterFeature) == 0)
+        return "reports no level meters";
+    return {};
+}
+
+GateReason NetworkAudioGate(const FrameFacts& frame) {
+    if (const GateReason reason = DanteToolGate(frame); !reason.empty())
+        return reason;
+    if (frame.version < kIpRoutingVersion)
+        return "runs software older than 1.2.0.2, without IP routing";
+    return {};
+}
+
+const CoreModule& IdentityCoreModule() {
+    static const CoreModule module{"identity", &typeid(IdentityUnit), BuildUnit<IdentityUnit>};
+    return module;
+}
+
+const CoreModule& ClockCoreModule() {
+    static const CoreModule module{"clock", &typeid(ClockUnit), BuildUnit<ClockUnit>};
+    return module;
+}
+
+const CoreModule& RoutingCoreModule() {
+    static const CoreModule module{"routing", &typeid(RoutingUnit), BuildUnit<RoutingUnit>, ChannelToolGate};
+    return module;
+}
+
+const CoreModule& FirmwareCoreModule() {
+    static const CoreModule module{
+        "firmware", &typeid(FirmwareUnit), [](FeatureContext& context) {
+            return std::shared_ptr<void>(std::make_shared<FirmwareUnit>(
+                context, context.disconnect, [&context] { context.poll.StartSequence(); }));
+        }};
+    return module;
+}
+
+const CoreModule& ChannelToolsCoreModule() {
+    static const CoreModule module{"channel tools", &typeid(ChannelToolsUnit), BuildUnit<ChannelToolsUnit>,
+                                   ChannelToolGate};
+    return module;
+}
+
+const CoreModule& InterfacesCoreModule() {
+    static const CoreModule module{"interfaces", &typeid(InterfacesUnit), BuildUnit<InterfacesUnit>};
+    return module;
+}
+
+const CoreModule& SettingsCoreModule() {
+    static const CoreModule module{"settings"};
+    return module;
+}
+
+const CoreModule& NetworkAudioCoreModule() {
+    static const CoreModule module{"network audio", &typeid(NetworkAudioUnit), BuildUnit<NetworkAudioUnit>,
+                                   NetworkAudioGate};
+    return module;
+}
+
+const CoreModule& PpmCoreModule() {
+    static const CoreModule module{"PPM streams", &typeid(PpmUnit), BuildUnit<PpmUnit>, PpmGate};
+    return module;
+}
+
+const CoreModule& EventLogCoreModule() {
+    static const CoreModule module{"event log"};
+    return module;
+}
+
+}  // namespace velmar

@@ -1,0 +1,19 @@
+#include <array>
+
+#include "console/DeviceMenu.h"
+#include "features/leveldetectors/core/LevelDetectorModule.h"
+
+namespace velmar {
+
+namespace {
+
+constexpr std::array kRows{MenuRow{MenuCommand::LevelDetectors, "Level detectors ...", MenuGroup::Meters,
+                                   LevelDetectorGate, MenuRow::Option::Zel}};
+
+}  // namespace
+
+std::span<const MenuRow> LevelDetectorsMenuRows() {
+    return kRows;
+}
+
+}  // namespace velmar
