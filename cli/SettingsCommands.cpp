@@ -51,10 +51,9 @@ int ApplyFrameSettings(const CliOptions& options, Session& session, PosixEventLo
     const auto opened = std::make_unique<ConfigBlock>(frame);
 
     if (options.dryRun) {
-        auto scratch = std::make_unique<DeviceState>(session.State());
         RequestLinePrinter printer(out);
-        RequestWriter writer(printer, *scratch);
-        const ApplyOutcome outcome = ApplySettings(*opened, *edited, *scratch, writer);
+        RequestWriter writer(printer, session.State());
+        const ApplyOutcome outcome = ApplySettings(*opened, *edited, frame, writer);
         for (const std::string& refused : outcome.refused)
             err << "velmar-cli: not sent: " << refused << "\n";
         return outcome.refused.empty() ? kExitOk : kExitFailure;
@@ -62,7 +61,7 @@ int ApplyFrameSettings(const CliOptions& options, Session& session, PosixEventLo
 
     const PendingReplies& answers = console.Answers();
     const std::size_t refusedBefore = answers.Refused().size();
-    const ApplyOutcome outcome = ApplySettings(*opened, *edited, session.MutableState(), session.Requests());
+    const ApplyOutcome outcome = ApplySettings(*opened, *edited, session.State().config, session.Requests());
     const std::vector<CommandCode> words = ApplyWords();
     const auto waiting = [&] {
         std::size_t count = 0;

@@ -26,7 +26,7 @@ void ApplyEdits(Session& session, Prompter& prompter, const SettingsDialog& edit
         return;
     }
     const ApplyOutcome outcome =
-        ApplySettings(editor.Opened(), editor.Edited(), session.MutableState(), session.Requests());
+        ApplySettings(editor.Opened(), editor.Edited(), session.State().config, session.Requests());
     for (const std::string& refused : outcome.refused)
         prompter.Warning(refused, "Device settings");
     // A card's set replies repeat the request; its gets say what the card took.

@@ -29,12 +29,13 @@ struct ApplyOutcome {
     bool OfferRestart() const { return networkChanged || danteNetworkChanged; }
 };
 
-// Sends the set requests for what the operator changed: every field of `edited` that differs
-// from `opened` (the copy taken when editing began) is written into `live`, and each group with a
-// changed field is sent, in the frame's fixed group order, from the live values. A change the
-// frame made meanwhile, and every field the operator did not touch, stay as the frame has them.
-// A request refused for its text leaves that group's live fields as they were.
-ApplyOutcome ApplySettings(const ConfigBlock& opened, const ConfigBlock& edited, DeviceState& live,
+// Sends the set requests for what the operator changed: each group whose lines differ between
+// `opened` (the copy taken when editing began) and `edited` is sent, in the frame's fixed group
+// order, with its lines filled from `edited` through the field bindings. `frame` (the frame image
+// as it is now) only decides which modules and cards are there; nothing is written into it, the
+// frame's answers and the read-back bring the new values. A group with a text the line cannot
+// carry is not sent at all and named in `refused`.
+ApplyOutcome ApplySettings(const ConfigBlock& opened, const ConfigBlock& edited, const ConfigBlock& frame,
                            RequestWriter& requests);
 
 // Every set word ApplySettings may send, for a caller that waits for their answers.
