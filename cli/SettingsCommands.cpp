@@ -31,10 +31,13 @@ int ApplyFrameSettings(const CliOptions& options, Session& session, PosixEventLo
                        const HeadlessConsole& console, std::ostream& out, std::ostream& err) {
     const ConfigBlock& frame = session.State().config;
     auto edited = std::make_unique<ConfigBlock>(frame);
-    if (const auto problem = LoadSettingsFile(options.file, *edited)) {
+    SettingsFileNotes notes;
+    if (const auto problem = LoadSettingsFile(options.file, *edited, &notes)) {
         err << "velmar-cli: " << options.file << " was not loaded: " << *problem << "\n";
         return kExitFailure;
     }
+    for (const std::string& note : notes)
+        err << "velmar-cli: " << note << "\n";
     if (!options.network) {
         const auto kept = KeepNetworkIdentity(*edited, frame);
         if (!kept.empty()) {
@@ -44,7 +47,7 @@ int ApplyFrameSettings(const CliOptions& options, Session& session, PosixEventLo
             err << " (give --network to send the file's)\n";
         }
     }
-    if (const auto problem = NetworkSettingsProblem(*edited, SettingsPresenceOf(frame).dante)) {
+    if (const auto problem = NetworkSettingsProblem(frame, *edited, SettingsPresenceOf(frame).dante)) {
         err << "velmar-cli: " << *problem << " Nothing was sent.\n";
         return kExitFailure;
     }
