@@ -79,17 +79,17 @@ void Save(const TextField<N>& field, CommandMessage& m, std::uint16_t pos) {
             name                                                                                           \
     }
 // A field of the live block: the frame reports it and nothing sets it.
-#define VELMAR_REPORT(get, pos, rule, expr)                                                                \
-    FieldBinding {                                                                                         \
-        CommandCode::get, CommandCode::error, pos, StatusRule::rule, StoredFrom::Get, 0, 0,                \
-            [](DeviceState& s, std::size_t, const CommandMessage& m, std::uint16_t p, bool zero) {         \
-                if (zero) {                                                                                \
-                    Clear(expr);                                                                           \
-                } else {                                                                                   \
-                    Load(expr, m, p);                                                                      \
-                }                                                                                          \
-            },                                                                                             \
-            nullptr, {}                                                                                    \
+#define VELMAR_REPORT(get, pos, rule, expr)                                                        \
+    FieldBinding {                                                                                 \
+        CommandCode::get, CommandCode::error, pos, StatusRule::rule, StoredFrom::Get, 0, 0,        \
+            [](DeviceState& s, std::size_t, const CommandMessage& m, std::uint16_t p, bool zero) { \
+                if (zero) {                                                                        \
+                    Clear(expr);                                                                   \
+                } else {                                                                           \
+                    Load(expr, m, p);                                                              \
+                }                                                                                  \
+            },                                                                                     \
+            nullptr, {}                                                                            \
     }
 #define VELMAR_BIND(get, set, pos, rule, from, first, last, expr) \
     VELMAR_BIND_NAMED(get, set, pos, rule, from, first, last, expr, {})

@@ -46,14 +46,16 @@ ChoicePage* MakeAesPage() {
 
 ChoicePage* MakeMadiPage() {
     return new ChoicePage({
-        {"Input sample rate", Setting::MadiInput, [](ConfigBlock& c) -> std::int32_t& { return c.madiIn[0].mode; }},
+        {"Input sample rate", Setting::MadiInput,
+         [](ConfigBlock& c) -> std::int32_t& { return c.madiIn[0].mode; }},
         {"Output frame rate", Setting::FrameRate,
          [](ConfigBlock& c) -> std::int32_t& { return c.madiOut[0].legFr; }},
         {"Output channel status", Setting::ChannelStatus,
          [](ConfigBlock& c) -> std::int32_t& { return c.madiOut[0].chnSt; }},
         {"Output channel count", Setting::ChannelCount,
          [](ConfigBlock& c) -> std::int32_t& { return c.madiOut[0].mode; }},
-        {"Output DSD mode", Setting::DsdMode, [](ConfigBlock& c) -> std::int32_t& { return c.madiOut[0].dsdMode; }},
+        {"Output DSD mode", Setting::DsdMode,
+         [](ConfigBlock& c) -> std::int32_t& { return c.madiOut[0].dsdMode; }},
     });
 }
 

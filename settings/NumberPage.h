@@ -12,7 +12,8 @@ namespace velmar {
 // A page of one number: " System delay " and " Alive time ".
 class NumberPage final : public SettingsPage {
   public:
-    NumberPage(const char* label, Setting setting, std::int32_t ConfigBlock::*field, QWidget* parent = nullptr);
+    NumberPage(const char* label, Setting setting, std::int32_t ConfigBlock::*field,
+               QWidget* parent = nullptr);
     void Load(const ConfigBlock& config) override;
     std::optional<std::string> Store(ConfigBlock& config) override;
 

@@ -15,8 +15,8 @@ namespace velmar {
 
 // Takes a whole number from an edit box into `field`. Out of range (or not a number): the field keeps
 // its value, the box shows it again, and the reason names the box.
-inline std::optional<std::string> TakeNumber(QLineEdit& box, std::string_view label, const SettingRange& range,
-                                             std::int32_t& field) {
+inline std::optional<std::string> TakeNumber(QLineEdit& box, std::string_view label,
+                                             const SettingRange& range, std::int32_t& field) {
     bool ok = false;
     const int value = box.text().trimmed().toInt(&ok);
     if (ok && range.Allows(value)) {

@@ -46,7 +46,8 @@ SyncPriorityPage::SyncPriorityPage(QWidget* parent)
         if (!HasPriorityRow(source.number))
             continue;
         const int row = grid_->InsertRow(
-            grid_->rowCount(), QString::fromUtf8(source.name.data(), static_cast<qsizetype>(source.name.size())));
+            grid_->rowCount(),
+            QString::fromUtf8(source.name.data(), static_cast<qsizetype>(source.name.size())));
         grid_->SetRowValue(row, static_cast<std::uint32_t>(source.number));
     }
     auto* column = new QVBoxLayout(this);

@@ -11,7 +11,8 @@ ValueList::ValueList(Setting setting, QWidget* parent) : QComboBox(parent) {
 void ValueList::SetEntries(Setting setting) {
     clear();
     for (const SettingChoice& choice : RangeOf(setting).choices)
-        addItem(QString::fromUtf8(choice.text.data(), static_cast<qsizetype>(choice.text.size())), choice.value);
+        addItem(QString::fromUtf8(choice.text.data(), static_cast<qsizetype>(choice.text.size())),
+                choice.value);
     setCurrentIndex(-1);
 }
 

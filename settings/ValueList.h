@@ -7,8 +7,9 @@
 
 namespace velmar {
 
-// A drop-down list whose entries stand for numbers, the choices of one setting's range. Selecting a value that no entry carries
-// shows no selection; a list without selection has no value, so storing it keeps what was stored.
+// A drop-down list whose entries stand for numbers, the choices of one setting's range. Selecting a value
+// that no entry carries shows no selection; a list without selection has no value, so storing it keeps what
+// was stored.
 class ValueList final : public QComboBox {
   public:
     explicit ValueList(QWidget* parent = nullptr);

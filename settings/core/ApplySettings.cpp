@@ -106,6 +106,14 @@ bool GroupChanged(const ApplyGroup& group, const ConfigBlock& before, const Conf
     return changed;
 }
 
+CommandCode GetWordOf(CommandCode set) {
+    for (const FieldBinding& field : FieldBindings()) {
+        if (field.set == set)
+            return field.get;
+    }
+    return C::error;
+}
+
 bool Open(Gate gate, const SettingsPresence& presence, const ConfigBlock& edited) {
     switch (gate) {
         case Gate::Always:
@@ -129,6 +137,15 @@ SettingsPresence SettingsPresenceOf(const ConfigBlock& config) {
     presence.optionalModule = config.hwConf[kSfpPosition - 1].boardType != 0;
     presence.dante = config.hwConf[kDantePosition - 1].boardType != 0 && !config.danteLan.mac.Empty();
     return presence;
+}
+
+void ReadBackSettings(const ApplyOutcome& outcome, RequestWriter& requests) {
+    for (const SettingRead& read : outcome.toRead) {
+        if (read.key == 0)
+            requests.Send(read.get);
+        else
+            requests.Send(read.get, {{14, read.key}});
+    }
 }
 
 std::vector<CommandCode> ApplyWords() {
@@ -159,22 +176,30 @@ ApplyOutcome ApplySettings(const ConfigBlock& opened, const ConfigBlock& edited,
             continue;
         // Every line is checked before the first goes out, so a refused text leaves the whole
         // group unsent and there is nothing to undo.
-        std::vector<std::pair<CommandCode, CommandMessage>> lines;
+        struct Pending {
+            CommandCode word;
+            std::int32_t key;
+            CommandMessage line;
+        };
+        std::vector<Pending> lines;
         ForEachLine(group, [&](const SetWord& word, std::int32_t key) {
-            lines.emplace_back(word.word, Line(edited, word, key));
+            lines.push_back({word.word, key, Line(edited, word, key)});
         });
         RequestProblem problem;
-        for (const auto& [word, line] : lines) {
+        for (const Pending& pending : lines) {
             if (!problem)
-                problem = RequestWriter::TextProblem(line, word);
+                problem = RequestWriter::TextProblem(pending.line, pending.word);
         }
         if (problem) {
             outcome.refused.push_back(*problem);
             continue;
         }
-        for (auto& [word, line] : lines) {
-            requests.SendRecord(line, word);
+        for (Pending& pending : lines) {
+            requests.SendRecord(pending.line, pending.word);
             ++outcome.requestsSent;
+            const SettingRead read{GetWordOf(pending.word), pending.key};
+            if (std::find(outcome.toRead.begin(), outcome.toRead.end(), read) == outcome.toRead.end())
+                outcome.toRead.push_back(read);
         }
         switch (group.effect) {
             case Effect::Settings:

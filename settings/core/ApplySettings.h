@@ -15,6 +15,13 @@ struct SettingsPresence {
 };
 SettingsPresence SettingsPresenceOf(const ConfigBlock& config);
 
+// A get request that reads back one setting that was sent: the word and its key (0: none).
+struct SettingRead {
+    CommandCode get = CommandCode::error;
+    std::int32_t key = 0;
+    friend bool operator==(const SettingRead&, const SettingRead&) = default;
+};
+
 // What one apply did. Every group that differed counts, not only the last one: the frame is read
 // back when anything changed, and the restart is offered when any network group changed.
 struct ApplyOutcome {
@@ -24,6 +31,7 @@ struct ApplyOutcome {
     std::size_t requestsSent = 0;
     std::vector<std::string> refused;       // why a request was not sent, one sentence each
     std::vector<std::int32_t> cardsToRead;  // cards written to, to be read back
+    std::vector<SettingRead> toRead;        // the get requests for every group that was sent
 
     bool AnyChanged() const { return settingsChanged || networkChanged || danteNetworkChanged; }
     bool OfferRestart() const { return networkChanged || danteNetworkChanged; }
@@ -37,6 +45,10 @@ struct ApplyOutcome {
 // carry is not sent at all and named in `refused`.
 ApplyOutcome ApplySettings(const ConfigBlock& opened, const ConfigBlock& edited, const ConfigBlock& frame,
                            RequestWriter& requests);
+
+// Sends the get requests of `outcome.toRead`: the frame image takes the new settings from the
+// frame's own answers, as the frame holds them.
+void ReadBackSettings(const ApplyOutcome& outcome, RequestWriter& requests);
 
 // Every set word ApplySettings may send, for a caller that waits for their answers.
 std::vector<CommandCode> ApplyWords();

@@ -143,12 +143,13 @@ CardApplyPlan PlanCardRequests(const ConfigBlock& old, const ConfigBlock& edited
     return plan;
 }
 
-CardApplyOutcome ApplyCardSettings(const ConfigBlock& opened, const ConfigBlock& edited, const ConfigBlock& frame,
-                                   RequestWriter& requests) {
+CardApplyOutcome ApplyCardSettings(const ConfigBlock& opened, const ConfigBlock& edited,
+                                   const ConfigBlock& frame, RequestWriter& requests) {
     CardApplyOutcome outcome;
     for (std::int32_t card = 1; card <= static_cast<std::int32_t>(kCardSlots); ++card) {
         std::vector<CardRequest> slot;
-        if (!PlanSlot(opened, edited, card, slot) || EditableCardKind(frame, card) != EditableCardKind(edited, card))
+        if (!PlanSlot(opened, edited, card, slot) ||
+            EditableCardKind(frame, card) != EditableCardKind(edited, card))
             continue;
         outcome.changed = true;
         for (const CardRequest& request : slot) {

@@ -39,7 +39,7 @@ struct CardApplyOutcome {
 // (`opened` against `edited`) that the frame still holds as the editor saw it, the changed fields
 // are sent from the edited card. A card that left its slot or was swapped while the editor was
 // open is left alone: nothing is sent for it.
-CardApplyOutcome ApplyCardSettings(const ConfigBlock& opened, const ConfigBlock& edited, const ConfigBlock& frame,
-                                   RequestWriter& requests);
+CardApplyOutcome ApplyCardSettings(const ConfigBlock& opened, const ConfigBlock& edited,
+                                   const ConfigBlock& frame, RequestWriter& requests);
 
 }  // namespace velmar

@@ -58,10 +58,10 @@ struct FileRow {
     std::string_view what;  // a text's name in a refusal
 };
 
-#define VELMAR_ROW(comment, key, kind, range, over, network, expr, what)                                   \
-    FileRow {                                                                                              \
-        comment, key, Kind::kind, Setting::range, Over::over, network,                                     \
-            [](ConfigBlock& c) { return Ref(expr); }, what                                                 \
+#define VELMAR_ROW(comment, key, kind, range, over, network, expr, what) \
+    FileRow {                                                            \
+        comment, key, Kind::kind, Setting::range, Over::over, network,   \
+            [](ConfigBlock& c) { return Ref(expr); }, what               \
     }
 #define VELMAR_INT(comment, key, range, expr) VELMAR_ROW(comment, key, Int, range, Refuse, false, expr, "")
 #define VELMAR_PRIO(key, index) VELMAR_ROW("", key, Byte, SyncPriority, Refuse, false, c.syncPrio[index], "")
@@ -132,7 +132,8 @@ const std::array kRows{
     VELMAR_INT("", "MadiMod2OutMode", ChannelCount, c.madiOut[2].mode),
     VELMAR_INT("", "MadiMod2OutDsdMode", DsdMode, c.madiOut[2].dsdMode),
     VELMAR_ROW("--- AES ---", "AesChnStMode", Int, ChannelStatus, Zero, false, c.aesChnStMode, ""),
-    VELMAR_ROW("--- Optional module ---", "RedundancyEnable", Int, SfpRedundancy, Zero, false, c.redundancyEnable, ""),
+    VELMAR_ROW("--- Optional module ---", "RedundancyEnable", Int, SfpRedundancy, Zero, false,
+               c.redundancyEnable, ""),
     VELMAR_ROW("", "RedundancyMode", Int, SfpRedundancyMode, Zero, false, c.redundancyMode, ""),
 };
 
@@ -355,8 +356,9 @@ SettingsFileProblem ReadSettingsText(std::string_view text, ConfigBlock& config,
                 kept = CopyField(row, *scratch, config) || kept;
         }
         if (kept && notes != nullptr)
-            notes->push_back("The file holds no Dante settings (its frame has no Dante module); the Dante "
-                             "settings are left as they are.");
+            notes->push_back(
+                "The file holds no Dante settings (its frame has no Dante module); the Dante "
+                "settings are left as they are.");
     }
     config = *scratch;
     return std::nullopt;

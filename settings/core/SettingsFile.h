@@ -34,7 +34,8 @@ using SettingsFileNotes = std::vector<std::string>;
 // repeated keys and files with too few value lines. An empty Dante section (written by a frame
 // without the module) leaves `config`'s Dante settings as they are and says so in `notes`. On any
 // refusal `config` is left exactly as it was.
-SettingsFileProblem ReadSettingsText(std::string_view text, ConfigBlock& config, SettingsFileNotes* notes = nullptr);
+SettingsFileProblem ReadSettingsText(std::string_view text, ConfigBlock& config,
+                                     SettingsFileNotes* notes = nullptr);
 // As above from a file, reading at most kSettingsFileLimit bytes.
 SettingsFileProblem LoadSettingsFile(const std::string& path, ConfigBlock& config,
                                      SettingsFileNotes* notes = nullptr);

@@ -79,6 +79,17 @@ TEST_F(ApplySettingsTest, LinesComeFromTheEditsAndTheFrameImageIsLeftToTheFrame)
     EXPECT_EQ(outcome.requestsSent, 2u);
     EXPECT_EQ(std::memcmp(&before->config, &live->config, sizeof(ConfigBlock)), 0)
         << "the frame's answers bring the new values, not the apply";
+
+    // What was sent is read back, keyed groups key by key.
+    wire.lines.clear();
+    ReadBackSettings(outcome, writer);
+    EXPECT_EQ(wire.Words(), (Words{"gsystemdelay", "gip"}));
+    *opened = *edited;
+    edited->madiOut[0].legFr = 1;
+    const ApplyOutcome madi = Apply();
+    EXPECT_EQ(madi.toRead, (std::vector<SettingRead>{{CommandCode::gmadiinmode, 1},
+                                                     {CommandCode::gmadioutmode, 1},
+                                                     {CommandCode::gmadidsdmode, 1}}));
 }
 
 TEST_F(ApplySettingsTest, OneSyncPrioritySendsTheWholeTableInSourceOrder) {

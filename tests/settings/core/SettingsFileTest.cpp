@@ -134,21 +134,26 @@ TEST(SettingsFileTest, ClampsAndTextsTheFrameCannotTakeWhole) {
     EXPECT_EQ(config->redundancyMode, 0);
 
     // Never cut: an overlong name would reach the frame as another name.
-    EXPECT_EQ(ReadSettingsText(Replace(text, "Name=Studio A", "Name=" + std::string(17, 'n')), *config).value_or(""),
+    EXPECT_EQ(ReadSettingsText(Replace(text, "Name=Studio A", "Name=" + std::string(17, 'n')), *config)
+                  .value_or(""),
               "Line 4: Name: A device name is longer than 16 characters.");
-    EXPECT_EQ(ReadSettingsText(Replace(text, "DanteName=Brooklyn stage left", "DanteName=" + std::string(32, 'd')),
-                               *config)
-                  .value_or("")
-                  .rfind("Line 47: DanteName: ", 0),
-              0u);
+    EXPECT_EQ(
+        ReadSettingsText(Replace(text, "DanteName=Brooklyn stage left", "DanteName=" + std::string(32, 'd')),
+                         *config)
+            .value_or("")
+            .rfind("Line 47: DanteName: ", 0),
+        0u);
 }
 
 // The file is UTF-8; the frame's names are its 8-bit set, in both directions.
 TEST(SettingsFileTest, TextsTravelInTheFramesCharacterSet) {
-    const std::string text = Replace(SettingsFileText(*Distinct()), "Name=Studio A", "Name=St\u00fcdio \u20ac");
+    const std::string text =
+        Replace(SettingsFileText(*Distinct()), "Name=Studio A", "Name=St\u00fcdio \u20ac");
     auto config = std::make_unique<ConfigBlock>();
     ASSERT_EQ(ReadSettingsText(text, *config), std::nullopt);
-    EXPECT_EQ(config->deviceName.View(), "St\xfc" "dio \x80");
+    EXPECT_EQ(config->deviceName.View(),
+              "St\xfc"
+              "dio \x80");
     EXPECT_NE(SettingsFileText(*config).find("\r\nName=St\u00fcdio \u20ac\r\n"), std::string::npos);
 
     const auto before = SettingsFileText(*config);
@@ -170,9 +175,11 @@ TEST(SettingsFileTest, NumbersTakeASignAndStayInTheEditorsLists) {
               "Line 3: ID: \"+-5\" is not a number.");
     EXPECT_EQ(ReadSettingsText(Replace(text, "SampleRate=6", "SampleRate=0"), *config).value_or(""),
               "Line 16: SampleRate: 0 is out of range (1 to 10).");
-    EXPECT_EQ(ReadSettingsText(Replace(text, "SampleRateAdaptSrc=16", "SampleRateAdaptSrc=0"), *config).value_or(""),
-              "Line 17: SampleRateAdaptSrc: 0 is out of range (one of 1, 3, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, "
-              "15, 16, 17, 18).");
+    EXPECT_EQ(
+        ReadSettingsText(Replace(text, "SampleRateAdaptSrc=16", "SampleRateAdaptSrc=0"), *config)
+            .value_or(""),
+        "Line 17: SampleRateAdaptSrc: 0 is out of range (one of 1, 3, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, "
+        "15, 16, 17, 18).");
     EXPECT_TRUE(ReadSettingsText(Replace(text, "SampleRateAdaptSrc=16", "SampleRateAdaptSrc=2"), *config));
     EXPECT_EQ(config->sampleRate, 6);
 
