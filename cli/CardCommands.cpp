@@ -160,7 +160,7 @@ int CardCommands::Card(const CliOptions& options) {
     const std::size_t refusedBefore = answers.Refused().size();
     const ConfigBlock opened = config;
     const CardApplyOutcome outcome =
-        ApplyCardSettings(opened, edited, session_.MutableState(), session_.Requests());
+        ApplyCardSettings(opened, edited, session_.State().config, session_.Requests());
     // The set replies repeat the request; the card's gets say what it took.
     for (const std::int32_t changed : outcome.cards)
         session_.Interfaces().CardSettings(changed);

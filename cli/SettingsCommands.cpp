@@ -32,10 +32,13 @@ int ApplyFrameSettings(const CliOptions& options, Session& session, PosixEventLo
                        const HeadlessConsole& console, std::ostream& out, std::ostream& err) {
     const ConfigBlock& frame = session.State().config;
     auto edited = std::make_unique<ConfigBlock>(frame);
-    if (const auto problem = LoadSettingsFile(options.file, *edited)) {
+    SettingsFileNotes notes;
+    if (const auto problem = LoadSettingsFile(options.file, *edited, &notes)) {
         err << "velmar-cli: " << options.file << " was not loaded: " << *problem << "\n";
         return kExitFailure;
     }
+    for (const std::string& note : notes)
+        err << "velmar-cli: " << note << "\n";
     if (!options.network) {
         const auto kept = KeepNetworkIdentity(*edited, frame);
         if (!kept.empty()) {
@@ -45,17 +48,16 @@ int ApplyFrameSettings(const CliOptions& options, Session& session, PosixEventLo
             err << " (give --network to send the file's)\n";
         }
     }
-    if (const auto problem = NetworkSettingsProblem(*edited, SettingsPresenceOf(frame).dante)) {
+    if (const auto problem = NetworkSettingsProblem(frame, *edited, SettingsPresenceOf(frame).dante)) {
         err << "velmar-cli: " << *problem << " Nothing was sent.\n";
         return kExitFailure;
     }
     const auto opened = std::make_unique<ConfigBlock>(frame);
 
     if (options.dryRun) {
-        auto scratch = std::make_unique<DeviceState>(session.State());
         RequestLinePrinter printer(out);
-        RequestWriter writer(printer, *scratch);
-        const ApplyOutcome outcome = ApplySettings(*opened, *edited, *scratch, writer);
+        RequestWriter writer(printer, session.State());
+        const ApplyOutcome outcome = ApplySettings(*opened, *edited, frame, writer);
         for (const std::string& refused : outcome.refused)
             err << "velmar-cli: not sent: " << refused << "\n";
         return outcome.refused.empty() ? kExitOk : kExitFailure;
@@ -63,7 +65,7 @@ int ApplyFrameSettings(const CliOptions& options, Session& session, PosixEventLo
 
     const PendingReplies& answers = console.Answers();
     const std::size_t refusedBefore = answers.Refused().size();
-    const ApplyOutcome outcome = ApplySettings(*opened, *edited, session.MutableState(), session.Requests());
+    const ApplyOutcome outcome = ApplySettings(*opened, *edited, session.State().config, session.Requests());
     const std::vector<CommandCode> words = ApplyWords();
     const auto waiting = [&] {
         std::size_t count = 0;

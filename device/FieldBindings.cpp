@@ -28,6 +28,12 @@ void Load(TextField<N>& field, const CommandMessage& m, std::uint16_t pos) {
     field.Assign(m.Text(pos, N));
 }
 
+// What a set request is filled from: the configuration alone, so that a copy being edited can
+// be sent without a frame image around it.
+struct ConfigOnly {
+    const ConfigBlock& config;
+};
+
 template <typename T>
 void Clear(T& field) {
     field = T{};
@@ -53,7 +59,6 @@ void Save(const TextField<N>& field, CommandMessage& m, std::uint16_t pos) {
     m.SetText(pos, N, field.View());
 }
 
-// `expr` names the field in terms of `s` (the state) and `k` (the 0-based key).
 // `expr` names the field in terms of `s` (the state) and `k` (the 0-based key); `name` is what a
 // text field is called when it is refused.
 #define VELMAR_BIND_NAMED(get, set, pos, rule, from, first, last, expr, name)                              \
@@ -67,10 +72,24 @@ void Save(const TextField<N>& field, CommandMessage& m, std::uint16_t pos) {
                     Load(expr, m, p);                                                                      \
                 }                                                                                          \
             },                                                                                             \
-            [](const DeviceState& s, [[maybe_unused]] std::size_t k, CommandMessage& m, std::uint16_t p) { \
+            [](const ConfigBlock& c, [[maybe_unused]] std::size_t k, CommandMessage& m, std::uint16_t p) { \
+                const ConfigOnly s{c};                                                                     \
                 Save(expr, m, p);                                                                          \
             },                                                                                             \
             name                                                                                           \
+    }
+// A field of the live block: the frame reports it and nothing sets it.
+#define VELMAR_REPORT(get, pos, rule, expr)                                                        \
+    FieldBinding {                                                                                 \
+        CommandCode::get, CommandCode::error, pos, StatusRule::rule, StoredFrom::Get, 0, 0,        \
+            [](DeviceState& s, std::size_t, const CommandMessage& m, std::uint16_t p, bool zero) { \
+                if (zero) {                                                                        \
+                    Clear(expr);                                                                   \
+                } else {                                                                           \
+                    Load(expr, m, p);                                                              \
+                }                                                                                  \
+            },                                                                                     \
+            nullptr, {}                                                                            \
     }
 #define VELMAR_BIND(get, set, pos, rule, from, first, last, expr) \
     VELMAR_BIND_NAMED(get, set, pos, rule, from, first, last, expr, {})
@@ -99,7 +118,7 @@ const std::array kFields{
     VELMAR_FIELD(gwclkout, swclkout, 14, ZeroOnError, Both, s.config.wordClkOutMode),
     VELMAR_FIELD(gsyncterm, ssyncterm, 14, ZeroOnError, Get, s.config.syncTermEnable),
     VELMAR_BIND(gsyncprio, ssyncprio, 18, Unchanged, Get, 2, 18, s.config.syncPrio[k]),
-    VELMAR_FIELD(gactrate, error, 14, ZeroOnError, Get, s.live.actualRate),
+    VELMAR_REPORT(gactrate, 14, ZeroOnError, s.live.actualRate),
     // Interfaces.
     VELMAR_FIELD(gaeschstat, saeschstat, 14, ZeroOnError, Both, s.config.aesChnStMode),
     VELMAR_BIND(gmadiinmode, smadiinmode, 18, Unchanged, Get, 1, 3, s.config.madiIn[k].mode),
@@ -133,11 +152,12 @@ const std::array kFields{
     VELMAR_FIELD(gsrenaip, ssrenaip, 14, ZeroOnError, Both, s.config.danteSRate),
     VELMAR_FIELD(guniclkip, suniclkip, 14, ZeroOnError, Both, s.config.danteUniClk),
     VELMAR_FIELD(gautorouteip, sautorouteip, 14, ZeroOnError, Both, s.config.danteAutoRoute),
-    VELMAR_FIELD(gmaxlatencyip, error, 46, NoStatusTest, Get, s.live.maxLatency),
-    VELMAR_FIELD(grxportrng, error, 14, ZeroOnError, Get, s.live.rxPortFirst),
-    VELMAR_FIELD(grxportrng, error, 18, ZeroOnError, Get, s.live.rxPortLast),
+    VELMAR_REPORT(gmaxlatencyip, 46, NoStatusTest, s.live.maxLatency),
+    VELMAR_REPORT(grxportrng, 14, ZeroOnError, s.live.rxPortFirst),
+    VELMAR_REPORT(grxportrng, 18, ZeroOnError, s.live.rxPortLast),
 };
 
+#undef VELMAR_REPORT
 #undef VELMAR_TEXT
 #undef VELMAR_FIELD
 #undef VELMAR_BIND
@@ -321,7 +341,7 @@ bool StoreBoundCardFields(DeviceState& state, const CommandMessage& reply) {
     return stored;
 }
 
-bool FillSetRequest(const DeviceState& state, CommandCode set, std::int32_t key, CommandMessage& request) {
+bool FillSetRequest(const ConfigBlock& config, CommandCode set, std::int32_t key, CommandMessage& request) {
     bool filled = false;
     for (const FieldBinding* row : FieldIndex().Setting(set)) {
         const FieldBinding& field = *row;
@@ -332,17 +352,17 @@ bool FillSetRequest(const DeviceState& state, CommandCode set, std::int32_t key,
             index = static_cast<std::size_t>(key - field.firstKey);
             request.SetInt(14, key);
         }
-        field.save(state, index, request, field.pos);
+        field.save(config, index, request, field.pos);
         filled = true;
     }
     return filled;
 }
 
-bool FillCardSetRequest(const DeviceState& state, CommandCode set, std::int32_t card, std::int32_t index,
+bool FillCardSetRequest(const ConfigBlock& config, CommandCode set, std::int32_t card, std::int32_t index,
                         std::int32_t group, CommandMessage& request) {
     if (!InRange(card, 1, static_cast<std::int32_t>(kCardSlots)))
         return false;
-    const CardRecord& record = state.config.cards[static_cast<std::size_t>(card - 1)];
+    const CardRecord& record = config.cards[static_cast<std::size_t>(card - 1)];
     bool filled = false;
     for (const CardFieldBinding* row : CardIndexOfRows().Setting(set)) {
         const CardFieldBinding& field = *row;

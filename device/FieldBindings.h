@@ -33,7 +33,8 @@ struct FieldBinding {
     std::int32_t firstKey = 0;  // 0: not keyed
     std::int32_t lastKey = 0;
     void (*load)(DeviceState&, std::size_t key, const CommandMessage&, std::uint16_t pos, bool zero);
-    void (*save)(const DeviceState&, std::size_t key, CommandMessage&, std::uint16_t pos);
+    // Fills the field's argument from a configuration; nullptr for a field of the live block.
+    void (*save)(const ConfigBlock&, std::size_t key, CommandMessage&, std::uint16_t pos);
     std::string_view what = {};  // a text field's name in a refusal, with its article
 
     bool Keyed() const { return firstKey != 0; }
@@ -69,10 +70,11 @@ bool StoreBoundFields(DeviceState& state, const CommandMessage& reply);
 // As above for card words: the card's kind and mode decide, a refused reply stores nothing.
 bool StoreBoundCardFields(DeviceState& state, const CommandMessage& reply);
 
-// Fills the set request `set` from the state: every bound field of that word (and its key).
-// False when the word has no binding or the key is out of range.
-bool FillSetRequest(const DeviceState& state, CommandCode set, std::int32_t key, CommandMessage& request);
-bool FillCardSetRequest(const DeviceState& state, CommandCode set, std::int32_t card, std::int32_t index,
+// Fills the set request `set` from a configuration (the frame image's, or a copy being edited):
+// every bound field of that word (and its key). False when the word has no binding or the key is
+// out of range.
+bool FillSetRequest(const ConfigBlock& config, CommandCode set, std::int32_t key, CommandMessage& request);
+bool FillCardSetRequest(const ConfigBlock& config, CommandCode set, std::int32_t card, std::int32_t index,
                         std::int32_t group, CommandMessage& request);
 
 }  // namespace velmar

@@ -40,7 +40,7 @@ std::string_view BoundTextName(CommandCode set, std::uint16_t pos, std::string_v
     return fallback;
 }
 
-RequestProblem TextProblem(const CommandMessage& message, CommandCode code, std::string_view what) {
+RequestProblem CheckTexts(const CommandMessage& message, CommandCode code, std::string_view what) {
     for (const ArgField& field : Command(code).request.All()) {
         if (field.type != ArgType::Text)
             continue;
@@ -76,12 +76,17 @@ std::uint16_t RequestWriter::BodyLength(CommandCode code) {
 }
 
 RequestProblem RequestWriter::SendRecord(CommandMessage& message, CommandCode code, std::string_view what) {
-    if (RequestProblem problem = TextProblem(message, code, what))
+    if (RequestProblem problem = CheckTexts(message, code, what))
         return problem;
     message.code = ToCode(code);
     message.bodyLength = BodyLength(code);
     sink_.SendRequest(message);
     return std::nullopt;
+}
+
+RequestProblem RequestWriter::TextProblem(const CommandMessage& message, CommandCode code,
+                                          std::string_view what) {
+    return CheckTexts(message, code, what);
 }
 
 void RequestWriter::Send(CommandCode code, std::initializer_list<RequestArg> args) {
@@ -106,7 +111,7 @@ RequestProblem RequestWriter::SendText(CommandCode code, std::initializer_list<R
 
 RequestProblem RequestWriter::SendSetting(CommandCode set, std::int32_t key) {
     CommandMessage message;
-    if (!FillSetRequest(state_, set, key, message))
+    if (!FillSetRequest(state_.config, set, key, message))
         return std::nullopt;
     return SendRecord(message, set);
 }
@@ -114,7 +119,7 @@ RequestProblem RequestWriter::SendSetting(CommandCode set, std::int32_t key) {
 void RequestWriter::SendCardSetting(CommandCode set, std::int32_t card, std::int32_t index,
                                     std::int32_t group) {
     CommandMessage message;
-    if (FillCardSetRequest(state_, set, card, index, group, message))
+    if (FillCardSetRequest(state_.config, set, card, index, group, message))
         SendRecord(message, set);
 }
 

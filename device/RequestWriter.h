@@ -47,6 +47,10 @@ class RequestWriter {
     // Completes the header of a prepared record and sends it, unless one of its texts cannot
     // travel; `what` names the texts in the refusal.
     RequestProblem SendRecord(CommandMessage& message, CommandCode code, std::string_view what = "A text");
+    // Why SendRecord would refuse the record, or nothing: for a caller that sends several
+    // records only when all of them can go.
+    static RequestProblem TextProblem(const CommandMessage& message, CommandCode code,
+                                      std::string_view what = "A text");
 
   private:
     RequestSink& sink_;

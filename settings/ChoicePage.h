@@ -11,7 +11,7 @@ namespace velmar {
 // One drop-down list of a ChoicePage: its label, its entries and the field it edits.
 struct ChoiceRow {
     const char* label;
-    ValueList::Entries entries;
+    Setting setting;
     std::int32_t& (*field)(ConfigBlock&);
 };
 

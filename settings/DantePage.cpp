@@ -25,7 +25,7 @@ DantePage::DantePage(QWidget* parent)
     : SettingsPage(parent),
       name_(new QLineEdit),
       primary_(new AddressChoice(true)),
-      redundancy_(new ValueList({{"Switched", 0}, {"Redundant", 1}})),
+      redundancy_(new ValueList(Setting::DanteRedundancy)),
       secondaryBox_(new QGroupBox(" Secondary interface ")),
       secondary_(new AddressChoice(true)),
       rateControl_(new QCheckBox(" Enable sample rate control from device")) {

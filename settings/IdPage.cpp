@@ -20,7 +20,7 @@ void IdPage::Load(const ConfigBlock& config) {
 }
 
 std::optional<std::string> IdPage::Store(ConfigBlock& config) {
-    if (auto problem = TakeNumber(*id_, "ID", 0, 99, config.deviceId))
+    if (auto problem = TakeNumber(*id_, "ID", RangeOf(Setting::DeviceId), config.deviceId))
         return problem;
     return TakeText(*name_, "A device name", config.deviceName);
 }

@@ -26,9 +26,11 @@ void ApplyEdits(Session& session, Prompter& prompter, const SettingsDialog& edit
         return;
     }
     const ApplyOutcome outcome =
-        ApplySettings(editor.Opened(), editor.Edited(), session.MutableState(), session.Requests());
+        ApplySettings(editor.Opened(), editor.Edited(), session.State().config, session.Requests());
     for (const std::string& refused : outcome.refused)
         prompter.Warning(refused, "Device settings");
+    // The frame image takes the new values from the frame's answers, as the frame holds them.
+    ReadBackSettings(outcome, session.Requests());
     // A card's set replies repeat the request; its gets say what the card took.
     for (const std::int32_t card : outcome.cardsToRead)
         session.Interfaces().CardSettings(card);

@@ -7,8 +7,8 @@
 
 namespace velmar {
 
-NumberPage::NumberPage(const char* label, int min, int max, std::int32_t ConfigBlock::*field, QWidget* parent)
-    : SettingsPage(parent), label_(label), min_(min), max_(max), field_(field), box_(new QLineEdit) {
+NumberPage::NumberPage(const char* label, Setting setting, std::int32_t ConfigBlock::*field, QWidget* parent)
+    : SettingsPage(parent), label_(label), setting_(setting), field_(field), box_(new QLineEdit) {
     auto* form = new QFormLayout(this);
     form->addRow(label, box_);
 }
@@ -18,7 +18,7 @@ void NumberPage::Load(const ConfigBlock& config) {
 }
 
 std::optional<std::string> NumberPage::Store(ConfigBlock& config) {
-    return TakeNumber(*box_, label_, min_, max_, config.*field_);
+    return TakeNumber(*box_, label_, RangeOf(setting_), config.*field_);
 }
 
 }  // namespace velmar

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "settings/SettingsPage.h"
+#include "settings/core/SettingRanges.h"
 
 class QLineEdit;
 
@@ -11,15 +12,14 @@ namespace velmar {
 // A page of one number: " System delay " and " Alive time ".
 class NumberPage final : public SettingsPage {
   public:
-    NumberPage(const char* label, int min, int max, std::int32_t ConfigBlock::*field,
+    NumberPage(const char* label, Setting setting, std::int32_t ConfigBlock::*field,
                QWidget* parent = nullptr);
     void Load(const ConfigBlock& config) override;
     std::optional<std::string> Store(ConfigBlock& config) override;
 
   private:
     const char* label_;
-    int min_;
-    int max_;
+    Setting setting_;
     std::int32_t ConfigBlock::*field_;
     QLineEdit* box_;
 };

@@ -37,8 +37,8 @@ std::int32_t& MadiField(ConfigBlock& c, std::size_t port, std::size_t field) {
 
 OptionalModulePage::OptionalModulePage(QWidget* parent)
     : SettingsPage(parent),
-      redundancy_(new ValueList({{"Disabled", 0}, {"Enabled", 1}})),
-      redundancyMode_(new ValueList({{"Automatic", 0}, {"SFP 1 active", 1}, {"SFP 2 active", 2}})) {
+      redundancy_(new ValueList(Setting::SfpRedundancy)),
+      redundancyMode_(new ValueList(Setting::SfpRedundancyMode)) {
     auto* top = new QFormLayout;
     top->addRow("SFP redundancy", redundancy_);
     top->addRow("SFP redundancy mode", redundancyMode_);
@@ -60,7 +60,7 @@ OptionalModulePage::OptionalModulePage(QWidget* parent)
 OptionalModulePage::Port OptionalModulePage::MakePort(const char* title) {
     Port port;
     port.box = new QGroupBox(title);
-    port.type = new ValueList({{"Disabled", kDisabled}, {"Madi", kMadi}, {"Hotlink", kHotlink}});
+    port.type = new ValueList(Setting::SfpInterface);
     port.inputLabel = new QLabel("Input sample rate");
     port.input = new ValueList;
     auto* form = new QFormLayout(port.box);
@@ -68,12 +68,10 @@ OptionalModulePage::Port OptionalModulePage::MakePort(const char* title) {
     form->addRow(port.inputLabel, port.input);
     const char* labels[] = {"Output frame rate", "Output channel status", "Output channel count",
                             "Output DSD mode"};
-    const ValueList::Entries entries[] = {{{"High", 0}, {"Legacy", 1}},
-                                          {{"Transparent", 0}, {"Default", 1}},
-                                          {{"56 ch", 0}, {"64 ch", 1}},
-                                          {{"Native", 0}, {"DSD over PCM", 1}}};
+    const Setting settings[] = {Setting::FrameRate, Setting::ChannelStatus, Setting::ChannelCount,
+                                Setting::DsdMode};
     for (std::size_t i = 0; i < port.madi.size(); ++i) {
-        port.madi[i] = new ValueList(entries[i]);
+        port.madi[i] = new ValueList(settings[i]);
         form->addRow(labels[i], port.madi[i]);
     }
     return port;
@@ -93,10 +91,7 @@ void OptionalModulePage::ShowPort(std::size_t index, bool fromShown) {
     const std::int32_t type = port.type->Value().value_or(shown_.type[index]);
     const bool hotlink = type == kHotlink;
     port.inputLabel->setText(hotlink ? "Mode" : "Input sample rate");
-    if (hotlink)
-        port.input->SetEntries({{"Internal", 0}, {"External", 1}});
-    else
-        port.input->SetEntries({{"Auto", 0}, {"As internal", 1}});
+    port.input->SetEntries(hotlink ? Setting::HotlinkMode : Setting::MadiInput);
     port.input->setEnabled(present_ && type != kDisabled);
     if (type != kDisabled) {
         if (fromShown)

@@ -8,9 +8,9 @@ namespace velmar {
 
 PhdPage::PhdPage(QWidget* parent)
     : SettingsPage(parent),
-      portConfig_(new ValueList({{"Primary and expansion", 0}, {"2 x Primary", 1}})),
+      portConfig_(new ValueList(Setting::PhdPortConfig)),
       emulation1_(new ValueList),
-      emulation2_(new ValueList({{"2 x HDIO", 0}, {"HD MADI", 1}})) {
+      emulation2_(new ValueList(Setting::PhdEmulation)) {
     auto* form = new QFormLayout(this);
     form->addRow("Port configuration", portConfig_);
     form->addRow("Emulation mode port 1", emulation1_);
@@ -24,10 +24,7 @@ PhdPage::PhdPage(QWidget* parent)
 
 void PhdPage::FollowPortConfiguration() {
     const bool twoPrimaries = portConfig_->Value() == 1;
-    if (twoPrimaries)
-        emulation1_->SetEntries({{"2 x HDIO", 0}, {"HD MADI", 1}});
-    else
-        emulation1_->SetEntries({{"HDIO", 0}, {"HD MADI", 1}});
+    emulation1_->SetEntries(twoPrimaries ? Setting::PhdEmulation : Setting::PhdExpansionEmulation);
     emulation1_->Select(shown_.emuMode1);
     emulation2_->setEnabled(twoPrimaries);
     if (twoPrimaries)

@@ -57,8 +57,8 @@ SettingsDialog::SettingsDialog(const SettingsSubject& subject, Prompter& prompte
               dante_,
               optionalModule_,
               new QWidget,
-              new NumberPage("System delay (samples)", 0, 64, &ConfigBlock::systemDelay),
-              new NumberPage("Alive time (sec)", 0, 300, &ConfigBlock::aliveTime),
+              new NumberPage("System delay (samples)", Setting::SystemDelay, &ConfigBlock::systemDelay),
+              new NumberPage("Alive time (sec)", Setting::AliveTime, &ConfigBlock::aliveTime),
               new QWidget};
     for (std::size_t i = 0; i < pages_.size(); ++i)
         tabs_->addTab(pages_[i], kTabLabels[i]);
@@ -183,10 +183,13 @@ void SettingsDialog::LoadFromFile() {
     const std::string path = files_.OpenFile({"Load device settings", kSettingsFileFilter, "cfg"});
     if (path.empty())
         return;
-    if (const auto problem = LoadSettingsFile(path, *working_)) {
+    SettingsFileNotes notes;
+    if (const auto problem = LoadSettingsFile(path, *working_, &notes)) {
         prompter_.Warning("The settings file was not loaded. " + *problem, kCaption);
         return;
     }
+    for (const std::string& note : notes)
+        prompter_.Information(note, kCaption);
     LoadPages();
 }
 

@@ -5,44 +5,20 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QVBoxLayout>
-#include <array>
 
+#include "settings/core/SettingRanges.h"
 #include "widgets/EditableGrid.h"
 
 namespace velmar {
 
 namespace {
 
-struct SourceRow {
-    const char* name;
-    std::uint32_t source;  // the wire's source number; the priority sits at source - 2
-};
-
-// PHD 1 and PHD 2 (13, 14) have no row: their priorities are kept as the frame has them.
-constexpr std::array<SourceRow, 15> kSources{{
-    {"Word clock", 2},
-    {"AES11", 3},
-    {"Video clock", 4},
-    {"AES Input 1", 5},
-    {"AES Input 2", 6},
-    {"AES Input 3", 7},
-    {"AES Input 4", 8},
-    {"AES Input 5", 9},
-    {"AES Input 6", 10},
-    {"AES Input 7", 11},
-    {"AES Input 8", 12},
-    {"Madi coax", 15},
-    {"SFP 1", 16},
-    {"SFP 2", 17},
-    {"IP", 18},
-}};
-
 constexpr int kPriorityColumn = 1;
 
 std::optional<int> Priority(const QString& text) {
     bool ok = false;
     const int value = text.trimmed().toInt(&ok);
-    if (!ok || value < 0 || value > 31)
+    if (!ok || !RangeOf(Setting::SyncPriority).Allows(value))
         return std::nullopt;
     return value;
 }
@@ -66,9 +42,13 @@ SyncPriorityPage::SyncPriorityPage(QWidget* parent)
                                    edit.text = QString::number(*value);
                                return edit.commit;
                            }));
-    for (const SourceRow& source : kSources) {
-        const int row = grid_->InsertRow(grid_->rowCount(), source.name);
-        grid_->SetRowValue(row, source.source);
+    for (const SyncSource& source : SyncSources()) {
+        if (!HasPriorityRow(source.number))
+            continue;
+        const int row = grid_->InsertRow(
+            grid_->rowCount(),
+            QString::fromUtf8(source.name.data(), static_cast<qsizetype>(source.name.size())));
+        grid_->SetRowValue(row, static_cast<std::uint32_t>(source.number));
     }
     auto* column = new QVBoxLayout(this);
     column->addWidget(grid_);
@@ -87,7 +67,7 @@ std::optional<std::string> SyncPriorityPage::Store(ConfigBlock& config) {
     grid_->EndEdit(true);
     for (int row = 0; row < grid_->rowCount(); ++row) {
         const std::uint32_t source = grid_->RowValue(row);
-        if (source < 2 || source == 13 || source == 14)
+        if (!HasPriorityRow(static_cast<std::int32_t>(source)))
             continue;
         if (const auto value = Priority(grid_->Text(row, kPriorityColumn)))
             config.syncPrio[source - 2] = static_cast<std::uint8_t>(*value);

@@ -2,14 +2,17 @@
 
 namespace velmar {
 
-ValueList::ValueList(Entries entries, QWidget* parent) : QComboBox(parent) {
-    SetEntries(entries);
+ValueList::ValueList(QWidget* parent) : QComboBox(parent) {}
+
+ValueList::ValueList(Setting setting, QWidget* parent) : QComboBox(parent) {
+    SetEntries(setting);
 }
 
-void ValueList::SetEntries(Entries entries) {
+void ValueList::SetEntries(Setting setting) {
     clear();
-    for (const auto& [text, value] : entries)
-        addItem(QString::fromLatin1(text), value);
+    for (const SettingChoice& choice : RangeOf(setting).choices)
+        addItem(QString::fromUtf8(choice.text.data(), static_cast<qsizetype>(choice.text.size())),
+                choice.value);
     setCurrentIndex(-1);
 }
 

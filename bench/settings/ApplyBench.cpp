@@ -93,7 +93,7 @@ int main() {
         const std::size_t pollsBefore = session.Polling().PollsRun();
         const auto start = Clock::now();
         const ApplyOutcome outcome =
-            ApplySettings(*opened, *edited, session.MutableState(), session.Requests());
+            ApplySettings(*opened, *edited, session.State().config, session.Requests());
         if (!loop.RunUntil(answered, 5s) || !outcome.refused.empty()) {
             std::fprintf(stderr, "velmar-bench-settings: run %d was not answered\n", run);
             return 1;

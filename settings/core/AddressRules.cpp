@@ -25,23 +25,37 @@ std::optional<std::string> FixedAddressProblem(std::string_view ip, std::string_
     return std::nullopt;
 }
 
-std::optional<std::string> NetworkSettingsProblem(const ConfigBlock& config, bool dante) {
-    if (config.lan.dhcp == 0) {
-        if (auto problem = FixedAddressProblem(config.lan.ip.View(), config.lan.subnet.View(),
-                                               config.lan.gateway.View(), "the frame"))
+namespace {
+
+template <typename Lan>
+bool SameAddresses(const Lan& a, const Lan& b) {
+    return a.dhcp == b.dhcp && a.ip == b.ip && a.subnet == b.subnet && a.gateway == b.gateway;
+}
+
+}  // namespace
+
+std::optional<std::string> NetworkSettingsProblem(const ConfigBlock& opened, const ConfigBlock& edited,
+                                                  bool dante) {
+    // What the frame already holds is not sent again, so only a changed choice can lose it.
+    if (edited.lan.dhcp == 0 && !SameAddresses(opened.lan, edited.lan)) {
+        if (auto problem = FixedAddressProblem(edited.lan.ip.View(), edited.lan.subnet.View(),
+                                               edited.lan.gateway.View(), "the frame"))
             return problem;
     }
     if (!dante)
         return std::nullopt;
-    if (config.danteLan.dhcp == 0) {
-        if (auto problem = FixedAddressProblem(config.danteLan.ip.View(), config.danteLan.subnet.View(),
-                                               config.danteLan.gateway.View(), "the Dante primary interface"))
+    if (edited.danteLan.dhcp == 0 && !SameAddresses(opened.danteLan, edited.danteLan)) {
+        if (auto problem = FixedAddressProblem(edited.danteLan.ip.View(), edited.danteLan.subnet.View(),
+                                               edited.danteLan.gateway.View(), "the Dante primary interface"))
             return problem;
     }
-    // The secondary interface is in use only in redundant mode.
-    if (config.danteSwMode == 1 && config.danteSecLan.dhcp == 0) {
-        return FixedAddressProblem(config.danteSecLan.ip.View(), config.danteSecLan.subnet.View(),
-                                   config.danteSecLan.gateway.View(), "the Dante secondary interface");
+    // The secondary interface is in use only in redundant mode; switching to it puts its
+    // addresses to use, changed or not.
+    const bool secondaryChanged =
+        !SameAddresses(opened.danteSecLan, edited.danteSecLan) || opened.danteSwMode != edited.danteSwMode;
+    if (edited.danteSwMode == 1 && edited.danteSecLan.dhcp == 0 && secondaryChanged) {
+        return FixedAddressProblem(edited.danteSecLan.ip.View(), edited.danteSecLan.subnet.View(),
+                                   edited.danteSecLan.gateway.View(), "the Dante secondary interface");
     }
     return std::nullopt;
 }

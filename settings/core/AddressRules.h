@@ -16,9 +16,11 @@ namespace velmar {
 std::optional<std::string> FixedAddressProblem(std::string_view ip, std::string_view mask,
                                                std::string_view gateway, std::string_view where);
 
-// The checks a whole working copy must pass before anything is sent: the fixed addresses of the
-// frame and, when it has one, of its Dante interfaces. Ranges and texts are checked where the
+// The checks the edits must pass before anything is sent: the fixed addresses of the frame and,
+// when it has one, of its Dante interfaces, each only where `edited` changes it from `opened` (an
+// address the frame already holds is not sent again). Ranges and texts are checked where the
 // values are taken (pages, file).
-std::optional<std::string> NetworkSettingsProblem(const ConfigBlock& config, bool dante);
+std::optional<std::string> NetworkSettingsProblem(const ConfigBlock& opened, const ConfigBlock& edited,
+                                                  bool dante);
 
 }  // namespace velmar

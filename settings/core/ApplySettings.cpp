@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
-#include <memory>
 
 #include "device/FieldBindings.h"
 #include "settings/core/CardRequests.h"
@@ -76,41 +75,53 @@ constexpr std::array kGroups{
     ApplyGroup{Gate::Always, Effect::Settings, {Word(C::ssyncterm)}},
 };
 
-template <typename Visit>
-void ForEachField(const ApplyGroup& group, Visit visit) {
-    for (const SetWord& word : group.words) {
-        if (word.word == C::error)
-            continue;
-        for (const FieldBinding& field : FieldBindings()) {
-            if (!field.HasSetWord() || field.set != word.word)
-                continue;
-            for (std::int32_t key = word.firstKey; key <= word.lastKey; ++key) {
-                const std::size_t index = field.Keyed() ? static_cast<std::size_t>(key - field.firstKey) : 0;
-                visit(field, index);
-            }
-        }
-    }
+// The line a word would carry for `config`. SFP redundancy switched off carries mode 0: the
+// frame takes the pair as one setting, and an old mode beside "off" is not the operator's.
+CommandMessage Line(const ConfigBlock& config, const SetWord& word, std::int32_t key) {
+    CommandMessage line;
+    FillSetRequest(config, word.word, key, line);
+    if (word.word == C::soptred && line.Int(14) == 0)
+        line.SetInt(18, 0);
+    return line;
 }
 
-// The field as it would travel, so that every field type compares and copies the same way.
-CommandMessage Carried(const FieldBinding& field, const DeviceState& state, std::size_t index) {
-    CommandMessage message;
-    field.save(state, index, message, field.pos);
-    return message;
-}
-
-bool SameValue(const CommandMessage& a, const CommandMessage& b) {
+bool SameLine(const CommandMessage& a, const CommandMessage& b) {
     return std::memcmp(a.Bytes(), b.Bytes(), kMessageSize) == 0;
 }
 
-bool Open(Gate gate, const SettingsPresence& presence, const ConfigBlock& merged) {
+template <typename Visit>
+void ForEachLine(const ApplyGroup& group, Visit visit) {
+    for (const SetWord& word : group.words) {
+        for (std::int32_t key = word.firstKey; word.word != C::error && key <= word.lastKey; ++key)
+            visit(word, key);
+    }
+}
+
+// A group is sent when any of its lines would differ from the snapshot's.
+bool GroupChanged(const ApplyGroup& group, const ConfigBlock& before, const ConfigBlock& after) {
+    bool changed = false;
+    ForEachLine(group, [&](const SetWord& word, std::int32_t key) {
+        changed = changed || !SameLine(Line(before, word, key), Line(after, word, key));
+    });
+    return changed;
+}
+
+CommandCode GetWordOf(CommandCode set) {
+    for (const FieldBinding& field : FieldBindings()) {
+        if (field.set == set)
+            return field.get;
+    }
+    return C::error;
+}
+
+bool Open(Gate gate, const SettingsPresence& presence, const ConfigBlock& edited) {
     switch (gate) {
         case Gate::Always:
             return true;
         case Gate::OptionalModule:
             return presence.optionalModule;
         case Gate::SecondSfp:
-            return presence.optionalModule && merged.redundancyEnable == 0;
+            return presence.optionalModule && edited.redundancyEnable == 0;
         case Gate::Dante:
             return presence.dante;
     }
@@ -128,6 +139,15 @@ SettingsPresence SettingsPresenceOf(const ConfigBlock& config) {
     return presence;
 }
 
+void ReadBackSettings(const ApplyOutcome& outcome, RequestWriter& requests) {
+    for (const SettingRead& read : outcome.toRead) {
+        if (read.key == 0)
+            requests.Send(read.get);
+        else
+            requests.Send(read.get, {{14, read.key}});
+    }
+}
+
 std::vector<CommandCode> ApplyWords() {
     std::vector<CommandCode> words;
     for (const ApplyGroup& group : kGroups) {
@@ -140,64 +160,46 @@ std::vector<CommandCode> ApplyWords() {
 }
 
 bool SettingsDiffer(const ConfigBlock& a, const ConfigBlock& b) {
-    const auto first = std::make_unique<DeviceState>();
-    first->config = a;
-    const auto second = std::make_unique<DeviceState>();
-    second->config = b;
-    bool differ = false;
     for (const ApplyGroup& group : kGroups) {
-        ForEachField(group, [&](const FieldBinding& field, std::size_t index) {
-            differ = differ || !SameValue(Carried(field, *first, index), Carried(field, *second, index));
-        });
+        if (GroupChanged(group, a, b))
+            return true;
     }
-    return differ || PlanCardRequests(a, b).changed;
+    return PlanCardRequests(a, b).changed;
 }
 
-ApplyOutcome ApplySettings(const ConfigBlock& opened, const ConfigBlock& edited, DeviceState& live,
+ApplyOutcome ApplySettings(const ConfigBlock& opened, const ConfigBlock& edited, const ConfigBlock& frame,
                            RequestWriter& requests) {
-    // The bindings read and write whole DeviceStates; the two copies only need their config.
-    const auto before = std::make_unique<DeviceState>();
-    before->config = opened;
-    const auto after = std::make_unique<DeviceState>();
-    after->config = edited;
-    const SettingsPresence presence = SettingsPresenceOf(live.config);
-
+    const SettingsPresence presence = SettingsPresenceOf(frame);
     ApplyOutcome outcome;
     for (const ApplyGroup& group : kGroups) {
-        // A redundancy change earlier in the walk decides whether SFP 2 is sent, so the gate
-        // looks at the state as merged so far.
-        if (!Open(group.gate, presence, live.config))
+        if (!Open(group.gate, presence, edited) || !GroupChanged(group, opened, edited))
             continue;
-        struct Saved {
-            const FieldBinding* field;
-            std::size_t index;
-            CommandMessage value;
+        // Every line is checked before the first goes out, so a refused text leaves the whole
+        // group unsent and there is nothing to undo.
+        struct Pending {
+            CommandCode word;
+            std::int32_t key;
+            CommandMessage line;
         };
-        std::vector<Saved> restore;
-        ForEachField(group, [&](const FieldBinding& field, std::size_t index) {
-            const CommandMessage wanted = Carried(field, *after, index);
-            if (SameValue(Carried(field, *before, index), wanted))
-                return;
-            restore.push_back({&field, index, Carried(field, live, index)});
-            field.load(live, index, wanted, field.pos, false);
+        std::vector<Pending> lines;
+        ForEachLine(group, [&](const SetWord& word, std::int32_t key) {
+            lines.push_back({word.word, key, Line(edited, word, key)});
         });
-        if (restore.empty())
-            continue;
-
         RequestProblem problem;
-        for (const SetWord& word : group.words) {
-            for (std::int32_t key = word.firstKey; word.word != C::error && key <= word.lastKey && !problem;
-                 ++key) {
-                problem = requests.SendSetting(word.word, key);
-                if (!problem)
-                    ++outcome.requestsSent;
-            }
+        for (const Pending& pending : lines) {
+            if (!problem)
+                problem = RequestWriter::TextProblem(pending.line, pending.word);
         }
         if (problem) {
-            for (const Saved& saved : restore)
-                saved.field->load(live, saved.index, saved.value, saved.field->pos, false);
             outcome.refused.push_back(*problem);
             continue;
+        }
+        for (Pending& pending : lines) {
+            requests.SendRecord(pending.line, pending.word);
+            ++outcome.requestsSent;
+            const SettingRead read{GetWordOf(pending.word), pending.key};
+            if (std::find(outcome.toRead.begin(), outcome.toRead.end(), read) == outcome.toRead.end())
+                outcome.toRead.push_back(read);
         }
         switch (group.effect) {
             case Effect::Settings:
@@ -212,7 +214,7 @@ ApplyOutcome ApplySettings(const ConfigBlock& opened, const ConfigBlock& edited,
         }
     }
     // The cards come last, slot by slot.
-    CardApplyOutcome cards = ApplyCardSettings(opened, edited, live, requests);
+    CardApplyOutcome cards = ApplyCardSettings(opened, edited, frame, requests);
     outcome.settingsChanged = outcome.settingsChanged || cards.changed;
     outcome.requestsSent += cards.requestsSent;
     outcome.cardsToRead = std::move(cards.cards);

@@ -15,6 +15,13 @@ struct SettingsPresence {
 };
 SettingsPresence SettingsPresenceOf(const ConfigBlock& config);
 
+// A get request that reads back one setting that was sent: the word and its key (0: none).
+struct SettingRead {
+    CommandCode get = CommandCode::error;
+    std::int32_t key = 0;
+    friend bool operator==(const SettingRead&, const SettingRead&) = default;
+};
+
 // What one apply did. Every group that differed counts, not only the last one: the frame is read
 // back when anything changed, and the restart is offered when any network group changed.
 struct ApplyOutcome {
@@ -24,18 +31,24 @@ struct ApplyOutcome {
     std::size_t requestsSent = 0;
     std::vector<std::string> refused;       // why a request was not sent, one sentence each
     std::vector<std::int32_t> cardsToRead;  // cards written to, to be read back
+    std::vector<SettingRead> toRead;        // the get requests for every group that was sent
 
     bool AnyChanged() const { return settingsChanged || networkChanged || danteNetworkChanged; }
     bool OfferRestart() const { return networkChanged || danteNetworkChanged; }
 };
 
-// Sends the set requests for what the operator changed: every field of `edited` that differs
-// from `opened` (the copy taken when editing began) is written into `live`, and each group with a
-// changed field is sent, in the frame's fixed group order, from the live values. A change the
-// frame made meanwhile, and every field the operator did not touch, stay as the frame has them.
-// A request refused for its text leaves that group's live fields as they were.
-ApplyOutcome ApplySettings(const ConfigBlock& opened, const ConfigBlock& edited, DeviceState& live,
+// Sends the set requests for what the operator changed: each group whose lines differ between
+// `opened` (the copy taken when editing began) and `edited` is sent, in the frame's fixed group
+// order, with its lines filled from `edited` through the field bindings. `frame` (the frame image
+// as it is now) only decides which modules and cards are there; nothing is written into it, the
+// frame's answers and the read-back bring the new values. A group with a text the line cannot
+// carry is not sent at all and named in `refused`.
+ApplyOutcome ApplySettings(const ConfigBlock& opened, const ConfigBlock& edited, const ConfigBlock& frame,
                            RequestWriter& requests);
+
+// Sends the get requests of `outcome.toRead`: the frame image takes the new settings from the
+// frame's own answers, as the frame holds them.
+void ReadBackSettings(const ApplyOutcome& outcome, RequestWriter& requests);
 
 // Every set word ApplySettings may send, for a caller that waits for their answers.
 std::vector<CommandCode> ApplyWords();

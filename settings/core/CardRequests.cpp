@@ -143,19 +143,20 @@ CardApplyPlan PlanCardRequests(const ConfigBlock& old, const ConfigBlock& edited
     return plan;
 }
 
-CardApplyOutcome ApplyCardSettings(const ConfigBlock& opened, const ConfigBlock& edited, DeviceState& live,
-                                   RequestWriter& requests) {
+CardApplyOutcome ApplyCardSettings(const ConfigBlock& opened, const ConfigBlock& edited,
+                                   const ConfigBlock& frame, RequestWriter& requests) {
     CardApplyOutcome outcome;
     for (std::int32_t card = 1; card <= static_cast<std::int32_t>(kCardSlots); ++card) {
         std::vector<CardRequest> slot;
         if (!PlanSlot(opened, edited, card, slot) ||
-            EditableCardKind(live.config, card) != EditableCardKind(edited, card))
+            EditableCardKind(frame, card) != EditableCardKind(edited, card))
             continue;
         outcome.changed = true;
-        live.config.cards[static_cast<std::size_t>(card - 1)] =
-            edited.cards[static_cast<std::size_t>(card - 1)];
-        for (const CardRequest& request : slot)
-            requests.SendCardSetting(request.set, request.card, request.index, request.group);
+        for (const CardRequest& request : slot) {
+            CommandMessage line;
+            if (FillCardSetRequest(edited, request.set, request.card, request.index, request.group, line))
+                requests.SendRecord(line, request.set);
+        }
         outcome.requestsSent += slot.size();
         if (!slot.empty())
             outcome.cards.push_back(card);

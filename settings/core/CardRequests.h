@@ -36,10 +36,10 @@ struct CardApplyOutcome {
 };
 
 // The card step of applying the settings editor's edits: for every card the operator changed
-// (`opened` against `edited`) that the frame still holds as the editor saw it, the edited card
-// goes into the frame image and its changed fields are sent from there. A card that left its
-// slot or was swapped while the editor was open is left alone: nothing is sent for it.
-CardApplyOutcome ApplyCardSettings(const ConfigBlock& opened, const ConfigBlock& edited, DeviceState& live,
-                                   RequestWriter& requests);
+// (`opened` against `edited`) that the frame still holds as the editor saw it, the changed fields
+// are sent from the edited card. A card that left its slot or was swapped while the editor was
+// open is left alone: nothing is sent for it.
+CardApplyOutcome ApplyCardSettings(const ConfigBlock& opened, const ConfigBlock& edited,
+                                   const ConfigBlock& frame, RequestWriter& requests);
 
 }  // namespace velmar

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <charconv>
+#include <climits>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -9,9 +10,11 @@
 #include <span>
 
 #include "protocol/Ipv4Address.h"
+#include "protocol/TextEncoding.h"
 #include "protocol/TextLines.h"
 #include "protocol/WireText.h"
 #include "settings/core/AddressRules.h"
+#include "settings/core/SettingRanges.h"
 
 namespace velmar {
 
@@ -20,7 +23,7 @@ namespace {
 enum class Kind : std::uint8_t {
     Int,
     Byte,     // a sync priority, kept in one byte
-    Text,     // free text, checked as the frame's line can carry it
+    Text,     // free text in UTF-8, sent in the frame's 8-bit set and checked as its line can carry it
     Address,  // dotted decimal or empty
     Shown,    // written for the reader's eyes, never read back (MAC texts)
 };
@@ -50,38 +53,36 @@ struct FileRow {
     std::string_view comment;  // a section comment written before the row, if any
     std::string_view key;
     Kind kind;
-    std::int32_t min;
-    std::int32_t max;
+    Setting range;  // the values a number may take (not looked at for texts)
     Over over;
     bool network;  // part of the frame's own network identity
     FieldRef (*field)(ConfigBlock&);
     std::string_view what;  // a text's name in a refusal
 };
 
-#define VELMAR_ROW(comment, key, kind, min, max, over, network, expr, what)                                \
-    FileRow {                                                                                              \
-        comment, key, Kind::kind, min, max, Over::over, network, [](ConfigBlock& c) { return Ref(expr); }, \
-            what                                                                                           \
+#define VELMAR_ROW(comment, key, kind, range, over, network, expr, what) \
+    FileRow {                                                            \
+        comment, key, Kind::kind, Setting::range, Over::over, network,   \
+            [](ConfigBlock& c) { return Ref(expr); }, what               \
     }
-#define VELMAR_INT(comment, key, min, max, expr) \
-    VELMAR_ROW(comment, key, Int, min, max, Refuse, false, expr, "")
-#define VELMAR_PRIO(key, index) VELMAR_ROW("", key, Byte, 0, 31, Refuse, false, c.syncPrio[index], "")
+#define VELMAR_INT(comment, key, range, expr) VELMAR_ROW(comment, key, Int, range, Refuse, false, expr, "")
+#define VELMAR_PRIO(key, index) VELMAR_ROW("", key, Byte, SyncPriority, Refuse, false, c.syncPrio[index], "")
 
 // The writer's order; the reader goes by key.
 const std::array kRows{
-    VELMAR_INT("--- ID ---", "ID", 0, 99, c.deviceId),
-    VELMAR_ROW("", "Name", Text, 0, 0, Refuse, false, c.deviceName, "A device name"),
-    VELMAR_ROW("--- LAN ---", "IP", Address, 0, 0, Refuse, true, c.lan.ip, "An IP address"),
-    VELMAR_ROW("", "Subnet", Address, 0, 0, Refuse, true, c.lan.subnet, "A subnet mask"),
-    VELMAR_ROW("", "Gateway", Address, 0, 0, Refuse, true, c.lan.gateway, "A gateway address"),
-    VELMAR_ROW("", "MAC", Shown, 0, 0, Refuse, false, c.lan.mac, ""),
-    VELMAR_ROW("", "DHCP", Int, 0, 1, Refuse, true, c.lan.dhcp, ""),
-    VELMAR_INT("--- System delay ---", "SystemDelay", 0, 64, c.systemDelay),
-    VELMAR_INT("--- Alive time ---", "AliveTime", 0, 300, c.aliveTime),
-    VELMAR_INT("--- General sample rate ---", "SampleRate", 0, 10, c.sampleRate),
-    VELMAR_INT("", "SampleRateAdaptSrc", 0, 18, c.sampleRateAdaptSrc),
-    VELMAR_INT("", "WordClkOutMode", 0, 1, c.wordClkOutMode),
-    VELMAR_ROW("--- Sync priority ---", "SyncWordPrio", Byte, 0, 31, Refuse, false, c.syncPrio[0], ""),
+    VELMAR_INT("--- ID ---", "ID", DeviceId, c.deviceId),
+    VELMAR_ROW("", "Name", Text, Flag, Refuse, false, c.deviceName, "A device name"),
+    VELMAR_ROW("--- LAN ---", "IP", Address, Flag, Refuse, true, c.lan.ip, "An IP address"),
+    VELMAR_ROW("", "Subnet", Address, Flag, Refuse, true, c.lan.subnet, "A subnet mask"),
+    VELMAR_ROW("", "Gateway", Address, Flag, Refuse, true, c.lan.gateway, "A gateway address"),
+    VELMAR_ROW("", "MAC", Shown, Flag, Refuse, false, c.lan.mac, ""),
+    VELMAR_ROW("", "DHCP", Int, Flag, Refuse, true, c.lan.dhcp, ""),
+    VELMAR_INT("--- System delay ---", "SystemDelay", SystemDelay, c.systemDelay),
+    VELMAR_INT("--- Alive time ---", "AliveTime", AliveTime, c.aliveTime),
+    VELMAR_INT("--- General sample rate ---", "SampleRate", SampleRate, c.sampleRate),
+    VELMAR_INT("", "SampleRateAdaptSrc", AdaptionSource, c.sampleRateAdaptSrc),
+    VELMAR_INT("", "WordClkOutMode", WordClockOutput, c.wordClkOutMode),
+    VELMAR_ROW("--- Sync priority ---", "SyncWordPrio", Byte, SyncPriority, Refuse, false, c.syncPrio[0], ""),
     VELMAR_PRIO("SyncAES11Prio", 1),
     VELMAR_PRIO("SyncVideoPrio", 2),
     VELMAR_PRIO("SyncAES1Prio", 3),
@@ -96,45 +97,46 @@ const std::array kRows{
     VELMAR_PRIO("SyncSFP1Prio", 14),
     VELMAR_PRIO("SyncSFP2Prio", 15),
     VELMAR_PRIO("SyncIPPrio", 16),
-    VELMAR_INT("", "SyncTermEnable", 0, 1, c.syncTermEnable),
-    VELMAR_INT("--- Madi coax ---", "MadiInMode", 0, 1, c.madiIn[0].mode),
-    VELMAR_INT("", "MadiOutChnSt", 0, 1, c.madiOut[0].chnSt),
-    VELMAR_INT("", "MadiOutLegFr", 0, 1, c.madiOut[0].legFr),
-    VELMAR_INT("", "MadiOutMode", 0, 1, c.madiOut[0].mode),
-    VELMAR_INT("", "MadiOutDsdMode", 0, 1, c.madiOut[0].dsdMode),
-    VELMAR_INT("--- PHD ---", "PortCfg", 0, 1, c.phd.portCfg),
-    VELMAR_INT("", "EmuMode1", 0, 1, c.phd.emuMode1),
-    VELMAR_INT("", "EmuMode2", 0, 1, c.phd.emuMode2),
-    VELMAR_ROW("--- Dante module ---", "DanteName", Text, 0, 0, Refuse, false, c.danteName,
+    VELMAR_INT("", "SyncTermEnable", Flag, c.syncTermEnable),
+    VELMAR_INT("--- Madi coax ---", "MadiInMode", MadiInput, c.madiIn[0].mode),
+    VELMAR_INT("", "MadiOutChnSt", ChannelStatus, c.madiOut[0].chnSt),
+    VELMAR_INT("", "MadiOutLegFr", FrameRate, c.madiOut[0].legFr),
+    VELMAR_INT("", "MadiOutMode", ChannelCount, c.madiOut[0].mode),
+    VELMAR_INT("", "MadiOutDsdMode", DsdMode, c.madiOut[0].dsdMode),
+    VELMAR_INT("--- PHD ---", "PortCfg", PhdPortConfig, c.phd.portCfg),
+    VELMAR_INT("", "EmuMode1", PhdEmulation, c.phd.emuMode1),
+    VELMAR_INT("", "EmuMode2", PhdEmulation, c.phd.emuMode2),
+    VELMAR_ROW("--- Dante module ---", "DanteName", Text, Flag, Refuse, false, c.danteName,
                "A Dante device name"),
-    VELMAR_ROW("", "DanteIP", Address, 0, 0, Refuse, true, c.danteLan.ip, "An IP address"),
-    VELMAR_ROW("", "DanteSubnet", Address, 0, 0, Refuse, true, c.danteLan.subnet, "A subnet mask"),
-    VELMAR_ROW("", "DanteGW", Address, 0, 0, Refuse, true, c.danteLan.gateway, "A gateway address"),
-    VELMAR_ROW("", "DanteDNS", Address, 0, 0, Refuse, true, c.danteLan.dns, "A DNS server address"),
-    VELMAR_ROW("", "DanteMAC", Shown, 0, 0, Refuse, false, c.danteLan.mac, ""),
-    VELMAR_ROW("", "DanteDHCP", Int, 0, 1, Refuse, true, c.danteLan.dhcp, ""),
-    VELMAR_INT("", "DanteSRate", 0, 1, c.danteSRate),
-    VELMAR_INT("", "DanteSwMode", 0, 1, c.danteSwMode),
-    VELMAR_ROW("", "DanteSecIP", Address, 0, 0, Refuse, true, c.danteSecLan.ip, "An IP address"),
-    VELMAR_ROW("", "DanteSecSubnet", Address, 0, 0, Refuse, true, c.danteSecLan.subnet, "A subnet mask"),
-    VELMAR_ROW("", "DanteSecGW", Address, 0, 0, Refuse, true, c.danteSecLan.gateway, "A gateway address"),
-    VELMAR_ROW("", "DanteSecDNS", Address, 0, 0, Refuse, true, c.danteSecLan.dns, "A DNS server address"),
-    VELMAR_ROW("", "DanteSecDHCP", Int, 0, 1, Refuse, true, c.danteSecLan.dhcp, ""),
-    VELMAR_INT("--- Optional module ---", "OptMod1Mode", 0, 2, c.optMode[0].mode),
-    VELMAR_INT("", "MadiMod1InMode", 0, 1, c.madiIn[1].mode),
-    VELMAR_INT("", "MadiMod1OutChnSt", 0, 1, c.madiOut[1].chnSt),
-    VELMAR_INT("", "MadiMod1OutLegFr", 0, 1, c.madiOut[1].legFr),
-    VELMAR_INT("", "MadiMod1OutMode", 0, 1, c.madiOut[1].mode),
-    VELMAR_INT("", "MadiMod1OutDsdMode", 0, 1, c.madiOut[1].dsdMode),
-    VELMAR_INT("", "OptMod2Mode", 0, 2, c.optMode[1].mode),
-    VELMAR_INT("", "MadiMod2InMode", 0, 1, c.madiIn[2].mode),
-    VELMAR_INT("", "MadiMod2OutChnSt", 0, 1, c.madiOut[2].chnSt),
-    VELMAR_INT("", "MadiMod2OutLegFr", 0, 1, c.madiOut[2].legFr),
-    VELMAR_INT("", "MadiMod2OutMode", 0, 1, c.madiOut[2].mode),
-    VELMAR_INT("", "MadiMod2OutDsdMode", 0, 1, c.madiOut[2].dsdMode),
-    VELMAR_ROW("--- AES ---", "AesChnStMode", Int, 0, 1, Zero, false, c.aesChnStMode, ""),
-    VELMAR_ROW("--- Optional module ---", "RedundancyEnable", Int, 0, 1, Zero, false, c.redundancyEnable, ""),
-    VELMAR_ROW("", "RedundancyMode", Int, 0, 2, Zero, false, c.redundancyMode, ""),
+    VELMAR_ROW("", "DanteIP", Address, Flag, Refuse, true, c.danteLan.ip, "An IP address"),
+    VELMAR_ROW("", "DanteSubnet", Address, Flag, Refuse, true, c.danteLan.subnet, "A subnet mask"),
+    VELMAR_ROW("", "DanteGW", Address, Flag, Refuse, true, c.danteLan.gateway, "A gateway address"),
+    VELMAR_ROW("", "DanteDNS", Address, Flag, Refuse, true, c.danteLan.dns, "A DNS server address"),
+    VELMAR_ROW("", "DanteMAC", Shown, Flag, Refuse, false, c.danteLan.mac, ""),
+    VELMAR_ROW("", "DanteDHCP", Int, Flag, Refuse, true, c.danteLan.dhcp, ""),
+    VELMAR_INT("", "DanteSRate", Flag, c.danteSRate),
+    VELMAR_INT("", "DanteSwMode", DanteRedundancy, c.danteSwMode),
+    VELMAR_ROW("", "DanteSecIP", Address, Flag, Refuse, true, c.danteSecLan.ip, "An IP address"),
+    VELMAR_ROW("", "DanteSecSubnet", Address, Flag, Refuse, true, c.danteSecLan.subnet, "A subnet mask"),
+    VELMAR_ROW("", "DanteSecGW", Address, Flag, Refuse, true, c.danteSecLan.gateway, "A gateway address"),
+    VELMAR_ROW("", "DanteSecDNS", Address, Flag, Refuse, true, c.danteSecLan.dns, "A DNS server address"),
+    VELMAR_ROW("", "DanteSecDHCP", Int, Flag, Refuse, true, c.danteSecLan.dhcp, ""),
+    VELMAR_INT("--- Optional module ---", "OptMod1Mode", SfpInterface, c.optMode[0].mode),
+    VELMAR_INT("", "MadiMod1InMode", MadiInput, c.madiIn[1].mode),
+    VELMAR_INT("", "MadiMod1OutChnSt", ChannelStatus, c.madiOut[1].chnSt),
+    VELMAR_INT("", "MadiMod1OutLegFr", FrameRate, c.madiOut[1].legFr),
+    VELMAR_INT("", "MadiMod1OutMode", ChannelCount, c.madiOut[1].mode),
+    VELMAR_INT("", "MadiMod1OutDsdMode", DsdMode, c.madiOut[1].dsdMode),
+    VELMAR_INT("", "OptMod2Mode", SfpInterface, c.optMode[1].mode),
+    VELMAR_INT("", "MadiMod2InMode", MadiInput, c.madiIn[2].mode),
+    VELMAR_INT("", "MadiMod2OutChnSt", ChannelStatus, c.madiOut[2].chnSt),
+    VELMAR_INT("", "MadiMod2OutLegFr", FrameRate, c.madiOut[2].legFr),
+    VELMAR_INT("", "MadiMod2OutMode", ChannelCount, c.madiOut[2].mode),
+    VELMAR_INT("", "MadiMod2OutDsdMode", DsdMode, c.madiOut[2].dsdMode),
+    VELMAR_ROW("--- AES ---", "AesChnStMode", Int, ChannelStatus, Zero, false, c.aesChnStMode, ""),
+    VELMAR_ROW("--- Optional module ---", "RedundancyEnable", Int, SfpRedundancy, Zero, false,
+               c.redundancyEnable, ""),
+    VELMAR_ROW("", "RedundancyMode", Int, SfpRedundancyMode, Zero, false, c.redundancyMode, ""),
 };
 
 #undef VELMAR_PRIO
@@ -171,6 +173,55 @@ const FileRow* RowOf(std::string_view key) {
     return nullptr;
 }
 
+// A row's field in a copy that is only read.
+FieldRef View(const FileRow& row, const ConfigBlock& config) {
+    return row.field(const_cast<ConfigBlock&>(config));  // the views are only read here
+}
+
+// Copies a row's field; true when the value differed.
+bool CopyField(const FileRow& row, ConfigBlock& to, const ConfigBlock& from) {
+    const FieldRef target = row.field(to);
+    const FieldRef source = View(row, from);
+    bool differed = false;
+    if (target.number != nullptr) {
+        differed = *target.number != *source.number;
+        *target.number = *source.number;
+    } else if (target.byte != nullptr) {
+        differed = *target.byte != *source.byte;
+        *target.byte = *source.byte;
+    } else {
+        differed = !std::equal(target.text.begin(), target.text.end(), source.text.begin());
+        std::copy(source.text.begin(), source.text.end(), target.text.begin());
+    }
+    return differed;
+}
+
+// The Dante module's rows all carry its name in their key.
+bool IsDanteRow(const FileRow& row) {
+    return row.key.starts_with("Dante");
+}
+
+// A whole number as the format writes it, with an optional sign.
+std::optional<std::int64_t> Number(std::string_view digits) {
+    if (digits.size() > 1 && digits.front() == '+' && digits[1] != '-')
+        digits.remove_prefix(1);
+    std::int64_t number = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
+    if (digits.empty() || error != std::errc{} || end != digits.data() + digits.size())
+        return std::nullopt;
+    return number;
+}
+
+std::string RangeText(const SettingRange& range) {
+    const auto span = static_cast<std::size_t>(range.max - range.min) + 1;
+    if (range.choices.empty() || range.choices.size() == span)
+        return "(" + std::to_string(range.min) + " to " + std::to_string(range.max) + ")";
+    std::string text = "(one of";
+    for (const SettingChoice& choice : range.choices)
+        text += (&choice == range.choices.data() ? " " : ", ") + std::to_string(choice.value);
+    return text + ")";
+}
+
 // Stores one value into the scratch copy; the reason when it cannot be taken.
 SettingsFileProblem Store(const FileRow& row, std::string_view value, ConfigBlock& scratch) {
     const FieldRef field = row.field(scratch);
@@ -179,14 +230,16 @@ SettingsFileProblem Store(const FileRow& row, std::string_view value, ConfigBloc
             return std::nullopt;
         case Kind::Text:
         case Kind::Address: {
-            // Cut to the field, as the frame would: a longer text never overruns it.
-            const std::string_view cut = value.substr(0, std::min(value.size(), field.text.size() - 1));
-            if (auto problem = WireTextProblem(cut, field.text.size(), row.what))
+            // The file is UTF-8; the frame takes the same text in its 8-bit set, or nothing.
+            const FrameTextEncoding encoded = EncodeFrameText(value);
+            if (!encoded.Ok())
+                return std::string(row.what) + " cannot be sent: " + encoded.error + ".";
+            if (auto problem = WireTextProblem(encoded.bytes, field.text.size(), row.what))
                 return problem;
-            if (row.kind == Kind::Address && !cut.empty() && !ParseIpv4(cut))
-                return "\"" + std::string(cut) + "\" is not an address of the form 192.168.0.10.";
+            if (row.kind == Kind::Address && !encoded.bytes.empty() && !ParseIpv4(encoded.bytes))
+                return "\"" + std::string(value) + "\" is not an address of the form 192.168.0.10.";
             std::fill(field.text.begin(), field.text.end(), '\0');
-            std::copy(cut.begin(), cut.end(), field.text.begin());
+            std::copy(encoded.bytes.begin(), encoded.bytes.end(), field.text.begin());
             return std::nullopt;
         }
         case Kind::Int:
@@ -194,41 +247,43 @@ SettingsFileProblem Store(const FileRow& row, std::string_view value, ConfigBloc
             break;
     }
     const std::string_view digits = Trimmed(value);
-    std::int64_t number = 0;
-    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
-    if (digits.empty() || error != std::errc{} || end != digits.data() + digits.size())
+    std::optional<std::int64_t> number = Number(digits);
+    if (!number)
         return "\"" + std::string(digits) + "\" is not a number.";
-    if (number > row.max && row.over == Over::Zero)
+    const SettingRange& range = RangeOf(row.range);
+    if (*number > range.max && row.over == Over::Zero)
         number = 0;
-    if (number < row.min || number > row.max)
-        return std::to_string(number) + " is out of range (" + std::to_string(row.min) + " to " +
-               std::to_string(row.max) + ").";
+    const std::int64_t held = field.number != nullptr ? *field.number : *field.byte;
+    // A value outside the editor's lists is taken only where the frame already holds it: then
+    // nothing is sent for it, and a file saved from that frame loads back.
+    const bool allowed = *number >= INT32_MIN && *number <= INT32_MAX &&
+                         (range.Allows(static_cast<std::int32_t>(*number)) || *number == held);
+    if (!allowed)
+        return std::to_string(*number) + " is out of range " + RangeText(range) + ".";
     if (field.number != nullptr)
-        *field.number = static_cast<std::int32_t>(number);
+        *field.number = static_cast<std::int32_t>(*number);
     else
-        *field.byte = static_cast<std::uint8_t>(number);
+        *field.byte = static_cast<std::uint8_t>(*number);
     return std::nullopt;
 }
 
 }  // namespace
 
 std::string SettingsFileText(const ConfigBlock& config) {
-    // The rows hand out writable views; the writer only reads them.
-    auto copy = std::make_unique<ConfigBlock>(config);
     std::string text;
     text.reserve(2048);
     text.append(kHeader).append(kLineEnd);
     for (const FileRow& row : kRows) {
         if (!row.comment.empty())
             text.append(row.comment).append(kLineEnd);
-        const FieldRef field = row.field(*copy);
+        const FieldRef field = View(row, config);
         text.append(row.key).append("=");
         if (field.number != nullptr)
             text.append(std::to_string(*field.number));
         else if (field.byte != nullptr)
             text.append(std::to_string(*field.byte));
         else
-            text.append(TextOf(field));
+            text.append(DecodeFrameText(TextOf(field)));
         text.append(kLineEnd);
     }
     return text;
@@ -256,9 +311,10 @@ SettingsFileProblem SaveSettingsFile(const std::string& path, const ConfigBlock&
     return std::nullopt;
 }
 
-SettingsFileProblem ReadSettingsText(std::string_view text, ConfigBlock& config) {
+SettingsFileProblem ReadSettingsText(std::string_view text, ConfigBlock& config, SettingsFileNotes* notes) {
     auto scratch = std::make_unique<ConfigBlock>(config);
     std::array<bool, kRows.size()> seen{};
+    bool danteTextGiven = false;
     std::size_t valueLines = 0;
     TextLines lines(text);
     while (const auto next = lines.Next()) {
@@ -278,7 +334,10 @@ SettingsFileProblem ReadSettingsText(std::string_view text, ConfigBlock& config)
         if (seen[index])
             return LinePrefix(lineNumber) + "\"" + std::string(key) + "\" appears a second time.";
         seen[index] = true;
-        if (auto problem = Store(*row, line.substr(equals + 1), *scratch))
+        const std::string_view value = line.substr(equals + 1);
+        if (IsDanteRow(*row) && row->kind != Kind::Int && !value.empty())
+            danteTextGiven = true;
+        if (auto problem = Store(*row, value, *scratch))
             return LinePrefix(lineNumber) + std::string(key) + ": " + *problem;
     }
     if (!lines.NotText().empty())
@@ -286,11 +345,24 @@ SettingsFileProblem ReadSettingsText(std::string_view text, ConfigBlock& config)
     if (valueLines < kSettingsFileMinimumLines)
         return "The file holds " + std::to_string(valueLines) + " settings; a settings file has at least " +
                std::to_string(kSettingsFileMinimumLines) + ".";
+    // A frame without a Dante module writes an empty Dante section (not even a MAC): its zeros are
+    // no settings, and taken as such they would wipe the name and addresses of a module here.
+    if (!danteTextGiven) {
+        bool kept = false;
+        for (const FileRow& row : kRows) {
+            if (IsDanteRow(row))
+                kept = CopyField(row, *scratch, config) || kept;
+        }
+        if (kept && notes != nullptr)
+            notes->push_back(
+                "The file holds no Dante settings (its frame has no Dante module); the Dante "
+                "settings are left as they are.");
+    }
     config = *scratch;
     return std::nullopt;
 }
 
-SettingsFileProblem LoadSettingsFile(const std::string& path, ConfigBlock& config) {
+SettingsFileProblem LoadSettingsFile(const std::string& path, ConfigBlock& config, SettingsFileNotes* notes) {
     std::ifstream in(path, std::ios::binary);
     if (!in)
         return "The settings file " + path + " could not be opened.";
@@ -301,26 +373,14 @@ SettingsFileProblem LoadSettingsFile(const std::string& path, ConfigBlock& confi
         return "The file " + path + " is too large to be a settings file.";
     if (in.bad())
         return "The settings file " + path + " could not be read.";
-    return ReadSettingsText(text, config);
+    return ReadSettingsText(text, config, notes);
 }
 
 std::vector<std::string_view> KeepNetworkIdentity(ConfigBlock& loaded, const ConfigBlock& frame) {
-    auto own = std::make_unique<ConfigBlock>(frame);
     std::vector<std::string_view> kept;
     for (const FileRow& row : kRows) {
-        if (!row.network)
-            continue;
-        const FieldRef to = row.field(loaded);
-        const FieldRef from = row.field(*own);
-        if (to.number != nullptr) {
-            if (*to.number != *from.number)
-                kept.push_back(row.key);
-            *to.number = *from.number;
-        } else {
-            if (!std::equal(to.text.begin(), to.text.end(), from.text.begin()))
-                kept.push_back(row.key);
-            std::copy(from.text.begin(), from.text.end(), to.text.begin());
-        }
+        if (row.network && CopyField(row, loaded, frame))
+            kept.push_back(row.key);
     }
     return kept;
 }

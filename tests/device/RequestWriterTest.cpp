@@ -57,7 +57,7 @@ TEST(FieldBindings, EveryFieldIsCarriedByBothWordsAndSentBackAsRead) {
         DeviceState state;
         ASSERT_TRUE(StoreBoundFields(state, reply));
         CommandMessage request;
-        ASSERT_TRUE(FillSetRequest(state, field.set, field.firstKey, request));
+        ASSERT_TRUE(FillSetRequest(state.config, field.set, field.firstKey, request));
         EXPECT_EQ(request.Int(field.pos), 'a');
     }
     for (const CardFieldBinding& field : CardFieldBindings()) {

@@ -118,5 +118,18 @@ TEST_F(SettingsEndToEndTest, AFileFromOneFrameAppliesToAnother) {
     EXPECT_NE(moved.find("&sip,0,'127.0.0.2'"), std::string::npos) << moved;
 }
 
+// The K5E at 127.0.0.4 has no Dante module: its file says nothing about the studio frame's module.
+TEST_F(SettingsEndToEndTest, AFileWithoutDanteSettingsLeavesTheModuleAlone) {
+    const std::string path = dir.filePath("k5e.cfg").toStdString();
+    int code = 0;
+    Cli({"settings", "save", "127.0.0.4", path}, code);
+    ASSERT_EQ(code, kExitOk);
+    const std::string dry = Cli({"settings", "apply", "127.0.0.2", path, "--dry-run"}, code);
+    EXPECT_EQ(code, kExitOk) << dry;
+    for (const char* word : {"&sbkname", "&sbkip", "&ssrenaip", "&sbksecip", "&sswmodeip"})
+        EXPECT_EQ(dry.find(word), std::string::npos) << dry;
+    EXPECT_NE(dry.find("no Dante settings"), std::string::npos) << dry;
+}
+
 }  // namespace
 }  // namespace velmar

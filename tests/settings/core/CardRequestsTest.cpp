@@ -66,7 +66,7 @@ TEST_F(CardRequestsTest, ADsdFilterChangeOnAnyChannelIsSentAsTheCardsOneSetting)
     DeviceState frame;
     frame.config = edited;
     CommandMessage request;
-    ASSERT_TRUE(FillCardSetRequest(frame, C::sdadsdfilter, 3, 0, 0, request));
+    ASSERT_TRUE(FillCardSetRequest(frame.config, C::sdadsdfilter, 3, 0, 0, request));
     EXPECT_EQ(request.Int(22), 1) << "the edited value goes out, not channel 1's old one";
 }
 
@@ -118,13 +118,13 @@ TEST_F(CardRequestsTest, ACardThatIsGoneOrUnknownGetsNothingAndALevelOnlyChangeC
     Card(frame.config, 3).kind = CardType::Aes;
     SentWords sent;
     RequestWriter writer(sent, frame);
-    const CardApplyOutcome outcome = ApplyCardSettings(old, edited, frame, writer);
+    const CardApplyOutcome outcome = ApplyCardSettings(old, edited, frame.config, writer);
     EXPECT_EQ(sent.words, std::vector<CommandCode>{C::saesrxsrcena}) << "only the card still there as edited";
     EXPECT_EQ(outcome.cards, std::vector<std::int32_t>{4});
     EXPECT_EQ(frame.config.cards[1].ad[0].mute, 0);
     EXPECT_EQ(frame.config.cards[2].kind, CardType::Aes);
-    EXPECT_EQ(frame.config.cards[3].aesRxSrcEnable[0], 1);
-    EXPECT_EQ(PlanCardRequests(frame.config, edited).requests, (Requests{}))
+    EXPECT_EQ(frame.config.cards[3].aesRxSrcEnable[0], 0) << "the frame's answer brings the new value";
+    EXPECT_EQ(PlanCardRequests(frame.config, edited).requests, (Requests{{C::saesrxsrcena, 4, 1, 0}}))
         << "against the frame as it is now, nothing for the gone cards";
     CardApplyPlan plan;
 

@@ -134,18 +134,100 @@ TEST(SettingsFileTest, RefusedFilesNameTheLineAndChangeNothing) {
               "Line 1: this is not a settings file (it holds control characters).");
 }
 
-TEST(SettingsFileTest, ClampsAndOverlongTexts) {
+TEST(SettingsFileTest, ClampsAndTextsTheFrameCannotTakeWhole) {
     std::string text = SettingsFileText(*Distinct());
-    text = Replace(text, "AesChnStMode=1", "AesChnStMode=5");
-    text = Replace(text, "RedundancyMode=2", "RedundancyMode=3");
-    text = Replace(text, "Name=Studio A", "Name=" + std::string(40, 'n'));
-    text = Replace(text, "DanteName=Brooklyn stage left", "DanteName=" + std::string(200, 'd'));
     auto config = std::make_unique<ConfigBlock>();
-    ASSERT_EQ(ReadSettingsText(text, *config), std::nullopt);
+    ASSERT_EQ(ReadSettingsText(Replace(Replace(text, "AesChnStMode=1", "AesChnStMode=5"), "RedundancyMode=2",
+                                       "RedundancyMode=3"),
+                               *config),
+              std::nullopt);
     EXPECT_EQ(config->aesChnStMode, 0);
     EXPECT_EQ(config->redundancyMode, 0);
-    EXPECT_EQ(config->deviceName.View(), std::string(16, 'n'));
-    EXPECT_EQ(config->danteName.View(), std::string(31, 'd'));
+
+    // Never cut: an overlong name would reach the frame as another name.
+    EXPECT_EQ(ReadSettingsText(Replace(text, "Name=Studio A", "Name=" + std::string(17, 'n')), *config)
+                  .value_or(""),
+              "Line 4: Name: A device name is longer than 16 characters.");
+    EXPECT_EQ(
+        ReadSettingsText(Replace(text, "DanteName=Brooklyn stage left", "DanteName=" + std::string(32, 'd')),
+                         *config)
+            .value_or("")
+            .rfind("Line 47: DanteName: ", 0),
+        0u);
+}
+
+// The file is UTF-8; the frame's names are its 8-bit set, in both directions.
+TEST(SettingsFileTest, TextsTravelInTheFramesCharacterSet) {
+    const std::string text =
+        Replace(SettingsFileText(*Distinct()), "Name=Studio A", "Name=St\u00fcdio \u20ac");
+    auto config = std::make_unique<ConfigBlock>();
+    ASSERT_EQ(ReadSettingsText(text, *config), std::nullopt);
+    EXPECT_EQ(config->deviceName.View(),
+              "St\xfc"
+              "dio \x80");
+    EXPECT_NE(SettingsFileText(*config).find("\r\nName=St\u00fcdio \u20ac\r\n"), std::string::npos);
+
+    const auto before = SettingsFileText(*config);
+    const SettingsFileProblem problem =
+        ReadSettingsText(Replace(text, "DanteName=Brooklyn stage left", "DanteName=Stage \u03a9"), *config);
+    EXPECT_EQ(problem.value_or("").rfind("Line 47: DanteName: ", 0), 0u) << problem.value_or("");
+    EXPECT_NE(problem.value_or("").find("U+03A9"), std::string::npos) << problem.value_or("");
+    EXPECT_EQ(SettingsFileText(*config), before);
+}
+
+// Numbers read as the format writes them (an optional sign), within the editor's own lists; a value
+// outside them loads only where the frame already holds it, so a frame's own file loads back.
+TEST(SettingsFileTest, NumbersTakeASignAndStayInTheEditorsLists) {
+    const std::string text = SettingsFileText(*Distinct());
+    auto config = Distinct();
+    ASSERT_EQ(ReadSettingsText(Replace(text, "ID=42", "ID=+5"), *config), std::nullopt);
+    EXPECT_EQ(config->deviceId, 5);
+    EXPECT_EQ(ReadSettingsText(Replace(text, "ID=42", "ID=+-5"), *config).value_or(""),
+              "Line 3: ID: \"+-5\" is not a number.");
+    EXPECT_EQ(ReadSettingsText(Replace(text, "SampleRate=6", "SampleRate=0"), *config).value_or(""),
+              "Line 16: SampleRate: 0 is out of range (1 to 10).");
+    EXPECT_EQ(
+        ReadSettingsText(Replace(text, "SampleRateAdaptSrc=16", "SampleRateAdaptSrc=0"), *config)
+            .value_or(""),
+        "Line 17: SampleRateAdaptSrc: 0 is out of range (one of 1, 3, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, "
+        "15, 16, 17, 18).");
+    EXPECT_TRUE(ReadSettingsText(Replace(text, "SampleRateAdaptSrc=16", "SampleRateAdaptSrc=2"), *config));
+    EXPECT_EQ(config->sampleRate, 6);
+
+    config->sampleRate = 0;  // a frame that refused its rate
+    const std::string own = SettingsFileText(*config);
+    ASSERT_EQ(ReadSettingsText(own, *config), std::nullopt);
+    EXPECT_EQ(config->sampleRate, 0);
+}
+
+// A frame without a Dante module saves an empty Dante section; on a frame with one it changes nothing.
+TEST(SettingsFileTest, AnEmptyDanteSectionLeavesTheModulesSettingsAlone) {
+    auto without = Distinct();
+    without->danteName = {};
+    without->danteLan = {};
+    without->danteSecLan = {};
+    without->danteSRate = 0;
+    without->danteSwMode = 0;
+    without->aliveTime = 17;
+    const std::string text = SettingsFileText(*without);
+
+    auto frame = Distinct();
+    SettingsFileNotes notes;
+    ASSERT_EQ(ReadSettingsText(text, *frame, &notes), std::nullopt);
+    EXPECT_EQ(frame->aliveTime, 17);
+    EXPECT_EQ(frame->danteName.View(), "Brooklyn stage left");
+    EXPECT_EQ(frame->danteLan.ip.View(), "192.168.1.20");
+    EXPECT_EQ(frame->danteSRate, 1);
+    EXPECT_EQ(frame->danteSwMode, 1);
+    ASSERT_EQ(notes.size(), 1u);
+    EXPECT_NE(notes[0].find("no Dante settings"), std::string::npos) << notes[0];
+
+    // Any Dante text in the file is a Dante section, and it is taken.
+    notes.clear();
+    ASSERT_EQ(ReadSettingsText(Replace(text, "DanteName=", "DanteName=stage"), *frame, &notes), std::nullopt);
+    EXPECT_EQ(frame->danteName.View(), "stage");
+    EXPECT_EQ(frame->danteSRate, 0);
+    EXPECT_TRUE(notes.empty());
 }
 
 TEST(SettingsFileTest, FilesOnDiskAreBoundedAndWrittenWhole) {
@@ -183,6 +265,25 @@ TEST(SettingsFileTest, AnotherFramesFileKeepsThisFramesNetworkIdentity) {
     EXPECT_EQ(fromA->lan.ip.View(), "10.9.9.9");
     EXPECT_EQ(fromA->danteLan.dhcp, 1);
     EXPECT_EQ(fromA->aliveTime, 250);
+}
+
+// Only an address the edits change is checked: one the frame already holds is not sent again.
+TEST(SettingsFileTest, OnlyChangedFixedAddressesAreChecked) {
+    auto frame = Distinct();
+    frame->danteSecLan.dhcp = 0;
+    frame->danteSecLan.ip.Assign("0.0.0.0");
+    auto edited = std::make_unique<ConfigBlock>(*frame);
+    edited->aliveTime = 5;
+    EXPECT_EQ(NetworkSettingsProblem(*frame, *edited, true), std::nullopt);
+    edited->danteSecLan.subnet.Assign("255.255.0.0");
+    EXPECT_TRUE(NetworkSettingsProblem(*frame, *edited, true));
+    // Switching to redundant puts the secondary interface to use.
+    *edited = *frame;
+    frame->danteSwMode = 0;
+    EXPECT_TRUE(NetworkSettingsProblem(*frame, *edited, true));
+    EXPECT_EQ(NetworkSettingsProblem(*frame, *edited, false), std::nullopt);
+    edited->lan.ip.Assign("255.255.255.255");
+    EXPECT_TRUE(NetworkSettingsProblem(*frame, *edited, false));
 }
 
 TEST(SettingsFileTest, FixedAddressesThatWouldLoseTheFrameAreRefused) {
