@@ -171,11 +171,14 @@ int CardCommands::Card(const CliOptions& options) {
         refused += (refused.empty() ? "" : ", ") + answers.Refused()[i].request.Describe() + " (status " +
                    std::to_string(answers.Refused()[i].status) + ")";
     }
-    PrintSlotText(out_, session_.State().config, slot);
     if (!answers.Empty()) {
-        err_ << "velmar-cli: no answer to: " << answers.UnansweredText(12) << "\n";
+        // The frame image holds what was sent until the card is read back: shown now, it would
+        // look like the frame's answer.
+        err_ << "velmar-cli: no answer to: " << answers.UnansweredText(12) << "; slot " << slot
+             << " was not read back\n";
         return kExitNotResponding;
     }
+    PrintSlotText(out_, session_.State().config, slot);
     if (!refused.empty()) {
         err_ << "velmar-cli: the frame refused: " << refused << "\n";
         return kExitFailure;

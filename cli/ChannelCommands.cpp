@@ -3,9 +3,8 @@
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <array>
-#include <filesystem>
-#include <fstream>
 #include <optional>
+#include <sstream>
 #include <string_view>
 
 #include "cli/CliApp.h"
@@ -173,24 +172,10 @@ int ChannelCommands::Labels(const CliOptions& options) {
 }
 
 int ChannelCommands::SaveLabels(const CliOptions& options) {
-    // Written beside the target and moved over it, so a failed write never leaves half a file.
-    const std::string temporary = options.file + ".tmp";
-    {
-        std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
-        LabelFile::Write(file, frame_.session.State(), FirstChannel(), frame_.session.Channels());
-        file.flush();
-        if (!file) {
-            std::error_code ignored;
-            std::filesystem::remove(temporary, ignored);
-            err_ << "velmar-cli: cannot write " << options.file << "\n";
-            return kExitFailure;
-        }
-    }
-    std::error_code error;
-    std::filesystem::rename(temporary, options.file, error);
-    if (error) {
-        std::filesystem::remove(temporary, error);
-        err_ << "velmar-cli: cannot write " << options.file << "\n";
+    if (const std::string problem =
+            LabelFile::Save(options.file, frame_.session.State(), FirstChannel(), frame_.session.Channels());
+        !problem.empty()) {
+        err_ << "velmar-cli: " << problem << "\n";
         return kExitFailure;
     }
     err_ << "velmar-cli: labels of channels " << FirstChannel() << ".." << frame_.session.Channels()
@@ -199,11 +184,12 @@ int ChannelCommands::SaveLabels(const CliOptions& options) {
 }
 
 int ChannelCommands::LoadLabels(const CliOptions& options) {
-    std::ifstream file(options.load, std::ios::binary);
-    if (!file) {
-        err_ << "velmar-cli: cannot read " << options.load << "\n";
+    const FileRead fetched = LabelFile::Fetch(options.load);
+    if (!fetched.bytes) {
+        err_ << "velmar-cli: " << fetched.problem << "\n";
         return kExitFailure;
     }
+    std::istringstream file(*fetched.bytes);
     // A backup restores what the frame can take; a row it cannot take (a control byte the frame
     // once held, a hand edit) is named and left out rather than holding back every other label.
     const LabelFileRead read = LabelFile::Read(file, FirstChannel(), frame_.session.Channels());
@@ -228,13 +214,18 @@ int ChannelCommands::LoadLabels(const CliOptions& options) {
             ChannelToolsUnit::WriteLabel(writer, row->direction, row->channel, row->text);
         return leftOut;
     }
-    const std::size_t refusedBefore = frame_.console.Answers().Refused().size();
+    // Counted from what went out and what came back (nothing was waiting before): a frame that
+    // closes or falls silent during the run has taken only what it acknowledged.
+    const PendingReplies& answers = frame_.console.Answers();
+    const std::size_t refusedBefore = answers.Refused().size();
     for (const LabelRow* row : changes)
         frame_.session.ChannelTools().SetLabel(row->direction, row->channel, row->text);
+    const std::size_t sent = answers.Waiting(CommandCode::slabel);
     const bool answered = AwaitAnswers(options);
     const std::size_t refused = ReportRefused(refusedBefore, "a label");
-    out_ << read.rows.size() << " labels in the file, " << changes.size() << " sent, " << refused
-         << " refused";
+    const std::size_t acknowledged = sent - std::min(sent, refused + answers.Waiting(CommandCode::slabel));
+    out_ << read.rows.size() << " labels in the file, " << sent << " sent, " << acknowledged
+         << " acknowledged, " << refused << " refused";
     if (!read.problems.empty())
         out_ << ", " << read.problems.size() << " left out";
     out_ << "\n";

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <array>
-#include <fstream>
 #include <optional>
+#include <sstream>
 
 #include "cli/CliApp.h"
 #include "cli/FrameConnection.h"
@@ -116,8 +116,9 @@ int Routes(const CliOptions& options, const CliFrame& frame, const CliStreams& s
     }
     const CrosspointSnapshot snapshot =
         SnapshotToSave(frame.session.State(), frame.session.Channels(), {}, false, std::nullopt);
-    if (!CrosspointFile::Save(options.file, snapshot.crosspoints, snapshot.index)) {
-        streams.err << "velmar-cli: cannot write " << options.file << "\n";
+    if (const std::string problem = CrosspointFile::Save(options.file, snapshot.crosspoints, snapshot.index);
+        !problem.empty()) {
+        streams.err << "velmar-cli: " << problem << "\n";
         return kExitFailure;
     }
     streams.err << "velmar-cli: " << snapshot.crosspoints.size() << " crosspoints saved to " << options.file
@@ -150,11 +151,12 @@ int Route(const CliOptions& options, const CliFrame& frame, const CliStreams& st
 }
 
 int LoadRoutes(const CliOptions& options, const CliFrame& frame, const CliStreams& streams) {
-    std::ifstream file(options.file, std::ios::binary);
-    if (!file) {
-        streams.err << "velmar-cli: cannot read " << options.file << "\n";
+    const FileRead read = CrosspointFile::Fetch(options.file);
+    if (!read.bytes) {
+        streams.err << "velmar-cli: " << read.problem << "\n";
         return kExitFailure;
     }
+    std::istringstream file(*read.bytes);
     const CrosspointFile snapshot = CrosspointFile::Read(file, frame.session.Channels());
     if (!snapshot.NotText().empty()) {
         streams.err << "velmar-cli: " << options.file << ": " << snapshot.NotText() << "; nothing sent\n";

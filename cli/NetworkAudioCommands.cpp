@@ -29,7 +29,7 @@ class Runner {
         : options_(options), frame_(frame), session_(frame.session), out_(out), err_(err) {
         EventHub& events = session_.Events();
         subscriptions_.push_back(
-            events.Subscribe<PpmStreamReported>([this](const PpmStreamReported& e) { streams_.Apply(e); }));
+            events.Subscribe<PpmStreamReported>([this](const PpmStreamReported& e) { OnStream(e); }));
         subscriptions_.push_back(events.Subscribe<PpmEnableReported>(
             [this](const PpmEnableReported& e) { streams_.SetEnabled(e.id, e.enabled); }));
         subscriptions_.push_back(events.Subscribe<PpmAssignmentReported>(
@@ -52,6 +52,10 @@ class Runner {
 
   private:
     int PpmList();
+    void OnStream(const PpmStreamReported& report) {
+        if (!streams_.Apply(report) && streams_.Ignored() == 1)
+            err_ << "velmar-cli: " << PpmStreamsBeyondBoundNote() << "\n";
+    }
     int AutoRouteList();
 
     bool Number(std::size_t word, std::int32_t first, std::int32_t last, std::int32_t& value);

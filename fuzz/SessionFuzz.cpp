@@ -1,11 +1,10 @@
 // The session's receive path on the core's test fakes: whatever a frame sends, in whatever
 // chunks, with the clock moving and the link closing in between. Written against the public
 // Session API; the input is a small program of steps:
-//   first byte      mode (bits 0-1: application, recovery, mode 2), model class (bits 2-3, modulo 3), telnet (bit 4)
-//   0x00 n bytes    n+1 bytes arrive in one receive notification
-//   0x01 t          the clock moves t * 4 ms (timers fire: polls, keep-alives, watchdogs)
-//   0x02            the frame closes the link; the console connects again
-//   0x03 n          the frame reads n requests from the console (they are dropped)
+//   first byte      mode (bits 0-1: application, recovery, mode 2), model class (bits 2-3, modulo 3), telnet
+//   (bit 4) 0x00 n bytes    n+1 bytes arrive in one receive notification 0x01 t          the clock moves t *
+//   4 ms (timers fire: polls, keep-alives, watchdogs) 0x02            the frame closes the link; the console
+//   connects again 0x03 n          the frame reads n requests from the console (they are dropped)
 // Any other step byte is taken as 0x00. Crashes, sanitizer reports and hangs are findings.
 #include <chrono>
 #include <cstddef>

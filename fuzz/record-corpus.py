@@ -39,7 +39,58 @@ def chunks(lines, size):
         yield b"".join(line + b"\r" for line in lines[i:i + size])
 
 
+def session_program(frame, lines):
+    """Replies as the session fuzzer's program: one receive per line, the clock moving between."""
+    program = bytearray([{"127.0.0.3": 0x04, "127.0.0.4": 0x08, "*127.0.0.5": 0x01}.get(frame, 0)])
+    for line in lines:
+        line = line[:255] + b"\r"
+        program += bytes([0x00, len(line) - 1]) + line
+        program += bytes([0x01, 25])
+    return bytes(program[:60000])
+
+
+def word(line):
+    return line.split(b",", 1)[0]
+
+
+def srec(n):
+    data = bytes((n + i) & 0xFF for i in range(16))
+    address = (n * 16) & 0xFFFF
+    body = bytes([0x13, address >> 8, address & 0xFF]) + data
+    return "S1" + body.hex().upper() + "%02X" % (~sum(body) & 0xFF) + "\r\n"
+
+
+# What every tool command of velmar-cli makes a frame say: for each feature unit's reply words,
+# and a programming run. The frame's read comes first, one reply of each word, so that the
+# feature's replies fit in the session program and reach a frame the session knows.
+FEATURES = [
+    ("labels", ["labels", "127.0.0.2"]),
+    ("label", ["label", "127.0.0.2", "in", "5", "Kick"]),
+    ("gains", ["gains", "127.0.0.2"]),
+    ("inputs", ["inputs", "127.0.0.2"]),
+    ("inputs-lw16", ["inputs", "127.0.0.3"]),
+    ("detectors", ["detectors", "127.0.0.2"]),
+    ("detector", ["detector", "127.0.0.2", "in", "1-4", "--enable", "--t1", "100:-20"]),
+    ("cards", ["cards", "127.0.0.2"]),
+    ("card", ["card", "127.0.0.2", "2", "3:Phantom power=on"]),
+    ("ppm-create", ["ppm", "127.0.0.2", "create", "7", "10.0.0.9", "10100", "8", "50"]),
+    ("ppm-assign", ["ppm", "127.0.0.2", "assign", "7", "1"]),
+    ("ppm-enable", ["ppm", "127.0.0.2", "enable", "7"]),
+    ("ppm", ["ppm", "127.0.0.2"]),
+    ("ppm-delete", ["ppm", "127.0.0.2", "delete", "7"]),
+    ("flow-tx", ["flow", "127.0.0.2", "tx", "create", "3", "4", "10.0.0.9", "14530"]),
+    ("flow-rx", ["flow", "127.0.0.2", "rx", "create", "4", "2", "14531", "1000"]),
+    ("flows", ["flows", "127.0.0.2"]),
+    ("unicast-clock", ["unicast-clock", "127.0.0.2", "on"]),
+    ("autoroute-connect", ["autoroute", "127.0.0.2", "connect", "1", "studio-b", "2"]),
+    ("autoroute", ["autoroute", "127.0.0.2"]),
+    ("settings", ["settings", "save", "127.0.0.2", f"{OUT}/seed.cfg"]),
+    ("flash", ["flash", "*127.0.0.5", f"{OUT}/seed.flash"]),
+]
+
+
 shutil.rmtree(OUT, ignore_errors=True)
+status_replies = {}
 sim = subprocess.Popen([f"{BIN}/velmar-sim", "--no-stdin"], env=env, stdout=subprocess.PIPE)
 try:
     while sim.stdout.readline().strip() != b"ready":
@@ -53,12 +104,43 @@ try:
         for n, data in enumerate(chunks(received, 16)):
             write("codec", f"replies-{tag}-{n:02}", data)
         # The session: the same replies as a program of receives with the clock moving between.
-        program = bytearray([{"127.0.0.3": 0x04, "127.0.0.4": 0x08, "*127.0.0.5": 0x01}.get(frame, 0)])
-        for line in received:
-            line = line[:255] + b"\r"
-            program += bytes([0x00, len(line) - 1]) + line
-            program += bytes([0x01, 25])
-        write("session", f"connect-{tag}", bytes(program[:60000]))
+        write("session", f"connect-{tag}", session_program(frame, received))
+        status_replies[frame] = received
+    with open(f"{OUT}/seed.flash", "w") as f:
+        f.write("".join(srec(n) for n in range(8)))
+    tables = []
+    for name, args in FEATURES:
+        frame = args[2] if args[0] == "settings" else args[1]
+        _, received = traced_lines(*args)
+        read_words = {word(line) for line in status_replies[frame]}
+        first_of_each = list({word(line): line for line in reversed(status_replies[frame])}.values())[::-1]
+        feature = [line for line in received if word(line) not in read_words]
+        write("session", f"feature-{name}", session_program(frame, first_of_each + feature))
+        if name.startswith(("ppm", "flow", "autoroute", "unicast")):
+            tables += feature
+    # The report tables: what the network-audio commands heard, and a frame that reports streams
+    # without end.
+    write("tables", "reported", b"".join(line + b"\r" for line in tables))
+    write("tables", "ppm-flood", b"".join(b":gppminfo,0,%d,'10.0.0.9',10100,8,50,0,1\r" % n for n in range(1, 200)))
+    # The files people hand us: as the commands write them, and as editors leave them.
+    with open(f"{OUT}/seed.cfg", "rb") as f:
+        cfg = f.read()
+    write("settings", "saved", cfg)
+    write("settings", "lf-only", cfg.replace(b"\r\n", b"\n"))
+    write("settings", "utf8-name", cfg.replace(b"Name=", b"Name=St\xc3\xbcdio \xe2\x82\xac", 1))
+    with open(f"{OUT}/seed.flash", "rb") as f:
+        flash = f.read()
+    write("firmware", "image", flash)
+    write("firmware", "lf-blank-lines", flash.replace(b"\r\n", b"\n\n"))
+    write("firmware", "bad-record", flash + b"X1\r\n")
+    cli("label", "127.0.0.2", "out", "1100", "Stage box 3")
+    cli("labels", "127.0.0.2", "--save", f"{OUT}/seed.csv")
+    with open(f"{OUT}/seed.csv", "rb") as f:
+        csv = f.read()
+    write("labels", "saved", csv[:20000])
+    write("labels", "spreadsheet", b"channel,direction,label\n513,in,\"Kick, \"\"A\"\"\"\n514,out,Sn\xc3\xa4re\n9999,in,x\nbad\n")
+    for seed in ("seed.cfg", "seed.flash", "seed.csv"):
+        os.remove(f"{OUT}/{seed}")
     cli("route", "127.0.0.2", "1100", "600")
     cli("route", "127.0.0.2", "5", "1536")
     path = f"{OUT}/routes.xpt"

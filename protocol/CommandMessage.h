@@ -88,7 +88,8 @@ struct alignas(2) CommandMessage {
         assert(pos >= kArgumentOffset && pos + size <= kMessageSize && size > 0);
         const std::size_t n = text.size() < size ? text.size() : size - 1;
         std::memset(Bytes() + pos, 0, size);
-        std::memcpy(Bytes() + pos, text.data(), n);
+        if (n != 0)  // an empty view may point nowhere, and memcpy must never be handed null
+            std::memcpy(Bytes() + pos, text.data(), n);
     }
 
     FixedValue Fixed(std::size_t pos) const {

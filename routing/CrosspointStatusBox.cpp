@@ -158,10 +158,9 @@ void CrosspointStatusBox::SaveCrosspoints(bool selectedOnly) {
         SnapshotToSave(context_.session.State(), context_.session.Channels(), model_->List().Rows(),
                        !model_->List().ShowsAll(),
                        selectedOnly ? std::optional<std::span<const std::int32_t>>(selected) : std::nullopt);
-    if (!CrosspointFile::Save(path, snapshot.crosspoints, snapshot.index)) {
-        const std::string problem = "The crosspoints were not saved: " + path + " could not be written.";
-        context_.prompter.Warning(problem);
-    }
+    if (const std::string problem = CrosspointFile::Save(path, snapshot.crosspoints, snapshot.index);
+        !problem.empty())
+        context_.prompter.Warning("The crosspoints were not saved: " + problem);
 }
 
 void CrosspointStatusBox::LoadCrosspoints() {

@@ -8,7 +8,7 @@
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
-#include <fstream>
+#include <sstream>
 
 #include "routing/core/ChannelNames.h"
 #include "routing/core/RouteChanges.h"
@@ -18,10 +18,13 @@ namespace velmar {
 SnapshotPreviewDialog::SnapshotPreviewDialog(const QString& path, std::int32_t channelCount,
                                              const DeviceState& live, QWidget* parent)
     : QDialog(parent), list_(new QTreeWidget) {
-    // A file that cannot be opened shows an empty preview, and OK then sends nothing.
-    std::ifstream in(path.toStdString(), std::ios::binary);
-    bool refused = false;
-    if (in) {
+    // A file that cannot be read shows why in an empty preview, and OK then sends nothing.
+    const FileRead read = CrosspointFile::Fetch(path.toStdString());
+    bool refused = !read.bytes;
+    if (refused)
+        notes_ << QStringLiteral("This file cannot be loaded: ") + QString::fromStdString(read.problem);
+    if (read.bytes) {
+        std::istringstream in(*read.bytes);
         const CrosspointFile file = CrosspointFile::Read(in, channelCount);
         connections_ = file.Connections();
         refused = !file.NotText().empty();

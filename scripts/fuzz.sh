@@ -8,7 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 seconds=${1:-60}
-targets=(codec snapshot discovery session)
+targets=(codec snapshot discovery session settings firmware labels tables)
 build=build-fuzz
 
 CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \

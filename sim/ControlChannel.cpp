@@ -11,7 +11,7 @@ namespace {
 constexpr std::string_view kHelp =
     "commands: frames | info <addr> | restart <addr> | routes <addr> | state <addr> <get-word> <args...> |\n"
     "  trip <addr> in|out <ch> | input <addr> <1..14> <status> | input <addr> card <slot> <n> <values...> |\n"
-    "  fault <addr> silent|close|refuse|garbage|runon|split|delay <ms>|status <word> <n>|\n"
+    "  fault <addr> silent|close|refuse|garbage|runon|split|delay <ms>|status <word> <n>|mute <word> <n>|\n"
     "    prog-stall <n>|prog-error <n>|clear | quit\n";
 
 // What a card input change reports, by card kind: the words, how many values each takes, and
@@ -137,6 +137,12 @@ std::string ControlChannel::Fault(std::size_t frame, std::string_view kind, std:
             return Error("status needs a command word and a status -32767..32767");
         }
         faults.status[ToCode(*code)] = static_cast<std::int32_t>(status);
+    } else if (kind == "mute") {
+        std::int64_t answered = 0;
+        const auto code = args.size() == 2 ? FindCommand(args[0]) : std::nullopt;
+        if (!code || !ParseNumber(args[1], answered) || answered < 0 || answered > 1000000)
+            return Error("mute needs a command word and how many are answered first 0..1000000");
+        faults.muteAfter[ToCode(*code)] = static_cast<std::int32_t>(answered + 1);
     } else if (kind == "prog-stall" || kind == "prog-error") {
         std::int64_t records = 0;
         const std::int64_t least = kind == "prog-stall" ? 0 : 1;
@@ -206,6 +212,8 @@ std::string ControlChannel::Info(std::size_t frame) const {
     for (std::size_t code = 0; code < kCommandCount; ++code) {
         if (faults.status[code] != 0)
             add("status:" + std::string(kCommandTable[code].word));
+        if (faults.muteAfter[code] != 0)
+            add("mute:" + std::string(kCommandTable[code].word));
     }
     return answer + (list.empty() ? "none" : list) + "\n";
 }

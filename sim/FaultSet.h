@@ -18,12 +18,15 @@ struct FaultSet {
     int progStallAfter = -1;  // firmware records acknowledged in a run before the frame goes quiet
     int progErrorAt = 0;      // the firmware record of a run answered with a write error (0: none)
     std::array<std::int32_t, kCommandCount> status{};  // non-zero: the word is answered with it
+    // Non-zero: the word is answered that many times less one, then dropped unanswered, as by a
+    // frame that goes quiet in the middle of a run of requests.
+    std::array<std::int32_t, kCommandCount> muteAfter{};
 
     bool Any() const {
         if (silent || refuse || garbage || split || delayMs > 0 || progStallAfter >= 0 || progErrorAt > 0)
             return true;
-        for (const std::int32_t s : status) {
-            if (s != 0)
+        for (std::size_t code = 0; code < kCommandCount; ++code) {
+            if (status[code] != 0 || muteAfter[code] != 0)
                 return true;
         }
         return false;

@@ -319,6 +319,11 @@ void Frame::Handle(const CommandMessage& request, Responses& out, std::int64_t n
     }
     if (request.code >= kCommandCount)
         return;
+    if (std::int32_t& mute = faults_.muteAfter[request.code]; mute != 0) {
+        if (mute == 1)
+            return;
+        --mute;
+    }
     if (const std::int32_t forced = faults_.status[request.code]; forced != 0) {
         Reply(request, forced, out);
         return;

@@ -267,8 +267,11 @@ QMenu* PpmDialog::NewPopup() {
 }
 
 void PpmDialog::OnStream(const PpmStreamReported& report) {
-    if (!table_.Apply(report))
+    if (!table_.Apply(report)) {
+        if (table_.Ignored() == 1)
+            session_.Events().Publish(ConsoleNotice{NoticeLevel::Warning, PpmStreamsBeyondBoundNote()});
         return;
+    }
     const auto id = static_cast<std::int32_t>(report.id);
     QTreeWidgetItem* item = FindRow(streams_, id);
     if (item == nullptr) {

@@ -36,6 +36,7 @@ WindowManners::WindowManners(MainWindow& window, ConsoleCore& core)
                                              : minimum);
     window_.installEventFilter(this);
     window_.DeviceListWidget().installEventFilter(this);
+    deviceList_ = &window_.DeviceListWidget();
     Restore();
 }
 
@@ -64,9 +65,11 @@ void WindowManners::Save() {
 }
 
 bool WindowManners::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == &window_ && event->type() == QEvent::Close) {
+    // The window's children still send events while ~MainWindow runs, so nothing here may ask
+    // the window anything before it knows the event is one of its two.
+    if (event->type() == QEvent::Close && watched == &window_) {
         Save();
-    } else if (watched == &window_.DeviceListWidget() && event->type() == QEvent::KeyPress) {
+    } else if (event->type() == QEvent::KeyPress && watched == deviceList_) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
             window_.SelectedDeviceRow() >= 0) {

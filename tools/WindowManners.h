@@ -26,6 +26,7 @@ class WindowManners final : public QObject {
   private:
     MainWindow& window_;
     ConsoleCore& core_;
+    const QObject* deviceList_ = nullptr;
 };
 
 }  // namespace velmar

@@ -190,6 +190,8 @@ EditableGrid::~EditableGrid() {
     // The owner may be half gone already: drop an open edit without calling back.
     watcher_->Disarm();
     active_.reset();
+    // The table's model outlives this part of the object and resets itself on the way out.
+    disconnect(model(), nullptr, this, nullptr);
 }
 
 void EditableGrid::SetColumns(const QStringList& headers) {

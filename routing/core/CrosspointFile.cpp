@@ -3,9 +3,12 @@
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
+#include <iterator>
+#include <sstream>
 #include <string>
 #include <string_view>
 
+#include "device/files/AtomicFileSaver.h"
 #include "protocol/TextLines.h"
 
 namespace velmar {
@@ -51,25 +54,15 @@ void CrosspointFile::Write(std::ostream& out, std::span<const Crosspoint> crossp
     }
 }
 
-bool CrosspointFile::Save(const std::string& path, std::span<const Crosspoint> crosspoints, Index index) {
-    const std::string temporary = path + ".part";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out)
-            return false;
-        Write(out, crosspoints, index);
-        out.flush();
-        if (!out.good()) {
-            out.close();
-            std::remove(temporary.c_str());
-            return false;
-        }
-    }
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-        std::remove(temporary.c_str());
-        return false;
-    }
-    return true;
+std::string CrosspointFile::Save(const std::string& path, std::span<const Crosspoint> crosspoints,
+                                 Index index) {
+    std::ostringstream text;
+    Write(text, crosspoints, index);
+    return AtomicFileSaver("crosspoint snapshot").Save(path, text.str());
+}
+
+FileRead CrosspointFile::Fetch(const std::string& path) {
+    return FileReader("crosspoint snapshot", kLargestFile).Read(path);
 }
 
 CrosspointFile CrosspointFile::Read(std::istream& in, std::int32_t channelCount) {

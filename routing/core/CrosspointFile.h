@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "device/DeviceState.h"
+#include "device/files/FileReader.h"
 
 namespace velmar {
 
@@ -36,9 +37,14 @@ class CrosspointFile {
 
     // Writes one line per crosspoint, in the order given.
     static void Write(std::ostream& out, std::span<const Crosspoint> crosspoints, Index index);
-    // Writes the file at `path` through a temporary file beside it, so that a failed write never
-    // leaves a cut snapshot where a good one was. False when the file was not written whole.
-    static bool Save(const std::string& path, std::span<const Crosspoint> crosspoints, Index index);
+    // Writes the file at `path` whole or not at all (AtomicFileSaver). Empty when written, else
+    // the sentence that says why not.
+    static std::string Save(const std::string& path, std::span<const Crosspoint> crosspoints, Index index);
+
+    // A snapshot's bytes as a person handed them: a regular file of at most this many bytes,
+    // far more than every crosspoint of the largest frame with comments takes.
+    static constexpr std::size_t kLargestFile = std::size_t{4} << 20;
+    static FileRead Fetch(const std::string& path);
 
     // Reads a file as people and other tools write it: CR, LF or CR LF line ends in any mix, a
     // UTF-8 byte-order mark, a last line without its end, junk lines (skipped and named). Keeps,

@@ -4,11 +4,11 @@
 #include <charconv>
 #include <climits>
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
 #include <memory>
 #include <span>
 
+#include "device/files/AtomicFileSaver.h"
+#include "device/files/FileReader.h"
 #include "protocol/Ipv4Address.h"
 #include "protocol/TextEncoding.h"
 #include "protocol/TextLines.h"
@@ -290,25 +290,10 @@ std::string SettingsFileText(const ConfigBlock& config) {
 }
 
 SettingsFileProblem SaveSettingsFile(const std::string& path, const ConfigBlock& config) {
-    const std::string text = SettingsFileText(config);
-    const std::string temporary = path + ".part";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (out)
-            out.write(text.data(), static_cast<std::streamsize>(text.size()));
-        if (!out || !out.flush()) {
-            std::error_code ignored;
-            std::filesystem::remove(temporary, ignored);
-            return "The settings file " + path + " could not be written.";
-        }
-    }
-    std::error_code error;
-    std::filesystem::rename(temporary, path, error);
-    if (error) {
-        std::filesystem::remove(temporary, error);
-        return "The settings file " + path + " could not be written.";
-    }
-    return std::nullopt;
+    std::string problem = AtomicFileSaver("settings file").Save(path, SettingsFileText(config));
+    if (problem.empty())
+        return std::nullopt;
+    return problem;
 }
 
 SettingsFileProblem ReadSettingsText(std::string_view text, ConfigBlock& config, SettingsFileNotes* notes) {
@@ -363,17 +348,10 @@ SettingsFileProblem ReadSettingsText(std::string_view text, ConfigBlock& config,
 }
 
 SettingsFileProblem LoadSettingsFile(const std::string& path, ConfigBlock& config, SettingsFileNotes* notes) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return "The settings file " + path + " could not be opened.";
-    std::string text(kSettingsFileLimit + 1, '\0');
-    in.read(text.data(), static_cast<std::streamsize>(text.size()));
-    text.resize(static_cast<std::size_t>(in.gcount()));
-    if (text.size() > kSettingsFileLimit)
-        return "The file " + path + " is too large to be a settings file.";
-    if (in.bad())
-        return "The settings file " + path + " could not be read.";
-    return ReadSettingsText(text, config, notes);
+    const FileRead read = FileReader("settings file", kSettingsFileLimit).Read(path);
+    if (!read.bytes)
+        return read.problem;
+    return ReadSettingsText(*read.bytes, config, notes);
 }
 
 std::vector<std::string_view> KeepNetworkIdentity(ConfigBlock& loaded, const ConfigBlock& frame) {

@@ -109,6 +109,14 @@ TEST_F(CardCommandsTest, WhatTheCardCannotTakeIsRefusedAndNothingIsSent) {
     EXPECT_EQ(refused.code, kExitFailure);
     EXPECT_NE(refused.err.find("refused: sadmute"), std::string::npos) << refused.err;
     EXPECT_NE(refused.out.find("1:State                           unmute"), std::string::npos) << refused.out;
+
+    // A frame that goes quiet: what was sent is not shown as if the card had been read back.
+    ASSERT_EQ(sim.Do("fault 127.0.0.2 mute sadphanpow 0").substr(0, 2), "ok");
+    const Outcome silent = Cli({"card", "127.0.0.2", "--timeout", "300", "2", "3:Phantom power=on"});
+    EXPECT_EQ(silent.code, kExitNotResponding);
+    EXPECT_EQ(silent.out, "");
+    EXPECT_NE(silent.err.find("no answer to: sadphanpow 2 3"), std::string::npos) << silent.err;
+    EXPECT_NE(silent.err.find("slot 2 was not read back"), std::string::npos) << silent.err;
 }
 
 }  // namespace

@@ -48,7 +48,15 @@ TEST_F(ChannelCommandsEndToEnd, LabelsRoundTripThroughTheFrameAndAFile) {
     EXPECT_EQ(dry.out, "&slabel,0,1,'Kick'\n&slabel,0,2,'Snare'\n");
     const Outcome load = Cli({"labels", "127.0.0.2", "--load", csv});
     ASSERT_EQ(load.code, kExitOk) << load.err;
-    EXPECT_EQ(load.out, "3 labels in the file, 2 sent, 0 refused\n");
+    EXPECT_EQ(load.out, "3 labels in the file, 2 sent, 2 acknowledged, 0 refused\n");
+
+    // A frame that takes two and then falls silent: the count says two, not five.
+    ASSERT_EQ(sim.Do("fault 127.0.0.2 mute slabel 2").substr(0, 2), "ok");
+    std::ofstream(csv) << "3,in,A\n4,in,B\n5,in,C\n6,in,D\n7,in,E\n";
+    const Outcome quiet = Cli({"labels", "127.0.0.2", "--timeout", "300", "--load", csv});
+    EXPECT_EQ(quiet.code, kExitNotResponding);
+    EXPECT_EQ(quiet.out, "5 labels in the file, 5 sent, 2 acknowledged, 0 refused\n");
+    ASSERT_EQ(sim.Do("fault 127.0.0.2 clear").substr(0, 2), "ok");
 
     const Outcome save = Cli({"labels", "127.0.0.2", "--save", csv});
     ASSERT_EQ(save.code, kExitOk) << save.err;
@@ -87,7 +95,8 @@ TEST_F(ChannelCommandsEndToEnd, LabelsAreWindows1252AndABackupRestoresWhatItCan)
                             "characters.\n"),
               std::string::npos)
         << load.err;
-    EXPECT_NE(load.out.find(", 1 sent, 0 refused, 1 left out\n"), std::string::npos) << load.out;
+    EXPECT_NE(load.out.find(", 1 sent, 1 acknowledged, 0 refused, 1 left out\n"), std::string::npos)
+        << load.out;
     const Outcome after = Cli({"labels", "127.0.0.2", "--json"});
     EXPECT_NE(after.out.find("{\"channel\":2,\"type\":\"CARD 1\",\"input\":\"\u20ac"
                              "5\""),

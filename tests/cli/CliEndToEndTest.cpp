@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <optional>
 #include <sstream>
@@ -15,6 +17,7 @@
 #include "device/posix/PosixTimerService.h"
 #include "tests/cli/CliRun.h"
 #include "tests/support/SimProcess.h"
+#include "tests/support/TempFolder.h"
 
 namespace velmar {
 namespace {
@@ -243,6 +246,50 @@ TEST_F(CliEndToEnd, RoutingSavedFromTheSimulatorLoadsBackIdentically) {
     EXPECT_EQ(Cli({"load-routes", "127.0.0.2", dir + "/no-such-file.xpt"}).code, kExitFailure);
     std::remove(before.c_str());
     std::remove(after.c_str());
+}
+
+// Every file a command reads or writes goes through the same reader and saver: what is not a
+// regular file is refused at once (a folder once aborted the program, a FIFO hung it with the
+// frame's link held open, /dev/zero grew until it died), with the same message in every command.
+TEST_F(CliEndToEnd, EveryCommandRefusesFilesThatAreNotRegularAndSavesThroughLinks) {
+    const std::string dir = test::OwnTempFolder() + "/cli-files";
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir + "/folder");
+    ASSERT_EQ(::mkfifo((dir + "/fifo").c_str(), 0600), 0);
+    const std::vector<std::vector<std::string>> readers = {{"load-routes", "127.0.0.2"},
+                                                           {"labels", "127.0.0.2", "--load"},
+                                                           {"flash", "127.0.0.2"},
+                                                           {"settings", "apply", "127.0.0.2"}};
+    for (const std::string& file : {dir + "/folder", dir + "/fifo", std::string("/dev/zero")}) {
+        for (std::vector<std::string> args : readers) {
+            args.push_back(file);
+            const Outcome refused = Cli(args);
+            EXPECT_EQ(refused.code, kExitFailure) << args[0] << " " << file << ": " << refused.err;
+            EXPECT_NE(refused.err.find(file + " is a"), std::string::npos) << refused.err;
+            EXPECT_NE(refused.err.find("only regular files are read."), std::string::npos) << refused.err;
+        }
+    }
+
+    // A save replaces what a link points to and keeps the link; a device is never replaced.
+    std::ofstream(dir + "/real.xpt") << "old";
+    std::filesystem::create_symlink("real.xpt", dir + "/link.xpt");
+    ASSERT_EQ(Cli({"route", "127.0.0.2", "1100", "600"}).code, kExitOk);
+    ASSERT_EQ(Cli({"routes", "127.0.0.2", "--save", dir + "/link.xpt"}).code, kExitOk);
+    EXPECT_TRUE(std::filesystem::is_symlink(dir + "/link.xpt"));
+    EXPECT_NE(ReadFile(dir + "/real.xpt").find("=1100,600\r\n"), std::string::npos);
+    for (const std::vector<std::string>& save : {std::vector<std::string>{"routes", "127.0.0.2", "--save"},
+                                                 {"labels", "127.0.0.2", "--save"},
+                                                 {"settings", "save", "127.0.0.2"}}) {
+        std::vector<std::string> args = save;
+        args.push_back(dir + "/fifo");
+        const Outcome refused = Cli(args);
+        EXPECT_EQ(refused.code, kExitFailure) << args[0];
+        EXPECT_NE(refused.err.find(dir + "/fifo is not a regular file, so it is not replaced"),
+                  std::string::npos)
+            << refused.err;
+        EXPECT_TRUE(std::filesystem::is_fifo(dir + "/fifo"));
+    }
+    std::filesystem::remove_all(dir);
 }
 
 TEST_F(CliEndToEnd, SnapshotsAsPeopleHaveThem) {

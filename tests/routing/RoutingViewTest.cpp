@@ -181,6 +181,13 @@ TEST_F(RoutingView, SaveAndLoadThroughThePreview) {
     area.Status().LoadCrosspoints();
     ASSERT_EQ(notes.size(), 1);
     EXPECT_TRUE(notes.front().contains("UTF-16")) << notes.front().toStdString();
+
+    // A folder is refused with the reader's own words, as velmar-cli load-routes gives them.
+    files.path = dir.path().toStdString();
+    area.Status().LoadCrosspoints();
+    EXPECT_EQ(notes, QStringList{QString::fromStdString("This file cannot be loaded: " + files.path +
+                                                        " is a folder, not a crosspoint snapshot; only "
+                                                        "regular files are read.")});
 }
 
 }  // namespace

@@ -127,7 +127,7 @@ TEST_F(EventLogTest, ALostLinkSaysWhyAndTheFrameIsReconnectedWhenItAnswersAgain)
     ASSERT_EQ(prompter.shown.size(), 1u);
     EXPECT_TRUE(
         Logged("warning  The crosspoints were not saved: /nonexistent/folder/routes.xpt could not be "
-               "written."));
+               "written as a crosspoint snapshot: No such file or directory; the old file is kept."));
     dock->Level()->setCurrentIndex(1);
     EXPECT_EQ(VisibleEntries(), 4) << "two lost links, one refusal, one file not written";
     dock->Filter()->setText(QStringLiteral("closed"));

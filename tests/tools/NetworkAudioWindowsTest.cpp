@@ -113,8 +113,11 @@ TEST_F(NetworkAudioWindows, PpmListFollowsTheReportsAndRefreshDropsStaleRows) {
     EXPECT_EQ(Sent(), std::vector<std::string>{"?lppmid"});
 }
 
-TEST_F(NetworkAudioWindows, PpmPopupRemoveAndTheThirtyThirdStream) {
+TEST_F(NetworkAudioWindows, PpmPopupRemoveAndStreamsBeyondThirtyTwo) {
     PpmDialog dialog(session, prompter, nullptr);
+    std::vector<std::string> notes;
+    const Subscription noted = session.Events().Subscribe<ConsoleNotice>(
+        [&](const ConsoleNotice& notice) { notes.push_back(notice.text); });
     Sent();
     std::unique_ptr<QMenu> popup(dialog.NewPopup());
     ASSERT_EQ(popup->actions().size(), 1);
@@ -122,14 +125,17 @@ TEST_F(NetworkAudioWindows, PpmPopupRemoveAndTheThirtyThirdStream) {
     dialog.RemoveSelected();
     EXPECT_TRUE(prompter.asked.empty()) << "no selection: nothing asked";
 
-    for (int id = 1; id <= 33; ++id)
+    for (int id = 1; id <= 40; ++id)
         Reply(":gppminfo,0," + std::to_string(id) + ",'10.0.0.152',10100,2,50,0,0");
-    EXPECT_EQ(dialog.StreamList()->topLevelItemCount(), 33) << "a 33rd stream reported is shown";
+    EXPECT_EQ(dialog.StreamList()->topLevelItemCount(), 32) << "a frame holds 32 streams; no more are taken";
+    EXPECT_EQ(notes,
+              std::vector<std::string>{
+                  "The frame reported more than 32 PPM streams; the streams beyond them are ignored."});
     dialog.Create();
     EXPECT_EQ(prompter.shown.back(), "The frame holds at most 32 PPM streams.");
 
     dialog.StreamList()->topLevelItem(0)->setSelected(true);
-    dialog.StreamList()->topLevelItem(32)->setSelected(true);
+    dialog.StreamList()->topLevelItem(31)->setSelected(true);
     popup.reset(dialog.NewPopup());
     QStringList entries;
     for (QAction* action : popup->actions())
@@ -143,7 +149,7 @@ TEST_F(NetworkAudioWindows, PpmPopupRemoveAndTheThirtyThirdStream) {
     prompter.answers = {true};
     dialog.RemoveSelected();
     EXPECT_EQ(prompter.asked.back(), ": ARE YOU SURE");
-    EXPECT_EQ(Sent(), (std::vector<std::string>{"&sppmdelete,33", "&sppmdelete,1"}));
+    EXPECT_EQ(Sent(), (std::vector<std::string>{"&sppmdelete,32", "&sppmdelete,1"}));
 }
 
 TEST_F(NetworkAudioWindows, ManualFlowsCreateFromTheFieldsAndFollowTheReports) {

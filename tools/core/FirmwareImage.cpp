@@ -1,10 +1,9 @@
 #include "tools/core/FirmwareImage.h"
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 
 #include "device/features/firmware/FirmwareUnit.h"
+#include "device/files/FileReader.h"
 #include "protocol/TextLines.h"
 
 namespace velmar {
@@ -56,11 +55,10 @@ FirmwareImageRead ParseFirmwareImage(std::string_view path, std::string_view tex
 }
 
 FirmwareImageRead ReadFirmwareImage(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    const std::string text(file ? std::string(std::istreambuf_iterator<char>(file), {}) : std::string());
-    if (!file || file.bad())
-        return {std::nullopt, path + " cannot be read."};
-    return ParseFirmwareImage(path, text);
+    const FileRead read = FileReader("firmware image", kLargestFirmwareImage).Read(path);
+    if (!read.bytes)
+        return {std::nullopt, read.problem};
+    return ParseFirmwareImage(path, *read.bytes);
 }
 
 }  // namespace velmar

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -14,6 +15,10 @@ namespace velmar {
 // fits the programming request. A record is kept exactly as written; only the line end (CR, LF
 // or CR LF) is taken off. Empty lines carry nothing and are skipped; they are neither sent nor
 // counted, but they count for the line numbers a refusal names.
+// The largest flash file taken: several times the frames' own images, and small enough to hold
+// checked in memory.
+inline constexpr std::size_t kLargestFirmwareImage = std::size_t{64} << 20;
+
 struct FirmwareImage {
     std::string path;
     std::vector<std::string> records;

@@ -1,8 +1,10 @@
 #include "tools/core/LabelFile.h"
 
 #include <charconv>
+#include <sstream>
 #include <string_view>
 
+#include "device/files/AtomicFileSaver.h"
 #include "protocol/TextLines.h"
 #include "tools/core/LabelText.h"
 
@@ -66,6 +68,17 @@ void LabelFile::Write(std::ostream& out, const DeviceState& state, std::int32_t 
                 << CsvField(DecodeFrameText(table[static_cast<std::size_t>(ch - 1)].View())) << "\r\n";
         }
     }
+}
+
+FileRead LabelFile::Fetch(const std::string& path) {
+    return FileReader("label file", kLargestFile).Read(path);
+}
+
+std::string LabelFile::Save(const std::string& path, const DeviceState& state, std::int32_t first,
+                            std::int32_t last) {
+    std::ostringstream text;
+    Write(text, state, first, last);
+    return AtomicFileSaver("label file").Save(path, text.str());
 }
 
 LabelFileRead LabelFile::Read(std::istream& in, std::int32_t first, std::int32_t last) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "device/DeviceState.h"
+#include "device/files/FileReader.h"
 
 namespace velmar {
 
@@ -32,6 +33,14 @@ class LabelFile {
     // Reads every line; a channel outside first..last, a bad direction or a label the frame
     // cannot take is named in `problems` and left out.
     static LabelFileRead Read(std::istream& in, std::int32_t first, std::int32_t last);
+
+    // A label file's bytes as a person handed them: a regular file of at most this many bytes,
+    // several times what every label of the largest frame takes.
+    static constexpr std::size_t kLargestFile = std::size_t{1} << 20;
+    static FileRead Fetch(const std::string& path);
+    // Writes the labels of first..last whole or not at all; empty when written, else why not.
+    static std::string Save(const std::string& path, const DeviceState& state, std::int32_t first,
+                            std::int32_t last);
 };
 
 }  // namespace velmar

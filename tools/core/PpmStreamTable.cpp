@@ -32,6 +32,10 @@ bool PpmStreamTable::Apply(const PpmStreamReported& report) {
         return false;
     PpmStream* stream = Lookup(report.id);
     if (stream == nullptr) {
+        if (Full()) {
+            ++ignored_;
+            return false;
+        }
         stream = &streams_.emplace_back();
         stream->id = report.id;
     }
@@ -67,6 +71,11 @@ bool PpmStreamTable::Assign(const PpmAssignmentReported& report) {
         return false;
     stream->assigned[static_cast<std::size_t>(report.streamChannel - 1)] = report.frameChannel;
     return true;
+}
+
+std::string PpmStreamsBeyondBoundNote() {
+    return "The frame reported more than " + std::to_string(kMaxPpmStreams) +
+           " PPM streams; the streams beyond them are ignored.";
 }
 
 void PpmNextStream::Advance() {

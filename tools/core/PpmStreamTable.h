@@ -30,17 +30,23 @@ struct PpmStream {
     std::string AssignmentText() const;
 };
 
-// What the frame reported of its PPM streams, in the order they first arrived. Every reported
-// stream is held, even past the 32 the frame's list can name, so a frame that reports more is
-// shown as it is rather than losing streams silently.
+// What the frame reported of its PPM streams, in the order they first arrived. A frame holds at
+// most 32, so that is all that is held: a frame reporting streams without end must not grow the
+// table, the windows' rows or the assignment requests made per stream. Reports of further streams
+// are ignored and counted, so that the owner can note it in the event log once.
 class PpmStreamTable {
   public:
-    // False when nothing is stored (an empty address).
+    // False when nothing is stored (an empty address, or a new stream beyond the 32).
     bool Apply(const PpmStreamReported& report);
+    // Reports of new streams ignored because 32 were held, since the last Clear().
+    std::size_t Ignored() const { return ignored_; }
     bool Remove(std::uint32_t id);
     bool SetEnabled(std::uint32_t id, bool enabled);
     bool Assign(const PpmAssignmentReported& report);
-    void Clear() { streams_.clear(); }
+    void Clear() {
+        streams_.clear();
+        ignored_ = 0;
+    }
 
     const PpmStream* Find(std::uint32_t id) const;
     const std::vector<PpmStream>& Streams() const { return streams_; }
@@ -50,7 +56,11 @@ class PpmStreamTable {
     PpmStream* Lookup(std::uint32_t id);
 
     std::vector<PpmStream> streams_;
+    std::size_t ignored_ = 0;
 };
+
+// The event log's note of the first stream report beyond the 32.
+std::string PpmStreamsBeyondBoundNote();
 
 // The ID and port a quick "Create" uses next; they advance after each creation and stop at
 // their last value rather than wrapping or passing it.

@@ -249,8 +249,10 @@ TEST(SettingsFileTest, FilesOnDiskAreBoundedAndWrittenWhole) {
             huge << block;
     }
     EXPECT_EQ(LoadSettingsFile((dir / "huge.cfg").string(), *loaded).value_or(""),
-              "The file " + (dir / "huge.cfg").string() + " is too large to be a settings file.");
+              (dir / "huge.cfg").string() + " is too large for a settings file (at most 64 KiB).");
     EXPECT_TRUE(LoadSettingsFile((dir / "missing.cfg").string(), *loaded).has_value());
+    EXPECT_EQ(LoadSettingsFile(dir.string(), *loaded).value_or(""),
+              dir.string() + " is a folder, not a settings file; only regular files are read.");
     EXPECT_TRUE(SaveSettingsFile((dir / "no-such-dir" / "x.cfg").string(), *original).has_value());
     std::filesystem::remove_all(dir);
 }

@@ -56,7 +56,12 @@ TEST(FirmwareImageTest, EveryFileOfAnOrderIsCheckedBeforeAnyIsProgrammed) {
     EXPECT_TRUE(read.images.empty());
     EXPECT_EQ(read.problem, bad + ", line 2: the line is not a record (a record begins with \"S\").");
     EXPECT_EQ(ReadFirmwareImages({good, "/nonexistent/x.flash"}).problem,
-              "/nonexistent/x.flash cannot be read.");
+              "/nonexistent/x.flash cannot be read: No such file or directory.");
+    // Read whole, a folder threw past the reader and /dev/zero grew until the process died.
+    EXPECT_EQ(ReadFirmwareImages({good, test::OwnTempFolder()}).problem,
+              test::OwnTempFolder() + " is a folder, not a firmware image; only regular files are read.");
+    EXPECT_EQ(ReadFirmwareImages({"/dev/zero"}).problem,
+              "/dev/zero is a device, not a firmware image; only regular files are read.");
 
     auto both = ReadFirmwareImages({good, good});
     ASSERT_EQ(both.images.size(), 2u);
