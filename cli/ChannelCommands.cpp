@@ -94,11 +94,6 @@ std::string ReadChannelOption(const std::vector<std::string>& args, std::size_t&
 }
 
 int ChannelCommands::Run(Tool tool, const CliOptions& options, int readResult) {
-    const FrameCapabilities& capabilities = frame_.session.Capabilities();
-    if (!capabilities.matrix || frame_.session.Connection().deviceMode != DeviceMode::Application) {
-        err_ << "velmar-cli: this frame has no channel tools\n";
-        return kExitFailure;
-    }
     const int result = (this->*tool)(options);
     return result == kExitOk ? readResult : result;
 }
@@ -107,22 +102,8 @@ std::int32_t ChannelCommands::FirstChannel() const {
     return ToolChannelBase(frame_.session.Connection()) + 1;
 }
 
-bool ChannelCommands::AwaitAnswers(const CliOptions& options) {
-    const PendingReplies& answers = frame_.console.Answers();
-    frame_.loop.RunUntil([&] { return answers.Empty() || frame_.console.LinkLost(); }, options.timeout);
-    if (answers.Empty())
-        return true;
-    err_ << "velmar-cli: no answer to: " << answers.UnansweredText(12) << "\n";
-    return false;
-}
-
-std::size_t ChannelCommands::ReportRefused(std::size_t from, const char* what) {
-    const auto& refused = frame_.console.Answers().Refused();
-    for (std::size_t i = from; i < refused.size(); ++i) {
-        err_ << "velmar-cli: the frame refused " << what << ": " << refused[i].request.Describe()
-             << " (status " << refused[i].status << ")\n";
-    }
-    return refused.size() - std::min(from, refused.size());
+int ChannelCommands::Settle(RequestBatch& batch, const CliOptions& options) {
+    return AwaitOutcomes(frame_.loop, frame_.console, batch, options.timeout, err_);
 }
 
 int ChannelCommands::Inputs(const CliOptions& options) {
@@ -178,11 +159,10 @@ int ChannelCommands::Inputs(const CliOptions& options) {
 int ChannelCommands::Labels(const CliOptions& options) {
     if (!options.load.empty())
         return LoadLabels(options);
+    RequestBatch batch(frame_.session.Outcomes());
     frame_.session.ChannelTools().LabelRuns();
-    if (!AwaitAnswers(options))
-        return kExitNotResponding;
-    if (ReportRefused(0, "a label run") != 0)
-        return kExitFailure;
+    if (const int read = Settle(batch, options); read != kExitOk)
+        return read;
     if (!options.file.empty())
         return SaveLabels(options);
     const DeviceState& state = frame_.session.State();
@@ -247,11 +227,10 @@ int ChannelCommands::LoadLabels(const CliOptions& options) {
         return kExitFailure;
     }
     // Only what differs from the frame goes out, so the frame's labels are read first.
+    RequestBatch labelRuns(frame_.session.Outcomes());
     frame_.session.ChannelTools().LabelRuns();
-    if (!AwaitAnswers(options))
-        return kExitNotResponding;
-    if (ReportRefused(0, "a label run") != 0)
-        return kExitFailure;
+    if (const int result = Settle(labelRuns, options); result != kExitOk)
+        return result;
     std::vector<const LabelRow*> changes;
     for (const LabelRow& row : read.rows) {
         if (LabelOf(frame_.session.State(), row.direction, row.channel).View() != row.text)
@@ -264,16 +243,13 @@ int ChannelCommands::LoadLabels(const CliOptions& options) {
             ChannelToolsUnit::WriteLabel(writer, row->direction, row->channel, row->text);
         return kExitOk;
     }
-    const std::size_t refusedBefore = frame_.console.Answers().Refused().size();
+    RequestBatch sent(frame_.session.Outcomes());
     for (const LabelRow* row : changes)
         frame_.session.ChannelTools().SetLabel(row->direction, row->channel, row->text);
-    const bool answered = AwaitAnswers(options);
-    const std::size_t refused = ReportRefused(refusedBefore, "a label");
-    out_ << read.rows.size() << " labels in the file, " << changes.size() << " sent, " << refused
-         << " refused\n";
-    if (!answered)
-        return kExitNotResponding;
-    return refused == 0 ? kExitOk : kExitFailure;
+    const int result = Settle(sent, options);
+    out_ << read.rows.size() << " labels in the file, " << changes.size() << " sent, "
+         << sent.Count(Outcome::Refused) << " refused\n";
+    return result;
 }
 
 int ChannelCommands::Label(const CliOptions& options) {
@@ -289,27 +265,24 @@ int ChannelCommands::Label(const CliOptions& options) {
         err_ << "velmar-cli: " << *problem << " Nothing sent.\n";
         return kExitFailure;
     }
-    const std::size_t refusedBefore = frame_.console.Answers().Refused().size();
+    RequestBatch sent(frame_.session.Outcomes());
     if (const RequestProblem problem =
             frame_.session.ChannelTools().SetLabel(direction, channel, *FrameTextFromUtf8(text))) {
         err_ << "velmar-cli: " << *problem << " Nothing sent.\n";
         return kExitFailure;
     }
-    if (!AwaitAnswers(options))
-        return kExitNotResponding;
-    if (ReportRefused(refusedBefore, "the label") != 0)
-        return kExitFailure;
+    if (const int result = Settle(sent, options); result != kExitOk)
+        return result;
     out_ << options.operands[0] << " " << channel << " " << ChannelTypeName(channel - 1) << ": "
          << FrameTextToUtf8(LabelOf(frame_.session.State(), direction, channel).View()) << "\n";
     return kExitOk;
 }
 
 int ChannelCommands::Gains(const CliOptions& options) {
+    RequestBatch batch(frame_.session.Outcomes());
     frame_.session.ChannelTools().GainLists();
-    if (!AwaitAnswers(options))
-        return kExitNotResponding;
-    if (ReportRefused(0, "a gain list") != 0)
-        return kExitFailure;
+    if (const int read = Settle(batch, options); read != kExitOk)
+        return read;
     const auto& gains = frame_.session.State().live.gains;
     const std::int32_t last = frame_.session.Channels();
     if (options.json) {
@@ -343,13 +316,12 @@ int ChannelCommands::Gains(const CliOptions& options) {
 
 int ChannelCommands::Detectors(const CliOptions& options) {
     MetersUnit& meters = frame_.session.Meters();
+    RequestBatch batch(frame_.session.Outcomes());
     meters.LevelDetectorThresholds();
     meters.LevelDetectorRuns(C::llevdetstate);
     meters.LevelDetectorRuns(C::llevdetstatus);
-    if (!AwaitAnswers(options))
-        return kExitNotResponding;
-    if (ReportRefused(0, "a level-detector request") != 0)
-        return kExitFailure;
+    if (const int read = Settle(batch, options); read != kExitOk)
+        return read;
     const auto& detectors = frame_.session.State().live.levelDetectors;
     const std::int32_t last = frame_.session.Channels();
     if (options.json) {
@@ -409,12 +381,13 @@ int ChannelCommands::Detector(const CliOptions& options) {
         }
     }
     MetersUnit& meters = frame_.session.Meters();
-    for (std::int32_t ch = first; ch <= last; ++ch)
-        meters.ReadLevelDetector(direction, ch);
-    if (!AwaitAnswers(options))
-        return kExitNotResponding;
-    if (ReportRefused(0, "a level-detector request") != 0)
-        return kExitFailure;
+    {
+        RequestBatch batch(frame_.session.Outcomes());
+        for (std::int32_t ch = first; ch <= last; ++ch)
+            meters.ReadLevelDetector(direction, ch);
+        if (const int read = Settle(batch, options); read != kExitOk)
+            return read;
+    }
 
     const DeviceState& state = frame_.session.State();
     std::vector<DetectorRequest> requests;
@@ -447,24 +420,21 @@ int ChannelCommands::Detector(const CliOptions& options) {
         }
         return kExitOk;
     }
-    const std::size_t refusedBefore = frame_.console.Answers().Refused().size();
+    RequestBatch sent(frame_.session.Outcomes());
     for (const DetectorRequest& r : requests) {
         if (r.kind == DetectorRequest::Kind::Thresholds)
             meters.SetLevelDetectorThresholds(r.direction, r.channel, r.thresholds);
         else
             meters.SetLevelDetectorState(r.direction, r.channel, r.enabled);
     }
-    const bool answered = AwaitAnswers(options);
-    const std::size_t refused = ReportRefused(refusedBefore, "a detector change");
+    const int result = Settle(sent, options);
     for (std::int32_t ch = first; ch <= last; ++ch) {
         out_ << options.operands[0] << " " << ch << " " << ChannelTypeName(ch - 1) << ": "
              << DetectorText(state.live.levelDetectors[static_cast<std::size_t>(direction)]
                                                       [static_cast<std::size_t>(ch - 1)])
              << "\n";
     }
-    if (!answered)
-        return kExitNotResponding;
-    return refused == 0 ? kExitOk : kExitFailure;
+    return result;
 }
 
 namespace {
@@ -491,16 +461,21 @@ std::string ReadDetector(std::span<const std::string>, CliOptions& options) {
     return ReadDirection(options);
 }
 
-template <ChannelCommands::Tool tool>
+// A tool that shows what the reading of the frame brought (inputs) answers for what the frame
+// refused there; the others read for themselves and answer for their own requests only.
+template <ChannelCommands::Tool tool, bool showsReading = false>
 int ChannelTool(const CliOptions& options, const CliFrame& frame, const CliStreams& streams) {
+    const int read =
+        showsReading ? frame.ReadResult(streams.err) : (frame.complete ? kExitOk : kExitNotResponding);
     return ChannelCommands(streams.out, streams.err, {frame.session, frame.loop, frame.console})
-        .Run(tool, options, frame.ReadResult());
+        .Run(tool, options, read);
 }
 
 int RunLabels(const CliOptions& options, const CliStreams& streams) {
     const bool readsOnly = options.load.empty() && options.file.empty();
+    static constexpr Feature kLabels = Feature::ChannelLabels;
     return RunOnFrame(options, streams, readsOnly ? IncompleteRead::Shows : IncompleteRead::Fails,
-                      ChannelTool<&ChannelCommands::Labels>);
+                      ChannelTool<&ChannelCommands::Labels>, &kLabels);
 }
 
 constexpr std::array kCommands{
@@ -509,7 +484,8 @@ constexpr std::array kCommands{
         .operands = 1,
         .usage = "  inputs ADDR         the signal status of the main-board and card inputs\n",
         .accepts = {CliOption::Json},
-        .run = OnReadFrame<IncompleteRead::Shows, ChannelTool<&ChannelCommands::Inputs>>,
+        .run = OnFrameOffering<Feature::InputStatus, IncompleteRead::Shows,
+                               ChannelTool<&ChannelCommands::Inputs, true>>,
     },
     CliCommand{
         .word = "labels",
@@ -530,21 +506,24 @@ constexpr std::array kCommands{
             "  label ADDR in|out CH TEXT\n"
             "                      set one label (at most 16 characters; no comma, quote or : & ? % !)\n",
         .read = ReadLabel,
-        .run = OnReadFrame<IncompleteRead::Fails, ChannelTool<&ChannelCommands::Label>>,
+        .run = OnFrameOffering<Feature::ChannelLabels, IncompleteRead::Fails,
+                               ChannelTool<&ChannelCommands::Label>>,
     },
     CliCommand{
         .word = "gains",
         .operands = 1,
         .usage = "  gains ADDR          the input and output gain, phase and mute of every channel\n",
         .accepts = {CliOption::Json},
-        .run = OnReadFrame<IncompleteRead::Shows, ChannelTool<&ChannelCommands::Gains>>,
+        .run = OnFrameOffering<Feature::GainSettings, IncompleteRead::Shows,
+                               ChannelTool<&ChannelCommands::Gains>>,
     },
     CliCommand{
         .word = "detectors",
         .operands = 1,
         .usage = "  detectors ADDR      the level detectors of every channel: thresholds, enable, status\n",
         .accepts = {CliOption::Json},
-        .run = OnReadFrame<IncompleteRead::Shows, ChannelTool<&ChannelCommands::Detectors>>,
+        .run = OnFrameOffering<Feature::LevelDetectors, IncompleteRead::Shows,
+                               ChannelTool<&ChannelCommands::Detectors>>,
     },
     CliCommand{
         .word = "detector",
@@ -553,7 +532,8 @@ constexpr std::array kCommands{
                  "                      change the level detectors of channels CH..CH (only what differs)\n",
         .accepts = {CliOption::DetectorChange, CliOption::DryRun},
         .read = ReadDetector,
-        .run = OnReadFrame<IncompleteRead::Fails, ChannelTool<&ChannelCommands::Detector>>,
+        .run = OnFrameOffering<Feature::LevelDetectors, IncompleteRead::Fails,
+                               ChannelTool<&ChannelCommands::Detector>>,
     },
 };
 

@@ -1,13 +1,10 @@
 #include "console/DeviceMenu.h"
 
+#include "device/FeatureGate.h"
+
 namespace velmar {
 
 namespace {
-
-constexpr std::int32_t kLabelsVersion = 1040001;     // labels and gains come after this one
-constexpr std::int32_t kIpRoutingVersion = 1020002;  // IP routing from this one on
-constexpr std::uint32_t kLevelDetectorFeature = 1u << 0;
-constexpr std::uint32_t kGainFeature = 1u << 1;
 
 using C = MenuCommand;
 constexpr MenuEntry kSeparator{};
@@ -31,42 +28,43 @@ class MenuBuilder {
 };
 
 void AddConnectedFrameItems(const DeviceMenuContext& c, MenuBuilder& menu) {
-    const bool hasMatrix = c.capabilities.matrix;
+    const FrameFacts facts{c.mode, c.capabilities, c.version, c.features};
+    const auto offers = [&](Feature feature) { return Offers(feature, facts); };
     menu.Add(C::Close, "Close").Separator();
     if (c.mode != DeviceMode::Application) {
-        menu.Add(C::HwConfiguration, "HW configuration ...", hasMatrix)
+        menu.Add(C::HwConfiguration, "HW configuration ...", offers(Feature::HwConfiguration))
             .Add(C::NetworkSettings, "Network settings ...")
             .Separator()
             .Add(C::FirmwareUpdate, "Firmware update ...")
             .Add(C::SwitchFirmware,
                  c.mode == DeviceMode::Recovery ? "Load application mode" : "Load recovery mode");
     } else {
-        if (!hasMatrix) {
+        if (!offers(Feature::InputStatus)) {
             menu.Add(C::NetworkSettings, "Network settings ...").Separator();
         } else {
             menu.Add(C::InputStatus, "Input status ...").Separator();
-            if (c.version > kLabelsVersion) {
+            if (offers(Feature::ChannelLabels)) {
                 menu.Add(C::ChannelLabels, "Channel labels ...")
-                    .Add(C::GainSettings, "Gain settings ...", (c.features & kGainFeature) != 0)
+                    .Add(C::GainSettings, "Gain settings ...", offers(Feature::GainSettings))
                     .Separator();
             }
             menu.Add(C::XyControl, "X-Y control ...", c.xyOption).Separator(c.xyOption);
             if (c.zelOption && c.capabilities.dante) {
-                const bool levels = (c.features & kLevelDetectorFeature) != 0;
+                const bool levels = offers(Feature::LevelDetectors);
                 menu.Add(C::LevelDetectors, "Level detectors ...", levels)
-                    .Add(C::PpmStreams, "PPM streams ...", levels)
+                    .Add(C::PpmStreams, "PPM streams ...", offers(Feature::PpmStreams))
                     .Separator(levels);
-                const bool ipRouting = c.version >= kIpRoutingVersion;
+                const bool ipRouting = offers(Feature::IpFlows);
                 menu.Add(C::ManualIpRouting, "Manual IP routing control ...", ipRouting)
-                    .Add(C::AutoIpRouting, "Automatic IP routing control ...", ipRouting)
+                    .Add(C::AutoIpRouting, "Automatic IP routing control ...", offers(Feature::AutoRouting))
                     .Separator(ipRouting);
             }
         }
         menu.Add(C::FirmwareUpdate, "Firmware update ...")
             .Add(C::SwitchFirmware, "Load recovery mode")
-            .Add(C::ClearSettings, "Clear settings", hasMatrix);
+            .Add(C::ClearSettings, "Clear settings", offers(Feature::FactoryClear));
     }
-    if (c.mode != DeviceMode::Recovery)
+    if (offers(Feature::Restart))
         menu.Separator().Add(C::Restart, "Restart");
 }
 

@@ -9,6 +9,7 @@ Session::Session(LineTransport& transport, DatagramSocket& datagrams, TimerServi
                  ConsoleOptions options)
     : timers_(timers),
       probe_(datagrams, timers),
+      outcomes_(timers),
       link_(codec_, transport, probe_, timers, connection_, ports),
       requests_(link_, state_),
       poller_(*this, state_, connection_, link_, timers),
@@ -22,16 +23,18 @@ Session::Session(LineTransport& transport, DatagramSocket& datagrams, TimerServi
       meters_(context_),
       ppm_(context_),
       firmware_(
-          context_, [this] { Disconnect(); }, [this] { poller_.StartSequence(); }),
+          context_, outcomes_, [this] { Disconnect(); }, [this] { poller_.StartSequence(); }),
       returnWatch_(probe_, timers, ports.echo, [this] { Reconnect(); }) {
     connection_.options = options;
     state_.ResetState();
     link_.SetListener(this);
+    link_.SetObserver(&outcomes_);
     retitleOnName_ = events_.Subscribe<DeviceIdChanged>([this](const DeviceIdChanged&) { Retitle(); });
 }
 
 Session::~Session() {
     link_.SetListener(nullptr);
+    link_.SetObserver(nullptr);
 }
 
 void Session::Connect(std::string_view address, DeviceMode mode, ModelClass model) {
@@ -64,6 +67,8 @@ void Session::Reconnect() {
 }
 
 void Session::SetConnected(bool connected) {
+    // Whatever was asked on an earlier link will not be answered on this one.
+    outcomes_.LinkClosed();
     connection_.connected = connected;
     connection_.connectedIp = 0;
     connection_.deviceNameText.Assign({});

@@ -14,6 +14,7 @@
 #include "device/LineTransport.h"
 #include "device/LinkPorts.h"
 #include "device/Poller.h"
+#include "device/RequestOutcomes.h"
 #include "device/RequestWriter.h"
 #include "device/ReturnWatch.h"
 #include "device/SessionEvents.h"
@@ -73,6 +74,9 @@ class Session final : private LinkListener {
     const FrameCapabilities& Capabilities() const { return connection_.capabilities; }
     std::int32_t Channels() const { return connection_.capabilities.channels; }
     RequestWriter& Requests() { return requests_; }
+    // What became of each request sent; a window or command collects its own.
+    RequestOutcomes& Outcomes() { return outcomes_; }
+    const RequestOutcomes& Outcomes() const { return outcomes_; }
     DeviceLink& Link() { return link_; }
     const DeviceLink& Link() const { return link_; }
     const Poller& Polling() const { return poller_; }
@@ -113,6 +117,7 @@ class Session final : private LinkListener {
     ConnectionState connection_;
     EventHub events_;
     EchoProbe probe_;
+    RequestOutcomes outcomes_;
     DeviceLink link_;
     RequestWriter requests_;
     Dispatcher dispatcher_;
