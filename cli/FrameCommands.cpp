@@ -212,7 +212,7 @@ constexpr std::array kCommands{
         .operands = 1,
         .usage = "  routes ADDR         print the crosspoints with channel names\n",
         .accepts = {CliOption::Json, CliOption::Save},
-        .run = OnFrameOffering<Feature::Routing, IncompleteRead::Shows, Routes>,
+        .run = OnFrameOffering<Feature::Routing, IncompleteRead::Shows, Routes, Reading::WithoutCards>,
     },
     CliCommand{
         .word = "route",
@@ -220,7 +220,7 @@ constexpr std::array kCommands{
         .usage =
             "  route ADDR OUT IN   feed output OUT from input IN (0 disconnects) and wait for the answer\n",
         .read = ReadRoute,
-        .run = OnFrameOffering<Feature::Routing, IncompleteRead::Fails, Route>,
+        .run = OnFrameOffering<Feature::Routing, IncompleteRead::Fails, Route, Reading::WithoutCards>,
     },
     CliCommand{
         .word = "load-routes",
@@ -231,7 +231,7 @@ constexpr std::array kCommands{
                  "                      outputs the file does not name stay as they are\n",
         .accepts = {CliOption::DryRun},
         .read = ReadFileOperand,
-        .run = OnFrameOffering<Feature::Routing, IncompleteRead::Fails, LoadRoutes>,
+        .run = OnFrameOffering<Feature::Routing, IncompleteRead::Fails, LoadRoutes, Reading::WithoutCards>,
     },
 };
 

@@ -80,7 +80,7 @@ int CliFrame::ReadResult(std::ostream& err, std::initializer_list<CommandCode> u
 }
 
 int RunOnFrame(const CliOptions& options, const CliStreams& streams, IncompleteRead incomplete,
-               CliFrameRun command, const Feature* gate) {
+               CliFrameRun command, const Feature* gate, Reading reading) {
     CliSockets sockets(options.trace, streams.err);
     PosixEventLoop& loop = sockets.loop;
     std::unique_ptr<DryRunTransport> dryRun;
@@ -94,8 +94,12 @@ int RunOnFrame(const CliOptions& options, const CliStreams& streams, IncompleteR
     const EventEcho events(options.events, session.Events(), streams.err);
 
     session.Connect(options.address, options.mode, options.model);
-    loop.RunUntil([&] { return console.FrameRead() || console.ConnectError() || console.LinkLost(); },
-                  options.timeout);
+    loop.RunUntil(
+        [&] {
+            console.ReadSoon(reading == Reading::Whole);
+            return console.FrameRead() || console.ConnectError() || console.LinkLost();
+        },
+        options.timeout);
     if (console.ConnectError() || (!console.LinkLost() && !session.Connection().connected)) {
         streams.err << "velmar-cli: " << kConnectFailedText << "\n";
         return kExitNotResponding;

@@ -35,10 +35,13 @@ enum class IncompleteRead {
 
 using CliFrameRun = int (*)(const CliOptions& options, const CliFrame& frame, const CliStreams& streams);
 
+// What a command reads before it runs: the whole frame, or all but the cards (routing).
+enum class Reading { Whole, WithoutCards };
+
 // Connects to the frame the options name, reads it and runs `command` on it; the exit code. With
 // a `gate`, a frame that does not offer the feature gets nothing and the exit code says usage.
 int RunOnFrame(const CliOptions& options, const CliStreams& streams, IncompleteRead incomplete,
-               CliFrameRun command, const Feature* gate = nullptr);
+               CliFrameRun command, const Feature* gate = nullptr, Reading reading = Reading::Whole);
 
 // `command` as a row's run function.
 template <IncompleteRead incomplete, CliFrameRun command>
@@ -47,10 +50,10 @@ int OnReadFrame(const CliOptions& options, const CliStreams& streams) {
 }
 
 // `command` as a row's run function, for frames that offer `feature`.
-template <Feature feature, IncompleteRead incomplete, CliFrameRun command>
+template <Feature feature, IncompleteRead incomplete, CliFrameRun command, Reading reading = Reading::Whole>
 int OnFrameOffering(const CliOptions& options, const CliStreams& streams) {
     static constexpr Feature gate = feature;
-    return RunOnFrame(options, streams, incomplete, command, &gate);
+    return RunOnFrame(options, streams, incomplete, command, &gate, reading);
 }
 
 // "velmar-cli: 127.0.0.5 runs its recovery firmware: ..." when the frame does not offer

@@ -14,13 +14,26 @@ HeadlessConsole::HeadlessConsole(Session& session) : session_(session), read_(se
 
 HeadlessConsole::~HeadlessConsole() = default;
 
+void HeadlessConsole::ReadSoon(bool cards) {
+    cards_ = cards;
+    const ConnectionState& connection = session_.Connection();
+    if (hurried_ || !connection.connected || !connection.receiveReady ||
+        connection.deviceMode != DeviceMode::Application || session_.Polling().PollsRun() != 0 ||
+        read_.Requests().empty() || !read_.Settled())
+        return;
+    hurried_ = true;
+    session_.PollStateIn(std::chrono::milliseconds(0));
+    if (cards && session_.Capabilities().matrix)
+        session_.RequestCardsIn(std::chrono::milliseconds(0));
+}
+
 bool HeadlessConsole::FrameRead() const {
     const ConnectionState& connection = session_.Connection();
     if (!connection.connected || session_.Polling().PollsRun() == 0 ||
         read_.Count(Outcome::Answered) + read_.Count(Outcome::Refused) != read_.Requests().size())
         return false;
     const bool hasCards = connection.deviceMode == DeviceMode::Application && session_.Capabilities().matrix;
-    return !hasCards || session_.Polling().CardRequestRuns() > 0;
+    return !hasCards || !cards_ || session_.Polling().CardRequestRuns() > 0;
 }
 
 }  // namespace velmar

@@ -20,6 +20,10 @@ class HeadlessConsole final {
     // Connected, the state poll has run, the card requests have gone out where the frame has
     // cards, and every request sent has had its answer (a refusal is an answer).
     bool FrameRead() const;
+    // A command reads at once what a window reads on the poller's timers, which pace a person,
+    // as soon as the start sequence is answered; without `cards` the card requests are not
+    // waited for. Call it from the loop's condition.
+    void ReadSoon(bool cards);
     // "lcross 1025..1152, gsyncstat": the requests still waiting for their answer.
     std::string UnansweredText(std::size_t limit) const { return read_.WaitingText(limit); }
     // Every request sent on this console's session, in the order sent, with its outcome.
@@ -34,6 +38,8 @@ class HeadlessConsole final {
     RequestBatch read_;  // everything this console's session asks
     std::optional<int> connectError_;
     bool wasConnected_ = false;
+    bool hurried_ = false;
+    bool cards_ = true;
     std::string title_;
     Subscriptions subscriptions_;
 };

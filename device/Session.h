@@ -82,6 +82,7 @@ class Session final : private LinkListener {
     const Poller& Polling() const { return poller_; }
     // Reads the frame's state back after the settings were applied.
     void PollStateIn(std::chrono::milliseconds delay) { poller_.PollStateIn(delay); }
+    void RequestCardsIn(std::chrono::milliseconds delay) { poller_.RequestCardsIn(delay); }
     // Connected, no firmware programming running and the crosspoint stepper idle.
     bool IsReady() const;
 
