@@ -168,7 +168,7 @@ TEST_F(NetworkAudioEndToEnd, WindowsCreateAndDeleteThroughTheFrame) {
     }
     {
         ManualIpRoutingDialog dialog(session, console.prompter, {}, nullptr);
-        ASSERT_TRUE(console.Until([&] { return console.view.Answers().Empty(); }));
+        ASSERT_TRUE(console.Until([&] { return console.view.UnansweredText(1).empty(); }));
         dialog.TxAddressField()->SetAddress(0x0A00004D);
         dialog.CreateTx();
         QTreeWidget* list = dialog.TxList();
