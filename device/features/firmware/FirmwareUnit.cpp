@@ -138,25 +138,30 @@ RequestHandle FirmwareUnit::Leave(CommandCode code, std::int32_t argument) {
         return nullptr;
     context_.requests.Send(code, {{14, argument}});
     RequestHandle sent = outcomes_.LastSent();
-    outcomes_.WhenResolved(sent, [this](const RequestRecord& record) { Left(record); });
+    const std::uint32_t address = context_.connection.connectedIp;
+    outcomes_.WhenResolved(sent, [this, address](const RequestRecord& record) { Left(record, address); });
     return sent;
 }
 
-void FirmwareUnit::Left(const RequestRecord& record) {
+void FirmwareUnit::Left(const RequestRecord& record, std::uint32_t address) {
     switch (record.outcome) {
         case Outcome::Answered:
+            context_.events.Publish(FrameLeaving{address});
             // Not inside the reply: closing the link it arrived on is the receive path's to survive.
             leaving_ =
                 context_.timers.Start("frame leaving", std::chrono::milliseconds(0), TimerMode::Once, [this] {
-                    context_.events.Publish(FrameLeaving{context_.connection.connectedIp});
-                    disconnect_();
+                    if (context_.connection.connected)
+                        disconnect_();
                 });
+            return;
+        case Outcome::LinkLost:
+            // The frame closed the link with the word unanswered: it is on its way.
+            context_.events.Publish(FrameLeaving{address});
             return;
         case Outcome::Refused:
         case Outcome::Unanswered:
             context_.events.Publish(ConsoleNotice{NoticeLevel::Warning, DescribeOutcome(record)});
             return;
-        case Outcome::LinkLost:
         case Outcome::Waiting:
             return;
     }

@@ -63,7 +63,7 @@ class FirmwareUnit {
     void EndSoon(FirmwareOutcome outcome, std::int32_t status = 0);
     void End(FirmwareOutcome outcome, std::int32_t status);
     RequestHandle Leave(CommandCode code, std::int32_t argument);
-    void Left(const RequestRecord& record);
+    void Left(const RequestRecord& record, std::uint32_t address);
 
     FeatureContext& context_;
     RequestOutcomes& outcomes_;
