@@ -156,34 +156,23 @@ int CardCommands::Card(const CliOptions& options) {
         return kExitOk;
     }
 
-    const PendingReplies& answers = console_.Answers();
-    const std::size_t refusedBefore = answers.Refused().size();
+    RequestBatch sent(session_.Outcomes());
     const ConfigBlock opened = config;
     const CardApplyOutcome outcome =
         ApplyCardSettings(opened, edited, session_.State().config, session_.Requests());
     // The set replies repeat the request; the card's gets say what it took.
     for (const std::int32_t changed : outcome.cards)
         session_.Interfaces().CardSettings(changed);
-    loop_.RunUntil([&] { return answers.Empty() || console_.LinkLost(); }, options.timeout);
-
-    std::string refused;
-    for (std::size_t i = refusedBefore; i < answers.Refused().size(); ++i) {
-        refused += (refused.empty() ? "" : ", ") + answers.Refused()[i].request.Describe() + " (status " +
-                   std::to_string(answers.Refused()[i].status) + ")";
-    }
-    if (!answers.Empty()) {
+    sent.Close();
+    const int result = AwaitOutcomes(loop_, console_, sent, options.timeout, err_);
+    if (result == kExitNotResponding) {
         // The frame image holds what was sent until the card is read back: shown now, it would
         // look like the frame's answer.
-        err_ << "velmar-cli: no answer to: " << answers.UnansweredText(12) << "; slot " << slot
-             << " was not read back\n";
-        return kExitNotResponding;
+        err_ << "velmar-cli: slot " << slot << " was not read back\n";
+        return result;
     }
     PrintSlotText(out_, session_.State().config, slot);
-    if (!refused.empty()) {
-        err_ << "velmar-cli: the frame refused: " << refused << "\n";
-        return kExitFailure;
-    }
-    return kExitOk;
+    return result;
 }
 
 namespace {
@@ -201,7 +190,7 @@ std::string ReadCard(std::span<const std::string> operands, CliOptions& options)
 
 int Cards(const CliOptions& options, const CliFrame& frame, const CliStreams& streams) {
     CardCommands(frame.session, frame.loop, frame.console, streams.out, streams.err).Cards(options);
-    return frame.ReadResult();
+    return frame.ReadResult(streams.err);
 }
 
 int Card(const CliOptions& options, const CliFrame& frame, const CliStreams& streams) {

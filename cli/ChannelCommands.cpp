@@ -58,11 +58,6 @@ constexpr std::array<std::pair<InputCardType, std::string_view>, 4> kCardTypeNam
 }  // namespace
 
 int ChannelCommands::Run(Tool tool, const CliOptions& options, int readResult) {
-    const FrameCapabilities& capabilities = frame_.session.Capabilities();
-    if (!capabilities.matrix || frame_.session.Connection().deviceMode != DeviceMode::Application) {
-        err_ << "velmar-cli: this frame has no channel tools\n";
-        return kExitFailure;
-    }
     const int result = (this->*tool)(options);
     return result == kExitOk ? readResult : result;
 }
@@ -71,22 +66,8 @@ std::int32_t ChannelCommands::FirstChannel() const {
     return ToolChannelBase(frame_.session.Connection()) + 1;
 }
 
-bool ChannelCommands::AwaitAnswers(const CliOptions& options) {
-    const PendingReplies& answers = frame_.console.Answers();
-    frame_.loop.RunUntil([&] { return answers.Empty() || frame_.console.LinkLost(); }, options.timeout);
-    if (answers.Empty())
-        return true;
-    err_ << "velmar-cli: no answer to: " << answers.UnansweredText(12) << "\n";
-    return false;
-}
-
-std::size_t ChannelCommands::ReportRefused(std::size_t from, const char* what) {
-    const auto& refused = frame_.console.Answers().Refused();
-    for (std::size_t i = from; i < refused.size(); ++i) {
-        err_ << "velmar-cli: the frame refused " << what << ": " << refused[i].request.Describe()
-             << " (status " << refused[i].status << ")\n";
-    }
-    return refused.size() - std::min(from, refused.size());
+int ChannelCommands::Settle(RequestBatch& batch, const CliOptions& options) {
+    return AwaitOutcomes(frame_.loop, frame_.console, batch, options.timeout, err_);
 }
 
 int ChannelCommands::Inputs(const CliOptions& options) {
@@ -142,11 +123,10 @@ int ChannelCommands::Inputs(const CliOptions& options) {
 int ChannelCommands::Labels(const CliOptions& options) {
     if (!options.load.empty())
         return LoadLabels(options);
+    RequestBatch batch(frame_.session.Outcomes());
     frame_.session.ChannelTools().LabelRuns();
-    if (!AwaitAnswers(options))
-        return kExitNotResponding;
-    if (ReportRefused(0, "a label run") != 0)
-        return kExitFailure;
+    if (const int read = Settle(batch, options); read != kExitOk)
+        return read;
     if (!options.file.empty())
         return SaveLabels(options);
     const DeviceState& state = frame_.session.State();
@@ -197,11 +177,10 @@ int ChannelCommands::LoadLabels(const CliOptions& options) {
         err_ << "velmar-cli: " << options.load << ", " << problem << "\n";
     const int leftOut = read.problems.empty() ? kExitOk : kExitFailure;
     // Only what differs from the frame goes out, so the frame's labels are read first.
+    RequestBatch labelRuns(frame_.session.Outcomes());
     frame_.session.ChannelTools().LabelRuns();
-    if (!AwaitAnswers(options))
-        return kExitNotResponding;
-    if (ReportRefused(0, "a label run") != 0)
-        return kExitFailure;
+    if (const int result = Settle(labelRuns, options); result != kExitOk)
+        return result;
     std::vector<const LabelRow*> changes;
     for (const LabelRow& row : read.rows) {
         if (LabelOf(frame_.session.State(), row.direction, row.channel).View() != row.text)
@@ -214,24 +193,18 @@ int ChannelCommands::LoadLabels(const CliOptions& options) {
             ChannelToolsUnit::WriteLabel(writer, row->direction, row->channel, row->text);
         return leftOut;
     }
-    // Counted from what went out and what came back (nothing was waiting before): a frame that
-    // closes or falls silent during the run has taken only what it acknowledged.
-    const PendingReplies& answers = frame_.console.Answers();
-    const std::size_t refusedBefore = answers.Refused().size();
+    // Counted from this command's own requests: a frame that closes or falls silent during the
+    // run has taken only what it acknowledged.
+    RequestBatch sent(frame_.session.Outcomes());
     for (const LabelRow* row : changes)
         frame_.session.ChannelTools().SetLabel(row->direction, row->channel, row->text);
-    const std::size_t sent = answers.Waiting(CommandCode::slabel);
-    const bool answered = AwaitAnswers(options);
-    const std::size_t refused = ReportRefused(refusedBefore, "a label");
-    const std::size_t acknowledged = sent - std::min(sent, refused + answers.Waiting(CommandCode::slabel));
-    out_ << read.rows.size() << " labels in the file, " << sent << " sent, " << acknowledged
-         << " acknowledged, " << refused << " refused";
+    const int result = Settle(sent, options);
+    out_ << read.rows.size() << " labels in the file, " << sent.Requests().size() << " sent, "
+         << sent.Count(Outcome::Answered) << " acknowledged, " << sent.Count(Outcome::Refused) << " refused";
     if (!read.problems.empty())
         out_ << ", " << read.problems.size() << " left out";
     out_ << "\n";
-    if (!answered)
-        return kExitNotResponding;
-    return refused == 0 ? leftOut : kExitFailure;
+    return result == kExitOk ? leftOut : result;
 }
 
 int ChannelCommands::Label(const CliOptions& options) {
@@ -247,27 +220,24 @@ int ChannelCommands::Label(const CliOptions& options) {
         err_ << "velmar-cli: " << text.error << " Nothing sent.\n";
         return kExitFailure;
     }
-    const std::size_t refusedBefore = frame_.console.Answers().Refused().size();
+    RequestBatch sent(frame_.session.Outcomes());
     if (const RequestProblem problem =
             frame_.session.ChannelTools().SetLabel(direction, channel, text.bytes)) {
         err_ << "velmar-cli: " << *problem << " Nothing sent.\n";
         return kExitFailure;
     }
-    if (!AwaitAnswers(options))
-        return kExitNotResponding;
-    if (ReportRefused(refusedBefore, "the label") != 0)
-        return kExitFailure;
+    if (const int result = Settle(sent, options); result != kExitOk)
+        return result;
     out_ << options.operands[0] << " " << channel << " " << ChannelTypeName(channel - 1) << ": "
          << FrameTextForTerminal(LabelOf(frame_.session.State(), direction, channel).View()) << "\n";
     return kExitOk;
 }
 
 int ChannelCommands::Gains(const CliOptions& options) {
+    RequestBatch batch(frame_.session.Outcomes());
     frame_.session.ChannelTools().GainLists();
-    if (!AwaitAnswers(options))
-        return kExitNotResponding;
-    if (ReportRefused(0, "a gain list") != 0)
-        return kExitFailure;
+    if (const int read = Settle(batch, options); read != kExitOk)
+        return read;
     const auto& gains = frame_.session.State().live.gains;
     const std::int32_t last = frame_.session.Channels();
     if (options.json) {
@@ -324,16 +294,21 @@ std::string ReadLabel(std::span<const std::string>, CliOptions& options) {
     return ReadDirection(options);
 }
 
-template <ChannelCommands::Tool tool>
+// A tool that shows what the reading of the frame brought (inputs) answers for what the frame
+// refused there; the others read for themselves and answer for their own requests only.
+template <ChannelCommands::Tool tool, bool showsReading = false>
 int ChannelTool(const CliOptions& options, const CliFrame& frame, const CliStreams& streams) {
+    const int read =
+        showsReading ? frame.ReadResult(streams.err) : (frame.complete ? kExitOk : kExitNotResponding);
     return ChannelCommands(streams.out, streams.err, {frame.session, frame.loop, frame.console})
-        .Run(tool, options, frame.ReadResult());
+        .Run(tool, options, read);
 }
 
 int RunLabels(const CliOptions& options, const CliStreams& streams) {
     const bool readsOnly = options.load.empty() && options.file.empty();
+    static constexpr Feature kLabels = Feature::ChannelLabels;
     return RunOnFrame(options, streams, readsOnly ? IncompleteRead::Shows : IncompleteRead::Fails,
-                      ChannelTool<&ChannelCommands::Labels>);
+                      ChannelTool<&ChannelCommands::Labels>, &kLabels);
 }
 
 constexpr std::array kCommands{
@@ -342,7 +317,8 @@ constexpr std::array kCommands{
         .operands = 1,
         .usage = "  inputs ADDR         the signal status of the main-board and card inputs\n",
         .options = AddJsonOption,
-        .run = OnReadFrame<IncompleteRead::Shows, ChannelTool<&ChannelCommands::Inputs>>,
+        .run = OnFrameOffering<Feature::InputStatus, IncompleteRead::Shows,
+                               ChannelTool<&ChannelCommands::Inputs, true>>,
     },
     CliCommand{
         .word = "labels",
@@ -363,14 +339,16 @@ constexpr std::array kCommands{
             "  label ADDR in|out CH TEXT\n"
             "                      set one label (at most 16 characters; no comma, quote or : & ? % !)\n",
         .read = ReadLabel,
-        .run = OnReadFrame<IncompleteRead::Fails, ChannelTool<&ChannelCommands::Label>>,
+        .run = OnFrameOffering<Feature::ChannelLabels, IncompleteRead::Fails,
+                               ChannelTool<&ChannelCommands::Label>>,
     },
     CliCommand{
         .word = "gains",
         .operands = 1,
         .usage = "  gains ADDR          the input and output gain, phase and mute of every channel\n",
         .options = AddJsonOption,
-        .run = OnReadFrame<IncompleteRead::Shows, ChannelTool<&ChannelCommands::Gains>>,
+        .run = OnFrameOffering<Feature::GainSettings, IncompleteRead::Shows,
+                               ChannelTool<&ChannelCommands::Gains>>,
     },
 };
 

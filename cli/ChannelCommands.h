@@ -11,6 +11,7 @@ namespace velmar {
 
 class HeadlessConsole;
 class PosixEventLoop;
+class RequestBatch;
 class Session;
 
 // inputs, labels, label, gains.
@@ -40,10 +41,8 @@ class ChannelCommands {
     int SaveLabels(const CliOptions& options);
     int LoadLabels(const CliOptions& options);
 
-    // Waits until every request sent has its answer; false (and says so) when some have none.
-    bool AwaitAnswers(const CliOptions& options);
-    // The requests of `code` the frame refused since `from`, named on stderr; their number.
-    std::size_t ReportRefused(std::size_t from, const char* what);
+    // Waits for the outcomes of the command's own requests, names what failed; the exit code.
+    int Settle(RequestBatch& batch, const CliOptions& options);
     std::int32_t FirstChannel() const;
 
     std::ostream& out_;

@@ -75,20 +75,17 @@ int Probe(const CliOptions& options, const CliStreams& streams) {
 // scross reply for that crosspoint, not any scross reply), or the timeout.
 RouteOutcome SendCrosspoints(std::span<const Crosspoint> crosspoints, const CliOptions& options,
                              const CliFrame& frame) {
-    const PendingReplies& answers = frame.console.Answers();
-    const std::size_t refusedBefore = answers.Refused().size();
+    RequestBatch batch(frame.session.Outcomes());
     for (const Crosspoint& c : crosspoints)
         frame.session.Routing().SetCrosspoint(c.output, c.input);
-    frame.loop.RunUntil([&] { return answers.Waiting(CommandCode::scross) == 0 || frame.console.LinkLost(); },
-                        options.timeout);
+    frame.loop.RunUntil([&] { return batch.Settled() || frame.console.LinkLost(); }, options.timeout);
+    batch.GiveUp();
     RouteOutcome outcome;
-    outcome.answered =
-        crosspoints.size() - std::min(crosspoints.size(), answers.Waiting(CommandCode::scross));
-    for (std::size_t i = refusedBefore; i < answers.Refused().size(); ++i) {
-        const RefusedRequest& refused = answers.Refused()[i];
-        if (refused.request.Is(CommandCode::scross)) {
+    outcome.answered = batch.Count(Outcome::Answered) + batch.Count(Outcome::Refused);
+    for (const RequestHandle& request : batch.Requests()) {
+        if (request->outcome == Outcome::Refused) {
             ++outcome.refused;
-            outcome.lastRefusal = refused.status;
+            outcome.lastRefusal = request->status;
         }
     }
     return outcome;
@@ -97,17 +94,17 @@ RouteOutcome SendCrosspoints(std::span<const Crosspoint> crosspoints, const CliO
 int Routes(const CliOptions& options, const CliFrame& frame, const CliStreams& streams) {
     (options.json ? PrintRoutesJson : PrintRoutes)(streams.out, frame.session);
     std::string refusedRuns;
-    for (const RefusedRequest& refused : frame.console.Answers().Refused()) {
-        if (refused.request.Is(CommandCode::lcross)) {
-            refusedRuns += (refusedRuns.empty() ? "" : ", ") + refused.request.Describe() + " (status " +
-                           std::to_string(refused.status) + ")";
+    for (const RequestHandle& request : frame.console.ReadRequests()) {
+        if (request->outcome == Outcome::Refused && request->request.Is(CommandCode::lcross)) {
+            refusedRuns += (refusedRuns.empty() ? "" : ", ") + request->request.Describe() + " (status " +
+                           std::to_string(request->status) + ")";
         }
     }
     if (!refusedRuns.empty())
         streams.err << "velmar-cli: the frame refused: " << refusedRuns << "\n";
     const bool complete = frame.console.FrameRead() && refusedRuns.empty();
     if (options.file.empty())
-        return complete ? kExitOk : kExitFailure;
+        return !refusedRuns.empty() ? kExitFailure : complete ? kExitOk : kExitNotResponding;
     if (!complete) {
         // A snapshot without the missing outputs would look like a good one.
         streams.err << "velmar-cli: " << options.file
@@ -188,8 +185,8 @@ int LoadRoutes(const CliOptions& options, const CliFrame& frame, const CliStream
 }
 
 int Status(const CliOptions& options, const CliFrame& frame, const CliStreams& streams) {
-    (options.json ? PrintStatusJson : PrintStatus)(streams.out, frame.session);
-    return frame.ReadResult();
+    (options.json ? PrintStatusJson : PrintStatus)(streams.out, frame.session, frame.console.ReadRequests());
+    return frame.ReadResult(streams.err, {CommandCode::lcross, CommandCode::lmaininpstatus});
 }
 
 constexpr std::array kCommands{
@@ -222,7 +219,7 @@ constexpr std::array kCommands{
                 AddJsonOption(command, options);
                 AddSaveOption(command, options);
             },
-        .run = OnReadFrame<IncompleteRead::Shows, Routes>,
+        .run = OnFrameOffering<Feature::Routing, IncompleteRead::Shows, Routes, Reading::WithoutCards>,
     },
     CliCommand{
         .word = "route",
@@ -230,7 +227,7 @@ constexpr std::array kCommands{
         .usage =
             "  route ADDR OUT IN   feed output OUT from input IN (0 disconnects) and wait for the answer\n",
         .read = ReadRoute,
-        .run = OnReadFrame<IncompleteRead::Fails, Route>,
+        .run = OnFrameOffering<Feature::Routing, IncompleteRead::Fails, Route, Reading::WithoutCards>,
     },
     CliCommand{
         .word = "load-routes",
@@ -241,7 +238,7 @@ constexpr std::array kCommands{
                  "                      outputs the file does not name stay as they are\n",
         .options = AddDryRunOption,
         .read = ReadFileOperand,
-        .run = OnReadFrame<IncompleteRead::Fails, LoadRoutes>,
+        .run = OnFrameOffering<Feature::Routing, IncompleteRead::Fails, LoadRoutes, Reading::WithoutCards>,
     },
 };
 

@@ -2,7 +2,7 @@
 
 namespace velmar {
 
-HeadlessConsole::HeadlessConsole(Session& session) : session_(session) {
+HeadlessConsole::HeadlessConsole(Session& session) : session_(session), read_(session.Outcomes()) {
     EventHub& events = session_.Events();
     subscriptions_.push_back(
         events.Subscribe<TitleChanged>([this](const TitleChanged& e) { title_ = e.title; }));
@@ -10,19 +10,30 @@ HeadlessConsole::HeadlessConsole(Session& session) : session_(session) {
         [this](const ConnectionChanged& e) { wasConnected_ = wasConnected_ || e.connected; }));
     subscriptions_.push_back(
         events.Subscribe<ConnectFailed>([this](const ConnectFailed& e) { connectError_ = e.error; }));
-    session_.Link().SetObserver(&answers_);
 }
 
-HeadlessConsole::~HeadlessConsole() {
-    session_.Link().SetObserver(nullptr);
+HeadlessConsole::~HeadlessConsole() = default;
+
+void HeadlessConsole::ReadSoon(bool cards) {
+    cards_ = cards;
+    const ConnectionState& connection = session_.Connection();
+    if (hurried_ || !connection.connected || !connection.receiveReady ||
+        connection.deviceMode != DeviceMode::Application || session_.Polling().PollsRun() != 0 ||
+        read_.Requests().empty() || !read_.Settled())
+        return;
+    hurried_ = true;
+    session_.PollStateIn(std::chrono::milliseconds(0));
+    if (cards && session_.Capabilities().matrix)
+        session_.RequestCardsIn(std::chrono::milliseconds(0));
 }
 
 bool HeadlessConsole::FrameRead() const {
     const ConnectionState& connection = session_.Connection();
-    if (!connection.connected || session_.Polling().PollsRun() == 0 || !answers_.Empty())
+    if (!connection.connected || session_.Polling().PollsRun() == 0 ||
+        read_.Count(Outcome::Answered) + read_.Count(Outcome::Refused) != read_.Requests().size())
         return false;
     const bool hasCards = connection.deviceMode == DeviceMode::Application && session_.Capabilities().matrix;
-    return !hasCards || session_.Polling().CardRequestRuns() > 0;
+    return !hasCards || !cards_ || session_.Polling().CardRequestRuns() > 0;
 }
 
 }  // namespace velmar

@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "device/PendingReplies.h"
+#include "device/RequestOutcomes.h"
 #include "device/Session.h"
 
 namespace velmar {
@@ -18,10 +18,16 @@ class HeadlessConsole final {
     HeadlessConsole& operator=(const HeadlessConsole&) = delete;
 
     // Connected, the state poll has run, the card requests have gone out where the frame has
-    // cards, and every request sent has had its answer.
+    // cards, and every request sent has had its answer (a refusal is an answer).
     bool FrameRead() const;
-    // The requests sent on this console's link and which of them the frame has answered.
-    const PendingReplies& Answers() const { return answers_; }
+    // A command reads at once what a window reads on the poller's timers, which pace a person,
+    // as soon as the start sequence is answered; without `cards` the card requests are not
+    // waited for. Call it from the loop's condition.
+    void ReadSoon(bool cards);
+    // "lcross 1025..1152, gsyncstat": the requests still waiting for their answer.
+    std::string UnansweredText(std::size_t limit) const { return read_.WaitingText(limit); }
+    // Every request sent on this console's session, in the order sent, with its outcome.
+    const std::vector<RequestHandle>& ReadRequests() const { return read_.Requests(); }
     std::optional<int> ConnectError() const { return connectError_; }
     // The link was up and has gone (closed by the frame, or dropped as silent).
     bool LinkLost() const { return wasConnected_ && !session_.Connection().connected; }
@@ -29,9 +35,11 @@ class HeadlessConsole final {
 
   private:
     Session& session_;
-    PendingReplies answers_;
+    RequestBatch read_;  // everything this console's session asks
     std::optional<int> connectError_;
     bool wasConnected_ = false;
+    bool hurried_ = false;
+    bool cards_ = true;
     std::string title_;
     Subscriptions subscriptions_;
 };

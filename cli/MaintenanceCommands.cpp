@@ -11,6 +11,7 @@
 #include "cli/CliApp.h"
 #include "cli/CliSockets.h"
 #include "cli/EventEcho.h"
+#include "cli/FrameConnection.h"
 #include "cli/HeadlessConsole.h"
 #include "cli/RequestLinePrinter.h"
 #include "device/LinkPorts.h"
@@ -35,6 +36,11 @@ constexpr int kBarWidth = 30;
 
 NetworkChoice ChoiceFrom(const CliOptions& options) {
     return {options.dhcp.value_or(false), options.ip, options.mask, options.gateway};
+}
+
+bool SameNetwork(const LanSettings& a, const LanSettings& b) {
+    return a.dhcp == b.dhcp && a.ip.View() == b.ip.View() && a.subnet.View() == b.subnet.View() &&
+           a.gateway.View() == b.gateway.View();
 }
 
 // Progress of one image: a bar redrawn in place on a terminal, a line per tenth otherwise.
@@ -211,23 +217,49 @@ int MaintenanceCommands::Connected(const CliOptions& options, MaintenanceAction 
         return kExitNotResponding;
     }
     FirmwareUnit& firmware = session.Firmware();
-    const PendingReplies& answers = console.Answers();
+    // A leaving word goes out alone and the link stays until the frame has taken it.
+    const auto leave = [&](RequestHandle sent, std::string_view done) {
+        if (!sent) {
+            err_ << "velmar-cli: " << kConnectFailedText << "\n";
+            return kExitNotResponding;
+        }
+        loop.RunUntil([&] { return sent->outcome != Outcome::Waiting; }, options.timeout);
+        if (sent->outcome == Outcome::Answered) {
+            out_ << done << "\n";
+            return kExitOk;
+        }
+        err_ << "velmar-cli: " << DescribeOutcome(*sent) << "\n";
+        return sent->outcome == Outcome::Refused ? kExitFailure : kExitNotResponding;
+    };
+    const auto gate = [&](Feature feature) { return CheckGate(feature, options, session, err_); };
     switch (action) {
         case MaintenanceAction::Restart:
-            firmware.Restart();
-            out_ << "restart sent to " << options.address << "; the frame is away while it restarts\n";
-            return kExitOk;
+            if (const int closed = gate(Feature::Restart); closed != kExitOk)
+                return closed;
+            return leave(firmware.Restart(),
+                         "restart sent to " + options.address + "; the frame is away while it restarts");
         case MaintenanceAction::Recovery:
         case MaintenanceAction::Application:
-            firmware.SwitchFirmware();
-            out_ << (action == MaintenanceAction::Recovery ? "recovery" : "application")
-                 << " firmware load sent to " << options.address << "; the frame is away while it restarts\n";
-            return kExitOk;
+            return leave(firmware.SwitchFirmware(),
+                         std::string(action == MaintenanceAction::Recovery ? "recovery" : "application") +
+                             " firmware load sent to " + options.address +
+                             "; the frame is away while it restarts");
         case MaintenanceAction::FactoryReset:
         case MaintenanceAction::NetSet: {
-            const C word = action == MaintenanceAction::FactoryReset ? C::sclear : C::sip;
-            const std::size_t refusedBefore = answers.Refused().size();
-            if (word == C::sclear) {
+            const bool clear = action == MaintenanceAction::FactoryReset;
+            if (clear) {
+                if (const int closed = gate(Feature::FactoryClear); closed != kExitOk)
+                    return closed;
+            } else {
+                LanSettings wanted = session.State().config.lan;
+                StoreChoice(NormalisedChoice(ChoiceFrom(options)), wanted);
+                if (SameNetwork(wanted, session.State().config.lan)) {
+                    out_ << "network settings of " << options.address << " unchanged; nothing sent\n";
+                    return kExitOk;
+                }
+            }
+            RequestBatch sent(session.Outcomes());
+            if (clear) {
                 firmware.FactoryClear();
             } else {
                 StoreChoice(NormalisedChoice(ChoiceFrom(options)), session.MutableState().config.lan);
@@ -236,19 +268,11 @@ int MaintenanceCommands::Connected(const CliOptions& options, MaintenanceAction 
                     return kExitFailure;
                 }
             }
-            loop.RunUntil([&] { return answers.Waiting(word) == 0 || console.LinkLost(); }, options.timeout);
-            if (answers.Waiting(word) != 0) {
-                err_ << "velmar-cli: no answer from the frame\n";
-                return kExitNotResponding;
-            }
-            for (std::size_t i = refusedBefore; i < answers.Refused().size(); ++i) {
-                if (answers.Refused()[i].request.Is(word)) {
-                    err_ << "velmar-cli: the frame refused it (status " << answers.Refused()[i].status
-                         << ")\n";
-                    return kExitFailure;
-                }
-            }
-            out_ << (word == C::sclear ? "factory settings restored on " : "network settings changed on ")
+            sent.Close();
+            if (const int result = AwaitOutcomes(loop, console, sent, options.timeout, err_);
+                result != kExitOk)
+                return result;
+            out_ << (clear ? "factory settings restored on " : "network settings changed on ")
                  << options.address << "\n";
             session.Disconnect();
             return kExitOk;
@@ -288,10 +312,8 @@ int MaintenanceCommands::Connected(const CliOptions& options, MaintenanceAction 
         }
     }
     out_ << "flash successfully programmed\n";
-    if (options.restart) {
-        firmware.RestartAfterProgramming();
-        out_ << "restart sent to " << options.address << "\n";
-    }
+    if (options.restart)
+        return leave(firmware.RestartAfterProgramming(), "restart sent to " + options.address);
     return kExitOk;
 }
 

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <charconv>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -26,7 +27,12 @@ namespace {
 class Runner {
   public:
     Runner(const CliOptions& options, const CliFrame& frame, std::ostream& out, std::ostream& err)
-        : options_(options), frame_(frame), session_(frame.session), out_(out), err_(err) {
+        : options_(options),
+          frame_(frame),
+          session_(frame.session),
+          out_(out),
+          err_(err),
+          batch_(std::make_unique<RequestBatch>(frame.session.Outcomes())) {
         EventHub& events = session_.Events();
         subscriptions_.push_back(
             events.Subscribe<PpmStreamReported>([this](const PpmStreamReported& e) { OnStream(e); }));
@@ -70,19 +76,21 @@ class Runner {
         err_ << "velmar-cli: " << text << "\n";
         return kExitFailure;
     }
-    // Runs the loop until every request sent has its answer; false when some did not come.
-    bool Settle();
+    // Runs the loop until every request sent since the last Settle has its outcome, and names
+    // what was not answered with status 0; the exit code.
+    int Settle();
     // Before a change: in a dry run, hold back what follows.
     void BeginChange() {
-        refusedMark_ = frame_.console.Answers().Refused().size();
         if (frame_.dryRun != nullptr)
             frame_.dryRun->Hold();
     }
     // After a change: waits for the answers and names what the frame refused.
     int EndChange();
-    void ReadStreams();
-    void ReadFlows();
+    int ReadStreams();
+    int ReadFlows();
     void ReadRoutes();
+    // Automatic routing's settings and routes are sent only while it is on.
+    int RequireAutoRouting();
 
     const CliOptions& options_;
     const CliFrame& frame_;
@@ -93,7 +101,7 @@ class Runner {
     FlowTables flows_;
     IpRouteTable routes_;
     std::string clockStatus_;
-    std::size_t refusedMark_ = 0;
+    std::unique_ptr<RequestBatch> batch_;  // the requests since the last Settle
     Subscriptions subscriptions_;
 };
 
@@ -109,38 +117,29 @@ bool Runner::Number(std::size_t word, std::int32_t first, std::int32_t last, std
     return true;
 }
 
-bool Runner::Settle() {
-    const PendingReplies& answers = frame_.console.Answers();
-    frame_.loop.RunUntil([&] { return answers.Empty() || frame_.console.LinkLost(); }, options_.timeout);
-    if (!answers.Empty())
-        err_ << "velmar-cli: no answer to: " << answers.UnansweredText(12) << "\n";
-    return answers.Empty();
+int Runner::Settle() {
+    const int result = AwaitOutcomes(frame_.loop, frame_.console, *batch_, options_.timeout, err_);
+    batch_ = std::make_unique<RequestBatch>(session_.Outcomes());
+    return result;
 }
 
 int Runner::EndChange() {
     if (frame_.dryRun != nullptr)
         return kExitOk;
-    const bool answered = Settle();
-    const auto& refused = frame_.console.Answers().Refused();
-    for (std::size_t i = refusedMark_; i < refused.size(); ++i) {
-        err_ << "velmar-cli: the frame refused " << refused[i].request.Describe() << " (status "
-             << refused[i].status << ")\n";
-    }
-    if (!answered)
-        return kExitNotResponding;
-    return refused.size() == refusedMark_ ? kExitOk : kExitFailure;
+    return Settle();
 }
 
-void Runner::ReadStreams() {
+int Runner::ReadStreams() {
     session_.Ppm().Streams();
-    Settle();
+    return Settle();
 }
 
 int Runner::Ppm() {
     const std::string action = Word(0);
     if (action.empty())
         return PpmList();
-    ReadStreams();
+    if (const int read = ReadStreams(); read != kExitOk)
+        return read;
     std::int32_t id = 0;
     if (!Number(1, 1, static_cast<std::int32_t>(kLastPpmId), id))
         return kExitUsage;
@@ -201,12 +200,14 @@ int Runner::Ppm() {
 }
 
 int Runner::PpmList() {
-    ReadStreams();
+    if (const int read = ReadStreams(); read != kExitOk)
+        return read;
     for (const PpmStream& stream : streams_.Streams()) {
         for (std::int32_t channel = 1; channel <= std::min(stream.channels, kMaxPpmStreamChannels); ++channel)
             session_.Ppm().Assignment(stream.id, channel);
     }
-    const bool complete = Settle();
+    if (const int read = Settle(); read != kExitOk)
+        return read;
     if (options_.json) {
         out_ << "{\"streams\":[";
         const char* comma = "";
@@ -227,22 +228,24 @@ int Runner::PpmList() {
                  << (s.enabled ? "enabled" : "disabled") << "\n  channels " << s.AssignmentText() << "\n";
         }
     }
-    return complete ? kExitOk : kExitNotResponding;
+    return kExitOk;
 }
 
-void Runner::ReadFlows() {
+int Runner::ReadFlows() {
     session_.NetworkAudio().UnicastClock();
     session_.NetworkAudio().UnicastClockStatus();
+    session_.NetworkAudio().RxPortRange();
     session_.NetworkAudio().DanteQuery(CommandCode::gmaxlatencyip);
     for (std::int32_t flow = 1; flow <= kMaxFlowId; ++flow) {
         session_.NetworkAudio().Flow(true, flow);
         session_.NetworkAudio().Flow(false, flow);
     }
-    Settle();
+    return Settle();
 }
 
 int Runner::Flows() {
-    ReadFlows();
+    if (const int read = ReadFlows(); read != kExitOk)
+        return read;
     for (const bool transmit : {true, false}) {
         for (std::int32_t flow : flows_.Ids(transmit)) {
             for (std::int32_t slot = 0;
@@ -250,7 +253,8 @@ int Runner::Flows() {
                 session_.NetworkAudio().FlowSlot(transmit, flow, slot);
         }
     }
-    const bool complete = Settle();
+    if (const int read = Settle(); read != kExitOk)
+        return read;
     const bool unicast = session_.State().config.danteUniClk != 0;
     if (options_.json) {
         out_ << "{\"unicastClock\":" << (unicast ? "true" : "false")
@@ -285,7 +289,7 @@ int Runner::Flows() {
             }
         }
     }
-    return complete ? kExitOk : kExitNotResponding;
+    return kExitOk;
 }
 
 int Runner::Flow() {
@@ -298,7 +302,8 @@ int Runner::Flow() {
     std::int32_t id = 0;
     if (!Number(2, 1, kMaxFlowId, id))
         return kExitUsage;
-    ReadFlows();
+    if (const int read = ReadFlows(); read != kExitOk)
+        return read;
     NetworkAudioUnit& unit = session_.NetworkAudio();
     if (action == "delete") {
         if (options_.words.size() != 3)
@@ -387,10 +392,12 @@ int Runner::AutoRoute() {
         std::int32_t value = 0;
         if (options_.words.size() != 2 || !Number(1, 0, action == "latency" ? 99999 : 10000, value))
             return kExitUsage;
+        if (const int off = RequireAutoRouting(); off != kExitOk)
+            return off;
         for (CommandCode code : {CommandCode::gframeip, CommandCode::glatencyip, CommandCode::gmaxlatencyip})
             unit.DanteQuery(code);
-        if (!Settle())
-            return kExitNotResponding;
+        if (const int read = Settle(); read != kExitOk)
+            return read;
         const ConfigBlock& config = session_.State().config;
         const std::int32_t frameRate = action == "frame-rate" ? value : config.danteFrame;
         const std::int32_t latency = action == "latency" ? value : config.danteLatency;
@@ -413,6 +420,8 @@ int Runner::AutoRoute() {
             return Usage("autoroute connect takes X DEVICE Y");
         if (!Number(1, 1, kIpRouteChannels, x) || !Number(3, 0, kIpRouteChannels, y))
             return kExitUsage;
+        if (const int off = RequireAutoRouting(); off != kExitOk)
+            return off;
         const std::string_view host = unit.DanteHostName();
         const IpRouteEnds ends = FillIpRouteEnds({}, Word(2), host);
         if (SameIpRouteHost(ends, host))
@@ -438,8 +447,8 @@ int Runner::AutoRoute() {
             return Usage("autoroute delete takes X or X-X with 1 <= X <= 64");
         }
         ReadRoutes();
-        if (!Settle())
-            return kExitNotResponding;
+        if (const int read = Settle(); read != kExitOk)
+            return read;
         BeginChange();
         std::size_t sent = 0;
         for (std::int32_t x = last; x >= first; --x) {
@@ -463,7 +472,8 @@ int Runner::AutoRouteList() {
     for (CommandCode code : {CommandCode::gframeip, CommandCode::glatencyip, CommandCode::gmaxlatencyip})
         unit.DanteQuery(code);
     ReadRoutes();
-    const bool complete = Settle();
+    if (const int read = Settle(); read != kExitOk)
+        return read;
     const ConfigBlock& config = session_.State().config;
     if (options_.json) {
         out_ << "{\"autoRouting\":" << (config.danteAutoRoute != 0 ? "true" : "false")
@@ -492,7 +502,18 @@ int Runner::AutoRouteList() {
             }
         }
     }
-    return complete ? kExitOk : kExitNotResponding;
+    return kExitOk;
+}
+
+int Runner::RequireAutoRouting() {
+    session_.NetworkAudio().AutoRoute();
+    if (const int read = Settle(); read != kExitOk)
+        return read;
+    const std::string off = AutoRoutingOffRefusal(session_.State());
+    if (off.empty())
+        return kExitOk;
+    err_ << "velmar-cli: " << options_.address << " " << off << "\n";
+    return kExitUsage;
 }
 
 template <int (Runner::*command)()>
@@ -520,7 +541,7 @@ constexpr std::array kCommands{
                 AddDryRunOption(command, options);
             },
         .read = ReadDryRunWhenChanging,
-        .run = OnReadFrame<IncompleteRead::Fails, RunnerCommand<&Runner::Ppm>>,
+        .run = OnFrameOffering<Feature::PpmStreams, IncompleteRead::Fails, RunnerCommand<&Runner::Ppm>>,
     },
     CliCommand{
         .word = "flows",
@@ -528,7 +549,7 @@ constexpr std::array kCommands{
         .usage = "  flows ADDR          list the Tx and Rx IP flows with their slot channels, and unicast "
                  "clocking\n",
         .options = AddJsonOption,
-        .run = OnReadFrame<IncompleteRead::Fails, RunnerCommand<&Runner::Flows>>,
+        .run = OnFrameOffering<Feature::IpFlows, IncompleteRead::Fails, RunnerCommand<&Runner::Flows>>,
     },
     CliCommand{
         .word = "flow",
@@ -541,14 +562,14 @@ constexpr std::array kCommands{
             "                      maximum; even slot counts get their IP channels (1..64) assigned\n"
             "  flow ADDR tx|rx delete ID\n",
         .options = AddDryRunOption,
-        .run = OnReadFrame<IncompleteRead::Fails, RunnerCommand<&Runner::Flow>>,
+        .run = OnFrameOffering<Feature::IpFlows, IncompleteRead::Fails, RunnerCommand<&Runner::Flow>>,
     },
     CliCommand{
         .word = "unicast-clock",
         .operands = 2,
         .usage = "  unicast-clock ADDR on|off\n",
         .options = AddDryRunOption,
-        .run = OnReadFrame<IncompleteRead::Fails, RunnerCommand<&Runner::UnicastClock>>,
+        .run = OnFrameOffering<Feature::IpFlows, IncompleteRead::Fails, RunnerCommand<&Runner::UnicastClock>>,
     },
     CliCommand{
         .word = "autoroute",
@@ -566,7 +587,8 @@ constexpr std::array kCommands{
                 AddDryRunOption(command, options);
             },
         .read = ReadDryRunWhenChanging,
-        .run = OnReadFrame<IncompleteRead::Fails, RunnerCommand<&Runner::AutoRoute>>,
+        .run =
+            OnFrameOffering<Feature::AutoRouting, IncompleteRead::Fails, RunnerCommand<&Runner::AutoRoute>>,
     },
 };
 

@@ -63,40 +63,19 @@ int ApplyFrameSettings(const CliOptions& options, Session& session, PosixEventLo
         return outcome.refused.empty() ? kExitOk : kExitFailure;
     }
 
-    const PendingReplies& answers = console.Answers();
-    const std::size_t refusedBefore = answers.Refused().size();
+    RequestBatch sent(session.Outcomes());
     const ApplyOutcome outcome = ApplySettings(*opened, *edited, session.State().config, session.Requests());
-    const std::vector<CommandCode> words = ApplyWords();
-    const auto waiting = [&] {
-        std::size_t count = 0;
-        for (const CommandCode word : words)
-            count += answers.Waiting(word);
-        return count;
-    };
-    loop.RunUntil([&] { return waiting() == 0 || console.LinkLost(); }, options.timeout);
-
-    std::size_t refusedByFrame = 0;
-    for (std::size_t i = refusedBefore; i < answers.Refused().size(); ++i) {
-        const RefusedRequest& refused = answers.Refused()[i];
-        for (const CommandCode word : words) {
-            if (refused.request.Is(word)) {
-                err << "velmar-cli: the frame refused " << WordOf(word) << " (status " << refused.status
-                    << ")\n";
-                ++refusedByFrame;
-            }
-        }
-    }
+    sent.Close();
+    const int result = AwaitOutcomes(loop, console, sent, options.timeout, err);
     for (const std::string& refused : outcome.refused)
         err << "velmar-cli: not sent: " << refused << "\n";
-    const std::size_t unanswered = waiting();
-    out << outcome.requestsSent << " requests sent, "
-        << outcome.requestsSent - std::min(unanswered, outcome.requestsSent) << " answered, "
-        << refusedByFrame << " refused\n";
+    out << sent.Requests().size() << " requests sent, " << sent.Count(Outcome::Answered) << " answered, "
+        << sent.Count(Outcome::Refused) << " refused\n";
     if (outcome.OfferRestart())
         out << "the network settings changed: restart the frame for them to take effect\n";
-    if (unanswered > 0)
-        return kExitNotResponding;
-    return refusedByFrame == 0 && outcome.refused.empty() ? kExitOk : kExitFailure;
+    if (result != kExitOk)
+        return result;
+    return outcome.refused.empty() ? kExitOk : kExitFailure;
 }
 
 namespace {

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include <nlohmann/json.hpp>
+
 #include "device/DeviceModel.h"
 #include "protocol/TextEncoding.h"
 #include "routing/core/ChannelNames.h"
@@ -34,15 +36,60 @@ std::string_view ModeName(DeviceMode mode) {
     return "application";
 }
 
-// Our own texts and the device list's columns are UTF-8 already; frame texts are 8-bit and go
-// through the one encoding rule, so JSON stays UTF-8 and a terminal never sees a control byte.
-std::string Json(std::string_view text) {
-    return JsonQuoted(text);
+using Json = nlohmann::ordered_json;
+
+// Frame texts are 8-bit and go through the one encoding rule, so JSON stays UTF-8.
+template <std::size_t N>
+std::string Utf8(const TextField<N>& field) {
+    return DecodeFrameText(field.View());
 }
 
-template <std::size_t N>
-std::string Json(const TextField<N>& field) {
-    return FrameTextForJson(field.View());
+void Write(std::ostream& out, const Json& json) {
+    // Replacing what is not UTF-8 cannot happen with decoded texts; it keeps a fault from
+    // turning into an exception halfway through the output.
+    const std::string text = json.dump(-1, ' ', false, Json::error_handler_t::replace);
+    // The library escapes only what JSON demands; DEL and the C1 controls (U+0080..U+009F, which
+    // some terminals obey) are escaped too, so a JSON text shown raw is as safe as our other output.
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string safe;
+    safe.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        unsigned control = 0x100;
+        if (byte == 0x7F) {
+            control = byte;
+        } else if (byte == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) <= 0x9F &&
+                   static_cast<unsigned char>(text[i + 1]) >= 0x80) {
+            control = static_cast<unsigned char>(text[++i]);
+        }
+        if (control == 0x100) {
+            safe += text[i];
+        } else {
+            safe += "\\u00";
+            safe += kHex[control >> 4];
+            safe += kHex[control & 0xF];
+        }
+    }
+    out << safe << "\n";
+}
+
+// The frame refused the reading of `code` (with these leading keys): its value is unknown.
+bool Refused(std::span<const RequestHandle> read, CommandCode code,
+             std::initializer_list<std::int32_t> keys = {}) {
+    return std::any_of(read.begin(), read.end(), [&](const RequestHandle& r) {
+        return r->outcome == Outcome::Refused && r->request.Is(code, keys);
+    });
+}
+
+struct Unknowns {
+    bool software;
+    bool syncSource;
+    bool sampleRate;
+};
+
+Unknowns UnknownsOf(std::span<const RequestHandle> read) {
+    return {Refused(read, CommandCode::gswver, {2}), Refused(read, CommandCode::gsyncstat),
+            Refused(read, CommandCode::gactrate)};
 }
 
 template <std::size_t N>
@@ -64,7 +111,8 @@ std::string Unit(std::uint32_t mask, std::size_t unit, std::int32_t status) {
 
 }  // namespace
 
-void PrintStatus(std::ostream& out, const Session& session) {
+void PrintStatus(std::ostream& out, const Session& session, std::span<const RequestHandle> read) {
+    const Unknowns unknown = UnknownsOf(read);
     const DeviceState& s = session.State();
     const ConnectionState& c = session.Connection();
     const ConfigBlock& config = s.config;
@@ -76,7 +124,10 @@ void PrintStatus(std::ostream& out, const Session& session) {
     out << "Network:     " << Shown(config.lan.ip) << " mask " << Shown(config.lan.subnet) << " gateway "
         << Shown(config.lan.gateway) << (config.lan.dhcp != 0 ? " (DHCP)" : "") << ", MAC "
         << Shown(config.lan.mac) << "\n";
-    out << "Software:    main " << MainSoftwareVersion(s) << "\n";
+    if (unknown.software)
+        out << "Software:    unknown\n";
+    else
+        out << "Software:    main " << MainSoftwareVersion(s) << "\n";
     for (const SoftwareVersions& entry : config.swVer) {
         if (entry.position == 0 || entry.names[0].Empty())
             continue;
@@ -87,13 +138,19 @@ void PrintStatus(std::ostream& out, const Session& session) {
         }
         out << "\n";
     }
-    out << "Channels:    " << session.Channels() << "\n";
+    // The channel count follows from the main software version.
+    out << "Channels:    " << (unknown.software ? std::string("unknown") : std::to_string(session.Channels()))
+        << "\n";
     // Recovery firmware and class-2 frames are never polled for clock state; the recovery
     // firmware is not asked for power and fans either.
     if (c.deviceMode == DeviceMode::Application && c.capabilities.matrix) {
-        out << "Sync source: " << SyncSourceName(s.live.syncSource)
-            << (s.live.syncState != 0 ? " (not locked)" : "") << "\n";
-        out << "Sample rate: " << SampleRateName(s.live.actualRate) << "\n";
+        if (unknown.syncSource)
+            out << "Sync source: unknown\n";
+        else
+            out << "Sync source: " << SyncSourceName(s.live.syncSource)
+                << (s.live.syncState != 0 ? " (not locked)" : "") << "\n";
+        out << "Sample rate: " << (unknown.sampleRate ? "unknown" : SampleRateName(s.live.actualRate))
+            << "\n";
     }
     if (c.deviceMode != DeviceMode::Recovery) {
         for (std::size_t n = 1; n <= 2; ++n) {
@@ -122,67 +179,66 @@ void PrintStatus(std::ostream& out, const Session& session) {
     }
 }
 
-void PrintStatusJson(std::ostream& out, const Session& session) {
+void PrintStatusJson(std::ostream& out, const Session& session, std::span<const RequestHandle> read) {
+    const Unknowns unknown = UnknownsOf(read);
     const DeviceState& s = session.State();
     const ConnectionState& c = session.Connection();
     const ConfigBlock& config = s.config;
-    out << "{\"address\":" << Json(c.targetIpText) << ",\"port\":" << c.linkPort
-        << ",\"mode\":" << Json(ModeName(c.deviceMode))
-        << ",\"modelClass\":" << static_cast<int>(c.capabilities.model)
-        << ",\"name\":" << Json(config.deviceName) << ",\"id\":" << config.deviceId
-        << ",\"type\":" << Json(config.devInfo.type) << ",\"model\":" << config.devInfo.model
-        << ",\"serial\":" << Json(config.devInfo.serial) << ",\"network\":{\"dhcp\":" << config.lan.dhcp
-        << ",\"ip\":" << Json(config.lan.ip) << ",\"subnet\":" << Json(config.lan.subnet)
-        << ",\"gateway\":" << Json(config.lan.gateway) << ",\"mac\":" << Json(config.lan.mac) << "}"
-        << ",\"mainSoftwareVersion\":" << MainSoftwareVersion(s) << ",\"software\":[";
-    bool first = true;
+    Json json;
+    json["address"] = Utf8(c.targetIpText);
+    json["port"] = c.linkPort;
+    json["mode"] = ModeName(c.deviceMode);
+    json["modelClass"] = static_cast<int>(c.capabilities.model);
+    json["name"] = Utf8(config.deviceName);
+    json["id"] = config.deviceId;
+    json["type"] = Utf8(config.devInfo.type);
+    json["model"] = config.devInfo.model;
+    json["serial"] = Utf8(config.devInfo.serial);
+    json["network"] = {{"dhcp", config.lan.dhcp},
+                       {"ip", Utf8(config.lan.ip)},
+                       {"subnet", Utf8(config.lan.subnet)},
+                       {"gateway", Utf8(config.lan.gateway)},
+                       {"mac", Utf8(config.lan.mac)}};
+    json["mainSoftwareVersion"] = unknown.software ? Json() : Json(MainSoftwareVersion(s));
+    Json software = Json::array();
     for (const SoftwareVersions& entry : config.swVer) {
         if (entry.position == 0)
             continue;
-        out << (first ? "" : ",") << "{\"position\":" << entry.position << ",\"items\":[";
-        first = false;
-        bool firstItem = true;
+        Json items = Json::array();
         for (std::size_t k = 0; k < entry.names.size(); ++k) {
-            if (entry.names[k].Empty())
-                continue;
-            out << (firstItem ? "" : ",") << "{\"name\":" << Json(entry.names[k])
-                << ",\"version\":" << Json(entry.versions[k]) << "}";
-            firstItem = false;
+            if (!entry.names[k].Empty())
+                items.push_back({{"name", Utf8(entry.names[k])}, {"version", Utf8(entry.versions[k])}});
         }
-        out << "]}";
+        software.push_back({{"position", entry.position}, {"items", std::move(items)}});
     }
-    out << "],\"channels\":" << session.Channels()
-        << ",\"syncSource\":" << Json(SyncSourceName(s.live.syncSource))
-        << ",\"syncState\":" << s.live.syncState
-        << ",\"sampleRate\":" << Json(SampleRateName(s.live.actualRate)) << ",\"psu\":[";
-    for (std::size_t n = 1; n <= 2; ++n) {
-        out << (n > 1 ? "," : "") << Json(Unit(config.psuConf, n, s.live.psuStatus[n - 1]));
-    }
-    out << "],\"fans\":[";
-    for (std::size_t n = 1; n <= 3; ++n) {
-        out << (n > 1 ? "," : "") << Json(Unit(config.fanConf, n, s.live.fanStatus[n - 1]));
-    }
-    out << "],\"boards\":[";
-    first = true;
+    json["software"] = std::move(software);
+    json["channels"] = unknown.software ? Json() : Json(session.Channels());
+    json["syncSource"] = unknown.syncSource ? Json() : Json(SyncSourceName(s.live.syncSource));
+    json["syncState"] = unknown.syncSource ? Json() : Json(s.live.syncState);
+    json["sampleRate"] = unknown.sampleRate ? Json() : Json(SampleRateName(s.live.actualRate));
+    Json& psu = json["psu"] = Json::array();
+    for (std::size_t n = 1; n <= 2; ++n)
+        psu.push_back(Unit(config.psuConf, n, s.live.psuStatus[n - 1]));
+    Json& fans = json["fans"] = Json::array();
+    for (std::size_t n = 1; n <= 3; ++n)
+        fans.push_back(Unit(config.fanConf, n, s.live.fanStatus[n - 1]));
+    Json& boards = json["boards"] = Json::array();
     for (const BoardConfig& board : config.hwConf) {
-        if (board.boardType == 0)
-            continue;
-        out << (first ? "" : ",") << "{\"position\":" << board.position << ",\"type\":" << board.boardType
-            << ",\"code\":" << Json(board.boardCode) << ",\"info\":" << Json(board.boardInfo) << "}";
-        first = false;
+        if (board.boardType != 0) {
+            boards.push_back({{"position", board.position},
+                              {"type", board.boardType},
+                              {"code", Utf8(board.boardCode)},
+                              {"info", Utf8(board.boardInfo)}});
+        }
     }
-    out << "],\"cards\":[";
-    first = true;
+    Json& cards = json["cards"] = Json::array();
     for (std::size_t n = 0; n < kCardSlots; ++n) {
         const CardRecord& card = config.cards[n];
-        if (card.kind == CardType::None)
-            continue;
-        out << (first ? "" : ",") << "{\"card\":" << n + 1 << ",\"kind\":" << Json(CardName(card.kind))
-            << ",\"mode\":" << card.mode << "}";
-        first = false;
+        if (card.kind != CardType::None)
+            cards.push_back({{"card", n + 1}, {"kind", CardName(card.kind)}, {"mode", card.mode}});
     }
-    out << "],\"dante\":{\"name\":" << Json(config.danteName) << ",\"ip\":" << Json(config.danteLan.ip)
-        << "}}\n";
+    json["dante"] = {{"name", Utf8(config.danteName)}, {"ip", Utf8(config.danteLan.ip)}};
+    Write(out, json);
 }
 
 void PrintRoutes(std::ostream& out, const Session& session) {
@@ -200,18 +256,19 @@ void PrintRoutes(std::ostream& out, const Session& session) {
 
 void PrintRoutesJson(std::ostream& out, const Session& session) {
     const std::int32_t channels = session.Channels();
-    out << "{\"channels\":" << channels << ",\"routes\":[";
-    bool first = true;
+    Json json;
+    json["channels"] = channels;
+    Json& routes = json["routes"] = Json::array();
     for (std::int32_t output = 1; output <= channels; ++output) {
         const std::int32_t input = session.State().live.crosspoints[static_cast<std::size_t>(output - 1)];
-        if (input <= 0)
-            continue;
-        out << (first ? "" : ",") << "{\"output\":" << output
-            << ",\"outputName\":" << Json(ChannelText(output)) << ",\"input\":" << input
-            << ",\"inputName\":" << Json(ChannelText(input)) << "}";
-        first = false;
+        if (input > 0) {
+            routes.push_back({{"output", output},
+                              {"outputName", ChannelText(output)},
+                              {"input", input},
+                              {"inputName", ChannelText(input)}});
+        }
     }
-    out << "]}\n";
+    Write(out, json);
 }
 
 void PrintDevices(std::ostream& out, std::span<const DeviceRow> rows) {
@@ -241,16 +298,15 @@ void PrintDevices(std::ostream& out, std::span<const DeviceRow> rows) {
 }
 
 void PrintDevicesJson(std::ostream& out, std::span<const DeviceRow> rows) {
-    out << "[";
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        const DeviceRow& row = rows[i];
-        out << (i == 0 ? "" : ",") << "{\"address\":" << Json(row.Column(DeviceColumn::Address))
-            << ",\"id\":" << Json(row.Column(DeviceColumn::Id))
-            << ",\"name\":" << Json(row.Column(DeviceColumn::Name))
-            << ",\"type\":" << Json(row.Column(DeviceColumn::Type))
-            << ",\"serial\":" << Json(row.Column(DeviceColumn::Serial)) << "}";
+    Json json = Json::array();
+    for (const DeviceRow& row : rows) {
+        json.push_back({{"address", row.Column(DeviceColumn::Address)},
+                        {"id", row.Column(DeviceColumn::Id)},
+                        {"name", row.Column(DeviceColumn::Name)},
+                        {"type", row.Column(DeviceColumn::Type)},
+                        {"serial", row.Column(DeviceColumn::Serial)}});
     }
-    out << "]\n";
+    Write(out, json);
 }
 
 }  // namespace velmar

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "device/FeatureGate.h"
+
 namespace velmar {
 
 namespace {
@@ -61,26 +63,27 @@ void AddFeatureRows(const DeviceMenuContext& c, MenuBuilder& menu) {
 }
 
 void AddConnectedFrameItems(const DeviceMenuContext& c, MenuBuilder& menu) {
-    const bool hasMatrix = c.capabilities.matrix;
+    const FrameFacts facts{c.mode, c.capabilities, c.version, c.features};
+    const auto offers = [&](Feature feature) { return Offers(feature, facts); };
     menu.Add(C::Close, "Close").Separator();
     if (c.mode != DeviceMode::Application) {
-        menu.Add(C::HwConfiguration, "HW configuration ...", hasMatrix)
+        menu.Add(C::HwConfiguration, "HW configuration ...", offers(Feature::HwConfiguration))
             .Add(C::NetworkSettings, "Network settings ...")
             .Separator()
             .Add(C::FirmwareUpdate, "Firmware update ...")
             .Add(C::SwitchFirmware,
                  c.mode == DeviceMode::Recovery ? "Load application mode" : "Load recovery mode");
     } else {
-        if (!hasMatrix) {
+        if (!offers(Feature::InputStatus)) {
             menu.Add(C::NetworkSettings, "Network settings ...").Separator();
         } else {
             AddFeatureRows(c, menu);
         }
         menu.Add(C::FirmwareUpdate, "Firmware update ...")
             .Add(C::SwitchFirmware, "Load recovery mode")
-            .Add(C::ClearSettings, "Clear settings", hasMatrix);
+            .Add(C::ClearSettings, "Clear settings", offers(Feature::FactoryClear));
     }
-    if (c.mode != DeviceMode::Recovery)
+    if (offers(Feature::Restart))
         menu.Separator().Add(C::Restart, "Restart");
 }
 

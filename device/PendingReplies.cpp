@@ -16,23 +16,34 @@ bool Carries(std::span<const ArgField> fields, const ArgField& key) {
                        [&](const ArgField& f) { return IsKey(f) && f.offset == key.offset; });
 }
 
-// The reply repeats every key of the request that it carries.
-bool Answers(const PendingRequest& request, const CommandMessage& reply) {
-    const CommandInfo& info = Command(request.code);
+}  // namespace
+
+bool PendingRequest::AnsweredBy(const CommandMessage& reply) const {
+    if (ToCode(code) != reply.code)
+        return false;
+    const CommandInfo& info = Command(code);
     const std::span<const ArgField> carried =
         reply.status == 0 ? info.reply.All() : info.reply.Unconditional();
     std::size_t key = 0;
     for (const ArgField& field : info.request.All()) {
         if (!IsKey(field))
             continue;
-        if (Carries(carried, field) && reply.Int(field.offset) != request.keys[key])
+        if (Carries(carried, field) && reply.Int(field.offset) != keys[key])
             return false;
         ++key;
     }
     return true;
 }
 
-}  // namespace
+PendingRequest PendingRequest::Of(const CommandMessage& request) {
+    PendingRequest pending;
+    pending.code = static_cast<CommandCode>(request.code);
+    for (const ArgField& field : Command(request.code).request.All()) {
+        if (IsKey(field))
+            pending.keys[pending.keyCount++] = request.Int(field.offset);
+    }
+    return pending;
+}
 
 bool PendingRequest::Is(CommandCode word, std::initializer_list<std::int32_t> leadingKeys) const {
     return code == word && leadingKeys.size() <= keyCount &&
@@ -58,49 +69,6 @@ std::string PendingRequest::Describe() const {
                                             : std::to_string(keys[key]);
         ++key;
     }
-    return text;
-}
-
-void PendingReplies::OnRequestSent(const CommandMessage& request) {
-    if (!IsCommand(request.code))
-        return;
-    PendingRequest pending;
-    pending.code = static_cast<CommandCode>(request.code);
-    for (const ArgField& field : Command(request.code).request.All()) {
-        if (IsKey(field))
-            pending.keys[pending.keyCount++] = request.Int(field.offset);
-    }
-    waiting_.push_back(pending);
-}
-
-void PendingReplies::OnReplyReceived(const CommandMessage& reply) {
-    if (!IsCommand(reply.code))
-        return;  // a line that could not be read answers nothing
-    const auto answered = std::find_if(waiting_.begin(), waiting_.end(), [&](const PendingRequest& p) {
-        return ToCode(p.code) == reply.code && Answers(p, reply);
-    });
-    if (answered == waiting_.end())
-        return;
-    if (reply.status != 0)
-        refused_.push_back({*answered, reply.status});
-    waiting_.erase(answered);
-}
-
-std::size_t PendingReplies::Waiting(CommandCode code, std::initializer_list<std::int32_t> leadingKeys) const {
-    return static_cast<std::size_t>(std::count_if(
-        waiting_.begin(), waiting_.end(), [&](const PendingRequest& p) { return p.Is(code, leadingKeys); }));
-}
-
-std::string PendingReplies::UnansweredText(std::size_t limit) const {
-    std::string text;
-    const std::size_t named = std::min(limit, waiting_.size());
-    for (std::size_t i = 0; i < named; ++i) {
-        if (i > 0)
-            text += ", ";
-        text += waiting_[i].Describe();
-    }
-    if (waiting_.size() > named)
-        text += ", and " + std::to_string(waiting_.size() - named) + " more";
     return text;
 }
 

@@ -9,12 +9,12 @@ Session::Session(LineTransport& transport, DatagramSocket& datagrams, TimerServi
                  ConsoleOptions options)
     : timers_(timers),
       probe_(datagrams, timers),
+      outcomes_(timers),
       link_(codec_, transport, probe_, timers, connection_, ports),
       requests_(link_, state_),
       poller_(*this, state_, connection_, link_, timers),
-      context_{state_,      connection_, codec_,
-               requests_,   timers,      events_,
-               dispatcher_, poller_,     [this] { Disconnect(); }},
+      context_{state_,    connection_, codec_,    requests_, timers,
+               events_,   dispatcher_, poller_,   outcomes_, [this] { Disconnect(); }},
       returnWatch_(probe_, timers, ports.echo, [this] { Reconnect(); }) {
     for (std::size_t i = 0; i < kFeatureCount; ++i) {
         if (const CoreModule& module = *CoreModules()[i]; module.build)
@@ -23,11 +23,13 @@ Session::Session(LineTransport& transport, DatagramSocket& datagrams, TimerServi
     connection_.options = options;
     state_.ResetState();
     link_.SetListener(this);
+    link_.SetObserver(&outcomes_);
     retitleOnName_ = events_.Subscribe<DeviceIdChanged>([this](const DeviceIdChanged&) { Retitle(); });
 }
 
 Session::~Session() {
     link_.SetListener(nullptr);
+    link_.SetObserver(nullptr);
 }
 
 void Session::Connect(std::string_view address, DeviceMode mode, ModelClass model) {
@@ -60,6 +62,8 @@ void Session::Reconnect() {
 }
 
 void Session::SetConnected(bool connected) {
+    // Whatever was asked on an earlier link will not be answered on this one.
+    outcomes_.LinkClosed();
     connection_.connected = connected;
     connection_.connectedIp = 0;
     connection_.deviceNameText.Assign({});

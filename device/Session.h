@@ -18,6 +18,7 @@
 #include "device/LineTransport.h"
 #include "device/LinkPorts.h"
 #include "device/Poller.h"
+#include "device/RequestOutcomes.h"
 #include "device/RequestWriter.h"
 #include "device/ReturnWatch.h"
 #include "device/SessionEvents.h"
@@ -77,11 +78,15 @@ class Session final : private LinkListener {
     const FrameCapabilities& Capabilities() const { return connection_.capabilities; }
     std::int32_t Channels() const { return connection_.capabilities.channels; }
     RequestWriter& Requests() { return requests_; }
+    // What became of each request sent; a window or command collects its own.
+    RequestOutcomes& Outcomes() { return outcomes_; }
+    const RequestOutcomes& Outcomes() const { return outcomes_; }
     DeviceLink& Link() { return link_; }
     const DeviceLink& Link() const { return link_; }
     const Poller& Polling() const { return poller_; }
     // Reads the frame's state back after the settings were applied.
     void PollStateIn(std::chrono::milliseconds delay) { poller_.PollStateIn(delay); }
+    void RequestCardsIn(std::chrono::milliseconds delay) { poller_.RequestCardsIn(delay); }
     // Connected, no firmware programming running and the crosspoint stepper idle.
     bool IsReady() const;
 
@@ -133,6 +138,7 @@ class Session final : private LinkListener {
     ConnectionState connection_;
     EventHub events_;
     EchoProbe probe_;
+    RequestOutcomes outcomes_;
     DeviceLink link_;
     RequestWriter requests_;
     Dispatcher dispatcher_;

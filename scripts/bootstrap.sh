@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   g++ cmake ninja-build pkg-config
   clang libclang-rt-14-dev
-  libgtest-dev libgmock-dev libbenchmark-dev
+  libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
   qt6-base-dev qt6-base-dev-tools libqt6gui6 libgl-dev
   xvfb xauth iproute2 util-linux procps
   libcli11-dev

@@ -70,7 +70,8 @@ void BM_DispatchReply(benchmark::State& bench) {
     EventHub events;
     RequestWriter requests(sink, state);
     Dispatcher dispatcher;
-    FeatureContext context{state, connection, codec, requests, timers, events, dispatcher, poll, {}};
+    RequestOutcomes outcomes(timers);
+    FeatureContext context{state, connection, codec, requests, timers, events, dispatcher, poll, outcomes, {}};
     // The units whose words the mix carries, with a listener on each event a window would hear.
     IdentityUnit identity(context);
     ClockUnit clock(context);

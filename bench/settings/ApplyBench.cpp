@@ -74,14 +74,6 @@ int main() {
         std::fprintf(stderr, "velmar-bench-settings: the simulated K5A was not read\n");
         return 1;
     }
-    const std::vector<CommandCode> words = ApplyWords();
-    const auto answered = [&] {
-        for (const CommandCode word : words) {
-            if (console.Answers().Waiting(word) != 0)
-                return false;
-        }
-        return true;
-    };
 
     std::vector<double> toAnswers;
     std::vector<double> toReadBack;
@@ -92,16 +84,19 @@ int main() {
         ChangeEverything(*edited, run % 2 == 0);
         const std::size_t pollsBefore = session.Polling().PollsRun();
         const auto start = Clock::now();
+        RequestBatch sent(session.Outcomes());
         const ApplyOutcome outcome =
             ApplySettings(*opened, *edited, session.State().config, session.Requests());
-        if (!loop.RunUntil(answered, 5s) || !outcome.refused.empty()) {
+        sent.Close();
+        if (!loop.RunUntil([&] { return sent.Settled(); }, 5s) || !outcome.refused.empty()) {
             std::fprintf(stderr, "velmar-bench-settings: run %d was not answered\n", run);
             return 1;
         }
         toAnswers.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
         session.PollStateIn(0ms);
-        loop.RunUntil([&] { return session.Polling().PollsRun() > pollsBefore && console.Answers().Empty(); },
-                      5s);
+        loop.RunUntil(
+            [&] { return session.Polling().PollsRun() > pollsBefore && console.UnansweredText(1).empty(); },
+            5s);
         toReadBack.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
         requests = outcome.requestsSent;
     }

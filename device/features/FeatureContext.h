@@ -9,6 +9,7 @@
 #include "device/Dispatcher.h"
 #include "device/EventHub.h"
 #include "device/FieldBindings.h"
+#include "device/RequestOutcomes.h"
 #include "device/RequestWriter.h"
 #include "device/TimerService.h"
 #include "protocol/MessageCodec.h"
@@ -38,6 +39,8 @@ struct FeatureContext {
     EventHub& events;
     Dispatcher& dispatcher;
     PollSchedule& poll;
+    // Every request's outcome, for a unit that acts on its own answers.
+    RequestOutcomes& outcomes;
     // Closes the link, as the operator's Close does.
     std::function<void()> disconnect;
 

@@ -1,6 +1,7 @@
 #include "device/features/FeatureModule.h"
 
 #include "device/DeviceModel.h"
+#include "device/FeatureGate.h"
 
 namespace velmar {
 
@@ -19,21 +20,7 @@ FrameFacts FrameFacts::Of(const ConnectionState& connection, const DeviceState& 
 }
 
 GateReason ChannelToolGate(const FrameFacts& frame) {
-    if (frame.mode == DeviceMode::Recovery)
-        return "runs its recovery firmware";
-    if (frame.mode == DeviceMode::Mode2)
-        return "runs in mode 2";
-    if (!frame.capabilities.matrix)
-        return "has no crosspoint matrix";
-    return {};
-}
-
-GateReason DanteToolGate(const FrameFacts& frame) {
-    if (const GateReason reason = ChannelToolGate(frame); !reason.empty())
-        return reason;
-    if (!frame.capabilities.dante)
-        return "has no Dante module";
-    return {};
+    return GateRefusal(Feature::Routing, frame);
 }
 
 }  // namespace velmar

@@ -1,7 +1,7 @@
 #pragma once
 
 #include <cstdint>
-#include <string_view>
+#include <string>
 
 #include "device/ConnectionState.h"
 #include "device/DeviceState.h"
@@ -21,14 +21,13 @@ struct FrameFacts {
 };
 
 // Why the frame lacks a feature, as the end of a sentence that begins with its address
-// ("runs its recovery firmware"); empty when the frame has it.
-using GateReason = std::string_view;
+// ("runs its recovery firmware: no restart from here; use application"); empty when the frame has
+// it. Every gate reads the one table of device/FeatureGate.h.
+using GateReason = std::string;
 using FeatureGate = GateReason (*)(const FrameFacts& frame);
 
 // The reason a tool window on the frame's channels is not offered: those exist only on a
 // frame with a matrix, running its application firmware.
 GateReason ChannelToolGate(const FrameFacts& frame);
-// The channel tools' gate and a Dante module.
-GateReason DanteToolGate(const FrameFacts& frame);
 
 }  // namespace velmar

@@ -1,5 +1,6 @@
 // The registrations of the features whose parts still live in the shared folders; each moves to
 // its feature's folder with the feature.
+#include "device/FeatureGate.h"
 #include "device/features/FeatureModule.h"
 #include "device/features/SharedGates.h"
 #include "device/features/channels/ChannelToolsUnit.h"
@@ -13,45 +14,20 @@
 
 namespace velmar {
 
-namespace {
-
-constexpr std::uint32_t kLevelMeterFeature = 1u << 0;
-constexpr std::uint32_t kGainFeature = 1u << 1;
-constexpr std::int32_t kLastVersionWithoutLabels = 1040001;
-constexpr std::int32_t kIpRoutingVersion = 1020002;
-
-}  // namespace
-
 GateReason LabelsGate(const FrameFacts& frame) {
-    if (const GateReason reason = ChannelToolGate(frame); !reason.empty())
-        return reason;
-    if (frame.version <= kLastVersionWithoutLabels)
-        return "runs software 1.4.0.1 or older, without channel labels";
-    return {};
+    return GateRefusal(Feature::ChannelLabels, frame);
 }
 
 GateReason GainsGate(const FrameFacts& frame) {
-    if (const GateReason reason = LabelsGate(frame); !reason.empty())
-        return reason;
-    if ((frame.features & kGainFeature) == 0)
-        return "reports no gain settings";
-    return {};
+    return GateRefusal(Feature::GainSettings, frame);
 }
 
 GateReason PpmGate(const FrameFacts& frame) {
-    if (const GateReason reason = DanteToolGate(frame); !reason.empty())
-        return reason;
-    if ((frame.features & kLevelMeterFeature) == 0)
-        return "reports no level meters";
-    return {};
+    return GateRefusal(Feature::PpmStreams, frame);
 }
 
 GateReason NetworkAudioGate(const FrameFacts& frame) {
-    if (const GateReason reason = DanteToolGate(frame); !reason.empty())
-        return reason;
-    if (frame.version < kIpRoutingVersion)
-        return "runs software older than 1.2.0.2, without IP routing";
-    return {};
+    return GateRefusal(Feature::IpFlows, frame);
 }
 
 const CoreModule& IdentityCoreModule() {
@@ -73,7 +49,7 @@ const CoreModule& FirmwareCoreModule() {
     static const CoreModule module{
         "firmware", &typeid(FirmwareUnit), [](FeatureContext& context) {
             return std::shared_ptr<void>(std::make_shared<FirmwareUnit>(
-                context, context.disconnect, [&context] { context.poll.StartSequence(); }));
+                context, context.outcomes, context.disconnect, [&context] { context.poll.StartSequence(); }));
         }};
     return module;
 }

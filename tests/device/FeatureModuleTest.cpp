@@ -33,18 +33,18 @@ TEST(FeatureModule, EveryFeatureIsRegisteredOnceAndItsUnitIsHandedOutByType) {
 // The menu and the command line say the same thing about a frame that lacks a tool.
 TEST(FeatureModule, GatesNameWhatTheFrameLacksFirstTheModeThenTheMatrixThenTheBoards) {
     FrameFacts frame{DeviceMode::Recovery, {ModelClass::Full, true, true, false, true, 1536}, 2000001, 3};
-    EXPECT_EQ(PpmGate(frame), "runs its recovery firmware");
+    EXPECT_EQ(PpmGate(frame), "runs its recovery firmware: no PPM streams from here; use application");
     frame.mode = DeviceMode::Mode2;
-    EXPECT_EQ(LabelsGate(frame), "runs in mode 2");
+    EXPECT_EQ(LabelsGate(frame), "runs in mode 2: no channel labels from here");
     frame.mode = DeviceMode::Application;
     for (const auto gate :
          {ChannelToolGate, LabelsGate, GainsGate, LevelDetectorGate, PpmGate, NetworkAudioGate})
         EXPECT_EQ(gate(frame), "");
     frame.capabilities.dante = false;
-    EXPECT_EQ(NetworkAudioGate(frame), "has no Dante module");
+    EXPECT_EQ(NetworkAudioGate(frame), "has no Dante module: no IP flows from here");
     EXPECT_EQ(LabelsGate(frame), "");
     frame.capabilities.matrix = false;
-    EXPECT_EQ(GainsGate(frame), "has no crosspoint matrix");
+    EXPECT_EQ(GainsGate(frame), "is a frame without a matrix (class 2): no gain settings from here");
     frame = {DeviceMode::Application, {ModelClass::Full, true, true, false, true, 1024}, 1040001, 0};
     EXPECT_NE(LabelsGate(frame), "");
     EXPECT_NE(LevelDetectorGate(frame), "");

@@ -137,30 +137,48 @@ TEST_F(FirmwareUnitTest, AFailedStartIsReportedAndLeavesNothingRunning) {
 }
 
 TEST_F(FirmwareUnitTest, RestartsFollowTheFramesModeAndAFactoryClearRereads) {
-    session.Firmware().RestartAfterProgramming();
+    // The link stays until the frame has taken the word: closed at once, it may go unread.
+    const RequestHandle restart = session.Firmware().RestartAfterProgramming();
     EXPECT_EQ(transport.TakeSent(), V{"&srestart,1"});
+    EXPECT_TRUE(session.Connection().connected);
+    Reply(":srestart,0");
+    timers.Advance(0ms);
+    EXPECT_EQ(restart->outcome, Outcome::Answered);
     EXPECT_EQ(events.framesLeaving, 1);
     EXPECT_FALSE(session.Connection().connected);
 
-    ConnectAs(DeviceMode::Recovery, ModelClass::Full);
-    transport.TakeSent();
-    session.Firmware().RestartAfterProgramming();
-    EXPECT_EQ(transport.TakeSent(), V{"&sloadapp,0"});
-
-    ConnectAs(DeviceMode::Recovery, ModelClass::Full);
-    transport.TakeSent();
-    session.Firmware().SwitchFirmware();
-    EXPECT_EQ(transport.TakeSent(), V{"&sloadapp,0"});
-    ConnectAs(DeviceMode::Application, ModelClass::Full);
-    transport.TakeSent();
-    session.Firmware().SwitchFirmware();
-    EXPECT_EQ(transport.TakeSent(), V{"&sloadboot"}) << "sloadboot carries no argument";
+    const auto leaves = [&](DeviceMode mode, auto leave, const char* sent, const char* reply) {
+        ConnectAs(mode, ModelClass::Full);
+        timers.Advance(400ms);  // past the Telnet port's discarded start
+        transport.TakeSent();
+        (session.Firmware().*leave)();
+        EXPECT_EQ(transport.TakeSent(), V{sent});
+        Reply(reply);
+        timers.Advance(0ms);
+        EXPECT_FALSE(session.Connection().connected) << sent;
+    };
+    leaves(DeviceMode::Recovery, &FirmwareUnit::RestartAfterProgramming, "&sloadapp,0", ":sloadapp,0,0");
+    leaves(DeviceMode::Recovery, &FirmwareUnit::SwitchFirmware, "&sloadapp,0", ":sloadapp,0,0");
+    leaves(DeviceMode::Application, &FirmwareUnit::SwitchFirmware, "&sloadboot", ":sloadboot,0");
     EXPECT_EQ(events.framesLeaving, 4);
-    session.Firmware().Restart();
+    EXPECT_EQ(session.Firmware().Restart(), nullptr);
     EXPECT_TRUE(transport.TakeSent().empty()) << "nothing without a connection";
 
+    // A frame that refuses stays, and the operator hears of it.
     ConnectAs(DeviceMode::Application, ModelClass::Full);
     transport.TakeSent();
+    std::vector<std::string> notices;
+    const Subscription noticed =
+        session.Events().Subscribe<ConsoleNotice>([&](const ConsoleNotice& n) { notices.push_back(n.text); });
+    const RequestHandle refused = session.Firmware().Restart();
+    EXPECT_EQ(transport.TakeSent(), V{"&srestart,1"});
+    Reply(":srestart,-2");
+    timers.Advance(0ms);
+    EXPECT_EQ(refused->outcome, Outcome::Refused);
+    EXPECT_TRUE(session.Connection().connected);
+    EXPECT_EQ(events.framesLeaving, 4);
+    EXPECT_EQ(notices, V{"the frame refused srestart 1 (status -2)"});
+
     session.Firmware().FactoryClear();
     EXPECT_EQ(transport.TakeSent(), V{"&sclear"});
     Reply(":sclear,-1");

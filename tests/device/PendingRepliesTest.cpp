@@ -1,23 +1,24 @@
 #include <gtest/gtest.h>
 
-#include "device/PendingReplies.h"
+#include <memory>
+
+#include "device/RequestOutcomes.h"
 #include "tests/device/SessionFixture.h"
 
 namespace velmar::test {
 namespace {
 
-// The matcher on the link's hook: requests from the catalogue, replies as lines from the frame.
+using namespace std::chrono_literals;
+
+// The outcomes on the link's hook: requests from the catalogue, replies as lines from the frame.
 class PendingRepliesTest : public SessionFixture {
   protected:
-    PendingRepliesTest() { session.Link().SetObserver(&pending); }
-    ~PendingRepliesTest() override { session.Link().SetObserver(nullptr); }
-
     void SetUp() override {
         ConnectAs(DeviceMode::Application, ModelClass::Full);
-        pending = PendingReplies();  // forget the start sequence
+        pending = std::make_unique<RequestBatch>(session.Outcomes());  // not the start sequence
     }
 
-    PendingReplies pending;
+    std::unique_ptr<RequestBatch> pending;
 };
 
 TEST_F(PendingRepliesTest, RepliesWithOtherKeysOrOtherWordsAnswerNothing) {
@@ -30,14 +31,14 @@ TEST_F(PendingRepliesTest, RepliesWithOtherKeysOrOtherWordsAnswerNothing) {
     Reply(":lcross,0,1025,3,4,5,6");  // a run nobody asked for
     Reply(":gpsustatus,0,1,1");       // the other supply
     Reply("%lcross,0,1,1,9");         // a notification is no answer
-    EXPECT_EQ(pending.UnansweredText(10), "lcross 1..3, lcross 129..131, gpsustatus 2");
+    EXPECT_EQ(pending->WaitingText(10), "lcross 1..3, lcross 129..131, gpsustatus 2");
 
     Reply(":lcross,0,129,3,7,8,9");
     Reply(":gpsustatus,0,2,1");
-    EXPECT_EQ(pending.UnansweredText(10), "lcross 1..3");
+    EXPECT_EQ(pending->WaitingText(2), "lcross 1..3");
     Reply(":lcross,0,1,3,5,6,7");
-    EXPECT_TRUE(pending.Empty());
-    EXPECT_TRUE(pending.Refused().empty());
+    EXPECT_TRUE(pending->Settled());
+    EXPECT_TRUE(pending->AllAnswered());
 }
 
 TEST_F(PendingRepliesTest, RefusedRepliesCompareOnlyWhatTheyCarry) {
@@ -48,23 +49,24 @@ TEST_F(PendingRepliesTest, RefusedRepliesCompareOnlyWhatTheyCarry) {
     requests.Send(CommandCode::gcrtxflow, {{14, 2}});
     // gcross keeps its channel before the "|": a refusal for 6 answers 6, not the older 5.
     Reply(":gcross,-1,6");
-    EXPECT_EQ(pending.Waiting(CommandCode::gcross, {5}), 1u);
-    EXPECT_EQ(pending.Waiting(CommandCode::gcross, {6}), 0u);
+    EXPECT_EQ(pending->Waiting(CommandCode::gcross, {5}), 1u);
+    EXPECT_EQ(pending->Waiting(CommandCode::gcross, {6}), 0u);
     // A status-0 gcrtxflow reply carries its flow and answers that one...
     Reply(":gcrtxflow,0,2,1,'tx',3");
-    EXPECT_EQ(pending.Waiting(CommandCode::gcrtxflow, {1}), 1u);
+    EXPECT_EQ(pending->Waiting(CommandCode::gcrtxflow, {1}), 1u);
     // ...a refused one carries nothing and answers the oldest.
     requests.Send(CommandCode::gcrtxflow, {{14, 3}});
     Reply(":gcrtxflow,-3");
-    EXPECT_EQ(pending.UnansweredText(10), "gcross 5, gcrtxflow 3");
-    ASSERT_EQ(pending.Refused().size(), 2u);
-    EXPECT_TRUE(pending.Refused()[0].request.Is(CommandCode::gcross, {6}));
-    EXPECT_EQ(pending.Refused()[0].status, -1);
-    EXPECT_TRUE(pending.Refused()[1].request.Is(CommandCode::gcrtxflow, {1}));
-    EXPECT_EQ(pending.Refused()[1].status, -3);
+    EXPECT_EQ(pending->WaitingText(10), "gcross 5, gcrtxflow 3");
+    const auto& sent = pending->Requests();
+    ASSERT_EQ(sent.size(), 5u);
+    EXPECT_EQ(sent[1]->outcome, Outcome::Refused);
+    EXPECT_EQ(sent[1]->status, -1);
+    EXPECT_EQ(DescribeOutcome(*sent[2]), "the frame refused gcrtxflow 1 (status -3)");
+    EXPECT_EQ(sent[3]->outcome, Outcome::Answered);
     // A line that could not be read answers nothing.
     Reply(":gcross,0,5,123456");
-    EXPECT_EQ(pending.Waiting(CommandCode::gcross, {5}), 1u);
+    EXPECT_EQ(pending->Waiting(CommandCode::gcross, {5}), 1u);
 }
 
 TEST_F(PendingRepliesTest, DuplicatesNeedOneAnswerEachAndKeepAlivesCount) {
@@ -73,11 +75,53 @@ TEST_F(PendingRepliesTest, DuplicatesNeedOneAnswerEachAndKeepAlivesCount) {
     session.Link().SendKeepAlive();
     Reply(":scross,0,9,10,0,0");
     Reply(":scross,0,9,11,0,0");  // another source: not what was asked
-    EXPECT_EQ(pending.Waiting(CommandCode::scross, {9, 10}), 1u);
-    EXPECT_EQ(pending.Waiting(CommandCode::aliverequest), 1u);
+    EXPECT_EQ(pending->Waiting(CommandCode::scross, {9, 10}), 1u);
+    EXPECT_EQ(pending->Waiting(CommandCode::aliverequest), 1u);
     Reply(":aliverequest,0");
     Reply(":scross,0,9,10,0,0");
-    EXPECT_TRUE(pending.Empty());
+    EXPECT_TRUE(pending->AllAnswered());
+}
+
+TEST_F(PendingRepliesTest, EachRequestResolvesOnceByTimeoutOrLostLink) {
+    RequestOutcomes& outcomes = session.Outcomes();
+    session.Disconnect();
+    outcomes.SetTimeout(3s);
+    ConnectAs(DeviceMode::Application, ModelClass::Full);
+    pending = std::make_unique<RequestBatch>(outcomes);
+    session.Routing().Crosspoint(5);
+    const RequestHandle first = outcomes.LastSent();
+    std::vector<Outcome> heard;
+    outcomes.WhenResolved(first, [&](const RequestRecord& r) { heard.push_back(r.outcome); });
+    timers.Advance(4500ms);
+    Reply(":gsyncstat,0,0");  // the frame is there, it just does not answer this one
+    session.Routing().Crosspoint(6);
+    const RequestHandle second = outcomes.LastSent();
+    timers.Advance(1500ms);
+    EXPECT_EQ(first->outcome, Outcome::Unanswered);
+    EXPECT_EQ(second->outcome, Outcome::Waiting) << "every request gets the whole timeout";
+    Reply(":gcross,0,5,7");  // too late: it stays unanswered, and is heard of once
+    EXPECT_EQ(first->outcome, Outcome::Unanswered);
+    EXPECT_EQ(heard, std::vector<Outcome>{Outcome::Unanswered});
+
+    session.Routing().Crosspoint(7);
+    session.Disconnect();
+    EXPECT_EQ(second->outcome, Outcome::LinkLost);
+    EXPECT_EQ(pending->Count(Outcome::Waiting), 0u);
+    outcomes.WhenResolved(second, [&](const RequestRecord& r) { heard.push_back(r.outcome); });
+    EXPECT_EQ(heard.back(), Outcome::LinkLost) << "a late listener hears the outcome at once";
+
+    // A command that stops waiting gives up on its own requests, and only on those.
+    ConnectAs(DeviceMode::Application, ModelClass::Full);
+    session.Routing().Crosspoint(8);
+    const RequestHandle other = outcomes.LastSent();
+    RequestBatch mine(outcomes);
+    session.Routing().Crosspoint(9);
+    mine.Close();
+    session.Routing().Crosspoint(10);
+    ASSERT_EQ(mine.Requests().size(), 1u);
+    mine.GiveUp();
+    EXPECT_EQ(mine.Requests()[0]->outcome, Outcome::Unanswered);
+    EXPECT_EQ(other->outcome, Outcome::Waiting);
 }
 
 }  // namespace

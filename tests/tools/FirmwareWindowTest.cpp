@@ -130,6 +130,9 @@ TEST_F(FirmwareWindowTest, FilesGoLastChosenFirstWithCountersAndTheRestartQuesti
     timers.Advance(0ms);
     EXPECT_EQ(prompter.shown.back(), "question: Flash successfully programmed.\nRestart device");
     EXPECT_EQ(transport.TakeSent(), V{"&srestart,1"});
+    EXPECT_TRUE(session.Connection().connected) << "the link stays until the frame took the word";
+    Reply(":srestart,0");
+    timers.Advance(0ms);
     EXPECT_FALSE(session.Connection().connected);
     EXPECT_FALSE(window.isVisible());
 }

@@ -147,7 +147,8 @@ TEST_F(MaintenanceActionsTest, RestartModeSwitchAndFactoryClearAskFirstAndOnlyYe
     prompter_.answers = {true};
     window.RunMenuCommand(MenuCommand::SwitchFirmware);
     EXPECT_EQ(prompter_.shown.back(), "question: Restart device in recovery mode");
-    EXPECT_FALSE(window.GetSession().Connection().connected);
+    // The link closes once the frame has taken the word.
+    EXPECT_TRUE(WaitUntil([&] { return !window.GetSession().Connection().connected; }));
     EXPECT_EQ(RowOf("127.0.0.2"), -1) << "the row leaves until the frame answers again";
     EXPECT_TRUE(WaitUntil([&] { return Info("127.0.0.2").find("mode=recovery ") != std::string::npos; }));
 
@@ -161,7 +162,7 @@ TEST_F(MaintenanceActionsTest, RestartModeSwitchAndFactoryClearAskFirstAndOnlyYe
     ASSERT_TRUE(ConnectTo("127.0.0.3"));
     prompter_.answers = {true};
     window.RunMenuCommand(MenuCommand::Restart);
-    EXPECT_FALSE(window.GetSession().Connection().connected);
+    EXPECT_TRUE(WaitUntil([&] { return !window.GetSession().Connection().connected; }));
     EXPECT_EQ(RowOf("127.0.0.3"), -1);
 }
 

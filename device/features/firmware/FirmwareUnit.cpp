@@ -22,9 +22,9 @@ enum Step : std::int32_t { kBegin = 0, kData = 1, kEnd = 2 };
 
 }  // namespace
 
-FirmwareUnit::FirmwareUnit(FeatureContext& context, std::function<void()> disconnect,
-                           std::function<void()> reread)
-    : context_(context), disconnect_(std::move(disconnect)), reread_(std::move(reread)) {
+FirmwareUnit::FirmwareUnit(FeatureContext& context, RequestOutcomes& outcomes,
+                           std::function<void()> disconnect, std::function<void()> reread)
+    : context_(context), outcomes_(outcomes), disconnect_(std::move(disconnect)), reread_(std::move(reread)) {
     context.dispatcher.On(C::sprog, [this](const CommandMessage& m, bool) { Prog(m); });
     context.dispatcher.On(C::sclear, [this](const CommandMessage& m, bool) {
         if (m.status == 0 && context_.connection.connected)
@@ -133,32 +133,54 @@ void FirmwareUnit::End(FirmwareOutcome outcome, std::int32_t status) {
     context_.events.Publish(ended);
 }
 
-void FirmwareUnit::Leave(CommandCode code, std::int32_t argument) {
+RequestHandle FirmwareUnit::Leave(CommandCode code, std::int32_t argument) {
     if (!context_.connection.connected)
-        return;
+        return nullptr;
     context_.requests.Send(code, {{14, argument}});
-    context_.events.Publish(FrameLeaving{context_.connection.connectedIp});
-    disconnect_();
+    RequestHandle sent = outcomes_.LastSent();
+    const std::uint32_t address = context_.connection.connectedIp;
+    outcomes_.WhenResolved(sent, [this, address](const RequestRecord& record) { Left(record, address); });
+    return sent;
 }
 
-void FirmwareUnit::Restart() {
-    Leave(C::srestart, 1);
-}
-
-void FirmwareUnit::RestartAfterProgramming() {
-    if (context_.connection.deviceMode == DeviceMode::Recovery) {
-        Leave(C::sloadapp, 0);
-    } else {
-        Leave(C::srestart, 1);
+void FirmwareUnit::Left(const RequestRecord& record, std::uint32_t address) {
+    switch (record.outcome) {
+        case Outcome::Answered:
+            context_.events.Publish(FrameLeaving{address});
+            // Not inside the reply: closing the link it arrived on is the receive path's to survive.
+            leaving_ =
+                context_.timers.Start("frame leaving", std::chrono::milliseconds(0), TimerMode::Once, [this] {
+                    if (context_.connection.connected)
+                        disconnect_();
+                });
+            return;
+        case Outcome::LinkLost:
+            // The frame closed the link with the word unanswered: it is on its way.
+            context_.events.Publish(FrameLeaving{address});
+            return;
+        case Outcome::Refused:
+        case Outcome::Unanswered:
+            context_.events.Publish(ConsoleNotice{NoticeLevel::Warning, DescribeOutcome(record)});
+            return;
+        case Outcome::Waiting:
+            return;
     }
 }
 
-void FirmwareUnit::SwitchFirmware() {
-    if (context_.connection.deviceMode == DeviceMode::Recovery) {
-        Leave(C::sloadapp, 0);
-    } else {
-        Leave(C::sloadboot, 0);
-    }
+RequestHandle FirmwareUnit::Restart() {
+    return Leave(C::srestart, 1);
+}
+
+RequestHandle FirmwareUnit::RestartAfterProgramming() {
+    if (context_.connection.deviceMode == DeviceMode::Recovery)
+        return Leave(C::sloadapp, 0);
+    return Leave(C::srestart, 1);
+}
+
+RequestHandle FirmwareUnit::SwitchFirmware() {
+    if (context_.connection.deviceMode == DeviceMode::Recovery)
+        return Leave(C::sloadapp, 0);
+    return Leave(C::sloadboot, 0);
 }
 
 void FirmwareUnit::FactoryClear() {

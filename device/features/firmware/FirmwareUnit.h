@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "device/RequestOutcomes.h"
 #include "device/RequestWriter.h"
 #include "device/features/FeatureContext.h"
 #include "device/features/firmware/FirmwareEvents.h"
@@ -26,7 +27,8 @@ class FirmwareUnit {
   public:
     // `disconnect` ends the connection when the frame restarts; `reread` asks for the frame's
     // state again (after a factory clear).
-    FirmwareUnit(FeatureContext& context, std::function<void()> disconnect, std::function<void()> reread);
+    FirmwareUnit(FeatureContext& context, RequestOutcomes& outcomes, std::function<void()> disconnect,
+                 std::function<void()> reread);
 
     // Begins programming `records` (each a record line without its line end). Refused, with
     // nothing sent, while a run is active or when a record is empty or longer than the field.
@@ -37,12 +39,16 @@ class FirmwareUnit {
     // The data request carrying one record (int:14 = 1, the record after "#" on the line).
     static CommandMessage RecordRequest(std::string_view record);
 
-    // srestart 1, as after programming an application frame; the frame leaves the list.
-    void Restart();
+    // The leaving words: the frame leaves the list and the link is closed once the frame has
+    // accepted the word, since closing earlier may drop it unread. A refusal or silence keeps
+    // the link and is noticed. The handle says which it was (null when not connected).
+    //
+    // srestart 1, as after programming an application frame.
+    RequestHandle Restart();
     // The restart that follows a programmed image: a frame in recovery loads its application.
-    void RestartAfterProgramming();
-    // sloadboot from the application, sloadapp from recovery; the frame leaves the list.
-    void SwitchFirmware();
+    RequestHandle RestartAfterProgramming();
+    // sloadboot from the application, sloadapp from recovery.
+    RequestHandle SwitchFirmware();
     // sclear; once the frame accepts it, its state is read again.
     void FactoryClear();
 
@@ -56,15 +62,18 @@ class FirmwareUnit {
     // may restart the frame and close the link the reply came in on.
     void EndSoon(FirmwareOutcome outcome, std::int32_t status = 0);
     void End(FirmwareOutcome outcome, std::int32_t status);
-    void Leave(CommandCode code, std::int32_t argument);
+    RequestHandle Leave(CommandCode code, std::int32_t argument);
+    void Left(const RequestRecord& record, std::uint32_t address);
 
     FeatureContext& context_;
+    RequestOutcomes& outcomes_;
     std::function<void()> disconnect_;
     std::function<void()> reread_;
     std::vector<std::string> records_;
     std::size_t acknowledged_ = 0;
     Stage stage_ = Stage::Idle;
     TimerHandle watchdog_;
+    TimerHandle leaving_;
     Subscription linkWatch_;
 };
 

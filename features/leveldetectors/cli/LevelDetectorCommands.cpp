@@ -15,6 +15,7 @@
 #include "cli/HeadlessConsole.h"
 #include "cli/RequestLinePrinter.h"
 #include "device/DeviceModel.h"
+#include "device/RequestOutcomes.h"
 #include "device/Session.h"
 #include "device/posix/PosixEventLoop.h"
 #include "features/leveldetectors/core/LevelDetectorModule.h"
@@ -68,44 +69,31 @@ int LevelDetectorCommands::Run(Command command, const CliOptions& options) {
     Session& session = frame_.session;
     const GateReason lacking = LevelDetectorGate(FrameFacts::Of(session.Connection(), session.State()));
     if (!lacking.empty()) {
-        err_ << "velmar-cli: " << options.address << " " << lacking << ": no level detectors here\n";
+        err_ << "velmar-cli: " << options.address << " " << lacking << "\n";
         return kExitUsage;
     }
+    // The command reads what it shows for itself and answers for its own requests only.
     const int result = (this->*command)(options);
-    return result == kExitOk ? frame_.ReadResult() : result;
+    const int read = frame_.complete ? kExitOk : kExitNotResponding;
+    return result == kExitOk ? read : result;
 }
 
 std::int32_t LevelDetectorCommands::FirstChannel() const {
     return ToolChannelBase(frame_.session.Connection()) + 1;
 }
 
-bool LevelDetectorCommands::AwaitAnswers(const CliOptions& options) {
-    const PendingReplies& answers = frame_.console.Answers();
-    frame_.loop.RunUntil([&] { return answers.Empty() || frame_.console.LinkLost(); }, options.timeout);
-    if (answers.Empty())
-        return true;
-    err_ << "velmar-cli: no answer to: " << answers.UnansweredText(12) << "\n";
-    return false;
-}
-
-std::size_t LevelDetectorCommands::ReportRefused(std::size_t from, const char* what) {
-    const auto& refused = frame_.console.Answers().Refused();
-    for (std::size_t i = from; i < refused.size(); ++i) {
-        err_ << "velmar-cli: the frame refused " << what << ": " << refused[i].request.Describe()
-             << " (status " << refused[i].status << ")\n";
-    }
-    return refused.size() - std::min(from, refused.size());
+int LevelDetectorCommands::Settle(RequestBatch& batch, const CliOptions& options) {
+    return AwaitOutcomes(frame_.loop, frame_.console, batch, options.timeout, err_);
 }
 
 int LevelDetectorCommands::Detectors(const CliOptions& options) {
     LevelDetectorUnit& meters = frame_.session.Feature<LevelDetectorUnit>();
+    RequestBatch batch(frame_.session.Outcomes());
     meters.LevelDetectorThresholds();
     meters.LevelDetectorRuns(C::llevdetstate);
     meters.LevelDetectorRuns(C::llevdetstatus);
-    if (!AwaitAnswers(options))
-        return kExitNotResponding;
-    if (ReportRefused(0, "a level-detector request") != 0)
-        return kExitFailure;
+    if (const int read = Settle(batch, options); read != kExitOk)
+        return read;
     const auto& detectors = frame_.session.State().live.levelDetectors;
     const std::int32_t last = frame_.session.Channels();
     if (options.json) {
@@ -165,12 +153,13 @@ int LevelDetectorCommands::Detector(const CliOptions& options) {
         }
     }
     LevelDetectorUnit& meters = frame_.session.Feature<LevelDetectorUnit>();
-    for (std::int32_t ch = first; ch <= last; ++ch)
-        meters.ReadLevelDetector(direction, ch);
-    if (!AwaitAnswers(options))
-        return kExitNotResponding;
-    if (ReportRefused(0, "a level-detector request") != 0)
-        return kExitFailure;
+    {
+        RequestBatch batch(frame_.session.Outcomes());
+        for (std::int32_t ch = first; ch <= last; ++ch)
+            meters.ReadLevelDetector(direction, ch);
+        if (const int read = Settle(batch, options); read != kExitOk)
+            return read;
+    }
 
     const DeviceState& state = frame_.session.State();
     std::vector<DetectorRequest> requests;
@@ -203,24 +192,21 @@ int LevelDetectorCommands::Detector(const CliOptions& options) {
         }
         return kExitOk;
     }
-    const std::size_t refusedBefore = frame_.console.Answers().Refused().size();
+    RequestBatch sent(frame_.session.Outcomes());
     for (const DetectorRequest& r : requests) {
         if (r.kind == DetectorRequest::Kind::Thresholds)
             meters.SetLevelDetectorThresholds(r.direction, r.channel, r.thresholds);
         else
             meters.SetLevelDetectorState(r.direction, r.channel, r.enabled);
     }
-    const bool answered = AwaitAnswers(options);
-    const std::size_t refused = ReportRefused(refusedBefore, "a detector change");
+    const int result = Settle(sent, options);
     for (std::int32_t ch = first; ch <= last; ++ch) {
         out_ << options.operands[0] << " " << ch << " " << ChannelTypeName(ch - 1) << ": "
              << DetectorText(state.live.levelDetectors[static_cast<std::size_t>(direction)]
                                                       [static_cast<std::size_t>(ch - 1)])
              << "\n";
     }
-    if (!answered)
-        return kExitNotResponding;
-    return refused == 0 ? kExitOk : kExitFailure;
+    return result;
 }
 
 namespace {

@@ -9,6 +9,8 @@
 
 namespace velmar {
 
+class RequestBatch;
+
 // velmar-cli detectors and detector on a connected, read frame.
 class LevelDetectorCommands {
   public:
@@ -24,10 +26,9 @@ class LevelDetectorCommands {
     int Detector(const CliOptions& options);
 
   private:
-    // Waits until every request sent has its answer; false (and says so) when some have none.
-    bool AwaitAnswers(const CliOptions& options);
-    // The requests the frame refused since `from`, named on stderr; their number.
-    std::size_t ReportRefused(std::size_t from, const char* what);
+    // Waits for the outcome of each request of `batch` and names the ones not answered with
+    // status 0; the exit code they give.
+    int Settle(RequestBatch& batch, const CliOptions& options);
     std::int32_t FirstChannel() const;
 
     std::ostream& out_;
