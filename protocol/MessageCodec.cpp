@@ -9,13 +9,15 @@ namespace {
 
 constexpr char kCarriageReturn = '\r';
 
-enum ByteClass : std::uint8_t { kOrdinary, kLineStart, kLineEnd };
+enum ByteClass : std::uint8_t { kOrdinary, kLineStart, kLineEnd, kComma, kHash };
 
 constexpr std::array<ByteClass, 256> kByteClasses = [] {
     std::array<ByteClass, 256> classes{};
     for (const char c : {':', '&', '?', '%', '!'})
         classes[static_cast<unsigned char>(c)] = kLineStart;
     classes[static_cast<unsigned char>(kCarriageReturn)] = kLineEnd;
+    classes[static_cast<unsigned char>(',')] = kComma;
+    classes[static_cast<unsigned char>('#')] = kHash;
     return classes;
 }();
 
@@ -23,35 +25,102 @@ ByteClass ClassOf(char c) {
     return kByteClasses[static_cast<unsigned char>(c)];
 }
 
-// Unsigned byte order, a shorter word before a longer one that begins with it. Words are short
-// and mostly differ in their first bytes, so an inline loop beats a library compare.
-bool Less(std::string_view a, std::string_view b) {
-    const std::size_t n = std::min(a.size(), b.size());
-    for (std::size_t i = 0; i < n; ++i) {
-        const auto x = static_cast<unsigned char>(a[i]);
-        const auto y = static_cast<unsigned char>(b[i]);
-        if (x != y)
-            return x < y;
-    }
-    return a.size() < b.size();
-}
+// Words are found through an open-addressing hash built at compile time from the command table:
+// the first eight bytes and the length pick a slot, and a word is compared whole only where both
+// agree, so a lookup costs a multiply and usually one probe.
+constexpr std::size_t kWordSlotBits = 9;
+constexpr std::size_t kWordSlots = std::size_t{1} << kWordSlotBits;
+static_assert(kWordSlots >= 2 * kCommandCount, "keep the word hash at most half full");
 
-// The first eight bytes of a word as a big-endian number, zero-padded: numbers compare as the
-// words' prefixes do in unsigned byte order, a shorter word first.
-std::uint64_t PrefixKey(std::string_view word) {
+constexpr std::uint64_t WordKey(std::string_view word) {
     std::uint64_t key = 0;
-    const std::size_t n = std::min<std::size_t>(word.size(), 8);
-    for (std::size_t i = 0; i < 8; ++i) {
-        key = (key << 8) | (i < n ? static_cast<unsigned char>(word[i]) : 0u);
-    }
+    const std::size_t n = word.size() < 8 ? word.size() : 8;
+    for (std::size_t i = 0; i < n; ++i)
+        key |= static_cast<std::uint64_t>(static_cast<unsigned char>(word[i])) << (8 * i);
     return key;
 }
 
-constexpr std::size_t kWordBuckets = 32 * 32;
-
-std::size_t Bucket(std::string_view word) {
-    return (static_cast<std::size_t>(word[0] & 0x1F) << 5) | static_cast<std::size_t>(word[1] & 0x1F);
+constexpr std::size_t WordSlotOf(std::uint64_t key, std::size_t length) {
+    const std::uint64_t mixed = (key ^ (std::uint64_t{length} << 56)) * 0x9E3779B97F4A7C15ull;
+    return mixed >> (64 - kWordSlotBits);
 }
+
+struct WordSlot {
+    std::uint64_t key = 0;   // bytes 0..7
+    std::uint64_t tail = 0;  // bytes 8..15
+    std::uint16_t code = 0;
+    std::uint8_t length = 0;  // 0: empty
+};
+
+constexpr std::array<WordSlot, kWordSlots> kWordSlotTable = [] {
+    std::array<WordSlot, kWordSlots> slots{};
+    for (std::uint16_t code = 0; code < kCommandCount; ++code) {
+        const std::string_view word = kCommandTable[code].word;
+        const std::uint64_t key = WordKey(word);
+        std::size_t slot = WordSlotOf(key, word.size());
+        bool duplicate = false;
+        while (slots[slot].length != 0 && !duplicate) {
+            duplicate = kCommandTable[slots[slot].code].word == word;  // the first code keeps a word
+            slot = (slot + 1) & (kWordSlots - 1);
+        }
+        if (!duplicate)
+            slots[slot] = {key, WordKey(word.substr(std::min<std::size_t>(8, word.size()))), code,
+                           static_cast<std::uint8_t>(word.size())};
+    }
+    return slots;
+}();
+
+// `key` is WordKey(word); a word of 1..kMaxWordLength bytes.
+std::optional<CommandCode> FindWord(std::string_view word, std::uint64_t key) {
+    const std::uint64_t tail = word.size() > 8 ? WordKey(word.substr(8)) : 0;
+    for (std::size_t slot = WordSlotOf(key, word.size());; slot = (slot + 1) & (kWordSlots - 1)) {
+        const WordSlot& entry = kWordSlotTable[slot];
+        if (entry.length == 0)
+            return std::nullopt;
+        if (entry.key == key && entry.tail == tail && entry.length == word.size() &&
+            (word.size() <= 16 || kCommandTable[entry.code].word.substr(16) == word.substr(16))) {
+            return static_cast<CommandCode>(entry.code);
+        }
+    }
+}
+
+// What a read of each word may write into a record beyond the fixed header, per side: the next
+// read into the same record clears no further than that.
+struct RecordExtents {
+    std::array<std::uint16_t, kCommandCount> request{};
+    std::array<std::uint16_t, kCommandCount> reply{};
+};
+
+constexpr std::uint16_t LayoutEnd(const ArgLayout& layout) {
+    std::uint16_t end = 0;
+    for (std::size_t i = 0; i < layout.count; ++i) {
+        const ArgField& field = layout.fields[i];
+        if (field.type != ArgType::Skip && field.offset + field.size > end)
+            end = static_cast<std::uint16_t>(field.offset + field.size);
+    }
+    return end;
+}
+
+constexpr RecordExtents kRecordExtents = [] {
+    RecordExtents extents;
+    for (std::size_t code = 0; code < kCommandCount; ++code) {
+        const CommandInfo& info = kCommandTable[code];
+        std::uint16_t request = LayoutEnd(info.request);
+        std::uint16_t reply = LayoutEnd(info.reply);
+        if (!info.clearBeforeReply.Empty() && info.clearBeforeReply.last + 1 > reply)
+            reply = static_cast<std::uint16_t>(info.clearBeforeReply.last + 1);
+        if (info.special == Special::FirmwareLine)
+            request = kMessageSize;
+        if (info.special == Special::SoftwareVersions)
+            reply = kReplyRecordSize;
+        extents.request[code] = request;
+        extents.reply[code] = reply;
+    }
+    return extents;
+}();
+
+// The failure record sets int:14 and int:18.
+constexpr std::size_t kFailureRecordEnd = 22;
 
 char DirectionCharacter(const CommandMessage& message, std::string_view word) {
     switch (message.flags & MessageFlags::kKindMask) {
@@ -428,48 +497,14 @@ class MessageCodec::LineReader {
     std::span<const std::string_view> tokens_;
 };
 
-MessageCodec::MessageCodec() {
-    // Insertion into a sorted run, one code at a time, as the index has always been built.
-    std::size_t size = 0;
-    for (std::uint16_t code = 0; code < kCommandCount; ++code) {
-        const std::string_view word = kCommandTable[code].word;
-        const auto begin = sortedCodes_.begin();
-        const auto place = std::lower_bound(
-            begin, begin + static_cast<std::ptrdiff_t>(size), word,
-            [](std::uint16_t c, std::string_view w) { return Less(kCommandTable[c].word, w); });
-        if (place != begin + static_cast<std::ptrdiff_t>(size) && kCommandTable[*place].word == word)
-            continue;
-        std::copy_backward(place, begin + static_cast<std::ptrdiff_t>(size),
-                           begin + static_cast<std::ptrdiff_t>(size + 1));
-        *place = code;
-        ++size;
-    }
-    for (std::size_t i = 0; i < size; ++i)
-        prefixKeys_[i] = PrefixKey(kCommandTable[sortedCodes_[i]].word);
-    // Words are lower case, so their first two letters' low five bits keep the index order; each
-    // such pair names a short run of the index.
-    std::size_t next = 0;
-    for (std::size_t bucket = 0; bucket <= kWordBuckets; ++bucket) {
-        while (next < size && Bucket(kCommandTable[sortedCodes_[next]].word) < bucket)
-            ++next;
-        bucketStart_[bucket] = static_cast<std::uint8_t>(next);
-    }
-}
+MessageCodec::MessageCodec() = default;
 
 std::optional<CommandCode> MessageCodec::Lookup(std::string_view word) const {
-    // Only the run of the sorted index that shares the word's first two letters is looked at,
-    // eight bytes at a time; the whole word is compared where those agree. Any word outside the
-    // vocabulary, whatever its letters, ends in no match.
-    if (word.size() < 2)
+    if (word.empty() || word.size() > kMaxWordLength)
         return std::nullopt;
-    const std::uint64_t key = PrefixKey(word);
-    const std::size_t bucket = Bucket(word);
-    for (std::size_t i = bucketStart_[bucket]; i < bucketStart_[bucket + 1]; ++i) {
-        if (prefixKeys_[i] == key && kCommandTable[sortedCodes_[i]].word == word)
-            return static_cast<CommandCode>(sortedCodes_[i]);
-    }
-    return std::nullopt;
+    return FindWord(word, WordKey(word));
 }
+
 std::size_t MessageCodec::Write(const CommandMessage& message, std::span<char> out, Side side) const {
     if (message.code >= kCommandCount || out.empty())
         return 0;
@@ -534,29 +569,67 @@ std::size_t MessageCodec::Write(const CommandMessage& message, std::span<char> o
 }
 
 ReadResult MessageCodec::Read(std::span<char> bytes, CommandMessage& message, Side side) {
-    std::size_t start = bytes.size();
-    std::size_t end = 0;
-    for (; end < bytes.size(); ++end) {
-        const ByteClass byteClass = ClassOf(bytes[end]);
-        if (byteClass == kOrdinary)
-            continue;
-        if (byteClass == kLineStart) {
-            start = end;
-        } else if (start != bytes.size()) {
-            break;
-        }
-    }
-    if (start == bytes.size())
+    // One pass finds the line and splits it at its commas: the last start character before a
+    // carriage return begins the line, and each start character begins the split anew. Empty
+    // pieces (commas in a row) are no tokens. Pieces past the token store only count, so a line
+    // with too many of them is still found whole before it is refused.
+    char* const data = bytes.data();
+    const std::size_t size = bytes.size();
+    std::size_t start = 0;
+    while (start < size && ClassOf(data[start]) != kLineStart)
+        ++start;
+    if (start == size)
         return {0, false};
-    if (end == bytes.size())
+    std::size_t end = start + 1;
+    std::size_t pieces = 0;
+    std::size_t pieceBegin = end;
+    std::size_t hash = size;        // the first '#' of the line
+    std::size_t overflowAt = size;  // where the first piece that did not fit the store begins
+    auto endPiece = [&](std::size_t at) {
+        if (at == pieceBegin)
+            return;
+        if (pieces < splitTokens_.size()) {
+            splitTokens_[pieces] = std::string_view(data + pieceBegin, at - pieceBegin);
+        } else if (overflowAt == size) {
+            overflowAt = pieceBegin;
+        }
+        ++pieces;
+    };
+    for (; end < size; ++end) {
+        switch (ClassOf(data[end])) {
+            case kOrdinary:
+                continue;
+            case kComma:
+                endPiece(end);
+                pieceBegin = end + 1;
+                continue;
+            case kHash:
+                hash = std::min(hash, end);
+                continue;
+            case kLineStart:
+                start = end;
+                pieceBegin = end + 1;
+                pieces = 0;
+                hash = size;
+                overflowAt = size;
+                continue;
+            case kLineEnd:
+                break;
+        }
+        endPiece(end);
+        break;
+    }
+    if (end == size)
         return {start, false};
-    bytes[end] = '\0';
+    data[end] = '\0';
 
-    message.Clear();
-    std::string_view line(bytes.data() + start, end - start);
-    const char direction = line.front();
-    line.remove_prefix(1);
+    // Only what the last read into this record set needs clearing, not the whole record.
+    const std::size_t dirty = &message == lastRecord_ ? lastExtent_ : kMessageSize;
+    std::memset(message.Bytes(), 0, dirty);
+    lastRecord_ = &message;
+    lastExtent_ = kFailureRecordEnd;
 
+    const char direction = data[start];
     std::size_t codeItHad = 0;
     auto fail = [&] {
         message.code = kFailedParseCode;
@@ -565,51 +638,54 @@ ReadResult MessageCodec::Read(std::span<char> bytes, CommandMessage& message, Si
         return ReadResult{end + 1, true};
     };
 
-    auto nextToken = [&line]() -> std::string_view {
-        std::size_t begin = 0;
-        while (begin < line.size() && line[begin] == ',')
-            ++begin;
-        line.remove_prefix(begin);
-        // Tokens are a few characters long; a plain loop beats a library search call here.
-        std::size_t length = 0;
-        while (length < line.size() && line[length] != ',')
-            ++length;
-        const std::string_view token = line.substr(0, length);
-        line.remove_prefix(length);
-        return token;
-    };
-
-    const std::string_view word = nextToken();
-    if (word.empty() || word.size() > kMaxWordLength)
+    if (pieces == 0)
         return fail();
+    const std::string_view word = splitTokens_[0];
+    if (word.size() > kMaxWordLength)
+        return fail();
+    // The line's carriage return (now a zero) follows the word, so its first eight bytes can be
+    // loaded at once wherever the buffer reaches that far.
+    std::uint64_t key = 0;
+    if (word.data() + 8 <= data + size) {
+        std::memcpy(&key, word.data(), 8);
+        if (word.size() < 8)
+            key &= (std::uint64_t{1} << (8 * word.size())) - 1;
+    } else {
+        key = WordKey(word);
+    }
+    const std::optional<CommandCode> code = FindWord(word, key);
 
-    // A firmware line carries its image text after "#", commas and all; it is cut off before the
-    // arguments are split.
+    // A firmware line carries its image text after "#", commas and all; the pieces of the text
+    // are no arguments.
     std::string_view firmwareText;
-    const bool firmwareLine = side == Side::Request && word == WordOf(CommandCode::sprog);
-    if (firmwareLine) {
-        const std::size_t hash = line.find('#');
-        if (hash != std::string_view::npos) {
-            firmwareText = line.substr(hash + 1);
-            line = line.substr(0, hash);
+    const bool firmwareLine = side == Side::Request && code == CommandCode::sprog;
+    if (firmwareLine && hash != size) {
+        firmwareText = std::string_view(data + hash + 1, end - hash - 1);
+        if (overflowAt > hash) {
+            overflowAt = size;
+            pieces = std::min(pieces, splitTokens_.size());
         }
+        while (overflowAt == size && pieces > 1 && splitTokens_[pieces - 1].data() >= data + hash)
+            --pieces;
+        std::string_view& last = splitTokens_[std::min(pieces, splitTokens_.size()) - 1];
+        if (overflowAt == size && pieces > 1 && last.data() + last.size() > data + hash)
+            last = last.substr(0, static_cast<std::size_t>(data + hash - last.data()));
     }
 
-    std::string_view statusToken;
     const bool hasStatus = direction == ':' || direction == '!';
-    if (hasStatus)
-        statusToken = nextToken();
-    std::size_t tokenCount = 0;
-    for (std::string_view token = nextToken(); !token.empty(); token = nextToken()) {
-        if (tokenCount == kMaxArgumentTokens)
-            return fail();
-        tokens_[tokenCount++] = token;
-    }
-
-    const std::optional<CommandCode> code = Lookup(word);
+    const std::size_t leading = hasStatus ? 2 : 1;
+    std::string_view statusToken;
+    if (hasStatus && pieces > 1)
+        statusToken = splitTokens_[1];
+    const std::size_t tokenCount = pieces > leading ? pieces - leading : 0;
+    if (tokenCount > kMaxArgumentTokens || overflowAt != size)
+        return fail();
     if (!code)
         return fail();
     codeItHad = ToCode(*code);
+    lastExtent_ = std::max<std::size_t>(kFailureRecordEnd, side == Side::Request
+                                                                ? kRecordExtents.request[codeItHad]
+                                                                : kRecordExtents.reply[codeItHad]);
     message.code = ToCode(*code);
     message.flags = FlagsOf(direction);
     if (hasStatus) {
@@ -620,7 +696,7 @@ ReadResult MessageCodec::Read(std::span<char> bytes, CommandMessage& message, Si
     }
 
     const CommandInfo& info = Command(*code);
-    const std::span<const std::string_view> tokens(tokens_.data(), tokenCount);
+    const std::span<const std::string_view> tokens(splitTokens_.data() + leading, tokenCount);
     LineReader reader(*this, message, tokens);
     std::size_t position = 0;
     if (side == Side::Request) {
@@ -631,8 +707,6 @@ ReadResult MessageCodec::Read(std::span<char> bytes, CommandMessage& message, Si
                         std::min(firmwareText.size(), kFirmwareTextSize));
         }
     } else {
-        if (!info.clearBeforeReply.Empty())
-            message.ClearBytes(info.clearBeforeReply.first, info.clearBeforeReply.last);
         if (info.special == Special::SoftwareVersions) {
             reader.SoftwareVersions();
         } else if (info.special == Special::BoardConfig) {
