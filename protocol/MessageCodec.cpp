@@ -9,7 +9,35 @@ namespace {
 
 constexpr char kCarriageReturn = '\r';
 
-enum ByteClass : std::uint8_t { kOrdinary, kLineStart, kLineEnd, kComma, kHash };
+// The comma-separated pieces of a line as views into it; empty pieces are skipped, and pieces past
+// the store are only counted.
+struct Pieces {
+    const char* data;
+    std::size_t begin;
+    std::size_t none;  // "no position": the buffer's size
+    std::span<std::string_view> store;
+    std::size_t count = 0;
+    std::size_t overflowAt = none;  // where the first piece that did not fit begins
+
+    void End(std::size_t at) {
+        if (at != begin) {
+            if (count < store.size()) {
+                store[count] = std::string_view(data + begin, at - begin);
+            } else if (overflowAt == none) {
+                overflowAt = begin;
+            }
+            ++count;
+        }
+        begin = at + 1;
+    }
+    void Take(std::span<const std::size_t> commas) {
+        for (const std::size_t at : commas)
+            End(at);
+    }
+};
+
+// kComma is 1 so that the splitting loop can count commas without a branch.
+enum ByteClass : std::uint8_t { kOrdinary = 0, kComma = 1, kHash, kLineStart, kLineEnd };
 
 constexpr std::array<ByteClass, 256> kByteClasses = [] {
     std::array<ByteClass, 256> classes{};
@@ -71,7 +99,7 @@ constexpr std::array<WordSlot, kWordSlots> kWordSlotTable = [] {
 }();
 
 // `key` is WordKey(word); a word of 1..kMaxWordLength bytes.
-std::optional<CommandCode> FindWord(std::string_view word, std::uint64_t key) {
+[[gnu::always_inline]] inline std::optional<CommandCode> FindWord(std::string_view word, std::uint64_t key) {
     const std::uint64_t tail = word.size() > 8 ? WordKey(word.substr(8)) : 0;
     for (std::size_t slot = WordSlotOf(key, word.size());; slot = (slot + 1) & (kWordSlots - 1)) {
         const WordSlot& entry = kWordSlotTable[slot];
@@ -158,7 +186,8 @@ bool ParseDigits(std::string_view token, std::size_t minDigits, std::size_t maxD
     return true;
 }
 
-bool ParseSigned(std::string_view token, std::uint64_t maxMagnitude, std::int32_t& value) {
+[[gnu::always_inline]] inline bool ParseSigned(std::string_view token, std::uint64_t maxMagnitude,
+                                               std::int32_t& value) {
     const bool negative = !token.empty() && token.front() == '-';
     if (negative)
         token.remove_prefix(1);
@@ -170,8 +199,24 @@ bool ParseSigned(std::string_view token, std::uint64_t maxMagnitude, std::int32_
     return true;
 }
 
-bool ParseInt(std::string_view token, std::int32_t& value) {
-    return ParseSigned(token, 99999, value);
+// ParseSigned for the common bound, which five digits cannot pass; the reading path's hottest call.
+[[gnu::always_inline]] inline bool ParseInt(std::string_view token, std::int32_t& value) {
+    const char* digits = token.data();
+    std::size_t n = token.size();
+    const bool negative = n > 0 && digits[0] == '-';
+    digits += negative;
+    n -= negative;
+    if (n == 0 || n > 5)
+        return false;
+    std::uint32_t magnitude = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        const auto digit = static_cast<std::uint32_t>(static_cast<unsigned char>(digits[i])) - '0';
+        if (digit > 9)
+            return false;
+        magnitude = magnitude * 10 + digit;
+    }
+    value = negative ? -static_cast<std::int32_t>(magnitude) : static_cast<std::int32_t>(magnitude);
+    return true;
 }
 
 bool ParseUint(std::string_view token, std::uint32_t& value) {
@@ -581,44 +626,40 @@ ReadResult MessageCodec::Read(std::span<char> bytes, CommandMessage& message, Si
     if (start == size)
         return {0, false};
     std::size_t end = start + 1;
-    std::size_t pieces = 0;
-    std::size_t pieceBegin = end;
-    std::size_t hash = size;        // the first '#' of the line
-    std::size_t overflowAt = size;  // where the first piece that did not fit the store begins
-    auto endPiece = [&](std::size_t at) {
-        if (at == pieceBegin)
-            return;
-        if (pieces < splitTokens_.size()) {
-            splitTokens_[pieces] = std::string_view(data + pieceBegin, at - pieceBegin);
-        } else if (overflowAt == size) {
-            overflowAt = pieceBegin;
-        }
-        ++pieces;
-    };
+    std::size_t hash = size;  // the first '#' of the line
+    // Comma positions are noted without a branch (the position is always stored, the count grows
+    // only at a comma) and turned into pieces in batches; only the rare bytes branch. The loop
+    // keeps its counters in registers: nothing here takes their address.
+    Pieces split{data, end, size, splitTokens_};
+    std::size_t commas = 0;
     for (; end < size; ++end) {
-        switch (ClassOf(data[end])) {
-            case kOrdinary:
-                continue;
-            case kComma:
-                endPiece(end);
-                pieceBegin = end + 1;
-                continue;
-            case kHash:
+        const ByteClass byteClass = ClassOf(data[end]);
+        if (byteClass > kComma) [[unlikely]] {
+            if (byteClass == kLineEnd)
+                break;
+            if (byteClass == kHash) {
                 hash = std::min(hash, end);
                 continue;
-            case kLineStart:
-                start = end;
-                pieceBegin = end + 1;
-                pieces = 0;
-                hash = size;
-                overflowAt = size;
-                continue;
-            case kLineEnd:
-                break;
+            }
+            start = end;
+            split = Pieces{data, end + 1, size, splitTokens_};
+            commas = 0;
+            hash = size;
+            continue;
         }
-        endPiece(end);
-        break;
+        commaAt_[commas] = end;
+        commas += byteClass;
+        if (commas == commaAt_.size()) [[unlikely]] {
+            split.Take(std::span<const std::size_t>(commaAt_.data(), commas));
+            commas = 0;
+        }
     }
+    if (end < size) {
+        split.Take(std::span<const std::size_t>(commaAt_.data(), commas));
+        split.End(end);
+    }
+    std::size_t pieces = split.count;
+    std::size_t overflowAt = split.overflowAt;
     if (end == size)
         return {start, false};
     data[end] = '\0';
@@ -683,9 +724,9 @@ ReadResult MessageCodec::Read(std::span<char> bytes, CommandMessage& message, Si
     if (!code)
         return fail();
     codeItHad = ToCode(*code);
-    lastExtent_ = std::max<std::size_t>(kFailureRecordEnd, side == Side::Request
-                                                                ? kRecordExtents.request[codeItHad]
-                                                                : kRecordExtents.reply[codeItHad]);
+    lastExtent_ =
+        std::max<std::size_t>(kFailureRecordEnd, side == Side::Request ? kRecordExtents.request[codeItHad]
+                                                                       : kRecordExtents.reply[codeItHad]);
     message.code = ToCode(*code);
     message.flags = FlagsOf(direction);
     if (hasStatus) {
