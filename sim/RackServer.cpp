@@ -184,22 +184,11 @@ void RackServer::RunOnce(int maxWaitMs) {
         return control->fd < 0;
     });
 
-    enum class Kind : std::uint8_t {
-        Stdin,
-        ControlListener,
-        Control,
-        Broadcast,
-        Udp,
-        Tcp,
-        Telnet,
-        Connection
-    };
-    struct Tag {
-        Kind kind;
-        std::size_t index;
-    };
-    std::vector<pollfd> fds;
-    std::vector<Tag> tags;
+    // Kept between turns, so that a turn allocates nothing.
+    std::vector<pollfd>& fds = pollFds_;
+    std::vector<Tag>& tags = pollTags_;
+    fds.clear();
+    tags.clear();
     auto watch = [&](int fd, short events, Kind kind, std::size_t index) {
         if (fd < 0)
             return;
@@ -381,15 +370,16 @@ void RackServer::Send(Client& client, std::string_view bytes) {
     const FaultSet& faults = rack_.At(client.frame).Faults();
     if (bytes.empty() || faults.silent || client.dead)
         return;
-    std::string chunk;
+    const std::int64_t due = clock_() + faults.delayMs;
     if (faults.garbage) {
         std::uniform_int_distribution<int> length(1, 12);
         std::uniform_int_distribution<int> byte(0, 255);
-        for (int i = length(random_); i > 0; --i)
-            chunk += static_cast<char>(byte(random_));
+        for (int i = length(random_); i > 0; --i) {
+            const char noise = static_cast<char>(byte(random_));
+            client.output.Push({&noise, 1}, due);
+        }
     }
-    chunk.append(bytes);
-    client.output.Push(chunk, clock_() + faults.delayMs);
+    client.output.Push(bytes, due);
     if (client.output.Pending() > kOutputHardCap)
         client.dead = true;
 }
