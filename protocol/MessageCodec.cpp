@@ -1,8 +1,13 @@
 #include "protocol/MessageCodec.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace velmar {
 namespace {
@@ -30,13 +35,8 @@ struct Pieces {
         }
         begin = at + 1;
     }
-    void Take(std::span<const std::size_t> commas) {
-        for (const std::size_t at : commas)
-            End(at);
-    }
 };
 
-// kComma is 1 so that the splitting loop can count commas without a branch.
 enum ByteClass : std::uint8_t { kOrdinary = 0, kComma = 1, kHash, kLineStart, kLineEnd };
 
 constexpr std::array<ByteClass, 256> kByteClasses = [] {
@@ -51,6 +51,36 @@ constexpr std::array<ByteClass, 256> kByteClasses = [] {
 
 ByteClass ClassOf(char c) {
     return kByteClasses[static_cast<unsigned char>(c)];
+}
+
+// The bytes the line scan stops at, sixteen at a time: commas in one mask, the rarer bytes in
+// another (bit i is byte i). SSE2 is part of every x86-64; elsewhere the byte table serves.
+constexpr std::size_t kBlockSize = 16;
+
+struct BlockMasks {
+    std::uint32_t commas = 0;
+    std::uint32_t rare = 0;
+};
+
+inline BlockMasks ScanBlock(const char* bytes, std::size_t length) {
+#if defined(__SSE2__)
+    if (length == kBlockSize) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes));
+        auto is = [&](char c) { return _mm_cmpeq_epi8(block, _mm_set1_epi8(c)); };
+        const __m128i rare = _mm_or_si128(
+            _mm_or_si128(_mm_or_si128(is(kCarriageReturn), is('#')), _mm_or_si128(is(':'), is('&'))),
+            _mm_or_si128(_mm_or_si128(is('?'), is('%')), is('!')));
+        return {static_cast<std::uint32_t>(_mm_movemask_epi8(is(','))),
+                static_cast<std::uint32_t>(_mm_movemask_epi8(rare))};
+    }
+#endif
+    BlockMasks masks;
+    for (std::size_t i = 0; i < length; ++i) {
+        const ByteClass byteClass = ClassOf(bytes[i]);
+        masks.commas |= std::uint32_t{byteClass == kComma} << i;
+        masks.rare |= std::uint32_t{byteClass > kComma} << i;
+    }
+    return masks;
 }
 
 // Words are found through an open-addressing hash built at compile time from the command table:
@@ -627,41 +657,49 @@ ReadResult MessageCodec::Read(std::span<char> bytes, CommandMessage& message, Si
         return {0, false};
     std::size_t end = start + 1;
     std::size_t hash = size;  // the first '#' of the line
-    // Comma positions are noted without a branch (the position is always stored, the count grows
-    // only at a comma) and turned into pieces in batches; only the rare bytes branch. The loop
-    // keeps its counters in registers: nothing here takes their address.
+    // Sixteen bytes at a time: one mask of their commas and one of the rarer bytes that matter
+    // (line end, '#', start characters). Commas before the first rare byte become pieces; a rare
+    // byte is then dealt with alone and the scan goes on after it.
     Pieces split{data, end, size, splitTokens_};
-    std::size_t commas = 0;
-    for (; end < size; ++end) {
+    bool ended = false;
+    while (end < size) {
+        // The last block of a buffer of at least 16 bytes is loaded flush with its end, so a
+        // block never reads outside the buffer; bytes before `end` are masked off.
+        const std::size_t base = size - end >= kBlockSize || size < kBlockSize ? end : size - kBlockSize;
+        const std::size_t length = std::min(kBlockSize, size - base);
+        BlockMasks masks = ScanBlock(data + base, length);
+        const std::uint32_t seen = ~((std::uint32_t{1} << (end - base)) - 1);
+        masks.commas &= seen;
+        masks.rare &= seen;
+        const std::size_t stop =
+            masks.rare != 0 ? static_cast<std::size_t>(std::countr_zero(masks.rare)) : length;
+        std::uint32_t commas = masks.commas & ((std::uint32_t{1} << stop) - 1);
+        while (commas != 0) {
+            split.End(base + static_cast<std::size_t>(std::countr_zero(commas)));
+            commas &= commas - 1;
+        }
+        end = base + stop;
+        if (masks.rare == 0)
+            continue;
         const ByteClass byteClass = ClassOf(data[end]);
-        if (byteClass > kComma) [[unlikely]] {
-            if (byteClass == kLineEnd)
-                break;
-            if (byteClass == kHash) {
-                hash = std::min(hash, end);
-                continue;
-            }
+        if (byteClass == kLineEnd) {
+            ended = true;
+            break;
+        }
+        if (byteClass == kHash) {
+            hash = std::min(hash, end);
+        } else {
             start = end;
             split = Pieces{data, end + 1, size, splitTokens_};
-            commas = 0;
             hash = size;
-            continue;
         }
-        commaAt_[commas] = end;
-        commas += byteClass;
-        if (commas == commaAt_.size()) [[unlikely]] {
-            split.Take(std::span<const std::size_t>(commaAt_.data(), commas));
-            commas = 0;
-        }
+        ++end;
     }
-    if (end < size) {
-        split.Take(std::span<const std::size_t>(commaAt_.data(), commas));
-        split.End(end);
-    }
+    if (!ended)
+        return {start, false};
+    split.End(end);
     std::size_t pieces = split.count;
     std::size_t overflowAt = split.overflowAt;
-    if (end == size)
-        return {start, false};
     data[end] = '\0';
 
     // Only what the last read into this record set needs clearing, not the whole record.

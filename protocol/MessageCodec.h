@@ -91,7 +91,6 @@ class MessageCodec {
     // Reader scratch: views into the caller's buffer for the line being read (the word, the
     // status and the arguments).
     std::array<std::string_view, kMaxArgumentTokens + 2> splitTokens_{};
-    std::array<std::size_t, 64> commaAt_{};
     // The record the last line was read into and how far that read may have written into it.
     const CommandMessage* lastRecord_ = nullptr;
     std::size_t lastExtent_ = kMessageSize;
