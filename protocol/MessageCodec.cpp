@@ -177,6 +177,29 @@ constexpr RecordExtents kRecordExtents = [] {
     return extents;
 }();
 
+// Which layouts hold numbers only, per side: those are read without a branch on each field's kind.
+struct NumbersOnly {
+    std::array<bool, kCommandCount> request{};
+    std::array<bool, kCommandCount> reply{};
+};
+
+constexpr bool IntsOnly(const ArgLayout& layout) {
+    for (std::size_t i = 0; i < layout.count; ++i) {
+        if (layout.fields[i].type != ArgType::Int)
+            return false;
+    }
+    return true;
+}
+
+constexpr NumbersOnly kNumbersOnly = [] {
+    NumbersOnly numbers;
+    for (std::size_t code = 0; code < kCommandCount; ++code) {
+        numbers.request[code] = IntsOnly(kCommandTable[code].request);
+        numbers.reply[code] = IntsOnly(kCommandTable[code].reply);
+    }
+    return numbers;
+}();
+
 // The failure record sets int:14 and int:18.
 constexpr std::size_t kFailureRecordEnd = 22;
 constexpr std::size_t kShortClear = 32;
@@ -395,6 +418,29 @@ class MessageCodec::LineReader {
     [[gnu::always_inline]] void Fields(std::span<const ArgField> fields, std::size_t& position) {
         for (const ArgField& field : fields)
             Field(field, position++);
+    }
+
+    // Fields that are all numbers; a missing one fails as in Field.
+    [[gnu::always_inline]] void Ints(std::span<const ArgField> fields, std::size_t& position) {
+        if (failed)
+            return;
+        for (const ArgField& field : fields) {
+            std::int32_t value = 0;
+            if (position >= tokens_.size() || !ParseInt(tokens_[position], value)) {
+                failed = true;
+                return;
+            }
+            ++position;
+            message_.SetInt(field.offset, value);
+        }
+    }
+
+    [[gnu::always_inline]] void Fields(std::span<const ArgField> fields, std::size_t& position,
+                                       bool intsOnly) {
+        if (intsOnly)
+            Ints(fields, position);
+        else
+            Fields(fields, position);
     }
 
     [[gnu::always_inline]] void Field(const ArgField& field, std::size_t position) {
@@ -785,7 +831,7 @@ ReadResult MessageCodec::Read(std::span<char> bytes, CommandMessage& message, Si
     LineReader reader(*this, message, tokens);
     std::size_t position = 0;
     if (side == Side::Request) {
-        reader.Fields(info.request.All(), position);
+        reader.Fields(info.request.All(), position, kNumbersOnly.request[codeItHad]);
         // A begin or end record has no text; memcpy from an empty view's null pointer is undefined.
         if (firmwareLine && !reader.failed && !firmwareText.empty()) {
             std::memcpy(message.Bytes() + kFirmwareTextOffset, firmwareText.data(),
@@ -799,9 +845,10 @@ ReadResult MessageCodec::Read(std::span<char> bytes, CommandMessage& message, Si
             if (CarriesBoardFields(message.Int(kArgumentOffset)))
                 reader.Fields(info.reply.All().subspan(1), position);
         } else {
-            reader.Fields(info.reply.Unconditional(), position);
+            const bool intsOnly = kNumbersOnly.reply[codeItHad];
+            reader.Fields(info.reply.Unconditional(), position, intsOnly);
             if (message.status == 0)
-                reader.Fields(info.reply.WithStatusZero(), position);
+                reader.Fields(info.reply.WithStatusZero(), position, intsOnly);
             if (message.status == 0 && info.list != ListKind::None)
                 reader.List(info.list, info.reply.All(), position);
         }
