@@ -131,6 +131,8 @@ void RackServer::SyncListeners(std::size_t frame) {
             // with the next one.
             if (fd >= 0 && drain)
                 Accept(fd, frame);
+            if (fd >= 0)
+                watch_.DescriptorsClosed();
             CloseFd(fd);
         } else if (fd < 0) {
             fd = OpenSocket(SOCK_STREAM, sockets.address, port, error);
@@ -174,13 +176,17 @@ void RackServer::RunOnce(int maxWaitMs) {
             client->dead = true;
     }
     for (auto& client : clients_) {
-        if (client->dead)
+        if (client->dead && client->fd >= 0) {
+            watch_.DescriptorsClosed();
             CloseFd(client->fd);
+        }
     }
     std::erase_if(clients_, [](const auto& client) { return client->fd < 0; });
-    std::erase_if(controlClients_, [](const auto& control) {
-        if (control->dead)
+    std::erase_if(controlClients_, [this](const auto& control) {
+        if (control->dead && control->fd >= 0) {
+            watch_.DescriptorsClosed();
             CloseFd(control->fd);
+        }
         return control->fd < 0;
     });
 
@@ -222,7 +228,7 @@ void RackServer::RunOnce(int maxWaitMs) {
     const std::int64_t wake = NextWakeup(now);
     const std::int64_t wait =
         std::clamp<std::int64_t>(wake == INT64_MAX ? maxWaitMs : wake - now, 0, maxWaitMs);
-    if (::poll(fds.data(), fds.size(), static_cast<int>(wait)) <= 0)
+    if (watch_.Wait(fds, static_cast<int>(wait)) <= 0)
         return;
 
     for (std::size_t i = 0; i < fds.size(); ++i) {

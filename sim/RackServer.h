@@ -12,6 +12,7 @@
 
 #include "protocol/MessageCodec.h"
 #include "sim/ControlChannel.h"
+#include "sim/DescriptorWatch.h"
 #include "sim/OutputQueue.h"
 #include "sim/Rack.h"
 #include "sim/RackControl.h"
@@ -111,6 +112,7 @@ class RackServer : public RackControl {
     };
     std::vector<pollfd> pollFds_;
     std::vector<Tag> pollTags_;
+    DescriptorWatch watch_;
     std::vector<std::unique_ptr<ControlClient>> controlClients_;
     int broadcastUdp_ = -1;
     int controlListener_ = -1;
