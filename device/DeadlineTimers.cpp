@@ -19,6 +19,16 @@ bool DeadlineTimers::IsRunning(std::uint64_t id) const {
     return std::any_of(timers_.begin(), timers_.end(), [id](const Timer& timer) { return timer.id == id; });
 }
 
+bool DeadlineTimers::Rearm(std::uint64_t id, std::chrono::milliseconds interval) {
+    const auto it =
+        std::find_if(timers_.begin(), timers_.end(), [id](const Timer& timer) { return timer.id == id; });
+    if (it == timers_.end())
+        return false;
+    it->deadline = Now() + interval;
+    it->interval = interval;
+    return true;
+}
+
 std::optional<DeadlineTimers::Time> DeadlineTimers::NextDeadline() const {
     std::optional<Time> next;
     for (const Timer& timer : timers_) {
@@ -37,11 +47,14 @@ bool DeadlineTimers::FireEarliest(Time limit) {
     if (next == timers_.end())
         return false;
     Reached(next->deadline);
-    // The callback may start or stop timers, so it runs from a copy and the table is settled first.
-    std::function<void()> expired = next->expired;
+    // The callback may start or stop timers, so it runs from its own copy (a one-shot timer's is
+    // moved out) and the table is settled first.
+    std::function<void()> expired;
     if (next->mode == TimerMode::Repeat) {
+        expired = next->expired;
         next->deadline = Now() + next->interval;
     } else {
+        expired = std::move(next->expired);
         timers_.erase(next);
     }
     expired();

@@ -33,6 +33,7 @@ class DeadlineTimers : public TimerService {
     };
     // The running timers (for tests and traces).
     std::vector<Info> Running() const;
+    std::size_t RunningCount() const { return timers_.size(); }
 
   protected:
     virtual Time Now() const = 0;
@@ -42,6 +43,7 @@ class DeadlineTimers : public TimerService {
   private:
     void Cancel(std::uint64_t id) override;
     bool IsRunning(std::uint64_t id) const override;
+    bool Rearm(std::uint64_t id, std::chrono::milliseconds interval) override;
 
     struct Timer {
         std::uint64_t id;

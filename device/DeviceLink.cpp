@@ -129,7 +129,7 @@ void DeviceLink::SendKeepAlive() {
 }
 
 void DeviceLink::WriteAndSend(const CommandMessage& record) {
-    std::array<char, kLinkWriteBufferSize> line{};
+    std::array<char, kLinkWriteBufferSize> line;  // the codec writes what is sent
     const std::size_t count = codec_.Write(record, line);
     if (count > 0 && transport_.IsOpen())
         transport_.Send(std::span<const char>(line.data(), count));
@@ -156,10 +156,14 @@ void DeviceLink::OnReadable() {
         }
         if (!connection_.receiveReady) {
             carry_ = 0;
-            continue;
+        } else {
+            connection_.aliveCounter = 1;
+            ProcessWorkBuffer(carry_ + result.count);
         }
-        connection_.aliveCounter = 1;
-        ProcessWorkBuffer(carry_ + result.count);
+        // Where the platform can tell that the socket is empty, the read that would find
+        // nothing is saved.
+        if (result.drained)
+            return;
     }
 }
 

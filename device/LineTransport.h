@@ -10,6 +10,9 @@ struct ReceiveResult {
     enum class Kind : std::uint8_t { Data, Nothing, Closed, Error };
     Kind kind = Kind::Nothing;
     std::size_t count = 0;
+    // With Data: the platform knows nothing more is waiting, so asking again would only find
+    // nothing. False when it cannot tell.
+    bool drained = false;
 };
 
 // Events of a TCP link. They arrive on the owner's loop, never inside a call into the transport.
@@ -28,7 +31,9 @@ class TransportListener {
 };
 
 // One TCP stream to a frame. Nothing here blocks: Connect returns at once and reports through the
-// listener; Send queues what the socket cannot take yet (bounded by the implementation).
+// listener; Send queues what the socket cannot take yet (bounded by the implementation) and may
+// hold bytes until the end of the current turn of the loop, so that a burst leaves in one piece,
+// but never longer.
 class LineTransport {
   public:
     virtual ~LineTransport() = default;

@@ -34,6 +34,9 @@ class [[nodiscard]] TimerHandle {
 
     inline void Stop();
     inline bool Running() const;
+    // Starts a running timer's interval afresh at `interval`, keeping its callback, without
+    // allocating. False when the timer is not running (or the service cannot): start a new one.
+    inline bool Rearm(std::chrono::milliseconds interval);
 
   private:
     TimerService* service_ = nullptr;
@@ -53,6 +56,7 @@ class TimerService {
     friend class TimerHandle;
     virtual void Cancel(std::uint64_t id) = 0;
     virtual bool IsRunning(std::uint64_t id) const = 0;
+    virtual bool Rearm(std::uint64_t /*id*/, std::chrono::milliseconds /*interval*/) { return false; }
 };
 
 void TimerHandle::Stop() {
@@ -64,6 +68,10 @@ void TimerHandle::Stop() {
 
 bool TimerHandle::Running() const {
     return service_ != nullptr && service_->IsRunning(id_);
+}
+
+bool TimerHandle::Rearm(std::chrono::milliseconds interval) {
+    return service_ != nullptr && service_->Rearm(id_, interval);
 }
 
 }  // namespace velmar

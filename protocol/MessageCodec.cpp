@@ -1,21 +1,51 @@
 #include "protocol/MessageCodec.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace velmar {
 namespace {
 
 constexpr char kCarriageReturn = '\r';
 
-enum ByteClass : std::uint8_t { kOrdinary, kLineStart, kLineEnd };
+// The comma-separated pieces of a line as views into it; empty pieces are skipped, and pieces past
+// the store are only counted.
+struct Pieces {
+    const char* data;
+    std::size_t begin;
+    std::size_t none;  // "no position": the buffer's size
+    std::span<std::string_view> store;
+    std::size_t count = 0;
+    std::size_t overflowAt = none;  // where the first piece that did not fit begins
+
+    void End(std::size_t at) {
+        if (at != begin) {
+            if (count < store.size()) {
+                store[count] = std::string_view(data + begin, at - begin);
+            } else if (overflowAt == none) {
+                overflowAt = begin;
+            }
+            ++count;
+        }
+        begin = at + 1;
+    }
+};
+
+enum ByteClass : std::uint8_t { kOrdinary = 0, kComma = 1, kHash, kLineStart, kLineEnd };
 
 constexpr std::array<ByteClass, 256> kByteClasses = [] {
     std::array<ByteClass, 256> classes{};
     for (const char c : {':', '&', '?', '%', '!'})
         classes[static_cast<unsigned char>(c)] = kLineStart;
     classes[static_cast<unsigned char>(kCarriageReturn)] = kLineEnd;
+    classes[static_cast<unsigned char>(',')] = kComma;
+    classes[static_cast<unsigned char>('#')] = kHash;
     return classes;
 }();
 
@@ -23,35 +53,157 @@ ByteClass ClassOf(char c) {
     return kByteClasses[static_cast<unsigned char>(c)];
 }
 
-// Unsigned byte order, a shorter word before a longer one that begins with it. Words are short
-// and mostly differ in their first bytes, so an inline loop beats a library compare.
-bool Less(std::string_view a, std::string_view b) {
-    const std::size_t n = std::min(a.size(), b.size());
-    for (std::size_t i = 0; i < n; ++i) {
-        const auto x = static_cast<unsigned char>(a[i]);
-        const auto y = static_cast<unsigned char>(b[i]);
-        if (x != y)
-            return x < y;
+// The bytes the line scan stops at, sixteen at a time: commas in one mask, the rarer bytes in
+// another (bit i is byte i). SSE2 is part of every x86-64; elsewhere the byte table serves.
+constexpr std::size_t kBlockSize = 16;
+
+struct BlockMasks {
+    std::uint32_t commas = 0;
+    std::uint32_t rare = 0;
+};
+
+inline BlockMasks ScanBlock(const char* bytes, std::size_t length) {
+#if defined(__SSE2__)
+    if (length == kBlockSize) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes));
+        auto is = [&](char c) { return _mm_cmpeq_epi8(block, _mm_set1_epi8(c)); };
+        const __m128i rare = _mm_or_si128(
+            _mm_or_si128(_mm_or_si128(is(kCarriageReturn), is('#')), _mm_or_si128(is(':'), is('&'))),
+            _mm_or_si128(_mm_or_si128(is('?'), is('%')), is('!')));
+        return {static_cast<std::uint32_t>(_mm_movemask_epi8(is(','))),
+                static_cast<std::uint32_t>(_mm_movemask_epi8(rare))};
     }
-    return a.size() < b.size();
+#endif
+    BlockMasks masks;
+    for (std::size_t i = 0; i < length; ++i) {
+        const ByteClass byteClass = ClassOf(bytes[i]);
+        masks.commas |= std::uint32_t{byteClass == kComma} << i;
+        masks.rare |= std::uint32_t{byteClass > kComma} << i;
+    }
+    return masks;
 }
 
-// The first eight bytes of a word as a big-endian number, zero-padded: numbers compare as the
-// words' prefixes do in unsigned byte order, a shorter word first.
-std::uint64_t PrefixKey(std::string_view word) {
+// Words are found through an open-addressing hash built at compile time from the command table:
+// the first eight bytes and the length pick a slot, and a word is compared whole only where both
+// agree, so a lookup costs a multiply and usually one probe.
+constexpr std::size_t kWordSlotBits = 9;
+constexpr std::size_t kWordSlots = std::size_t{1} << kWordSlotBits;
+static_assert(kWordSlots >= 2 * kCommandCount, "keep the word hash at most half full");
+
+constexpr std::uint64_t WordKey(std::string_view word) {
     std::uint64_t key = 0;
-    const std::size_t n = std::min<std::size_t>(word.size(), 8);
-    for (std::size_t i = 0; i < 8; ++i) {
-        key = (key << 8) | (i < n ? static_cast<unsigned char>(word[i]) : 0u);
-    }
+    const std::size_t n = word.size() < 8 ? word.size() : 8;
+    for (std::size_t i = 0; i < n; ++i)
+        key |= static_cast<std::uint64_t>(static_cast<unsigned char>(word[i])) << (8 * i);
     return key;
 }
 
-constexpr std::size_t kWordBuckets = 32 * 32;
-
-std::size_t Bucket(std::string_view word) {
-    return (static_cast<std::size_t>(word[0] & 0x1F) << 5) | static_cast<std::size_t>(word[1] & 0x1F);
+constexpr std::size_t WordSlotOf(std::uint64_t key, std::size_t length) {
+    const std::uint64_t mixed = (key ^ (std::uint64_t{length} << 56)) * 0x9E3779B97F4A7C15ull;
+    return mixed >> (64 - kWordSlotBits);
 }
+
+struct WordSlot {
+    std::uint64_t key = 0;   // bytes 0..7
+    std::uint64_t tail = 0;  // bytes 8..15
+    std::uint16_t code = 0;
+    std::uint8_t length = 0;  // 0: empty
+};
+
+constexpr std::array<WordSlot, kWordSlots> kWordSlotTable = [] {
+    std::array<WordSlot, kWordSlots> slots{};
+    for (std::uint16_t code = 0; code < kCommandCount; ++code) {
+        const std::string_view word = kCommandTable[code].word;
+        const std::uint64_t key = WordKey(word);
+        std::size_t slot = WordSlotOf(key, word.size());
+        bool duplicate = false;
+        while (slots[slot].length != 0 && !duplicate) {
+            duplicate = kCommandTable[slots[slot].code].word == word;  // the first code keeps a word
+            slot = (slot + 1) & (kWordSlots - 1);
+        }
+        if (!duplicate)
+            slots[slot] = {key, WordKey(word.substr(std::min<std::size_t>(8, word.size()))), code,
+                           static_cast<std::uint8_t>(word.size())};
+    }
+    return slots;
+}();
+
+// `key` is WordKey(word); a word of 1..kMaxWordLength bytes.
+[[gnu::always_inline]] inline std::optional<CommandCode> FindWord(std::string_view word, std::uint64_t key) {
+    const std::uint64_t tail = word.size() > 8 ? WordKey(word.substr(8)) : 0;
+    for (std::size_t slot = WordSlotOf(key, word.size());; slot = (slot + 1) & (kWordSlots - 1)) {
+        const WordSlot& entry = kWordSlotTable[slot];
+        if (entry.length == 0)
+            return std::nullopt;
+        if (entry.key == key && entry.tail == tail && entry.length == word.size() &&
+            (word.size() <= 16 || kCommandTable[entry.code].word.substr(16) == word.substr(16))) {
+            return static_cast<CommandCode>(entry.code);
+        }
+    }
+}
+
+// What a read of each word may write into a record beyond the fixed header, per side: the next
+// read into the same record clears no further than that.
+struct RecordExtents {
+    std::array<std::uint16_t, kCommandCount> request{};
+    std::array<std::uint16_t, kCommandCount> reply{};
+};
+
+constexpr std::uint16_t LayoutEnd(const ArgLayout& layout) {
+    std::uint16_t end = 0;
+    for (std::size_t i = 0; i < layout.count; ++i) {
+        const ArgField& field = layout.fields[i];
+        if (field.type != ArgType::Skip && field.offset + field.size > end)
+            end = static_cast<std::uint16_t>(field.offset + field.size);
+    }
+    return end;
+}
+
+constexpr RecordExtents kRecordExtents = [] {
+    RecordExtents extents;
+    for (std::size_t code = 0; code < kCommandCount; ++code) {
+        const CommandInfo& info = kCommandTable[code];
+        std::uint16_t request = LayoutEnd(info.request);
+        std::uint16_t reply = LayoutEnd(info.reply);
+        if (!info.clearBeforeReply.Empty() && info.clearBeforeReply.last + 1 > reply)
+            reply = static_cast<std::uint16_t>(info.clearBeforeReply.last + 1);
+        if (info.special == Special::FirmwareLine)
+            request = kMessageSize;
+        if (info.special == Special::SoftwareVersions)
+            reply = kReplyRecordSize;
+        extents.request[code] = request;
+        extents.reply[code] = reply;
+    }
+    return extents;
+}();
+
+// Which layouts hold numbers only, per side: those are read without a branch on each field's kind.
+struct NumbersOnly {
+    std::array<bool, kCommandCount> request{};
+    std::array<bool, kCommandCount> reply{};
+};
+
+constexpr bool IntsOnly(const ArgLayout& layout) {
+    for (std::size_t i = 0; i < layout.count; ++i) {
+        if (layout.fields[i].type != ArgType::Int)
+            return false;
+    }
+    return true;
+}
+
+constexpr NumbersOnly kNumbersOnly = [] {
+    NumbersOnly numbers;
+    for (std::size_t code = 0; code < kCommandCount; ++code) {
+        numbers.request[code] = IntsOnly(kCommandTable[code].request);
+        numbers.reply[code] = IntsOnly(kCommandTable[code].reply);
+    }
+    return numbers;
+}();
+
+// The failure record sets int:14 and int:18.
+constexpr std::size_t kFailureRecordEnd = 22;
+constexpr std::size_t kShortClear = 32;
+static_assert(kShortClear >= kFailureRecordEnd && kShortClear <= kMessageSize);
 
 char DirectionCharacter(const CommandMessage& message, std::string_view word) {
     switch (message.flags & MessageFlags::kKindMask) {
@@ -89,7 +241,8 @@ bool ParseDigits(std::string_view token, std::size_t minDigits, std::size_t maxD
     return true;
 }
 
-bool ParseSigned(std::string_view token, std::uint64_t maxMagnitude, std::int32_t& value) {
+[[gnu::always_inline]] inline bool ParseSigned(std::string_view token, std::uint64_t maxMagnitude,
+                                               std::int32_t& value) {
     const bool negative = !token.empty() && token.front() == '-';
     if (negative)
         token.remove_prefix(1);
@@ -101,8 +254,24 @@ bool ParseSigned(std::string_view token, std::uint64_t maxMagnitude, std::int32_
     return true;
 }
 
-bool ParseInt(std::string_view token, std::int32_t& value) {
-    return ParseSigned(token, 99999, value);
+// ParseSigned for the common bound, which five digits cannot pass; the reading path's hottest call.
+[[gnu::always_inline]] inline bool ParseInt(std::string_view token, std::int32_t& value) {
+    const char* digits = token.data();
+    std::size_t n = token.size();
+    const bool negative = n > 0 && digits[0] == '-';
+    digits += negative;
+    n -= negative;
+    if (n == 0 || n > 5)
+        return false;
+    std::uint32_t magnitude = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        const auto digit = static_cast<std::uint32_t>(static_cast<unsigned char>(digits[i])) - '0';
+        if (digit > 9)
+            return false;
+        magnitude = magnitude * 10 + digit;
+    }
+    value = negative ? -static_cast<std::int32_t>(magnitude) : static_cast<std::int32_t>(magnitude);
+    return true;
 }
 
 bool ParseUint(std::string_view token, std::uint32_t& value) {
@@ -246,12 +415,35 @@ class MessageCodec::LineReader {
 
     bool failed = false;
 
-    void Fields(std::span<const ArgField> fields, std::size_t& position) {
+    [[gnu::always_inline]] void Fields(std::span<const ArgField> fields, std::size_t& position) {
         for (const ArgField& field : fields)
             Field(field, position++);
     }
 
-    void Field(const ArgField& field, std::size_t position) {
+    // Fields that are all numbers; a missing one fails as in Field.
+    [[gnu::always_inline]] void Ints(std::span<const ArgField> fields, std::size_t& position) {
+        if (failed)
+            return;
+        for (const ArgField& field : fields) {
+            std::int32_t value = 0;
+            if (position >= tokens_.size() || !ParseInt(tokens_[position], value)) {
+                failed = true;
+                return;
+            }
+            ++position;
+            message_.SetInt(field.offset, value);
+        }
+    }
+
+    [[gnu::always_inline]] void Fields(std::span<const ArgField> fields, std::size_t& position,
+                                       bool intsOnly) {
+        if (intsOnly)
+            Ints(fields, position);
+        else
+            Fields(fields, position);
+    }
+
+    [[gnu::always_inline]] void Field(const ArgField& field, std::size_t position) {
         if (failed)
             return;
         if (position >= tokens_.size()) {
@@ -428,48 +620,14 @@ class MessageCodec::LineReader {
     std::span<const std::string_view> tokens_;
 };
 
-MessageCodec::MessageCodec() {
-    // Insertion into a sorted run, one code at a time, as the index has always been built.
-    std::size_t size = 0;
-    for (std::uint16_t code = 0; code < kCommandCount; ++code) {
-        const std::string_view word = kCommandTable[code].word;
-        const auto begin = sortedCodes_.begin();
-        const auto place = std::lower_bound(
-            begin, begin + static_cast<std::ptrdiff_t>(size), word,
-            [](std::uint16_t c, std::string_view w) { return Less(kCommandTable[c].word, w); });
-        if (place != begin + static_cast<std::ptrdiff_t>(size) && kCommandTable[*place].word == word)
-            continue;
-        std::copy_backward(place, begin + static_cast<std::ptrdiff_t>(size),
-                           begin + static_cast<std::ptrdiff_t>(size + 1));
-        *place = code;
-        ++size;
-    }
-    for (std::size_t i = 0; i < size; ++i)
-        prefixKeys_[i] = PrefixKey(kCommandTable[sortedCodes_[i]].word);
-    // Words are lower case, so their first two letters' low five bits keep the index order; each
-    // such pair names a short run of the index.
-    std::size_t next = 0;
-    for (std::size_t bucket = 0; bucket <= kWordBuckets; ++bucket) {
-        while (next < size && Bucket(kCommandTable[sortedCodes_[next]].word) < bucket)
-            ++next;
-        bucketStart_[bucket] = static_cast<std::uint8_t>(next);
-    }
-}
+MessageCodec::MessageCodec() = default;
 
 std::optional<CommandCode> MessageCodec::Lookup(std::string_view word) const {
-    // Only the run of the sorted index that shares the word's first two letters is looked at,
-    // eight bytes at a time; the whole word is compared where those agree. Any word outside the
-    // vocabulary, whatever its letters, ends in no match.
-    if (word.size() < 2)
+    if (word.empty() || word.size() > kMaxWordLength)
         return std::nullopt;
-    const std::uint64_t key = PrefixKey(word);
-    const std::size_t bucket = Bucket(word);
-    for (std::size_t i = bucketStart_[bucket]; i < bucketStart_[bucket + 1]; ++i) {
-        if (prefixKeys_[i] == key && kCommandTable[sortedCodes_[i]].word == word)
-            return static_cast<CommandCode>(sortedCodes_[i]);
-    }
-    return std::nullopt;
+    return FindWord(word, WordKey(word));
 }
+
 std::size_t MessageCodec::Write(const CommandMessage& message, std::span<char> out, Side side) const {
     if (message.code >= kCommandCount || out.empty())
         return 0;
@@ -534,29 +692,75 @@ std::size_t MessageCodec::Write(const CommandMessage& message, std::span<char> o
 }
 
 ReadResult MessageCodec::Read(std::span<char> bytes, CommandMessage& message, Side side) {
-    std::size_t start = bytes.size();
-    std::size_t end = 0;
-    for (; end < bytes.size(); ++end) {
-        const ByteClass byteClass = ClassOf(bytes[end]);
-        if (byteClass == kOrdinary)
+    // One pass finds the line and splits it at its commas: the last start character before a
+    // carriage return begins the line, and each start character begins the split anew. Empty
+    // pieces (commas in a row) are no tokens. Pieces past the token store only count, so a line
+    // with too many of them is still found whole before it is refused.
+    char* const data = bytes.data();
+    const std::size_t size = bytes.size();
+    std::size_t start = 0;
+    while (start < size && ClassOf(data[start]) != kLineStart)
+        ++start;
+    if (start == size)
+        return {0, false};
+    std::size_t end = start + 1;
+    std::size_t hash = size;  // the first '#' of the line
+    // Sixteen bytes at a time: one mask of their commas and one of the rarer bytes that matter
+    // (line end, '#', start characters). Commas before the first rare byte become pieces; a rare
+    // byte is then dealt with alone and the scan goes on after it.
+    Pieces split{data, end, size, splitTokens_};
+    bool ended = false;
+    while (end < size) {
+        // The last block of a buffer of at least 16 bytes is loaded flush with its end, so a
+        // block never reads outside the buffer; bytes before `end` are masked off.
+        const std::size_t base = size - end >= kBlockSize || size < kBlockSize ? end : size - kBlockSize;
+        const std::size_t length = std::min(kBlockSize, size - base);
+        BlockMasks masks = ScanBlock(data + base, length);
+        const std::uint32_t seen = ~((std::uint32_t{1} << (end - base)) - 1);
+        masks.commas &= seen;
+        masks.rare &= seen;
+        const std::size_t stop =
+            masks.rare != 0 ? static_cast<std::size_t>(std::countr_zero(masks.rare)) : length;
+        std::uint32_t commas = masks.commas & ((std::uint32_t{1} << stop) - 1);
+        while (commas != 0) {
+            split.End(base + static_cast<std::size_t>(std::countr_zero(commas)));
+            commas &= commas - 1;
+        }
+        end = base + stop;
+        if (masks.rare == 0)
             continue;
-        if (byteClass == kLineStart) {
-            start = end;
-        } else if (start != bytes.size()) {
+        const ByteClass byteClass = ClassOf(data[end]);
+        if (byteClass == kLineEnd) {
+            ended = true;
             break;
         }
+        if (byteClass == kHash) {
+            hash = std::min(hash, end);
+        } else {
+            start = end;
+            split = Pieces{data, end + 1, size, splitTokens_};
+            hash = size;
+        }
+        ++end;
     }
-    if (start == bytes.size())
-        return {0, false};
-    if (end == bytes.size())
+    if (!ended)
         return {start, false};
-    bytes[end] = '\0';
+    split.End(end);
+    std::size_t pieces = split.count;
+    std::size_t overflowAt = split.overflowAt;
+    data[end] = '\0';
 
-    message.Clear();
-    std::string_view line(bytes.data() + start, end - start);
-    const char direction = line.front();
-    line.remove_prefix(1);
+    // Only what the last read into this record set needs clearing, not the whole record.
+    const std::size_t dirty = &message == lastRecord_ ? lastExtent_ : kMessageSize;
+    // Most lines set only the header and a field or two: a fixed-size clear of that much is a few
+    // stores, where a clear of a varying size is a library call.
+    std::memset(message.Bytes(), 0, kShortClear);
+    if (dirty > kShortClear)
+        std::memset(message.Bytes() + kShortClear, 0, dirty - kShortClear);
+    lastRecord_ = &message;
+    lastExtent_ = kFailureRecordEnd;
 
+    const char direction = data[start];
     std::size_t codeItHad = 0;
     auto fail = [&] {
         message.code = kFailedParseCode;
@@ -565,51 +769,54 @@ ReadResult MessageCodec::Read(std::span<char> bytes, CommandMessage& message, Si
         return ReadResult{end + 1, true};
     };
 
-    auto nextToken = [&line]() -> std::string_view {
-        std::size_t begin = 0;
-        while (begin < line.size() && line[begin] == ',')
-            ++begin;
-        line.remove_prefix(begin);
-        // Tokens are a few characters long; a plain loop beats a library search call here.
-        std::size_t length = 0;
-        while (length < line.size() && line[length] != ',')
-            ++length;
-        const std::string_view token = line.substr(0, length);
-        line.remove_prefix(length);
-        return token;
-    };
-
-    const std::string_view word = nextToken();
-    if (word.empty() || word.size() > kMaxWordLength)
+    if (pieces == 0)
         return fail();
+    const std::string_view word = splitTokens_[0];
+    if (word.size() > kMaxWordLength)
+        return fail();
+    // The line's carriage return (now a zero) follows the word, so its first eight bytes can be
+    // loaded at once wherever the buffer reaches that far.
+    std::uint64_t key = 0;
+    if (word.data() + 8 <= data + size) {
+        std::memcpy(&key, word.data(), 8);
+        if (word.size() < 8)
+            key &= (std::uint64_t{1} << (8 * word.size())) - 1;
+    } else {
+        key = WordKey(word);
+    }
+    const std::optional<CommandCode> code = FindWord(word, key);
 
-    // A firmware line carries its image text after "#", commas and all; it is cut off before the
-    // arguments are split.
+    // A firmware line carries its image text after "#", commas and all; the pieces of the text
+    // are no arguments.
     std::string_view firmwareText;
-    const bool firmwareLine = side == Side::Request && word == WordOf(CommandCode::sprog);
-    if (firmwareLine) {
-        const std::size_t hash = line.find('#');
-        if (hash != std::string_view::npos) {
-            firmwareText = line.substr(hash + 1);
-            line = line.substr(0, hash);
+    const bool firmwareLine = side == Side::Request && code == CommandCode::sprog;
+    if (firmwareLine && hash != size) {
+        firmwareText = std::string_view(data + hash + 1, end - hash - 1);
+        if (overflowAt > hash) {
+            overflowAt = size;
+            pieces = std::min(pieces, splitTokens_.size());
         }
+        while (overflowAt == size && pieces > 1 && splitTokens_[pieces - 1].data() >= data + hash)
+            --pieces;
+        std::string_view& last = splitTokens_[std::min(pieces, splitTokens_.size()) - 1];
+        if (overflowAt == size && pieces > 1 && last.data() + last.size() > data + hash)
+            last = last.substr(0, static_cast<std::size_t>(data + hash - last.data()));
     }
 
-    std::string_view statusToken;
     const bool hasStatus = direction == ':' || direction == '!';
-    if (hasStatus)
-        statusToken = nextToken();
-    std::size_t tokenCount = 0;
-    for (std::string_view token = nextToken(); !token.empty(); token = nextToken()) {
-        if (tokenCount == kMaxArgumentTokens)
-            return fail();
-        tokens_[tokenCount++] = token;
-    }
-
-    const std::optional<CommandCode> code = Lookup(word);
+    const std::size_t leading = hasStatus ? 2 : 1;
+    std::string_view statusToken;
+    if (hasStatus && pieces > 1)
+        statusToken = splitTokens_[1];
+    const std::size_t tokenCount = pieces > leading ? pieces - leading : 0;
+    if (tokenCount > kMaxArgumentTokens || overflowAt != size)
+        return fail();
     if (!code)
         return fail();
     codeItHad = ToCode(*code);
+    lastExtent_ =
+        std::max<std::size_t>(kFailureRecordEnd, side == Side::Request ? kRecordExtents.request[codeItHad]
+                                                                       : kRecordExtents.reply[codeItHad]);
     message.code = ToCode(*code);
     message.flags = FlagsOf(direction);
     if (hasStatus) {
@@ -620,19 +827,17 @@ ReadResult MessageCodec::Read(std::span<char> bytes, CommandMessage& message, Si
     }
 
     const CommandInfo& info = Command(*code);
-    const std::span<const std::string_view> tokens(tokens_.data(), tokenCount);
+    const std::span<const std::string_view> tokens(splitTokens_.data() + leading, tokenCount);
     LineReader reader(*this, message, tokens);
     std::size_t position = 0;
     if (side == Side::Request) {
-        reader.Fields(info.request.All(), position);
+        reader.Fields(info.request.All(), position, kNumbersOnly.request[codeItHad]);
         // A begin or end record has no text; memcpy from an empty view's null pointer is undefined.
         if (firmwareLine && !reader.failed && !firmwareText.empty()) {
             std::memcpy(message.Bytes() + kFirmwareTextOffset, firmwareText.data(),
                         std::min(firmwareText.size(), kFirmwareTextSize));
         }
     } else {
-        if (!info.clearBeforeReply.Empty())
-            message.ClearBytes(info.clearBeforeReply.first, info.clearBeforeReply.last);
         if (info.special == Special::SoftwareVersions) {
             reader.SoftwareVersions();
         } else if (info.special == Special::BoardConfig) {
@@ -640,9 +845,10 @@ ReadResult MessageCodec::Read(std::span<char> bytes, CommandMessage& message, Si
             if (CarriesBoardFields(message.Int(kArgumentOffset)))
                 reader.Fields(info.reply.All().subspan(1), position);
         } else {
-            reader.Fields(info.reply.Unconditional(), position);
+            const bool intsOnly = kNumbersOnly.reply[codeItHad];
+            reader.Fields(info.reply.Unconditional(), position, intsOnly);
             if (message.status == 0)
-                reader.Fields(info.reply.WithStatusZero(), position);
+                reader.Fields(info.reply.WithStatusZero(), position, intsOnly);
             if (message.status == 0 && info.list != ListKind::None)
                 reader.List(info.list, info.reply.All(), position);
         }

@@ -56,10 +56,12 @@ class MessageCodec {
     // Reads the first complete line at the front of `bytes` into `message`; the caller calls
     // again on what follows `consumed` until nothing is consumed. The line's carriage return is
     // overwritten with a zero. A malformed line still counts as read: it gives the failure
-    // record (code 179, int:14 = 1, int:18 = the code it had).
+    // record (code 179, int:14 = 1, int:18 = the code it had). Bytes the line does not set are
+    // zero, provided a record read into before was left as that read filled it: only what the
+    // last read could have set is cleared again.
     ReadResult Read(std::span<char> bytes, CommandMessage& message, Side side = Side::Reply);
 
-    // The code of a word by binary search over the sorted index, or nothing.
+    // The code of a word, or nothing.
     std::optional<CommandCode> Lookup(std::string_view word) const;
 
     // List getters, given the count that the reply's record carries. Each copies its whole
@@ -78,12 +80,6 @@ class MessageCodec {
   private:
     class LineReader;
 
-    std::array<std::uint16_t, kCommandCount> sortedCodes_{};
-    // For the lookup: each word's leading bytes, in index order, and where in the index the words
-    // of each pair of first letters begin.
-    std::array<std::uint64_t, kCommandCount> prefixKeys_{};
-    std::array<std::uint8_t, 32 * 32 + 1> bucketStart_{};
-
     std::array<std::int32_t, kCrosspointListSize> crosspoints_{};
     std::array<std::int32_t, kSyncPriorityListSize> syncPriorities_{};
     std::array<InputStatusEntry, kInputStatusListSize> inputStatus_{};
@@ -92,8 +88,12 @@ class MessageCodec {
     std::array<std::uint32_t, kPpmIdListSize> ppmIds_{};
     std::size_t ppmIdCount_ = 0;
 
-    // Reader scratch: views into the caller's buffer for the line being read.
-    std::array<std::string_view, kMaxArgumentTokens> tokens_{};
+    // Reader scratch: views into the caller's buffer for the line being read (the word, the
+    // status and the arguments).
+    std::array<std::string_view, kMaxArgumentTokens + 2> splitTokens_{};
+    // The record the last line was read into and how far that read may have written into it.
+    const CommandMessage* lastRecord_ = nullptr;
+    std::size_t lastExtent_ = kMessageSize;
 };
 
 }  // namespace velmar

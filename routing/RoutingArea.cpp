@@ -52,6 +52,14 @@ RoutingArea::RoutingArea(RoutingContext context, QWidget* parent)
     boxes->addWidget(control_, 1);
     views_->addTab(list, QStringLiteral("&List"));
     views_->addTab(grid_, QStringLiteral("&Grid"));
+    listTab_ = list;
+    connect(views_, &QTabWidget::currentChanged, this, [this] {
+        if (listStale_ && views_->currentWidget() == listTab_) {
+            listStale_ = false;
+            status_->Model().Refresh(CrosspointList::kRebuild, CrosspointList::kOutputColumn);
+            status_->ShowSortIndicator();
+        }
+    });
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(views_, 1);
@@ -70,9 +78,16 @@ void RoutingArea::Subscribe() {
     EventHub& events = context_.session.Events();
     CrosspointListModel& model = status_->Model();
     subscriptions_.push_back(events.Subscribe<CrosspointChanged>([this, &model](const CrosspointChanged& e) {
-        // A question's answer changes nothing the operator did not already see.
-        if (e.origin != CrosspointOrigin::GetReply)
-            model.Refresh(e.output, CrosspointList::kOutputColumn);
+        // A question's answer changes nothing the operator did not already see. A hidden list
+        // does not move rows per notification (a storm of them would cost more than the grid
+        // that is shown); it is rebuilt once when it is shown again.
+        if (e.origin != CrosspointOrigin::GetReply) {
+            if (views_->currentWidget() == listTab_ && !listStale_) {
+                model.Refresh(e.output, CrosspointList::kOutputColumn);
+            } else {
+                listStale_ = true;
+            }
+        }
         grid_->CrosspointChanged(e.output);
         if (e.origin == CrosspointOrigin::SetReply) {
             status_->Reveal(e.output);
@@ -88,6 +103,7 @@ void RoutingArea::Subscribe() {
     subscriptions_.push_back(
         events.Subscribe<CrosspointRefused>([this](const CrosspointRefused& e) { ShowRefusal(e); }));
     subscriptions_.push_back(events.Subscribe<MatrixRead>([this, &model](const MatrixRead&) {
+        listStale_ = false;
         model.Refresh(CrosspointList::kRebuild, CrosspointList::kOutputColumn);
         status_->ShowSortIndicator();
         grid_->Rebuild();

@@ -50,6 +50,9 @@ class RoutingArea final : public QWidget {
     CrosspointControlBox* control_;
     RoutingGrid* grid_;
     QTabWidget* views_;
+    QWidget* listTab_ = nullptr;
+    // The list missed notifications while another tab was shown; it is rebuilt when shown.
+    bool listStale_ = false;
     QLabel* pending_;
     QLabel* notice_;
     Subscriptions subscriptions_;

@@ -11,38 +11,53 @@ namespace velmar::sim {
 void OutputQueue::Push(std::string_view bytes, std::int64_t due) {
     if (bytes.empty())
         return;
-    // Chunks due at the same time are merged so a burst of replies goes out in few sends.
-    if (!chunks_.empty() && chunks_.back().due == due && chunks_.back().sent == 0) {
-        chunks_.back().bytes.append(bytes);
+    // Due times never go backwards, so a shorter delay set later waits for earlier bytes; bytes due
+    // with the last stretch join it.
+    const std::int64_t ordered = Empty() ? due : std::max(due, marks_.back().due);
+    bytes_.append(bytes);
+    if (!Empty() && marks_.back().due == ordered) {
+        marks_.back().end = bytes_.size();
     } else {
-        // Due times never go backwards, so a shorter delay set later waits for earlier chunks.
-        const std::int64_t ordered = chunks_.empty() ? due : std::max(due, chunks_.back().due);
-        chunks_.push_back({ordered, std::string(bytes), 0});
+        marks_.push_back({ordered, bytes_.size()});
     }
-    pending_ += bytes.size();
 }
 
 bool OutputQueue::Flush(int fd, std::int64_t now, bool split) {
-    while (HasDue(now)) {
-        Chunk& chunk = chunks_.front();
-        while (chunk.sent < chunk.bytes.size()) {
-            const std::size_t left = chunk.bytes.size() - chunk.sent;
-            const ssize_t n = ::send(fd, chunk.bytes.data() + chunk.sent, split ? 1 : left, MSG_NOSIGNAL);
-            if (n < 0) {
-                if (errno == EINTR)
-                    continue;
-                return errno == EAGAIN;
-            }
-            chunk.sent += static_cast<std::size_t>(n);
-            pending_ -= static_cast<std::size_t>(n);
+    std::size_t dueEnd = sent_;
+    for (std::size_t i = head_; i < marks_.size() && marks_[i].due <= now; ++i)
+        dueEnd = marks_[i].end;
+    bool ok = true;
+    while (sent_ < dueEnd) {
+        const ssize_t n = ::send(fd, bytes_.data() + sent_, split ? 1 : dueEnd - sent_, MSG_NOSIGNAL);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            ok = errno == EAGAIN;
+            break;
         }
-        chunks_.pop_front();
+        sent_ += static_cast<std::size_t>(n);
     }
-    return true;
+    while (head_ < marks_.size() && marks_[head_].end <= sent_)
+        ++head_;
+    if (Empty()) {
+        bytes_.clear();
+        marks_.clear();
+        sent_ = 0;
+        head_ = 0;
+    } else if (sent_ >= bytes_.size() / 2) {
+        // A reader that never quite catches up must not keep what went out long ago.
+        bytes_.erase(0, sent_);
+        marks_.erase(marks_.begin(), marks_.begin() + static_cast<std::ptrdiff_t>(head_));
+        for (Mark& mark : marks_)
+            mark.end -= sent_;
+        sent_ = 0;
+        head_ = 0;
+    }
+    return ok;
 }
 
 std::int64_t OutputQueue::NextDue() const {
-    return chunks_.empty() ? INT64_MAX : chunks_.front().due;
+    return Empty() ? INT64_MAX : marks_[head_].due;
 }
 
 }  // namespace velmar::sim

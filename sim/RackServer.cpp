@@ -131,6 +131,8 @@ void RackServer::SyncListeners(std::size_t frame) {
             // with the next one.
             if (fd >= 0 && drain)
                 Accept(fd, frame);
+            if (fd >= 0)
+                watch_.DescriptorsClosed();
             CloseFd(fd);
         } else if (fd < 0) {
             fd = OpenSocket(SOCK_STREAM, sockets.address, port, error);
@@ -174,32 +176,25 @@ void RackServer::RunOnce(int maxWaitMs) {
             client->dead = true;
     }
     for (auto& client : clients_) {
-        if (client->dead)
+        if (client->dead && client->fd >= 0) {
+            watch_.DescriptorsClosed();
             CloseFd(client->fd);
+        }
     }
     std::erase_if(clients_, [](const auto& client) { return client->fd < 0; });
-    std::erase_if(controlClients_, [](const auto& control) {
-        if (control->dead)
+    std::erase_if(controlClients_, [this](const auto& control) {
+        if (control->dead && control->fd >= 0) {
+            watch_.DescriptorsClosed();
             CloseFd(control->fd);
+        }
         return control->fd < 0;
     });
 
-    enum class Kind : std::uint8_t {
-        Stdin,
-        ControlListener,
-        Control,
-        Broadcast,
-        Udp,
-        Tcp,
-        Telnet,
-        Connection
-    };
-    struct Tag {
-        Kind kind;
-        std::size_t index;
-    };
-    std::vector<pollfd> fds;
-    std::vector<Tag> tags;
+    // Kept between turns, so that a turn allocates nothing.
+    std::vector<pollfd>& fds = pollFds_;
+    std::vector<Tag>& tags = pollTags_;
+    fds.clear();
+    tags.clear();
     auto watch = [&](int fd, short events, Kind kind, std::size_t index) {
         if (fd < 0)
             return;
@@ -233,7 +228,7 @@ void RackServer::RunOnce(int maxWaitMs) {
     const std::int64_t wake = NextWakeup(now);
     const std::int64_t wait =
         std::clamp<std::int64_t>(wake == INT64_MAX ? maxWaitMs : wake - now, 0, maxWaitMs);
-    if (::poll(fds.data(), fds.size(), static_cast<int>(wait)) <= 0)
+    if (watch_.Wait(fds, static_cast<int>(wait)) <= 0)
         return;
 
     for (std::size_t i = 0; i < fds.size(); ++i) {
@@ -381,15 +376,16 @@ void RackServer::Send(Client& client, std::string_view bytes) {
     const FaultSet& faults = rack_.At(client.frame).Faults();
     if (bytes.empty() || faults.silent || client.dead)
         return;
-    std::string chunk;
+    const std::int64_t due = clock_() + faults.delayMs;
     if (faults.garbage) {
         std::uniform_int_distribution<int> length(1, 12);
         std::uniform_int_distribution<int> byte(0, 255);
-        for (int i = length(random_); i > 0; --i)
-            chunk += static_cast<char>(byte(random_));
+        for (int i = length(random_); i > 0; --i) {
+            const char noise = static_cast<char>(byte(random_));
+            client.output.Push({&noise, 1}, due);
+        }
     }
-    chunk.append(bytes);
-    client.output.Push(chunk, clock_() + faults.delayMs);
+    client.output.Push(bytes, due);
     if (client.output.Pending() > kOutputHardCap)
         client.dead = true;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <netinet/in.h>
+#include <poll.h>
 
 #include <cstdint>
 #include <functional>
@@ -11,6 +12,7 @@
 
 #include "protocol/MessageCodec.h"
 #include "sim/ControlChannel.h"
+#include "sim/DescriptorWatch.h"
 #include "sim/OutputQueue.h"
 #include "sim/Rack.h"
 #include "sim/RackControl.h"
@@ -93,6 +95,24 @@ class RackServer : public RackControl {
     ControlChannel control_;
     std::vector<FrameSockets> sockets_;
     std::vector<std::unique_ptr<Client>> clients_;
+    // What each descriptor of a turn's poll() belongs to.
+    enum class Kind : std::uint8_t {
+        Stdin,
+        ControlListener,
+        Control,
+        Broadcast,
+        Udp,
+        Tcp,
+        Telnet,
+        Connection
+    };
+    struct Tag {
+        Kind kind;
+        std::size_t index;
+    };
+    std::vector<pollfd> pollFds_;
+    std::vector<Tag> pollTags_;
+    DescriptorWatch watch_;
     std::vector<std::unique_ptr<ControlClient>> controlClients_;
     int broadcastUdp_ = -1;
     int controlListener_ = -1;

@@ -1,11 +1,16 @@
-// Records per second programmed into the simulator through the console core, against two plain
-// TCP ping-pongs measured in the same run: the same record lines sent one at a time to the
-// simulator by a bare client (what the frame's round trip costs), and lines of the same sizes
-// bounced by an echo thread (what loopback alone costs). Medians of several runs.
+// Records per second programmed into the simulator through the console core, against two
+// yardsticks in other processes, all driven by the same client code: a bare client sending the
+// same record lines to the same simulator one at a time (what the frame's round trip costs), and
+// the same bare client into an echo server process that only finds each line's end and answers
+// it (what a loopback round trip between two processes costs). The three alternate their order
+// from run to run; the figures are medians, printed as ratios.
 //   scripts/isolated.sh build/bin/velmar-bench-firmware [records] [runs]
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <signal.h>
 #include <sys/socket.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -14,7 +19,6 @@
 #include <cstdlib>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "device/Session.h"
@@ -78,9 +82,9 @@ double CoreRate(const std::vector<std::string>& records) {
                : 0;
 }
 
-// A bare client sends the same record lines to the simulator, one at a time.
-double SimPingPong(const std::vector<std::string>& records, std::uint16_t port) {
-    test::LineClient client("127.0.0.2", port);
+// A bare client sends the same record lines to a server, one at a time.
+double BareClientRate(const std::vector<std::string>& records, const char* address, std::uint16_t port) {
+    test::LineClient client(address, port);
     client.Send("&sprog,0\r");
     if (!client.NextLine(5s))
         return 0;
@@ -96,52 +100,53 @@ double SimPingPong(const std::vector<std::string>& records, std::uint16_t port) 
     return static_cast<double>(records.size()) / seconds;
 }
 
-// Lines of the record's size out, lines of the answer's size back, through an echo thread.
-double EchoPingPong(std::size_t count, std::size_t lineSize) {
-    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+// The echo server: its own process, blocking calls, one client at a time; it finds each line's
+// end and answers with the acknowledgement's bytes.
+struct EchoServer {
+    pid_t pid = -1;
+    std::uint16_t port = 0;
+};
+
+EchoServer StartEchoServer() {
+    const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in local{};
     local.sin_family = AF_INET;
     local.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t size = sizeof local;
     ::bind(listener, reinterpret_cast<const sockaddr*>(&local), sizeof local);
-    ::listen(listener, 1);
+    ::listen(listener, 4);
     ::getsockname(listener, reinterpret_cast<sockaddr*>(&local), &size);
-    std::thread echo([listener] {
-        const int peer = ::accept(listener, nullptr, nullptr);
-        std::string pending;
-        char buffer[4096];
-        for (ssize_t got; (got = ::recv(peer, buffer, sizeof buffer, 0)) > 0;) {
-            pending.append(buffer, static_cast<std::size_t>(got));
-            for (std::size_t cr; (cr = pending.find('\r')) != std::string::npos;) {
-                pending.erase(0, cr + 1);
-                ::send(peer, kAck.data(), kAck.size(), MSG_NOSIGNAL);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        for (;;) {
+            const int peer = ::accept(listener, nullptr, nullptr);
+            if (peer < 0)
+                _exit(0);
+            const int on = 1;
+            ::setsockopt(peer, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+            char buffer[16384];
+            for (ssize_t got; (got = ::recv(peer, buffer, sizeof buffer, 0)) > 0;) {
+                std::size_t lines = 0;
+                for (ssize_t i = 0; i < got; ++i)
+                    lines += buffer[i] == '\r';
+                for (std::size_t i = 0; i < lines; ++i)
+                    ::send(peer, kAck.data(), kAck.size(), MSG_NOSIGNAL);
             }
+            ::close(peer);
         }
-        ::close(peer);
-    });
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    ::connect(fd, reinterpret_cast<const sockaddr*>(&local), sizeof local);
-    const std::string line = std::string(lineSize - 1, 'S') + "\r";
-    char buffer[64];
-    const auto start = Clock::now();
-    for (std::size_t i = 0; i < count; ++i) {
-        ::send(fd, line.data(), line.size(), MSG_NOSIGNAL);
-        for (std::size_t got = 0; got < kAck.size();)
-            got += static_cast<std::size_t>(std::max<ssize_t>(0, ::recv(fd, buffer, sizeof buffer, 0)));
     }
-    const double seconds = Seconds(start);
-    ::close(fd);
-    echo.join();
     ::close(listener);
-    return static_cast<double>(count) / seconds;
+    return {pid, ntohs(local.sin_port)};
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     const std::size_t count = argc > 1 ? std::strtoul(argv[1], nullptr, 10) : 10000;
-    const int runs = argc > 2 ? std::atoi(argv[2]) : 5;
+    const int runs = std::max(5, argc > 2 ? std::atoi(argv[2]) : 5);
     setenv("VELMAR_INTERFACES", "lo", 1);
+    // Forked before the simulator's child and any thread exist.
+    const EchoServer echoServer = StartEchoServer();
     test::SimProcess sim;
     sim.ExportPorts();
     const std::vector<std::string> records = Records(count);
@@ -150,19 +155,34 @@ int main(int argc, char** argv) {
     std::vector<double> bare;
     std::vector<double> echo;
     for (int run = 0; run < runs; ++run) {
-        core.push_back(CoreRate(records));
-        bare.push_back(SimPingPong(records, sim.GetPorts().tcp));
-        echo.push_back(EchoPingPong(count, lineSize));
+        // Each of the three goes first, second and last in turn.
+        for (int step = 0; step < 3; ++step) {
+            switch ((run + step) % 3) {
+                case 0:
+                    core.push_back(CoreRate(records));
+                    break;
+                case 1:
+                    bare.push_back(BareClientRate(records, "127.0.0.2", sim.GetPorts().tcp));
+                    break;
+                default:
+                    echo.push_back(BareClientRate(records, "127.0.0.1", echoServer.port));
+                    break;
+            }
+        }
     }
+    ::kill(echoServer.pid, SIGTERM);
+    ::waitpid(echoServer.pid, nullptr, 0);
     const double coreRate = Median(core);
     const double bareRate = Median(bare);
     const double echoRate = Median(echo);
-    std::printf("records: %zu of %zu-byte lines, %d runs (medians)\n", count, lineSize, runs);
-    std::printf("console core into velmar-sim:      %9.0f records/s\n", coreRate);
-    std::printf("bare client into velmar-sim:       %9.0f records/s  (core/bare %.1f %%)\n", bareRate,
-                100.0 * coreRate / bareRate);
-    std::printf("plain TCP ping-pong (echo thread): %9.0f round trips/s  (core/echo %.1f %%)\n", echoRate,
-                100.0 * coreRate / echoRate);
+    std::printf("records: %zu of %zu-byte lines, %d runs in alternating order (medians)\n", count, lineSize,
+                runs);
+    std::printf("console core into velmar-sim:        %9.0f records/s\n", coreRate);
+    std::printf("bare client into velmar-sim:         %9.0f records/s\n", bareRate);
+    std::printf("bare client into echo server process: %8.0f records/s\n", echoRate);
+    std::printf("ratio core/bare client (same sim):     %.3f\n", coreRate / bareRate);
+    std::printf("ratio simulator/echo server:           %.3f\n", bareRate / echoRate);
+    std::printf("ratio core/echo server (ping-pong):    %.3f\n", coreRate / echoRate);
     std::printf("%s\n", sim.Do("info 127.0.0.2").c_str());
     return coreRate > 0 ? 0 : 1;
 }

@@ -4,7 +4,10 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <utility>
 #include <vector>
+
+#include <poll.h>
 
 namespace velmar {
 
@@ -21,6 +24,11 @@ class PosixEventLoop {
     void SetEvents(int fd, short events);
     void Unwatch(int fd);
     void Post(std::function<void()> callback);
+    // `callback` runs at the start and at the end of every turn, after the descriptors, timers
+    // and posted callbacks: a writer queues what one turn produces and sends it as one piece
+    // before the loop waits again. One per owner; the owner removes it before it goes.
+    void AtTurnEnd(const void* owner, std::function<void()> callback);
+    void RemoveTurnEnd(const void* owner);
 
     // One turn: waits at most `maxWait` (less when a timer is due), then handles what is ready.
     void RunOnce(std::chrono::milliseconds maxWait);
@@ -38,9 +46,17 @@ class PosixEventLoop {
         short events = 0;
         FdCallback callback;
     };
+    void RunTurnEnds();
+
     std::map<int, Watcher> watchers_;
     std::vector<std::function<void()>> posted_;
     std::vector<PosixTimerService*> timerServices_;
+    std::vector<std::pair<const void*, std::function<void()>>> turnEnds_;
+    // Kept between turns so that a turn allocates nothing.
+    std::vector<pollfd> pollFds_;
+    std::vector<PosixTimerService*> servicesScratch_;
+    std::vector<std::function<void()>> postedScratch_;
+    int turnDepth_ = 0;
 };
 
 }  // namespace velmar

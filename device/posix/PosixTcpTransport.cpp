@@ -11,6 +11,7 @@
 namespace velmar {
 
 PosixTcpTransport::~PosixTcpTransport() {
+    loop_.RemoveTurnEnd(this);
     Close();
 }
 
@@ -72,7 +73,7 @@ void PosixTcpTransport::OnEvents(short revents) {
 void PosixTcpTransport::Send(std::span<const char> bytes) {
     if (fd_ < 0 || connecting_)
         return;
-    if (queued_.size() + bytes.size() > kMaxQueuedBytes) {
+    if (queued_.size() - queuedFrom_ + bytes.size() > kMaxQueuedBytes) {
         // Post rather than call: a send never calls back into its caller.
         const std::uint64_t generation = generation_;
         loop_.Post([this, generation] {
@@ -82,23 +83,37 @@ void PosixTcpTransport::Send(std::span<const char> bytes) {
         return;
     }
     queued_.insert(queued_.end(), bytes.begin(), bytes.end());
-    Flush();
 }
 
 void PosixTcpTransport::Flush() {
-    while (!queued_.empty()) {
-        const ssize_t sent = ::send(fd_, queued_.data(), queued_.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
-        if (sent <= 0)
+    const bool wasWaiting = waitingForRoom_;
+    waitingForRoom_ = false;
+    while (queuedFrom_ < queued_.size()) {
+        const ssize_t sent = ::send(fd_, queued_.data() + queuedFrom_, queued_.size() - queuedFrom_,
+                                    MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (sent < 0 && errno == EINTR)
+            continue;
+        if (sent <= 0) {
+            waitingForRoom_ = true;
             break;
-        queued_.erase(queued_.begin(), queued_.begin() + sent);
+        }
+        queuedFrom_ += static_cast<std::size_t>(sent);
     }
-    UpdateEvents();
+    if (queuedFrom_ == queued_.size()) {
+        queued_.clear();  // keeps its capacity for the next turn
+        queuedFrom_ = 0;
+    } else if (queuedFrom_ > queued_.size() / 2) {
+        queued_.erase(queued_.begin(), queued_.begin() + static_cast<std::ptrdiff_t>(queuedFrom_));
+        queuedFrom_ = 0;
+    }
+    if (waitingForRoom_ != wasWaiting)
+        UpdateEvents();
 }
 
 void PosixTcpTransport::UpdateEvents() {
     if (fd_ < 0)
         return;
-    const short events = static_cast<short>(POLLIN | (queued_.empty() ? 0 : POLLOUT));
+    const short events = static_cast<short>(POLLIN | (waitingForRoom_ ? POLLOUT : 0));
     loop_.Watch(fd_, events, [this](short revents) { OnEvents(revents); });
 }
 
@@ -106,8 +121,10 @@ ReceiveResult PosixTcpTransport::Receive(std::span<char> into) {
     if (fd_ < 0 || connecting_ || into.empty())
         return {};
     const ssize_t count = ::recv(fd_, into.data(), into.size(), MSG_DONTWAIT);
+    // A stream socket fills the whole room while it has bytes: a shorter read emptied it.
     if (count > 0)
-        return {ReceiveResult::Kind::Data, static_cast<std::size_t>(count)};
+        return {ReceiveResult::Kind::Data, static_cast<std::size_t>(count),
+                static_cast<std::size_t>(count) < into.size()};
     if (count == 0)
         return {ReceiveResult::Kind::Closed, 0};
     if (errno == EAGAIN || errno == EINTR)
@@ -122,9 +139,15 @@ void PosixTcpTransport::Fail() {
 }
 
 void PosixTcpTransport::Close() {
+    // What this turn queued was sent as far as the caller knows (a restart request right before
+    // the link is closed): it goes out now, as it would have at the end of the turn.
+    if (fd_ >= 0 && !connecting_ && !waitingForRoom_ && queuedFrom_ < queued_.size())
+        Flush();
     ++generation_;
     connecting_ = false;
     queued_.clear();
+    queuedFrom_ = 0;
+    waitingForRoom_ = false;
     if (fd_ < 0)
         return;
     loop_.Unwatch(fd_);

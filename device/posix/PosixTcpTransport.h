@@ -15,7 +15,14 @@ class PosixTcpTransport final : public LineTransport {
     // What a frame that stops reading may leave queued; beyond it the link is dropped.
     static constexpr std::size_t kMaxQueuedBytes = 4u << 20;
 
-    explicit PosixTcpTransport(PosixEventLoop& loop) : loop_(loop) {}
+    // Bytes sent during a turn of the loop leave together at its end: a burst of requests is one
+    // system call, and a lone request waits for nothing but the rest of its turn.
+    explicit PosixTcpTransport(PosixEventLoop& loop) : loop_(loop) {
+        loop_.AtTurnEnd(this, [this] {
+            if (fd_ >= 0 && !connecting_ && !queued_.empty() && !waitingForRoom_)
+                Flush();
+        });
+    }
     ~PosixTcpTransport() override;
     PosixTcpTransport(const PosixTcpTransport&) = delete;
     PosixTcpTransport& operator=(const PosixTcpTransport&) = delete;
@@ -38,6 +45,8 @@ class PosixTcpTransport final : public LineTransport {
     int fd_ = -1;
     bool connecting_ = false;
     std::vector<char> queued_;
+    std::size_t queuedFrom_ = 0;   // what of queued_ has gone out already
+    bool waitingForRoom_ = false;  // the socket took less than offered: POLLOUT says when to go on
     std::uint64_t generation_ = 0;
 };
 

@@ -61,7 +61,7 @@ ReceiveResult QtTcpTransport::Receive(std::span<char> into) {
     const qint64 count = socket_->read(into.data(), static_cast<qint64>(into.size()));
     if (count < 0)
         return {ReceiveResult::Kind::Error, 0};
-    return {ReceiveResult::Kind::Data, static_cast<std::size_t>(count)};
+    return {ReceiveResult::Kind::Data, static_cast<std::size_t>(count), socket_->bytesAvailable() == 0};
 }
 
 void QtTcpTransport::Close() {

@@ -25,6 +25,14 @@ TimerHandle QtTimerService::Start(std::string_view name, std::chrono::millisecon
     return TimerHandle(*this, id);
 }
 
+bool QtTimerService::Rearm(std::uint64_t id, std::chrono::milliseconds interval) {
+    const auto it = timers_.find(id);
+    if (it == timers_.end())
+        return false;
+    it->second->start(interval);
+    return true;
+}
+
 void QtTimerService::Cancel(std::uint64_t id) {
     const auto it = timers_.find(id);
     if (it == timers_.end())

@@ -22,6 +22,7 @@ class QtTimerService final : public QObject, public TimerService {
   private:
     void Cancel(std::uint64_t id) override;
     bool IsRunning(std::uint64_t id) const override { return timers_.contains(id); }
+    bool Rearm(std::uint64_t id, std::chrono::milliseconds interval) override;
 
     std::map<std::uint64_t, QTimer*> timers_;
     std::uint64_t lastId_ = 0;

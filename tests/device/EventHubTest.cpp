@@ -57,5 +57,21 @@ TEST(TimerHandle, DroppingAHandleStopsItsTimerAndAOneShotMayStartItsSuccessor) {
     EXPECT_FALSE(timers.HasTimer("dropped"));
 }
 
+TEST(TimerHandle, RearmingMovesTheDeadlineAndKeepsTheCallbackOnlyWhileTheTimerRuns) {
+    FakeTimerService timers;
+    int fired = 0;
+    TimerHandle watchdog = timers.Start("watchdog", 10ms, TimerMode::Once, [&] { ++fired; });
+    timers.Advance(8ms);
+    ASSERT_TRUE(watchdog.Rearm(10ms));
+    timers.Advance(8ms);
+    EXPECT_EQ(fired, 0) << "the interval starts afresh at the re-arm";
+    ASSERT_TRUE(watchdog.Rearm(1000ms));
+    EXPECT_EQ(timers.Remaining("watchdog"), 1000ms);
+    timers.Advance(1000ms);
+    EXPECT_EQ(fired, 1);
+    EXPECT_FALSE(watchdog.Rearm(10ms)) << "a one-shot timer that fired is over";
+    EXPECT_FALSE(TimerHandle().Rearm(10ms));
+}
+
 }  // namespace
 }  // namespace velmar::test

@@ -65,6 +65,30 @@ TEST_F(MessageCodecRead, FramingDropsNoiseKeepsPartialLinesAndLastStartWins) {
     EXPECT_EQ(m.Int(18), 4);
 }
 
+// The scan takes the buffer in blocks; wherever their edges fall (noise before the line, a
+// partial line after it, a restart or a '#' near the end) the line reads the same.
+TEST_F(MessageCodecRead, FramingHoldsWhereverTheBufferIsCut) {
+    const std::string line = Wire(":gcross,0,,12,-34[CR]");
+    const std::string restart = Wire("?gcr:gcross,0,12,-34[CR]");
+    const std::string hashed = Wire(":gcross,0,12,-34#x[CR]");
+    for (std::size_t noise = 0; noise < 40; ++noise) {
+        for (const std::string* text : {&line, &restart, &hashed}) {
+            std::string bytes = std::string(noise, 'n') + *text + std::string(noise % 19, 'p');
+            CommandMessage m;
+            const ReadResult r = codec.Read(bytes, m);
+            ASSERT_TRUE(r.lineRead) << noise << ' ' << *text;
+            EXPECT_EQ(r.consumed, noise + text->size()) << noise << ' ' << *text;
+            // A '#' belongs to firmware lines only; in a reply's number it is a malformed line.
+            const bool failed = text == &hashed;
+            EXPECT_EQ(m.code, failed ? kFailedParseCode : ToCode(CommandCode::gcross))
+                << noise << ' ' << *text;
+            EXPECT_EQ(m.Int(18), failed ? ToCode(CommandCode::gcross) : -34) << noise << ' ' << *text;
+            std::string cut = bytes.substr(0, noise + text->size() - 1);
+            EXPECT_FALSE(codec.Read(cut, m).lineRead) << noise << ' ' << *text;
+        }
+    }
+}
+
 TEST_F(MessageCodecRead, TokensCollapseCommaRunsAndStatusIsBounded) {
     CommandMessage m = ReadLine(codec, ":gcross,,0,,,5,,7,[CR]");
     EXPECT_EQ(m.code, ToCode(CommandCode::gcross));

@@ -104,6 +104,20 @@ TEST_F(RoutingView, ListFollowsRepliesAndNotificationsRowByRow) {
     EXPECT_TRUE(ListTexts().empty());
 }
 
+TEST_F(RoutingView, AHiddenListCatchesUpWhenShownInsteadOfPerNotification) {
+    ConnectNewFrame();
+    Reply(":scross,0,5,7,0,0");
+    area.Views().setCurrentIndex(1);  // the grid
+    Reply("%gcross,5,9");
+    Reply("%gcross,2,600");
+    Reply(":scross,0,3,4,0,0");
+    EXPECT_EQ(ListTexts(), (std::vector<std::string>{"CARD1 09 -> CARD1 05"}))
+        << "rows neither move nor come while hidden (a row's text is always the frame's)";
+    area.Views().setCurrentIndex(0);
+    EXPECT_EQ(ListTexts(), (std::vector<std::string>{"MADI 08 -> CARD1 02", "CARD1 04 -> CARD1 03",
+                                                     "CARD1 09 -> CARD1 05"}));
+}
+
 TEST_F(RoutingView, ARefusedRouteStaysListedAndIsSaid) {
     ConnectNewFrame();
     session.Routing().SetCrosspoint(5, 7);

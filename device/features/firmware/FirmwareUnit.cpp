@@ -57,9 +57,14 @@ RequestProblem FirmwareUnit::StartRun(std::vector<std::string> records) {
     return std::nullopt;
 }
 
-void FirmwareUnit::Watch(std::chrono::milliseconds limit, FirmwareOutcome onExpiry) {
-    watchdog_ = context_.timers.Start("firmware watchdog", limit, TimerMode::Once,
-                                      [this, onExpiry] { End(onExpiry, 0); });
+void FirmwareUnit::Watch(std::chrono::milliseconds limit, FirmwareOutcome onExpiry, std::int32_t status) {
+    watchdogOutcome_ = onExpiry;
+    watchdogStatus_ = status;
+    // A record costs no allocation: the running watchdog is moved on rather than replaced.
+    if (!watchdog_.Rearm(limit)) {
+        watchdog_ = context_.timers.Start("firmware watchdog", limit, TimerMode::Once,
+                                          [this] { End(watchdogOutcome_, watchdogStatus_); });
+    }
 }
 
 void FirmwareUnit::Prog(const CommandMessage& m) {
@@ -121,8 +126,7 @@ void FirmwareUnit::SendRecord() {
 
 void FirmwareUnit::EndSoon(FirmwareOutcome outcome, std::int32_t status) {
     stage_ = Stage::Ending;
-    watchdog_ = context_.timers.Start("firmware watchdog", 0ms, TimerMode::Once,
-                                      [this, outcome, status] { End(outcome, status); });
+    Watch(0ms, outcome, status);
 }
 
 void FirmwareUnit::End(FirmwareOutcome outcome, std::int32_t status) {

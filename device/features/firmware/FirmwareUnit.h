@@ -57,7 +57,7 @@ class FirmwareUnit {
 
     void Prog(const CommandMessage& m);
     void SendRecord();
-    void Watch(std::chrono::milliseconds limit, FirmwareOutcome onExpiry);
+    void Watch(std::chrono::milliseconds limit, FirmwareOutcome onExpiry, std::int32_t status = 0);
     // Ends the run from the watchdog's turn, never inside the reply that decided it: a listener
     // may restart the frame and close the link the reply came in on.
     void EndSoon(FirmwareOutcome outcome, std::int32_t status = 0);
@@ -72,8 +72,11 @@ class FirmwareUnit {
     std::vector<std::string> records_;
     std::size_t acknowledged_ = 0;
     Stage stage_ = Stage::Idle;
+    // One watchdog for the whole run, re-armed per record; what its expiry ends the run with.
     TimerHandle watchdog_;
     TimerHandle leaving_;
+    FirmwareOutcome watchdogOutcome_ = FirmwareOutcome::Stalled;
+    std::int32_t watchdogStatus_ = 0;
     Subscription linkWatch_;
 };
 
