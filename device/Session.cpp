@@ -13,8 +13,8 @@ Session::Session(LineTransport& transport, DatagramSocket& datagrams, TimerServi
       link_(codec_, transport, probe_, timers, connection_, ports),
       requests_(link_, state_),
       poller_(*this, state_, connection_, link_, timers),
-      context_{state_,    connection_, codec_,    requests_, timers,
-               events_,   dispatcher_, poller_,   outcomes_, [this] { Disconnect(); }},
+      context_{state_,  connection_, codec_,  requests_, timers,
+               events_, dispatcher_, poller_, outcomes_, [this] { Disconnect(); }},
       returnWatch_(probe_, timers, ports.echo, [this] { Reconnect(); }) {
     for (std::size_t i = 0; i < kFeatureCount; ++i) {
         if (const CoreModule& module = *CoreModules()[i]; module.build)

@@ -71,7 +71,8 @@ void BM_DispatchReply(benchmark::State& bench) {
     RequestWriter requests(sink, state);
     Dispatcher dispatcher;
     RequestOutcomes outcomes(timers);
-    FeatureContext context{state, connection, codec, requests, timers, events, dispatcher, poll, outcomes, {}};
+    FeatureContext context{state,  connection, codec, requests, timers,
+                           events, dispatcher, poll,  outcomes, {}};
     // The units whose words the mix carries, with a listener on each event a window would hear.
     IdentityUnit identity(context);
     ClockUnit clock(context);

@@ -47,11 +47,14 @@ TEST_F(LevelDetectorCommands, ADetectorSetTripsAndShowsItsStatus) {
 TEST_F(LevelDetectorCommands, AFrameWithoutThemIsToldWhyAndNothingIsSent) {
     const Outcome edge = Cli({"detectors", "127.0.0.4"});
     EXPECT_EQ(edge.code, kExitUsage);
-    EXPECT_EQ(edge.err, "velmar-cli: 127.0.0.4 is a frame without a matrix (class 2): no level detectors from here\n");
+    EXPECT_EQ(edge.err,
+              "velmar-cli: 127.0.0.4 is a frame without a matrix (class 2): no level detectors from here\n");
     EXPECT_EQ(edge.out, "");
     const Outcome spare = Cli({"detector", "*127.0.0.5", "in", "3", "--enable"});
     EXPECT_EQ(spare.code, kExitUsage);
-    EXPECT_EQ(spare.err, "velmar-cli: 127.0.0.5 runs its recovery firmware: no level detectors from here; use application\n");
+    EXPECT_EQ(
+        spare.err,
+        "velmar-cli: 127.0.0.5 runs its recovery firmware: no level detectors from here; use application\n");
 }
 
 }  // namespace
