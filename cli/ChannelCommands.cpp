@@ -7,6 +7,7 @@
 #include <sstream>
 #include <string_view>
 
+#include "cli/ChannelColumns.h"
 #include "cli/CliApp.h"
 #include "cli/FrameConnection.h"
 #include "cli/HeadlessConsole.h"
@@ -25,23 +26,6 @@ namespace velmar {
 namespace {
 
 using C = CommandCode;
-
-// Pads to `width` characters as a terminal shows them: UTF-8 continuation bytes take no column.
-std::string Padded(std::string text, std::size_t width) {
-    const auto columns = static_cast<std::size_t>(std::count_if(
-        text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
-    if (columns < width)
-        text.append(width - columns, ' ');
-    return text;
-}
-
-std::optional<std::int32_t> ParseDirection(std::string_view text) {
-    if (text == "in")
-        return 0;
-    if (text == "out")
-        return 1;
-    return std::nullopt;
-}
 
 const TextField<17>& LabelOf(const DeviceState& state, std::int32_t direction, std::int32_t channel) {
     const auto& table = direction == 0 ? state.config.inputLabels : state.config.outputLabels;

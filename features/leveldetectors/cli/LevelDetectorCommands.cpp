@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "cli/ChannelColumns.h"
 #include "cli/CliApp.h"
 #include "cli/CliFeatureList.h"
 #include "cli/CliOptions.h"
@@ -29,20 +30,6 @@ namespace velmar {
 namespace {
 
 using C = CommandCode;
-
-std::string Padded(std::string text, std::size_t width) {
-    if (text.size() < width)
-        text.append(width - text.size(), ' ');
-    return text;
-}
-
-std::optional<std::int32_t> ParseDirection(std::string_view text) {
-    if (text == "in")
-        return 0;
-    if (text == "out")
-        return 1;
-    return std::nullopt;
-}
 
 // "--t1 MS:DB" as a time and a level for threshold `n` of `direction`.
 std::string ReadThreshold(std::string_view text, std::int32_t direction, std::int32_t n, std::int32_t& time,
