@@ -59,19 +59,22 @@ void Save(const TextField<N>& field, CommandMessage& m, std::uint16_t pos) {
     m.SetText(pos, N, field.View());
 }
 
+// Stores a reply's field into `expr`, or clears it where the status rule says so.
+#define VELMAR_LOAD(expr)                                                                        \
+    [](DeviceState& s, [[maybe_unused]] std::size_t k, const CommandMessage& m, std::uint16_t p, \
+       bool zero) {                                                                              \
+        if (zero) {                                                                              \
+            Clear(expr);                                                                         \
+        } else {                                                                                 \
+            Load(expr, m, p);                                                                    \
+        }                                                                                        \
+    }
 // `expr` names the field in terms of `s` (the state) and `k` (the 0-based key); `name` is what a
 // text field is called when it is refused.
 #define VELMAR_BIND_NAMED(get, set, pos, rule, from, first, last, expr, name)                              \
     FieldBinding {                                                                                         \
         CommandCode::get, CommandCode::set, pos, StatusRule::rule, StoredFrom::from, first, last,          \
-            [](DeviceState& s, [[maybe_unused]] std::size_t k, const CommandMessage& m, std::uint16_t p,   \
-               bool zero) {                                                                                \
-                if (zero) {                                                                                \
-                    Clear(expr);                                                                           \
-                } else {                                                                                   \
-                    Load(expr, m, p);                                                                      \
-                }                                                                                          \
-            },                                                                                             \
+            VELMAR_LOAD(expr),                                                                             \
             [](const ConfigBlock& c, [[maybe_unused]] std::size_t k, CommandMessage& m, std::uint16_t p) { \
                 const ConfigOnly s{c};                                                                     \
                 Save(expr, m, p);                                                                          \
@@ -79,17 +82,10 @@ void Save(const TextField<N>& field, CommandMessage& m, std::uint16_t pos) {
             name                                                                                           \
     }
 // A field of the live block: the frame reports it and nothing sets it.
-#define VELMAR_REPORT(get, pos, rule, expr)                                                        \
-    FieldBinding {                                                                                 \
-        CommandCode::get, CommandCode::error, pos, StatusRule::rule, StoredFrom::Get, 0, 0,        \
-            [](DeviceState& s, std::size_t, const CommandMessage& m, std::uint16_t p, bool zero) { \
-                if (zero) {                                                                        \
-                    Clear(expr);                                                                   \
-                } else {                                                                           \
-                    Load(expr, m, p);                                                              \
-                }                                                                                  \
-            },                                                                                     \
-            nullptr, {}                                                                            \
+#define VELMAR_REPORT(get, pos, rule, expr)                                                 \
+    FieldBinding {                                                                          \
+        CommandCode::get, CommandCode::error, pos, StatusRule::rule, StoredFrom::Get, 0, 0, \
+            VELMAR_LOAD(expr), nullptr, {}                                                  \
     }
 #define VELMAR_BIND(get, set, pos, rule, from, first, last, expr) \
     VELMAR_BIND_NAMED(get, set, pos, rule, from, first, last, expr, {})
@@ -162,6 +158,7 @@ const std::array kFields{
 #undef VELMAR_FIELD
 #undef VELMAR_BIND
 #undef VELMAR_BIND_NAMED
+#undef VELMAR_LOAD
 
 #define VELMAR_CARD_FIELD(get, set, index, pos, mode, from, expr)                                   \
     CardFieldBinding {                                                                              \
