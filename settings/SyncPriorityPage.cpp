@@ -37,9 +37,8 @@ SyncPriorityPage::SyncPriorityPage(QWidget* parent)
     // A text that is not a priority gets the cell's old text back: nothing typed by mistake is stored.
     grid_->SetColumnEditor(kPriorityColumn,
                            EditableGrid::LineEditor({}, [](QWidget& editor, EditableGrid::CellEdit& edit) {
-                               const QString typed = static_cast<QLineEdit&>(editor).text();
-                               if (const auto value = Priority(typed))
-                                   edit.text = QString::number(*value);
+                               const auto value = Priority(static_cast<QLineEdit&>(editor).text());
+                               edit.text = value ? QString::number(*value) : edit.previous;
                                return edit.commit;
                            }));
     for (const SyncSource& source : SyncSources()) {

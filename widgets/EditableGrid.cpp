@@ -277,7 +277,7 @@ bool EditableGrid::EditCell(int row, int column) {
     QWidget* editor = record.editor.create(viewport());
     if (editor == nullptr)
         return false;
-    CellEdit edit{row, column, Text(row, column), RowValue(row), false};
+    CellEdit edit{row, column, Text(row, column), RowValue(row), false, {}};
     FillEditor(*editor, edit.text);
     if (record.editor.begin && !record.editor.begin(*editor, edit)) {
         delete editor;
@@ -310,7 +310,10 @@ void EditableGrid::EndEdit(bool commit) {
     ended.column = edit->column;
     if (rowStillThere) {
         ended.row = edit->cell.row();
-        ended.text = Text(ended.row, ended.column);
+        ended.previous = Text(ended.row, ended.column);
+        // What was typed, not what the cell showed: an owner that only looks at the text must
+        // still see the edit.
+        ended.text = editor != nullptr ? EditorText(*editor) : ended.previous;
         ended.value = RowValue(ended.row);
         ended.commit = commit;
     }
@@ -318,8 +321,6 @@ void EditableGrid::EndEdit(bool commit) {
     const auto found = columns_.find(edit->column);
     if (editor != nullptr && found != columns_.end() && found->second.editor.end)
         store = found->second.editor.end(*editor, ended);
-    else if (editor != nullptr && rowStillThere)
-        ended.text = EditorText(*editor);
     if (store && rowStillThere)
         SetText(ended.row, ended.column, ended.text);
     // The editor may be the receiver of the event that ended the edit.

@@ -47,21 +47,24 @@ class EditableGrid : public QTableWidget {
     struct CellEdit {
         int row = -1;
         int column = -1;
-        // Begin: the cell's text. End: the cell's text on entry; the text to store on return.
+        // Begin: the cell's text. End: what the editor holds on entry (empty when the row is gone);
+        // the text to store on return.
         QString text;
         // The row's value (SetRowValue).
         std::uint32_t value = 0;
         // End only: true when the edit was committed (Enter, focus or click elsewhere, Tab), false when
         // it was discarded (Escape, EndEdit(false), the row vanished).
         bool commit = false;
+        // End only: the cell's text as it stood before the edit.
+        QString previous;
     };
 
     // Builds the editor widget for one edit; the grid parents, places, shows and later deletes it.
     using EditorFactory = std::function<QWidget*(QWidget* parent)>;
     // Called once the editor exists: fill it from edit.text. Returning false refuses the edit.
     using BeginCallback = std::function<bool(QWidget& editor, CellEdit& edit)>;
-    // Called when the edit ends: read the editor into edit.text. Returning true stores edit.text in the
-    // cell, whatever edit.commit says; false leaves the cell as it was.
+    // Called when the edit ends, with the editor's text in edit.text. Returning true stores edit.text
+    // in the cell, whatever edit.commit says; false leaves the cell as it was.
     using EndCallback = std::function<bool(QWidget& editor, CellEdit& edit)>;
 
     struct ColumnEditor {

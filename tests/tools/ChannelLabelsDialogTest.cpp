@@ -1,3 +1,4 @@
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -78,6 +79,50 @@ TEST_F(Labels, ApplySendsWhatWasEditedAndTypingRefusesWhatTheLineCannotCarry) {
     ASSERT_EQ(defaults.size(), 3072u);
     EXPECT_EQ(defaults[6], "&slabel,0,7,'SOURCE-0007'");
     EXPECT_EQ(defaults.back(), "&slabel,1,1536,'DESTINATION-1536'");
+}
+
+// As a window system delivers it: the second press comes before the double-click event.
+void DoubleClickCell(EditableGrid& grid, int row, int column) {
+    QWidget* viewport = grid.viewport();
+    const QPoint at = grid.visualRect(grid.model()->index(row, column)).center();
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, at);
+    QTest::mousePress(viewport, Qt::LeftButton, {}, at);
+    QMouseEvent twice(QEvent::MouseButtonDblClick, at, viewport->mapToGlobal(at), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &twice);
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, at);
+}
+
+TEST_F(Labels, ACellEditedInPlaceSendsWhatWasTypedHoweverTheEditEnds) {
+    Connect(ModelClass::Full, false);
+    ChannelLabelsDialog dialog(session, prompter, nullptr);
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    EditableGrid& list = *dialog.List();
+
+    DoubleClickCell(list, 0, 2);
+    ASSERT_TRUE(list.IsEditing());
+    QTest::keyClicks(list.Editor(), "Vocal 1");
+    QTest::keyClick(list.Editor(), Qt::Key_Return);
+    EXPECT_EQ(Sent(), (std::vector<std::string>{"&slabel,0,1,'Vocal 1'"}));
+
+    DoubleClickCell(list, 1, 2);
+    QTest::keyClicks(list.Editor(), "Vocal 2");
+    QTest::keyClick(list.Editor(), Qt::Key_Tab);  // on to the output cell of the same channel
+    EXPECT_EQ(Sent(), (std::vector<std::string>{"&slabel,0,2,'Vocal 2'"}));
+    ASSERT_TRUE(list.IsEditing());
+    QTest::keyClicks(list.Editor(), "Wedge 2");
+    const QPoint otherRow = list.visualRect(list.model()->index(5, 0)).center();
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, otherRow);
+    EXPECT_EQ(Sent(), (std::vector<std::string>{"&slabel,1,2,'Wedge 2'"}));
+
+    // Escape, and an edit that changed nothing, send nothing.
+    DoubleClickCell(list, 2, 2);
+    QTest::keyClicks(list.Editor(), "Dropped");
+    QTest::keyClick(list.Editor(), Qt::Key_Escape);
+    DoubleClickCell(list, 2, 3);
+    QTest::keyClick(list.Editor(), Qt::Key_Return);
+    EXPECT_TRUE(Sent().empty());
 }
 
 }  // namespace

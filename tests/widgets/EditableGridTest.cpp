@@ -245,6 +245,27 @@ TEST_F(EditableGridTest, EndCallbackDecidesWhatIsStoredAndBeginCanRefuse) {
     grid_ = nullptr;
 }
 
+TEST_F(EditableGridTest, EndCallbackHearsWhatWasTypedBesideWhatTheCellHeld) {
+    std::vector<std::pair<QString, QString>> heard;  // (typed, previous)
+    grid_->SetColumnEditor(2, EditableGrid::LineEditor({}, [&](QWidget&, EditableGrid::CellEdit& edit) {
+                               heard.emplace_back(edit.text, edit.previous);
+                               return edit.commit;
+                           }));
+    ASSERT_TRUE(grid_->EditCell(0, 2));
+    QTest::keyClicks(Editor(), "Vocal 1");
+    Press(Qt::Key_Return);
+    ASSERT_TRUE(grid_->EditCell(1, 2));
+    QTest::keyClicks(Editor(), "Vocal 2");
+    Press(Qt::Key_Tab);  // ends this one and opens row 2
+    QTest::keyClicks(Editor(), "Vocal 3");
+    QTest::mouseClick(after_, Qt::LeftButton);
+    ASSERT_EQ(heard.size(), 3u);
+    EXPECT_EQ(heard[0], std::make_pair(QString("Vocal 1"), QString("0")));
+    EXPECT_EQ(heard[1], std::make_pair(QString("Vocal 2"), QString("1")));
+    EXPECT_EQ(heard[2], std::make_pair(QString("Vocal 3"), QString("2")));
+    EXPECT_EQ(grid_->Text(2, 2), "Vocal 3");
+}
+
 TEST_F(EditableGridTest, RowValuesAndColours) {
     EXPECT_EQ(grid_->RowValue(2), 12u);
     EXPECT_EQ(grid_->RowValue(7), 0u);
