@@ -147,14 +147,30 @@ void SettingsDialog::Retitle() {
     setWindowTitle(title);
 }
 
+std::string SettingsDialog::SendQuestion() const {
+    const std::vector<PlannedGroup> plan = PlanSettings(*opened_, *working_, SettingsPresenceOf(*opened_));
+    if (plan.empty())
+        return "Save changes\n\nNothing was changed: nothing will be sent.";
+    std::string text = "Save changes\n\nThese settings will be sent to the frame:";
+    std::size_t total = 0;
+    for (const PlannedGroup& group : plan) {
+        text += "\n  " + group.name + ": " + std::to_string(group.requests) +
+                (group.requests == 1 ? " request" : " requests");
+        total += group.requests;
+    }
+    if (plan.size() > 1)
+        text += "\n" + std::to_string(total) + " requests in all.";
+    return text;
+}
+
 void SettingsDialog::SaveChanges() {
     if (!StorePages(*working_, true))
         return;
+    // Not sending goes back to the editor with every edit in place; leaving is Cancel's question.
+    if (!prompter_.Confirm(SendQuestion(), "Send", "Back to the editor", kCaption))
+        return;
     closing_ = true;
-    if (prompter_.Question("Save changes", kCaption))
-        accept();
-    else
-        QDialog::reject();
+    accept();
 }
 
 void SettingsDialog::reject() {
@@ -162,7 +178,8 @@ void SettingsDialog::reject() {
         return QDialog::reject();
     auto taken = std::make_unique<ConfigBlock>(*working_);
     const bool changed = !StorePages(*taken, false) || SettingsDiffer(*opened_, *taken);
-    if (changed && !prompter_.Question("Discard the changes made in the settings?", kCaption))
+    if (changed && !prompter_.Confirm("Discard the changes made in the settings?", "Discard",
+                                      "Back to the editor", kCaption))
         return;
     closing_ = true;
     QDialog::reject();

@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <array>
 #include <memory>
+#include <string>
 
 #include "device/ConnectionState.h"
 #include "device/DeviceState.h"
@@ -78,6 +79,8 @@ class SettingsDialog final : public QDialog {
     // refused a value, which is then shown.
     bool StorePages(ConfigBlock& config, bool say);
     void Retitle();
+    // The question before sending: what will be sent, by group, with its request counts.
+    std::string SendQuestion() const;
 
     Prompter& prompter_;
     FilePicker& files_;

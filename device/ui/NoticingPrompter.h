@@ -19,6 +19,10 @@ class NoticingPrompter final : public Prompter {
     bool Question(std::string_view text, std::string_view caption = {}) override {
         return shown_.Question(text, caption);
     }
+    bool Confirm(std::string_view text, std::string_view proceed, std::string_view stay,
+                 std::string_view caption = {}) override {
+        return shown_.Confirm(text, proceed, stay, caption);
+    }
     void Information(std::string_view text, std::string_view caption = {}) override {
         events_.Publish(ConsoleNotice{NoticeLevel::Info, Entry(text, caption)});
         shown_.Information(text, caption);

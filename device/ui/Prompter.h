@@ -12,6 +12,15 @@ class Prompter {
     virtual ~Prompter() = default;
     // Yes/No with the question icon; true only for Yes.
     virtual bool Question(std::string_view text, std::string_view caption = {}) = 0;
+    // A question whose two answers are named for what they do: true only for `proceed`. `stay` is the
+    // default, and Escape or closing the box means it too. Where answers carry no names (scripts,
+    // tests) it is a Yes/No question.
+    virtual bool Confirm(std::string_view text, std::string_view proceed, std::string_view stay,
+                         std::string_view caption = {}) {
+        static_cast<void>(proceed);
+        static_cast<void>(stay);
+        return Question(text, caption);
+    }
     // OK only.
     virtual void Information(std::string_view text, std::string_view caption = {}) = 0;
     virtual void Warning(std::string_view text, std::string_view caption = {}) = 0;

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace velmar {
 
@@ -26,6 +27,17 @@ QString Text(std::string_view text) {
 bool QtPrompter::Question(std::string_view text, std::string_view caption) {
     return QMessageBox::question(Parent(), Caption(caption), Text(text), QMessageBox::Yes | QMessageBox::No,
                                  QMessageBox::No) == QMessageBox::Yes;
+}
+
+bool QtPrompter::Confirm(std::string_view text, std::string_view proceed, std::string_view stay,
+                         std::string_view caption) {
+    QMessageBox box(QMessageBox::Question, Caption(caption), Text(text), QMessageBox::NoButton, Parent());
+    QPushButton* go = box.addButton(Text(proceed), QMessageBox::AcceptRole);
+    QPushButton* back = box.addButton(Text(stay), QMessageBox::RejectRole);
+    box.setDefaultButton(back);
+    box.setEscapeButton(back);
+    box.exec();
+    return box.clickedButton() == go;
 }
 
 void QtPrompter::Information(std::string_view text, std::string_view caption) {

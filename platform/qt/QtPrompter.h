@@ -14,6 +14,8 @@ class QtPrompter final : public Prompter {
     explicit QtPrompter(QWidget* parent = nullptr) : parent_(parent) {}
 
     bool Question(std::string_view text, std::string_view caption) override;
+    bool Confirm(std::string_view text, std::string_view proceed, std::string_view stay,
+                 std::string_view caption) override;
     void Information(std::string_view text, std::string_view caption) override;
     void Warning(std::string_view text, std::string_view caption) override;
 

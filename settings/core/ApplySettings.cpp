@@ -34,6 +34,8 @@ struct ApplyGroup {
     Gate gate;
     Effect effect;
     std::array<SetWord, 3> words;
+    // How the question before sending names the group.
+    std::string_view name;
 };
 
 constexpr SetWord Word(CommandCode word, std::int32_t key = 0) {
@@ -42,37 +44,46 @@ constexpr SetWord Word(CommandCode word, std::int32_t key = 0) {
 
 // The frame takes its settings in this order.
 constexpr std::array kGroups{
-    ApplyGroup{Gate::Always, Effect::Settings, {Word(C::salivetime)}},
-    ApplyGroup{Gate::Always, Effect::Settings, {Word(C::ssystemdelay)}},
-    ApplyGroup{Gate::Always, Effect::Settings, {Word(C::sgenrate)}},
-    ApplyGroup{Gate::Always, Effect::Settings, {Word(C::srateadptsrc)}},
-    ApplyGroup{Gate::Always, Effect::Settings, {Word(C::swclkout)}},
-    ApplyGroup{Gate::Always, Effect::Settings, {Word(C::sdevid)}},
-    ApplyGroup{Gate::Always, Effect::Network, {Word(C::sip)}},
-    ApplyGroup{Gate::Always, Effect::Settings, {Word(C::saeschstat)}},
+    ApplyGroup{Gate::Always, Effect::Settings, {Word(C::salivetime)}, "Alive time"},
+    ApplyGroup{Gate::Always, Effect::Settings, {Word(C::ssystemdelay)}, "System delay"},
+    ApplyGroup{Gate::Always, Effect::Settings, {Word(C::sgenrate)}, "Sample rate"},
+    ApplyGroup{Gate::Always, Effect::Settings, {Word(C::srateadptsrc)}, "Sample rate adaption source"},
+    ApplyGroup{Gate::Always, Effect::Settings, {Word(C::swclkout)}, "Word clock output"},
+    ApplyGroup{Gate::Always, Effect::Settings, {Word(C::sdevid)}, "Device ID and name"},
+    ApplyGroup{Gate::Always, Effect::Network, {Word(C::sip)}, "Network address"},
+    ApplyGroup{Gate::Always, Effect::Settings, {Word(C::saeschstat)}, "AES channel status"},
     ApplyGroup{Gate::Always,
                Effect::Settings,
-               {Word(C::smadiinmode, 1), Word(C::smadioutmode, 1), Word(C::smadidsdmode, 1)}},
-    ApplyGroup{Gate::Always, Effect::Settings, {Word(C::sphdmode)}},
-    ApplyGroup{Gate::OptionalModule, Effect::Settings, {Word(C::soptred)}},
-    ApplyGroup{Gate::OptionalModule, Effect::Settings, {Word(C::soptmode, 1)}},
-    ApplyGroup{Gate::SecondSfp, Effect::Settings, {Word(C::soptmode, 2)}},
+               {Word(C::smadiinmode, 1), Word(C::smadioutmode, 1), Word(C::smadidsdmode, 1)},
+               "MADI port"},
+    ApplyGroup{Gate::Always, Effect::Settings, {Word(C::sphdmode)}, "PHD ports"},
+    ApplyGroup{Gate::OptionalModule, Effect::Settings, {Word(C::soptred)}, "SFP redundancy"},
+    ApplyGroup{Gate::OptionalModule, Effect::Settings, {Word(C::soptmode, 1)}, "SFP 1 interface type"},
+    ApplyGroup{Gate::SecondSfp, Effect::Settings, {Word(C::soptmode, 2)}, "SFP 2 interface type"},
     ApplyGroup{Gate::OptionalModule,
                Effect::Settings,
-               {Word(C::smadiinmode, 2), Word(C::smadioutmode, 2), Word(C::smadidsdmode, 2)}},
-    ApplyGroup{Gate::OptionalModule, Effect::Settings, {Word(C::shlinkinmode, 1), Word(C::shlinkoutmode, 1)}},
+               {Word(C::smadiinmode, 2), Word(C::smadioutmode, 2), Word(C::smadidsdmode, 2)},
+               "SFP 1 MADI"},
+    ApplyGroup{Gate::OptionalModule,
+               Effect::Settings,
+               {Word(C::shlinkinmode, 1), Word(C::shlinkoutmode, 1)},
+               "SFP 1 Hotlink"},
     ApplyGroup{Gate::SecondSfp,
                Effect::Settings,
-               {Word(C::smadiinmode, 3), Word(C::smadioutmode, 3), Word(C::smadidsdmode, 3)}},
-    ApplyGroup{Gate::SecondSfp, Effect::Settings, {Word(C::shlinkinmode, 2), Word(C::shlinkoutmode, 2)}},
-    ApplyGroup{Gate::Dante, Effect::Settings, {Word(C::sbkname)}},
-    ApplyGroup{Gate::Dante, Effect::DanteNetwork, {Word(C::sbkip)}},
-    ApplyGroup{Gate::Dante, Effect::Settings, {Word(C::ssrenaip)}},
-    ApplyGroup{Gate::Dante, Effect::DanteNetwork, {Word(C::sbksecip)}},
-    ApplyGroup{Gate::Dante, Effect::DanteNetwork, {Word(C::sswmodeip)}},
+               {Word(C::smadiinmode, 3), Word(C::smadioutmode, 3), Word(C::smadidsdmode, 3)},
+               "SFP 2 MADI"},
+    ApplyGroup{Gate::SecondSfp,
+               Effect::Settings,
+               {Word(C::shlinkinmode, 2), Word(C::shlinkoutmode, 2)},
+               "SFP 2 Hotlink"},
+    ApplyGroup{Gate::Dante, Effect::Settings, {Word(C::sbkname)}, "Dante device name"},
+    ApplyGroup{Gate::Dante, Effect::DanteNetwork, {Word(C::sbkip)}, "Dante primary interface"},
+    ApplyGroup{Gate::Dante, Effect::Settings, {Word(C::ssrenaip)}, "Dante sample rate control"},
+    ApplyGroup{Gate::Dante, Effect::DanteNetwork, {Word(C::sbksecip)}, "Dante secondary interface"},
+    ApplyGroup{Gate::Dante, Effect::DanteNetwork, {Word(C::sswmodeip)}, "Dante redundancy"},
     // One priority changed sends all seventeen: the frame takes them as one table.
-    ApplyGroup{Gate::Always, Effect::Settings, {SetWord{C::ssyncprio, 2, 18}}},
-    ApplyGroup{Gate::Always, Effect::Settings, {Word(C::ssyncterm)}},
+    ApplyGroup{Gate::Always, Effect::Settings, {SetWord{C::ssyncprio, 2, 18}}, "Synchronization priorities"},
+    ApplyGroup{Gate::Always, Effect::Settings, {Word(C::ssyncterm)}, "Sync input termination"},
 };
 
 // The line a word would carry for `config`. SFP redundancy switched off carries mode 0: the
@@ -157,6 +168,25 @@ std::vector<CommandCode> ApplyWords() {
         }
     }
     return words;
+}
+
+std::vector<PlannedGroup> PlanSettings(const ConfigBlock& opened, const ConfigBlock& edited,
+                                       const SettingsPresence& presence) {
+    std::vector<PlannedGroup> plan;
+    for (const ApplyGroup& group : kGroups) {
+        if (!Open(group.gate, presence, edited) || !GroupChanged(group, opened, edited))
+            continue;
+        PlannedGroup planned{std::string(group.name), 0};
+        ForEachLine(group, [&](const SetWord&, std::int32_t) { ++planned.requests; });
+        plan.push_back(std::move(planned));
+    }
+    for (const CardRequest& request : PlanCardRequests(opened, edited).requests) {
+        const std::string name = "Card " + std::to_string(request.card);
+        if (plan.empty() || plan.back().name != name)
+            plan.push_back({name, 0});
+        ++plan.back().requests;
+    }
+    return plan;
 }
 
 bool SettingsDiffer(const ConfigBlock& a, const ConfigBlock& b) {

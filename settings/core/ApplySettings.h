@@ -53,6 +53,18 @@ void ReadBackSettings(const ApplyOutcome& outcome, RequestWriter& requests);
 // Every set word ApplySettings may send, for a caller that waits for their answers.
 std::vector<CommandCode> ApplyWords();
 
+// One group of settings that applying would send, named for the operator, with its request count.
+struct PlannedGroup {
+    std::string name;
+    std::size_t requests = 0;
+    friend bool operator==(const PlannedGroup&, const PlannedGroup&) = default;
+};
+
+// What ApplySettings would send for these edits on hardware as `presence` says, in the order it
+// would send it; the cards by slot.
+std::vector<PlannedGroup> PlanSettings(const ConfigBlock& opened, const ConfigBlock& edited,
+                                       const SettingsPresence& presence);
+
 // True when any field that ApplySettings would send differs between the two copies.
 bool SettingsDiffer(const ConfigBlock& a, const ConfigBlock& b);
 

@@ -5,10 +5,14 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <memory>
 
+#include "platform/qt/QtPrompter.h"
 #include "settings/DantePage.h"
 #include "settings/OptionalModulePage.h"
 #include "settings/SyncPriorityPage.h"
@@ -86,20 +90,61 @@ TEST_F(SettingsDialogTest, EnterIsCancelAndAsksBeforeDiscardingEdits) {
     EXPECT_EQ(dialog->result(), QDialog::Rejected);
 }
 
-TEST_F(SettingsDialogTest, SaveChangesAsksAndNoSendsNothing) {
+TEST_F(SettingsDialogTest, SaveChangesListsWhatWillBeSentAndNotSendingKeepsEveryEdit) {
     Open();
-    Field(SettingsTab::Id, 0).setText("12");
-    dialog->SaveChanges();
-    EXPECT_EQ(prompter.shown.back(), "question: Save changes");
-    EXPECT_EQ(dialog->result(), QDialog::Rejected);
+    Field(SettingsTab::Id, 1).setText("Studio B");
+    Field(SettingsTab::SystemDelay, 0).setText("12");
+    EditableGrid& grid = static_cast<SyncPriorityPage*>(dialog->Page(SettingsTab::Synchronization))->Grid();
+    grid.SetText(0, 1, "9");
+    dialog->SaveChanges();  // the script answers "Back to the editor"
+    EXPECT_EQ(prompter.shown.back(),
+              "question: Save changes\n\nThese settings will be sent to the frame:\n"
+              "  System delay: 1 request\n  Device ID and name: 1 request\n"
+              "  Synchronization priorities: 17 requests\n19 requests in all.");
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(Field(SettingsTab::Id, 1).text(), "Studio B");
+    EXPECT_EQ(Field(SettingsTab::SystemDelay, 0).text(), "12");
+    EXPECT_EQ(grid.Text(0, 1), "9");
 
-    Open();
-    Field(SettingsTab::Id, 0).setText("12");
     prompter.answers = {true};
     dialog->SaveChanges();
     EXPECT_EQ(dialog->result(), QDialog::Accepted);
-    EXPECT_EQ(dialog->Edited().deviceId, 12);
-    EXPECT_EQ(dialog->Opened().deviceId, 1);
+    EXPECT_EQ(dialog->Edited().systemDelay, 12);
+    EXPECT_EQ(dialog->Edited().syncPrio[0], 9);
+    EXPECT_EQ(dialog->Opened().systemDelay, 0);
+
+    Open();
+    dialog->SaveChanges();
+    EXPECT_EQ(prompter.shown.back(), "question: Save changes\n\nNothing was changed: nothing will be sent.");
+}
+
+TEST_F(SettingsDialogTest, EnterOnEitherQuestionGoesBackToTheEditor) {
+    QtPrompter shown;
+    dialog =
+        std::make_unique<SettingsDialog>(SettingsSubject{config.get(), ModelClass::Full, true}, shown, files);
+    dialog->show();
+    Field(SettingsTab::AliveTime, 0).setText("9");
+    QStringList asked;
+    const auto pressEnterOnTheQuestion = [&] {
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            QStringList buttons;
+            for (QAbstractButton* button : box->buttons())
+                buttons << button->text();
+            asked << box->text() + " [" + buttons.join("|") + "]";
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+    };
+    pressEnterOnTheQuestion();
+    dialog->SaveChanges();
+    pressEnterOnTheQuestion();
+    QTest::keyClick(dialog.get(), Qt::Key_Return);  // Cancel, the editor's default button
+    ASSERT_EQ(asked.size(), 2);
+    EXPECT_TRUE(asked[0].endsWith("[Send|Back to the editor]")) << asked[0].toStdString();
+    EXPECT_EQ(asked[1], "Discard the changes made in the settings? [Discard|Back to the editor]");
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(Field(SettingsTab::AliveTime, 0).text(), "9");
 }
 
 TEST_F(SettingsDialogTest, OutOfRangeValuesAndLostAddressesAreRefusedNotSent) {

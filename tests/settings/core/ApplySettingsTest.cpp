@@ -66,6 +66,23 @@ TEST_F(ApplySettingsTest, EveryChangedGroupCountsNotOnlyTheLast) {
     EXPECT_TRUE(outcome.OfferRestart());
 }
 
+TEST_F(ApplySettingsTest, ThePlanNamesWhatApplyingSendsAndCountsTheSameRequests) {
+    edited->lan.ip.Assign("127.0.0.9");
+    edited->syncPrio[3] = 7;
+    edited->danteName.Assign("Stage box");
+    const std::vector<PlannedGroup> plan = PlanSettings(*opened, *edited, SettingsPresenceOf(live->config));
+    EXPECT_EQ(plan,
+              (std::vector<PlannedGroup>{
+                  {"Network address", 1}, {"Dante device name", 1}, {"Synchronization priorities", 17}}));
+    EXPECT_EQ(Apply().requestsSent, 19u);
+
+    // Without the module its settings are neither sent nor promised.
+    SettingsPresence noDante = SettingsPresenceOf(live->config);
+    noDante.dante = false;
+    EXPECT_EQ(PlanSettings(*opened, *edited, noDante).size(), 2u);
+    EXPECT_TRUE(PlanSettings(*opened, *opened, noDante).empty());
+}
+
 TEST_F(ApplySettingsTest, LinesComeFromTheEditsAndTheFrameImageIsLeftToTheFrame) {
     // Meanwhile the frame changed its alive time and gateway; the operator touched neither.
     live->config.aliveTime = 99;
