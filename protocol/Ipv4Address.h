@@ -14,6 +14,15 @@ namespace velmar {
 // never altered on its way to a frame or a file.
 std::optional<std::uint32_t> ParseIpv4(std::string_view text);
 
+// The same reading, with the reason when the text is not an address: the first part that is out
+// of range or written with a leading zero, a character that has no place in an address, or the
+// wrong number of parts, as one sentence for the operator.
+struct Ipv4Reading {
+    std::optional<std::uint32_t> address;
+    std::string problem;
+};
+Ipv4Reading ReadIpv4(std::string_view text);
+
 // The dotted text of a host-order address.
 std::string Ipv4Text(std::uint32_t address);
 

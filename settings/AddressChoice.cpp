@@ -10,6 +10,7 @@
 #include "settings/core/AddressRules.h"
 #include "widgets/CheckableGroupBox.h"
 #include "widgets/IpAddressEdit.h"
+#include "widgets/ProblemNote.h"
 
 namespace velmar {
 
@@ -23,11 +24,14 @@ AddressChoice::AddressChoice(bool withDns, QWidget* parent)
     std::vector<const char*> labels{"IP address", "Subnet mask", "Default gateway"};
     if (withDns)
         labels.push_back("DNS server");
+    auto* note = new ProblemNote;
     for (const char* label : labels) {
         auto* field = new IpAddressEdit;
         fields_.push_back(field);
         form->addRow(label, field);
+        note->Follow(field, label);
     }
+    form->addRow(note);
     fixed_->PairWith(automatic_);
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
@@ -53,12 +57,12 @@ std::optional<AddressChoice::Taken> AddressChoice::Take(std::string_view where, 
     for (const IpAddressEdit* field : fields_) {
         const std::string text = FrameTextFromQString(field->text().trimmed()).bytes;
         // An empty field reads as no address; a partial one is not an address at all.
-        const auto address = text.empty() ? std::optional<std::uint32_t>(0) : ParseIpv4(text);
-        if (!address) {
-            problem = "\"" + text + "\" is not an address of the form 192.168.0.10.";
+        const Ipv4Reading reading = text.empty() ? Ipv4Reading{0, {}} : ReadIpv4(text);
+        if (!reading.address) {
+            problem = "\"" + text + "\" is not an address: " + reading.problem;
             return std::nullopt;
         }
-        taken.addresses.push_back(Ipv4Text(*address));
+        taken.addresses.push_back(Ipv4Text(*reading.address));
     }
     if (auto refused =
             FixedAddressProblem(taken.addresses[0], taken.addresses[1], taken.addresses[2], where)) {

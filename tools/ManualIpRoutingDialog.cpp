@@ -17,6 +17,7 @@
 #include "protocol/Ipv4Address.h"
 #include "tools/ToolFields.h"
 #include "widgets/IpAddressEdit.h"
+#include "widgets/ProblemNote.h"
 
 namespace velmar {
 
@@ -86,6 +87,9 @@ ManualIpRoutingDialog::ManualIpRoutingDialog(Session& session, Prompter& prompte
     txGrid->addWidget(txAddress_, 3, 1);
     txGrid->addWidget(txCreate, 4, 0);
     txGrid->addWidget(txSlotAssign, 4, 1);
+    auto* txNote = new ProblemNote;
+    txNote->Follow(txAddress_, QStringLiteral("IP address"));
+    txGrid->addWidget(txNote, 5, 0, 1, 2);
 
     auto* rxGroup = new QGroupBox(QStringLiteral(" RX flow "));
     auto* rxGrid = new QGridLayout(rxGroup);
@@ -201,7 +205,8 @@ std::optional<ManualIpRoutingDialog::Fields> ManualIpRoutingDialog::ReadFields()
         !reader.Read(rxId_, 1, kMaxFlowId, f.rx.flow) || !reader.Read(rxLatency_, 0, 65535, f.rx.latency)) {
         return std::nullopt;
     }
-    f.tx.address = Ipv4Text(txAddress_->Address().value_or(0));
+    // A text that is not an address is no address; CreateTx refuses it with its reason.
+    f.tx.address = txAddress_->Address() ? Ipv4Text(*txAddress_->Address()) : std::string();
     return f;
 }
 
@@ -229,6 +234,12 @@ void ManualIpRoutingDialog::CreateTx() {
     const auto fields = ReadFields();
     if (!fields)
         return;
+    if (fields->tx.address.empty()) {
+        const std::string typed = txAddress_->text().toStdString();
+        prompter_.Warning("IP address: " + ReadIpv4(typed).problem + " The flow was not created.");
+        txAddress_->setFocus();
+        return;
+    }
     std::vector<std::string> own = FrameAddresses(session_.State(), session_.Connection());
     if (listedAddresses_) {
         for (std::string& address : listedAddresses_())

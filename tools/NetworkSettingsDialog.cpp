@@ -1,9 +1,11 @@
 #include "tools/NetworkSettingsDialog.h"
 
 #include <QFormLayout>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 #include "platform/qt/FrameText.h"
+#include "widgets/ProblemNote.h"
 
 namespace velmar {
 
@@ -36,12 +38,23 @@ NetworkSettingsDialog::NetworkSettingsDialog(const std::string& deviceName, cons
     fields->addRow(QStringLiteral("IP address:"), address_);
     fields->addRow(QStringLiteral("Subnet mask:"), mask_);
     fields->addRow(QStringLiteral("Default gateway:"), gateway_);
+    auto* note = new ProblemNote(fixed_);
+    note->Follow(address_, QStringLiteral("IP address"));
+    note->Follow(mask_, QStringLiteral("Subnet mask"));
+    note->Follow(gateway_, QStringLiteral("Default gateway"));
+    fields->addRow(note);
     fixed_->PairWith(automatic_);
     fixed_->SetChecked(!current.automatic);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &NetworkSettingsDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &NetworkSettingsDialog::reject);
+    // A fixed address that is not an address keeps OK refused until it is mended or not chosen.
+    QPushButton* ok = buttons->button(QDialogButtonBox::Ok);
+    const auto allowOk = [this, ok, note] { ok->setEnabled(automatic_->isChecked() || note->AllGood()); };
+    connect(note, &ProblemNote::Changed, this, allowOk);
+    connect(automatic_, &QRadioButton::toggled, this, allowOk);
+    allowOk();
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(automatic_);
     layout->addWidget(fixed_);

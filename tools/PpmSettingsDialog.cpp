@@ -4,11 +4,14 @@
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 #include "device/ui/Prompter.h"
+#include "protocol/Ipv4Address.h"
 #include "tools/ToolFields.h"
 #include "widgets/IpAddressEdit.h"
+#include "widgets/ProblemNote.h"
 
 namespace velmar {
 
@@ -32,9 +35,14 @@ PpmSettingsDialog::PpmSettingsDialog(const PpmStreamSettings& defaults, Prompter
     form->addRow(QStringLiteral("Channel count"), channels_);
     form->addRow(QStringLiteral("Rate (ms)"), rate_);
     form->addRow(QString(), phase_);
+    auto* note = new ProblemNote;
+    note->Follow(address_, QStringLiteral("IP address"));
+    form->addRow(note);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     connect(buttons, &QDialogButtonBox::accepted, this, &PpmSettingsDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QPushButton* ok = buttons->button(QDialogButtonBox::Ok);
+    connect(note, &ProblemNote::Changed, this, [ok, note] { ok->setEnabled(note->AllGood()); });
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(buttons);
@@ -49,7 +57,14 @@ std::optional<PpmStreamSettings> PpmSettingsDialog::ReadFields() {
         return std::nullopt;
     }
     read.id = static_cast<std::uint32_t>(id);
-    read.address = address_->Address().value_or(0);
+    // A text that is not an address is refused, never sent as some other address.
+    const Ipv4Reading address = ReadIpv4(address_->text().toStdString());
+    if (!address.address) {
+        prompter_.Warning("IP address: " + address.problem);
+        address_->setFocus();
+        return std::nullopt;
+    }
+    read.address = *address.address;
     read.phase = phase_->isChecked();
     return read;
 }

@@ -1,18 +1,13 @@
 #include "widgets/IpAddressEdit.h"
 
-#include <QRegularExpression>
-#include <QRegularExpressionValidator>
-
 #include "protocol/Ipv4Address.h"
+#include "widgets/ProblemNote.h"
 
 namespace velmar {
 
 IpAddressEdit::IpAddressEdit(QWidget* parent) : QLineEdit(parent) {
-    const QString part = QStringLiteral("(25[0-5]|2[0-4][0-9]|1[0-9][0-9]|[1-9]?[0-9])");
-    const QRegularExpression pattern(QStringLiteral("^%1(\\.%1){0,3}\\.?$").arg(part));
-    setValidator(new QRegularExpressionValidator(pattern, this));
-    setMaxLength(15);
     setPlaceholderText(QStringLiteral("0.0.0.0"));
+    connect(this, &QLineEdit::textChanged, this, &IpAddressEdit::Check);
 }
 
 std::optional<std::uint32_t> IpAddressEdit::Address() const {
@@ -28,6 +23,17 @@ QString IpAddressEdit::UsableText() const {
     if (!address || *address == 0 || *address == 0xFFFFFFFFu)
         return {};
     return QString::fromStdString(Ipv4Text(*address));
+}
+
+void IpAddressEdit::Check() {
+    const QString current = text();
+    const QString problem =
+        current.isEmpty() ? QString() : QString::fromStdString(ReadIpv4(current.toStdString()).problem);
+    ProblemNote::Mark(*this, problem);
+    if (problem == problem_)
+        return;
+    problem_ = problem;
+    emit ProblemChanged(problem_);
 }
 
 }  // namespace velmar

@@ -4,6 +4,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <QDialogButtonBox>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
@@ -277,7 +279,12 @@ TEST_F(ConsoleWindowTest, SavedDevicesSurviveARestartAndKeepTheirFullRow) {
         window->OpenAddDevice();
         auto* dialog = window->findChild<AddDeviceDialog*>();
         ASSERT_NE(dialog, nullptr);
-        QTest::keyClicks(dialog->AddressField(), "127.0.0.77");
+        QDialogButtonBox* buttons = dialog->findChild<QDialogButtonBox*>();
+        QTest::keyClicks(dialog->AddressField(), "127.0.0.770");
+        EXPECT_EQ(dialog->AddressField()->text(), "127.0.0.770");  // not cut back to 127.0.0.77
+        EXPECT_FALSE(buttons->button(QDialogButtonBox::Ok)->isEnabled());
+        QTest::keyClick(dialog->AddressField(), Qt::Key_Backspace);
+        EXPECT_TRUE(buttons->button(QDialogButtonBox::Ok)->isEnabled());
         dialog->accept();
         EXPECT_TRUE(WaitUntil([&] { return prompter_.shown.size() == 2; }));
         EXPECT_EQ(prompter_.shown.back(), "warning: Device 127.0.0.77 is not responding");

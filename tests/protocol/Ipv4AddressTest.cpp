@@ -29,5 +29,19 @@ TEST(Ipv4Address, LeadingZerosAreRefusedSoEveryTakenTextComesBackUnchanged) {
     }
 }
 
+TEST(Ipv4Address, TheReasonNamesTheFirstBadPartBeforeTheCount) {
+    EXPECT_EQ(ReadIpv4("192.168.1.300").problem, "\"300\" is not a number from 0 to 255.");
+    EXPECT_EQ(ReadIpv4("300.1.2").problem, "\"300\" is not a number from 0 to 255.");
+    EXPECT_EQ(ReadIpv4("1.2.3.99999999999").problem, "\"99999999999\" is not a number from 0 to 255.");
+    EXPECT_EQ(ReadIpv4("10.08.0.1").problem, "\"08\" begins with a zero; write it without.");
+    EXPECT_EQ(ReadIpv4("10.0.0").problem, "An address is four numbers joined by dots, like 192.168.0.10.");
+    EXPECT_EQ(ReadIpv4("10..0.1").problem, ReadIpv4("10.0.0.1.").problem);
+    EXPECT_EQ(ReadIpv4("10.0.0.1a").problem, "An address holds only digits and dots.");
+    EXPECT_EQ(ReadIpv4("").problem, "No address was entered.");
+    const Ipv4Reading good = ReadIpv4("192.168.1.30");
+    EXPECT_EQ(good.address, 0xC0A8011Eu);
+    EXPECT_TRUE(good.problem.empty());
+}
+
 }  // namespace
 }  // namespace velmar

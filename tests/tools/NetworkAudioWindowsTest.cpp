@@ -1,8 +1,10 @@
 #include <QCheckBox>
+#include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QTest>
 #include <QTreeWidget>
 
 #include "tests/routing/RoutingFixture.h"
@@ -48,6 +50,15 @@ TEST_F(NetworkAudioWindows, PpmCreateUsesAndAdvancesTheNextStream) {
     settings.PortField()->setText("12000");
     settings.ChannelsField()->setText("16");
     settings.PhaseBox()->setChecked(true);
+    // An address with a part out of range is never taken as some other address.
+    settings.AddressField()->clear();
+    QTest::keyClicks(settings.AddressField(), "10.0.0.300");
+    EXPECT_EQ(settings.AddressField()->text(), "10.0.0.300");
+    EXPECT_FALSE(settings.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->isEnabled());
+    settings.accept();
+    EXPECT_TRUE(settings.isVisible());
+    EXPECT_EQ(prompter.shown.back(), "IP address: \"300\" is not a number from 0 to 255.");
+    settings.AddressField()->setText("10.0.0.152");
     settings.accept();
     EXPECT_FALSE(settings.isVisible());
     dialog.CreateFrom(settings.Values());
@@ -169,6 +180,13 @@ TEST_F(NetworkAudioWindows, ManualFlowsCreateFromTheFieldsAndFollowTheReports) {
     }
     EXPECT_TRUE(Sent().empty());
     EXPECT_TRUE(prompter.shown.empty());
+    // A text that is not an address is said to be none, not sent as 0.0.0.0 or as a shorter one.
+    dialog.TxAddressField()->clear();
+    QTest::keyClicks(dialog.TxAddressField(), "10.0.0.770");
+    dialog.CreateTx();
+    EXPECT_TRUE(Sent().empty());
+    EXPECT_EQ(prompter.shown.back(),
+              "IP address: \"770\" is not a number from 0 to 255. The flow was not created.");
 
     dialog.TxAddressField()->SetAddress(0x0A00004D);  // 10.0.0.77
     dialog.TxIdField()->setText("2");
