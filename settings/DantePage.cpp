@@ -24,6 +24,7 @@ std::vector<std::string_view> Addresses(const DanteLanSettings& lan) {
 DantePage::DantePage(QWidget* parent)
     : SettingsPage(parent),
       name_(new QLineEdit),
+      note_(new ProblemNote),
       primary_(new AddressChoice(true)),
       redundancy_(new ValueList(Setting::DanteRedundancy)),
       secondaryBox_(new QGroupBox(" Secondary interface ")),
@@ -32,6 +33,7 @@ DantePage::DantePage(QWidget* parent)
     name_->setMaxLength(31);
     auto* top = new QFormLayout;
     top->addRow("Brooklyn II name", name_);
+    top->addRow(note_);
     top->addRow("Redundancy mode", redundancy_);
 
     auto* primaryBox = new QGroupBox(" Primary interface ");
@@ -89,7 +91,7 @@ std::optional<std::string> DantePage::Store(ConfigBlock& config) {
         if (!secondary)
             return problem;
     }
-    if (auto refused = TakeText(*name_, "A Dante device name", config.danteName))
+    if (auto refused = TakeText(*name_, "A Dante device name", config.danteName, *note_))
         return refused;
     StoreAddresses(*primary, config.danteLan);
     if (secondary)

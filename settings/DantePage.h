@@ -9,6 +9,7 @@ class QLineEdit;
 namespace velmar {
 
 class AddressChoice;
+class ProblemNote;
 class ValueList;
 
 // " Dante ": the network-audio module's name, its primary and secondary interfaces, the redundancy
@@ -25,6 +26,7 @@ class DantePage final : public SettingsPage {
 
     bool present_ = false;
     QLineEdit* name_;
+    ProblemNote* note_;
     AddressChoice* primary_;
     ValueList* redundancy_;
     QGroupBox* secondaryBox_;

@@ -5,6 +5,10 @@
 class QLineEdit;
 
 namespace velmar {
+class ProblemNote;
+}
+
+namespace velmar {
 
 // " ID ": the frame's number and name.
 class IdPage final : public SettingsPage {
@@ -16,6 +20,7 @@ class IdPage final : public SettingsPage {
   private:
     QLineEdit* id_;
     QLineEdit* name_;
+    ProblemNote* note_;
 };
 
 }  // namespace velmar

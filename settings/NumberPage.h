@@ -8,6 +8,10 @@
 class QLineEdit;
 
 namespace velmar {
+class ProblemNote;
+}
+
+namespace velmar {
 
 // A page of one number: " System delay " and " Alive time ".
 class NumberPage final : public SettingsPage {
@@ -22,6 +26,7 @@ class NumberPage final : public SettingsPage {
     Setting setting_;
     std::int32_t ConfigBlock::*field_;
     QLineEdit* box_;
+    ProblemNote* note_;
 };
 
 }  // namespace velmar

@@ -7,6 +7,7 @@ class QCheckBox;
 namespace velmar {
 
 class EditableGrid;
+class ProblemNote;
 
 // " Synchronization ": the priority of each external sync source, edited in place, and the sync
 // input termination.
@@ -18,7 +19,12 @@ class SyncPriorityPage final : public SettingsPage {
     EditableGrid& Grid() { return *grid_; }
 
   private:
+    // Marks every row whose text is not a priority and names the first in the note; its reason.
+    std::optional<std::string> CheckRows();
+
     EditableGrid* grid_;
+    ProblemNote* note_;
+    bool checking_ = false;
     QCheckBox* termination_;
 };
 

@@ -21,6 +21,7 @@
 #include "tests/console/ConsoleTestSupport.h"
 #include "widgets/CheckableGroupBox.h"
 #include "widgets/EditableGrid.h"
+#include "widgets/ProblemNote.h"
 
 namespace velmar {
 namespace {
@@ -147,18 +148,39 @@ TEST_F(SettingsDialogTest, EnterOnEitherQuestionGoesBackToTheEditor) {
     EXPECT_EQ(Field(SettingsTab::AliveTime, 0).text(), "9");
 }
 
-TEST_F(SettingsDialogTest, OutOfRangeValuesAndLostAddressesAreRefusedNotSent) {
+TEST_F(SettingsDialogTest, ARefusedValueStaysTypedMarkedAndExplainedAndNothingIsTaken) {
     Open();
-    Field(SettingsTab::Id, 0).setText("120");
+    dialog->ShowTab(SettingsTab::SystemDelay);
+    QLineEdit& delay = Field(SettingsTab::SystemDelay, 0);
+    delay.selectAll();
+    QTest::keyClicks(&delay, "99");
     dialog->SaveChanges();
     EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(prompter.shown.back(),
+              "warning: System delay (samples): please enter an integer between 0 and 64.");
+    EXPECT_EQ(delay.text(), "99");  // what was typed, not the old 0
+    EXPECT_EQ(dialog->Edited().systemDelay, 0);
+    EXPECT_EQ(delay.toolTip(), "System delay (samples): please enter an integer between 0 and 64.");
+    const auto* note = dialog->Page(SettingsTab::SystemDelay)->findChild<ProblemNote*>();
+    ASSERT_NE(note, nullptr);
+    EXPECT_TRUE(note->isVisible());
+    EXPECT_EQ(note->text(), delay.toolTip());
+    // Mending it takes the mark away; the next save judges it again.
+    QTest::keyClick(&delay, Qt::Key_Backspace);
+    EXPECT_FALSE(note->isVisible());
+    EXPECT_TRUE(delay.toolTip().isEmpty());
+
+    Field(SettingsTab::Id, 0).setText("120");
+    dialog->SaveChanges();
     EXPECT_EQ(prompter.shown.back(), "warning: ID: please enter an integer between 0 and 99.");
-    EXPECT_EQ(Field(SettingsTab::Id, 0).text(), "1");
+    EXPECT_EQ(Field(SettingsTab::Id, 0).text(), "120");
     EXPECT_EQ(dialog->Edited().deviceId, 1);
+    Field(SettingsTab::Id, 0).setText("12");
 
     Field(SettingsTab::AliveTime, 0).setText("301");
     dialog->SaveChanges();
     EXPECT_EQ(prompter.shown.back(), "warning: Alive time (sec): please enter an integer between 0 and 300.");
+    Field(SettingsTab::AliveTime, 0).setText("30");
 
     for (const char* address : {"0.0.0.0", "255.255.255.255"}) {
         Field(SettingsTab::Network, 0).setText(address);
@@ -177,7 +199,7 @@ TEST_F(SettingsDialogTest, OutOfRangeValuesAndLostAddressesAreRefusedNotSent) {
     EXPECT_EQ(dialog->Edited().lan.ip.View(), "0.0.0.0");
 }
 
-TEST_F(SettingsDialogTest, PriorityCellsKeepTheirValueUnlessAPriorityIsTyped) {
+TEST_F(SettingsDialogTest, APriorityThatIsNoneStaysMarkedAndKeepsTheEditorFromSaving) {
     Open();
     dialog->ShowTab(SettingsTab::Synchronization);
     EditableGrid& grid = static_cast<SyncPriorityPage*>(dialog->Page(SettingsTab::Synchronization))->Grid();
@@ -186,23 +208,34 @@ TEST_F(SettingsDialogTest, PriorityCellsKeepTheirValueUnlessAPriorityIsTyped) {
         static_cast<QLineEdit*>(grid.Editor())->setText(text);
         QTest::keyClick(grid.Editor(), Qt::Key_Return);
     };
-    type(0, "32");
-    type(1, "-1");
-    type(2, "abc");
-    type(3, "");
     type(4, "0");
     type(11, "31");  // Madi coax
-    EXPECT_EQ(grid.Text(0, 1), "1");
-    EXPECT_EQ(grid.Text(1, 1), "2");
-    EXPECT_EQ(grid.Text(2, 1), "3");
-    EXPECT_EQ(grid.Text(3, 1), "4");
-    EXPECT_EQ(grid.Text(4, 1), "0");
+    type(1, "40");
     EXPECT_TRUE(dialog->isVisible());  // Enter in the cell ended only the edit
+    EXPECT_EQ(grid.Text(1, 1), "40");  // kept as typed, not put back to 2
+    const auto* note = dialog->Page(SettingsTab::Synchronization)->findChild<ProblemNote*>();
+    ASSERT_NE(note, nullptr);
+    const QString reason = grid.Text(1, 0) + ": \"40\" is not a priority (0 = disabled, 1 to 31).";
+    EXPECT_EQ(note->text(), reason);
+    type(2, "abc");
+    EXPECT_EQ(note->text(), reason) << "the first row that is wrong is told";
 
+    dialog->ShowTab(SettingsTab::Id);
+    dialog->SaveChanges();
+    EXPECT_EQ(prompter.shown.back(), "warning: " + reason.toStdString());
+    EXPECT_EQ(dialog->Page(SettingsTab::Synchronization)->isVisible(), true) << "the page is shown";
+    EXPECT_EQ(dialog->Edited().syncPrio[1], 2);
+
+    type(1, "3");
+    type(2, " 7 ");
+    EXPECT_FALSE(note->isVisible());
+    EXPECT_EQ(grid.Text(2, 1), "7");
     prompter.answers = {true};
     dialog->SaveChanges();
+    ASSERT_EQ(dialog->result(), QDialog::Accepted);
     const auto& prio = dialog->Edited().syncPrio;
-    EXPECT_EQ(prio[0], 1);
+    EXPECT_EQ(prio[1], 3);
+    EXPECT_EQ(prio[2], 7);
     EXPECT_EQ(prio[4], 0);  // AES Input 2, source 6
     EXPECT_EQ(prio[13], 31);
     EXPECT_EQ(prio[11], 12);  // PHD 1: never shown, never changed
