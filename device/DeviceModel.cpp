@@ -2,6 +2,9 @@
 
 #include <array>
 
+#include "protocol/Ipv4Address.h"
+#include "protocol/TextEncoding.h"
+
 namespace velmar {
 
 namespace {
@@ -142,6 +145,19 @@ std::string_view UnitStatusText(std::uint32_t fittedMask, std::size_t unit, std:
     if ((fittedMask & (1u << (unit - 1))) == 0)
         return {};
     return status == 0 ? "OK" : "Faulty";
+}
+
+std::string FrameLabel(const ConnectionState& connection) {
+    if (connection.connectedIp == 0)
+        return "the frame";
+    const std::string address = Ipv4Text(connection.connectedIp);
+    if (connection.deviceNameText.Empty())
+        return address;
+    return DecodeFrameText(connection.deviceNameText.View()) + " (" + address + ")";
+}
+
+std::string AboutFrame(std::string_view text, const ConnectionState& connection) {
+    return std::string(text) + "\n\n" + FrameLabel(connection);
 }
 
 }  // namespace velmar

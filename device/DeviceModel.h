@@ -42,6 +42,13 @@ bool IsReady(const ConnectionState& connection, bool firmwareRunActive);
 std::string_view SyncSourceName(std::int32_t source);
 // "44.1 kHz" ... for actual-rate codes 1..10; "Error" otherwise.
 std::string_view SampleRateName(std::int32_t rate);
+// The connected frame as the operator knows it: "Studio A (127.0.0.2)", or its address alone while
+// its name is not known; "the frame" without a connection.
+std::string FrameLabel(const ConnectionState& connection);
+// A question or message about the connected frame: the fixed text, then the frame it concerns, so
+// that nothing destructive is asked without saying which frame it would hit.
+std::string AboutFrame(std::string_view text, const ConnectionState& connection);
+
 // The PSU/FAN field text: empty when not fitted, else "OK" or "Faulty".
 std::string_view UnitStatusText(std::uint32_t fittedMask, std::size_t unit, std::int32_t status);
 

@@ -5,6 +5,7 @@
 #include "console/ConsoleCore.h"
 #include "console/MainWindow.h"
 #include "device/DeviceModel.h"
+#include "device/SessionEvents.h"
 #include "device/features/interfaces/InterfaceEvents.h"
 #include "settings/CardConfigPage.h"
 #include "settings/HwConfigView.h"
@@ -38,7 +39,11 @@ void ApplyEdits(Session& session, Prompter& prompter, const SettingsDialog& edit
         session.PollStateIn(300ms);
         session.Events().Publish(ChannelLayoutChanged{});
     }
-    if (outcome.OfferRestart() && prompter.Question("Restart device")) {
+    if (outcome.requestsSent > 0)
+        session.Events().Publish(ConsoleNotice{NoticeLevel::Info, FrameLabel(session.Connection()) + ": " +
+                                                                      std::to_string(outcome.requestsSent) +
+                                                                      " settings requests sent."});
+    if (outcome.OfferRestart() && prompter.Question(AboutFrame("Restart device", session.Connection()))) {
         session.Firmware().Restart();
     }
 }

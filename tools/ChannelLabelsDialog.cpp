@@ -175,7 +175,8 @@ void ChannelLabelsDialog::Apply() {
 }
 
 void ChannelLabelsDialog::ClearAll() {
-    if (!prompter_.Question("Clear all labels", kCaption) || !session_.IsReady())
+    if (!prompter_.Question(AboutFrame("Clear all labels", session_.Connection()), kCaption) ||
+        !session_.IsReady())
         return;
     for (std::int32_t direction = 0; direction <= 1; ++direction) {
         for (std::int32_t ch = FirstChannel(); ch <= session_.Channels(); ++ch)

@@ -63,6 +63,7 @@ EventLogDock::EventLogDock(Session& session, QWidget* parent)
     setWidget(body);
 
     log_.SetListener([this](const LogEntry& entry) { Append(entry); });
+    log_.FollowFrame(session);
     subscriptions_.push_back(session.Events().Subscribe<LinkLost>([this](const LinkLost&) {
         lost_ = true;
         ShowReconnect();

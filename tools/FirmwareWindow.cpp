@@ -1,5 +1,8 @@
 #include "tools/FirmwareWindow.h"
 
+#include "device/DeviceModel.h"
+#include "device/SessionEvents.h"
+
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -72,7 +75,7 @@ void FirmwareWindow::ChooseFiles() {
         Fail(read.problem);
         return;
     }
-    if (!prompter_.Question("Start programming flash", kCaption))
+    if (!prompter_.Question(AboutFrame("Start programming flash", session_.Connection()), kCaption))
         return;
     batch_ = FirmwareBatch(std::move(read.images));
     StartCurrent();
@@ -112,6 +115,10 @@ void FirmwareWindow::OnEnded(const FirmwareRunEnded& ended) {
         StartCurrent();
         return;
     }
+    session_.Events().Publish(
+        ConsoleNotice{NoticeLevel::Info, FrameLabel(session_.Connection()) + ": flash programmed (" +
+                                             std::to_string(batch_.FileCount()) +
+                                             (batch_.FileCount() == 1 ? " file)." : " files).")});
     batch_.Clear();
     const bool recovery = session_.Connection().deviceMode == DeviceMode::Recovery;
     const std::string question = std::string("Flash successfully programmed.\nRestart device") +

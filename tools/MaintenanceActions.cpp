@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "console/MainWindow.h"
+#include "device/DeviceModel.h"
 #include "device/LinkPorts.h"
 #include "platform/qt/DiscoveryBroadcaster.h"
 #include "protocol/TextEncoding.h"
@@ -28,7 +29,8 @@ class Maintenance : public std::enable_shared_from_this<Maintenance> {
         : window_(window), core_(core), session_(core.GetSession()), prompter_(core.GetPrompter()) {}
 
     void Restart() {
-        if (session_.Connection().connected && prompter_.Question("Restart device"))
+        if (session_.Connection().connected &&
+            prompter_.Question(AboutFrame("Restart device", session_.Connection())))
             session_.Firmware().Restart();
     }
 
@@ -36,15 +38,19 @@ class Maintenance : public std::enable_shared_from_this<Maintenance> {
         if (!session_.Connection().connected)
             return;
         const bool recovery = session_.Connection().deviceMode == DeviceMode::Recovery;
-        if (prompter_.Question(recovery ? "Restart device in application mode"
-                                        : "Restart device in recovery mode"))
+        if (prompter_.Question(AboutFrame(
+                recovery ? "Restart device in application mode" : "Restart device in recovery mode",
+                session_.Connection())))
             session_.Firmware().SwitchFirmware();
     }
 
     void ClearSettings() {
         if (session_.Connection().connected &&
-            prompter_.Question("Clear device and return to factory settings"))
+            prompter_.Question(
+                AboutFrame("Clear device and return to factory settings", session_.Connection()))) {
             session_.Firmware().FactoryClear();
+            SayClearOutcome();
+        }
     }
 
     void FirmwareUpdate() {
@@ -75,6 +81,36 @@ class Maintenance : public std::enable_shared_from_this<Maintenance> {
     }
 
   private:
+    // The log hears what the frame made of the clear, with the frame's name: it sends no report of
+    // its own that would say so.
+    void SayClearOutcome() {
+        RequestHandle sent = session_.Outcomes().LastSent();
+        if (!sent)
+            return;
+        const std::string frame = FrameLabel(session_.Connection());
+        session_.Outcomes().WhenResolved(sent, [events = &session_.Events(),
+                                                frame](const RequestRecord& record) {
+            switch (record.outcome) {
+                case Outcome::Answered:
+                    events->Publish(ConsoleNotice{
+                        NoticeLevel::Info, frame + ": settings cleared, back to the factory settings."});
+                    return;
+                case Outcome::Refused:
+                    events->Publish(
+                        ConsoleNotice{NoticeLevel::Error, frame + ": refused to clear its settings (status " +
+                                                              std::to_string(record.status) + ")."});
+                    return;
+                case Outcome::Unanswered:
+                case Outcome::LinkLost:
+                    events->Publish(ConsoleNotice{
+                        NoticeLevel::Warning, frame + ": did not answer the request to clear its settings."});
+                    return;
+                case Outcome::Waiting:
+                    return;
+            }
+        });
+    }
+
     void ConnectedFrame() {
         const LanSettings& lan = session_.State().config.lan;
         const NetworkChoice current = ChoiceOf(lan);

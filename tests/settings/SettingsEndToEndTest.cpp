@@ -70,10 +70,14 @@ TEST_F(SettingsEndToEndTest, EditedPagesReachTheFrameAndReadBack) {
     ASSERT_TRUE(grid.EditCell(1, 1));  // AES11
     static_cast<QLineEdit*>(grid.Editor())->setText("9");
     QTest::keyClick(grid.Editor(), Qt::Key_Return);
+    std::vector<std::string> notices;
+    Subscription heard = session.Events().Subscribe<ConsoleNotice>(
+        [&](const ConsoleNotice& notice) { notices.push_back(notice.text); });
     prompter.answers = {true};
     editor->SaveChanges();
     ASSERT_TRUE(test::WaitUntil([&] { return window->findChild<SettingsDialog*>() == nullptr; }));
     EXPECT_TRUE(prompter.shown.size() == 1) << prompter.shown.back();  // the question, no restart offer
+    EXPECT_EQ(notices, std::vector<std::string>{"Studio A (127.0.0.2): 19 settings requests sent."});
 
     // Every answer in, and the frame's own reply agrees.
     ASSERT_TRUE(test::WaitUntil([&] { return session.State().config.syncPrio[1] == 9; }));

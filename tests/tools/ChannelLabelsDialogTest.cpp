@@ -33,7 +33,7 @@ TEST_F(Labels, ListsTheToolChannelsAndClearsOnlyThose) {
 
     prompter.answers = {true};
     dialog.ClearAll();
-    EXPECT_EQ(prompter.asked.back(), "Channel labels: Clear all labels");
+    EXPECT_EQ(prompter.asked.back(), "Channel labels: Clear all labels\n\n127.0.0.2");
     const std::vector<std::string> cleared = Sent();
     ASSERT_EQ(cleared.size(), 1024u);
     EXPECT_EQ(cleared.front(), "&slabel,0,513,''");

@@ -77,12 +77,13 @@ class EventLogTest : public ::testing::Test {
 
 TEST_F(EventLogTest, ALostLinkSaysWhyAndTheFrameIsReconnectedWhenItAnswersAgain) {
     ConnectToStudio();
-    EXPECT_TRUE(Logged("info  Connected."));
+    EXPECT_TRUE(WaitUntil([&] { return Logged("info  Connected to Studio A (127.0.0.2)."); }));
     EXPECT_FALSE(dock->ReconnectButton()->isVisibleTo(dock));
 
     sim.Do("fault 127.0.0.2 close");
     ASSERT_TRUE(WaitUntil([&] { return !window->GetSession().Connection().connected; }));
     EXPECT_TRUE(Logged("The link to 127.0.0.2 was lost: the frame closed the connection."));
+    EXPECT_TRUE(Logged("info  Disconnected from Studio A (127.0.0.2)."));
     EXPECT_TRUE(dock->ReconnectButton()->isVisibleTo(dock));
     dock->ReconnectButton()->click();
     ASSERT_TRUE(WaitUntil([&] { return window->GetSession().Connection().connected; }));
@@ -132,6 +133,40 @@ TEST_F(EventLogTest, ALostLinkSaysWhyAndTheFrameIsReconnectedWhenItAnswersAgain)
     EXPECT_EQ(VisibleEntries(), 4) << "two lost links, one refusal, one file not written";
     dock->Filter()->setText(QStringLiteral("closed"));
     EXPECT_EQ(VisibleEntries(), 1);
+}
+
+TEST_F(EventLogTest, WhatTheFrameReportsChangingIsSaidOnceWithItsNameAndLevel) {
+    ConnectToStudio();
+    Session& session = window->GetSession();
+    ASSERT_TRUE(WaitUntil([&] { return session.IsReady() && session.State().live.actualRate == 2; }));
+    const auto count = [&](const QString& text) {
+        return static_cast<int>(dock->Entries()->findItems(text, Qt::MatchContains).size());
+    };
+    const auto twice = [&](const std::string& command) {
+        sim.Do(command);
+        sim.Do(command);
+    };
+    twice("state 127.0.0.2 gpsustatus 2 1");
+    twice("state 127.0.0.2 gfanstatus 3 1");
+    twice("state 127.0.0.2 gsyncstat 2 1");
+    twice("state 127.0.0.2 gactrate 4");
+    twice("trip 127.0.0.2 in 5");
+    const QString frame = QStringLiteral("Studio A (127.0.0.2): ");
+    const QString trip = "warning  " + frame + "the level detector of input " +
+                         QString::fromStdString(ChannelText(5)) + " tripped.";
+    ASSERT_TRUE(WaitUntil([&] { return count(trip) > 0; }));
+    QTest::qWait(300);  // the state poll asks again: nothing more is said
+    EXPECT_EQ(count("error  " + frame + "power supply 2 is faulty."), 1);
+    EXPECT_EQ(count("error  " + frame + "fan 3 is faulty."), 1);
+    EXPECT_EQ(count("info  " + frame + "sync source is now Word (was Internal)."), 1);
+    EXPECT_EQ(count("warning  " + frame + "no sync lock on Word."), 1);
+    EXPECT_EQ(count("info  " + frame + "sample rate is now 96 kHz (was 48 kHz)."), 1);
+    EXPECT_EQ(count(trip), 1);
+
+    sim.Do("state 127.0.0.2 gpsustatus 2 0");
+    sim.Do("state 127.0.0.2 gsyncstat 2 0");
+    EXPECT_TRUE(WaitUntil([&] { return count("info  " + frame + "power supply 2 is OK again.") == 1; }));
+    EXPECT_TRUE(WaitUntil([&] { return count("info  " + frame + "sync locked on Word again.") == 1; }));
 }
 
 TEST_F(EventLogTest, TheWindowFitsTheScreenKeepsItsPlaceAndEnterConnects) {

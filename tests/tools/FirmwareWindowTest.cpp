@@ -75,6 +75,9 @@ TEST_F(FirmwareWindowTest, FilesGoLastChosenFirstWithCountersAndTheRestartQuesti
     Connect();
     FirmwareWindow window(session, prompter, picker);
     window.show();
+    V notices;
+    Subscription heard = session.Events().Subscribe<ConsoleNotice>(
+        [&](const ConsoleNotice& notice) { notices.push_back(notice.text); });
     const std::string a = Image("velmar-a.flash", 2);
     const std::string b = Image("velmar-b.flash", 3, "\r\n");
     const std::string c = Image("velmar-c.flash", 1000);
@@ -82,7 +85,7 @@ TEST_F(FirmwareWindowTest, FilesGoLastChosenFirstWithCountersAndTheRestartQuesti
     prompter.answers = {true, true};
     window.FlashButton().click();
     EXPECT_EQ(picker.titles, V{"Open flash file"});
-    EXPECT_EQ(prompter.shown, V{"question: Start programming flash"});
+    EXPECT_EQ(prompter.shown, V{"question: Start programming flash\n\n127.0.0.2"});
     EXPECT_EQ(transport.TakeSent(), V{"&sprog,0"});
     EXPECT_EQ(window.FileName().text(), QStringLiteral("velmar-c.flash"));
     EXPECT_EQ(window.FileNumber().text(), QStringLiteral("File 1 of 3"));
@@ -129,6 +132,7 @@ TEST_F(FirmwareWindowTest, FilesGoLastChosenFirstWithCountersAndTheRestartQuesti
     Reply(":sprog,0,2");
     timers.Advance(0ms);
     EXPECT_EQ(prompter.shown.back(), "question: Flash successfully programmed.\nRestart device");
+    EXPECT_EQ(notices, V{"127.0.0.2: flash programmed (3 files)."}) << "a good run is logged too";
     EXPECT_EQ(transport.TakeSent(), V{"&srestart,1"});
     EXPECT_TRUE(session.Connection().connected) << "the link stays until the frame took the word";
     Reply(":srestart,0");

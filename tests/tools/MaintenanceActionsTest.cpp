@@ -128,7 +128,7 @@ TEST_F(MaintenanceActionsTest, RestartModeSwitchAndFactoryClearAskFirstAndOnlyYe
     MainWindow& window = Open();
     ASSERT_TRUE(ConnectTo("127.0.0.2"));
     window.RunMenuCommand(MenuCommand::Restart);
-    EXPECT_EQ(prompter_.shown, V{"question: Restart device"});
+    EXPECT_EQ(prompter_.shown, V{"question: Restart device\n\nStudio A (127.0.0.2)"});
     QTest::qWait(300);
     EXPECT_TRUE(window.GetSession().Connection().connected) << "No keeps the connection";
 
@@ -137,16 +137,22 @@ TEST_F(MaintenanceActionsTest, RestartModeSwitchAndFactoryClearAskFirstAndOnlyYe
         return window.Finder().List().Rows()[static_cast<std::size_t>(RowOf("127.0.0.2"))].Column(
                    DeviceColumn::Name) == "Renamed";
     }));
+    V notices;
+    Subscription heard = window.GetSession().Events().Subscribe<ConsoleNotice>(
+        [&](const ConsoleNotice& notice) { notices.push_back(notice.text); });
     prompter_.answers = {true};
     window.RunMenuCommand(MenuCommand::ClearSettings);
-    EXPECT_EQ(prompter_.shown.back(), "question: Clear device and return to factory settings");
+    EXPECT_EQ(prompter_.shown.back(),
+              "question: Clear device and return to factory settings\n\nRenamed (127.0.0.2)");
+    EXPECT_TRUE(WaitUntil([&] { return !notices.empty(); }));
+    EXPECT_EQ(notices, V{"Renamed (127.0.0.2): settings cleared, back to the factory settings."});
     EXPECT_TRUE(WaitUntil([&] { return window.GetSession().State().config.deviceName.View() == "Studio A"; }))
         << "the frame is read again after the clear";
     EXPECT_TRUE(window.GetSession().Connection().connected);
 
     prompter_.answers = {true};
     window.RunMenuCommand(MenuCommand::SwitchFirmware);
-    EXPECT_EQ(prompter_.shown.back(), "question: Restart device in recovery mode");
+    EXPECT_EQ(prompter_.shown.back(), "question: Restart device in recovery mode\n\nStudio A (127.0.0.2)");
     // The link closes once the frame has taken the word.
     EXPECT_TRUE(WaitUntil([&] { return !window.GetSession().Connection().connected; }));
     EXPECT_EQ(RowOf("127.0.0.2"), -1) << "the row leaves until the frame answers again";
@@ -156,7 +162,7 @@ TEST_F(MaintenanceActionsTest, RestartModeSwitchAndFactoryClearAskFirstAndOnlyYe
     ASSERT_TRUE(ConnectTo("*127.0.0.5"));
     prompter_.answers = {true};
     window.RunMenuCommand(MenuCommand::SwitchFirmware);
-    EXPECT_EQ(prompter_.shown.back(), "question: Restart device in application mode");
+    EXPECT_EQ(prompter_.shown.back(), "question: Restart device in application mode\n\n127.0.0.5");
     EXPECT_TRUE(WaitUntil([&] { return Info("127.0.0.5").find("mode=application ") != std::string::npos; }));
 
     ASSERT_TRUE(ConnectTo("127.0.0.3"));
