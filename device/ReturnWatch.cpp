@@ -8,20 +8,31 @@ constexpr std::chrono::milliseconds kEchoLimit{500};
 
 void ReturnWatch::SetEnabled(bool enabled) {
     enabled_ = enabled;
-    if (!enabled)
-        Stop();
+    if (!enabled) {
+        // The lost frame is still remembered: choosing it again goes on looking for it.
+        look_.Stop();
+        reconnectSoon_.Stop();
+        return;
+    }
+    StartLooking();
 }
 
 void ReturnWatch::Watch(std::uint32_t address) {
-    if (!enabled_ || address == 0)
-        return;
+    // Remembered even while not chosen, so that choosing it after the loss still finds the frame.
     address_ = address;
+    StartLooking();
+}
+
+void ReturnWatch::StartLooking() {
+    if (!enabled_ || address_ == 0 || look_.Running())
+        return;
     look_ = timers_.Start("return watch", kLookInterval, TimerMode::Repeat, [this] { Look(); });
 }
 
 void ReturnWatch::Stop() {
     look_.Stop();
     reconnectSoon_.Stop();
+    address_ = 0;
 }
 
 void ReturnWatch::Look() {

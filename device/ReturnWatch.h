@@ -22,11 +22,13 @@ class ReturnWatch {
 
     void SetEnabled(bool enabled);
     bool Enabled() const { return enabled_; }
-    // Starts looking for the frame at `address` (when enabled).
+    // Starts looking for the frame at `address` (when enabled, or as soon as it is).
     void Watch(std::uint32_t address);
+    // Forgets the lost frame: a connect was made.
     void Stop();
 
   private:
+    void StartLooking();
     void Look();
 
     EchoProbe& probe_;

@@ -89,6 +89,13 @@ TEST_F(EventLogTest, ALostLinkSaysWhyAndTheFrameIsReconnectedWhenItAnswersAgain)
     ASSERT_TRUE(WaitUntil([&] { return window->GetSession().Connection().connected; }));
     EXPECT_FALSE(dock->ReconnectButton()->isVisibleTo(dock));
 
+    // The box works when ticked after the loss, too.
+    sim.Do("fault 127.0.0.2 close");
+    ASSERT_TRUE(WaitUntil([&] { return !window->GetSession().Connection().connected; }));
+    QTest::qWait(1200);
+    dock->AutoReconnect()->setChecked(true);
+    EXPECT_TRUE(WaitUntil([&] { return window->GetSession().Connection().connected; }));
+
     // A frame that goes quiet is found again through its echo once it answers.
     dock->AutoReconnect()->setChecked(true);
     sim.Do("fault 127.0.0.2 silent");
@@ -130,9 +137,9 @@ TEST_F(EventLogTest, ALostLinkSaysWhyAndTheFrameIsReconnectedWhenItAnswersAgain)
         Logged("warning  The crosspoints were not saved: /nonexistent/folder/routes.xpt could not be "
                "written as a crosspoint snapshot: No such file or directory; the old file is kept."));
     dock->Level()->setCurrentIndex(1);
-    EXPECT_EQ(VisibleEntries(), 4) << "two lost links, one refusal, one file not written";
+    EXPECT_EQ(VisibleEntries(), 5) << "three lost links, one refusal, one file not written";
     dock->Filter()->setText(QStringLiteral("closed"));
-    EXPECT_EQ(VisibleEntries(), 1);
+    EXPECT_EQ(VisibleEntries(), 2);
 }
 
 TEST_F(EventLogTest, WhatTheFrameReportsChangingIsSaidOnceWithItsNameAndLevel) {
