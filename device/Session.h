@@ -131,7 +131,6 @@ class Session final : private LinkListener {
         ModelClass model = ModelClass::Full;
     };
 
-    TimerService& timers_;
     std::string baseTitle_ = " Velmar";
     MessageCodec codec_;
     DeviceState state_;
