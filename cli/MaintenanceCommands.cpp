@@ -228,7 +228,11 @@ int MaintenanceCommands::Connected(const CliOptions& options, MaintenanceAction 
             out_ << done << "\n";
             return kExitOk;
         }
-        err_ << "velmar-cli: " << DescribeOutcome(*sent) << "\n";
+        // Still waiting when the command's own deadline passed: as unanswered as it will get.
+        err_ << "velmar-cli: "
+             << (sent->outcome == Outcome::Waiting ? "no answer to " + sent->request.Describe()
+                                                   : DescribeOutcome(*sent))
+             << "\n";
         return sent->outcome == Outcome::Refused ? kExitFailure : kExitNotResponding;
     };
     const auto gate = [&](Feature feature) { return CheckGate(feature, options, session, err_); };
