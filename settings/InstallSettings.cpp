@@ -4,6 +4,7 @@
 
 #include "console/ConsoleCore.h"
 #include "console/MainWindow.h"
+#include "device/ActionOutcomes.h"
 #include "device/DeviceModel.h"
 #include "device/features/interfaces/InterfaceEvents.h"
 #include "settings/CardConfigPage.h"
@@ -25,8 +26,11 @@ void ApplyEdits(Session& session, Prompter& prompter, const SettingsDialog& edit
         prompter.Warning("The frame is not ready; the settings were not sent.", "Device settings");
         return;
     }
-    const ApplyOutcome outcome =
-        ApplySettings(editor.Opened(), editor.Edited(), session.State().config, session.Requests());
+    // The event log tells what became of the set requests: each refused or unanswered one named.
+    ApplyOutcome outcome;
+    ActionOutcomes(session.Outcomes(), session.Events()).Track("Device settings", [&] {
+        outcome = ApplySettings(editor.Opened(), editor.Edited(), session.State().config, session.Requests());
+    });
     for (const std::string& refused : outcome.refused)
         prompter.Warning(refused, "Device settings");
     // The frame image takes the new values from the frame's answers, as the frame holds them.
@@ -39,7 +43,9 @@ void ApplyEdits(Session& session, Prompter& prompter, const SettingsDialog& edit
         session.Events().Publish(ChannelLayoutChanged{});
     }
     if (outcome.OfferRestart() && prompter.Question("Restart device")) {
-        session.Firmware().Restart();
+        ActionOutcomes(session.Outcomes(), session.Events()).Track("Restart", [&] {
+            session.Firmware().Restart();
+        });
     }
 }
 

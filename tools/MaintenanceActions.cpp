@@ -1,9 +1,11 @@
 #include "tools/MaintenanceActions.h"
 
 #include <QHostAddress>
+#include <functional>
 #include <memory>
 
 #include "console/MainWindow.h"
+#include "device/ActionOutcomes.h"
 #include "device/LinkPorts.h"
 #include "platform/qt/DiscoveryBroadcaster.h"
 #include "protocol/TextEncoding.h"
@@ -29,7 +31,7 @@ class Maintenance : public std::enable_shared_from_this<Maintenance> {
 
     void Restart() {
         if (session_.Connection().connected && prompter_.Question("Restart device"))
-            session_.Firmware().Restart();
+            Track("Restart", [this] { session_.Firmware().Restart(); });
     }
 
     void SwitchFirmware() {
@@ -38,13 +40,14 @@ class Maintenance : public std::enable_shared_from_this<Maintenance> {
         const bool recovery = session_.Connection().deviceMode == DeviceMode::Recovery;
         if (prompter_.Question(recovery ? "Restart device in application mode"
                                         : "Restart device in recovery mode"))
-            session_.Firmware().SwitchFirmware();
+            Track(recovery ? "Application firmware load" : "Recovery firmware load",
+                  [this] { session_.Firmware().SwitchFirmware(); });
     }
 
     void ClearSettings() {
         if (session_.Connection().connected &&
             prompter_.Question("Clear device and return to factory settings"))
-            session_.Firmware().FactoryClear();
+            Track("Factory reset", [this] { session_.Firmware().FactoryClear(); });
     }
 
     void FirmwareUpdate() {
@@ -75,6 +78,12 @@ class Maintenance : public std::enable_shared_from_this<Maintenance> {
     }
 
   private:
+    // The event log tells what became of the action's requests: a leaving word the frame refused
+    // or never answered leaves the frame where it was.
+    void Track(std::string action, const std::function<void()>& send) {
+        ActionOutcomes(session_.Outcomes(), session_.Events()).Track(std::move(action), send);
+    }
+
     void ConnectedFrame() {
         const LanSettings& lan = session_.State().config.lan;
         const NetworkChoice current = ChoiceOf(lan);
@@ -93,8 +102,11 @@ class Maintenance : public std::enable_shared_from_this<Maintenance> {
                                (chosen.automatic || NormalisedChoice(current) == chosen);
         if (unchanged)
             return;
-        StoreChoice(chosen, session_.MutableState().config.lan);
-        if (const RequestProblem problem = session_.Identity().SetNetworkSettings())
+        LanSettings wanted = session_.State().config.lan;
+        StoreChoice(chosen, wanted);
+        RequestProblem problem;
+        Track("Network settings", [&] { problem = session_.Identity().SetNetworkSettings(wanted); });
+        if (problem)
             prompter_.Warning(*problem);
     }
 

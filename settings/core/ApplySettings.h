@@ -50,9 +50,6 @@ ApplyOutcome ApplySettings(const ConfigBlock& opened, const ConfigBlock& edited,
 // frame's own answers, as the frame holds them.
 void ReadBackSettings(const ApplyOutcome& outcome, RequestWriter& requests);
 
-// Every set word ApplySettings may send, for a caller that waits for their answers.
-std::vector<CommandCode> ApplyWords();
-
 // True when any field that ApplySettings would send differs between the two copies.
 bool SettingsDiffer(const ConfigBlock& a, const ConfigBlock& b);
 
