@@ -27,7 +27,11 @@ std::string RowAddress(const DeviceRow& row) {
 class Maintenance : public std::enable_shared_from_this<Maintenance> {
   public:
     Maintenance(MainWindow& window, ConsoleCore& core)
-        : window_(window), core_(core), session_(core.GetSession()), prompter_(core.GetPrompter()) {}
+        : window_(window),
+          core_(core),
+          session_(core.GetSession()),
+          prompter_(core.GetPrompter()),
+          outcomes_(session_.Outcomes(), session_.Events()) {}
 
     void Restart() {
         if (session_.Connection().connected && prompter_.Question("Restart device"))
@@ -81,7 +85,7 @@ class Maintenance : public std::enable_shared_from_this<Maintenance> {
     // The event log tells what became of the action's requests: a leaving word the frame refused
     // or never answered leaves the frame where it was.
     void Track(std::string action, const std::function<void()>& send) {
-        ActionOutcomes(session_.Outcomes(), session_.Events()).Track(std::move(action), send);
+        outcomes_.Track(std::move(action), send);
     }
 
     void ConnectedFrame() {
@@ -105,7 +109,13 @@ class Maintenance : public std::enable_shared_from_this<Maintenance> {
         LanSettings wanted = session_.State().config.lan;
         StoreChoice(chosen, wanted);
         RequestProblem problem;
-        Track("Network settings", [&] { problem = session_.Identity().SetNetworkSettings(wanted); });
+        // The frame image takes the new settings from the frame's own answer, as the frame holds them.
+        outcomes_.Track(
+            "Network settings", [&] { problem = session_.Identity().SetNetworkSettings(wanted); },
+            [self = weak_from_this()](const ActionSummary& summary) {
+                if (const auto actions = self.lock(); actions && summary.allAnswered)
+                    actions->session_.Identity().NetworkSettings();
+            });
         if (problem)
             prompter_.Warning(*problem);
     }
@@ -153,6 +163,7 @@ class Maintenance : public std::enable_shared_from_this<Maintenance> {
     ConsoleCore& core_;
     Session& session_;
     Prompter& prompter_;
+    ActionOutcomes outcomes_;
 };
 
 }  // namespace
