@@ -10,9 +10,9 @@ namespace velmar {
 
 using namespace std::chrono_literals;
 
-Poller::Poller(Session& session, EventHub& events, DeviceState& state, ConnectionState& connection,
-               DeviceLink& link, TimerService& timers)
-    : session_(session), state_(state), connection_(connection), link_(link), timers_(timers) {
+Poller::Poller(Session& session, EventHub& events, ConnectionState& connection, DeviceLink& link,
+               TimerService& timers)
+    : session_(session), connection_(connection), link_(link), timers_(timers) {
     capabilities_ = events.Subscribe<CapabilitiesChanged>([this](const CapabilitiesChanged& e) {
         if (e.capabilities.dante && danteRowsDue_)
             AskDanteModule();

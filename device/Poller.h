@@ -16,8 +16,8 @@ class Session;
 // poll, the card requests and the keep-alive tick.
 class Poller final : public PollSchedule {
   public:
-    Poller(Session& session, EventHub& events, DeviceState& state, ConnectionState& connection,
-           DeviceLink& link, TimerService& timers);
+    Poller(Session& session, EventHub& events, ConnectionState& connection, DeviceLink& link,
+           TimerService& timers);
 
     // Right after ResetState on a new connection.
     void StartConnection();
@@ -42,7 +42,6 @@ class Poller final : public PollSchedule {
     void AskDanteModule();
 
     Session& session_;
-    DeviceState& state_;
     ConnectionState& connection_;
     DeviceLink& link_;
     TimerService& timers_;
