@@ -72,7 +72,8 @@ int Probe(const CliOptions& options, const CliStreams& streams) {
 }
 
 // Sends the crosspoints and waits until the frame has answered each of them (an answer is the
-// scross reply for that crosspoint, not any scross reply), or the timeout.
+// scross reply for that crosspoint, not any scross reply), or the timeout. Only the scross
+// requests count: the poller's card timer may send its reads while they wait.
 RouteOutcome SendCrosspoints(std::span<const Crosspoint> crosspoints, const CliOptions& options,
                              const CliFrame& frame) {
     RequestBatch batch(frame.session.Outcomes());
@@ -81,9 +82,13 @@ RouteOutcome SendCrosspoints(std::span<const Crosspoint> crosspoints, const CliO
     frame.loop.RunUntil([&] { return batch.Settled() || frame.console.LinkLost(); }, options.timeout);
     batch.GiveUp();
     RouteOutcome outcome;
-    outcome.answered = batch.Count(Outcome::Answered) + batch.Count(Outcome::Refused);
     for (const RequestHandle& request : batch.Requests()) {
+        if (!request->request.Is(CommandCode::scross))
+            continue;
+        if (request->outcome == Outcome::Answered)
+            ++outcome.answered;
         if (request->outcome == Outcome::Refused) {
+            ++outcome.answered;
             ++outcome.refused;
             outcome.lastRefusal = request->status;
         }

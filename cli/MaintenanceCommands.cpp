@@ -228,7 +228,11 @@ int MaintenanceCommands::Connected(const CliOptions& options, MaintenanceAction 
             out_ << done << "\n";
             return kExitOk;
         }
-        err_ << "velmar-cli: " << DescribeOutcome(*sent) << "\n";
+        // Still waiting when the command's own deadline passed: as unanswered as it will get.
+        err_ << "velmar-cli: "
+             << (sent->outcome == Outcome::Waiting ? "no answer to " + sent->request.Describe()
+                                                   : DescribeOutcome(*sent))
+             << "\n";
         return sent->outcome == Outcome::Refused ? kExitFailure : kExitNotResponding;
     };
     const auto gate = [&](Feature feature) { return CheckGate(feature, options, session, err_); };
@@ -247,11 +251,11 @@ int MaintenanceCommands::Connected(const CliOptions& options, MaintenanceAction 
         case MaintenanceAction::FactoryReset:
         case MaintenanceAction::NetSet: {
             const bool clear = action == MaintenanceAction::FactoryReset;
+            LanSettings wanted = session.State().config.lan;
             if (clear) {
                 if (const int closed = gate(Feature::FactoryClear); closed != kExitOk)
                     return closed;
             } else {
-                LanSettings wanted = session.State().config.lan;
                 StoreChoice(NormalisedChoice(ChoiceFrom(options)), wanted);
                 if (SameNetwork(wanted, session.State().config.lan)) {
                     out_ << "network settings of " << options.address << " unchanged; nothing sent\n";
@@ -261,12 +265,9 @@ int MaintenanceCommands::Connected(const CliOptions& options, MaintenanceAction 
             RequestBatch sent(session.Outcomes());
             if (clear) {
                 firmware.FactoryClear();
-            } else {
-                StoreChoice(NormalisedChoice(ChoiceFrom(options)), session.MutableState().config.lan);
-                if (const RequestProblem problem = session.Identity().SetNetworkSettings()) {
-                    err_ << "velmar-cli: " << *problem << "\n";
-                    return kExitFailure;
-                }
+            } else if (const RequestProblem problem = session.Identity().SetNetworkSettings(wanted)) {
+                err_ << "velmar-cli: " << *problem << "\n";
+                return kExitFailure;
             }
             sent.Close();
             if (const int result = AwaitOutcomes(loop, console, sent, options.timeout, err_);

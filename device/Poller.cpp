@@ -3,13 +3,24 @@
 #include "device/DeviceModel.h"
 #include "device/Session.h"
 #include "device/StartSequence.h"
+#include "device/features/identity/IdentityEvents.h"
 #include "device/features/interfaces/InterfaceEvents.h"
 
 namespace velmar {
 
 using namespace std::chrono_literals;
 
+Poller::Poller(Session& session, EventHub& events, ConnectionState& connection, DeviceLink& link,
+               TimerService& timers)
+    : session_(session), connection_(connection), link_(link), timers_(timers) {
+    capabilities_ = events.Subscribe<CapabilitiesChanged>([this](const CapabilitiesChanged& e) {
+        if (e.capabilities.dante && danteRowsDue_)
+            AskDanteModule();
+    });
+}
+
 void Poller::Stop() {
+    danteRowsDue_ = false;
     keepAlive_.Stop();
     statePoll_.Stop();
     cardRequests_.Stop();
@@ -47,12 +58,29 @@ void Poller::StartSequence() {
     const StartKind kind = connection_.capabilities.model == ModelClass::NoMatrix ? StartKind::NoMatrix
                            : connection_.deviceMode == DeviceMode::Recovery       ? StartKind::Recovery
                                                                                   : StartKind::Full;
+    // A frame without a Dante module refuses the module's words, and a command reading it would
+    // be blamed for refusals it never asked for: they wait for the boards' answers.
+    danteRowsDue_ = false;
     for (const StartStep& step : StartSequenceSteps()) {
-        if ((step.kinds & static_cast<std::uint8_t>(kind)) != 0)
+        if ((step.kinds & static_cast<std::uint8_t>(kind)) == 0)
+            continue;
+        if (step.danteModule && !connection_.capabilities.dante) {
+            danteRowsDue_ = true;
+            danteKind_ = kind;
+        } else {
             step.send(session_, kind);
+        }
     }
     if (connection_.receiveReady)
         PollStateIn(1000ms);
+}
+
+void Poller::AskDanteModule() {
+    danteRowsDue_ = false;
+    for (const StartStep& step : StartSequenceSteps()) {
+        if (step.danteModule && (step.kinds & static_cast<std::uint8_t>(danteKind_)) != 0)
+            step.send(session_, danteKind_);
+    }
 }
 
 void Poller::StatePoll() {

@@ -3,6 +3,8 @@
 #include "device/ConnectionState.h"
 #include "device/DeviceLink.h"
 #include "device/DeviceState.h"
+#include "device/EventHub.h"
+#include "device/StartSequence.h"
 #include "device/TimerService.h"
 #include "device/features/FeatureContext.h"
 
@@ -14,9 +16,8 @@ class Session;
 // poll, the card requests and the keep-alive tick.
 class Poller final : public PollSchedule {
   public:
-    Poller(Session& session, DeviceState& state, ConnectionState& connection, DeviceLink& link,
-           TimerService& timers)
-        : session_(session), state_(state), connection_(connection), link_(link), timers_(timers) {}
+    Poller(Session& session, EventHub& events, ConnectionState& connection, DeviceLink& link,
+           TimerService& timers);
 
     // Right after ResetState on a new connection.
     void StartConnection();
@@ -37,8 +38,10 @@ class Poller final : public PollSchedule {
     std::size_t CardRequestRuns() const { return cardRequestRuns_; }
 
   private:
+    // The start sequence's Dante rows, once the boards say a module is fitted.
+    void AskDanteModule();
+
     Session& session_;
-    DeviceState& state_;
     ConnectionState& connection_;
     DeviceLink& link_;
     TimerService& timers_;
@@ -47,6 +50,9 @@ class Poller final : public PollSchedule {
     TimerHandle cardRequests_;  // 200 ms after the last supply's status
     std::size_t pollsRun_ = 0;
     std::size_t cardRequestRuns_ = 0;
+    bool danteRowsDue_ = false;  // the start sequence went out before the boards were known
+    StartKind danteKind_ = StartKind::Full;
+    Subscription capabilities_;
 };
 
 }  // namespace velmar

@@ -110,8 +110,12 @@ RequestProblem RequestWriter::SendText(CommandCode code, std::initializer_list<R
 }
 
 RequestProblem RequestWriter::SendSetting(CommandCode set, std::int32_t key) {
+    return SendSetting(set, state_.config, key);
+}
+
+RequestProblem RequestWriter::SendSetting(CommandCode set, const ConfigBlock& config, std::int32_t key) {
     CommandMessage message;
-    if (!FillSetRequest(state_.config, set, key, message))
+    if (!FillSetRequest(config, set, key, message))
         return std::nullopt;
     return SendRecord(message, set);
 }

@@ -41,6 +41,8 @@ class RequestWriter {
                             std::uint16_t textSize, std::string_view text, std::string_view what);
     // The set request of bound fields, filled from the state (`key` for keyed groups).
     RequestProblem SendSetting(CommandCode set, std::int32_t key = 0);
+    // The same filled from another configuration: values wanted, not yet the frame's.
+    RequestProblem SendSetting(CommandCode set, const ConfigBlock& config, std::int32_t key = 0);
     // A card parameter's set request, filled from the card's record; nothing for an entry out
     // of range.
     void SendCardSetting(CommandCode set, std::int32_t card, std::int32_t index, std::int32_t group);

@@ -7,12 +7,11 @@ namespace velmar {
 
 Session::Session(LineTransport& transport, DatagramSocket& datagrams, TimerService& timers, LinkPorts ports,
                  ConsoleOptions options)
-    : timers_(timers),
-      probe_(datagrams, timers),
+    : probe_(datagrams, timers),
       outcomes_(timers),
       link_(codec_, transport, probe_, timers, connection_, ports),
       requests_(link_, state_),
-      poller_(*this, state_, connection_, link_, timers),
+      poller_(*this, events_, connection_, link_, timers),
       context_{state_,  connection_, codec_,  requests_, timers,
                events_, dispatcher_, poller_, outcomes_, [this] { Disconnect(); }},
       returnWatch_(probe_, timers, ports.echo, [this] { Reconnect(); }) {

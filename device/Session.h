@@ -72,7 +72,8 @@ class Session final : private LinkListener {
 
     EventHub& Events() { return events_; }
     const DeviceState& State() const { return state_; }
-    // The settings editor's apply step writes the frame image here before it sends.
+    // For tests and benchmarks that stage a frame image. The console writes it only through the
+    // dispatcher: the settings apply and every window send what they want and read back.
     DeviceState& MutableState() { return state_; }
     const ConnectionState& Connection() const { return connection_; }
     const FrameCapabilities& Capabilities() const { return connection_.capabilities; }
@@ -131,7 +132,6 @@ class Session final : private LinkListener {
         ModelClass model = ModelClass::Full;
     };
 
-    TimerService& timers_;
     std::string baseTitle_ = " Velmar";
     MessageCodec codec_;
     DeviceState state_;

@@ -65,13 +65,13 @@ constexpr std::array kStartSequence{
     StartStep{F::Interfaces, C::ghlinkinmode, kFull,
               [](Session& s, StartKind) { s.Interfaces().HotlinkModes(std::nullopt); }},
     StartStep{F::NetworkAudio, C::gbkip, kFull,
-              [](Session& s, StartKind) { s.NetworkAudio().DanteNetwork(false); }},
-    StartStep{F::NetworkAudio, C::gbkname, kFull,
-              [](Session& s, StartKind) { s.NetworkAudio().DanteName(); }},
-    StartStep{F::NetworkAudio, C::gswmodeip, kFull, Plain<C::gswmodeip>},
+              [](Session& s, StartKind) { s.NetworkAudio().DanteNetwork(false); }, true},
+    StartStep{F::NetworkAudio, C::gbkname, kFull, [](Session& s, StartKind) { s.NetworkAudio().DanteName(); },
+              true},
+    StartStep{F::NetworkAudio, C::gswmodeip, kFull, Plain<C::gswmodeip>, true},
     StartStep{F::NetworkAudio, C::gbksecip, kFull,
-              [](Session& s, StartKind) { s.NetworkAudio().DanteNetwork(true); }},
-    StartStep{F::NetworkAudio, C::gsrenaip, kFull, Plain<C::gsrenaip>},
+              [](Session& s, StartKind) { s.NetworkAudio().DanteNetwork(true); }, true},
+    StartStep{F::NetworkAudio, C::gsrenaip, kFull, Plain<C::gsrenaip>, true},
 };
 
 constexpr std::array kStatePoll{
@@ -86,6 +86,19 @@ constexpr std::array kStatePoll{
     StartStep{F::ChannelTools, C::lmaininpstatus, kFull,
               [](Session& s, StartKind) { s.ChannelTools().MainInputStatusList(); }},
 };
+
+// The Dante rows wait for the boards' answers, so they must close the sequence: nothing sent
+// after them may overtake them on the wire.
+constexpr bool DanteRowsCloseTheSequence() {
+    bool dante = false;
+    for (const StartStep& step : kStartSequence) {
+        if (dante && !step.danteModule)
+            return false;
+        dante = dante || step.danteModule;
+    }
+    return true;
+}
+static_assert(DanteRowsCloseTheSequence());
 
 }  // namespace
 

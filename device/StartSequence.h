@@ -22,6 +22,9 @@ struct StartStep {
     CommandCode word;
     std::uint8_t kinds;  // StartKind bits
     void (*send)(Session& session, StartKind kind);
+    // Only a Dante module answers it: a frame whose boards are not known yet is asked once they
+    // say a module is fitted, a frame without one never.
+    bool danteModule = false;
 };
 
 // The start sequence in wire order: the frame reads it in this order, features interleaved.

@@ -4,6 +4,7 @@
 
 #include "console/ConsoleCore.h"
 #include "console/MainWindow.h"
+#include "device/ActionOutcomes.h"
 #include "device/DeviceModel.h"
 #include "device/SessionEvents.h"
 #include "device/features/interfaces/InterfaceEvents.h"
@@ -26,8 +27,11 @@ void ApplyEdits(Session& session, Prompter& prompter, const SettingsDialog& edit
         prompter.Warning("The frame is not ready; the settings were not sent.", "Device settings");
         return;
     }
-    const ApplyOutcome outcome =
-        ApplySettings(editor.Opened(), editor.Edited(), session.State().config, session.Requests());
+    // The event log tells what became of the set requests: each refused or unanswered one named.
+    ApplyOutcome outcome;
+    ActionOutcomes(session.Outcomes(), session.Events(), session.Connection()).Track("Device settings", [&] {
+        outcome = ApplySettings(editor.Opened(), editor.Edited(), session.State().config, session.Requests());
+    });
     for (const std::string& refused : outcome.refused)
         prompter.Warning(refused, "Device settings");
     // The frame image takes the new values from the frame's answers, as the frame holds them.
@@ -39,12 +43,10 @@ void ApplyEdits(Session& session, Prompter& prompter, const SettingsDialog& edit
         session.PollStateIn(300ms);
         session.Events().Publish(ChannelLayoutChanged{});
     }
-    if (outcome.requestsSent > 0)
-        session.Events().Publish(ConsoleNotice{NoticeLevel::Info, FrameLabel(session.Connection()) + ": " +
-                                                                      std::to_string(outcome.requestsSent) +
-                                                                      " settings requests sent."});
     if (outcome.OfferRestart() && prompter.Question(AboutFrame("Restart device", session.Connection()))) {
-        session.Firmware().Restart();
+        ActionOutcomes(session.Outcomes(), session.Events(), session.Connection()).Track("Restart", [&] {
+            session.Firmware().Restart();
+        });
     }
 }
 

@@ -11,8 +11,8 @@ namespace {
 constexpr std::string_view kHelp =
     "commands: frames | info <addr> | restart <addr> | routes <addr> | state <addr> <get-word> <args...> |\n"
     "  trip <addr> in|out <ch> | input <addr> <1..14> <status> | input <addr> card <slot> <n> <values...> |\n"
-    "  fault <addr> silent|close|refuse|garbage|runon|split|delay <ms>|status <word> <n>|mute <word> <n>|\n"
-    "    prog-stall <n>|prog-error <n>|clear | quit\n";
+    "  fault <addr> silent|close|refuse|garbage|runon|split|ignore-sets|delay <ms>|status <word> <n>|\n"
+    "    mute <word> <n>|prog-stall <n>|prog-error <n>|clear | quit\n";
 
 // What a card input change reports, by card kind: the words, how many values each takes, and
 // whether a value is a status text or a number.
@@ -121,6 +121,8 @@ std::string ControlChannel::Fault(std::size_t frame, std::string_view kind, std:
         faults.garbage = true;
     } else if (kind == "split") {
         faults.split = true;
+    } else if (kind == "ignore-sets") {
+        faults.ignoreSets = true;
     } else if (kind == "runon") {
         // A line start and then 1023 bytes without any line end.
         control_.SendRaw(frame, ":" + std::string(1023, 'x'));
@@ -203,6 +205,8 @@ std::string ControlChannel::Info(std::size_t frame) const {
         add("garbage");
     if (faults.split)
         add("split");
+    if (faults.ignoreSets)
+        add("ignore-sets");
     if (faults.delayMs > 0)
         add("delay");
     if (faults.progStallAfter >= 0)

@@ -319,6 +319,8 @@ void Frame::Handle(const CommandMessage& request, Responses& out, std::int64_t n
     }
     if (request.code >= kCommandCount)
         return;
+    if (faults_.ignoreSets && KindOf(static_cast<CommandCode>(request.code)) == CommandKind::Set)
+        return;
     if (std::int32_t& mute = faults_.muteAfter[request.code]; mute != 0) {
         if (mute == 1)
             return;

@@ -56,7 +56,8 @@ AutoIpRoutingDialog::AutoIpRoutingDialog(Session& session, Prompter& prompter, Q
           {QStringLiteral("No."), QStringLiteral("Source device (Tx)"), QStringLiteral("Source chn."),
            QStringLiteral("Destination device (Rx)"), QStringLiteral("Destination chn.")},
           true)),
-      note_(new QLabel) {
+      note_(new QLabel),
+      outcomes_(session.Outcomes(), session.Events(), session.Connection()) {
     setWindowTitle(QStringLiteral(" Automatic IP routing control"));
     list_->setColumnWidth(0, 35);
     list_->setColumnWidth(1, 150);
@@ -190,7 +191,7 @@ void AutoIpRoutingDialog::AutoRouteClicked(bool checked) {
         autoRoute_->setChecked(!checked);
         return;
     }
-    session_.NetworkAudio().SetAutoRoute(checked);
+    Track([&] { session_.NetworkAudio().SetAutoRoute(checked); });
 }
 
 void AutoIpRoutingDialog::Set() {
@@ -204,7 +205,9 @@ void AutoIpRoutingDialog::Set() {
     }
     NetworkAudioUnit& unit = session_.NetworkAudio();
     if (fields->latency >= kMinPerformLatency && fields->frameRate >= kMinPerformFrameRate) {
-        if (const RequestProblem problem = unit.SetPerformance(fields->frameRate, fields->latency))
+        RequestProblem problem;
+        Track([&] { problem = unit.SetPerformance(fields->frameRate, fields->latency); });
+        if (problem)
             prompter_.Warning(*problem);
         return;
     }
@@ -224,10 +227,13 @@ void AutoIpRoutingDialog::Connect() {
         note_->setText(QStringLiteral("Source and destination are the same device: nothing sent."));
         return;
     }
-    if (const RequestProblem problem = session_.NetworkAudio().SetCrossIp(
-            fields->destination, ends.destination, fields->source, ends.source)) {
+    RequestProblem problem;
+    Track([&] {
+        problem = session_.NetworkAudio().SetCrossIp(fields->destination, ends.destination, fields->source,
+                                                     ends.source);
+    });
+    if (problem)
         prompter_.Warning(*problem);
-    }
 }
 
 void AutoIpRoutingDialog::DeleteRoutes() {
@@ -242,16 +248,15 @@ void AutoIpRoutingDialog::DeleteRoutes() {
         return;
     if (channels.size() >= 2 && !prompter_.Question("Disconnect selected", "IP routing status"))
         return;
-    for (auto it = channels.rbegin(); it != channels.rend(); ++it) {
-        const IpRoute* route = table_.Find(*it);
-        if (route == nullptr)
-            continue;
-        if (const RequestProblem problem =
-                session_.NetworkAudio().SetCrossIp(*it, route->destination, 0, route->source)) {
-            prompter_.Warning(*problem);
-            return;
+    RequestProblem problem;
+    Track([&] {
+        for (auto it = channels.rbegin(); it != channels.rend() && !problem; ++it) {
+            if (const IpRoute* route = table_.Find(*it))
+                problem = session_.NetworkAudio().SetCrossIp(*it, route->destination, 0, route->source);
         }
-    }
+    });
+    if (problem)
+        prompter_.Warning(*problem);
 }
 
 void AutoIpRoutingDialog::OnRoute(const CrossIpReported& report) {
@@ -268,6 +273,13 @@ void AutoIpRoutingDialog::OnRoute(const CrossIpReported& report) {
     item->setText(2, FrameTextToQString(route->sourceChannel));
     item->setText(3, FrameTextToQString(route->destination));
     item->setText(4, QString::number(report.channel));
+}
+
+void AutoIpRoutingDialog::Track(const std::function<void()>& send) {
+    outcomes_.Track("Automatic IP routing", send, [this](const ActionSummary& summary) {
+        if (!summary.allAnswered)
+            note_->setText(QString::fromStdString(summary.text));
+    });
 }
 
 }  // namespace velmar

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QDialog>
+#include <functional>
 #include <optional>
 #include <string>
 
+#include "device/ActionOutcomes.h"
 #include "device/EventHub.h"
 #include "tools/core/IpRouteTable.h"
 
@@ -54,6 +56,8 @@ class AutoIpRoutingDialog final : public QDialog {
     };
     std::optional<Fields> ReadFields();
     void Subscribe();
+    // Runs `send` as one action: the event log tells its outcome, the note line what went wrong.
+    void Track(const std::function<void()>& send);
     void OnRoute(const CrossIpReported& report);
     void EnableForAutoRoute();
 
@@ -72,6 +76,7 @@ class AutoIpRoutingDialog final : public QDialog {
     QTreeWidget* list_;
     QLabel* note_;
     Subscriptions subscriptions_;
+    ActionOutcomes outcomes_;
 };
 
 }  // namespace velmar

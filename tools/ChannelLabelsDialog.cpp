@@ -42,7 +42,8 @@ ChannelLabelsDialog::ChannelLabelsDialog(Session& session, Prompter& prompter, Q
       input_(new QLineEdit),
       output_(new QLineEdit),
       notice_(new QLabel),
-      defaultAll_(new QPushButton(QStringLiteral("Default all"))) {
+      defaultAll_(new QPushButton(QStringLiteral("Default all"))),
+      outcomes_(session.Outcomes(), session.Events(), session.Connection()) {
     setWindowTitle(QStringLiteral("Channel labels"));
     list_->SetColumns({QStringLiteral("Channel"), QStringLiteral("Type"), QStringLiteral("Input"),
                        QStringLiteral("Output")});
@@ -170,28 +171,40 @@ void ChannelLabelsDialog::Apply() {
     if (selected.isEmpty())
         return;
     const auto channel = static_cast<std::int32_t>(list_->RowValue(selected.front()->row()));
-    Send(0, channel, input_->text());
-    Send(1, channel, output_->text());
+    Track([&] {
+        Send(0, channel, input_->text());
+        Send(1, channel, output_->text());
+    });
+}
+
+void ChannelLabelsDialog::Track(const std::function<void()>& send) {
+    outcomes_.Track(std::string(kCaption), send, [this](const ActionSummary& summary) {
+        notice_->setText(QString::fromStdString(summary.text));
+    });
 }
 
 void ChannelLabelsDialog::ClearAll() {
     if (!prompter_.Question(AboutFrame("Clear all labels", session_.Connection()), kCaption) ||
         !session_.IsReady())
         return;
-    for (std::int32_t direction = 0; direction <= 1; ++direction) {
-        for (std::int32_t ch = FirstChannel(); ch <= session_.Channels(); ++ch)
-            session_.ChannelTools().SetLabel(direction, ch, {});
-    }
+    Track([this] {
+        for (std::int32_t direction = 0; direction <= 1; ++direction) {
+            for (std::int32_t ch = FirstChannel(); ch <= session_.Channels(); ++ch)
+                session_.ChannelTools().SetLabel(direction, ch, {});
+        }
+    });
 }
 
 void ChannelLabelsDialog::DefaultAll() {
     if (!session_.Connection().options.zel ||
         !prompter_.Question("Generate default labels on all channels", kCaption) || !session_.IsReady())
         return;
-    for (std::int32_t direction = 0; direction <= 1; ++direction) {
-        for (std::int32_t ch = FirstChannel(); ch <= session_.Channels(); ++ch)
-            session_.ChannelTools().SetLabel(direction, ch, DefaultLabel(direction, ch));
-    }
+    Track([this] {
+        for (std::int32_t direction = 0; direction <= 1; ++direction) {
+            for (std::int32_t ch = FirstChannel(); ch <= session_.Channels(); ++ch)
+                session_.ChannelTools().SetLabel(direction, ch, DefaultLabel(direction, ch));
+        }
+    });
 }
 
 }  // namespace velmar

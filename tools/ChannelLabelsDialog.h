@@ -2,7 +2,9 @@
 
 #include <QDialog>
 #include <cstdint>
+#include <functional>
 
+#include "device/ActionOutcomes.h"
 #include "device/EventHub.h"
 
 class QLabel;
@@ -44,6 +46,8 @@ class ChannelLabelsDialog final : public QDialog {
     // Sends the label of one channel when it differs from the frame's; the reason when refused.
     void Send(std::int32_t direction, std::int32_t channel, const QString& text);
     std::int32_t FirstChannel() const;
+    // Runs `send` as one action whose outcome the notice line and the event log tell.
+    void Track(const std::function<void()>& send);
 
     Session& session_;
     Prompter& prompter_;
@@ -53,6 +57,7 @@ class ChannelLabelsDialog final : public QDialog {
     QLabel* notice_;
     QPushButton* defaultAll_;
     Subscriptions subscriptions_;
+    ActionOutcomes outcomes_;
 };
 
 }  // namespace velmar

@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "device/ActionOutcomes.h"
 #include "device/DeviceModel.h"
 #include "device/Session.h"
 #include "device/features/channels/ChannelToolsEvents.h"
@@ -113,8 +114,11 @@ void GainDialog::ClearSelected() {
 void GainDialog::Clear(const std::vector<std::int32_t>& channels) {
     if (!session_.IsReady())
         return;
-    for (const std::int32_t channel : channels)
-        session_.ChannelTools().ClearGain(channel);
+    ActionOutcomes(session_.Outcomes(), session_.Events(), session_.Connection())
+        .Track(std::string(kCaption), [&] {
+            for (const std::int32_t channel : channels)
+                session_.ChannelTools().ClearGain(channel);
+        });
 }
 
 }  // namespace velmar

@@ -1,9 +1,11 @@
 #include "tools/MaintenanceActions.h"
 
 #include <QHostAddress>
+#include <functional>
 #include <memory>
 
 #include "console/MainWindow.h"
+#include "device/ActionOutcomes.h"
 #include "device/DeviceModel.h"
 #include "device/LinkPorts.h"
 #include "platform/qt/DiscoveryBroadcaster.h"
@@ -26,12 +28,16 @@ std::string RowAddress(const DeviceRow& row) {
 class Maintenance : public std::enable_shared_from_this<Maintenance> {
   public:
     Maintenance(MainWindow& window, ConsoleCore& core)
-        : window_(window), core_(core), session_(core.GetSession()), prompter_(core.GetPrompter()) {}
+        : window_(window),
+          core_(core),
+          session_(core.GetSession()),
+          prompter_(core.GetPrompter()),
+          outcomes_(session_.Outcomes(), session_.Events(), session_.Connection()) {}
 
     void Restart() {
         if (session_.Connection().connected &&
             prompter_.Question(AboutFrame("Restart device", session_.Connection())))
-            session_.Firmware().Restart();
+            Track("Restart", [this] { session_.Firmware().Restart(); });
     }
 
     void SwitchFirmware() {
@@ -41,16 +47,15 @@ class Maintenance : public std::enable_shared_from_this<Maintenance> {
         if (prompter_.Question(AboutFrame(
                 recovery ? "Restart device in application mode" : "Restart device in recovery mode",
                 session_.Connection())))
-            session_.Firmware().SwitchFirmware();
+            Track(recovery ? "Application firmware load" : "Recovery firmware load",
+                  [this] { session_.Firmware().SwitchFirmware(); });
     }
 
     void ClearSettings() {
         if (session_.Connection().connected &&
             prompter_.Question(
-                AboutFrame("Clear device and return to factory settings", session_.Connection()))) {
-            session_.Firmware().FactoryClear();
-            SayClearOutcome();
-        }
+                AboutFrame("Clear device and return to factory settings", session_.Connection())))
+            Track("Factory reset", [this] { session_.Firmware().FactoryClear(); });
     }
 
     void FirmwareUpdate() {
@@ -81,34 +86,10 @@ class Maintenance : public std::enable_shared_from_this<Maintenance> {
     }
 
   private:
-    // The log hears what the frame made of the clear, with the frame's name: it sends no report of
-    // its own that would say so.
-    void SayClearOutcome() {
-        RequestHandle sent = session_.Outcomes().LastSent();
-        if (!sent)
-            return;
-        const std::string frame = FrameLabel(session_.Connection());
-        session_.Outcomes().WhenResolved(sent, [events = &session_.Events(),
-                                                frame](const RequestRecord& record) {
-            switch (record.outcome) {
-                case Outcome::Answered:
-                    events->Publish(ConsoleNotice{
-                        NoticeLevel::Info, frame + ": settings cleared, back to the factory settings."});
-                    return;
-                case Outcome::Refused:
-                    events->Publish(
-                        ConsoleNotice{NoticeLevel::Error, frame + ": refused to clear its settings (status " +
-                                                              std::to_string(record.status) + ")."});
-                    return;
-                case Outcome::Unanswered:
-                case Outcome::LinkLost:
-                    events->Publish(ConsoleNotice{
-                        NoticeLevel::Warning, frame + ": did not answer the request to clear its settings."});
-                    return;
-                case Outcome::Waiting:
-                    return;
-            }
-        });
+    // The event log tells what became of the action's requests, with the frame's name: a leaving
+    // word the frame refused or never answered leaves the frame where it was.
+    void Track(const std::string& action, const std::function<void()>& send) {
+        outcomes_.Track(action, send);
     }
 
     void ConnectedFrame() {
@@ -129,8 +110,17 @@ class Maintenance : public std::enable_shared_from_this<Maintenance> {
                                (chosen.automatic || NormalisedChoice(current) == chosen);
         if (unchanged)
             return;
-        StoreChoice(chosen, session_.MutableState().config.lan);
-        if (const RequestProblem problem = session_.Identity().SetNetworkSettings())
+        LanSettings wanted = session_.State().config.lan;
+        StoreChoice(chosen, wanted);
+        RequestProblem problem;
+        // The frame image takes the new settings from the frame's own answer, as the frame holds them.
+        outcomes_.Track(
+            "Network settings", [&] { problem = session_.Identity().SetNetworkSettings(wanted); },
+            [self = weak_from_this()](const ActionSummary& summary) {
+                if (const auto actions = self.lock(); actions && summary.allAnswered)
+                    actions->session_.Identity().NetworkSettings();
+            });
+        if (problem)
             prompter_.Warning(*problem);
     }
 
@@ -177,6 +167,7 @@ class Maintenance : public std::enable_shared_from_this<Maintenance> {
     ConsoleCore& core_;
     Session& session_;
     Prompter& prompter_;
+    ActionOutcomes outcomes_;
 };
 
 }  // namespace

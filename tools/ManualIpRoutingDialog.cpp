@@ -61,7 +61,8 @@ ManualIpRoutingDialog::ManualIpRoutingDialog(Session& session, Prompter& prompte
       rxList_(NewReportList({QStringLiteral("ID"), QStringLiteral("Slots"), QStringLiteral("Port"),
                              QStringLiteral("Latency"), QStringLiteral("Channels")},
                             false)),
-      note_(new QLabel) {
+      note_(new QLabel),
+      outcomes_(session.Outcomes(), session.Events(), session.Connection()) {
     setWindowTitle(QStringLiteral(" Manual IP routing control"));
     txAddress_->SetAddress(0);
     status_->setReadOnly(true);
@@ -224,7 +225,7 @@ void ManualIpRoutingDialog::Refresh() {
 }
 
 void ManualIpRoutingDialog::SetUnicastClock(bool enabled) {
-    session_.NetworkAudio().SetUnicastClock(enabled);
+    Track([&] { session_.NetworkAudio().SetUnicastClock(enabled); });
     session_.NetworkAudio().UnicastClockStatus();
 }
 
@@ -251,14 +252,18 @@ void ManualIpRoutingDialog::CreateTx() {
         return;
     }
     const TxFlowRequest& tx = fields->tx;
-    if (const RequestProblem problem =
-            session_.NetworkAudio().SetTxFlow(tx.flow, tx.slotCount, tx.address, tx.port)) {
+    RequestProblem problem;
+    Track([&] {
+        problem = session_.NetworkAudio().SetTxFlow(tx.flow, tx.slotCount, tx.address, tx.port);
+        if (problem)
+            return;
+        const std::vector<std::int32_t> channels = FlowSlotChannels(tx.flow, tx.slotCount);
+        for (std::size_t slot = 0; slot < channels.size(); ++slot)
+            session_.NetworkAudio().SetFlowSlot(true, tx.flow, static_cast<std::int32_t>(slot),
+                                                channels[slot]);
+    });
+    if (problem)
         prompter_.Warning(*problem);
-        return;
-    }
-    const std::vector<std::int32_t> channels = FlowSlotChannels(tx.flow, tx.slotCount);
-    for (std::size_t slot = 0; slot < channels.size(); ++slot)
-        session_.NetworkAudio().SetFlowSlot(true, tx.flow, static_cast<std::int32_t>(slot), channels[slot]);
 }
 
 void ManualIpRoutingDialog::CreateRx() {
@@ -273,23 +278,28 @@ void ManualIpRoutingDialog::CreateRx() {
             prompter_.Information(problem->text);
         return;
     }
-    session_.NetworkAudio().SetRxFlow(rx.flow, rx.slotCount, rx.port, rx.latency);
-    const std::vector<std::int32_t> channels = FlowSlotChannels(rx.flow, rx.slotCount);
-    for (std::size_t slot = 0; slot < channels.size(); ++slot)
-        session_.NetworkAudio().SetFlowSlot(false, rx.flow, static_cast<std::int32_t>(slot), channels[slot]);
+    Track([&] {
+        session_.NetworkAudio().SetRxFlow(rx.flow, rx.slotCount, rx.port, rx.latency);
+        const std::vector<std::int32_t> channels = FlowSlotChannels(rx.flow, rx.slotCount);
+        for (std::size_t slot = 0; slot < channels.size(); ++slot)
+            session_.NetworkAudio().SetFlowSlot(false, rx.flow, static_cast<std::int32_t>(slot),
+                                                channels[slot]);
+    });
 }
 
 void ManualIpRoutingDialog::DeleteOne(bool transmit, std::int32_t flow) {
     const FlowEntry* entry = tables_.Find(transmit, flow);
     if (entry == nullptr)
         return;
-    if (transmit) {
-        if (const RequestProblem problem =
-                session_.NetworkAudio().SetTxFlow(flow, 0, entry->address, entry->port))
-            prompter_.Warning(*problem);
-    } else {
-        session_.NetworkAudio().SetRxFlow(flow, 0, entry->port, entry->latency);
-    }
+    RequestProblem problem;
+    Track([&] {
+        if (transmit)
+            problem = session_.NetworkAudio().SetTxFlow(flow, 0, entry->address, entry->port);
+        else
+            session_.NetworkAudio().SetRxFlow(flow, 0, entry->port, entry->latency);
+    });
+    if (problem)
+        prompter_.Warning(*problem);
 }
 
 void ManualIpRoutingDialog::DeleteFlow() {
@@ -362,6 +372,13 @@ void ManualIpRoutingDialog::OnSlot(const FlowSlotReported& report) {
     const FlowEntry* entry = tables_.Find(report.transmit, report.flow);
     if (item != nullptr && entry != nullptr)
         item->setText(kChannels, QString::fromStdString(entry->ChannelsText()));
+}
+
+void ManualIpRoutingDialog::Track(const std::function<void()>& send) {
+    outcomes_.Track("Manual IP routing", send, [this](const ActionSummary& summary) {
+        if (!summary.allAnswered)
+            note_->setText(QString::fromStdString(summary.text));
+    });
 }
 
 }  // namespace velmar

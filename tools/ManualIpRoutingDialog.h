@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "device/ActionOutcomes.h"
 #include "device/EventHub.h"
 #include "tools/core/FlowTables.h"
 
@@ -58,6 +59,8 @@ class ManualIpRoutingDialog final : public QDialog {
     };
     std::optional<Fields> ReadFields();
     void Subscribe();
+    // Runs `send` as one action: the event log tells its outcome, the note line what went wrong.
+    void Track(const std::function<void()>& send);
     void OnFlow(const FlowReported& report);
     void OnSlot(const FlowSlotReported& report);
     void DeleteOne(bool transmit, std::int32_t flow);
@@ -81,6 +84,7 @@ class ManualIpRoutingDialog final : public QDialog {
     QTreeWidget* rxList_;
     QLabel* note_;
     Subscriptions subscriptions_;
+    ActionOutcomes outcomes_;
 };
 
 }  // namespace velmar

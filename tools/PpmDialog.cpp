@@ -38,7 +38,8 @@ PpmDialog::PpmDialog(Session& session, Prompter& prompter, QWidget* parent)
       count_(new QLineEdit(QStringLiteral("64"))),
       rate_(new QLineEdit(QStringLiteral("50"))),
       first_(new QLineEdit(QStringLiteral("1"))),
-      note_(new QLabel) {
+      note_(new QLabel),
+      outcomes_(session.Outcomes(), session.Events(), session.Connection()) {
     setWindowTitle(QStringLiteral("PPM streams"));
     count_->setToolTip(QStringLiteral("Channel count (1..255)"));
     rate_->setToolTip(QStringLiteral("Rate in ms (10..60000)"));
@@ -146,7 +147,9 @@ void PpmDialog::Send(const PpmNewStream& stream) {
         prompter_.Warning("The frame holds at most " + std::to_string(kMaxPpmStreams) + " PPM streams.");
         return;
     }
-    if (const RequestProblem problem = session_.Ppm().Create(stream)) {
+    RequestProblem problem;
+    Track([&] { problem = session_.Ppm().Create(stream); });
+    if (problem) {
         prompter_.Warning(*problem);
         return;
     }
@@ -205,16 +208,20 @@ void PpmDialog::RemoveSelected() {
     const std::vector<std::uint32_t> ids = SelectedIdsLastFirst();
     if (ids.empty() || !prompter_.Question("ARE YOU SURE"))
         return;
-    for (std::uint32_t id : ids)
-        session_.Ppm().Delete(id);
+    Track([&] {
+        for (std::uint32_t id : ids)
+            session_.Ppm().Delete(id);
+    });
 }
 
 void PpmDialog::ToggleSelected() {
     // Each stream flips its own state: a mixed selection must not switch streams the same way.
-    for (std::uint32_t id : SelectedIdsLastFirst()) {
-        const PpmStream* stream = table_.Find(id);
-        session_.Ppm().Enable(id, stream == nullptr || !stream->enabled);
-    }
+    Track([this] {
+        for (std::uint32_t id : SelectedIdsLastFirst()) {
+            const PpmStream* stream = table_.Find(id);
+            session_.Ppm().Enable(id, stream == nullptr || !stream->enabled);
+        }
+    });
 }
 
 void PpmDialog::AssignSelected(bool deassign) {
@@ -234,13 +241,15 @@ void PpmDialog::AssignSelected(bool deassign) {
             return;
         }
     }
-    for (std::uint32_t id : ids) {
-        const PpmStream* stream = table_.Find(id);
-        for (const PpmChannelAssignment& a :
-             PpmAssignments(fields->count, fields->first, stream ? stream->channels : 0, deassign)) {
-            session_.Ppm().Assign(id, a.streamChannel, a.frameChannel);
+    Track([&] {
+        for (std::uint32_t id : ids) {
+            const PpmStream* stream = table_.Find(id);
+            for (const PpmChannelAssignment& a :
+                 PpmAssignments(fields->count, fields->first, stream ? stream->channels : 0, deassign)) {
+                session_.Ppm().Assign(id, a.streamChannel, a.frameChannel);
+            }
         }
-    }
+    });
 }
 
 void PpmDialog::ShowAssignment(std::uint32_t id) {
@@ -326,6 +335,13 @@ void PpmDialog::ShowAssignmentRow() {
 
 void PpmDialog::ShowNote(const QString& text) {
     note_->setText(text);
+}
+
+void PpmDialog::Track(const std::function<void()>& send) {
+    outcomes_.Track("PPM streams", send, [this](const ActionSummary& summary) {
+        if (!summary.allAnswered)
+            ShowNote(QString::fromStdString(summary.text));
+    });
 }
 
 }  // namespace velmar

@@ -2,8 +2,10 @@
 
 #include <QDialog>
 #include <cstdint>
+#include <functional>
 #include <optional>
 
+#include "device/ActionOutcomes.h"
 #include "device/EventHub.h"
 #include "device/features/ppm/PpmUnit.h"
 #include "tools/PpmSettingsDialog.h"
@@ -68,6 +70,8 @@ class PpmDialog final : public QDialog {
     void OnAssignment(const PpmAssignmentReported& report);
     void ShowAssignmentRow();
     void ShowNote(const QString& text);
+    // Runs `send` as one action: the event log tells its outcome, the note line what went wrong.
+    void Track(const std::function<void()>& send);
     // Selected stream IDs from the last selected row to the first.
     std::vector<std::uint32_t> SelectedIdsLastFirst() const;
 
@@ -83,6 +87,7 @@ class PpmDialog final : public QDialog {
     QLineEdit* first_;
     QLabel* note_;
     Subscriptions subscriptions_;
+    ActionOutcomes outcomes_;
 };
 
 }  // namespace velmar

@@ -159,17 +159,6 @@ void ReadBackSettings(const ApplyOutcome& outcome, RequestWriter& requests) {
     }
 }
 
-std::vector<CommandCode> ApplyWords() {
-    std::vector<CommandCode> words;
-    for (const ApplyGroup& group : kGroups) {
-        for (const SetWord& word : group.words) {
-            if (word.word != C::error && std::find(words.begin(), words.end(), word.word) == words.end())
-                words.push_back(word.word);
-        }
-    }
-    return words;
-}
-
 std::vector<PlannedGroup> PlanSettings(const ConfigBlock& opened, const ConfigBlock& edited,
                                        const SettingsPresence& presence) {
     std::vector<PlannedGroup> plan;

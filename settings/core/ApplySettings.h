@@ -50,9 +50,6 @@ ApplyOutcome ApplySettings(const ConfigBlock& opened, const ConfigBlock& edited,
 // frame's own answers, as the frame holds them.
 void ReadBackSettings(const ApplyOutcome& outcome, RequestWriter& requests);
 
-// Every set word ApplySettings may send, for a caller that waits for their answers.
-std::vector<CommandCode> ApplyWords();
-
 // One group of settings that applying would send, named for the operator, with its request count.
 struct PlannedGroup {
     std::string name;

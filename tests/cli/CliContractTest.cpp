@@ -136,5 +136,33 @@ TEST_F(CliContract, RefusalsAreNamedAndNeverShownAsValues) {
     EXPECT_EQ(restart.out.find("restart sent"), std::string::npos);
 }
 
+// A frame that answers its reading but none of the sets: each command says which one went
+// unanswered and nothing is printed as done.
+TEST_F(CliContract, SetsThatAreNeverAnsweredAreNamed) {
+    const std::string settings = folder + "/full.cfg";
+    Expect(kExitOk, {"settings save", "127.0.0.6", settings});
+    const std::string frame = "127.0.0.2";
+    sim.Do("fault " + frame + " ignore-sets");
+    const std::vector<std::pair<std::vector<std::string>, std::string>> sets{
+        {{"label", frame, "in", "5", "Vocals"}, "no answer to slabel"},
+        {{"route", frame, "2", "3"}, "no answer to the routing request for output 2"},
+        {{"card", frame, "1", "1:State=mute"}, "no answer to sadmute"},
+        {{"settings apply", frame, settings}, "no answer to sdevid"},
+        {{"netset", frame, "--ip", "127.0.0.66", "--mask", "255.0.0.0", "--gateway", "127.0.0.1"},
+         "no answer to sip"},
+        {{"restart", frame}, "no answer to srestart 1"},
+    };
+    for (const auto& [args, named] : sets) {
+        std::vector<std::string> line = args;
+        line.insert(line.end(), {"--timeout", "2000"});
+        const Outcome outcome = Cli(line);
+        EXPECT_EQ(outcome.code, kExitNotResponding) << args[0] << ": " << outcome.err;
+        EXPECT_NE(outcome.err.find(named), std::string::npos) << args[0] << ": " << outcome.err;
+        // `settings apply` counts what it sent; nothing claims to be done.
+        EXPECT_TRUE(outcome.out.empty() || outcome.out.find(", 0 answered") != std::string::npos)
+            << args[0] << ": " << outcome.out;
+    }
+}
+
 }  // namespace
 }  // namespace velmar

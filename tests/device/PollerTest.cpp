@@ -12,10 +12,17 @@ using namespace std::chrono_literals;
 
 using Words = std::vector<std::string>;
 
-class PollerTest : public SessionFixture {};
+class PollerTest : public SessionFixture {
+  protected:
+    // The frame's answer for the Dante module's board position: a module is fitted.
+    void ReportDanteModule() { Reply(":ghwconf,0,18,1,'BKII',''"); }
+};
+
+const Words kDanteWords{"gbkip", "gbkname", "gswmodeip", "gbksecip", "gsrenaip"};
 
 TEST_F(PollerTest, ApplicationStartSequenceInOrderThenPollAfterOneSecond) {
     ConnectAs(DeviceMode::Application, ModelClass::Full);
+    ReportDanteModule();
     Words expected{"gdevid", "gdevinfo", "gip"};
     expected.insert(expected.end(), 19, "ghwconf");
     expected.insert(expected.end(), 19, "gswver");
@@ -55,7 +62,7 @@ TEST_F(PollerTest, StartSequenceAndFirstPollKeepTheirWireOrder) {
                                     {DeviceMode::Recovery, ModelClass::Full, false},
                                     {DeviceMode::Application, ModelClass::NoMatrix, false},
                                     {DeviceMode::Recovery, ModelClass::NoMatrix, false}};
-    // Recorded from the poller before its words became a table.
+    // Recorded from the poller before its words became a table, for frames with a Dante module.
     const std::vector<std::string> recorded{
         "?gdevid ?gdevinfo ?gip ?ghwconf,2 ?ghwconf,3 ?ghwconf,4 ?ghwconf,5 ?ghwconf,6 ?ghwconf,7 ?ghwconf,8 "
         "?ghwconf,9 ?ghwconf,10 ?ghwconf,11 ?ghwconf,12 ?ghwconf,13 ?ghwconf,14 ?ghwconf,15 ?ghwconf,16 "
@@ -96,15 +103,48 @@ TEST_F(PollerTest, StartSequenceAndFirstPollKeepTheirWireOrder) {
         "?gip",
     };
     ASSERT_EQ(recorded.size(), starts.size());
-    for (std::size_t i = 0; i < starts.size(); ++i) {
-        ConnectAs(starts[i].mode, starts[i].model, starts[i].telnet);
+    const auto wireOf = [&](const Start& start, bool dante) {
+        ConnectAs(start.mode, start.model, start.telnet);
+        if (session.Link().IsTelnetLink())
+            timers.Advance(300ms);  // the start sequence waits for the Telnet port's banner
+        if (dante)
+            ReportDanteModule();
         timers.Advance(1300ms);
         std::string wire;
         for (const std::string& line : transport.TakeSent())
             wire += (wire.empty() ? "" : " ") + line;
-        EXPECT_EQ(wire, recorded[i]) << "start " << i;
         session.Disconnect();
+        return wire;
+    };
+    for (std::size_t i = 0; i < starts.size(); ++i) {
+        EXPECT_EQ(wireOf(starts[i], true), recorded[i]) << "start " << i;
+        // Without the module the same lines go out, less every word only the module answers.
+        std::string withoutDante = recorded[i];
+        if (const std::size_t at = withoutDante.find(" ?gbkip"); at != std::string::npos)
+            withoutDante.erase(at, std::string(" ?gbkip ?gbkname ?gswmodeip ?gbksecip ?gsrenaip").size());
+        EXPECT_EQ(wireOf(starts[i], false), withoutDante) << "start " << i << " without a Dante module";
     }
+}
+
+// The module's words follow the boards' answer once, and never on a frame whose board position
+// reports nothing fitted; a new connection asks again.
+TEST_F(PollerTest, DanteWordsGoOnlyToAFrameWithTheModule) {
+    ConnectAs(DeviceMode::Application, ModelClass::Full);
+    transport.TakeSent();
+    Reply(":ghwconf,0,18,0,'',''");
+    Reply(":ghwconf,0,17,1,'K5A030',''");
+    timers.Advance(1000ms);
+    for (const std::string& word : SentWords())
+        EXPECT_EQ(std::find(kDanteWords.begin(), kDanteWords.end(), word), kDanteWords.end()) << word;
+
+    session.Disconnect();
+    ConnectAs(DeviceMode::Application, ModelClass::Full);
+    transport.TakeSent();
+    ReportDanteModule();
+    EXPECT_EQ(SentWords(), kDanteWords);
+    ReportDanteModule();
+    Reply(":ghwconf,0,3,1,'SFP',''");  // another board changes the capabilities again
+    EXPECT_TRUE(SentWords().empty());
 }
 
 TEST_F(PollerTest, MainVersionMovesThePollTo100msAndSetsTwelveRuns) {

@@ -108,6 +108,14 @@ TEST_F(RequestsTest, SetFormsTakeTheirValuesFromTheFrameState) {
     session.Interfaces().SetMadiModes(3);  // ports are 0..2
     session.Clock().SetSyncPriorities();
     EXPECT_EQ(transport.TakeSent().size(), 17u);
+
+    // An address wanted is sent as wanted; the image keeps the frame's until the frame answers.
+    Reply(":gip,0,0,'127.0.0.2','255.0.0.0','127.0.0.1','00-01'");
+    LanSettings wanted = session.State().config.lan;
+    wanted.ip.Assign("127.0.0.9");
+    EXPECT_EQ(session.Identity().SetNetworkSettings(wanted), std::nullopt);
+    EXPECT_EQ(transport.TakeSent(), std::vector<std::string>{"&sip,0,'127.0.0.9','255.0.0.0','127.0.0.1'"});
+    EXPECT_EQ(session.State().config.lan.ip.View(), "127.0.0.2");
 }
 
 TEST_F(RequestsTest, CrossIpChannelTextAndHostNames) {
@@ -139,8 +147,9 @@ TEST_F(RequestsTest, TextsTheWireCannotCarryAreRefusedAndNothingIsSent) {
     ConfigBlock& config = session.MutableState().config;
     config.deviceName.Assign("Studio?");
     EXPECT_EQ(session.Identity().SetDeviceId(), "A device name may not contain the character '?'.");
-    config.lan.ip.Assign("10.0.0.1%eth0");
-    EXPECT_EQ(session.Identity().SetNetworkSettings(), "An IP address may not contain the character '%'.");
+    LanSettings lan;
+    lan.ip.Assign("10.0.0.1%eth0");
+    EXPECT_EQ(session.Identity().SetNetworkSettings(lan), "An IP address may not contain the character '%'.");
     config.danteSecLan.dns.Assign("8.8.8.8!");
     EXPECT_EQ(session.NetworkAudio().SetDanteNetwork(true),
               "A DNS server address may not contain the character '!'.");

@@ -125,5 +125,46 @@ TEST_F(Labels, ACellEditedInPlaceSendsWhatWasTypedHoweverTheEditEnds) {
     EXPECT_TRUE(Sent().empty());
 }
 
+// The window tells what became of its own requests, in its notice line and the event log: a
+// refusal with its status, silence as unanswered. Other replies on the link are not its answers.
+TEST_F(Labels, TellsWhatBecameOfItsOwnRequests) {
+    using namespace std::chrono_literals;
+    Connect(ModelClass::Full, false);
+    std::vector<ConsoleNotice> log;
+    const Subscription logged =
+        session.Events().Subscribe<ConsoleNotice>([&](const ConsoleNotice& e) { log.push_back(e); });
+    ChannelLabelsDialog dialog(session, prompter, nullptr);
+    dialog.List()->setCurrentCell(4, 0);
+    const auto apply = [&](const QString& text) {
+        dialog.InputField()->setText(text);
+        dialog.Apply();
+        return Sent();
+    };
+
+    ASSERT_EQ(apply(QStringLiteral("Vocals")), std::vector<std::string>{"&slabel,0,5,'Vocals'"});
+    Reply(":slabel,0,0,6,'Bass'");  // somebody else's label
+    EXPECT_TRUE(log.empty());
+    Reply(":slabel,-3,0,5");
+    EXPECT_EQ(dialog.Notice()->text(),
+              "Channel labels: the frame refused slabel 0 5 (status -3); 0 of 1 answered.");
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_EQ(log.back().level, NoticeLevel::Warning);
+
+    ASSERT_EQ(apply(QStringLiteral("Drums")).size(), 1u);
+    for (int beat = 0; beat < 6; ++beat) {  // the link stays up; the label is never answered
+        timers.Advance(4000ms);
+        Reply(":gactrate,0,2");
+    }
+    EXPECT_EQ(dialog.Notice()->text(), "Channel labels: no answer to slabel 0 5; 0 of 1 answered.");
+    ASSERT_EQ(log.size(), 2u);
+    EXPECT_EQ(log.back().level, NoticeLevel::Error);
+
+    Sent();  // the poll and keep-alive of those seconds
+    ASSERT_EQ(apply(QStringLiteral("Keys")).size(), 1u);
+    Reply(":slabel,0,0,5,'Keys'");
+    EXPECT_EQ(dialog.Notice()->text(), "Channel labels: the frame took slabel 0 5.");
+    EXPECT_EQ(log.back().level, NoticeLevel::Info);
+}
+
 }  // namespace
 }  // namespace velmar::test

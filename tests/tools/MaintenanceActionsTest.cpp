@@ -145,7 +145,7 @@ TEST_F(MaintenanceActionsTest, RestartModeSwitchAndFactoryClearAskFirstAndOnlyYe
     EXPECT_EQ(prompter_.shown.back(),
               "question: Clear device and return to factory settings\n\nRenamed (127.0.0.2)");
     EXPECT_TRUE(WaitUntil([&] { return !notices.empty(); }));
-    EXPECT_EQ(notices, V{"Renamed (127.0.0.2): settings cleared, back to the factory settings."});
+    EXPECT_EQ(notices, V{"Renamed (127.0.0.2): Factory reset: the frame took sclear."});
     EXPECT_TRUE(WaitUntil([&] { return window.GetSession().State().config.deviceName.View() == "Studio A"; }))
         << "the frame is read again after the clear";
     EXPECT_TRUE(window.GetSession().Connection().connected);

@@ -1,5 +1,7 @@
 #include "device/features/identity/IdentityUnit.h"
 
+#include <memory>
+
 #include "device/DeviceModel.h"
 #include "device/FieldBindings.h"
 #include "device/features/identity/IdentityEvents.h"
@@ -43,10 +45,13 @@ void IdentityUnit::NetworkSettings() {
     context_.requests.Send(C::gip);
 }
 
-RequestProblem IdentityUnit::SetNetworkSettings() {
+RequestProblem IdentityUnit::SetNetworkSettings(const LanSettings& wanted) {
     if (!context_.connection.connected)
         return std::nullopt;
-    return context_.requests.SendSetting(C::sip);
+    // The request's fields are the address settings alone, so the rest of the block may stay empty.
+    auto request = std::make_unique<ConfigBlock>();
+    request->lan = wanted;
+    return context_.requests.SendSetting(C::sip, *request);
 }
 
 void IdentityUnit::HardwareConfig(std::optional<std::int32_t> position) {

@@ -15,7 +15,9 @@ class IdentityUnit {
     void DeviceId();
     RequestProblem SetDeviceId();
     void NetworkSettings();
-    RequestProblem SetNetworkSettings();
+    // Asks the frame to take `wanted`; the frame image keeps what the frame holds until it reads
+    // it back.
+    RequestProblem SetNetworkSettings(const LanSettings& wanted);
     void HardwareConfig(std::optional<std::int32_t> position);  // nothing: positions 2..20
     void SoftwareVersion(std::optional<std::int32_t> position);
     void DeviceFeature(std::int32_t group);

@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "device/ActionOutcomes.h"
 #include "device/DeviceModel.h"
 #include "device/Session.h"
 #include "device/ui/Prompter.h"
@@ -262,12 +263,15 @@ void LevelDetectorDialog::Send(const std::vector<DetectorRequest>& requests) {
     if (!session_.IsReady())
         return;
     LevelDetectorUnit& meters = session_.Feature<LevelDetectorUnit>();
-    for (const DetectorRequest& r : requests) {
-        if (r.kind == DetectorRequest::Kind::Thresholds)
-            meters.SetLevelDetectorThresholds(r.direction, r.channel, r.thresholds);
-        else
-            meters.SetLevelDetectorState(r.direction, r.channel, r.enabled);
-    }
+    ActionOutcomes(session_.Outcomes(), session_.Events(), session_.Connection())
+        .Track(std::string(kCaption), [&] {
+            for (const DetectorRequest& r : requests) {
+                if (r.kind == DetectorRequest::Kind::Thresholds)
+                    meters.SetLevelDetectorThresholds(r.direction, r.channel, r.thresholds);
+                else
+                    meters.SetLevelDetectorState(r.direction, r.channel, r.enabled);
+            }
+        });
 }
 
 }  // namespace velmar
