@@ -29,11 +29,9 @@ void SettingsInstallViews(MainWindow& window, ConsoleCore& core) {
     InstallSettings(window, core);
 }
 
-// The PPM window is one of the network-audio tools for now.
 void NetworkAudioInstallViews(MainWindow& window, ConsoleCore& core) {
     InstallNetworkAudioTools(window, core);
 }
-void PpmInstallViews(MainWindow&, ConsoleCore&) {}
 
 void EventLogInstallViews(MainWindow& window, ConsoleCore& core) {
     InstallEventLog(window, core);

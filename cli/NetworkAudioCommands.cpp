@@ -2,7 +2,6 @@
 
 #include <array>
 #include <charconv>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -10,36 +9,24 @@
 #include "cli/DryRunTransport.h"
 #include "cli/FrameConnection.h"
 #include "cli/HeadlessConsole.h"
+#include "cli/WordCommandRunner.h"
 #include "device/Session.h"
 #include "device/features/netaudio/NetworkAudioEvents.h"
-#include "device/features/ppm/PpmEvents.h"
 #include "device/posix/PosixEventLoop.h"
 #include "protocol/Ipv4Address.h"
 #include "protocol/TextEncoding.h"
 #include "tools/core/FlowTables.h"
 #include "tools/core/IpRouteTable.h"
-#include "tools/core/PpmStreamTable.h"
 
 namespace velmar {
 
 namespace {
 
-class Runner {
+class Runner final : private WordCommandRunner {
   public:
     Runner(const CliOptions& options, const CliFrame& frame, std::ostream& out, std::ostream& err)
-        : options_(options),
-          frame_(frame),
-          session_(frame.session),
-          out_(out),
-          err_(err),
-          batch_(std::make_unique<RequestBatch>(frame.session.Outcomes())) {
+        : WordCommandRunner(options, frame, out, err) {
         EventHub& events = session_.Events();
-        subscriptions_.push_back(
-            events.Subscribe<PpmStreamReported>([this](const PpmStreamReported& e) { OnStream(e); }));
-        subscriptions_.push_back(events.Subscribe<PpmEnableReported>(
-            [this](const PpmEnableReported& e) { streams_.SetEnabled(e.id, e.enabled); }));
-        subscriptions_.push_back(events.Subscribe<PpmAssignmentReported>(
-            [this](const PpmAssignmentReported& e) { streams_.Assign(e); }));
         subscriptions_.push_back(
             events.Subscribe<FlowReported>([this](const FlowReported& e) { flows_.Apply(e); }));
         subscriptions_.push_back(
@@ -50,186 +37,22 @@ class Runner {
             events.Subscribe<CrossIpReported>([this](const CrossIpReported& e) { routes_.Apply(e); }));
     }
 
-    int Ppm();
     int Flows();
     int Flow();
     int UnicastClock();
     int AutoRoute();
 
   private:
-    int PpmList();
-    void OnStream(const PpmStreamReported& report) {
-        if (!streams_.Apply(report) && streams_.Ignored() == 1)
-            err_ << "velmar-cli: " << PpmStreamsBeyondBoundNote() << "\n";
-    }
     int AutoRouteList();
-
-    bool Number(std::size_t word, std::int32_t first, std::int32_t last, std::int32_t& value);
-    std::string Word(std::size_t index) const {
-        return index < options_.words.size() ? options_.words[index] : std::string();
-    }
-    int Usage(const std::string& text) {
-        err_ << "velmar-cli: " << text << "\n";
-        return kExitUsage;
-    }
-    int Refuse(const std::string& text) {
-        err_ << "velmar-cli: " << text << "\n";
-        return kExitFailure;
-    }
-    // Runs the loop until every request sent since the last Settle has its outcome, and names
-    // what was not answered with status 0; the exit code.
-    int Settle();
-    // Before a change: in a dry run, hold back what follows.
-    void BeginChange() {
-        if (frame_.dryRun != nullptr)
-            frame_.dryRun->Hold();
-    }
-    // After a change: waits for the answers and names what the frame refused.
-    int EndChange();
-    int ReadStreams();
     int ReadFlows();
     void ReadRoutes();
     // Automatic routing's settings and routes are sent only while it is on.
     int RequireAutoRouting();
 
-    const CliOptions& options_;
-    const CliFrame& frame_;
-    Session& session_;
-    std::ostream& out_;
-    std::ostream& err_;
-    PpmStreamTable streams_;
     FlowTables flows_;
     IpRouteTable routes_;
     std::string clockStatus_;
-    std::unique_ptr<RequestBatch> batch_;  // the requests since the last Settle
-    Subscriptions subscriptions_;
 };
-
-bool Runner::Number(std::size_t word, std::int32_t first, std::int32_t last, std::int32_t& value) {
-    const std::string text = Word(word);
-    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || result.ec != std::errc{} || result.ptr != text.data() + text.size() ||
-        value < first || value > last) {
-        err_ << "velmar-cli: " << (text.empty() ? std::string("a number is missing") : "'" + text + "'")
-             << ": expected a number from " << first << " to " << last << "\n";
-        return false;
-    }
-    return true;
-}
-
-int Runner::Settle() {
-    const int result = AwaitOutcomes(frame_.loop, frame_.console, *batch_, options_.timeout, err_);
-    batch_ = std::make_unique<RequestBatch>(session_.Outcomes());
-    return result;
-}
-
-int Runner::EndChange() {
-    if (frame_.dryRun != nullptr)
-        return kExitOk;
-    return Settle();
-}
-
-int Runner::ReadStreams() {
-    session_.Ppm().Streams();
-    return Settle();
-}
-
-int Runner::Ppm() {
-    const std::string action = Word(0);
-    if (action.empty())
-        return PpmList();
-    if (const int read = ReadStreams(); read != kExitOk)
-        return read;
-    std::int32_t id = 0;
-    if (!Number(1, 1, static_cast<std::int32_t>(kLastPpmId), id))
-        return kExitUsage;
-    const auto streamId = static_cast<std::uint32_t>(id);
-    const PpmStream* stream = streams_.Find(streamId);
-    if (action == "create") {
-        // ppm ADDR create ID ADDRESS PORT CHANNELS RATE [PHASE]
-        std::int32_t port = 0, channels = 0, rate = 0, phase = 0;
-        if (options_.words.size() < 6 || options_.words.size() > 7)
-            return Usage("ppm create takes ID ADDRESS PORT CHANNELS RATE [PHASE]");
-        const auto address = ParseIpv4(Word(2));
-        if (!address || *address == 0 || *address == 0xFFFFFFFFu)
-            return Usage("'" + Word(2) + "' is not a usable IPv4 address");
-        if (!Number(3, 1000, kLastPpmPort, port) || !Number(4, 1, kMaxPpmStreamChannels, channels) ||
-            !Number(5, 10, 60000, rate) || (options_.words.size() == 7 && !Number(6, 0, 1, phase))) {
-            return kExitUsage;
-        }
-        if (stream != nullptr)
-            return Refuse("stream " + Word(1) + " exists already");
-        if (streams_.Full())
-            return Refuse("the frame holds at most " + std::to_string(kMaxPpmStreams) + " PPM streams");
-        BeginChange();
-        if (const RequestProblem problem =
-                session_.Ppm().Create({Word(2), port, streamId, channels, rate, phase}))
-            return Refuse(*problem);
-        return EndChange();
-    }
-    if (stream == nullptr)
-        return Refuse("the frame has no PPM stream " + Word(1));
-    if (action == "delete" || action == "enable" || action == "disable") {
-        if (options_.words.size() != 2)
-            return Usage("ppm " + action + " takes ID");
-        BeginChange();
-        if (action == "delete")
-            session_.Ppm().Delete(streamId);
-        else
-            session_.Ppm().Enable(streamId, action == "enable");
-        return EndChange();
-    }
-    if (action == "assign") {
-        // ppm ADDR assign ID FIRST [COUNT]; FIRST 0 takes the assignments away
-        std::int32_t first = 0, count = stream->channels;
-        if (options_.words.size() < 3 || options_.words.size() > 4)
-            return Usage("ppm assign takes ID FIRST [COUNT]");
-        if (!Number(2, 0, 4096, first) ||
-            (options_.words.size() == 4 && !Number(3, 1, kMaxPpmStreamChannels, count))) {
-            return kExitUsage;
-        }
-        const auto assignments = PpmAssignments(count, first, stream->channels, first == 0);
-        if (first != 0 && !assignments.empty() && assignments.back().frameChannel > session_.Channels())
-            return Refuse("this frame has channels 1 to " + std::to_string(session_.Channels()));
-        BeginChange();
-        for (const PpmChannelAssignment& a : assignments)
-            session_.Ppm().Assign(streamId, a.streamChannel, a.frameChannel);
-        return EndChange();
-    }
-    return Usage("unknown ppm action " + action);
-}
-
-int Runner::PpmList() {
-    if (const int read = ReadStreams(); read != kExitOk)
-        return read;
-    for (const PpmStream& stream : streams_.Streams()) {
-        for (std::int32_t channel = 1; channel <= std::min(stream.channels, kMaxPpmStreamChannels); ++channel)
-            session_.Ppm().Assignment(stream.id, channel);
-    }
-    if (const int read = Settle(); read != kExitOk)
-        return read;
-    if (options_.json) {
-        out_ << "{\"streams\":[";
-        const char* comma = "";
-        for (const PpmStream& s : streams_.Streams()) {
-            out_ << comma << "{\"id\":" << s.id << ",\"address\":" << FrameTextForJson(s.address)
-                 << ",\"port\":" << s.port << ",\"channels\":" << s.channels << ",\"rate\":" << s.rate
-                 << ",\"phase\":" << s.phase << ",\"enabled\":" << (s.enabled ? "true" : "false")
-                 << ",\"assignment\":[" << s.AssignmentText() << "]}";
-            comma = ",";
-        }
-        out_ << "]}\n";
-    } else {
-        if (streams_.Streams().empty())
-            out_ << "no PPM streams\n";
-        for (const PpmStream& s : streams_.Streams()) {
-            out_ << "stream " << s.id << "  " << FrameTextForTerminal(s.address) << ":" << s.port << "  "
-                 << s.channels << " channels  " << s.rate << " ms  phase " << s.phase << "  "
-                 << (s.enabled ? "enabled" : "disabled") << "\n  channels " << s.AssignmentText() << "\n";
-        }
-    }
-    return kExitOk;
-}
 
 int Runner::ReadFlows() {
     session_.NetworkAudio().UnicastClock();
@@ -522,27 +345,6 @@ int RunnerCommand(const CliOptions& options, const CliFrame& frame, const CliStr
 }
 
 constexpr std::array kCommands{
-    CliCommand{
-        .word = "ppm",
-        .operands = 1,
-        .more = true,
-        .usage =
-            "  ppm ADDR            list the PPM meter streams with their channel assignments\n"
-            "  ppm ADDR create ID ADDRESS PORT CHANNELS RATE [PHASE]\n"
-            "                      ID 1..65535, PORT 1000..65535, CHANNELS 1..255, RATE 10..60000 ms, PHASE "
-            "0|1\n"
-            "  ppm ADDR delete|enable|disable ID\n"
-            "  ppm ADDR assign ID FIRST [COUNT]\n"
-            "                      stream channels 1..COUNT (default: all) carry frame channels FIRST...;\n"
-            "                      FIRST 0 takes the assignments away\n",
-        .options =
-            [](CLI::App& command, CliOptions& options) {
-                AddJsonOption(command, options);
-                AddDryRunOption(command, options);
-            },
-        .read = ReadDryRunWhenChanging,
-        .run = OnFrameOffering<Feature::PpmStreams, IncompleteRead::Fails, RunnerCommand<&Runner::Ppm>>,
-    },
     CliCommand{
         .word = "flows",
         .operands = 1,

@@ -4,7 +4,7 @@
 
 namespace velmar {
 
-// ppm, flows, flow, unicast-clock, autoroute: read what they show, check what they send the way
+// flows, flow, unicast-clock, autoroute: read what they show, check what they send the way
 // the windows do, send it and wait for the frame's answers.
 CliFeature NetworkAudioCliCommands();
 

@@ -42,10 +42,6 @@ CliFeature NetworkAudioCliFeature() {
     return NetworkAudioCliCommands();
 }
 
-CliFeature PpmCliFeature() {
-    return {};
-}
-
 CliFeature EventLogCliFeature() {
     return {};
 }

@@ -31,7 +31,6 @@
 #include "device/features/identity/IdentityUnit.h"
 #include "device/features/interfaces/InterfacesUnit.h"
 #include "device/features/netaudio/NetworkAudioUnit.h"
-#include "device/features/ppm/PpmUnit.h"
 #include "device/features/routing/RoutingUnit.h"
 #include "protocol/MessageCodec.h"
 
@@ -108,7 +107,6 @@ class Session final : private LinkListener {
     const RoutingUnit& Routing() const { return UnitOf<RoutingUnit>(FeatureId::Routing); }
     NetworkAudioUnit& NetworkAudio() { return UnitOf<NetworkAudioUnit>(FeatureId::NetworkAudio); }
     ChannelToolsUnit& ChannelTools() { return UnitOf<ChannelToolsUnit>(FeatureId::ChannelTools); }
-    PpmUnit& Ppm() { return UnitOf<PpmUnit>(FeatureId::Ppm); }
     FirmwareUnit& Firmware() { return UnitOf<FirmwareUnit>(FeatureId::Firmware); }
     const FirmwareUnit& Firmware() const { return UnitOf<FirmwareUnit>(FeatureId::Firmware); }
 

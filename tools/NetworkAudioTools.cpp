@@ -8,7 +8,6 @@
 #include "protocol/Ipv4Address.h"
 #include "tools/AutoIpRoutingDialog.h"
 #include "tools/ManualIpRoutingDialog.h"
-#include "tools/PpmDialog.h"
 
 namespace velmar {
 
@@ -24,12 +23,6 @@ std::vector<std::string> ListedAddresses(const DeviceFinder& finder) {
 }  // namespace
 
 void InstallNetworkAudioTools(MainWindow& window, ConsoleCore& core) {
-    window.SetMenuHandler(MenuCommand::PpmStreams, [&window, &core] {
-        if (!window.TargetIsConnectedFrame())
-            return;
-        PpmDialog dialog(core.GetSession(), core.GetPrompter(), &window);
-        dialog.exec();
-    });
     window.SetMenuHandler(MenuCommand::ManualIpRouting, [&window, &core] {
         if (!window.TargetIsConnectedFrame())
             return;

@@ -8,7 +8,6 @@ namespace velmar {
 // feature's folder with the feature). Every one also holds the channel tools' gate.
 GateReason LabelsGate(const FrameFacts& frame);        // software after 1.4.0.1
 GateReason GainsGate(const FrameFacts& frame);         // labels' gate and the gain feature bit
-GateReason PpmGate(const FrameFacts& frame);           // a Dante module and the level-meter bit
 GateReason NetworkAudioGate(const FrameFacts& frame);  // a Dante module and software 1.2.0.2 on
 
 }  // namespace velmar

@@ -9,7 +9,6 @@
 #include "device/features/identity/IdentityUnit.h"
 #include "device/features/interfaces/InterfacesUnit.h"
 #include "device/features/netaudio/NetworkAudioUnit.h"
-#include "device/features/ppm/PpmUnit.h"
 #include "device/features/routing/RoutingUnit.h"
 
 namespace velmar {
@@ -20,10 +19,6 @@ GateReason LabelsGate(const FrameFacts& frame) {
 
 GateReason GainsGate(const FrameFacts& frame) {
     return GateRefusal(Feature::GainSettings, frame);
-}
-
-GateReason PpmGate(const FrameFacts& frame) {
-    return GateRefusal(Feature::PpmStreams, frame);
 }
 
 GateReason NetworkAudioGate(const FrameFacts& frame) {
@@ -73,11 +68,6 @@ const CoreModule& SettingsCoreModule() {
 const CoreModule& NetworkAudioCoreModule() {
     static const CoreModule module{"network audio", &typeid(NetworkAudioUnit), BuildUnit<NetworkAudioUnit>,
                                    NetworkAudioGate};
-    return module;
-}
-
-const CoreModule& PpmCoreModule() {
-    static const CoreModule module{"PPM streams", &typeid(PpmUnit), BuildUnit<PpmUnit>, PpmGate};
     return module;
 }
 

@@ -8,12 +8,14 @@
 #include <sstream>
 
 #include "cli/HeadlessConsole.h"
+#include "console/FeatureViews.h"
 #include "console/MainWindow.h"
 #include "device/Session.h"
 #include "device/posix/PosixDatagramSocket.h"
 #include "device/posix/PosixEventLoop.h"
 #include "device/posix/PosixTcpTransport.h"
 #include "device/posix/PosixTimerService.h"
+#include "features/ppm/view/PpmDialog.h"
 #include "platform/qt/QtProfileStore.h"
 #include "tests/cli/CliRun.h"
 #include "tests/routing/RoutingFixture.h"
@@ -21,7 +23,6 @@
 #include "tools/AutoIpRoutingDialog.h"
 #include "tools/ManualIpRoutingDialog.h"
 #include "tools/NetworkAudioTools.h"
-#include "tools/PpmDialog.h"
 #include "widgets/IpAddressEdit.h"
 
 namespace velmar {
@@ -66,30 +67,6 @@ struct WindowConsole {
     HeadlessConsole view;
     test::CaptionedPrompter prompter;
 };
-
-TEST_F(NetworkAudioEndToEnd, PpmStreamCycleThroughTheCli) {
-    const Outcome dry =
-        Cli({"ppm", "127.0.0.2", "create", "5", "10.0.0.152", "10200", "8", "50", "1", "--dry-run"});
-    ASSERT_EQ(dry.code, kExitOk) << dry.err;
-    EXPECT_EQ(dry.out, "&sppmcreate,'10.0.0.152',10200,5,8,50,1\n");
-    EXPECT_EQ(Cli({"ppm", "127.0.0.2"}).out, "no PPM streams\n") << "a dry run sends nothing";
-
-    const Outcome created = Cli({"ppm", "127.0.0.2", "create", "5", "10.0.0.152", "10200", "8", "50", "1"});
-    ASSERT_EQ(created.code, kExitOk) << created.err;
-    EXPECT_EQ(Cli({"ppm", "127.0.0.2", "create", "5", "10.0.0.152", "10201", "8", "50"}).code, kExitFailure)
-        << "the ID is taken";
-    EXPECT_EQ(Cli({"ppm", "127.0.0.2", "create", "6", "10.0.0.152", "65536", "8", "50"}).code, kExitUsage);
-    ASSERT_EQ(Cli({"ppm", "127.0.0.2", "assign", "5", "65"}).code, kExitOk);
-    ASSERT_EQ(Cli({"ppm", "127.0.0.2", "enable", "5"}).code, kExitOk);
-    const Outcome listed = Cli({"ppm", "127.0.0.2", "--json"});
-    ASSERT_EQ(listed.code, kExitOk) << listed.err;
-    EXPECT_EQ(listed.out,
-              "{\"streams\":[{\"id\":5,\"address\":\"10.0.0.152\",\"port\":10200,\"channels\":8,\"rate\":50,"
-              "\"phase\":1,\"enabled\":true,\"assignment\":[65,66,67,68,69,70,71,72]}]}\n");
-    ASSERT_EQ(Cli({"ppm", "127.0.0.2", "delete", "5"}).code, kExitOk);
-    EXPECT_EQ(Cli({"ppm", "127.0.0.2", "delete", "5"}).code, kExitFailure);
-    EXPECT_EQ(Cli({"ppm", "127.0.0.2"}).out, "no PPM streams\n");
-}
 
 TEST_F(NetworkAudioEndToEnd, FlowCycleAndUnicastClockThroughTheCli) {
     const Outcome dry =
@@ -235,6 +212,7 @@ TEST_F(NetworkAudioEndToEnd, DeviceMenuOpensTheWindows) {
     ConsoleCore core(ConsoleOptions{}, ConsoleServices{&prompter, nullptr, &profile});
     MainWindow window(core);
     InstallNetworkAudioTools(window, core);
+    PpmInstallViews(window, core);
     core.GetSession().Connect("127.0.0.2", DeviceMode::Application, ModelClass::Full);
     ASSERT_TRUE(
         WaitUntil([&] { return core.GetSession().IsReady() && window.SettingsButton().isEnabled(); }));

@@ -10,10 +10,10 @@
 #include <cstdio>
 
 #include "cli/HeadlessConsole.h"
+#include "features/ppm/view/PpmDialog.h"
 #include "tests/console/ScreenshotRig.h"
 #include "tools/AutoIpRoutingDialog.h"
 #include "tools/ManualIpRoutingDialog.h"
-#include "tools/PpmDialog.h"
 #include "widgets/IpAddressEdit.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "tools/core/PpmStreamTable.h"
+#include "features/ppm/core/PpmStreamTable.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "tools/PpmDialog.h"
+#include "features/ppm/view/PpmDialog.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -12,8 +12,8 @@
 #include <algorithm>
 
 #include "device/Session.h"
-#include "device/features/ppm/PpmEvents.h"
 #include "device/ui/Prompter.h"
+#include "features/ppm/core/PpmEvents.h"
 #include "platform/qt/FrameText.h"
 #include "protocol/Ipv4Address.h"
 #include "tools/ToolFields.h"
@@ -86,7 +86,7 @@ PpmDialog::PpmDialog(Session& session, Prompter& prompter, QWidget* parent)
     });
 
     Subscribe();
-    session_.Ppm().Streams();
+    session_.Feature<PpmUnit>().Streams();
 }
 
 PpmDialog::~PpmDialog() = default;
@@ -128,7 +128,7 @@ void PpmDialog::Refresh() {
     assignment_->clear();
     shown_.reset();
     note_->clear();
-    session_.Ppm().Streams();
+    session_.Feature<PpmUnit>().Streams();
 }
 
 std::optional<PpmDialog::QuickFields> PpmDialog::ReadFields() {
@@ -146,7 +146,7 @@ void PpmDialog::Send(const PpmNewStream& stream) {
         prompter_.Warning("The frame holds at most " + std::to_string(kMaxPpmStreams) + " PPM streams.");
         return;
     }
-    if (const RequestProblem problem = session_.Ppm().Create(stream)) {
+    if (const RequestProblem problem = session_.Feature<PpmUnit>().Create(stream)) {
         prompter_.Warning(*problem);
         return;
     }
@@ -206,14 +206,14 @@ void PpmDialog::RemoveSelected() {
     if (ids.empty() || !prompter_.Question("ARE YOU SURE"))
         return;
     for (std::uint32_t id : ids)
-        session_.Ppm().Delete(id);
+        session_.Feature<PpmUnit>().Delete(id);
 }
 
 void PpmDialog::ToggleSelected() {
     // Each stream flips its own state: a mixed selection must not switch streams the same way.
     for (std::uint32_t id : SelectedIdsLastFirst()) {
         const PpmStream* stream = table_.Find(id);
-        session_.Ppm().Enable(id, stream == nullptr || !stream->enabled);
+        session_.Feature<PpmUnit>().Enable(id, stream == nullptr || !stream->enabled);
     }
 }
 
@@ -238,7 +238,7 @@ void PpmDialog::AssignSelected(bool deassign) {
         const PpmStream* stream = table_.Find(id);
         for (const PpmChannelAssignment& a :
              PpmAssignments(fields->count, fields->first, stream ? stream->channels : 0, deassign)) {
-            session_.Ppm().Assign(id, a.streamChannel, a.frameChannel);
+            session_.Feature<PpmUnit>().Assign(id, a.streamChannel, a.frameChannel);
         }
     }
 }
@@ -249,7 +249,7 @@ void PpmDialog::ShowAssignment(std::uint32_t id) {
     const PpmStream* stream = table_.Find(id);
     const std::int32_t count = stream ? std::clamp(stream->channels, 0, kMaxPpmStreamChannels) : 64;
     for (std::int32_t channel = 1; channel <= count; ++channel)
-        session_.Ppm().Assignment(id, channel);
+        session_.Feature<PpmUnit>().Assignment(id, channel);
 }
 
 QMenu* PpmDialog::NewPopup() {

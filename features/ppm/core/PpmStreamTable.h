@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "device/features/ppm/PpmEvents.h"
+#include "features/ppm/core/PpmEvents.h"
 
 namespace velmar {
 

@@ -5,9 +5,9 @@
 #include <optional>
 
 #include "device/EventHub.h"
-#include "device/features/ppm/PpmUnit.h"
-#include "tools/PpmSettingsDialog.h"
-#include "tools/core/PpmStreamTable.h"
+#include "features/ppm/core/PpmStreamTable.h"
+#include "features/ppm/core/PpmUnit.h"
+#include "features/ppm/view/PpmSettingsDialog.h"
 
 class QLabel;
 class QLineEdit;

@@ -1,9 +1,9 @@
-#include "device/features/ppm/PpmUnit.h"
+#include "features/ppm/core/PpmUnit.h"
 
 #include <array>
 #include <string>
 
-#include "device/features/ppm/PpmEvents.h"
+#include "features/ppm/core/PpmEvents.h"
 #include "protocol/WireText.h"
 
 namespace velmar {

@@ -1,4 +1,4 @@
-#include "tools/PpmSettingsDialog.h"
+#include "features/ppm/view/PpmSettingsDialog.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
