@@ -213,22 +213,6 @@ struct GainEntry {
     std::int32_t phase = 0, mute = 0;  // the report's first and second flag words
 };
 
-// The two thresholds of a level detector: a level in dB held for a time in ms.
-struct DetectorThresholds {
-    FixedValue level1;
-    std::int32_t time1 = 0;
-    FixedValue level2;
-    std::int32_t time2 = 0;
-    friend bool operator==(const DetectorThresholds&, const DetectorThresholds&) = default;
-};
-
-// One level detector: its thresholds, enable and status.
-struct LevelDetector {
-    DetectorThresholds thresholds;
-    std::int32_t state = 0;   // non-zero: enabled
-    std::int32_t status = 0;  // as the frame reports it; non-zero: tripped
-};
-
 // Inputs [0] and outputs [1], channel c at [c - 1].
 template <typename Entry>
 using DirectionTables = std::array<std::array<Entry, kChannelTableSize>, 2>;
@@ -262,7 +246,6 @@ struct LiveBlock {
     std::array<RawStatus, kCardSlots * kCardChannels> aesInputStatus{};
     std::array<RawStatus, 2 * kCardSlots> cardIfStatus{};
     DirectionTables<GainEntry> gains{};
-    DirectionTables<LevelDetector> levelDetectors{};
     std::array<TxFlow, kFlowCount> txFlows{};
     std::array<RxFlow, kFlowCount> rxFlows{};
     std::array<std::array<FlowSlot, kFlowSlots>, kFlowCount> txFlowSlots{};
