@@ -188,31 +188,6 @@ struct ConfigBlock {
     std::array<TextField<17>, kChannelTableSize> outputLabels{};
 };
 
-struct MainInputStatus {
-    std::int32_t input = 0;
-    TextField<4> status;
-};
-
-struct SdiRxStatus {
-    std::int32_t card = 0, port = 0;
-    std::array<std::int32_t, 3> values{};
-};
-
-struct AdSignal {
-    std::int32_t card = 0, channel = 0, sigDet = 0, ovlDet = 0;
-};
-
-struct RawStatus {
-    std::int32_t card = 0, index = 0;
-    TextField<4> status;
-};
-
-// The last gain report of one channel and direction.
-struct GainEntry {
-    FixedValue gain;
-    std::int32_t phase = 0, mute = 0;  // the report's first and second flag words
-};
-
 // Inputs [0] and outputs [1], channel c at [c - 1].
 template <typename Entry>
 using DirectionTables = std::array<std::array<Entry, kChannelTableSize>, 2>;
@@ -239,13 +214,7 @@ struct LiveBlock {
     std::array<std::int32_t, 3> fanStatus{};                    // fan n at [n - 1]
     std::array<std::int32_t, 2> psuStatus{};                    // PSU n at [n - 1]
     std::array<std::int32_t, kChannelTableSize> crosspoints{};  // output c at [c - 1]
-    std::array<MainInputStatus, kMainInputs> mainInputStatus{};
-    std::array<std::int32_t, kInactiveEntries> inactive{};  // index n (1..18) at [n - 1]
-    std::array<SdiRxStatus, 2 * kCardSlots> sdiRxStatus{};
-    std::array<AdSignal, kCardSlots * kCardChannels> adSignal{};
-    std::array<RawStatus, kCardSlots * kCardChannels> aesInputStatus{};
-    std::array<RawStatus, 2 * kCardSlots> cardIfStatus{};
-    DirectionTables<GainEntry> gains{};
+    std::array<std::int32_t, kInactiveEntries> inactive{};      // index n (1..18) at [n - 1]
     std::array<TxFlow, kFlowCount> txFlows{};
     std::array<RxFlow, kFlowCount> rxFlows{};
     std::array<std::array<FlowSlot, kFlowSlots>, kFlowCount> txFlowSlots{};

@@ -51,7 +51,7 @@ const CoreModule& FirmwareCoreModule() {
 
 const CoreModule& ChannelToolsCoreModule() {
     static const CoreModule module{"channel tools", &typeid(ChannelToolsUnit), BuildUnit<ChannelToolsUnit>,
-                                   ChannelToolGate};
+                                   ChannelToolGate, ResetUnit<ChannelToolsUnit>};
     return module;
 }
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "tests/device/SessionFixture.h"
@@ -236,6 +237,10 @@ TEST_F(DispatcherTest, IgnoredCodesChangeNothing) {
     Reply(":gtxflowslot,0,1,8,3");
     EXPECT_EQ(std::memcmp(&before.live, &State().live, sizeof before.live), 0);
     EXPECT_EQ(State().config.aliveTime, 0);
+    const auto& cardInterfaces = session.ChannelTools().Inputs().cardIfStatus;
+    EXPECT_TRUE(std::all_of(cardInterfaces.begin(), cardInterfaces.end(),
+                            [](const RawStatus& status) { return status.card == 0; }));
+    EXPECT_EQ(session.ChannelTools().Gains()[0][0].gain, FixedValue{});
 }
 
 TEST_F(DispatcherTest, FlowRepliesStoreAndClear) {
