@@ -5,7 +5,6 @@
 #include "tools/InstallChannelTools.h"
 #include "tools/InstallTools.h"
 #include "tools/MaintenanceActions.h"
-#include "tools/NetworkAudioTools.h"
 
 namespace velmar {
 
@@ -27,10 +26,6 @@ void InterfacesInstallViews(MainWindow&, ConsoleCore&) {}
 
 void SettingsInstallViews(MainWindow& window, ConsoleCore& core) {
     InstallSettings(window, core);
-}
-
-void NetworkAudioInstallViews(MainWindow& window, ConsoleCore& core) {
-    InstallNetworkAudioTools(window, core);
 }
 
 void EventLogInstallViews(MainWindow& window, ConsoleCore& core) {

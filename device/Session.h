@@ -30,7 +30,6 @@
 #include "device/features/firmware/FirmwareUnit.h"
 #include "device/features/identity/IdentityUnit.h"
 #include "device/features/interfaces/InterfacesUnit.h"
-#include "device/features/netaudio/NetworkAudioUnit.h"
 #include "device/features/routing/RoutingUnit.h"
 #include "protocol/MessageCodec.h"
 
@@ -105,7 +104,6 @@ class Session final : private LinkListener {
     InterfacesUnit& Interfaces() { return UnitOf<InterfacesUnit>(FeatureId::Interfaces); }
     RoutingUnit& Routing() { return UnitOf<RoutingUnit>(FeatureId::Routing); }
     const RoutingUnit& Routing() const { return UnitOf<RoutingUnit>(FeatureId::Routing); }
-    NetworkAudioUnit& NetworkAudio() { return UnitOf<NetworkAudioUnit>(FeatureId::NetworkAudio); }
     ChannelToolsUnit& ChannelTools() { return UnitOf<ChannelToolsUnit>(FeatureId::ChannelTools); }
     FirmwareUnit& Firmware() { return UnitOf<FirmwareUnit>(FeatureId::Firmware); }
     const FirmwareUnit& Firmware() const { return UnitOf<FirmwareUnit>(FeatureId::Firmware); }

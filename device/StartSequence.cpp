@@ -4,6 +4,7 @@
 
 #include "device/DeviceModel.h"
 #include "device/Session.h"
+#include "features/networkaudio/core/NetworkAudioUnit.h"
 
 namespace velmar {
 
@@ -65,12 +66,12 @@ constexpr std::array kStartSequence{
     StartStep{F::Interfaces, C::ghlinkinmode, kFull,
               [](Session& s, StartKind) { s.Interfaces().HotlinkModes(std::nullopt); }},
     StartStep{F::NetworkAudio, C::gbkip, kFull,
-              [](Session& s, StartKind) { s.NetworkAudio().DanteNetwork(false); }},
+              [](Session& s, StartKind) { s.Feature<NetworkAudioUnit>().DanteNetwork(false); }},
     StartStep{F::NetworkAudio, C::gbkname, kFull,
-              [](Session& s, StartKind) { s.NetworkAudio().DanteName(); }},
+              [](Session& s, StartKind) { s.Feature<NetworkAudioUnit>().DanteName(); }},
     StartStep{F::NetworkAudio, C::gswmodeip, kFull, Plain<C::gswmodeip>},
     StartStep{F::NetworkAudio, C::gbksecip, kFull,
-              [](Session& s, StartKind) { s.NetworkAudio().DanteNetwork(true); }},
+              [](Session& s, StartKind) { s.Feature<NetworkAudioUnit>().DanteNetwork(true); }},
     StartStep{F::NetworkAudio, C::gsrenaip, kFull, Plain<C::gsrenaip>},
 };
 

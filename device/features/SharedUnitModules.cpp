@@ -8,7 +8,6 @@
 #include "device/features/firmware/FirmwareUnit.h"
 #include "device/features/identity/IdentityUnit.h"
 #include "device/features/interfaces/InterfacesUnit.h"
-#include "device/features/netaudio/NetworkAudioUnit.h"
 #include "device/features/routing/RoutingUnit.h"
 
 namespace velmar {
@@ -19,10 +18,6 @@ GateReason LabelsGate(const FrameFacts& frame) {
 
 GateReason GainsGate(const FrameFacts& frame) {
     return GateRefusal(Feature::GainSettings, frame);
-}
-
-GateReason NetworkAudioGate(const FrameFacts& frame) {
-    return GateRefusal(Feature::IpFlows, frame);
 }
 
 const CoreModule& IdentityCoreModule() {
@@ -62,12 +57,6 @@ const CoreModule& InterfacesCoreModule() {
 
 const CoreModule& SettingsCoreModule() {
     static const CoreModule module{"settings"};
-    return module;
-}
-
-const CoreModule& NetworkAudioCoreModule() {
-    static const CoreModule module{"network audio", &typeid(NetworkAudioUnit), BuildUnit<NetworkAudioUnit>,
-                                   NetworkAudioGate};
     return module;
 }
 

@@ -1,9 +1,9 @@
-#include "device/features/netaudio/NetworkAudioUnit.h"
+#include "features/networkaudio/core/NetworkAudioUnit.h"
 
 #include <string>
 
 #include "device/FieldBindings.h"
-#include "device/features/netaudio/NetworkAudioEvents.h"
+#include "features/networkaudio/core/NetworkAudioEvents.h"
 #include "protocol/WireText.h"
 
 namespace velmar {

@@ -1,4 +1,4 @@
-#include "cli/NetworkAudioCommands.h"
+#include "cli/CliFeatureList.h"
 
 #include <array>
 #include <charconv>
@@ -11,13 +11,16 @@
 #include "cli/HeadlessConsole.h"
 #include "cli/WordCommandRunner.h"
 #include "device/Session.h"
-#include "device/features/netaudio/NetworkAudioEvents.h"
 #include "device/posix/PosixEventLoop.h"
+#include "features/networkaudio/core/FlowTables.h"
+#include "features/networkaudio/core/IpRouteTable.h"
+#include "features/networkaudio/core/NetworkAudioEvents.h"
+#include "features/networkaudio/core/NetworkAudioUnit.h"
 #include "protocol/Ipv4Address.h"
 #include "protocol/TextEncoding.h"
-#include "tools/core/FlowTables.h"
-#include "tools/core/IpRouteTable.h"
 
+// flows, flow, unicast-clock, autoroute: read what they show, check what they send the way the
+// windows do, send it and wait for the frame's answers.
 namespace velmar {
 
 namespace {
@@ -55,13 +58,13 @@ class Runner final : private WordCommandRunner {
 };
 
 int Runner::ReadFlows() {
-    session_.NetworkAudio().UnicastClock();
-    session_.NetworkAudio().UnicastClockStatus();
-    session_.NetworkAudio().RxPortRange();
-    session_.NetworkAudio().DanteQuery(CommandCode::gmaxlatencyip);
+    session_.Feature<NetworkAudioUnit>().UnicastClock();
+    session_.Feature<NetworkAudioUnit>().UnicastClockStatus();
+    session_.Feature<NetworkAudioUnit>().RxPortRange();
+    session_.Feature<NetworkAudioUnit>().DanteQuery(CommandCode::gmaxlatencyip);
     for (std::int32_t flow = 1; flow <= kMaxFlowId; ++flow) {
-        session_.NetworkAudio().Flow(true, flow);
-        session_.NetworkAudio().Flow(false, flow);
+        session_.Feature<NetworkAudioUnit>().Flow(true, flow);
+        session_.Feature<NetworkAudioUnit>().Flow(false, flow);
     }
     return Settle();
 }
@@ -73,7 +76,7 @@ int Runner::Flows() {
         for (std::int32_t flow : flows_.Ids(transmit)) {
             for (std::int32_t slot = 0;
                  slot < std::min(flows_.Find(transmit, flow)->slotCount, kMaxFlowSlots); ++slot)
-                session_.NetworkAudio().FlowSlot(transmit, flow, slot);
+                session_.Feature<NetworkAudioUnit>().FlowSlot(transmit, flow, slot);
         }
     }
     if (const int read = Settle(); read != kExitOk)
@@ -127,7 +130,7 @@ int Runner::Flow() {
         return kExitUsage;
     if (const int read = ReadFlows(); read != kExitOk)
         return read;
-    NetworkAudioUnit& unit = session_.NetworkAudio();
+    NetworkAudioUnit& unit = session_.Feature<NetworkAudioUnit>();
     if (action == "delete") {
         if (options_.words.size() != 3)
             return Usage("flow " + side + " delete takes ID");
@@ -186,8 +189,8 @@ int Runner::UnicastClock() {
     if (state != "on" && state != "off")
         return Usage("unicast-clock takes on or off");
     BeginChange();
-    session_.NetworkAudio().SetUnicastClock(state == "on");
-    session_.NetworkAudio().UnicastClockStatus();
+    session_.Feature<NetworkAudioUnit>().SetUnicastClock(state == "on");
+    session_.Feature<NetworkAudioUnit>().UnicastClockStatus();
     const int result = EndChange();
     if (result == kExitOk && frame_.dryRun == nullptr)
         out_ << "unicast clocking " << state << ": " << FrameTextForTerminal(clockStatus_) << "\n";
@@ -196,12 +199,12 @@ int Runner::UnicastClock() {
 
 void Runner::ReadRoutes() {
     for (std::int32_t channel = 1; channel <= kIpRouteChannels; ++channel)
-        session_.NetworkAudio().CrossIp(channel, "localhost");
+        session_.Feature<NetworkAudioUnit>().CrossIp(channel, "localhost");
 }
 
 int Runner::AutoRoute() {
     const std::string action = Word(0);
-    NetworkAudioUnit& unit = session_.NetworkAudio();
+    NetworkAudioUnit& unit = session_.Feature<NetworkAudioUnit>();
     if (action.empty())
         return AutoRouteList();
     if (action == "on" || action == "off") {
@@ -290,7 +293,7 @@ int Runner::AutoRoute() {
 }
 
 int Runner::AutoRouteList() {
-    NetworkAudioUnit& unit = session_.NetworkAudio();
+    NetworkAudioUnit& unit = session_.Feature<NetworkAudioUnit>();
     unit.AutoRoute();
     for (CommandCode code : {CommandCode::gframeip, CommandCode::glatencyip, CommandCode::gmaxlatencyip})
         unit.DanteQuery(code);
@@ -329,7 +332,7 @@ int Runner::AutoRouteList() {
 }
 
 int Runner::RequireAutoRouting() {
-    session_.NetworkAudio().AutoRoute();
+    session_.Feature<NetworkAudioUnit>().AutoRoute();
     if (const int read = Settle(); read != kExitOk)
         return read;
     const std::string off = AutoRoutingOffRefusal(session_.State());
@@ -396,7 +399,7 @@ constexpr std::array kCommands{
 
 }  // namespace
 
-CliFeature NetworkAudioCliCommands() {
+CliFeature NetworkAudioCliFeature() {
     return {kCommands, {}};
 }
 

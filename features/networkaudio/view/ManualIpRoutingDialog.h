@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "device/EventHub.h"
-#include "tools/core/FlowTables.h"
+#include "features/networkaudio/core/FlowTables.h"
 
 class QCheckBox;
 class QLabel;

@@ -15,14 +15,13 @@
 #include "device/posix/PosixEventLoop.h"
 #include "device/posix/PosixTcpTransport.h"
 #include "device/posix/PosixTimerService.h"
+#include "features/networkaudio/view/AutoIpRoutingDialog.h"
+#include "features/networkaudio/view/ManualIpRoutingDialog.h"
 #include "features/ppm/view/PpmDialog.h"
 #include "platform/qt/QtProfileStore.h"
 #include "tests/cli/CliRun.h"
 #include "tests/routing/RoutingFixture.h"
 #include "tests/support/SimProcess.h"
-#include "tools/AutoIpRoutingDialog.h"
-#include "tools/ManualIpRoutingDialog.h"
-#include "tools/NetworkAudioTools.h"
 #include "widgets/IpAddressEdit.h"
 
 namespace velmar {
@@ -211,7 +210,7 @@ TEST_F(NetworkAudioEndToEnd, DeviceMenuOpensTheWindows) {
     test::CaptionedPrompter prompter;
     ConsoleCore core(ConsoleOptions{}, ConsoleServices{&prompter, nullptr, &profile});
     MainWindow window(core);
-    InstallNetworkAudioTools(window, core);
+    NetworkAudioInstallViews(window, core);
     PpmInstallViews(window, core);
     core.GetSession().Connect("127.0.0.2", DeviceMode::Application, ModelClass::Full);
     ASSERT_TRUE(

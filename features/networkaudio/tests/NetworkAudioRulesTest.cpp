@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "tools/core/FlowTables.h"
-#include "tools/core/IpRouteTable.h"
+#include "features/networkaudio/core/FlowTables.h"
+#include "features/networkaudio/core/IpRouteTable.h"
 
 namespace velmar {
 namespace {

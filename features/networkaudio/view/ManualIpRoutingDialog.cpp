@@ -1,4 +1,4 @@
-#include "tools/ManualIpRoutingDialog.h"
+#include "features/networkaudio/view/ManualIpRoutingDialog.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -13,6 +13,7 @@
 
 #include "device/Session.h"
 #include "device/ui/Prompter.h"
+#include "features/networkaudio/core/NetworkAudioUnit.h"
 #include "platform/qt/FrameText.h"
 #include "protocol/Ipv4Address.h"
 #include "tools/ToolFields.h"
@@ -157,7 +158,7 @@ ManualIpRoutingDialog::ManualIpRoutingDialog(Session& session, Prompter& prompte
     }
 
     Subscribe();
-    NetworkAudioUnit& unit = session_.NetworkAudio();
+    NetworkAudioUnit& unit = session_.Feature<NetworkAudioUnit>();
     unit.UnicastClock();
     unit.UnicastClockStatus();
     unit.RxPortRange();
@@ -213,14 +214,14 @@ void ManualIpRoutingDialog::Refresh() {
     tables_.Clear();
     note_->clear();
     for (std::int32_t flow = 1; flow <= kMaxFlowId; ++flow) {
-        session_.NetworkAudio().Flow(true, flow);
-        session_.NetworkAudio().Flow(false, flow);
+        session_.Feature<NetworkAudioUnit>().Flow(true, flow);
+        session_.Feature<NetworkAudioUnit>().Flow(false, flow);
     }
 }
 
 void ManualIpRoutingDialog::SetUnicastClock(bool enabled) {
-    session_.NetworkAudio().SetUnicastClock(enabled);
-    session_.NetworkAudio().UnicastClockStatus();
+    session_.Feature<NetworkAudioUnit>().SetUnicastClock(enabled);
+    session_.Feature<NetworkAudioUnit>().UnicastClockStatus();
 }
 
 void ManualIpRoutingDialog::CreateTx() {
@@ -241,13 +242,14 @@ void ManualIpRoutingDialog::CreateTx() {
     }
     const TxFlowRequest& tx = fields->tx;
     if (const RequestProblem problem =
-            session_.NetworkAudio().SetTxFlow(tx.flow, tx.slotCount, tx.address, tx.port)) {
+            session_.Feature<NetworkAudioUnit>().SetTxFlow(tx.flow, tx.slotCount, tx.address, tx.port)) {
         prompter_.Warning(*problem);
         return;
     }
     const std::vector<std::int32_t> channels = FlowSlotChannels(tx.flow, tx.slotCount);
     for (std::size_t slot = 0; slot < channels.size(); ++slot)
-        session_.NetworkAudio().SetFlowSlot(true, tx.flow, static_cast<std::int32_t>(slot), channels[slot]);
+        session_.Feature<NetworkAudioUnit>().SetFlowSlot(true, tx.flow, static_cast<std::int32_t>(slot),
+                                                         channels[slot]);
 }
 
 void ManualIpRoutingDialog::CreateRx() {
@@ -262,10 +264,11 @@ void ManualIpRoutingDialog::CreateRx() {
             prompter_.Information(problem->text);
         return;
     }
-    session_.NetworkAudio().SetRxFlow(rx.flow, rx.slotCount, rx.port, rx.latency);
+    session_.Feature<NetworkAudioUnit>().SetRxFlow(rx.flow, rx.slotCount, rx.port, rx.latency);
     const std::vector<std::int32_t> channels = FlowSlotChannels(rx.flow, rx.slotCount);
     for (std::size_t slot = 0; slot < channels.size(); ++slot)
-        session_.NetworkAudio().SetFlowSlot(false, rx.flow, static_cast<std::int32_t>(slot), channels[slot]);
+        session_.Feature<NetworkAudioUnit>().SetFlowSlot(false, rx.flow, static_cast<std::int32_t>(slot),
+                                                         channels[slot]);
 }
 
 void ManualIpRoutingDialog::DeleteOne(bool transmit, std::int32_t flow) {
@@ -274,10 +277,10 @@ void ManualIpRoutingDialog::DeleteOne(bool transmit, std::int32_t flow) {
         return;
     if (transmit) {
         if (const RequestProblem problem =
-                session_.NetworkAudio().SetTxFlow(flow, 0, entry->address, entry->port))
+                session_.Feature<NetworkAudioUnit>().SetTxFlow(flow, 0, entry->address, entry->port))
             prompter_.Warning(*problem);
     } else {
-        session_.NetworkAudio().SetRxFlow(flow, 0, entry->port, entry->latency);
+        session_.Feature<NetworkAudioUnit>().SetRxFlow(flow, 0, entry->port, entry->latency);
     }
 }
 
@@ -332,7 +335,7 @@ void ManualIpRoutingDialog::OnFlow(const FlowReported& report) {
     // A flow reported with more than 8 slots is asked for the 8 the frame can have.
     const std::int32_t slotCount = std::min(report.slotCount, kMaxFlowSlots);
     for (std::int32_t slot = 0; slot < slotCount; ++slot)
-        session_.NetworkAudio().FlowSlot(report.transmit, report.flow, slot);
+        session_.Feature<NetworkAudioUnit>().FlowSlot(report.transmit, report.flow, slot);
     QLineEdit* idField = report.transmit ? txId_ : rxId_;
     QLineEdit* portField = report.transmit ? txPort_ : rxPort_;
     bool isNumber = false;

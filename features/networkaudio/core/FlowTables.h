@@ -9,7 +9,7 @@
 
 #include "device/ConnectionState.h"
 #include "device/DeviceState.h"
-#include "device/features/netaudio/NetworkAudioEvents.h"
+#include "features/networkaudio/core/NetworkAudioEvents.h"
 
 namespace velmar {
 

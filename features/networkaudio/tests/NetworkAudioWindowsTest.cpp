@@ -5,9 +5,9 @@
 #include <QPushButton>
 #include <QTreeWidget>
 
+#include "features/networkaudio/view/AutoIpRoutingDialog.h"
+#include "features/networkaudio/view/ManualIpRoutingDialog.h"
 #include "tests/routing/RoutingFixture.h"
-#include "tools/AutoIpRoutingDialog.h"
-#include "tools/ManualIpRoutingDialog.h"
 #include "widgets/IpAddressEdit.h"
 
 namespace velmar {

@@ -1,4 +1,4 @@
-#include "tools/core/FlowTables.h"
+#include "features/networkaudio/core/FlowTables.h"
 
 #include <algorithm>
 

@@ -1,13 +1,13 @@
-#include "tools/NetworkAudioTools.h"
+#include "console/FeatureViews.h"
 
 #include <string>
 #include <vector>
 
 #include "console/ConsoleCore.h"
 #include "console/MainWindow.h"
+#include "features/networkaudio/view/AutoIpRoutingDialog.h"
+#include "features/networkaudio/view/ManualIpRoutingDialog.h"
 #include "protocol/Ipv4Address.h"
-#include "tools/AutoIpRoutingDialog.h"
-#include "tools/ManualIpRoutingDialog.h"
 
 namespace velmar {
 
@@ -22,7 +22,7 @@ std::vector<std::string> ListedAddresses(const DeviceFinder& finder) {
 
 }  // namespace
 
-void InstallNetworkAudioTools(MainWindow& window, ConsoleCore& core) {
+void NetworkAudioInstallViews(MainWindow& window, ConsoleCore& core) {
     window.SetMenuHandler(MenuCommand::ManualIpRouting, [&window, &core] {
         if (!window.TargetIsConnectedFrame())
             return;

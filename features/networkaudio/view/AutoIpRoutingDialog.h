@@ -5,7 +5,7 @@
 #include <string>
 
 #include "device/EventHub.h"
-#include "tools/core/IpRouteTable.h"
+#include "features/networkaudio/core/IpRouteTable.h"
 
 class QCheckBox;
 class QLabel;

@@ -1,4 +1,4 @@
-#include "tools/core/IpRouteTable.h"
+#include "features/networkaudio/core/IpRouteTable.h"
 
 #include <algorithm>
 #include <cctype>

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "device/features/netaudio/NetworkAudioEvents.h"
+#include "features/networkaudio/core/NetworkAudioEvents.h"
 
 namespace velmar {
 

@@ -1,4 +1,4 @@
-#include "tools/AutoIpRoutingDialog.h"
+#include "features/networkaudio/view/AutoIpRoutingDialog.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -13,9 +13,10 @@
 
 #include "device/Session.h"
 #include "device/ui/Prompter.h"
+#include "features/networkaudio/core/FlowTables.h"
+#include "features/networkaudio/core/NetworkAudioUnit.h"
 #include "platform/qt/FrameText.h"
 #include "tools/ToolFields.h"
-#include "tools/core/FlowTables.h"
 
 namespace velmar {
 
@@ -116,7 +117,7 @@ AutoIpRoutingDialog::AutoIpRoutingDialog(Session& session, Prompter& prompter, Q
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
 
     Subscribe();
-    NetworkAudioUnit& unit = session_.NetworkAudio();
+    NetworkAudioUnit& unit = session_.Feature<NetworkAudioUnit>();
     unit.AutoRoute();
     unit.DanteQuery(CommandCode::gframeip);
     unit.DanteQuery(CommandCode::glatencyip);
@@ -182,7 +183,7 @@ void AutoIpRoutingDialog::Refresh() {
     if (!session_.IsReady())
         return;
     for (std::int32_t channel = 1; channel <= kIpRouteChannels; ++channel)
-        session_.NetworkAudio().CrossIp(channel, "localhost");
+        session_.Feature<NetworkAudioUnit>().CrossIp(channel, "localhost");
 }
 
 void AutoIpRoutingDialog::AutoRouteClicked(bool checked) {
@@ -190,7 +191,7 @@ void AutoIpRoutingDialog::AutoRouteClicked(bool checked) {
         autoRoute_->setChecked(!checked);
         return;
     }
-    session_.NetworkAudio().SetAutoRoute(checked);
+    session_.Feature<NetworkAudioUnit>().SetAutoRoute(checked);
 }
 
 void AutoIpRoutingDialog::Set() {
@@ -202,7 +203,7 @@ void AutoIpRoutingDialog::Set() {
         prompter_.Information(LatencyAboveMaximum(maxLatency));
         return;
     }
-    NetworkAudioUnit& unit = session_.NetworkAudio();
+    NetworkAudioUnit& unit = session_.Feature<NetworkAudioUnit>();
     if (fields->latency >= kMinPerformLatency && fields->frameRate >= kMinPerformFrameRate) {
         if (const RequestProblem problem = unit.SetPerformance(fields->frameRate, fields->latency))
             prompter_.Warning(*problem);
@@ -218,13 +219,13 @@ void AutoIpRoutingDialog::Connect() {
     const auto fields = ReadFields();
     if (!fields)
         return;
-    const std::string_view host = session_.NetworkAudio().DanteHostName();
+    const std::string_view host = session_.Feature<NetworkAudioUnit>().DanteHostName();
     const IpRouteEnds ends = FillIpRouteEnds(fields->destinationHost, fields->sourceHost, host);
     if (SameIpRouteHost(ends, host)) {
         note_->setText(QStringLiteral("Source and destination are the same device: nothing sent."));
         return;
     }
-    if (const RequestProblem problem = session_.NetworkAudio().SetCrossIp(
+    if (const RequestProblem problem = session_.Feature<NetworkAudioUnit>().SetCrossIp(
             fields->destination, ends.destination, fields->source, ends.source)) {
         prompter_.Warning(*problem);
     }
@@ -247,7 +248,7 @@ void AutoIpRoutingDialog::DeleteRoutes() {
         if (route == nullptr)
             continue;
         if (const RequestProblem problem =
-                session_.NetworkAudio().SetCrossIp(*it, route->destination, 0, route->source)) {
+                session_.Feature<NetworkAudioUnit>().SetCrossIp(*it, route->destination, 0, route->source)) {
             prompter_.Warning(*problem);
             return;
         }
