@@ -192,20 +192,6 @@ struct ConfigBlock {
 template <typename Entry>
 using DirectionTables = std::array<std::array<Entry, kChannelTableSize>, 2>;
 
-struct TxFlow {
-    std::int32_t flow = 0, exists = 0;
-    TextField<16> name;
-    std::int32_t last = 0;
-};
-
-struct RxFlow {
-    std::int32_t flow = 0, exists = 0, third = 0, fourth = 0;
-};
-
-struct FlowSlot {
-    std::int32_t flow = 0, slot = 0, channel = 0;
-};
-
 // Values that change while the frame runs; the settings editor never sees these.
 struct LiveBlock {
     std::int32_t actualRate = 0;
@@ -215,12 +201,6 @@ struct LiveBlock {
     std::array<std::int32_t, 2> psuStatus{};                    // PSU n at [n - 1]
     std::array<std::int32_t, kChannelTableSize> crosspoints{};  // output c at [c - 1]
     std::array<std::int32_t, kInactiveEntries> inactive{};      // index n (1..18) at [n - 1]
-    std::array<TxFlow, kFlowCount> txFlows{};
-    std::array<RxFlow, kFlowCount> rxFlows{};
-    std::array<std::array<FlowSlot, kFlowSlots>, kFlowCount> txFlowSlots{};
-    std::array<std::array<FlowSlot, kFlowSlots>, kFlowCount> rxFlowSlots{};
-    std::int32_t rxPortFirst = 0, rxPortLast = 0;
-    std::int32_t maxLatency = 0;
     TextField<9> scr;
 };
 

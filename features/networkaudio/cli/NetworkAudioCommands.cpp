@@ -170,7 +170,7 @@ int Runner::Flow() {
         RxFlowRequest rx{id, slotCount, 0, 0};
         if (!Number(4, kFlowFirstPort, kFlowLastPort, rx.port) || !Number(5, 0, 65535, rx.latency))
             return kExitUsage;
-        problem = CheckRxFlow(flows_, rx, session_.State().live.maxLatency);
+        problem = CheckRxFlow(flows_, rx, session_.Feature<NetworkAudioUnit>().Flows().maxLatency);
         if (!problem) {
             BeginChange();
             unit.SetRxFlow(id, slotCount, rx.port, rx.latency);
@@ -227,7 +227,7 @@ int Runner::AutoRoute() {
         const ConfigBlock& config = session_.State().config;
         const std::int32_t frameRate = action == "frame-rate" ? value : config.danteFrame;
         const std::int32_t latency = action == "latency" ? value : config.danteLatency;
-        const std::int32_t maxLatency = session_.State().live.maxLatency;
+        const std::int32_t maxLatency = session_.Feature<NetworkAudioUnit>().Flows().maxLatency;
         if (latency > maxLatency)
             return Refuse(LatencyAboveMaximum(maxLatency));
         if (latency < 250 || frameRate < 2)
@@ -304,7 +304,8 @@ int Runner::AutoRouteList() {
     if (options_.json) {
         out_ << "{\"autoRouting\":" << (config.danteAutoRoute != 0 ? "true" : "false")
              << ",\"frameRate\":" << config.danteFrame << ",\"latency\":" << config.danteLatency
-             << ",\"maxLatency\":" << session_.State().live.maxLatency << ",\"routes\":[";
+             << ",\"maxLatency\":" << session_.Feature<NetworkAudioUnit>().Flows().maxLatency
+             << ",\"routes\":[";
         const char* comma = "";
         for (std::int32_t x = 1; x <= kIpRouteChannels; ++x) {
             if (const IpRoute* r = routes_.Find(x)) {
@@ -319,7 +320,7 @@ int Runner::AutoRouteList() {
     } else {
         out_ << "auto routing " << (config.danteAutoRoute != 0 ? "on" : "off") << ", frame rate "
              << config.danteFrame << ", latency " << config.danteLatency << " us (maximum "
-             << session_.State().live.maxLatency << " us)\n";
+             << session_.Feature<NetworkAudioUnit>().Flows().maxLatency << " us)\n";
         for (std::int32_t x = 1; x <= kIpRouteChannels; ++x) {
             if (const IpRoute* r = routes_.Find(x)) {
                 out_ << x << " " << FrameTextForTerminal(r->destination) << " <- "

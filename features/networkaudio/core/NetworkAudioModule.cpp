@@ -12,7 +12,7 @@ GateReason NetworkAudioGate(const FrameFacts& frame) {
 
 const CoreModule& NetworkAudioCoreModule() {
     static const CoreModule module{"network audio", &typeid(NetworkAudioUnit), BuildUnit<NetworkAudioUnit>,
-                                   NetworkAudioGate};
+                                   NetworkAudioGate, ResetUnit<NetworkAudioUnit>};
     return module;
 }
 

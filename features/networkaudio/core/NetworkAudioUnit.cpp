@@ -27,8 +27,12 @@ bool IsSet(const CommandMessage& m, std::initializer_list<C> setWords) {
 
 NetworkAudioUnit::NetworkAudioUnit(FeatureContext& context) : context_(context) {
     Dispatcher& d = context.dispatcher;
-    context.StoreRepliesOf({C::gbkip, C::gbksecip, C::gbkname, C::gswmodeip, C::sswmodeip, C::gsrenaip,
-                            C::ssrenaip, C::grxportrng});
+    context.StoreRepliesOf(
+        {C::gbkip, C::gbksecip, C::gbkname, C::gswmodeip, C::sswmodeip, C::gsrenaip, C::ssrenaip});
+    d.On(C::grxportrng, [this](const CommandMessage& m, bool) {
+        flows_.rxPortFirst = m.status != 0 ? 0 : m.Int(14);
+        flows_.rxPortLast = m.status != 0 ? 0 : m.Int(18);
+    });
     for (C code : {C::guniclkip, C::suniclkip, C::gautorouteip, C::sautorouteip, C::gmaxlatencyip})
         d.On(code, [this](const CommandMessage& m, bool) { StoreAndPublish(m); });
     d.On(C::guniclkstip, [this](const CommandMessage& m, bool) {
@@ -189,7 +193,9 @@ void NetworkAudioUnit::StoreAndPublish(const CommandMessage& m) {
             context_.events.Publish(AutoRouteReported{config.danteAutoRoute != 0});
             break;
         default:
-            context_.events.Publish(MaxLatencyReported{context_.state.live.maxLatency});
+            // Stored whatever the status: a refused read carries 0.
+            flows_.maxLatency = m.Int(46);
+            context_.events.Publish(MaxLatencyReported{flows_.maxLatency});
             break;
     }
 }
@@ -205,7 +211,7 @@ void NetworkAudioUnit::OnTxFlow(const CommandMessage& m) {
     const std::int32_t flow = m.Int(14);
     if (!InRange(flow, 1, kFlows))
         return;
-    velmar::TxFlow& entry = context_.state.live.txFlows[At(flow)];
+    velmar::TxFlow& entry = flows_.txFlows[At(flow)];
     if (!set || m.Int(18) > 0) {
         entry.flow = flow;
         entry.exists = m.Int(18);
@@ -229,7 +235,7 @@ void NetworkAudioUnit::OnRxFlow(const CommandMessage& m) {
     const std::int32_t flow = m.Int(14);
     if (!InRange(flow, 1, kFlows))
         return;
-    velmar::RxFlow& entry = context_.state.live.rxFlows[At(flow)];
+    velmar::RxFlow& entry = flows_.rxFlows[At(flow)];
     if (!set || m.Int(18) >= 1) {
         entry = {flow, m.Int(18), m.Int(22), m.Int(26)};
     } else {
@@ -252,7 +258,7 @@ void NetworkAudioUnit::OnFlowSlot(const CommandMessage& m) {
     }
     if (!InRange(flow, 1, kFlows) || !InRange(slot, 0, kSlots - 1))
         return;
-    auto& slotCount = transmit ? context_.state.live.txFlowSlots : context_.state.live.rxFlowSlots;
+    auto& slotCount = transmit ? flows_.txFlowSlots : flows_.rxFlowSlots;
     slotCount[At(flow)][static_cast<std::size_t>(slot)] = {flow, slot, m.Int(22)};
     context_.events.Publish(IpChannelsChanged{transmit});
     context_.events.Publish(FlowSlotReported{transmit, flow, slot, m.Int(22)});

@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "device/features/FeatureContext.h"
+#include "features/networkaudio/core/IpFlowState.h"
 
 namespace velmar {
 
@@ -42,6 +43,10 @@ class NetworkAudioUnit {
     void SetRxFlow(std::int32_t flow, std::int32_t slotCount, std::int32_t port, std::int32_t latency);
     void SetFlowSlot(bool transmit, std::int32_t flow, std::int32_t slot, std::int32_t channel);
 
+    // What the frame last reported, zero after a connect.
+    const IpFlowTables& Flows() const { return flows_; }
+    void Reset() { flows_ = {}; }
+
   private:
     void StoreAndPublish(const CommandMessage& m);
     void OnTxFlow(const CommandMessage& m);
@@ -50,6 +55,7 @@ class NetworkAudioUnit {
     void OnCrossIp(const CommandMessage& m);
 
     FeatureContext& context_;
+    IpFlowTables flows_{};
 };
 
 }  // namespace velmar

@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QTreeWidget>
 
+#include "features/networkaudio/core/NetworkAudioUnit.h"
 #include "features/networkaudio/view/AutoIpRoutingDialog.h"
 #include "features/networkaudio/view/ManualIpRoutingDialog.h"
 #include "tests/routing/RoutingFixture.h"
@@ -92,7 +93,7 @@ TEST_F(NetworkAudioWindows, ManualFlowsCreateFromTheFieldsAndFollowTheReports) {
     // A refused create is said and lists nothing, whatever the refusal repeats.
     Reply(":scrrxflow,-1,1,3,14528,1000");
     EXPECT_EQ(dialog.RxList()->topLevelItemCount(), 0);
-    EXPECT_EQ(session.State().live.rxFlows[0].exists, 0);
+    EXPECT_EQ(session.Feature<NetworkAudioUnit>().Flows().rxFlows[0].exists, 0);
     EXPECT_EQ(dialog.Note()->text(), "The frame refused the Rx flow (status -1).");
 
     Reply(":guniclkstip,0,1,Unicast clocking on");

@@ -198,7 +198,7 @@ void AutoIpRoutingDialog::Set() {
     const auto fields = ReadFields();
     if (!fields)
         return;
-    const std::int32_t maxLatency = session_.State().live.maxLatency;
+    const std::int32_t maxLatency = session_.Feature<NetworkAudioUnit>().Flows().maxLatency;
     if (fields->latency > maxLatency) {
         prompter_.Information(LatencyAboveMaximum(maxLatency));
         return;

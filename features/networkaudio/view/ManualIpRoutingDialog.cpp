@@ -259,7 +259,8 @@ void ManualIpRoutingDialog::CreateRx() {
     if (!fields)
         return;
     const RxFlowRequest& rx = fields->rx;
-    if (const auto problem = CheckRxFlow(tables_, rx, session_.State().live.maxLatency)) {
+    if (const auto problem =
+            CheckRxFlow(tables_, rx, session_.Feature<NetworkAudioUnit>().Flows().maxLatency)) {
         if (problem->tellOperator)
             prompter_.Information(problem->text);
         return;
