@@ -3,7 +3,6 @@
 #include "console/FeatureViews.h"
 #include "settings/InstallSettings.h"
 #include "tools/InstallChannelTools.h"
-#include "tools/InstallTools.h"
 #include "tools/MaintenanceActions.h"
 
 namespace velmar {
@@ -26,10 +25,6 @@ void InterfacesInstallViews(MainWindow&, ConsoleCore&) {}
 
 void SettingsInstallViews(MainWindow& window, ConsoleCore& core) {
     InstallSettings(window, core);
-}
-
-void EventLogInstallViews(MainWindow& window, ConsoleCore& core) {
-    InstallEventLog(window, core);
 }
 
 }  // namespace velmar

@@ -37,8 +37,4 @@ CliFeature SettingsCliFeature() {
     return SettingsCliCommands();
 }
 
-CliFeature EventLogCliFeature() {
-    return {};
-}
-
 }  // namespace velmar

@@ -43,8 +43,5 @@ std::span<const MenuRow> InterfacesMenuRows() {
 std::span<const MenuRow> SettingsMenuRows() {
     return {};
 }
-std::span<const MenuRow> EventLogMenuRows() {
-    return {};
-}
 
 }  // namespace velmar

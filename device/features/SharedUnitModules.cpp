@@ -60,9 +60,4 @@ const CoreModule& SettingsCoreModule() {
     return module;
 }
 
-const CoreModule& EventLogCoreModule() {
-    static const CoreModule module{"event log"};
-    return module;
-}
-
 }  // namespace velmar

@@ -14,13 +14,14 @@
 #include <memory>
 
 #include "console/MainWindow.h"
+#include "features/eventlog/view/EventLogDock.h"
+#include "features/eventlog/view/EventLogViews.h"
 #include "platform/qt/QtFilePicker.h"
 #include "platform/qt/QtProfileStore.h"
 #include "routing/RoutingGrid.h"
 #include "routing/core/ChannelNames.h"
 #include "tests/console/ConsoleTestSupport.h"
 #include "tests/support/SimProcess.h"
-#include "tools/EventLogDock.h"
 #include "tools/InstallTools.h"
 #include "tools/WindowManners.h"
 

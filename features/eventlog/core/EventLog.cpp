@@ -1,4 +1,4 @@
-#include "tools/core/EventLog.h"
+#include "features/eventlog/core/EventLog.h"
 
 #include <cstdio>
 #include <ctime>

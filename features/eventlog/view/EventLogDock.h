@@ -4,7 +4,7 @@
 #include <functional>
 
 #include "device/Session.h"
-#include "tools/core/EventLog.h"
+#include "features/eventlog/core/EventLog.h"
 
 class QCheckBox;
 class QHBoxLayout;

@@ -1,4 +1,4 @@
-#include "tools/EventLogDock.h"
+#include "features/eventlog/view/EventLogDock.h"
 
 #include <QCheckBox>
 #include <QComboBox>
