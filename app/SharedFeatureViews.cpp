@@ -3,9 +3,7 @@
 #include "console/FeatureViews.h"
 #include "settings/InstallSettings.h"
 #include "tools/InstallChannelTools.h"
-#include "tools/InstallTools.h"
 #include "tools/MaintenanceActions.h"
-#include "tools/NetworkAudioTools.h"
 
 namespace velmar {
 
@@ -27,16 +25,6 @@ void InterfacesInstallViews(MainWindow&, ConsoleCore&) {}
 
 void SettingsInstallViews(MainWindow& window, ConsoleCore& core) {
     InstallSettings(window, core);
-}
-
-// The PPM window is one of the network-audio tools for now.
-void NetworkAudioInstallViews(MainWindow& window, ConsoleCore& core) {
-    InstallNetworkAudioTools(window, core);
-}
-void PpmInstallViews(MainWindow&, ConsoleCore&) {}
-
-void EventLogInstallViews(MainWindow& window, ConsoleCore& core) {
-    InstallEventLog(window, core);
 }
 
 }  // namespace velmar

@@ -56,6 +56,7 @@ int ChannelCommands::Settle(RequestBatch& batch, const CliOptions& options) {
 
 int ChannelCommands::Inputs(const CliOptions& options) {
     const DeviceState& state = frame_.session.State();
+    const InputStatusTables& inputs = frame_.session.ChannelTools().Inputs();
     const ModelClass model = frame_.session.Capabilities().model;
     const auto printTable = [&](std::string_view title, const std::vector<std::string>& columns,
                                 const std::vector<InputStatusRow>& rows) {
@@ -84,20 +85,20 @@ int ChannelCommands::Inputs(const CliOptions& options) {
     };
     if (options.json) {
         out_ << "{\"main\":";
-        jsonRows(MainBoardColumns(), MainBoardRows(state));
+        jsonRows(MainBoardColumns(), MainBoardRows(state, inputs));
         out_ << ",\"cards\":{";
         bool first = true;
         for (const auto& [type, name] : kCardTypeNames) {
             out_ << (first ? "" : ",") << JsonQuoted(name) << ":";
-            jsonRows(CardColumns(type), CardRows(state, type, model));
+            jsonRows(CardColumns(type), CardRows(state, inputs, type, model));
             first = false;
         }
         out_ << "}}\n";
         return kExitOk;
     }
-    printTable("Main board", MainBoardColumns(), MainBoardRows(state));
+    printTable("Main board", MainBoardColumns(), MainBoardRows(state, inputs));
     for (const auto& [type, name] : kCardTypeNames) {
-        const std::vector<InputStatusRow> rows = CardRows(state, type, model);
+        const std::vector<InputStatusRow> rows = CardRows(state, inputs, type, model);
         if (!rows.empty())
             printTable(std::string(name) + " cards", CardColumns(type), rows);
     }
@@ -222,7 +223,7 @@ int ChannelCommands::Gains(const CliOptions& options) {
     frame_.session.ChannelTools().GainLists();
     if (const int read = Settle(batch, options); read != kExitOk)
         return read;
-    const auto& gains = frame_.session.State().live.gains;
+    const GainTables& gains = frame_.session.ChannelTools().Gains();
     const std::int32_t last = frame_.session.Channels();
     if (options.json) {
         out_ << "{\"first\":" << FirstChannel() << ",\"last\":" << last << ",\"gains\":[";

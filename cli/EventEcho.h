@@ -3,7 +3,7 @@
 #include <optional>
 #include <ostream>
 
-#include "tools/core/EventLog.h"
+#include "features/eventlog/core/EventLog.h"
 
 namespace velmar {
 

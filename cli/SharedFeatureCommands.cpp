@@ -5,7 +5,6 @@
 #include "cli/CliFeatureList.h"
 #include "cli/FrameCommands.h"
 #include "cli/MaintenanceCommands.h"
-#include "cli/NetworkAudioCommands.h"
 #include "cli/SettingsCommands.h"
 
 namespace velmar {
@@ -36,18 +35,6 @@ CliFeature InterfacesCliFeature() {
 
 CliFeature SettingsCliFeature() {
     return SettingsCliCommands();
-}
-
-CliFeature NetworkAudioCliFeature() {
-    return NetworkAudioCliCommands();
-}
-
-CliFeature PpmCliFeature() {
-    return {};
-}
-
-CliFeature EventLogCliFeature() {
-    return {};
 }
 
 }  // namespace velmar

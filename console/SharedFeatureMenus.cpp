@@ -19,11 +19,6 @@ constexpr std::array kChannelTools{
     MenuRow{C::GainSettings, "Gain settings ...", G::Labels, GainsGate},
 };
 constexpr std::array kRouting{MenuRow{C::XyControl, "X-Y control ...", G::XyControl, ChannelToolGate, O::Xy}};
-constexpr std::array kPpm{MenuRow{C::PpmStreams, "PPM streams ...", G::Meters, PpmGate, O::Zel}};
-constexpr std::array kNetworkAudio{
-    MenuRow{C::ManualIpRouting, "Manual IP routing control ...", G::IpRouting, NetworkAudioGate, O::Zel},
-    MenuRow{C::AutoIpRouting, "Automatic IP routing control ...", G::IpRouting, NetworkAudioGate, O::Zel},
-};
 
 }  // namespace
 
@@ -46,15 +41,6 @@ std::span<const MenuRow> InterfacesMenuRows() {
     return {};
 }
 std::span<const MenuRow> SettingsMenuRows() {
-    return {};
-}
-std::span<const MenuRow> NetworkAudioMenuRows() {
-    return kNetworkAudio;
-}
-std::span<const MenuRow> PpmMenuRows() {
-    return kPpm;
-}
-std::span<const MenuRow> EventLogMenuRows() {
     return {};
 }
 

@@ -188,64 +188,9 @@ struct ConfigBlock {
     std::array<TextField<17>, kChannelTableSize> outputLabels{};
 };
 
-struct MainInputStatus {
-    std::int32_t input = 0;
-    TextField<4> status;
-};
-
-struct SdiRxStatus {
-    std::int32_t card = 0, port = 0;
-    std::array<std::int32_t, 3> values{};
-};
-
-struct AdSignal {
-    std::int32_t card = 0, channel = 0, sigDet = 0, ovlDet = 0;
-};
-
-struct RawStatus {
-    std::int32_t card = 0, index = 0;
-    TextField<4> status;
-};
-
-// The last gain report of one channel and direction.
-struct GainEntry {
-    FixedValue gain;
-    std::int32_t phase = 0, mute = 0;  // the report's first and second flag words
-};
-
-// The two thresholds of a level detector: a level in dB held for a time in ms.
-struct DetectorThresholds {
-    FixedValue level1;
-    std::int32_t time1 = 0;
-    FixedValue level2;
-    std::int32_t time2 = 0;
-    friend bool operator==(const DetectorThresholds&, const DetectorThresholds&) = default;
-};
-
-// One level detector: its thresholds, enable and status.
-struct LevelDetector {
-    DetectorThresholds thresholds;
-    std::int32_t state = 0;   // non-zero: enabled
-    std::int32_t status = 0;  // as the frame reports it; non-zero: tripped
-};
-
 // Inputs [0] and outputs [1], channel c at [c - 1].
 template <typename Entry>
 using DirectionTables = std::array<std::array<Entry, kChannelTableSize>, 2>;
-
-struct TxFlow {
-    std::int32_t flow = 0, exists = 0;
-    TextField<16> name;
-    std::int32_t last = 0;
-};
-
-struct RxFlow {
-    std::int32_t flow = 0, exists = 0, third = 0, fourth = 0;
-};
-
-struct FlowSlot {
-    std::int32_t flow = 0, slot = 0, channel = 0;
-};
 
 // Values that change while the frame runs; the settings editor never sees these.
 struct LiveBlock {
@@ -255,20 +200,7 @@ struct LiveBlock {
     std::array<std::int32_t, 3> fanStatus{};                    // fan n at [n - 1]
     std::array<std::int32_t, 2> psuStatus{};                    // PSU n at [n - 1]
     std::array<std::int32_t, kChannelTableSize> crosspoints{};  // output c at [c - 1]
-    std::array<MainInputStatus, kMainInputs> mainInputStatus{};
-    std::array<std::int32_t, kInactiveEntries> inactive{};  // index n (1..18) at [n - 1]
-    std::array<SdiRxStatus, 2 * kCardSlots> sdiRxStatus{};
-    std::array<AdSignal, kCardSlots * kCardChannels> adSignal{};
-    std::array<RawStatus, kCardSlots * kCardChannels> aesInputStatus{};
-    std::array<RawStatus, 2 * kCardSlots> cardIfStatus{};
-    DirectionTables<GainEntry> gains{};
-    DirectionTables<LevelDetector> levelDetectors{};
-    std::array<TxFlow, kFlowCount> txFlows{};
-    std::array<RxFlow, kFlowCount> rxFlows{};
-    std::array<std::array<FlowSlot, kFlowSlots>, kFlowCount> txFlowSlots{};
-    std::array<std::array<FlowSlot, kFlowSlots>, kFlowCount> rxFlowSlots{};
-    std::int32_t rxPortFirst = 0, rxPortLast = 0;
-    std::int32_t maxLatency = 0;
+    std::array<std::int32_t, kInactiveEntries> inactive{};      // index n (1..18) at [n - 1]
     TextField<9> scr;
 };
 

@@ -148,9 +148,6 @@ const std::array kFields{
     VELMAR_FIELD(gsrenaip, ssrenaip, 14, ZeroOnError, Both, s.config.danteSRate),
     VELMAR_FIELD(guniclkip, suniclkip, 14, ZeroOnError, Both, s.config.danteUniClk),
     VELMAR_FIELD(gautorouteip, sautorouteip, 14, ZeroOnError, Both, s.config.danteAutoRoute),
-    VELMAR_REPORT(gmaxlatencyip, 46, NoStatusTest, s.live.maxLatency),
-    VELMAR_REPORT(grxportrng, 14, ZeroOnError, s.live.rxPortFirst),
-    VELMAR_REPORT(grxportrng, 18, ZeroOnError, s.live.rxPortLast),
 };
 
 #undef VELMAR_REPORT

@@ -67,6 +67,10 @@ void Session::SetConnected(bool connected) {
     connection_.connectedIp = 0;
     connection_.deviceNameText.Assign({});
     state_.ResetState();
+    for (std::size_t i = 0; i < kFeatureCount; ++i) {
+        if (const CoreModule& module = *CoreModules()[i]; module.reset)
+            module.reset(units_[i].get());
+    }
     connection_.capabilities = CapabilitiesOf(state_, connection_.capabilities.model);
     poller_.Stop();
     Routing().Reset();

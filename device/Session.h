@@ -30,8 +30,6 @@
 #include "device/features/firmware/FirmwareUnit.h"
 #include "device/features/identity/IdentityUnit.h"
 #include "device/features/interfaces/InterfacesUnit.h"
-#include "device/features/netaudio/NetworkAudioUnit.h"
-#include "device/features/ppm/PpmUnit.h"
 #include "device/features/routing/RoutingUnit.h"
 #include "protocol/MessageCodec.h"
 
@@ -101,15 +99,17 @@ class Session final : private LinkListener {
         }
         throw std::logic_error("no feature builds this unit");
     }
+    template <class Unit>
+    const Unit& Feature() const {
+        return const_cast<Session*>(this)->Feature<Unit>();
+    }
 
     IdentityUnit& Identity() { return UnitOf<IdentityUnit>(FeatureId::Identity); }
     ClockUnit& Clock() { return UnitOf<ClockUnit>(FeatureId::Clock); }
     InterfacesUnit& Interfaces() { return UnitOf<InterfacesUnit>(FeatureId::Interfaces); }
     RoutingUnit& Routing() { return UnitOf<RoutingUnit>(FeatureId::Routing); }
     const RoutingUnit& Routing() const { return UnitOf<RoutingUnit>(FeatureId::Routing); }
-    NetworkAudioUnit& NetworkAudio() { return UnitOf<NetworkAudioUnit>(FeatureId::NetworkAudio); }
     ChannelToolsUnit& ChannelTools() { return UnitOf<ChannelToolsUnit>(FeatureId::ChannelTools); }
-    PpmUnit& Ppm() { return UnitOf<PpmUnit>(FeatureId::Ppm); }
     FirmwareUnit& Firmware() { return UnitOf<FirmwareUnit>(FeatureId::Firmware); }
     const FirmwareUnit& Firmware() const { return UnitOf<FirmwareUnit>(FeatureId::Firmware); }
 

@@ -4,6 +4,7 @@
 
 #include "device/DeviceModel.h"
 #include "device/Session.h"
+#include "features/networkaudio/core/NetworkAudioUnit.h"
 
 namespace velmar {
 
@@ -65,12 +66,12 @@ constexpr std::array kStartSequence{
     StartStep{F::Interfaces, C::ghlinkinmode, kFull,
               [](Session& s, StartKind) { s.Interfaces().HotlinkModes(std::nullopt); }},
     StartStep{F::NetworkAudio, C::gbkip, kFull,
-              [](Session& s, StartKind) { s.NetworkAudio().DanteNetwork(false); }, true},
-    StartStep{F::NetworkAudio, C::gbkname, kFull, [](Session& s, StartKind) { s.NetworkAudio().DanteName(); },
+              [](Session& s, StartKind) { s.Feature<NetworkAudioUnit>().DanteNetwork(false); }, true},
+    StartStep{F::NetworkAudio, C::gbkname, kFull, [](Session& s, StartKind) { s.Feature<NetworkAudioUnit>().DanteName(); },
               true},
     StartStep{F::NetworkAudio, C::gswmodeip, kFull, Plain<C::gswmodeip>, true},
     StartStep{F::NetworkAudio, C::gbksecip, kFull,
-              [](Session& s, StartKind) { s.NetworkAudio().DanteNetwork(true); }, true},
+              [](Session& s, StartKind) { s.Feature<NetworkAudioUnit>().DanteNetwork(true); }, true},
     StartStep{F::NetworkAudio, C::gsrenaip, kFull, Plain<C::gsrenaip>, true},
 };
 

@@ -9,10 +9,10 @@
 #include <string>
 
 #include "device/Session.h"
+#include "features/networkaudio/core/FlowTables.h"
+#include "features/networkaudio/core/IpRouteTable.h"
+#include "features/ppm/core/PpmStreamTable.h"
 #include "tests/device/CoreFakes.h"
-#include "tools/core/FlowTables.h"
-#include "tools/core/IpRouteTable.h"
-#include "tools/core/PpmStreamTable.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     velmar::test::FakeTimerService timers;

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "features/networkaudio/core/NetworkAudioUnit.h"
 #include "routing/core/ChannelLabel.h"
 #include "routing/core/RouteChanges.h"
 #include "routing/core/RoutingActions.h"
@@ -67,8 +68,10 @@ CrosspointControlBox::CrosspointControlBox(RoutingContext context, QWidget* pare
 }
 
 ChannelCatalog CrosspointControlBox::Catalog() const {
-    return ChannelCatalog(context_.session.State(), context_.session.Capabilities(),
-                          context_.session.Connection().options.zel);
+    Session& session = context_.session;
+    return ChannelCatalog(
+        session.State(), session.Capabilities(),
+        session.Connection().options.zel ? &session.Feature<NetworkAudioUnit>().Flows() : nullptr);
 }
 
 bool CrosspointControlBox::Stereo() const {

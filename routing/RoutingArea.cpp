@@ -12,8 +12,8 @@
 #include "device/features/channels/ChannelToolsEvents.h"
 #include "device/features/identity/IdentityEvents.h"
 #include "device/features/interfaces/InterfaceEvents.h"
-#include "device/features/netaudio/NetworkAudioEvents.h"
 #include "device/features/routing/RoutingEvents.h"
+#include "features/networkaudio/core/NetworkAudioEvents.h"
 #include "routing/RoutingGrid.h"
 #include "routing/core/ChannelNames.h"
 

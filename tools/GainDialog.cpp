@@ -23,13 +23,13 @@ namespace {
 constexpr std::string_view kCaption = "Gain settings";
 
 // The report's first flag word is the phase, the second the mute, in the order of the columns.
-QString GainCell(const DeviceState& state, std::int32_t channel, int column) {
+QString GainCell(const GainTables& gains, std::int32_t channel, int column) {
     if (column == 0)
         return QString::number(channel);
     if (column == 1)
         return QString::fromStdString(ChannelTypeName(channel - 1));
     const auto direction = static_cast<std::size_t>(column < 5 ? 0 : 1);
-    const GainEntry& gain = state.live.gains[direction][static_cast<std::size_t>(channel - 1)];
+    const GainEntry& gain = gains[direction][static_cast<std::size_t>(channel - 1)];
     switch ((column - 2) % 3) {
         case 0:
             return QString::fromStdString(GainText(gain.gain));
@@ -45,12 +45,12 @@ QString GainCell(const DeviceState& state, std::int32_t channel, int column) {
 GainDialog::GainDialog(Session& session, Prompter& prompter, QWidget* parent)
     : QDialog(parent), session_(session), prompter_(prompter), service_(session.Connection().options.zel) {
     setWindowTitle(QStringLiteral("Gain settings"));
-    const DeviceState& state = session_.State();
+    const GainTables& gains = session_.ChannelTools().Gains();
     model_ = new ChannelTableModel(
         {QStringLiteral("Channel"), QStringLiteral("Type"), QStringLiteral("Input gain"),
          QStringLiteral("phase"), QStringLiteral("mute"), QStringLiteral("Output gain"),
          QStringLiteral("phase"), QStringLiteral("mute")},
-        [&state](std::int32_t ch, int column) { return GainCell(state, ch, column); }, this);
+        [&gains](std::int32_t ch, int column) { return GainCell(gains, ch, column); }, this);
     model_->SetChannelRange(ToolChannelBase(session_.Connection()) + 1, session_.Channels());
     list_ = MakeChannelView(model_, this);
     for (int column = 0; column < model_->columnCount(); ++column)

@@ -149,7 +149,7 @@ void InputStatusWindow::Refill() {
 }
 
 void InputStatusWindow::RefillMain() {
-    Show(*main_, MainBoardColumns(), MainBoardRows(session_.State()));
+    Show(*main_, MainBoardColumns(), MainBoardRows(session_.State(), session_.ChannelTools().Inputs()));
 }
 
 void InputStatusWindow::RefillCards() {
@@ -158,7 +158,8 @@ void InputStatusWindow::RefillCards() {
     for (QAbstractButton* radio : types_->buttons())
         radio->setEnabled(cardsShown);
     cards_->setEnabled(cardsShown);
-    Show(*cards_, CardColumns(cardType_), CardRows(session_.State(), cardType_, model));
+    Show(*cards_, CardColumns(cardType_),
+         CardRows(session_.State(), session_.ChannelTools().Inputs(), cardType_, model));
 }
 
 }  // namespace velmar

@@ -4,10 +4,6 @@ namespace velmar {
 
 class ConsoleCore;
 class MainWindow;
-class EventLogDock;
-
-// Puts the event log dock on the main window; returns it (owned by the window).
-EventLogDock& InstallEventLog(MainWindow& window, ConsoleCore& core);
 // Minimum and first size, remembered geometry, docks and splitter, Enter on a device row. After
 // every dock is installed, so that their places are restored too.
 void InstallWindowManners(MainWindow& window, ConsoleCore& core);

@@ -33,11 +33,19 @@ struct CoreModule {
     const std::type_info* unitType = nullptr;  // null: the feature has no unit of its own
     std::shared_ptr<void> (*build)(FeatureContext& context) = nullptr;
     FeatureGate gate = nullptr;  // null: every frame has it
+    // Forgets the unit's slice of the frame's state, as DeviceState::ResetState does the shared
+    // image (null: the unit keeps none).
+    void (*reset)(void* unit) = nullptr;
 };
 
 template <class Unit>
 std::shared_ptr<void> BuildUnit(FeatureContext& context) {
     return std::make_shared<Unit>(context);
+}
+
+template <class Unit>
+void ResetUnit(void* unit) {
+    static_cast<Unit*>(unit)->Reset();
 }
 
 // Each feature's registration, defined in its own folder.

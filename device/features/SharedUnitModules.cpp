@@ -8,8 +8,6 @@
 #include "device/features/firmware/FirmwareUnit.h"
 #include "device/features/identity/IdentityUnit.h"
 #include "device/features/interfaces/InterfacesUnit.h"
-#include "device/features/netaudio/NetworkAudioUnit.h"
-#include "device/features/ppm/PpmUnit.h"
 #include "device/features/routing/RoutingUnit.h"
 
 namespace velmar {
@@ -20,14 +18,6 @@ GateReason LabelsGate(const FrameFacts& frame) {
 
 GateReason GainsGate(const FrameFacts& frame) {
     return GateRefusal(Feature::GainSettings, frame);
-}
-
-GateReason PpmGate(const FrameFacts& frame) {
-    return GateRefusal(Feature::PpmStreams, frame);
-}
-
-GateReason NetworkAudioGate(const FrameFacts& frame) {
-    return GateRefusal(Feature::IpFlows, frame);
 }
 
 const CoreModule& IdentityCoreModule() {
@@ -56,7 +46,7 @@ const CoreModule& FirmwareCoreModule() {
 
 const CoreModule& ChannelToolsCoreModule() {
     static const CoreModule module{"channel tools", &typeid(ChannelToolsUnit), BuildUnit<ChannelToolsUnit>,
-                                   ChannelToolGate};
+                                   ChannelToolGate, ResetUnit<ChannelToolsUnit>};
     return module;
 }
 
@@ -67,22 +57,6 @@ const CoreModule& InterfacesCoreModule() {
 
 const CoreModule& SettingsCoreModule() {
     static const CoreModule module{"settings"};
-    return module;
-}
-
-const CoreModule& NetworkAudioCoreModule() {
-    static const CoreModule module{"network audio", &typeid(NetworkAudioUnit), BuildUnit<NetworkAudioUnit>,
-                                   NetworkAudioGate};
-    return module;
-}
-
-const CoreModule& PpmCoreModule() {
-    static const CoreModule module{"PPM streams", &typeid(PpmUnit), BuildUnit<PpmUnit>, PpmGate};
-    return module;
-}
-
-const CoreModule& EventLogCoreModule() {
-    static const CoreModule module{"event log"};
     return module;
 }
 

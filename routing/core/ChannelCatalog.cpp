@@ -139,9 +139,8 @@ std::vector<ChannelCatalog::Run> ChannelCatalog::Runs(RouteSide side, std::int32
 }
 
 std::string ChannelCatalog::FlowMark(RouteSide side, std::int32_t ipChannel) const {
-    return side == RouteSide::Input
-               ? FirstFlowCarrying(state_.live.rxFlows, state_.live.rxFlowSlots, ipChannel)
-               : FirstFlowCarrying(state_.live.txFlows, state_.live.txFlowSlots, ipChannel);
+    return side == RouteSide::Input ? FirstFlowCarrying(flows_->rxFlows, flows_->rxFlowSlots, ipChannel)
+                                    : FirstFlowCarrying(flows_->txFlows, flows_->txFlowSlots, ipChannel);
 }
 
 std::vector<ChannelEntry> ChannelCatalog::Channels(RouteSide side, std::int32_t type, bool stereo) const {
@@ -153,7 +152,7 @@ std::vector<ChannelEntry> ChannelCatalog::Channels(RouteSide side, std::int32_t 
         for (std::int32_t i = 0; i < run.count; i += step) {
             const std::int32_t channel = run.firstChannel + i;
             std::string text = stereo ? PairText(channel) : ChannelText(channel);
-            if (type == RouteType::kIp && flowMarks_)
+            if (type == RouteType::kIp && flows_ != nullptr)
                 text += FlowMark(side, channel - kIpFirst + 1);
             entries.push_back({channel, std::move(text)});
         }

@@ -6,6 +6,7 @@
 
 #include "device/DeviceState.h"
 #include "device/FrameCapabilities.h"
+#include "features/networkaudio/core/IpFlowState.h"
 
 namespace velmar {
 
@@ -37,8 +38,9 @@ struct ChannelEntry {
 // the channel lists, derived from the frame's boards, modules and modes.
 class ChannelCatalog {
   public:
-    ChannelCatalog(const DeviceState& state, const FrameCapabilities& capabilities, bool flowMarks)
-        : state_(state), capabilities_(capabilities), flowMarks_(flowMarks) {}
+    // With `flows`, an IP channel carries the first flow that holds it ("IP 03  -  Flow 5-3").
+    ChannelCatalog(const DeviceState& state, const FrameCapabilities& capabilities, const IpFlowTables* flows)
+        : state_(state), capabilities_(capabilities), flows_(flows) {}
 
     std::vector<TypeEntry> Types(RouteSide side) const;
     std::vector<ChannelEntry> Channels(RouteSide side, std::int32_t type, bool stereo) const;
@@ -57,7 +59,7 @@ class ChannelCatalog {
 
     const DeviceState& state_;
     FrameCapabilities capabilities_;
-    bool flowMarks_;
+    const IpFlowTables* flows_;  // null: no flow marks
 };
 
 }  // namespace velmar

@@ -30,11 +30,11 @@ TEST_F(ChannelTools, ReportsAreStoredOnlyForChannelsTheTablesHave) {
     Reply(":ggain,0,1,0,6.00,1,1");     // channel 0
     Reply(":ggain,0,0,2049,6.00,1,1");  // past the tables
     Reply(":sgain,-1,1,7,6.00,1,1");    // refused: no gain in it
-    const GainEntry& gain = session.State().live.gains[1][4];
+    const GainEntry& gain = session.ChannelTools().Gains()[1][4];
     EXPECT_EQ(gain.gain, (FixedValue{true, 3, 5}));
     EXPECT_EQ(gain.phase, 1);
     EXPECT_EQ(gain.mute, 0);
-    EXPECT_EQ(session.State().live.gains[1][6].gain, FixedValue{});
+    EXPECT_EQ(session.ChannelTools().Gains()[1][6].gain, FixedValue{});
     ASSERT_EQ(gains.size(), 1u);
     EXPECT_EQ(gains[0].channel, 5);
 
@@ -42,10 +42,17 @@ TEST_F(ChannelTools, ReportsAreStoredOnlyForChannelsTheTablesHave) {
     Reply(":gmaininpstatus,0,3,ESa");
     Reply(":gmaininpstatus,0,15,ESa");
     Reply(":lmaininpstatus,0,1,2,--A,--A");
-    const auto& main = session.State().live.mainInputStatus;
+    const auto& main = session.ChannelTools().Inputs().mainInputStatus;
     EXPECT_EQ(main[0].status.View(), "--A");
     EXPECT_EQ(main[2].status.View(), "ESa");
     EXPECT_EQ(inputs.size(), 2u);
+
+    // Another frame's gains and inputs are not this one's.
+    session.Disconnect();
+    ConnectAs(DeviceMode::Application, ModelClass::Full);
+    MakeNewFirmwareFrame();
+    EXPECT_EQ(session.ChannelTools().Gains()[1][4].gain, FixedValue{});
+    EXPECT_TRUE(session.ChannelTools().Inputs().mainInputStatus[2].status.Empty());
 
     transport.TakeSent();
     session.ChannelTools().LabelRuns();

@@ -16,8 +16,8 @@
 #include "device/features/clock/ClockEvents.h"
 #include "device/features/identity/IdentityEvents.h"
 #include "device/features/interfaces/InterfaceEvents.h"
-#include "device/features/netaudio/NetworkAudioEvents.h"
 #include "device/features/routing/RoutingEvents.h"
+#include "features/networkaudio/core/NetworkAudioEvents.h"
 
 namespace velmar::test {
 

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
+#include "features/networkaudio/core/NetworkAudioUnit.h"
 #include "tests/device/SessionFixture.h"
 
 namespace velmar::test {
@@ -24,6 +26,7 @@ class DispatcherTest : public SessionFixture {
     }
 
     const DeviceState& State() { return session.State(); }
+    const IpFlowTables& Flows() { return session.Feature<NetworkAudioUnit>().Flows(); }
 };
 
 TEST_F(DispatcherTest, SimpleStoreRowsFollowTheirStatusRule) {
@@ -33,8 +36,8 @@ TEST_F(DispatcherTest, SimpleStoreRowsFollowTheirStatusRule) {
     Reply(":grxportrng,0,5000,5100");
     EXPECT_EQ(State().config.sampleRate, 3);
     EXPECT_EQ(State().config.phd.emuMode2, 3);
-    EXPECT_EQ(State().live.maxLatency, 250);
-    EXPECT_EQ(State().live.rxPortLast, 5100);
+    EXPECT_EQ(Flows().maxLatency, 250);
+    EXPECT_EQ(Flows().rxPortLast, 5100);
 
     Reply(":ggenrate,-1,3");           // 0 on error
     Reply(":gphdmode,-1,7,7,7");       // unchanged on error
@@ -42,9 +45,9 @@ TEST_F(DispatcherTest, SimpleStoreRowsFollowTheirStatusRule) {
     Reply(":grxportrng,2,5000,5100");  // both 0 on error
     EXPECT_EQ(State().config.sampleRate, 0);
     EXPECT_EQ(State().config.phd.portCfg, 1);
-    EXPECT_EQ(State().live.maxLatency, 0);
-    EXPECT_EQ(State().live.rxPortFirst, 0);
-    EXPECT_EQ(State().live.rxPortLast, 0);
+    EXPECT_EQ(Flows().maxLatency, 0);
+    EXPECT_EQ(Flows().rxPortFirst, 0);
+    EXPECT_EQ(Flows().rxPortLast, 0);
 }
 
 TEST_F(DispatcherTest, TwelveCrosspointRunsFillA1536ChannelFrameAndRebuildOnce) {
@@ -236,16 +239,28 @@ TEST_F(DispatcherTest, IgnoredCodesChangeNothing) {
     Reply(":gtxflowslot,0,1,8,3");
     EXPECT_EQ(std::memcmp(&before.live, &State().live, sizeof before.live), 0);
     EXPECT_EQ(State().config.aliveTime, 0);
+    const auto& cardInterfaces = session.ChannelTools().Inputs().cardIfStatus;
+    EXPECT_TRUE(std::all_of(cardInterfaces.begin(), cardInterfaces.end(),
+                            [](const RawStatus& status) { return status.card == 0; }));
+    EXPECT_EQ(session.ChannelTools().Gains()[0][0].gain, FixedValue{});
+    EXPECT_TRUE(std::all_of(Flows().txFlows.begin(), Flows().txFlows.end(),
+                            [](const TxFlow& flow) { return flow.flow == 0; }));
+    EXPECT_EQ(Flows().txFlowSlots[0][7].channel, 0);
 }
 
 TEST_F(DispatcherTest, FlowRepliesStoreAndClear) {
     Reply(":scrtxflow,0,3,1,'Flow3',7");
-    EXPECT_EQ(State().live.txFlows[2].name.View(), "Flow3");
+    EXPECT_EQ(Flows().txFlows[2].name.View(), "Flow3");
     Reply(":scrtxflow,0,3,0,'',0");
-    EXPECT_EQ(State().live.txFlows[2].flow, 0);
+    EXPECT_EQ(Flows().txFlows[2].flow, 0);
     EXPECT_EQ(events.ipRefills, std::vector<bool>{true});
     Reply(":grxflowslot,0,32,7,64");
-    EXPECT_EQ(State().live.rxFlowSlots[31][7].channel, 64);
+    EXPECT_EQ(Flows().rxFlowSlots[31][7].channel, 64);
+
+    // Another frame's flows are not this one's.
+    session.Disconnect();
+    ConnectAs(DeviceMode::Application, ModelClass::Full);
+    EXPECT_EQ(Flows().rxFlowSlots[31][7].channel, 0);
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 
 #include "device/features/SharedGates.h"
 #include "features/leveldetectors/core/LevelDetectorModule.h"
+#include "features/networkaudio/core/NetworkAudioModule.h"
+#include "features/ppm/core/PpmModule.h"
 #include "tests/device/SessionFixture.h"
 
 namespace velmar::test {

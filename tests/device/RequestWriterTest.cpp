@@ -4,6 +4,7 @@
 
 #include "device/DeviceModel.h"
 #include "device/FieldBindings.h"
+#include "features/networkaudio/core/NetworkAudioUnit.h"
 #include "tests/device/SessionFixture.h"
 
 namespace velmar::test {
@@ -121,10 +122,10 @@ TEST_F(RequestsTest, SetFormsTakeTheirValuesFromTheFrameState) {
 TEST_F(RequestsTest, CrossIpChannelTextAndHostNames) {
     ConnectAs(DeviceMode::Application, ModelClass::Full);
     transport.TakeSent();
-    session.NetworkAudio().SetCrossIp(1, "", 7, "other");
-    session.NetworkAudio().SetCrossIp(1, "", 0, "");
+    session.Feature<NetworkAudioUnit>().SetCrossIp(1, "", 7, "other");
+    session.Feature<NetworkAudioUnit>().SetCrossIp(1, "", 0, "");
     session.MutableState().config.danteName.Assign("frameA");
-    session.NetworkAudio().SetCrossIp(2, "", 12, "");
+    session.Feature<NetworkAudioUnit>().SetCrossIp(2, "", 12, "");
     EXPECT_EQ(transport.TakeSent(), (std::vector<std::string>{"&scrossip,1,'localhost','07','other'",
                                                               "&scrossip,1,'localhost','','localhost'",
                                                               "&scrossip,2,'frameA','12','frameA'"}));
@@ -141,9 +142,9 @@ TEST_F(RequestsTest, TextsTheWireCannotCarryAreRefusedAndNothingIsSent) {
     EXPECT_EQ(labels.SetLabel(0, 5, "Vox\r&sclear"),
               "A label may not contain line breaks, tabs or other control characters.");
     EXPECT_EQ(labels.SetLabel(0, 5, "A label of 17 ch."), "A label is longer than 16 characters.");
-    EXPECT_EQ(session.NetworkAudio().CrossIp(3, "rack:2"),
+    EXPECT_EQ(session.Feature<NetworkAudioUnit>().CrossIp(3, "rack:2"),
               "A device name may not contain the character ':'.");
-    EXPECT_TRUE(session.NetworkAudio().SetCrossIp(3, "STUDIO-A", 4, "WALL,BOX").has_value());
+    EXPECT_TRUE(session.Feature<NetworkAudioUnit>().SetCrossIp(3, "STUDIO-A", 4, "WALL,BOX").has_value());
     ConfigBlock& config = session.MutableState().config;
     config.deviceName.Assign("Studio?");
     EXPECT_EQ(session.Identity().SetDeviceId(), "A device name may not contain the character '?'.");
@@ -151,10 +152,10 @@ TEST_F(RequestsTest, TextsTheWireCannotCarryAreRefusedAndNothingIsSent) {
     lan.ip.Assign("10.0.0.1%eth0");
     EXPECT_EQ(session.Identity().SetNetworkSettings(lan), "An IP address may not contain the character '%'.");
     config.danteSecLan.dns.Assign("8.8.8.8!");
-    EXPECT_EQ(session.NetworkAudio().SetDanteNetwork(true),
+    EXPECT_EQ(session.Feature<NetworkAudioUnit>().SetDanteNetwork(true),
               "A DNS server address may not contain the character '!'.");
     config.danteName.Assign("A'B");
-    EXPECT_TRUE(session.NetworkAudio().SetDanteName().has_value());
+    EXPECT_TRUE(session.Feature<NetworkAudioUnit>().SetDanteName().has_value());
     EXPECT_TRUE(transport.TakeSent().empty());
 
     EXPECT_EQ(labels.SetLabel(0, 5, "Gtr amp L 16 ch."), std::nullopt);

@@ -10,10 +10,11 @@
 #include <cstdio>
 
 #include "cli/HeadlessConsole.h"
+#include "features/networkaudio/core/NetworkAudioUnit.h"
+#include "features/networkaudio/view/AutoIpRoutingDialog.h"
+#include "features/networkaudio/view/ManualIpRoutingDialog.h"
+#include "features/ppm/view/PpmDialog.h"
 #include "tests/console/ScreenshotRig.h"
-#include "tools/AutoIpRoutingDialog.h"
-#include "tools/ManualIpRoutingDialog.h"
-#include "tools/PpmDialog.h"
 #include "widgets/IpAddressEdit.h"
 
 namespace {
@@ -87,7 +88,7 @@ int main(int argc, char** argv) {
         if (!Save(dialog, folder, "manual-ip-routing.png"))
             return 1;
     }
-    session.NetworkAudio().SetAutoRoute(true);
+    session.Feature<NetworkAudioUnit>().SetAutoRoute(true);
     {
         AutoIpRoutingDialog dialog(session, prompter, nullptr);
         Settle();

@@ -6,10 +6,11 @@
 #include <cstdio>
 #include <fstream>
 
+#include "features/eventlog/view/EventLogDock.h"
+#include "features/eventlog/view/EventLogViews.h"
 #include "routing/RoutingGrid.h"
 #include "routing/SnapshotPreviewDialog.h"
 #include "tests/console/ScreenshotRig.h"
-#include "tools/EventLogDock.h"
 #include "tools/InstallTools.h"
 
 int main(int argc, char** argv) {

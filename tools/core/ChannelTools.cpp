@@ -65,11 +65,4 @@ std::string LevelText(FixedValue level) {
     return Fixed(level, false);
 }
 
-std::string DetectorText(const LevelDetector& detector) {
-    const DetectorThresholds& t = detector.thresholds;
-    return std::to_string(t.time1) + ", " + LevelText(t.level1) + ", " + std::to_string(t.time2) + ", " +
-           LevelText(t.level2) + ", " + std::to_string(detector.state) + ", " +
-           std::to_string(detector.status);
-}
-
 }  // namespace velmar

@@ -18,7 +18,5 @@ std::string DefaultLabel(std::int32_t direction, std::int32_t channel);
 std::string GainText(FixedValue gain);
 // A level in dB, the decimals only when there are any: "20", "-3.50", "3.05".
 std::string LevelText(FixedValue level);
-// "time 1, level 1, time 2, level 2, state, status" as a detector list cell.
-std::string DetectorText(const LevelDetector& detector);
 
 }  // namespace velmar

@@ -49,13 +49,12 @@ std::vector<std::string> StatusCells(std::string_view status, bool redundancyMar
     return {status[0] == 'E' ? "error" : "", status[1] == 'S' ? "error" : "", active};
 }
 
-std::vector<std::string> CardCells(const DeviceState& state, InputCardType type, std::int32_t slot,
-                                   std::int32_t input) {
-    const LiveBlock& live = state.live;
+std::vector<std::string> CardCells(const DeviceState& state, const InputStatusTables& inputs,
+                                   InputCardType type, std::int32_t slot, std::int32_t input) {
     const std::size_t index = static_cast<std::size_t>(Info(type).inputs * (slot - 1) + input - 1);
     switch (type) {
         case InputCardType::Sdi: {
-            const SdiRxStatus& sdi = live.sdiRxStatus[index];
+            const SdiRxStatus& sdi = inputs.sdiRxStatus[index];
             if (sdi.card == 0)
                 return {std::string(kUnknownStatus), std::string(kUnknownStatus),
                         std::string(kUnknownStatus)};
@@ -63,19 +62,19 @@ std::vector<std::string> CardCells(const DeviceState& state, InputCardType type,
                     std::string(FrameRateName(sdi.values[2]))};
         }
         case InputCardType::Ad: {
-            const AdSignal& ad = live.adSignal[index];
+            const AdSignal& ad = inputs.adSignal[index];
             if (ad.card == 0)
                 return {std::string(kUnknownStatus), std::string(kUnknownStatus)};
             return {YesNo(ad.sigDet), YesNo(ad.ovlDet)};
         }
         case InputCardType::Aes:
-            return StatusCells(live.aesInputStatus[index].status.View(), false);
+            return StatusCells(inputs.aesInputStatus[index].status.View(), false);
         case InputCardType::Madi: {
             // inactive[] holds the SFP modules at 1 and 2, then card s port p at 2s + p.
             const bool redundant =
                 state.config.cards[static_cast<std::size_t>(slot - 1)].madi.redundancyEnable != 0;
-            const bool inactive = live.inactive[static_cast<std::size_t>(2 * slot + input - 1)] != 0;
-            return StatusCells(live.cardIfStatus[index].status.View(), redundant && inactive);
+            const bool inactive = state.live.inactive[static_cast<std::size_t>(2 * slot + input - 1)] != 0;
+            return StatusCells(inputs.cardIfStatus[index].status.View(), redundant && inactive);
         }
     }
     return {};
@@ -108,19 +107,20 @@ std::vector<std::string> CardColumns(InputCardType type) {
     return columns;
 }
 
-std::vector<InputStatusRow> MainBoardRows(const DeviceState& state) {
+std::vector<InputStatusRow> MainBoardRows(const DeviceState& state, const InputStatusTables& inputs) {
     std::vector<InputStatusRow> rows;
     for (std::size_t i = 0; i < kMainInputNames.size(); ++i) {
         const bool sfp = i == kFirstSfp || i == kFirstSfp + 1;
         const bool mark =
             sfp && state.config.redundancyEnable != 0 && state.live.inactive[i - kFirstSfp] != 0;
         rows.push_back({static_cast<std::int32_t>(i + 1), std::string(kMainInputNames[i]),
-                        StatusCells(state.live.mainInputStatus[i].status.View(), mark)});
+                        StatusCells(inputs.mainInputStatus[i].status.View(), mark)});
     }
     return rows;
 }
 
-std::vector<InputStatusRow> CardRows(const DeviceState& state, InputCardType type, ModelClass model) {
+std::vector<InputStatusRow> CardRows(const DeviceState& state, const InputStatusTables& inputs,
+                                     InputCardType type, ModelClass model) {
     std::vector<InputStatusRow> rows;
     if (model == ModelClass::NoCards)
         return rows;
@@ -131,7 +131,7 @@ std::vector<InputStatusRow> CardRows(const DeviceState& state, InputCardType typ
         for (std::int32_t input = 1; input <= info.inputs; ++input) {
             rows.push_back({info.inputs * (slot - 1) + input - 1,
                             "Slot " + std::to_string(slot) + " - " + std::to_string(input),
-                            CardCells(state, type, slot, input)});
+                            CardCells(state, inputs, type, slot, input)});
         }
     }
     return rows;

@@ -7,6 +7,7 @@
 
 #include "device/DeviceState.h"
 #include "device/FrameCapabilities.h"
+#include "device/features/channels/ChannelToolsState.h"
 
 namespace velmar {
 
@@ -27,10 +28,11 @@ inline constexpr std::string_view kUnknownStatus = "unknown";
 
 std::vector<std::string> MainBoardColumns();
 std::vector<std::string> CardColumns(InputCardType type);
-// The fourteen main-board inputs, from the frame image.
-std::vector<InputStatusRow> MainBoardRows(const DeviceState& state);
+// The fourteen main-board inputs, from their reports and the frame image's redundancy.
+std::vector<InputStatusRow> MainBoardRows(const DeviceState& state, const InputStatusTables& inputs);
 // The inputs of every card of `type`, in slot order; none on a frame without cards.
-std::vector<InputStatusRow> CardRows(const DeviceState& state, InputCardType type, ModelClass model);
+std::vector<InputStatusRow> CardRows(const DeviceState& state, const InputStatusTables& inputs,
+                                     InputCardType type, ModelClass model);
 
 std::string_view SdiFormatName(std::int32_t format);
 std::string_view FrameRateName(std::int32_t rate);

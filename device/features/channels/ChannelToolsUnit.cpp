@@ -118,13 +118,17 @@ void ChannelToolsUnit::LabelList(const CommandMessage& m) {
         context_.events.Publish(LabelsChanged{Direction(m), first, stored});
 }
 
+void ChannelToolsUnit::Reset() {
+    gains_ = {};
+    inputs_ = {};
+}
+
 void ChannelToolsUnit::AdSignal(const CommandMessage& m) {
     if (m.status != 0 || !CardAndEntry(m, 8))
         return;
     const std::int32_t card = m.Int(14);
     const std::int32_t channel = m.Int(18);
-    velmar::AdSignal& entry =
-        context_.state.live.adSignal[static_cast<std::size_t>(8 * (card - 1) + channel - 1)];
+    velmar::AdSignal& entry = inputs_.adSignal[static_cast<std::size_t>(8 * (card - 1) + channel - 1)];
     entry.card = card;
     entry.channel = channel;
     (m.code == ToCode(C::gadsigdet) ? entry.sigDet : entry.ovlDet) = m.Int(22);
@@ -136,7 +140,7 @@ void ChannelToolsUnit::SdiRxStatus(const CommandMessage& m) {
         return;
     const std::int32_t card = m.Int(14);
     const std::int32_t port = m.Int(18);
-    context_.state.live.sdiRxStatus[static_cast<std::size_t>(2 * (card - 1) + port - 1)] = {
+    inputs_.sdiRxStatus[static_cast<std::size_t>(2 * (card - 1) + port - 1)] = {
         card, port, {m.Int(22), m.Int(26), m.Int(30)}};
     context_.events.Publish(InputStatusChanged{InputGroup::Sdi, card, port});
 }
@@ -148,9 +152,8 @@ void ChannelToolsUnit::CardStatusText(const CommandMessage& m) {
         return;
     const std::int32_t card = m.Int(14);
     const std::int32_t index = m.Int(18);
-    LiveBlock& live = context_.state.live;
-    RawStatus& entry = aes ? live.aesInputStatus[static_cast<std::size_t>(8 * (card - 1) + index - 1)]
-                           : live.cardIfStatus[static_cast<std::size_t>(2 * (card - 1) + index - 1)];
+    RawStatus& entry = aes ? inputs_.aesInputStatus[static_cast<std::size_t>(8 * (card - 1) + index - 1)]
+                           : inputs_.cardIfStatus[static_cast<std::size_t>(2 * (card - 1) + index - 1)];
     entry.card = card;
     entry.index = index;
     entry.status.Assign(m.Text(22, 3));
@@ -168,14 +171,14 @@ void ChannelToolsUnit::MainInputStatus(const CommandMessage& m) {
     const std::int32_t input = m.Int(14);
     if (!InRange(input, 1, static_cast<std::int32_t>(kMainInputs)))
         return;
-    velmar::MainInputStatus& entry = context_.state.live.mainInputStatus[At(input)];
+    velmar::MainInputStatus& entry = inputs_.mainInputStatus[At(input)];
     entry.input = input;
     entry.status.Assign(m.Text(18, 3));
     context_.events.Publish(InputStatusChanged{InputGroup::Main, 0, input});
 }
 
 void ChannelToolsUnit::MainInputStatusList(const CommandMessage& m) {
-    auto& table = context_.state.live.mainInputStatus;
+    auto& table = inputs_.mainInputStatus;
     if (m.status != 0) {
         table = {};
         context_.events.Publish(InputStatusChanged{InputGroup::Main, 0, 0});
@@ -202,8 +205,7 @@ void ChannelToolsUnit::Gain(const CommandMessage& m) {
     if (m.status != 0 || !InRange(channel, 1, kTableChannels))
         return;
     const std::int32_t direction = Direction(m);
-    context_.state.live.gains[static_cast<std::size_t>(direction)][At(channel)] = {m.Fixed(22), m.Int(30),
-                                                                                   m.Int(34)};
+    gains_[static_cast<std::size_t>(direction)][At(channel)] = {m.Fixed(22), m.Int(30), m.Int(34)};
     context_.events.Publish(GainChanged{direction, channel});
 }
 

@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "device/features/FeatureContext.h"
+#include "device/features/channels/ChannelToolsState.h"
 
 namespace velmar {
 
@@ -21,6 +22,11 @@ class ChannelToolsUnit {
     void ClearGain(std::int32_t channel);
     void MainInputStatusList();
 
+    // What the frame last reported, zero after a connect.
+    const GainTables& Gains() const { return gains_; }
+    const InputStatusTables& Inputs() const { return inputs_; }
+    void Reset();
+
   private:
     void Label(const CommandMessage& m);
     void LabelList(const CommandMessage& m);
@@ -33,6 +39,8 @@ class ChannelToolsUnit {
     void Gain(const CommandMessage& m);
 
     FeatureContext& context_;
+    GainTables gains_{};
+    InputStatusTables inputs_{};
 };
 
 }  // namespace velmar

@@ -81,7 +81,7 @@ int LevelDetectorCommands::Detectors(const CliOptions& options) {
     meters.LevelDetectorRuns(C::llevdetstatus);
     if (const int read = Settle(batch, options); read != kExitOk)
         return read;
-    const auto& detectors = frame_.session.State().live.levelDetectors;
+    const LevelDetectorTables& detectors = meters.Detectors();
     const std::int32_t last = frame_.session.Channels();
     if (options.json) {
         out_ << "{\"first\":" << FirstChannel() << ",\"last\":" << last << ",\"detectors\":[";
@@ -151,8 +151,7 @@ int LevelDetectorCommands::Detector(const CliOptions& options) {
     const DeviceState& state = frame_.session.State();
     std::vector<DetectorRequest> requests;
     for (std::int32_t ch = first; ch <= last; ++ch) {
-        const LevelDetector& stored =
-            state.live.levelDetectors[static_cast<std::size_t>(direction)][static_cast<std::size_t>(ch - 1)];
+        const LevelDetector& stored = meters.Stored(direction, ch);
         DetectorTarget target{stored.thresholds, stored.state != 0};
         if (!options.t1.empty()) {
             target.thresholds.time1 = times[0];
@@ -164,7 +163,7 @@ int LevelDetectorCommands::Detector(const CliOptions& options) {
         }
         if (options.enable)
             target.enabled = *options.enable;
-        PlanDetectorChannel(state, ch, direction == 0 ? std::optional(target) : std::nullopt,
+        PlanDetectorChannel(meters.Detectors(), ch, direction == 0 ? std::optional(target) : std::nullopt,
                             direction == 1 ? std::optional(target) : std::nullopt, requests);
     }
     if (options.dryRun) {
@@ -189,9 +188,7 @@ int LevelDetectorCommands::Detector(const CliOptions& options) {
     const int result = Settle(sent, options);
     for (std::int32_t ch = first; ch <= last; ++ch) {
         out_ << options.operands[0] << " " << ch << " " << ChannelTypeName(ch - 1) << ": "
-             << DetectorText(state.live.levelDetectors[static_cast<std::size_t>(direction)]
-                                                      [static_cast<std::size_t>(ch - 1)])
-             << "\n";
+             << DetectorText(meters.Stored(direction, ch)) << "\n";
     }
     return result;
 }

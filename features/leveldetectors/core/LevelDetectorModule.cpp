@@ -12,7 +12,8 @@ GateReason LevelDetectorGate(const FrameFacts& frame) {
 
 const CoreModule& LevelDetectorsCoreModule() {
     static const CoreModule module{"level detectors", &typeid(LevelDetectorUnit),
-                                   BuildUnit<LevelDetectorUnit>, LevelDetectorGate};
+                                   BuildUnit<LevelDetectorUnit>, LevelDetectorGate,
+                                   ResetUnit<LevelDetectorUnit>};
     return module;
 }
 

@@ -109,7 +109,14 @@ DetectorFieldTexts FieldTexts(const DetectorThresholds& thresholds) {
             LevelText(thresholds.level2)};
 }
 
-void PlanDetectorChannel(const DeviceState& state, std::int32_t channel,
+std::string DetectorText(const LevelDetector& detector) {
+    const DetectorThresholds& t = detector.thresholds;
+    return std::to_string(t.time1) + ", " + LevelText(t.level1) + ", " + std::to_string(t.time2) + ", " +
+           LevelText(t.level2) + ", " + std::to_string(detector.state) + ", " +
+           std::to_string(detector.status);
+}
+
+void PlanDetectorChannel(const LevelDetectorTables& detectors, std::int32_t channel,
                          const std::optional<DetectorTarget>& input,
                          const std::optional<DetectorTarget>& output,
                          std::vector<DetectorRequest>& requests) {
@@ -117,8 +124,7 @@ void PlanDetectorChannel(const DeviceState& state, std::int32_t channel,
         return;
     const std::array<const std::optional<DetectorTarget>*, 2> targets{&input, &output};
     const auto stored = [&](std::int32_t direction) -> const LevelDetector& {
-        return state.live
-            .levelDetectors[static_cast<std::size_t>(direction)][static_cast<std::size_t>(channel - 1)];
+        return detectors[static_cast<std::size_t>(direction)][static_cast<std::size_t>(channel - 1)];
     };
     for (std::int32_t direction = 0; direction <= 1; ++direction) {
         const std::optional<DetectorTarget>& target = *targets[static_cast<std::size_t>(direction)];

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "device/DeviceState.h"
+#include "features/leveldetectors/core/LevelDetectorState.h"
 
 namespace velmar {
 
@@ -19,6 +19,9 @@ std::optional<FixedValue> ParseLevel(std::string_view text);
 // five digits: a longer time could be sent and never read back, and a send-what-differs rule
 // would send it again on every Apply.
 inline constexpr std::int32_t kMaxReadableTimeMs = 99999;
+
+// "time 1, level 1, time 2, level 2, state, status" as a detector list cell.
+std::string DetectorText(const LevelDetector& detector);
 
 // A time in ms within 0..last.
 std::optional<std::int32_t> ParseTime(std::string_view text, std::int32_t last);
@@ -57,7 +60,7 @@ struct DetectorRequest {
 // The requests that bring channel `channel` to the targets given for its input and output,
 // sending only what differs from what the frame last reported: thresholds input, thresholds
 // output, state input, state output. Clearing is the target of zero thresholds, disabled.
-void PlanDetectorChannel(const DeviceState& state, std::int32_t channel,
+void PlanDetectorChannel(const LevelDetectorTables& stored, std::int32_t channel,
                          const std::optional<DetectorTarget>& input,
                          const std::optional<DetectorTarget>& output, std::vector<DetectorRequest>& requests);
 

@@ -94,7 +94,7 @@ void LevelDetectorUnit::SetLevelDetectorState(std::int32_t direction, std::int32
 LevelDetector* LevelDetectorUnit::Detector(std::int32_t direction, std::int32_t channel) {
     if (!InRange(channel, 1, static_cast<std::int32_t>(kChannelTableSize)))
         return nullptr;
-    return &context_.state.live.levelDetectors[static_cast<std::size_t>(direction)][At(channel)];
+    return &detectors_[static_cast<std::size_t>(direction)][At(channel)];
 }
 
 // A refused request's answer carries no detector values: the stored ones stay.

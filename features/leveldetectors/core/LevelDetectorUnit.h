@@ -1,6 +1,7 @@
 #pragma once
 
 #include "device/features/FeatureContext.h"
+#include "features/leveldetectors/core/LevelDetectorState.h"
 
 namespace velmar {
 
@@ -24,6 +25,13 @@ class LevelDetectorUnit {
                                             const DetectorThresholds& thresholds);
     static CommandMessage StateRequest(std::int32_t direction, std::int32_t channel, bool enabled);
 
+    // What the frame last reported, zero after a connect.
+    const LevelDetectorTables& Detectors() const { return detectors_; }
+    const LevelDetector& Stored(std::int32_t direction, std::int32_t channel) const {
+        return detectors_[static_cast<std::size_t>(direction)][static_cast<std::size_t>(channel - 1)];
+    }
+    void Reset() { detectors_ = {}; }
+
   private:
     void Thresholds(const CommandMessage& m);
     void Value(const CommandMessage& m, std::int32_t LevelDetector::*value);
@@ -31,6 +39,7 @@ class LevelDetectorUnit {
     LevelDetector* Detector(std::int32_t direction, std::int32_t channel);
 
     FeatureContext& context_;
+    LevelDetectorTables detectors_{};
 };
 
 }  // namespace velmar

@@ -35,14 +35,14 @@ TEST(LevelDetectorRules, FieldsAreReadWithinWhatTheyCanCarry) {
     EXPECT_EQ(texts.level1, "3.50");
     EXPECT_EQ(texts.level2, "-0.05");
     EXPECT_EQ(ReadDetectorFields(0, texts).thresholds, shown);  // what the fields show goes back unchanged
+    EXPECT_EQ(DetectorText({{{true, 40, 0}, 100, {false, 3, 50}, 2000}, 1, 0}), "100, -40, 2000, 3.50, 1, 0");
 }
 
 TEST(LevelDetectorRules, OnlyWhatDiffersIsSentInputsBeforeOutputsThresholdsBeforeStates) {
-    DeviceState state;
-    auto& stored = state.live.levelDetectors;
+    LevelDetectorTables stored{};
     const DetectorTarget target{{{true, 40, 0}, 100, {false, 3, 50}, 200}, true};
     std::vector<DetectorRequest> requests;
-    PlanDetectorChannel(state, 5, target, target, requests);
+    PlanDetectorChannel(stored, 5, target, target, requests);
     ASSERT_EQ(requests.size(), 4u);
     EXPECT_EQ(requests[0].kind, Kind::Thresholds);
     EXPECT_EQ(requests[0].direction, 0);
@@ -56,20 +56,20 @@ TEST(LevelDetectorRules, OnlyWhatDiffersIsSentInputsBeforeOutputsThresholdsBefor
     stored[0][4] = {target.thresholds, 1, 0};
     stored[1][4] = {target.thresholds, 1, 0};
     requests.clear();
-    PlanDetectorChannel(state, 5, target, target, requests);
+    PlanDetectorChannel(stored, 5, target, target, requests);
     EXPECT_TRUE(requests.empty());
 
     // Clearing a threshold of only hundredths still clears it; an all-zero detector sends nothing.
     stored[0][6].thresholds.level1 = {false, 0, 50};
     requests.clear();
-    PlanDetectorChannel(state, 7, DetectorTarget{}, DetectorTarget{}, requests);
+    PlanDetectorChannel(stored, 7, DetectorTarget{}, DetectorTarget{}, requests);
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_EQ(requests[0].direction, 0);
     EXPECT_EQ(requests[0].thresholds, DetectorThresholds{});
 
     requests.clear();
-    PlanDetectorChannel(state, 0, target, target, requests);
-    PlanDetectorChannel(state, 2049, target, target, requests);
+    PlanDetectorChannel(stored, 0, target, target, requests);
+    PlanDetectorChannel(stored, 2049, target, target, requests);
     EXPECT_TRUE(requests.empty());
 }
 

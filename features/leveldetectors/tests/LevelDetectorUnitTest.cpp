@@ -14,8 +14,8 @@ class LevelDetectors : public SessionFixture {
             [this](const LevelDetectorsChanged& e) { detectors.push_back(e); });
     }
 
-    const LevelDetector& Detector(std::size_t direction, std::int32_t channel) const {
-        return session.State().live.levelDetectors[direction][static_cast<std::size_t>(channel - 1)];
+    const LevelDetector& Detector(std::size_t direction, std::int32_t channel) {
+        return session.Feature<LevelDetectorUnit>().Stored(static_cast<std::int32_t>(direction), channel);
     }
     LevelDetectorUnit& Unit() { return session.Feature<LevelDetectorUnit>(); }
 
@@ -37,6 +37,12 @@ TEST_F(LevelDetectors, ReportsAreStoredOnlyForChannelsTheTablesHave) {
     ASSERT_EQ(detectors.size(), 2u);
     EXPECT_EQ(detectors[1].first, 1);
     EXPECT_EQ(detectors[1].count, 3);
+
+    // Another frame's detectors are not this one's.
+    session.Disconnect();
+    ConnectAs(DeviceMode::Application, ModelClass::Full);
+    EXPECT_EQ(Detector(0, 9).thresholds, DetectorThresholds{});
+    EXPECT_EQ(Detector(0, 2).status, 0);
 }
 
 TEST_F(LevelDetectors, RequestsStayWithinTheToolChannelsAndCarryFixedValues) {

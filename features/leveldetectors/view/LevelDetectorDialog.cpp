@@ -29,12 +29,11 @@ namespace {
 
 constexpr std::string_view kCaption = "Level detectors";
 
-const LevelDetector& Stored(const DeviceState& state, std::int32_t direction, std::int32_t channel) {
-    return state.live
-        .levelDetectors[static_cast<std::size_t>(direction)][static_cast<std::size_t>(channel - 1)];
+const LevelDetector& Stored(const LevelDetectorTables& state, std::int32_t direction, std::int32_t channel) {
+    return state[static_cast<std::size_t>(direction)][static_cast<std::size_t>(channel - 1)];
 }
 
-QString DetectorCell(const DeviceState& state, std::int32_t channel, int column) {
+QString DetectorCell(const LevelDetectorTables& state, std::int32_t channel, int column) {
     switch (column) {
         case 0:
             return QString::number(channel);
@@ -54,7 +53,7 @@ QString Text(const std::string& text) {
 LevelDetectorDialog::LevelDetectorDialog(Session& session, Prompter& prompter, QWidget* parent)
     : QDialog(parent), session_(session), prompter_(prompter) {
     setWindowTitle(QStringLiteral("Level detectors"));
-    const DeviceState& state = session_.State();
+    const LevelDetectorTables& state = session_.Feature<LevelDetectorUnit>().Detectors();
     model_ = new ChannelTableModel(
         {QStringLiteral("Channel"), QStringLiteral("Type"), QStringLiteral("Input"),
          QStringLiteral("Output")},
@@ -150,7 +149,7 @@ void LevelDetectorDialog::RequestDetectors(Session& session) {
 }
 
 void LevelDetectorDialog::Fill() {
-    const DeviceState& state = session_.State();
+    const LevelDetectorTables& state = session_.Feature<LevelDetectorUnit>().Detectors();
     std::vector<std::int32_t> channels;
     for (std::int32_t ch = ToolChannelBase(session_.Connection()) + 1; ch <= session_.Channels(); ++ch) {
         if (!activeOnly_->isChecked() || Stored(state, 0, ch).state != 0 || Stored(state, 1, ch).state != 0)
@@ -170,7 +169,7 @@ void LevelDetectorDialog::ShowChannel(std::int32_t channel) {
     if (channel < 1 || channel > session_.Channels())
         return;
     for (std::int32_t direction = 0; direction <= 1; ++direction) {
-        const LevelDetector& stored = Stored(session_.State(), direction, channel);
+        const LevelDetector& stored = session_.Feature<LevelDetectorUnit>().Stored(direction, channel);
         const DetectorFieldTexts texts = FieldTexts(stored.thresholds);
         DirectionFields& f = fields_[static_cast<std::size_t>(direction)];
         f.time1->setText(Text(texts.time1));
@@ -200,8 +199,9 @@ void LevelDetectorDialog::Apply(std::int32_t direction) {
         return;
     std::vector<DetectorRequest> requests;
     for (const std::int32_t ch : SelectedChannels(*list_, *model_)) {
-        PlanDetectorChannel(session_.State(), ch, direction == 0 ? target : std::nullopt,
-                            direction == 1 ? target : std::nullopt, requests);
+        PlanDetectorChannel(session_.Feature<LevelDetectorUnit>().Detectors(), ch,
+                            direction == 0 ? target : std::nullopt, direction == 1 ? target : std::nullopt,
+                            requests);
     }
     Send(requests);
 }
@@ -215,7 +215,7 @@ void LevelDetectorDialog::ApplyAll() {
         return;
     std::vector<DetectorRequest> requests;
     for (const std::int32_t ch : model_->Channels())
-        PlanDetectorChannel(session_.State(), ch, input, output, requests);
+        PlanDetectorChannel(session_.Feature<LevelDetectorUnit>().Detectors(), ch, input, output, requests);
     Send(requests);
 }
 
@@ -224,7 +224,8 @@ void LevelDetectorDialog::ClearAll() {
         return;
     std::vector<DetectorRequest> requests;
     for (const std::int32_t ch : model_->Channels())
-        PlanDetectorChannel(session_.State(), ch, DetectorTarget{}, DetectorTarget{}, requests);
+        PlanDetectorChannel(session_.Feature<LevelDetectorUnit>().Detectors(), ch, DetectorTarget{},
+                            DetectorTarget{}, requests);
     Send(requests);
 }
 
@@ -240,7 +241,7 @@ void LevelDetectorDialog::ClearSelected(std::optional<std::int32_t> direction) {
         !direction || *direction == 1 ? std::optional(DetectorTarget{}) : std::nullopt;
     std::vector<DetectorRequest> requests;
     for (const std::int32_t ch : SelectedChannels(*list_, *model_))
-        PlanDetectorChannel(session_.State(), ch, input, output, requests);
+        PlanDetectorChannel(session_.Feature<LevelDetectorUnit>().Detectors(), ch, input, output, requests);
     Send(requests);
 }
 

@@ -120,7 +120,7 @@ TEST(ChannelCatalog, SelectorsAndListsFollowTheFramesModules) {
             t.push_back(e.text);
         return t;
     };
-    const ChannelCatalog catalog(state, CapabilitiesOf(state, ModelClass::Full), false);
+    const ChannelCatalog catalog(state, CapabilitiesOf(state, ModelClass::Full), nullptr);
     EXPECT_EQ(texts(catalog.Types(RouteSide::Input)),
               (std::vector<std::string>{"AES", "PHD", "MADI", "SFP 1", "SFP 2", "IP", "CARD 1 - AD",
                                         "CARD 3 - MADI"}));
@@ -129,7 +129,7 @@ TEST(ChannelCatalog, SelectorsAndListsFollowTheFramesModules) {
                                         "CARD 3 - MADI"}));
     state.config.redundancyEnable = 1;
     EXPECT_EQ(texts(catalog.Types(RouteSide::Input)).size(), 7u) << "redundancy hides SFP 2";
-    EXPECT_TRUE(ChannelCatalog(state, CapabilitiesOf(state, ModelClass::NoMatrix), false)
+    EXPECT_TRUE(ChannelCatalog(state, CapabilitiesOf(state, ModelClass::NoMatrix), nullptr)
                     .Types(RouteSide::Input)
                     .empty());
 
@@ -162,19 +162,20 @@ TEST(ChannelCatalog, SelectorsAndListsFollowTheFramesModules) {
 
 TEST(ChannelCatalog, IpEntriesCarryTheFirstFlowThatHoldsThem) {
     DeviceState state;
-    state.live.rxFlows[0] = {1, 0, 0, 0};  // does not exist
-    state.live.rxFlowSlots[0][0].channel = 3;
-    state.live.rxFlows[4] = {5, 1, 0, 0};
-    state.live.rxFlowSlots[4][2].channel = 3;
-    EXPECT_EQ(ChannelCatalog(state, CapabilitiesOf(state, ModelClass::Full), true)
+    IpFlowTables flows;
+    flows.rxFlows[0] = {1, 0, 0, 0};  // does not exist
+    flows.rxFlowSlots[0][0].channel = 3;
+    flows.rxFlows[4] = {5, 1, 0, 0};
+    flows.rxFlowSlots[4][2].channel = 3;
+    EXPECT_EQ(ChannelCatalog(state, CapabilitiesOf(state, ModelClass::Full), &flows)
                   .Channels(RouteSide::Input, RouteType::kIp, false)[2]
                   .text,
               "IP 03  -  Flow 5-3");
-    EXPECT_EQ(ChannelCatalog(state, CapabilitiesOf(state, ModelClass::Full), false)
+    EXPECT_EQ(ChannelCatalog(state, CapabilitiesOf(state, ModelClass::Full), nullptr)
                   .Channels(RouteSide::Input, RouteType::kIp, false)[2]
                   .text,
               "IP 03");
-    EXPECT_EQ(ChannelCatalog(state, CapabilitiesOf(state, ModelClass::Full), true)
+    EXPECT_EQ(ChannelCatalog(state, CapabilitiesOf(state, ModelClass::Full), &flows)
                   .Channels(RouteSide::Output, RouteType::kIp, false)[2]
                   .text,
               "IP 03");

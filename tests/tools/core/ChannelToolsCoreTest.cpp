@@ -24,8 +24,6 @@ TEST(ChannelToolsCore, ValuesShowTheirHundredthsAsTwoDigits) {
     EXPECT_EQ(LevelText({false, 20, 0}), "20");
     EXPECT_EQ(LevelText({true, 0, 50}), "-0.50");
     EXPECT_EQ(LevelText({false, 3, 5}), "3.05");
-    LevelDetector detector{{{true, 40, 0}, 100, {false, 3, 50}, 2000}, 1, 0};
-    EXPECT_EQ(DetectorText(detector), "100, -40, 2000, 3.50, 1, 0");
     EXPECT_EQ(DefaultLabel(0, 7), "SOURCE-0007");
     EXPECT_EQ(DefaultLabel(1, 1536), "DESTINATION-1536");
 }

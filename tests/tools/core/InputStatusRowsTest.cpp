@@ -15,52 +15,54 @@ void FitCard(DeviceState& state, std::int32_t slot, const char* code) {
 
 TEST(InputStatusRows, UnreportedInputsAreUnknownAndRedundancyIsMarked) {
     DeviceState state;
-    std::vector<InputStatusRow> main = MainBoardRows(state);
+    InputStatusTables inputs;
+    std::vector<InputStatusRow> main = MainBoardRows(state, inputs);
     ASSERT_EQ(main.size(), 14u);
     EXPECT_EQ(main[0].name, "AES 1");
     EXPECT_EQ(main[13].name, "IP");
     EXPECT_EQ(main[0].cells, (Cells{"unknown", "unknown", "unknown"}));
 
-    state.live.mainInputStatus[0].status.Assign("ESa");
-    state.live.mainInputStatus[12].status.Assign("--A");
-    state.live.mainInputStatus[11].status.Assign("--?");
+    inputs.mainInputStatus[0].status.Assign("ESa");
+    inputs.mainInputStatus[12].status.Assign("--A");
+    inputs.mainInputStatus[11].status.Assign("--?");
     state.live.inactive[1] = 1;  // SFP 2
-    main = MainBoardRows(state);
+    main = MainBoardRows(state, inputs);
     EXPECT_EQ(main[0].cells, (Cells{"error", "error", "no"}));
     EXPECT_EQ(main[11].cells, (Cells{"", "", "unknown"}));
     EXPECT_EQ(main[12].cells[2], "yes");
     state.config.redundancyEnable = 1;
-    EXPECT_EQ(MainBoardRows(state)[12].cells[2], "yes *");
+    EXPECT_EQ(MainBoardRows(state, inputs)[12].cells[2], "yes *");
 }
 
 TEST(InputStatusRows, CardListsFollowTheCardKinds) {
     DeviceState state;
+    InputStatusTables inputs;
     FitCard(state, 2, "K5A013");  // AD
     FitCard(state, 5, "K5A013");
     FitCard(state, 3, "K5A021");  // SDI
     FitCard(state, 4, "K5A025");  // MADI
     FitCard(state, 6, "K5A024");  // AES
-    const std::vector<InputStatusRow> ad = CardRows(state, InputCardType::Ad, ModelClass::Full);
+    const std::vector<InputStatusRow> ad = CardRows(state, inputs, InputCardType::Ad, ModelClass::Full);
     ASSERT_EQ(ad.size(), 16u);
     EXPECT_EQ(ad.front().name, "Slot 2 - 1");
     EXPECT_EQ(ad.front().item, 8);
     EXPECT_EQ(ad.back().name, "Slot 5 - 8");
     EXPECT_EQ(ad.front().cells, (Cells{"unknown", "unknown"}));
-    EXPECT_TRUE(CardRows(state, InputCardType::Ad, ModelClass::NoCards).empty());
+    EXPECT_TRUE(CardRows(state, inputs, InputCardType::Ad, ModelClass::NoCards).empty());
 
-    state.live.sdiRxStatus[4] = {3, 1, {1, 4, 2}};
-    EXPECT_EQ(CardRows(state, InputCardType::Sdi, ModelClass::Full)[0].cells,
+    inputs.sdiRxStatus[4] = {3, 1, {1, 4, 2}};
+    EXPECT_EQ(CardRows(state, inputs, InputCardType::Sdi, ModelClass::Full)[0].cells,
               (Cells{"yes", "error", "25 Hz"}));
 
     // A third character other than a or A: unknown, for MADI and AES alike.
-    state.live.cardIfStatus[6].status.Assign("--x");
-    state.live.aesInputStatus[40].status.Assign("--x");
-    EXPECT_EQ(CardRows(state, InputCardType::Madi, ModelClass::Full)[0].cells[2], "unknown");
-    EXPECT_EQ(CardRows(state, InputCardType::Aes, ModelClass::Full)[0].cells[2], "unknown");
-    state.live.cardIfStatus[7].status.Assign("--A");
+    inputs.cardIfStatus[6].status.Assign("--x");
+    inputs.aesInputStatus[40].status.Assign("--x");
+    EXPECT_EQ(CardRows(state, inputs, InputCardType::Madi, ModelClass::Full)[0].cells[2], "unknown");
+    EXPECT_EQ(CardRows(state, inputs, InputCardType::Aes, ModelClass::Full)[0].cells[2], "unknown");
+    inputs.cardIfStatus[7].status.Assign("--A");
     state.live.inactive[2 * 4 + 2 - 1] = 1;
     state.config.cards[3].madi.redundancyEnable = 1;
-    EXPECT_EQ(CardRows(state, InputCardType::Madi, ModelClass::Full)[1].cells[2], "yes *");
+    EXPECT_EQ(CardRows(state, inputs, InputCardType::Madi, ModelClass::Full)[1].cells[2], "yes *");
 }
 
 }  // namespace

@@ -1,0 +1,19 @@
+#include <array>
+
+#include "console/DeviceMenu.h"
+#include "features/ppm/core/PpmModule.h"
+
+namespace velmar {
+
+namespace {
+
+constexpr std::array kRows{
+    MenuRow{MenuCommand::PpmStreams, "PPM streams ...", MenuGroup::Meters, PpmGate, MenuRow::Option::Zel}};
+
+}  // namespace
+
+std::span<const MenuRow> PpmMenuRows() {
+    return kRows;
+}
+
+}  // namespace velmar
