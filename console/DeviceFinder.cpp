@@ -26,6 +26,7 @@ DeviceFinder::DeviceFinder(ProfileStore& profile, Prompter& prompter, LinkPorts 
     reloadTimer_.setSingleShot(true);
     connect(&answersTimer_, &QTimer::timeout, this, &DeviceFinder::ShowPendingAnswers);
     connect(&reloadTimer_, &QTimer::timeout, this, &DeviceFinder::ReloadSavedDevices);
+    connect(&returnTimer_, &QTimer::timeout, this, &DeviceFinder::AskReturning);
     // Queued from the worker: each answer pushes the showing back, so a burst is shown at once.
     connect(&worker_, &DiscoveryListenerThread::answerAccepted, this,
             [this] { answersTimer_.start(kAnswersDelayMs); });
@@ -56,8 +57,12 @@ void DeviceFinder::ShowPendingAnswers() {
     for (const std::string& entry : pending_.TakeAll()) {
         const DeviceList::Outcome outcome = list_.Update(entry, false);
         changed = changed || outcome.changed;
-        if (outcome.goingAway)
+        if (outcome.goingAway) {
+            WatchReturn(outcome.address);
             emit frameGoingAway(outcome.address);
+        } else {
+            returning_.erase(outcome.address);
+        }
     }
     if (changed)
         emit listChanged();
@@ -114,10 +119,31 @@ void DeviceFinder::RemoveFromList(int row) {
 }
 
 void DeviceFinder::RemoveRowOf(std::uint32_t address) {
+    WatchReturn(address);
     if (const auto row = list_.Find(address)) {
         list_.RemoveAt(*row);
         emit listChanged();
     }
+}
+
+void DeviceFinder::WatchReturn(std::uint32_t address) {
+    if (address == 0)
+        return;
+    returning_[address] = kReturnAsks;
+    if (!returnTimer_.isActive())
+        returnTimer_.start(kReturnAskMs);
+}
+
+void DeviceFinder::AskReturning() {
+    // Asked at its own address only: the other frames' rows are not disturbed. The answer
+    // comes to the discovery port like any other and brings the row back.
+    const QByteArray query(kDiscoveryQuery.data(), static_cast<qsizetype>(kDiscoveryQuery.size()));
+    for (auto it = returning_.begin(); it != returning_.end();) {
+        returnSocket_.writeDatagram(query, QHostAddress(it->first), ports_.echo);
+        it = --it->second > 0 ? std::next(it) : returning_.erase(it);
+    }
+    if (returning_.empty())
+        returnTimer_.stop();
 }
 
 void DeviceFinder::SetRowText(std::uint32_t address, DeviceColumn column, const QString& text) {

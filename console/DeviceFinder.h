@@ -3,7 +3,9 @@
 #include <QObject>
 #include <QString>
 #include <QTimer>
+#include <QUdpSocket>
 #include <cstdint>
+#include <map>
 
 #include "device/EchoProbe.h"
 #include "device/LinkPorts.h"
@@ -28,6 +30,9 @@ class DeviceFinder final : public QObject {
     static constexpr int kAnswersDelayMs = 200;
     static constexpr int kReloadAfterBroadcastMs = 600;
     static constexpr int kReloadAfterAddMs = 100;
+    static constexpr int kReturnAskMs = 1000;
+    // A frame that has not answered after this many asks is left to Refresh.
+    static constexpr int kReturnAsks = 600;
 
     DeviceFinder(ProfileStore& profile, Prompter& prompter, LinkPorts ports, std::uint16_t discoveryPort,
                  QObject* parent = nullptr);
@@ -43,6 +48,8 @@ class DeviceFinder final : public QObject {
     bool AddInProgress() const { return probe_.Running(); }
     // Removes the row and, when its address text is a saved device, that entry.
     void RemoveFromList(int row);
+    // The frame is going away to restart: its row goes, and the frame is asked once a second
+    // whether it is back, so that its row returns by itself (in its new mode) when it answers.
     void RemoveRowOf(std::uint32_t address);
     void SetRowText(std::uint32_t address, DeviceColumn column, const QString& text);
     void SaveProfile();
@@ -60,6 +67,8 @@ class DeviceFinder final : public QObject {
     void ShowPendingAnswers();
     void ReloadSavedDevices();
     void FinishAdd(const std::string& address, bool answered);
+    void WatchReturn(std::uint32_t address);
+    void AskReturning();
 
     ProfileStore& profile_;
     Prompter& prompter_;
@@ -74,6 +83,9 @@ class DeviceFinder final : public QObject {
     QtTimerService probeTimers_;
     QtDatagramSocket probeSocket_;
     EchoProbe probe_;
+    std::map<std::uint32_t, int> returning_;  // address: asks left
+    QTimer returnTimer_;
+    QUdpSocket returnSocket_;
 };
 
 }  // namespace velmar

@@ -81,8 +81,10 @@ void DeviceStatusGroup::RefreshFanTexts() {
 }
 
 void DeviceStatusGroup::ConnectionChanged(bool connected) {
+    // After a lost link the last values stay, greyed, beside the banner that says since when.
+    const bool keep = !connected && connection_.lostSince.has_value();
     for (QLineEdit* field : fields_) {
-        if (!connected)
+        if (!keep)
             field->clear();
         field->setEnabled(connected);
     }

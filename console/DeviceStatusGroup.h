@@ -24,8 +24,8 @@ class DeviceStatusGroup final : public QGroupBox {
     void RefreshRateText();
     void RefreshPowerTexts();
     void RefreshFanTexts();
-    // The connection changed: the fields are enabled exactly while connected; without a
-    // connection they are emptied.
+    // The connection changed: the fields are enabled exactly while connected and emptied until
+    // the frame reports, except after a lost link (then they keep the last values).
     void ConnectionChanged(bool connected);
 
     const QLineEdit& FieldWidget(Field field) const { return *fields_[field]; }

@@ -40,6 +40,7 @@ MainWindow::MainWindow(ConsoleCore& core, QWidget* parent)
     setWindowTitle(QString::fromStdString(session_.Title()));
 
     status_ = new DeviceStatusGroup(session_, this);
+    banner_ = new LinkLostBanner(session_, this);
     routing_ = new RoutingArea(RoutingContext{session_, GetPrompter(), GetFilePicker()}, this);
     auto* central = new QWidget(this);
     auto* areas = new QSplitter(Qt::Horizontal);
@@ -50,6 +51,7 @@ MainWindow::MainWindow(ConsoleCore& core, QWidget* parent)
     areas->setStretchFactor(0, 5);
     areas->setStretchFactor(1, 6);
     auto* layout = new QVBoxLayout(central);
+    layout->addWidget(banner_);
     layout->addWidget(areas, 1);
     layout->addWidget(status_);
     setCentralWidget(central);

@@ -12,6 +12,7 @@
 #include "console/DeviceListView.h"
 #include "console/DeviceMenu.h"
 #include "console/DeviceStatusGroup.h"
+#include "console/LinkLostBanner.h"
 #include "device/Session.h"
 #include "device/ui/FilePicker.h"
 #include "device/ui/Prompter.h"
@@ -55,6 +56,7 @@ class MainWindow final : public QMainWindow {
     DeviceFinder& Finder() { return core_.Finder(); }
     DeviceListView& DeviceListWidget() { return *deviceList_; }
     DeviceStatusGroup& StatusGroup() { return *status_; }
+    LinkLostBanner& Banner() { return *banner_; }
     RoutingArea& Routing() { return *routing_; }
     QPushButton& SettingsButton() { return *settings_; }
     QPushButton& RefreshButton() { return *refresh_; }
@@ -83,6 +85,7 @@ class MainWindow final : public QMainWindow {
     QPushButton* settings_ = nullptr;
     QPushButton* addDevice_ = nullptr;
     DeviceStatusGroup* status_ = nullptr;
+    LinkLostBanner* banner_ = nullptr;
     RoutingArea* routing_ = nullptr;
 
     std::map<MenuCommand, std::function<void()>> menuHandlers_;

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <optional>
 
 #include "device/DeviceState.h"
 #include "device/FrameCapabilities.h"
@@ -38,6 +40,9 @@ struct ConnectionState {
     ConsoleOptions options;
     StepperState stepper;
     TextField<17> deviceNameText;  // the frame name shown in the title
+    // Set while the link is down because the frame went silent or closed it: when that was. The
+    // frame's last known state (and its name) is kept for the windows until the next connect.
+    std::optional<std::chrono::system_clock::time_point> lostSince;
 };
 
 }  // namespace velmar

@@ -229,15 +229,14 @@ void DeviceLink::HandleRecord() {
 std::string DeviceLink::TitleText(std::string_view baseTitle, const ConnectionState& connection,
                                   bool telnetLink) {
     std::string title(baseTitle);
-    if (!connection.connected)
+    if (!connection.connected && !connection.lostSince)
         return title;
-    if (connection.deviceNameText.Empty()) {
-        title += "   ( Online )";
-    } else {
-        title += "   ( Online - ";
+    title += connection.connected ? "   ( Online" : "   ( Link lost";
+    if (!connection.deviceNameText.Empty()) {
+        title += " - ";
         title += connection.deviceNameText.View();
-        title += " )";
     }
+    title += " )";
     if (telnetLink)
         title += " - using Telnet port";
     return title;

@@ -42,13 +42,17 @@ void Session::Connect(std::string_view address, DeviceMode mode, ModelClass mode
 
 void Session::Disconnect() {
     link_.Close();
+    connection_.lostSince.reset();
     SetConnected(false);
 }
 
 void Session::LoseLink(LinkLossReason reason) {
     const std::uint32_t address = link_.TargetAddress();
-    events_.Publish(LinkLost{reason, target_.address});
-    Disconnect();
+    const auto since = context_.timers.WallTime();
+    events_.Publish(LinkLost{reason, target_.address, since});
+    link_.Close();
+    connection_.lostSince = since;
+    SetConnected(false);
     if (connection_.deviceMode == DeviceMode::Application)
         returnWatch_.Watch(address);
 }
@@ -63,15 +67,21 @@ void Session::Reconnect() {
 void Session::SetConnected(bool connected) {
     // Whatever was asked on an earlier link will not be answered on this one.
     outcomes_.LinkClosed();
+    // A lost link leaves the frame's last known state for the windows to show, greyed; any
+    // other change starts from nothing.
+    if (connected)
+        connection_.lostSince.reset();
     connection_.connected = connected;
     connection_.connectedIp = 0;
-    connection_.deviceNameText.Assign({});
-    state_.ResetState();
-    for (std::size_t i = 0; i < kFeatureCount; ++i) {
-        if (const CoreModule& module = *CoreModules()[i]; module.reset)
-            module.reset(units_[i].get());
+    if (!connection_.lostSince) {
+        connection_.deviceNameText.Assign({});
+        state_.ResetState();
+        for (std::size_t i = 0; i < kFeatureCount; ++i) {
+            if (const CoreModule& module = *CoreModules()[i]; module.reset)
+                module.reset(units_[i].get());
+        }
+        connection_.capabilities = CapabilitiesOf(state_, connection_.capabilities.model);
     }
-    connection_.capabilities = CapabilitiesOf(state_, connection_.capabilities.model);
     poller_.Stop();
     Routing().Reset();
     if (connected) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -21,6 +22,7 @@ enum class LinkLossReason : std::uint8_t {
 struct LinkLost {
     LinkLossReason reason = LinkLossReason::Silent;
     std::string address;
+    std::chrono::system_clock::time_point since{};  // by the core's clock
 };
 
 // A connect ended without a link; the window shows kConnectFailedText.

@@ -51,6 +51,8 @@ class TimerService {
     // `name` says what the timer is for, in traces and tests ("keep-alive", "state poll" ...).
     virtual TimerHandle Start(std::string_view name, std::chrono::milliseconds interval, TimerMode mode,
                               std::function<void()> expired) = 0;
+    // The time of day, for what the operator is told ("lost since 14:02:11"); never a deadline.
+    virtual std::chrono::system_clock::time_point WallTime() const = 0;
 
   protected:
     friend class TimerHandle;

@@ -7,6 +7,7 @@
 #include <QWheelEvent>
 #include <algorithm>
 
+#include "routing/core/ChannelCatalog.h"
 #include "routing/core/ChannelLabel.h"
 #include "routing/core/ChannelNames.h"
 #include "routing/core/RouteChanges.h"
@@ -24,6 +25,7 @@ const QColor kGridLine(0xe6, 0xe6, 0xe6);
 const QColor kRoute(0x1e, 0x8c, 0x3c);
 const QColor kPending(0xe0, 0xa0, 0x00);
 const QColor kCursor(0x20, 0x60, 0xd0);
+const QColor kNotOffered(0xf0, 0xf0, 0xf0);
 
 QString Name(const DeviceState& state, RouteSide side, std::int32_t channel) {
     return QString::fromStdString(LabelledChannelName(state, side, channel));
@@ -40,7 +42,26 @@ CrosspointGrid::CrosspointGrid(RoutingContext context, QWidget* parent)
 }
 
 void CrosspointGrid::Rebuild() {
-    axis_.Build(context_.Connected() ? context_.session.Channels() : 0);
+    std::vector<std::int32_t> offered;
+    inputs_.assign(kChannelTableSize + 1, false);
+    outputs_.assign(kChannelTableSize + 1, false);
+    if (context_.Shows()) {
+        // The same catalogue as the List tab's selectors, so both views offer the same channels.
+        const ChannelCatalog catalog(context_.session.State(), context_.session.Capabilities(), nullptr);
+        for (auto [kind, side] :
+             {std::pair{RouteSide::Input, &inputs_}, std::pair{RouteSide::Output, &outputs_}}) {
+            for (const std::int32_t channel : catalog.RoutableChannels(kind)) {
+                if (channel <= context_.session.Channels() &&
+                    static_cast<std::size_t>(channel) <= kChannelTableSize) {
+                    (*side)[static_cast<std::size_t>(channel)] = true;
+                    offered.push_back(channel);
+                }
+            }
+        }
+        std::sort(offered.begin(), offered.end());
+        offered.erase(std::unique(offered.begin(), offered.end()), offered.end());
+    }
+    axis_.Build(offered);
     const auto lines = static_cast<std::int32_t>(axis_.Lines().size());
     cursorRow_ = std::clamp(cursorRow_, 0, std::max(lines - 1, 0));
     cursorColumn_ = std::clamp(cursorColumn_, 0, std::max(lines - 1, 0));
@@ -113,14 +134,14 @@ bool CrosspointGrid::Find(const std::string& query) {
     // its label is shown in the column, on the row of the first output it feeds.
     const DeviceState& state = context_.session.State();
     for (std::int32_t channel = 1; channel <= context_.session.Channels(); ++channel) {
-        if (ChannelOrLabelMatches(state, RouteSide::Output, channel, query)) {
+        if (Offered(outputs_, channel) && ChannelOrLabelMatches(state, RouteSide::Output, channel, query)) {
             const std::int32_t input = InputAt(channel);
             SetCursor(channel, input > 0 ? input : channel);
             return true;
         }
     }
     for (std::int32_t channel = 1; channel <= context_.session.Channels(); ++channel) {
-        if (ChannelOrLabelMatches(state, RouteSide::Input, channel, query)) {
+        if (Offered(inputs_, channel) && ChannelOrLabelMatches(state, RouteSide::Input, channel, query)) {
             std::int32_t output = channel;
             for (std::int32_t row = 1; row <= context_.session.Channels(); ++row) {
                 if (InputAt(row) == channel) {
@@ -140,13 +161,19 @@ void CrosspointGrid::RouteAtCursor() {
     const std::int32_t input = CursorInput();
     if (output <= 0 || input <= 0 || !context_.MayRoute() || InputAt(output) == input)
         return;
+    if (!Offered(outputs_, output) || !Offered(inputs_, input)) {
+        const bool noOutput = !Offered(outputs_, output);
+        context_.Refuse(output, "Not sent: " + ChannelText(noOutput ? output : input) + " is not " +
+                                    (noOutput ? "an output" : "an input") + " of this frame.");
+        return;
+    }
     const Crosspoint crosspoint{output, input};
     context_.Send(std::span<const Crosspoint>(&crosspoint, 1));
 }
 
 void CrosspointGrid::DisconnectAtCursor() {
     const std::int32_t output = CursorOutput();
-    if (output <= 0 || !context_.MayRoute() || InputAt(output) == 0)
+    if (output <= 0 || !context_.MayRoute() || !Offered(outputs_, output) || InputAt(output) == 0)
         return;
     const Crosspoint crosspoint{output, 0};
     const std::span<const Crosspoint> one(&crosspoint, 1);
@@ -227,8 +254,16 @@ void CrosspointGrid::paintEvent(QPaintEvent* event) {
     p.setClipRect(QRect(rowHeader_, columnHeader_, width - rowHeader_, height - columnHeader_) & dirty);
     // Group header lines as bands, then the grid lines, then the routes.
     for (std::int32_t c = firstColumn; c <= lastColumn; ++c) {
-        if (lines[static_cast<std::size_t>(c)].channel == 0)
+        const std::int32_t input = lines[static_cast<std::size_t>(c)].channel;
+        if (input == 0)
             p.fillRect(QRect(rowHeader_ + c * cell_ - x0, columnHeader_, cell_, height), kGroupLine);
+        else if (!Offered(inputs_, input))
+            p.fillRect(QRect(rowHeader_ + c * cell_ - x0, columnHeader_, cell_, height), kNotOffered);
+    }
+    for (std::int32_t r = firstRow; r <= lastRow; ++r) {
+        const std::int32_t output = lines[static_cast<std::size_t>(r)].channel;
+        if (output != 0 && !Offered(outputs_, output))
+            p.fillRect(QRect(rowHeader_, columnHeader_ + r * cell_ - y0, width, cell_), kNotOffered);
     }
     std::vector<QLine> gridLines;
     if (cell_ >= 6) {

@@ -47,10 +47,18 @@ class CrosspointGrid final : public QAbstractScrollArea {
     void EnsureCursorVisible();
     QRect CellRect(std::int32_t row, std::int32_t column) const;
     std::int32_t InputAt(std::int32_t output) const;
+    bool Offered(const std::vector<bool>& side, std::int32_t channel) const {
+        return channel > 0 && static_cast<std::size_t>(channel) < side.size() &&
+               side[static_cast<std::size_t>(channel)];
+    }
     void MoveCursor(std::int32_t rows, std::int32_t columns);
 
     RoutingContext context_;
-    GridAxis axis_;  // both axes show the same channels, grouped alike
+    // Both axes show the same channels, grouped alike: every channel the frame offers as an input
+    // or an output. A line offered on one side only is greyed on the other.
+    GridAxis axis_;
+    std::vector<bool> inputs_;   // by channel: offered as an input
+    std::vector<bool> outputs_;  // by channel: offered as an output
     int cell_ = 14;
     int rowHeader_ = 150;
     int columnHeader_ = 120;

@@ -7,6 +7,7 @@
 #include <QRadioButton>
 #include <QShortcut>
 #include <QTabWidget>
+#include <QTreeView>
 #include <QVBoxLayout>
 
 #include "device/features/channels/ChannelToolsEvents.h"
@@ -20,8 +21,10 @@
 namespace velmar {
 namespace {
 
-RoutingContext WithHistory(RoutingContext context, RoutingHistory& history) {
+RoutingContext WithHistory(RoutingContext context, RoutingHistory& history,
+                           std::function<void(std::int32_t, const std::string&)> refuse) {
     context.history = &history;
+    context.refuse = std::move(refuse);
     return context;
 }
 
@@ -33,7 +36,9 @@ QString Text(const std::string& text) {
 
 RoutingArea::RoutingArea(RoutingContext context, QWidget* parent)
     : QWidget(parent),
-      context_(WithHistory(context, history_)),
+      context_(WithHistory(
+          context, history_,
+          [this](std::int32_t output, const std::string& why) { ShowNotice(output, Text(why)); })),
       status_(new CrosspointStatusBox(context_, this)),
       control_(new CrosspointControlBox(context_, this)),
       grid_(new RoutingGrid(context_, this)),
@@ -90,6 +95,9 @@ void RoutingArea::Subscribe() {
         }
         grid_->CrosspointChanged(e.output);
         if (e.origin == CrosspointOrigin::SetReply) {
+            // What the message line was about is settled: the frame took this console's change.
+            if (e.output == noticeOutput_ && !context_.session.Routing().Pending(e.output))
+                ClearNotice();
             status_->Reveal(e.output);
             ShowPending();
         }
@@ -129,12 +137,11 @@ void RoutingArea::Subscribe() {
 }
 
 void RoutingArea::ShowRefusal(const CrosspointRefused& refusal) {
-    notice_->setText(
-        QStringLiteral("The frame refused to feed %1 from %2 (status %3); it still feeds it from %4.")
-            .arg(Text(ChannelText(refusal.output)), Text(SourceText(refusal.input)))
-            .arg(refusal.status)
-            .arg(Text(SourceText(refusal.kept))));
-    notice_->show();
+    ShowNotice(refusal.output,
+               QStringLiteral("The frame refused to feed %1 from %2 (status %3); it still feeds it from %4.")
+                   .arg(Text(ChannelText(refusal.output)), Text(SourceText(refusal.input)))
+                   .arg(refusal.status)
+                   .arg(Text(SourceText(refusal.kept))));
     status_->Model().RepaintRow(refusal.output);
     grid_->CrosspointChanged(refusal.output);
     ShowPending();
@@ -151,11 +158,11 @@ void RoutingArea::ShowPending() {
 
 bool RoutingArea::TakeStep(const RoutingHistory::Step& step) {
     if (!step.refusal.empty()) {
-        notice_->setText(Text(step.refusal));
-        notice_->show();
+        ShowNotice(step.output, Text(step.refusal));
         context_.session.Events().Publish(ConsoleNotice{NoticeLevel::Warning, step.refusal});
         return false;
     }
+    ClearNotice();
     context_.session.Events().Publish(ConsoleNotice{NoticeLevel::Info, step.description});
     // Sent without recording: the step itself moved between the undo and redo stacks.
     for (const Crosspoint& c : step.send)
@@ -166,25 +173,45 @@ bool RoutingArea::TakeStep(const RoutingHistory::Step& step) {
 bool RoutingArea::Undo() {
     if (!context_.MayRoute())
         return false;
-    return TakeStep(history_.Undo(context_.session.State(), context_.session.Channels()));
+    return TakeStep(history_.Undo(context_.session.State(), context_.session.Channels(), Waiting()));
 }
 
 bool RoutingArea::Redo() {
     if (!context_.MayRoute())
         return false;
-    return TakeStep(history_.Redo(context_.session.State(), context_.session.Channels()));
+    return TakeStep(history_.Redo(context_.session.State(), context_.session.Channels(), Waiting()));
+}
+
+RoutingHistory::Waiting RoutingArea::Waiting() const {
+    return [this](std::int32_t output) { return context_.session.Routing().Pending(output).has_value(); };
+}
+
+void RoutingArea::ShowNotice(std::int32_t output, const QString& text) {
+    noticeOutput_ = output;
+    notice_->setText(text);
+    notice_->show();
+}
+
+void RoutingArea::ClearNotice() {
+    noticeOutput_ = 0;
+    notice_->clear();
+    notice_->hide();
 }
 
 void RoutingArea::ConnectionChanged(bool connected) {
-    status_->Model().Clear();
-    history_.Clear();
-    notice_->clear();
-    notice_->hide();
+    const ConnectionState& connection = context_.session.Connection();
+    // A lost link keeps the routing on screen as last known, greyed, until the next connect.
+    const bool keep = !connected && connection.lostSince.has_value();
+    if (!keep) {
+        status_->Model().Clear();
+        history_.Clear();
+        ClearNotice();
+        grid_->Rebuild();
+    }
     ShowPending();
-    grid_->Rebuild();
     if (!connected)
         control_->ClearSelections();
-    const ConnectionState& connection = context_.session.Connection();
+    status_->View()->setEnabled(!keep);
     const bool routable =
         connected && connection.deviceMode == DeviceMode::Application && connection.capabilities.matrix;
     grid_->setEnabled(routable);

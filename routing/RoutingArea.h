@@ -43,6 +43,10 @@ class RoutingArea final : public QWidget {
     void ShowRefusal(const CrosspointRefused& refusal);
     void ShowPending();
     bool TakeStep(const RoutingHistory::Step& step);
+    RoutingHistory::Waiting Waiting() const;
+    // The message line, about `output` (0: none in particular); it goes when that is settled.
+    void ShowNotice(std::int32_t output, const QString& text);
+    void ClearNotice();
 
     RoutingHistory history_;
     RoutingContext context_;
@@ -55,6 +59,7 @@ class RoutingArea final : public QWidget {
     bool listStale_ = false;
     QLabel* pending_;
     QLabel* notice_;
+    std::int32_t noticeOutput_ = 0;
     Subscriptions subscriptions_;
 };
 

@@ -42,6 +42,8 @@ class TimerLog final : public TimerService {
         return TimerHandle(*this, handles_.size());
     }
 
+    std::chrono::system_clock::time_point WallTime() const override { return inner_.WallTime(); }
+
     std::map<std::string, Clock::time_point> started;
     std::map<std::string, Clock::time_point> fired;
 

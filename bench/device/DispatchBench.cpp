@@ -25,6 +25,7 @@ class NullTimers final : public TimerService {
                       std::function<void()>) override {
         return {};
     }
+    std::chrono::system_clock::time_point WallTime() const override { return {}; }
 
   private:
     void Cancel(std::uint64_t) override {}

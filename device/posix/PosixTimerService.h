@@ -18,6 +18,9 @@ class PosixTimerService final : public DeadlineTimers {
     std::optional<PosixEventLoop::Clock::time_point> NextDue() const;
     // Fires the timers that were due at `now`, each once, in deadline order.
     void FireDue(PosixEventLoop::Clock::time_point now);
+    std::chrono::system_clock::time_point WallTime() const override {
+        return std::chrono::system_clock::now();
+    }
 
   protected:
     Time Now() const override { return loop_.Now().time_since_epoch(); }

@@ -18,6 +18,9 @@ class QtTimerService final : public QObject, public TimerService {
 
     TimerHandle Start(std::string_view name, std::chrono::milliseconds interval, TimerMode mode,
                       std::function<void()> expired) override;
+    std::chrono::system_clock::time_point WallTime() const override {
+        return std::chrono::system_clock::now();
+    }
 
   private:
     void Cancel(std::uint64_t id) override;

@@ -1,5 +1,7 @@
 #include "routing/core/ChannelCatalog.h"
 
+#include <algorithm>
+
 #include "routing/core/ChannelNames.h"
 
 namespace velmar {
@@ -103,6 +105,19 @@ std::vector<ChannelCatalog::Run> ChannelCatalog::CardRuns(RouteSide side, std::i
             break;
     }
     return {};
+}
+
+std::vector<std::int32_t> ChannelCatalog::RoutableChannels(RouteSide side) const {
+    std::vector<std::int32_t> channels;
+    for (const TypeEntry& type : Types(side)) {
+        for (const Run& run : Runs(side, type.type)) {
+            for (std::int32_t channel = run.firstChannel; channel < run.firstChannel + run.count; ++channel)
+                channels.push_back(channel);
+        }
+    }
+    std::sort(channels.begin(), channels.end());
+    channels.erase(std::unique(channels.begin(), channels.end()), channels.end());
+    return channels;
 }
 
 std::vector<ChannelCatalog::Run> ChannelCatalog::Runs(RouteSide side, std::int32_t type) const {

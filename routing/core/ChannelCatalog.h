@@ -44,6 +44,8 @@ class ChannelCatalog {
 
     std::vector<TypeEntry> Types(RouteSide side) const;
     std::vector<ChannelEntry> Channels(RouteSide side, std::int32_t type, bool stereo) const;
+    // Every mono channel the lists offer on `side`, ascending: all that may be routed there.
+    std::vector<std::int32_t> RoutableChannels(RouteSide side) const;
 
   private:
     struct Run {

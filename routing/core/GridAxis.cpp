@@ -36,18 +36,28 @@ std::pair<int, std::string> GroupKey(std::int32_t channel) {
 }  // namespace
 
 void GridAxis::Build(std::int32_t channelCount) {
+    std::vector<std::int32_t> channels;
+    for (std::int32_t channel = 1; channel <= channelCount; ++channel)
+        channels.push_back(channel);
+    Build(channels);
+}
+
+void GridAxis::Build(std::span<const std::int32_t> channels) {
     std::map<std::string, bool> collapsed;
     for (const Group& g : groups_)
         collapsed[g.name] = g.collapsed;
     std::map<std::pair<int, std::string>, std::vector<std::int32_t>> byKey;
-    for (std::int32_t channel = 1; channel <= channelCount; ++channel)
+    std::int32_t last = 0;
+    for (const std::int32_t channel : channels) {
         byKey[GroupKey(channel)].push_back(channel);
+        last = std::max(last, channel);
+    }
     groups_.clear();
-    groupOf_.assign(static_cast<std::size_t>(std::max(channelCount, 0)) + 1, -1);
-    for (auto& [key, channels] : byKey) {
-        for (const std::int32_t channel : channels)
+    groupOf_.assign(static_cast<std::size_t>(last) + 1, -1);
+    for (auto& [key, members] : byKey) {
+        for (const std::int32_t channel : members)
             groupOf_[static_cast<std::size_t>(channel)] = static_cast<std::int32_t>(groups_.size());
-        groups_.push_back({key.second, std::move(channels), collapsed[key.second]});
+        groups_.push_back({key.second, std::move(members), collapsed[key.second]});
     }
     Lay();
 }
@@ -84,7 +94,9 @@ std::int32_t GridAxis::LineOf(std::int32_t channel) const {
 std::int32_t GridAxis::GroupLineOf(std::int32_t channel) const {
     if (channel < 1 || channel >= static_cast<std::int32_t>(groupOf_.size()))
         return -1;
-    return groupLine_[static_cast<std::size_t>(groupOf_[static_cast<std::size_t>(channel)])];
+    // A channel the frame does not offer has no group, even below the highest one it does.
+    const std::int32_t group = groupOf_[static_cast<std::size_t>(channel)];
+    return group < 0 ? -1 : groupLine_[static_cast<std::size_t>(group)];
 }
 
 }  // namespace velmar

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,8 @@ class GridAxis {
 
     // Groups for channels 1..channelCount; the collapsed state of groups kept by name.
     void Build(std::int32_t channelCount);
+    // Groups for the given channels only (ascending), for a frame that offers no others.
+    void Build(std::span<const std::int32_t> channels);
     void SetCollapsed(std::int32_t group, bool collapsed);
 
     const std::vector<Group>& Groups() const { return groups_; }

@@ -33,7 +33,8 @@ void RoutingHistory::Record(std::span<const Crosspoint> sent, const DeviceState&
 }
 
 RoutingHistory::Step RoutingHistory::Take(std::vector<Batch>& from, std::vector<Batch>& to, bool undo,
-                                          const DeviceState& state, std::int32_t channelCount) {
+                                          const DeviceState& state, std::int32_t channelCount,
+                                          const Waiting& waiting) {
     Step step;
     if (from.empty()) {
         step.refusal = undo ? "Nothing to undo." : "Nothing to redo.";
@@ -41,12 +42,23 @@ RoutingHistory::Step RoutingHistory::Take(std::vector<Batch>& from, std::vector<
     }
     const Batch& batch = from.back();
     const char* verb = undo ? "Not undone: " : "Not redone: ";
+    // Until the frame answers, the live routing is not what it will be: measuring against it
+    // would call our own change someone else's.
+    for (const RouteChange& change : batch) {
+        if (waiting && waiting(change.output)) {
+            step.refusal = verb + ChannelText(change.output) +
+                           " is still waiting for the frame to answer; try again once it has.";
+            step.output = change.output;
+            return step;
+        }
+    }
     for (const RouteChange& change : batch) {
         const std::int32_t expected = undo ? change.to : change.from;
         const std::int32_t now = LiveInput(state, channelCount, change.output);
         if (now != expected) {
             step.refusal = verb + ChannelText(change.output) + " is fed from " + SourceText(now) +
                            " now, not " + SourceText(expected) + "; its routing changed on the frame since.";
+            step.output = change.output;
             return step;
         }
     }
@@ -64,12 +76,14 @@ RoutingHistory::Step RoutingHistory::Take(std::vector<Batch>& from, std::vector<
     return step;
 }
 
-RoutingHistory::Step RoutingHistory::Undo(const DeviceState& state, std::int32_t channelCount) {
-    return Take(undo_, redo_, true, state, channelCount);
+RoutingHistory::Step RoutingHistory::Undo(const DeviceState& state, std::int32_t channelCount,
+                                          const Waiting& waiting) {
+    return Take(undo_, redo_, true, state, channelCount, waiting);
 }
 
-RoutingHistory::Step RoutingHistory::Redo(const DeviceState& state, std::int32_t channelCount) {
-    return Take(redo_, undo_, false, state, channelCount);
+RoutingHistory::Step RoutingHistory::Redo(const DeviceState& state, std::int32_t channelCount,
+                                          const Waiting& waiting) {
+    return Take(redo_, undo_, false, state, channelCount, waiting);
 }
 
 void RoutingHistory::Clear() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -18,15 +19,18 @@ class RoutingHistory {
         std::vector<Crosspoint> send;
         std::string refusal;
         std::string description;  // what the step did, for the log
+        std::int32_t output = 0;  // the output a refusal is about
     };
+    // Whether an output still waits for the frame to answer a change.
+    using Waiting = std::function<bool(std::int32_t output)>;
 
     explicit RoutingHistory(std::size_t depth = 100) : depth_(depth) {}
 
     // Before `sent` goes to the frame: remembers what its outputs were fed from. Drops the redo
     // steps, as any new change does.
     void Record(std::span<const Crosspoint> sent, const DeviceState& state, std::int32_t channelCount);
-    Step Undo(const DeviceState& state, std::int32_t channelCount);
-    Step Redo(const DeviceState& state, std::int32_t channelCount);
+    Step Undo(const DeviceState& state, std::int32_t channelCount, const Waiting& waiting = {});
+    Step Redo(const DeviceState& state, std::int32_t channelCount, const Waiting& waiting = {});
 
     bool CanUndo() const { return !undo_.empty(); }
     bool CanRedo() const { return !redo_.empty(); }
@@ -36,7 +40,7 @@ class RoutingHistory {
   private:
     using Batch = std::vector<RouteChange>;
     static Step Take(std::vector<Batch>& from, std::vector<Batch>& to, bool undo, const DeviceState& state,
-                     std::int32_t channelCount);
+                     std::int32_t channelCount, const Waiting& waiting);
 
     std::size_t depth_;
     std::vector<Batch> undo_;

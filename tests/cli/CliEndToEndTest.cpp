@@ -183,7 +183,7 @@ TEST_F(CliEndToEnd, SilentFrameIsDroppedWithinTwoKeepAlivePeriods) {
     const auto start = std::chrono::steady_clock::now();
     ASSERT_TRUE(loop.RunUntil([&] { return console.view.LinkLost(); }, 12s));
     EXPECT_LE(std::chrono::steady_clock::now() - start, 10500ms);
-    EXPECT_EQ(console.view.Title(), " Velmar");
+    EXPECT_EQ(console.view.Title(), " Velmar   ( Link lost - Wall box )");
 }
 
 TEST_F(CliEndToEnd, GarbageAndRunOnLinesDoNotBreakTheLink) {

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <QDialogButtonBox>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -254,18 +255,39 @@ TEST_F(ConsoleWindowTest, ASilentOrDepartingFrameReturnsTheWindowToDisconnected)
 
     DoubleClick(*window, "127.0.0.2");
     ASSERT_TRUE(WaitConnectedTo(*window, "127.0.0.2"));
+    const QLineEdit& rate = window->StatusGroup().FieldWidget(DeviceStatusGroup::Rate);
+    ASSERT_TRUE(WaitUntil([&] { return rate.text() == "48 kHz"; }));
+    EXPECT_TRUE(window->Banner().isHidden());
     sim_->Do("fault 127.0.0.2 silent");
     // Two keep-alive periods without a word.
     EXPECT_TRUE(
         WaitUntil([&] { return !window->GetSession().Connection().connected; }, std::chrono::seconds(20)));
-    EXPECT_EQ(window->StatusGroup().FieldWidget(DeviceStatusGroup::Rate).text(), "");
-    EXPECT_TRUE(prompter_.shown.empty()) << "a lost link says nothing";
+    // The last known state stays, greyed, under a banner that says what happened.
+    EXPECT_EQ(rate.text(), "48 kHz");
+    EXPECT_FALSE(rate.isEnabled());
+    EXPECT_FALSE(window->Banner().isHidden());
+    EXPECT_TRUE(window->Banner().text().startsWith("The link to Studio A (127.0.0.2) was lost at "))
+        << window->Banner().text().toStdString();
+    EXPECT_EQ(window->windowTitle(), " Velmar   ( Link lost - Studio A )");
+    EXPECT_TRUE(prompter_.shown.empty()) << "a lost link asks nothing";
 
     // A frame that does not answer at all: the operator is told.
     window->DeviceListWidget().SelectRow(RowOf(*window, "127.0.0.2"));
     window->RunMenuCommand(MenuCommand::Connect);
     EXPECT_TRUE(WaitUntil([&] { return !prompter_.shown.empty(); }));
     EXPECT_EQ(prompter_.shown, std::vector<std::string>{"warning: Connect failed, target not responding"});
+}
+
+TEST_F(ConsoleWindowTest, ARestartedFrameComesBackToTheListByItself) {
+    auto window = OpenWindow();
+    ASSERT_TRUE(WaitForRow(*window, "127.0.0.2"));
+    DoubleClick(*window, "127.0.0.2");
+    ASSERT_TRUE(WaitConnectedTo(*window, "127.0.0.2"));
+    window->GetSession().Firmware().Restart();
+    ASSERT_TRUE(WaitUntil([&] { return RowOf(*window, "127.0.0.2") < 0; }));
+    // No Refresh: the frame is asked until it answers again.
+    EXPECT_TRUE(WaitUntil([&] { return RowOf(*window, "127.0.0.2") >= 0; }, std::chrono::seconds(15)));
+    EXPECT_GE(RowOf(*window, "127.0.0.3"), 0) << "the other rows stay";
 }
 
 TEST_F(ConsoleWindowTest, SavedDevicesSurviveARestartAndKeepTheirFullRow) {

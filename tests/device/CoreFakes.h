@@ -30,6 +30,12 @@ class FakeTimerService final : public DeadlineTimers {
         return DeadlineTimers::Start(name, interval, mode, std::move(expired));
     }
 
+    // Far from the machine's own time of day, so that a text showing it cannot pass by chance.
+    std::chrono::system_clock::time_point WallTime() const override {
+        return kWallBase + std::chrono::duration_cast<std::chrono::system_clock::duration>(now_);
+    }
+    static constexpr std::chrono::system_clock::time_point kWallBase{std::chrono::seconds(1000000000)};
+
     bool HasTimer(std::string_view name) const { return Find(name).has_value(); }
     std::optional<std::chrono::milliseconds> Remaining(std::string_view name) const {
         const auto timer = Find(name);

@@ -88,7 +88,8 @@ TEST_F(DeviceLinkTest, PeerCloseEntersTheDisconnectedStateSilently) {
     transport.PeerCloses();
     EXPECT_FALSE(session.Connection().connected);
     EXPECT_FALSE(transport.IsOpen());
-    EXPECT_EQ(events.title, " Velmar");
+    EXPECT_EQ(events.title, " Velmar   ( Link lost )") << "the title says so until the next connect";
+    EXPECT_EQ(session.Connection().lostSince, timers.WallTime());
     EXPECT_TRUE(events.failures.empty());
 }
 

@@ -247,7 +247,7 @@ TEST_F(PollerTest, AnsweringFrameStaysAndSilenceThenDropsIt) {
     }
     timers.Advance(5000ms);  // no byte since the previous tick: 0 -> -1
     EXPECT_FALSE(session.Connection().connected);
-    EXPECT_EQ(events.title, " Velmar");
+    EXPECT_EQ(events.title, " Velmar   ( Link lost )");
     EXPECT_TRUE(events.failures.empty());
 }
 

@@ -1,3 +1,4 @@
+#include <QComboBox>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -86,6 +87,8 @@ TEST_F(OperatorView, UndoAndRedoTakeBackThisConsolesChangesUnlessTheFrameMovedOn
     context.Send(change);  // no history in a bare context
     transport.TakeSent();
     EXPECT_FALSE(area.History().CanUndo());
+    Reply(":scross,0,612,513,0,0");
+    Reply(":scross,0,613,518,0,0");
 
     Grid().SetCursor(612, 517);
     Key(Qt::Key_Space);
@@ -116,14 +119,15 @@ TEST_F(OperatorView, TheGridRoutesDisconnectsCollapsesAndFinds) {
     Reply(":gswver,0,2,'Main','2.0.0.1'");
     area.Grid().Rebuild();
     const GridAxis& axis = Grid().Axis();
-    ASSERT_GT(axis.Groups().size(), 8u);
-    EXPECT_EQ(axis.Groups()[8].name, "AES");
+    ASSERT_FALSE(axis.Groups().empty());
+    EXPECT_EQ(axis.Groups()[0].name, "AES") << "no card is fitted";
 
     ASSERT_TRUE(Grid().Find("MADI 20"));
     EXPECT_EQ(Grid().CursorOutput(), 612);
     Key(Qt::Key_Right);
     Key(Qt::Key_Return);
     transport.TakeSent();
+    Reply(":scross,0,612," + std::to_string(Grid().CursorInput()) + ",0,0");
     Grid().SetCursor(612, 517);
     Key(Qt::Key_Space);
     EXPECT_EQ(transport.TakeSent(), (std::vector<std::string>{"&scross,612,517,0,0"}));
@@ -179,6 +183,65 @@ TEST_F(OperatorView, LabelsStandBesideTheNamesAndAreFoundInTheListAndTheGrid) {
     EXPECT_EQ(Grid().CursorOutput(), 613);
     EXPECT_FALSE(Grid().Find("drums"));
     EXPECT_FALSE(Grid().Find("  ")) << "blank finds nothing, not every label";
+}
+
+// The grid offers what the List tab offers: no empty slot, and a card's channels only on the
+// sides the card has.
+TEST_F(OperatorView, TheGridRoutesOnlyWhatTheFrameHas) {
+    ConnectNewFrame();
+    Reply(":ghwconf,0,14,1,'K5A0130001','ad card'");  // slot 6: an AD card, inputs only
+    Reply(":ghwconf,0,20,0,'',''");                   // the last board: the card kinds are known
+    area.Grid().Rebuild();
+    area.Control().RebuildTypeSelectors();
+    const GridAxis& axis = Grid().Axis();
+    EXPECT_EQ(axis.LineOf(385), -1) << "CARD7 01: slot 7 is empty";
+    EXPECT_EQ(axis.GroupLineOf(385), -1);
+    EXPECT_FALSE(Grid().Find("CARD7 01"));
+    EXPECT_EQ(axis.LineOf(977), -1) << "no interface owns it";
+    ASSERT_GE(axis.LineOf(321), 0);
+    EXPECT_EQ(area.Control().TypeSelector(RouteSide::Input)->findData(5) >= 0, true);
+    EXPECT_EQ(area.Control().TypeSelector(RouteSide::Output)->findData(5), -1);
+
+    Grid().SetCursor(385, 385);
+    Key(Qt::Key_Space);
+    Grid().SetCursor(321, 321);  // CARD6 01 as output: the card has none
+    Key(Qt::Key_Space);
+    EXPECT_TRUE(transport.TakeSent().empty());
+    EXPECT_EQ(area.Notice().toStdString(), "Not sent: CARD6 01 is not an output of this frame.");
+    Grid().SetCursor(649, 513);  // MADI 57 is an input, but the coax output carries 56
+    Key(Qt::Key_Space);
+    EXPECT_TRUE(transport.TakeSent().empty());
+    EXPECT_EQ(area.Notice().toStdString(), "Not sent: MADI 57 is not an output of this frame.");
+    Grid().SetCursor(612, 321);
+    Key(Qt::Key_Space);
+    EXPECT_EQ(transport.TakeSent(), (std::vector<std::string>{"&scross,612,321,0,0"}));
+}
+
+// An output still waiting for the frame: undo and new changes say so and send nothing, and the
+// message goes once the frame has answered.
+TEST_F(OperatorView, AnOutputWaitingForTheFrameIsSaidSoUntilAnswered) {
+    ConnectNewFrame();
+    Reply(":scross,0,612,513,0,0");
+    Grid().SetCursor(612, 517);
+    Key(Qt::Key_Space);
+    EXPECT_EQ(transport.TakeSent(), (std::vector<std::string>{"&scross,612,517,0,0"}));
+
+    EXPECT_FALSE(area.Undo());
+    EXPECT_EQ(area.Notice().toStdString(),
+              "Not undone: MADI 20 is still waiting for the frame to answer; try again once it has.");
+    Grid().SetCursor(612, 518);
+    Key(Qt::Key_Space);
+    EXPECT_TRUE(transport.TakeSent().empty());
+    EXPECT_EQ(area.Notice().toStdString(),
+              "Not sent: MADI 20 is still waiting for the frame to answer its last change.");
+
+    Reply(":scross,0,612,517,0,0");
+    EXPECT_TRUE(area.Notice().isEmpty());
+    EXPECT_TRUE(area.Undo());
+    EXPECT_EQ(transport.TakeSent(), (std::vector<std::string>{"&scross,612,513,0,0"}));
+    Reply(":scross,0,612,513,0,0");
+    EXPECT_TRUE(area.Notice().isEmpty());
+    EXPECT_TRUE(area.PendingText().isEmpty());
 }
 
 }  // namespace

@@ -66,6 +66,8 @@ TEST_F(RoutingView, StereoConnectAndConfirmedDisconnectSendPairs) {
     SelectEntry(RouteSide::Output, RouteType::kMadi, "MADI 09+10");
     area.Control().ConnectSelected();
     EXPECT_EQ(transport.TakeSent(), (std::vector<std::string>{"&scross,601,517,0,0", "&scross,602,518,0,0"}));
+    Reply(":scross,0,601,517,0,0");
+    Reply(":scross,0,602,518,0,0");
 
     prompter.answers = {false};
     area.Control().DisconnectSelected();
