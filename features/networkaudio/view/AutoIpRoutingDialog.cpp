@@ -230,8 +230,8 @@ void AutoIpRoutingDialog::Connect() {
     }
     RequestProblem problem;
     Track([&] {
-        problem = session_.Feature<NetworkAudioUnit>().SetCrossIp(fields->destination, ends.destination, fields->source,
-                                                     ends.source);
+        problem = session_.Feature<NetworkAudioUnit>().SetCrossIp(fields->destination, ends.destination,
+                                                                  fields->source, ends.source);
     });
     if (problem)
         prompter_.Warning(*problem);
@@ -253,7 +253,8 @@ void AutoIpRoutingDialog::DeleteRoutes() {
     Track([&] {
         for (auto it = channels.rbegin(); it != channels.rend() && !problem; ++it) {
             if (const IpRoute* route = table_.Find(*it))
-                problem = session_.Feature<NetworkAudioUnit>().SetCrossIp(*it, route->destination, 0, route->source);
+                problem = session_.Feature<NetworkAudioUnit>().SetCrossIp(*it, route->destination, 0,
+                                                                          route->source);
         }
     });
     if (problem)

@@ -261,7 +261,7 @@ void ManualIpRoutingDialog::CreateTx() {
         const std::vector<std::int32_t> channels = FlowSlotChannels(tx.flow, tx.slotCount);
         for (std::size_t slot = 0; slot < channels.size(); ++slot)
             session_.Feature<NetworkAudioUnit>().SetFlowSlot(true, tx.flow, static_cast<std::int32_t>(slot),
-                                                channels[slot]);
+                                                             channels[slot]);
     });
     if (problem)
         prompter_.Warning(*problem);
@@ -285,7 +285,7 @@ void ManualIpRoutingDialog::CreateRx() {
         const std::vector<std::int32_t> channels = FlowSlotChannels(rx.flow, rx.slotCount);
         for (std::size_t slot = 0; slot < channels.size(); ++slot)
             session_.Feature<NetworkAudioUnit>().SetFlowSlot(false, rx.flow, static_cast<std::int32_t>(slot),
-                                                channels[slot]);
+                                                             channels[slot]);
     });
 }
 
