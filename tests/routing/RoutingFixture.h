@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QStringList>
+#include <QTreeWidget>
+
 #include <deque>
 #include <string>
 #include <vector>
@@ -71,6 +74,21 @@ class RoutingFixture : public ::testing::Test {
     CaptionedPrompter prompter;
     OneFilePicker files;
     RoutingContext context{session, prompter, files};
+};
+
+// A tool window on a connected frame: what it sends is taken as the test goes, a list row read as
+// its cells' texts.
+class ToolWindowFixture : public RoutingFixture {
+  protected:
+    void SetUp() override { ConnectNewFrame(); }
+
+    std::vector<std::string> Sent() { return transport.TakeSent(); }
+    static QStringList Row(QTreeWidget* list, int row) {
+        QStringList cells;
+        for (int column = 0; column < list->columnCount(); ++column)
+            cells << list->topLevelItem(row)->text(column);
+        return cells;
+    }
 };
 
 }  // namespace velmar::test

@@ -16,18 +16,7 @@
 namespace velmar {
 namespace {
 
-class NetworkAudioWindows : public test::RoutingFixture {
-  protected:
-    void SetUp() override { ConnectNewFrame(); }
-
-    std::vector<std::string> Sent() { return transport.TakeSent(); }
-    static QStringList Row(QTreeWidget* list, int row) {
-        QStringList cells;
-        for (int column = 0; column < list->columnCount(); ++column)
-            cells << list->topLevelItem(row)->text(column);
-        return cells;
-    }
-};
+class NetworkAudioWindows : public test::ToolWindowFixture {};
 
 TEST_F(NetworkAudioWindows, ManualFlowsCreateFromTheFieldsAndFollowTheReports) {
     Reply(":gip,0,0,'127.0.0.2','255.0.0.0','0.0.0.0','00AA'");

@@ -16,18 +16,7 @@
 namespace velmar {
 namespace {
 
-class PpmWindow : public test::RoutingFixture {
-  protected:
-    void SetUp() override { ConnectNewFrame(); }
-
-    std::vector<std::string> Sent() { return transport.TakeSent(); }
-    static QStringList Row(QTreeWidget* list, int row) {
-        QStringList cells;
-        for (int column = 0; column < list->columnCount(); ++column)
-            cells << list->topLevelItem(row)->text(column);
-        return cells;
-    }
-};
+class PpmWindow : public test::ToolWindowFixture {};
 
 TEST_F(PpmWindow, PpmCreateUsesAndAdvancesTheNextStream) {
     PpmDialog dialog(session, prompter, nullptr);
