@@ -3,6 +3,7 @@
 #include <optional>
 #include <ostream>
 
+#include "device/Session.h"
 #include "features/eventlog/core/EventLog.h"
 
 namespace velmar {
@@ -11,10 +12,11 @@ namespace velmar {
 // command that connects shows the same entries the window's log would.
 class EventEcho {
   public:
-    EventEcho(bool on, EventHub& events, std::ostream& err) {
+    EventEcho(bool on, Session& session, std::ostream& err) {
         if (!on)
             return;
-        log_.emplace(events);
+        log_.emplace(session.Events());
+        log_->FollowFrame(session);  // entries name the frame, as the window's do
         log_->SetListener([&err](const LogEntry& entry) { err << EventLog::Format(entry) << "\n"; });
     }
 

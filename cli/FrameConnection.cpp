@@ -91,7 +91,7 @@ int RunOnFrame(const CliOptions& options, const CliStreams& streams, IncompleteR
     Session session(dryRun ? *dryRun : sockets.Link(), sockets.datagrams, sockets.timers,
                     LinkPorts::FromEnvironment(), consoleOptions);
     HeadlessConsole console(session);
-    const EventEcho events(options.events, session.Events(), streams.err);
+    const EventEcho events(options.events, session, streams.err);
 
     session.Connect(options.address, options.mode, options.model);
     loop.RunUntil(

@@ -195,7 +195,7 @@ int MaintenanceCommands::Connected(const CliOptions& options, MaintenanceAction 
     Session session(sockets.Link(), sockets.datagrams, sockets.timers, LinkPorts::FromEnvironment(),
                     consoleOptions);
     HeadlessConsole console(session);
-    const EventEcho events(options.events, session.Events(), err_);
+    const EventEcho events(options.events, session, err_);
     session.Connect(options.address, options.mode, options.model);
     // A Telnet link discards what arrives in its first 300 ms; nothing is sent before it listens.
     loop.RunUntil(

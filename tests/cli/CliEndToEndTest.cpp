@@ -83,7 +83,8 @@ TEST_F(CliEndToEnd, RouteIsAnsweredAndShowsInTheRoutes) {
 
     // The event log on stderr: the connect, and the refusal with the frame's status.
     const Outcome logged = Cli({"route", "--events", "127.0.0.2", "3", "4"});
-    EXPECT_NE(logged.err.find("info  Connected."), std::string::npos) << logged.err;
+    EXPECT_NE(logged.err.find("info  Connected to "), std::string::npos) << logged.err;
+    EXPECT_NE(logged.err.find(" (127.0.0.2)."), std::string::npos) << logged.err;
     EXPECT_NE(
         logged.err.find("warning  The frame refused to feed CARD1 03 from CARD1 04 (status 5); it still "
                         "feeds it from"),
