@@ -11,8 +11,8 @@
 #include <nlohmann/json.hpp>
 
 #include "device/DeviceModel.h"
+#include "features/routing/core/ChannelNames.h"
 #include "protocol/TextEncoding.h"
-#include "routing/core/ChannelNames.h"
 
 namespace velmar {
 

@@ -4,8 +4,8 @@
 #include <QLabel>
 
 #include "device/DeviceModel.h"
-#include "device/features/clock/ClockEvents.h"
-#include "device/features/identity/IdentityEvents.h"
+#include "features/clock/core/ClockEvents.h"
+#include "features/identity/core/IdentityEvents.h"
 
 namespace velmar {
 

@@ -13,9 +13,8 @@
 #include "console/AboutDialog.h"
 #include "console/AddDeviceDialog.h"
 #include "device/DeviceModel.h"
-#include "device/features/identity/IdentityEvents.h"
+#include "features/identity/core/IdentityEvents.h"
 #include "platform/qt/FrameText.h"
-#include "routing/XyControlWindow.h"
 
 namespace velmar {
 
@@ -132,12 +131,6 @@ void MainWindow::RegisterOwnCommands() {
             session_.Disconnect();
     });
     SetMenuHandler(MenuCommand::RemoveFromList, [this] { finder_.RemoveFromList(SelectedDeviceRow()); });
-    SetMenuHandler(MenuCommand::XyControl, [this] {
-        if (!TargetIsConnectedFrame())
-            return;
-        XyControlWindow dialog(RoutingContext{session_, GetPrompter(), GetFilePicker()}, this);
-        dialog.exec();
-    });
 }
 
 void MainWindow::SetMenuHandler(MenuCommand command, std::function<void()> handler) {
@@ -256,7 +249,6 @@ void MainWindow::OnFrameGoingAway(std::uint32_t address) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    session_.Routing().StopStepper();
     finder_.SaveProfile();
     event->accept();
 }

@@ -16,7 +16,7 @@
 #include "device/Session.h"
 #include "device/ui/FilePicker.h"
 #include "device/ui/Prompter.h"
-#include "routing/RoutingArea.h"
+#include "features/routing/view/RoutingArea.h"
 
 namespace velmar {
 

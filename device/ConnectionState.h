@@ -12,13 +12,6 @@ namespace velmar {
 // How the selected frame runs, from the first character of its device-list address.
 enum class DeviceMode : std::int32_t { Recovery = 0, Application = 1, Mode2 = 2 };
 
-struct StepperState {
-    bool active = false;
-    bool disconnect = false;
-    std::int32_t next = 0;
-    std::int32_t last = 0;
-};
-
 // Command-line options of the console.
 struct ConsoleOptions {
     bool telnet = false;
@@ -38,7 +31,6 @@ struct ConnectionState {
     bool receiveReady = true;
     std::int32_t aliveCounter = 0;
     ConsoleOptions options;
-    StepperState stepper;
     TextField<17> deviceNameText;  // the frame name shown in the title
     // Set while the link is down because the frame went silent or closed it: when that was. The
     // frame's last known state (and its name) is kept for the windows until the next connect.

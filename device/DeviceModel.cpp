@@ -119,10 +119,6 @@ std::int32_t ToolChannelBase(const ConnectionState& connection) {
     return connection.capabilities.model == ModelClass::NoCards && !connection.options.zel ? 512 : 0;
 }
 
-bool IsReady(const ConnectionState& connection, bool firmwareRunActive) {
-    return connection.connected && !firmwareRunActive && !connection.stepper.active;
-}
-
 std::string_view SyncSourceName(std::int32_t source) {
     static constexpr std::array<std::string_view, 18> kNames{
         "Internal", "Word",  "AES11", "Video", "AES 1", "AES 2", "AES 3", "AES 4", "AES 5",

@@ -36,7 +36,6 @@ CardType CardTypeFromBoard(const BoardConfig& board);
 // unless the zel option is given, else 0.
 std::int32_t ToolChannelBase(const ConnectionState& connection);
 // A frame takes tool requests only while connected, not programming firmware and not stepping.
-bool IsReady(const ConnectionState& connection, bool firmwareRunActive);
 
 // "Internal", "Word", ... for sync sources 1..18; "Error" otherwise.
 std::string_view SyncSourceName(std::int32_t source);

@@ -2,9 +2,8 @@
 
 #include "device/DeviceModel.h"
 #include "device/Session.h"
+#include "device/SessionEvents.h"
 #include "device/StartSequence.h"
-#include "device/features/identity/IdentityEvents.h"
-#include "device/features/interfaces/InterfaceEvents.h"
 
 namespace velmar {
 
@@ -110,12 +109,11 @@ void Poller::CardSettings() {
         return;
     ++cardRequestRuns_;
     session_.Events().Publish(SettingsAvailability{true});
-    for (std::int32_t card = 1; card <= static_cast<std::int32_t>(kCardSlots); ++card)
-        session_.Interfaces().CardSettings(card);
+    RequestCardSettings(session_);
 }
 
 bool Poller::KeepAliveTick() {
-    if (session_.Firmware().RunActive())
+    if (session_.LinkHeld())
         return true;
     link_.SendKeepAlive();
     --connection_.aliveCounter;

@@ -1,7 +1,6 @@
 #include "device/Session.h"
 
 #include "device/DeviceModel.h"
-#include "device/features/identity/IdentityEvents.h"
 
 namespace velmar {
 
@@ -12,8 +11,17 @@ Session::Session(LineTransport& transport, DatagramSocket& datagrams, TimerServi
       link_(codec_, transport, probe_, timers, connection_, ports),
       requests_(link_, state_),
       poller_(*this, events_, connection_, link_, timers),
-      context_{state_,  connection_, codec_,  requests_, timers,
-               events_, dispatcher_, poller_, outcomes_, [this] { Disconnect(); }},
+      context_{state_,
+               connection_,
+               codec_,
+               requests_,
+               timers,
+               events_,
+               dispatcher_,
+               poller_,
+               outcomes_,
+               [this] { Disconnect(); },
+               [this] { Retitle(); }},
       returnWatch_(probe_, timers, ports.echo, [this] { Reconnect(); }) {
     for (std::size_t i = 0; i < kFeatureCount; ++i) {
         if (const CoreModule& module = *CoreModules()[i]; module.build)
@@ -23,7 +31,6 @@ Session::Session(LineTransport& transport, DatagramSocket& datagrams, TimerServi
     state_.ResetState();
     link_.SetListener(this);
     link_.SetObserver(&outcomes_);
-    retitleOnName_ = events_.Subscribe<DeviceIdChanged>([this](const DeviceIdChanged&) { Retitle(); });
 }
 
 Session::~Session() {
@@ -32,7 +39,7 @@ Session::~Session() {
 }
 
 void Session::Connect(std::string_view address, DeviceMode mode, ModelClass model) {
-    Routing().StopStepper();
+    ForgetLink();
     returnWatch_.Stop();
     target_ = {std::string(address), mode, model};
     connection_.deviceMode = mode;
@@ -83,7 +90,7 @@ void Session::SetConnected(bool connected) {
         connection_.capabilities = CapabilitiesOf(state_, connection_.capabilities.model);
     }
     poller_.Stop();
-    Routing().Reset();
+    ForgetLink();
     if (connected) {
         connection_.aliveCounter = 0;
         connection_.connectedIp = link_.TargetAddress();
@@ -94,8 +101,27 @@ void Session::SetConnected(bool connected) {
     events_.Publish(ConnectionChanged{connected});
 }
 
+void Session::ForgetLink() {
+    for (std::size_t i = 0; i < kFeatureCount; ++i) {
+        if (const CoreModule& module = *CoreModules()[i]; module.newLink)
+            module.newLink(units_[i].get());
+    }
+}
+
+bool Session::AnyUnit(bool (*CoreModule::*hook)(const void*)) const {
+    for (std::size_t i = 0; i < kFeatureCount; ++i) {
+        if (const CoreModule& module = *CoreModules()[i]; module.*hook && (module.*hook)(units_[i].get()))
+            return true;
+    }
+    return false;
+}
+
+bool Session::LinkHeld() const {
+    return AnyUnit(&CoreModule::holdsLink);
+}
+
 bool Session::IsReady() const {
-    return velmar::IsReady(connection_, Firmware().RunActive());
+    return connection_.connected && !AnyUnit(&CoreModule::busy);
 }
 
 std::string Session::Title() const {

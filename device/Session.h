@@ -25,12 +25,6 @@
 #include "device/TimerService.h"
 #include "device/features/FeatureContext.h"
 #include "device/features/FeatureModule.h"
-#include "device/features/channels/ChannelToolsUnit.h"
-#include "device/features/clock/ClockUnit.h"
-#include "device/features/firmware/FirmwareUnit.h"
-#include "device/features/identity/IdentityUnit.h"
-#include "device/features/interfaces/InterfacesUnit.h"
-#include "device/features/routing/RoutingUnit.h"
 #include "protocol/MessageCodec.h"
 
 namespace velmar {
@@ -86,7 +80,7 @@ class Session final : private LinkListener {
     // Reads the frame's state back after the settings were applied.
     void PollStateIn(std::chrono::milliseconds delay) { poller_.PollStateIn(delay); }
     void RequestCardsIn(std::chrono::milliseconds delay) { poller_.RequestCardsIn(delay); }
-    // Connected, no firmware programming running and the crosspoint stepper idle.
+    // Connected, and no feature busy (a firmware run, the crosspoint stepper).
     bool IsReady() const;
 
     // The unit of a feature of features/FeatureList.inc, by its type.
@@ -104,14 +98,8 @@ class Session final : private LinkListener {
         return const_cast<Session*>(this)->Feature<Unit>();
     }
 
-    IdentityUnit& Identity() { return UnitOf<IdentityUnit>(FeatureId::Identity); }
-    ClockUnit& Clock() { return UnitOf<ClockUnit>(FeatureId::Clock); }
-    InterfacesUnit& Interfaces() { return UnitOf<InterfacesUnit>(FeatureId::Interfaces); }
-    RoutingUnit& Routing() { return UnitOf<RoutingUnit>(FeatureId::Routing); }
-    const RoutingUnit& Routing() const { return UnitOf<RoutingUnit>(FeatureId::Routing); }
-    ChannelToolsUnit& ChannelTools() { return UnitOf<ChannelToolsUnit>(FeatureId::ChannelTools); }
-    FirmwareUnit& Firmware() { return UnitOf<FirmwareUnit>(FeatureId::Firmware); }
-    const FirmwareUnit& Firmware() const { return UnitOf<FirmwareUnit>(FeatureId::Firmware); }
+    // Whether any feature's unit holds the link for now (a firmware run): nothing else is sent.
+    bool LinkHeld() const;
 
   private:
     void OnConnectResult(int error) override;
@@ -120,11 +108,8 @@ class Session final : private LinkListener {
     void OnRecord(const CommandMessage& record, bool isReply) override;
 
     void Retitle();
-
-    template <class Unit>
-    Unit& UnitOf(FeatureId id) const {
-        return *static_cast<Unit*>(units_[static_cast<std::size_t>(id)].get());
-    }
+    void ForgetLink();
+    bool AnyUnit(bool (*CoreModule::*hook)(const void*)) const;
 
     struct Target {
         std::string address;
@@ -148,7 +133,6 @@ class Session final : private LinkListener {
     std::array<std::shared_ptr<void>, kFeatureCount> units_;
     Target target_;
     ReturnWatch returnWatch_;
-    Subscription retitleOnName_;
     std::function<void(const CommandMessage&, bool)> observer_;
 };
 

@@ -5,7 +5,18 @@
 #include <string>
 #include <string_view>
 
+#include "device/FrameCapabilities.h"
+
 namespace velmar {
+
+// What the frame offers changed: its type, boards or main software arrived.
+struct CapabilitiesChanged {
+    FrameCapabilities capabilities;
+};
+
+// Which interfaces the frame routes changed (a card's or an SFP module's mode, redundancy, the
+// MADI output mode): routing type selectors are built again.
+struct ChannelLayoutChanged {};
 
 // The link to a frame came up (after the connect) or went down (closed, replaced, silent).
 struct ConnectionChanged {

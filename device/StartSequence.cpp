@@ -4,7 +4,12 @@
 
 #include "device/DeviceModel.h"
 #include "device/Session.h"
+#include "features/channeltools/core/ChannelToolsUnit.h"
+#include "features/clock/core/ClockUnit.h"
+#include "features/identity/core/IdentityUnit.h"
+#include "features/interfaces/core/InterfacesUnit.h"
 #include "features/networkaudio/core/NetworkAudioUnit.h"
+#include "features/routing/core/RoutingUnit.h"
 
 namespace velmar {
 
@@ -33,38 +38,41 @@ constexpr std::array kStartSequence{
               [](Session& s, StartKind kind) {
                   // A frame without a matrix names itself only in application mode.
                   if (kind == StartKind::Full || s.Connection().deviceMode == DeviceMode::Application)
-                      s.Identity().DeviceId();
+                      s.Feature<IdentityUnit>().DeviceId();
               }},
     StartStep{F::Identity, C::gdevinfo, kFull, Plain<C::gdevinfo>},
     StartStep{F::Identity, C::gip, kFull | kRecovery | kNoMatrix,
-              [](Session& s, StartKind) { s.Identity().NetworkSettings(); }},
+              [](Session& s, StartKind) { s.Feature<IdentityUnit>().NetworkSettings(); }},
     StartStep{F::Identity, C::ghwconf, kFull | kRecovery,
-              [](Session& s, StartKind kind) { s.Identity().HardwareConfig(Boards(kind)); }},
+              [](Session& s, StartKind kind) { s.Feature<IdentityUnit>().HardwareConfig(Boards(kind)); }},
     StartStep{F::Identity, C::gswver, kFull | kRecovery,
-              [](Session& s, StartKind kind) { s.Identity().SoftwareVersion(Boards(kind)); }},
+              [](Session& s, StartKind kind) { s.Feature<IdentityUnit>().SoftwareVersion(Boards(kind)); }},
     StartStep{F::Identity, C::gfanconf, kFull, Plain<C::gfanconf>},
     StartStep{F::Identity, C::gpsuconf, kFull, Plain<C::gpsuconf>},
     StartStep{F::Identity, C::gdevfeature, kFull,
               [](Session& s, StartKind) {
-                  s.Identity().DeviceFeature(1);
-                  s.Identity().DeviceFeature(2);
+                  s.Feature<IdentityUnit>().DeviceFeature(1);
+                  s.Feature<IdentityUnit>().DeviceFeature(2);
               }},
     StartStep{F::Identity, C::galivetime, kFull, Plain<C::galivetime>},
     StartStep{F::Identity, C::gsystemdelay, kFull, Plain<C::gsystemdelay>},
     StartStep{F::Clock, C::ggenrate, kFull, Plain<C::ggenrate>},
     StartStep{F::Clock, C::grateadptsrc, kFull, Plain<C::grateadptsrc>},
     StartStep{F::Clock, C::gwclkout, kFull, Plain<C::gwclkout>},
-    StartStep{F::Clock, C::lsyncprio, kFull, [](Session& s, StartKind) { s.Clock().SyncPriorities(); }},
+    StartStep{F::Clock, C::lsyncprio, kFull,
+              [](Session& s, StartKind) { s.Feature<ClockUnit>().SyncPriorities(); }},
     StartStep{F::Clock, C::gsyncterm, kFull, Plain<C::gsyncterm>},
     StartStep{F::Interfaces, C::gaeschstat, kFull, Plain<C::gaeschstat>},
-    StartStep{F::Interfaces, C::gphdmode, kFull, [](Session& s, StartKind) { s.Interfaces().PhdModes(); }},
-    StartStep{F::Interfaces, C::goptred, kFull, [](Session& s, StartKind) { s.Interfaces().Redundancy(); }},
+    StartStep{F::Interfaces, C::gphdmode, kFull,
+              [](Session& s, StartKind) { s.Feature<InterfacesUnit>().PhdModes(); }},
+    StartStep{F::Interfaces, C::goptred, kFull,
+              [](Session& s, StartKind) { s.Feature<InterfacesUnit>().Redundancy(); }},
     StartStep{F::Interfaces, C::goptmode, kFull,
-              [](Session& s, StartKind) { s.Interfaces().OptionalModuleMode(std::nullopt); }},
+              [](Session& s, StartKind) { s.Feature<InterfacesUnit>().OptionalModuleMode(std::nullopt); }},
     StartStep{F::Interfaces, C::gmadiinmode, kFull,
-              [](Session& s, StartKind) { s.Interfaces().MadiModes(std::nullopt); }},
+              [](Session& s, StartKind) { s.Feature<InterfacesUnit>().MadiModes(std::nullopt); }},
     StartStep{F::Interfaces, C::ghlinkinmode, kFull,
-              [](Session& s, StartKind) { s.Interfaces().HotlinkModes(std::nullopt); }},
+              [](Session& s, StartKind) { s.Feature<InterfacesUnit>().HotlinkModes(std::nullopt); }},
     StartStep{F::NetworkAudio, C::gbkip, kFull,
               [](Session& s, StartKind) { s.Feature<NetworkAudioUnit>().DanteNetwork(false); }, true},
     StartStep{F::NetworkAudio, C::gbkname, kFull,
@@ -78,14 +86,15 @@ constexpr std::array kStartSequence{
 constexpr std::array kStatePoll{
     StartStep{F::Clock, C::gactrate, kFull, Plain<C::gactrate>},
     StartStep{F::Clock, C::gsyncstat, kFull, Plain<C::gsyncstat>},
-    StartStep{F::Routing, C::lcross, kFull, [](Session& s, StartKind) { s.Routing().CrosspointRuns(); }},
+    StartStep{F::Routing, C::lcross, kFull,
+              [](Session& s, StartKind) { s.Feature<RoutingUnit>().CrosspointRuns(); }},
     StartStep{F::Interfaces, C::goptinact, kFull,
               [](Session& s, StartKind) {
                   if (IsNewFirmware(s.State()))
-                      s.Interfaces().OptionalModuleInactive(std::nullopt);
+                      s.Feature<InterfacesUnit>().OptionalModuleInactive(std::nullopt);
               }},
     StartStep{F::ChannelTools, C::lmaininpstatus, kFull,
-              [](Session& s, StartKind) { s.ChannelTools().MainInputStatusList(); }},
+              [](Session& s, StartKind) { s.Feature<ChannelToolsUnit>().MainInputStatusList(); }},
 };
 
 // The Dante rows wait for the boards' answers, so they must close the sequence: nothing sent
@@ -109,6 +118,11 @@ std::span<const StartStep> StartSequenceSteps() {
 
 std::span<const StartStep> StatePollSteps() {
     return kStatePoll;
+}
+
+void RequestCardSettings(Session& session) {
+    for (std::int32_t card = 1; card <= static_cast<std::int32_t>(kCardSlots); ++card)
+        session.Feature<InterfacesUnit>().CardSettings(card);
 }
 
 }  // namespace velmar

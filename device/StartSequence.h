@@ -31,5 +31,7 @@ struct StartStep {
 std::span<const StartStep> StartSequenceSteps();
 // The state poll of a frame with a matrix, in wire order.
 std::span<const StartStep> StatePollSteps();
+// The card-settings reads of every slot, which follow the start once the boards are known.
+void RequestCardSettings(Session& session);
 
 }  // namespace velmar

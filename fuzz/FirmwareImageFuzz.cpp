@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <string>
 
-#include "device/features/firmware/FirmwareUnit.h"
-#include "tools/core/FirmwareImage.h"
+#include "features/firmware/core/FirmwareImage.h"
+#include "features/firmware/core/FirmwareUnit.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);

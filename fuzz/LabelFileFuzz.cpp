@@ -7,7 +7,7 @@
 #include <sstream>
 #include <string>
 
-#include "tools/core/LabelFile.h"
+#include "features/channeltools/core/LabelFile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     constexpr std::int32_t kFirst = 513;

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "settings/core/SettingsFile.h"
+#include "features/settings/core/SettingsFile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size > velmar::kSettingsFileLimit)

@@ -6,7 +6,7 @@
 #include <sstream>
 #include <string>
 
-#include "routing/core/CrosspointFile.h"
+#include "features/routing/core/CrosspointFile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string bytes(reinterpret_cast<const char*>(data), size);

@@ -8,8 +8,13 @@
 #include "device/DeviceModel.h"
 #include "device/Dispatcher.h"
 #include "device/Session.h"
-#include "device/features/clock/ClockEvents.h"
-#include "device/features/routing/RoutingEvents.h"
+#include "features/channeltools/core/ChannelToolsUnit.h"
+#include "features/clock/core/ClockEvents.h"
+#include "features/clock/core/ClockUnit.h"
+#include "features/identity/core/IdentityUnit.h"
+#include "features/interfaces/core/InterfacesUnit.h"
+#include "features/routing/core/RoutingEvents.h"
+#include "features/routing/core/RoutingUnit.h"
 
 namespace velmar {
 namespace {
@@ -72,8 +77,8 @@ void BM_DispatchReply(benchmark::State& bench) {
     RequestWriter requests(sink, state);
     Dispatcher dispatcher;
     RequestOutcomes outcomes(timers);
-    FeatureContext context{state,  connection, codec, requests, timers,
-                           events, dispatcher, poll,  outcomes, {}};
+    FeatureContext context{state,      connection, codec,    requests, timers, events,
+                           dispatcher, poll,       outcomes, {},       [] {}};
     // The units whose words the mix carries, with a listener on each event a window would hear.
     IdentityUnit identity(context);
     ClockUnit clock(context);

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "bench/BenchFakes.h"
-#include "routing/RoutingArea.h"
-#include "routing/RoutingGrid.h"
+#include "features/routing/view/RoutingArea.h"
+#include "features/routing/view/RoutingGrid.h"
 #include "tests/device/CoreFakes.h"
 
 namespace velmar {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "bench/BenchFakes.h"
-#include "routing/RoutingArea.h"
+#include "features/routing/view/RoutingArea.h"
 #include "tests/device/CoreFakes.h"
 
 namespace velmar {

@@ -13,7 +13,7 @@
 #include "device/posix/PosixEventLoop.h"
 #include "device/posix/PosixTcpTransport.h"
 #include "device/posix/PosixTimerService.h"
-#include "settings/core/ApplySettings.h"
+#include "features/settings/core/ApplySettings.h"
 #include "tests/support/SimProcess.h"
 
 namespace {

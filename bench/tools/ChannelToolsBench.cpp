@@ -15,9 +15,9 @@
 #include "bench/BenchFakes.h"
 #include "device/Session.h"
 #include "device/ui/Prompter.h"
+#include "features/channeltools/view/ChannelLabelsDialog.h"
 #include "features/leveldetectors/view/LevelDetectorDialog.h"
 #include "tests/device/CoreFakes.h"
-#include "tools/ChannelLabelsDialog.h"
 
 namespace velmar {
 namespace {

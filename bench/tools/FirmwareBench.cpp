@@ -26,6 +26,8 @@
 #include "device/posix/PosixEventLoop.h"
 #include "device/posix/PosixTcpTransport.h"
 #include "device/posix/PosixTimerService.h"
+#include "features/firmware/core/FirmwareEvents.h"
+#include "features/firmware/core/FirmwareUnit.h"
 #include "tests/support/FlashImage.h"
 #include "tests/support/LineClient.h"
 #include "tests/support/SimProcess.h"
@@ -72,7 +74,7 @@ double CoreRate(const std::vector<std::string>& records) {
     Subscription done =
         session.Events().Subscribe<FirmwareRunEnded>([&](const FirmwareRunEnded& e) { ended = e; });
     const auto start = Clock::now();
-    if (session.Firmware().StartRun(records))
+    if (session.Feature<FirmwareUnit>().StartRun(records))
         return 0;
     loop.RunUntil([&] { return ended.has_value(); }, 600s);
     const double seconds = Seconds(start);

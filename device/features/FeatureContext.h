@@ -43,6 +43,8 @@ struct FeatureContext {
     RequestOutcomes& outcomes;
     // Closes the link, as the operator's Close does.
     std::function<void()> disconnect;
+    // The frame's name changed: the title says it again.
+    std::function<void()> retitle;
 
     std::int32_t Channels() const { return connection.capabilities.channels; }
 

@@ -36,6 +36,13 @@ struct CoreModule {
     // Forgets the unit's slice of the frame's state, as DeviceState::ResetState does the shared
     // image (null: the unit keeps none).
     void (*reset)(void* unit) = nullptr;
+    // A new link, or none: what the unit asked on the old one will not be answered, and what it
+    // was walking through stops (null: nothing to forget).
+    void (*newLink)(void* unit) = nullptr;
+    // The unit is in the middle of work that other requests must not interleave with (null: never).
+    bool (*busy)(const void* unit) = nullptr;
+    // The unit owns the link for now: the keep-alive pauses (null: never).
+    bool (*holdsLink)(const void* unit) = nullptr;
 };
 
 template <class Unit>
@@ -46,6 +53,16 @@ std::shared_ptr<void> BuildUnit(FeatureContext& context) {
 template <class Unit>
 void ResetUnit(void* unit) {
     static_cast<Unit*>(unit)->Reset();
+}
+
+template <class Unit>
+void NewLinkOf(void* unit) {
+    static_cast<Unit*>(unit)->NewLink();
+}
+
+template <class Unit>
+bool BusyOf(const void* unit) {
+    return static_cast<const Unit*>(unit)->Busy();
 }
 
 // Each feature's registration, defined in its own folder.

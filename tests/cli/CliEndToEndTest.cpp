@@ -15,6 +15,7 @@
 #include "device/posix/PosixEventLoop.h"
 #include "device/posix/PosixTcpTransport.h"
 #include "device/posix/PosixTimerService.h"
+#include "features/routing/core/RoutingUnit.h"
 #include "tests/cli/CliRun.h"
 #include "tests/support/SimProcess.h"
 #include "tests/support/TempFolder.h"
@@ -167,7 +168,7 @@ TEST_F(CliEndToEnd, RoutingChangeReachesASecondClientAsNotification) {
             (m.code == ToCode(CommandCode::gcross) || m.code == ToCode(CommandCode::scross)))
             seenByB = isReply;
     });
-    a.session.Routing().SetCrosspoint(7, 913);
+    a.session.Feature<RoutingUnit>().SetCrosspoint(7, 913);
     ASSERT_TRUE(loop.RunUntil([&] { return seenByB.has_value(); }, 3s));
     EXPECT_FALSE(*seenByB);
     EXPECT_EQ(b.session.State().live.crosspoints[6], 913);
@@ -201,8 +202,8 @@ TEST_F(CliEndToEnd, GarbageAndRunOnLinesDoNotBreakTheLink) {
         if (isReply && m.code == ToCode(CommandCode::gcross) && m.Int(14) == 9)
             answered = m.Int(18);
     });
-    console.session.Routing().SetCrosspoint(9, 10);
-    console.session.Routing().Crosspoint(9);
+    console.session.Feature<RoutingUnit>().SetCrosspoint(9, 10);
+    console.session.Feature<RoutingUnit>().Crosspoint(9);
     ASSERT_TRUE(loop.RunUntil([&] { return answered.has_value(); }, 3s));
     EXPECT_EQ(*answered, 10);
     EXPECT_TRUE(console.session.Connection().connected);

@@ -13,8 +13,9 @@
 
 #include "console/AddDeviceDialog.h"
 #include "console/MainWindow.h"
+#include "features/firmware/core/FirmwareUnit.h"
+#include "features/routing/view/XyControlWindow.h"
 #include "platform/qt/QtProfileStore.h"
-#include "routing/XyControlWindow.h"
 #include "tests/console/ConsoleTestSupport.h"
 #include "tests/support/SimProcess.h"
 
@@ -283,7 +284,7 @@ TEST_F(ConsoleWindowTest, ARestartedFrameComesBackToTheListByItself) {
     ASSERT_TRUE(WaitForRow(*window, "127.0.0.2"));
     DoubleClick(*window, "127.0.0.2");
     ASSERT_TRUE(WaitConnectedTo(*window, "127.0.0.2"));
-    window->GetSession().Firmware().Restart();
+    window->GetSession().Feature<FirmwareUnit>().Restart();
     ASSERT_TRUE(WaitUntil([&] { return RowOf(*window, "127.0.0.2") < 0; }));
     // No Refresh: the frame is asked until it answers again.
     EXPECT_TRUE(WaitUntil([&] { return RowOf(*window, "127.0.0.2") >= 0; }, std::chrono::seconds(15)));

@@ -4,10 +4,10 @@
 
 #include "console/DeviceStatusGroup.h"
 #include "console/LinkLostBanner.h"
-#include "routing/RoutingArea.h"
-#include "routing/RoutingGrid.h"
+#include "features/routing/tests/RoutingFixture.h"
+#include "features/routing/view/RoutingArea.h"
+#include "features/routing/view/RoutingGrid.h"
 #include "tests/console/ConsoleTestSupport.h"
-#include "tests/routing/RoutingFixture.h"
 
 namespace velmar {
 namespace {

@@ -9,6 +9,7 @@
 #include <QTreeView>
 #include <cstdio>
 
+#include "features/routing/core/RoutingUnit.h"
 #include "tests/console/ScreenshotRig.h"
 
 int main(int argc, char** argv) {
@@ -38,7 +39,7 @@ int main(int argc, char** argv) {
         // Cards, MADI and SFP outputs fed from all over the frame, as a busy studio would have them.
         Session& session = window.GetSession();
         for (std::int32_t output = 1; output <= session.Channels(); output += output < 600 ? 3 : 5) {
-            session.Routing().SetCrosspoint(output, (output * 37) % session.Channels() + 1);
+            session.Feature<RoutingUnit>().SetCrosspoint(output, (output * 37) % session.Channels() + 1);
         }
         QTest::qWait(1500);
         RoutingArea& routing = window.Routing();

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "device/features/channels/ChannelToolsEvents.h"
+#include "features/channeltools/core/ChannelToolsEvents.h"
+#include "features/channeltools/core/ChannelToolsState.h"
+#include "features/channeltools/core/ChannelToolsUnit.h"
 #include "tests/device/SessionFixture.h"
 
 namespace velmar::test {
@@ -30,11 +32,11 @@ TEST_F(ChannelTools, ReportsAreStoredOnlyForChannelsTheTablesHave) {
     Reply(":ggain,0,1,0,6.00,1,1");     // channel 0
     Reply(":ggain,0,0,2049,6.00,1,1");  // past the tables
     Reply(":sgain,-1,1,7,6.00,1,1");    // refused: no gain in it
-    const GainEntry& gain = session.ChannelTools().Gains()[1][4];
+    const GainEntry& gain = session.Feature<ChannelToolsUnit>().Gains()[1][4];
     EXPECT_EQ(gain.gain, (FixedValue{true, 3, 5}));
     EXPECT_EQ(gain.phase, 1);
     EXPECT_EQ(gain.mute, 0);
-    EXPECT_EQ(session.ChannelTools().Gains()[1][6].gain, FixedValue{});
+    EXPECT_EQ(session.Feature<ChannelToolsUnit>().Gains()[1][6].gain, FixedValue{});
     ASSERT_EQ(gains.size(), 1u);
     EXPECT_EQ(gains[0].channel, 5);
 
@@ -42,7 +44,7 @@ TEST_F(ChannelTools, ReportsAreStoredOnlyForChannelsTheTablesHave) {
     Reply(":gmaininpstatus,0,3,ESa");
     Reply(":gmaininpstatus,0,15,ESa");
     Reply(":lmaininpstatus,0,1,2,--A,--A");
-    const auto& main = session.ChannelTools().Inputs().mainInputStatus;
+    const auto& main = session.Feature<ChannelToolsUnit>().Inputs().mainInputStatus;
     EXPECT_EQ(main[0].status.View(), "--A");
     EXPECT_EQ(main[2].status.View(), "ESa");
     EXPECT_EQ(inputs.size(), 2u);
@@ -51,11 +53,11 @@ TEST_F(ChannelTools, ReportsAreStoredOnlyForChannelsTheTablesHave) {
     session.Disconnect();
     ConnectAs(DeviceMode::Application, ModelClass::Full);
     MakeNewFirmwareFrame();
-    EXPECT_EQ(session.ChannelTools().Gains()[1][4].gain, FixedValue{});
-    EXPECT_TRUE(session.ChannelTools().Inputs().mainInputStatus[2].status.Empty());
+    EXPECT_EQ(session.Feature<ChannelToolsUnit>().Gains()[1][4].gain, FixedValue{});
+    EXPECT_TRUE(session.Feature<ChannelToolsUnit>().Inputs().mainInputStatus[2].status.Empty());
 
     transport.TakeSent();
-    session.ChannelTools().LabelRuns();
+    session.Feature<ChannelToolsUnit>().LabelRuns();
     const std::vector<std::string> labelRuns = transport.TakeSent();
     ASSERT_EQ(labelRuns.size(), 96u);
     EXPECT_EQ(labelRuns.back(), "?llabel,1,1505,32");
@@ -79,15 +81,15 @@ TEST_F(ChannelTools, ListRequestsStayWithinTheChannelCount) {
     // A frame without cards starts its tools at channel 513: 512 channels, not 1024.
     ConnectAs(DeviceMode::Application, ModelClass::NoCards);
     transport.TakeSent();
-    session.ChannelTools().GainLists();
+    session.Feature<ChannelToolsUnit>().GainLists();
     EXPECT_EQ(transport.TakeSent(), (std::vector<std::string>{"?lgain,0,513,512", "?lgain,1,513,512"}));
 }
 
 TEST_F(ChannelTools, SetRequestsCarryFixedValuesAndStayOnTheFrame) {
     ConnectAs(DeviceMode::Application, ModelClass::Full);
     transport.TakeSent();
-    session.ChannelTools().ClearGain(4);
-    session.ChannelTools().ClearGain(0);
+    session.Feature<ChannelToolsUnit>().ClearGain(4);
+    session.Feature<ChannelToolsUnit>().ClearGain(0);
     EXPECT_EQ(transport.TakeSent(), (std::vector<std::string>{"&sgain,0,4,0.00,0,0", "&sgain,1,4,0.00,0,0"}));
 }
 

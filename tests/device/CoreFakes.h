@@ -13,11 +13,10 @@
 #include "device/EventHub.h"
 #include "device/LineTransport.h"
 #include "device/SessionEvents.h"
-#include "device/features/clock/ClockEvents.h"
-#include "device/features/identity/IdentityEvents.h"
-#include "device/features/interfaces/InterfaceEvents.h"
-#include "device/features/routing/RoutingEvents.h"
+#include "features/clock/core/ClockEvents.h"
+#include "features/identity/core/IdentityEvents.h"
 #include "features/networkaudio/core/NetworkAudioEvents.h"
+#include "features/routing/core/RoutingEvents.h"
 
 namespace velmar::test {
 

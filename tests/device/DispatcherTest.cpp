@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
+#include "features/channeltools/core/ChannelToolsState.h"
+#include "features/channeltools/core/ChannelToolsUnit.h"
 #include "features/networkaudio/core/NetworkAudioUnit.h"
+#include "features/routing/core/RoutingUnit.h"
 #include "tests/device/SessionFixture.h"
 
 namespace velmar::test {
@@ -89,10 +92,10 @@ TEST_F(DispatcherTest, CrosspointChangesSayWhereTheyCameFrom) {
 }
 
 TEST_F(DispatcherTest, ARefusedRouteKeepsTheCrosspointTheFrameStillHolds) {
-    session.Routing().SetCrosspoint(7, 9);
+    session.Feature<RoutingUnit>().SetCrosspoint(7, 9);
     Reply(":scross,0,7,9,0,0");
     EXPECT_EQ(State().live.crosspoints[6], 9);
-    session.Routing().SetCrosspoint(7, 11);
+    session.Feature<RoutingUnit>().SetCrosspoint(7, 11);
     Reply(":scross,-3,7,0,0,0");
     EXPECT_EQ(State().live.crosspoints[6], 9);
     ASSERT_EQ(events.refusals.size(), 1u);
@@ -239,10 +242,10 @@ TEST_F(DispatcherTest, IgnoredCodesChangeNothing) {
     Reply(":gtxflowslot,0,1,8,3");
     EXPECT_EQ(std::memcmp(&before.live, &State().live, sizeof before.live), 0);
     EXPECT_EQ(State().config.aliveTime, 0);
-    const auto& cardInterfaces = session.ChannelTools().Inputs().cardIfStatus;
+    const auto& cardInterfaces = session.Feature<ChannelToolsUnit>().Inputs().cardIfStatus;
     EXPECT_TRUE(std::all_of(cardInterfaces.begin(), cardInterfaces.end(),
                             [](const RawStatus& status) { return status.card == 0; }));
-    EXPECT_EQ(session.ChannelTools().Gains()[0][0].gain, FixedValue{});
+    EXPECT_EQ(session.Feature<ChannelToolsUnit>().Gains()[0][0].gain, FixedValue{});
     EXPECT_TRUE(std::all_of(Flows().txFlows.begin(), Flows().txFlows.end(),
                             [](const TxFlow& flow) { return flow.flow == 0; }));
     EXPECT_EQ(Flows().txFlowSlots[0][7].channel, 0);

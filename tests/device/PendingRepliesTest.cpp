@@ -3,6 +3,8 @@
 #include <memory>
 
 #include "device/RequestOutcomes.h"
+#include "features/identity/core/IdentityUnit.h"
+#include "features/routing/core/RoutingUnit.h"
 #include "tests/device/SessionFixture.h"
 
 namespace velmar::test {
@@ -25,7 +27,7 @@ TEST_F(PendingRepliesTest, RepliesWithOtherKeysOrOtherWordsAnswerNothing) {
     RequestWriter& requests = session.Requests();
     requests.Send(CommandCode::lcross, {{14, 1}, {18, 3}});
     requests.Send(CommandCode::lcross, {{14, 129}, {18, 3}});
-    session.Identity().PsuStatus(2);
+    session.Feature<IdentityUnit>().PsuStatus(2);
     for (int output = 1; output <= 40; ++output)
         Reply(":gcross,0," + std::to_string(output) + ",7");
     Reply(":lcross,0,1025,3,4,5,6");  // a run nobody asked for
@@ -43,8 +45,8 @@ TEST_F(PendingRepliesTest, RepliesWithOtherKeysOrOtherWordsAnswerNothing) {
 
 TEST_F(PendingRepliesTest, RefusedRepliesCompareOnlyWhatTheyCarry) {
     RequestWriter& requests = session.Requests();
-    session.Routing().Crosspoint(5);
-    session.Routing().Crosspoint(6);
+    session.Feature<RoutingUnit>().Crosspoint(5);
+    session.Feature<RoutingUnit>().Crosspoint(6);
     requests.Send(CommandCode::gcrtxflow, {{14, 1}});
     requests.Send(CommandCode::gcrtxflow, {{14, 2}});
     // gcross keeps its channel before the "|": a refusal for 6 answers 6, not the older 5.
@@ -70,8 +72,8 @@ TEST_F(PendingRepliesTest, RefusedRepliesCompareOnlyWhatTheyCarry) {
 }
 
 TEST_F(PendingRepliesTest, DuplicatesNeedOneAnswerEachAndKeepAlivesCount) {
-    session.Routing().SetCrosspoint(9, 10);
-    session.Routing().SetCrosspoint(9, 10);
+    session.Feature<RoutingUnit>().SetCrosspoint(9, 10);
+    session.Feature<RoutingUnit>().SetCrosspoint(9, 10);
     session.Link().SendKeepAlive();
     Reply(":scross,0,9,10,0,0");
     Reply(":scross,0,9,11,0,0");  // another source: not what was asked
@@ -88,13 +90,13 @@ TEST_F(PendingRepliesTest, EachRequestResolvesOnceByTimeoutOrLostLink) {
     outcomes.SetTimeout(3s);
     ConnectAs(DeviceMode::Application, ModelClass::Full);
     pending = std::make_unique<RequestBatch>(outcomes);
-    session.Routing().Crosspoint(5);
+    session.Feature<RoutingUnit>().Crosspoint(5);
     const RequestHandle first = outcomes.LastSent();
     std::vector<Outcome> heard;
     outcomes.WhenResolved(first, [&](const RequestRecord& r) { heard.push_back(r.outcome); });
     timers.Advance(4500ms);
     Reply(":gsyncstat,0,0");  // the frame is there, it just does not answer this one
-    session.Routing().Crosspoint(6);
+    session.Feature<RoutingUnit>().Crosspoint(6);
     const RequestHandle second = outcomes.LastSent();
     timers.Advance(1500ms);
     EXPECT_EQ(first->outcome, Outcome::Unanswered);
@@ -103,7 +105,7 @@ TEST_F(PendingRepliesTest, EachRequestResolvesOnceByTimeoutOrLostLink) {
     EXPECT_EQ(first->outcome, Outcome::Unanswered);
     EXPECT_EQ(heard, std::vector<Outcome>{Outcome::Unanswered});
 
-    session.Routing().Crosspoint(7);
+    session.Feature<RoutingUnit>().Crosspoint(7);
     session.Disconnect();
     EXPECT_EQ(second->outcome, Outcome::LinkLost);
     EXPECT_EQ(pending->Count(Outcome::Waiting), 0u);
@@ -112,12 +114,12 @@ TEST_F(PendingRepliesTest, EachRequestResolvesOnceByTimeoutOrLostLink) {
 
     // A command that stops waiting gives up on its own requests, and only on those.
     ConnectAs(DeviceMode::Application, ModelClass::Full);
-    session.Routing().Crosspoint(8);
+    session.Feature<RoutingUnit>().Crosspoint(8);
     const RequestHandle other = outcomes.LastSent();
     RequestBatch mine(outcomes);
-    session.Routing().Crosspoint(9);
+    session.Feature<RoutingUnit>().Crosspoint(9);
     mine.Close();
-    session.Routing().Crosspoint(10);
+    session.Feature<RoutingUnit>().Crosspoint(10);
     ASSERT_EQ(mine.Requests().size(), 1u);
     mine.GiveUp();
     EXPECT_EQ(mine.Requests()[0]->outcome, Outcome::Unanswered);

@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "device/DeviceModel.h"
+#include "features/firmware/core/FirmwareUnit.h"
+#include "features/routing/core/RoutingUnit.h"
 #include "tests/device/SessionFixture.h"
 
 namespace velmar::test {
@@ -253,9 +255,10 @@ TEST_F(PollerTest, AnsweringFrameStaysAndSilenceThenDropsIt) {
 
 TEST_F(PollerTest, KeepAliveTickDuringFirmwareNeitherSendsNorCounts) {
     ConnectAs(DeviceMode::Application, ModelClass::Full);
-    ASSERT_FALSE(session.Firmware().StartRun({"S0", "S1"}));
+    ASSERT_FALSE(session.Feature<FirmwareUnit>().StartRun({"S0", "S1"}));
     Reply(":sprog,0,0");
     transport.TakeSent();
+    EXPECT_FALSE(session.IsReady()) << "a firmware run holds the link";
     ASSERT_EQ(session.Connection().aliveCounter, 1);
     timers.Advance(9000ms);  // one keep-alive tick, inside the 10 s firmware watchdog
     EXPECT_EQ(std::count(transport.sent.begin(), transport.sent.end(), "?aliverequest"), 0);
@@ -266,16 +269,15 @@ TEST_F(PollerTest, KeepAliveTickDuringFirmwareNeitherSendsNorCounts) {
 TEST_F(PollerTest, StepperSendsOneCrosspointPerTickAndStops) {
     ConnectAs(DeviceMode::Application, ModelClass::Full);
     transport.TakeSent();
-    session.Routing().StartStepper(1, 4, false);
+    session.Feature<RoutingUnit>().StartStepper(1, 4, false);
     EXPECT_FALSE(session.IsReady());
     timers.Advance(10ms);
     const Words sent = transport.TakeSent();
     ASSERT_GE(sent.size(), 4u);
     EXPECT_EQ((Words{sent.begin(), sent.begin() + 4}),
               (Words{"&scross,1,1,0,0", "&scross,2,2,0,0", "&scross,3,3,0,0", "&scross,4,4,0,0"}));
-    EXPECT_FALSE(session.Connection().stepper.active);
+    EXPECT_FALSE(session.Feature<RoutingUnit>().Stepping());
     EXPECT_TRUE(session.IsReady());
-    EXPECT_FALSE(IsReady(session.Connection(), true));
 }
 
 }  // namespace

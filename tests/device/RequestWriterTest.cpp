@@ -4,7 +4,12 @@
 
 #include "device/DeviceModel.h"
 #include "device/FieldBindings.h"
+#include "features/channeltools/core/ChannelToolsUnit.h"
+#include "features/clock/core/ClockUnit.h"
+#include "features/identity/core/IdentityUnit.h"
+#include "features/interfaces/core/InterfacesUnit.h"
 #include "features/networkaudio/core/NetworkAudioUnit.h"
+#include "features/routing/core/RoutingUnit.h"
 #include "tests/device/SessionFixture.h"
 
 namespace velmar::test {
@@ -86,7 +91,7 @@ TEST_F(RequestsTest, SendRequestCompletesTheHeader) {
 
     ConnectAs(DeviceMode::Application, ModelClass::Full);
     transport.TakeSent();
-    session.Routing().SetCrosspoint(5, 7);
+    session.Feature<RoutingUnit>().SetCrosspoint(5, 7);
     EXPECT_EQ(transport.TakeSent(), std::vector<std::string>{"&scross,5,7,0,0"});
 }
 
@@ -101,20 +106,20 @@ TEST_F(RequestsTest, SetFormsTakeTheirValuesFromTheFrameState) {
     state.config.deviceName.Assign("Studio");
     session.Requests().SendSetting(CommandCode::salivetime);
     session.Requests().SendSetting(CommandCode::spsuconf);
-    session.Interfaces().SetMadiModes(1);
-    session.Identity().SetDeviceId();
+    session.Feature<InterfacesUnit>().SetMadiModes(1);
+    session.Feature<IdentityUnit>().SetDeviceId();
     EXPECT_EQ(transport.TakeSent(),
               (std::vector<std::string>{"&salivetime,30", "&spsuconf,3", "&smadiinmode,2,0",
                                         "&smadioutmode,2,1,0,1", "&smadidsdmode,2,4", "&sdevid,7,'Studio'"}));
-    session.Interfaces().SetMadiModes(3);  // ports are 0..2
-    session.Clock().SetSyncPriorities();
+    session.Feature<InterfacesUnit>().SetMadiModes(3);  // ports are 0..2
+    session.Feature<ClockUnit>().SetSyncPriorities();
     EXPECT_EQ(transport.TakeSent().size(), 17u);
 
     // An address wanted is sent as wanted; the image keeps the frame's until the frame answers.
     Reply(":gip,0,0,'127.0.0.2','255.0.0.0','127.0.0.1','00-01'");
     LanSettings wanted = session.State().config.lan;
     wanted.ip.Assign("127.0.0.9");
-    EXPECT_EQ(session.Identity().SetNetworkSettings(wanted), std::nullopt);
+    EXPECT_EQ(session.Feature<IdentityUnit>().SetNetworkSettings(wanted), std::nullopt);
     EXPECT_EQ(transport.TakeSent(), std::vector<std::string>{"&sip,0,'127.0.0.9','255.0.0.0','127.0.0.1'"});
     EXPECT_EQ(session.State().config.lan.ip.View(), "127.0.0.2");
 }
@@ -136,7 +141,7 @@ TEST_F(RequestsTest, CrossIpChannelTextAndHostNames) {
 TEST_F(RequestsTest, TextsTheWireCannotCarryAreRefusedAndNothingIsSent) {
     ConnectAs(DeviceMode::Application, ModelClass::Full);
     transport.TakeSent();
-    ChannelToolsUnit& labels = session.ChannelTools();
+    ChannelToolsUnit& labels = session.Feature<ChannelToolsUnit>();
     EXPECT_EQ(labels.SetLabel(0, 5, "Gtr, amp 'L'"), "A label may not contain a comma.");
     EXPECT_EQ(labels.SetLabel(0, 5, "Gtr amp 'L'"), "A label may not contain a single quote.");
     EXPECT_EQ(labels.SetLabel(0, 5, "Vox\r&sclear"),
@@ -147,10 +152,12 @@ TEST_F(RequestsTest, TextsTheWireCannotCarryAreRefusedAndNothingIsSent) {
     EXPECT_TRUE(session.Feature<NetworkAudioUnit>().SetCrossIp(3, "STUDIO-A", 4, "WALL,BOX").has_value());
     ConfigBlock& config = session.MutableState().config;
     config.deviceName.Assign("Studio?");
-    EXPECT_EQ(session.Identity().SetDeviceId(), "A device name may not contain the character '?'.");
+    EXPECT_EQ(session.Feature<IdentityUnit>().SetDeviceId(),
+              "A device name may not contain the character '?'.");
     LanSettings lan;
     lan.ip.Assign("10.0.0.1%eth0");
-    EXPECT_EQ(session.Identity().SetNetworkSettings(lan), "An IP address may not contain the character '%'.");
+    EXPECT_EQ(session.Feature<IdentityUnit>().SetNetworkSettings(lan),
+              "An IP address may not contain the character '%'.");
     config.danteSecLan.dns.Assign("8.8.8.8!");
     EXPECT_EQ(session.Feature<NetworkAudioUnit>().SetDanteNetwork(true),
               "A DNS server address may not contain the character '!'.");
@@ -165,7 +172,7 @@ TEST_F(RequestsTest, TextsTheWireCannotCarryAreRefusedAndNothingIsSent) {
 TEST_F(RequestsTest, LabelRunsStartAt513OnClassOneFrames) {
     ConnectAs(DeviceMode::Application, ModelClass::NoCards);
     transport.TakeSent();
-    session.ChannelTools().LabelRuns();
+    session.Feature<ChannelToolsUnit>().LabelRuns();
     const std::vector<std::string> lines = transport.TakeSent();
     ASSERT_EQ(lines.size(), 32u);
     EXPECT_EQ(lines[0], "?llabel,0,513,32");
@@ -184,7 +191,7 @@ TEST_F(RequestsTest, CardSetFormsCarryTheHeldValuesAndCheckTheirAddress) {
     card.sdi[1].embMode[3] = 2;
     card.madi.ports[1] = {1, 2, 3, 4, 5};
     card.madi.redundancyEnable = 1;
-    InterfacesUnit& cards = session.Interfaces();
+    InterfacesUnit& cards = session.Feature<InterfacesUnit>();
     cards.CardSetting(CommandCode::sadmiclevel, 3, 8);
     cards.CardSetting(CommandCode::sembmode, 3, 2, 4);
     cards.CardSetting(CommandCode::scmadioutmode, 3, 2);
@@ -200,8 +207,8 @@ TEST_F(RequestsTest, CardSetFormsCarryTheHeldValuesAndCheckTheirAddress) {
 }
 
 TEST_F(RequestsTest, RequestsWithoutALinkGoNowhere) {
-    session.Routing().SetCrosspoint(1, 1);
-    session.Interfaces().CardSettings(1);
+    session.Feature<RoutingUnit>().SetCrosspoint(1, 1);
+    session.Feature<InterfacesUnit>().CardSettings(1);
     EXPECT_TRUE(transport.sent.empty());
 }
 

@@ -4,8 +4,8 @@
 #include <QPushButton>
 #include <QTest>
 
+#include "features/channeltools/view/ChannelLabelsDialog.h"
 #include "tests/tools/ChannelToolsFixture.h"
-#include "tools/ChannelLabelsDialog.h"
 #include "widgets/EditableGrid.h"
 
 namespace velmar::test {

@@ -10,15 +10,15 @@
 
 #include "console/ConsoleCore.h"
 #include "console/MainWindow.h"
+#include "features/channeltools/view/ChannelLabelsDialog.h"
+#include "features/channeltools/view/ChannelTableModel.h"
+#include "features/channeltools/view/InstallChannelTools.h"
 #include "features/leveldetectors/view/LevelDetectorDialog.h"
 #include "platform/qt/QtProfileStore.h"
 #include "tests/cli/CliRun.h"
 #include "tests/console/ConsoleTestSupport.h"
 #include "tests/support/SimProcess.h"
 #include "tests/support/TempFolder.h"
-#include "tools/ChannelLabelsDialog.h"
-#include "tools/ChannelTableModel.h"
-#include "tools/InstallChannelTools.h"
 #include "widgets/EditableGrid.h"
 
 namespace velmar {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/routing/RoutingFixture.h"
+#include "features/routing/tests/RoutingFixture.h"
 
 namespace velmar::test {
 

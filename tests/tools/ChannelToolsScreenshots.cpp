@@ -6,14 +6,15 @@
 #include <cstdio>
 #include <string>
 
+#include "features/channeltools/core/ChannelTools.h"
+#include "features/channeltools/core/ChannelToolsUnit.h"
+#include "features/channeltools/view/ChannelLabelsDialog.h"
+#include "features/channeltools/view/ChannelTableModel.h"
+#include "features/channeltools/view/GainDialog.h"
+#include "features/channeltools/view/InputStatusWindow.h"
 #include "features/leveldetectors/core/LevelDetectorUnit.h"
 #include "features/leveldetectors/view/LevelDetectorDialog.h"
 #include "tests/console/ScreenshotRig.h"
-#include "tools/ChannelLabelsDialog.h"
-#include "tools/ChannelTableModel.h"
-#include "tools/GainDialog.h"
-#include "tools/InputStatusWindow.h"
-#include "tools/core/ChannelTools.h"
 #include "widgets/EditableGrid.h"
 
 namespace {
@@ -58,8 +59,8 @@ int main(int argc, char** argv) {
     }
     const char* names[] = {"Kick", "Snare", "Hi-hat", "Tom 1", "Tom 2", "OH L", "OH R", "Bass DI"};
     for (std::int32_t ch = 1; ch <= 8; ++ch) {
-        session.ChannelTools().SetLabel(0, ch, names[ch - 1]);
-        session.ChannelTools().SetLabel(1, ch, DefaultLabel(1, ch));
+        session.Feature<ChannelToolsUnit>().SetLabel(0, ch, names[ch - 1]);
+        session.Feature<ChannelToolsUnit>().SetLabel(1, ch, DefaultLabel(1, ch));
     }
     for (std::int32_t ch : {2, 5, 6}) {
         session.Feature<LevelDetectorUnit>().SetLevelDetectorThresholds(

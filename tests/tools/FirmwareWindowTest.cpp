@@ -5,11 +5,11 @@
 #include <cstdio>
 #include <fstream>
 
+#include "features/firmware/view/FirmwareWindow.h"
 #include "tests/console/ConsoleTestSupport.h"
 #include "tests/device/CoreFakes.h"
 #include "tests/support/FlashImage.h"
 #include "tests/support/TempFolder.h"
-#include "tools/FirmwareWindow.h"
 
 namespace velmar::test {
 namespace {

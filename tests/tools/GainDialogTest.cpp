@@ -2,9 +2,9 @@
 #include <QPushButton>
 #include <QTableView>
 
+#include "features/channeltools/view/ChannelTableModel.h"
+#include "features/channeltools/view/GainDialog.h"
 #include "tests/tools/ChannelToolsFixture.h"
-#include "tools/ChannelTableModel.h"
-#include "tools/GainDialog.h"
 
 namespace velmar::test {
 namespace {

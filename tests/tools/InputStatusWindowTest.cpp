@@ -3,8 +3,8 @@
 #include <QPushButton>
 #include <QTableWidget>
 
+#include "features/channeltools/view/InputStatusWindow.h"
 #include "tests/tools/ChannelToolsFixture.h"
-#include "tools/InputStatusWindow.h"
 
 namespace velmar::test {
 namespace {

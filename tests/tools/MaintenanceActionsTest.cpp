@@ -10,14 +10,14 @@
 #include <memory>
 
 #include "console/MainWindow.h"
+#include "features/firmware/view/FirmwareWindow.h"
+#include "features/firmware/view/MaintenanceActions.h"
+#include "features/firmware/view/NetworkSettingsDialog.h"
 #include "platform/qt/QtProfileStore.h"
 #include "tests/console/ConsoleTestSupport.h"
 #include "tests/support/FlashImage.h"
 #include "tests/support/SimProcess.h"
 #include "tests/tools/EventLoopWait.h"
-#include "tools/FirmwareWindow.h"
-#include "tools/MaintenanceActions.h"
-#include "tools/NetworkSettingsDialog.h"
 
 namespace velmar {
 namespace {

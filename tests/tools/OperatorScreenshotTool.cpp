@@ -6,10 +6,12 @@
 #include <cstdio>
 #include <fstream>
 
+#include "features/channeltools/core/ChannelToolsUnit.h"
 #include "features/eventlog/view/EventLogDock.h"
 #include "features/eventlog/view/EventLogViews.h"
-#include "routing/RoutingGrid.h"
-#include "routing/SnapshotPreviewDialog.h"
+#include "features/routing/core/RoutingUnit.h"
+#include "features/routing/view/RoutingGrid.h"
+#include "features/routing/view/SnapshotPreviewDialog.h"
 #include "tests/console/ScreenshotRig.h"
 #include "tools/InstallTools.h"
 
@@ -34,17 +36,17 @@ int main(int argc, char** argv) {
     Session& session = window.GetSession();
     // AES into MADI, MADI into SFP, and a refusal for the log.
     for (std::int32_t k = 0; k < 16; ++k)
-        session.Routing().SetCrosspoint(593 + k, 513 + k);
+        session.Feature<RoutingUnit>().SetCrosspoint(593 + k, 513 + k);
     for (std::int32_t k = 0; k < 24; ++k)
-        session.Routing().SetCrosspoint(657 + k, 593 + (k * 5) % 64);
+        session.Feature<RoutingUnit>().SetCrosspoint(657 + k, 593 + (k * 5) % 64);
     // Labels stand beside the names on both axes.
     for (std::int32_t k = 0; k < 8; ++k) {
-        session.ChannelTools().SetLabel(0, 513 + k, "Vocal " + std::to_string(k + 1));
-        session.ChannelTools().SetLabel(1, 593 + k, "Stage " + std::to_string(k + 1));
+        session.Feature<ChannelToolsUnit>().SetLabel(0, 513 + k, "Vocal " + std::to_string(k + 1));
+        session.Feature<ChannelToolsUnit>().SetLabel(1, 593 + k, "Stage " + std::to_string(k + 1));
     }
     QTest::qWait(800);
     rig.Sim().Do("fault 127.0.0.2 status scross 5");
-    session.Routing().SetCrosspoint(612, 520);
+    session.Feature<RoutingUnit>().SetCrosspoint(612, 520);
     QTest::qWait(800);
     rig.Sim().Do("fault 127.0.0.2 clear");
 

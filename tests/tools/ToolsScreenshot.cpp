@@ -5,12 +5,12 @@
 #include <QPixmap>
 #include <cstdio>
 
+#include "features/firmware/view/FirmwareWindow.h"
+#include "features/firmware/view/MaintenanceActions.h"
+#include "features/firmware/view/NetworkSettingsDialog.h"
 #include "tests/console/ScreenshotRig.h"
 #include "tests/support/FlashImage.h"
 #include "tests/tools/EventLoopWait.h"
-#include "tools/FirmwareWindow.h"
-#include "tools/MaintenanceActions.h"
-#include "tools/NetworkSettingsDialog.h"
 
 int main(int argc, char** argv) {
     using namespace velmar;

@@ -5,12 +5,12 @@
 
 #include "device/DeviceModel.h"
 #include "device/Session.h"
-#include "device/features/clock/ClockEvents.h"
-#include "device/features/identity/IdentityEvents.h"
-#include "device/features/routing/RoutingEvents.h"
+#include "features/clock/core/ClockEvents.h"
+#include "features/identity/core/IdentityEvents.h"
 #include "features/leveldetectors/core/LevelDetectorEvents.h"
 #include "features/leveldetectors/core/LevelDetectorUnit.h"
-#include "routing/core/ChannelNames.h"
+#include "features/routing/core/ChannelNames.h"
+#include "features/routing/core/RoutingEvents.h"
 
 namespace velmar {
 namespace {

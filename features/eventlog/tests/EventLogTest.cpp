@@ -16,10 +16,11 @@
 #include "console/MainWindow.h"
 #include "features/eventlog/view/EventLogDock.h"
 #include "features/eventlog/view/EventLogViews.h"
+#include "features/routing/core/ChannelNames.h"
+#include "features/routing/core/RoutingUnit.h"
+#include "features/routing/view/RoutingGrid.h"
 #include "platform/qt/QtFilePicker.h"
 #include "platform/qt/QtProfileStore.h"
-#include "routing/RoutingGrid.h"
-#include "routing/core/ChannelNames.h"
 #include "tests/console/ConsoleTestSupport.h"
 #include "tests/support/SimProcess.h"
 #include "tools/InstallTools.h"
@@ -127,7 +128,7 @@ TEST_F(EventLogTest, ALostLinkSaysWhyAndTheFrameIsReconnectedWhenItAnswersAgain)
 
     // A refusal carries the frame's status; the level filter keeps only what went wrong.
     sim.Do("fault 127.0.0.2 status scross 5");
-    window->GetSession().Routing().SetCrosspoint(3, 4);
+    window->GetSession().Feature<RoutingUnit>().SetCrosspoint(3, 4);
     ASSERT_TRUE(WaitUntil([&] { return Logged("(status 5)"); }));
     EXPECT_TRUE(Logged("warning  The frame refused to feed CARD1 03 from CARD1 04 (status 5)"));
     // What a window tells the operator in a message box stays in the log.

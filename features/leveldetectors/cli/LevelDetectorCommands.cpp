@@ -9,7 +9,6 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/ChannelColumns.h"
 #include "cli/CliApp.h"
 #include "cli/CliFeatureList.h"
 #include "cli/CliOptions.h"
@@ -19,11 +18,12 @@
 #include "device/RequestOutcomes.h"
 #include "device/Session.h"
 #include "device/posix/PosixEventLoop.h"
+#include "features/channeltools/cli/ChannelColumns.h"
+#include "features/channeltools/core/ChannelTools.h"
 #include "features/leveldetectors/core/LevelDetectorModule.h"
 #include "features/leveldetectors/core/LevelDetectorRules.h"
 #include "features/leveldetectors/core/LevelDetectorUnit.h"
 #include "protocol/TextEncoding.h"
-#include "tools/core/ChannelTools.h"
 
 namespace velmar {
 

@@ -3,7 +3,7 @@
 #include <array>
 #include <charconv>
 
-#include "tools/core/ChannelTools.h"
+#include "features/channeltools/core/ChannelTools.h"
 
 namespace velmar {
 

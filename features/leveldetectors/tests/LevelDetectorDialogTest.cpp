@@ -3,9 +3,9 @@
 #include <QLineEdit>
 #include <QTableView>
 
+#include "features/channeltools/view/ChannelTableModel.h"
 #include "features/leveldetectors/view/LevelDetectorDialog.h"
 #include "tests/tools/ChannelToolsFixture.h"
-#include "tools/ChannelTableModel.h"
 
 namespace velmar::test {
 namespace {

@@ -18,10 +18,10 @@
 #include "device/DeviceModel.h"
 #include "device/Session.h"
 #include "device/ui/Prompter.h"
+#include "features/channeltools/core/ChannelTools.h"
+#include "features/channeltools/view/ChannelTableModel.h"
 #include "features/leveldetectors/core/LevelDetectorEvents.h"
 #include "features/leveldetectors/core/LevelDetectorUnit.h"
-#include "tools/ChannelTableModel.h"
-#include "tools/core/ChannelTools.h"
 
 namespace velmar {
 

@@ -18,9 +18,9 @@
 #include "features/networkaudio/view/AutoIpRoutingDialog.h"
 #include "features/networkaudio/view/ManualIpRoutingDialog.h"
 #include "features/ppm/view/PpmDialog.h"
+#include "features/routing/tests/RoutingFixture.h"
 #include "platform/qt/QtProfileStore.h"
 #include "tests/cli/CliRun.h"
-#include "tests/routing/RoutingFixture.h"
 #include "tests/support/SimProcess.h"
 #include "widgets/IpAddressEdit.h"
 

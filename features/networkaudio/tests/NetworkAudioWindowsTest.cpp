@@ -10,7 +10,7 @@
 #include "features/networkaudio/core/NetworkAudioUnit.h"
 #include "features/networkaudio/view/AutoIpRoutingDialog.h"
 #include "features/networkaudio/view/ManualIpRoutingDialog.h"
-#include "tests/routing/RoutingFixture.h"
+#include "features/routing/tests/RoutingFixture.h"
 #include "widgets/IpAddressEdit.h"
 
 namespace velmar {

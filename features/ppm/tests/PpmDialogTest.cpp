@@ -10,7 +10,7 @@
 #include <memory>
 
 #include "features/ppm/view/PpmDialog.h"
-#include "tests/routing/RoutingFixture.h"
+#include "features/routing/tests/RoutingFixture.h"
 #include "widgets/IpAddressEdit.h"
 
 namespace velmar {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "tools/core/ChannelTools.h"
-#include "tools/core/LabelText.h"
+#include "features/channeltools/core/ChannelTools.h"
+#include "features/channeltools/core/LabelText.h"
 
 namespace velmar {
 namespace {

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "features/firmware/core/FirmwareBatch.h"
+#include "features/firmware/core/FirmwareImage.h"
 #include "tests/support/TempFolder.h"
-#include "tools/core/FirmwareBatch.h"
-#include "tools/core/FirmwareImage.h"
 
 namespace velmar::test {
 namespace {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "tools/core/InputStatusRows.h"
+#include "features/channeltools/core/ChannelToolsState.h"
+#include "features/channeltools/core/InputStatusRows.h"
 
 namespace velmar {
 namespace {

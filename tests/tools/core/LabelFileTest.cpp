@@ -2,7 +2,7 @@
 
 #include <sstream>
 
-#include "tools/core/LabelFile.h"
+#include "features/channeltools/core/LabelFile.h"
 
 namespace velmar {
 namespace {

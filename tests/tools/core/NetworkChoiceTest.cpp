@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "tools/core/NetworkChoice.h"
+#include "features/firmware/core/NetworkChoice.h"
 
 namespace velmar::test {
 namespace {

@@ -1,0 +1,163 @@
+#include "features/firmware/view/FirmwareWindow.h"
+
+#include "device/DeviceModel.h"
+#include "device/SessionEvents.h"
+#include "features/firmware/core/FirmwareEvents.h"
+#include "features/firmware/core/FirmwareUnit.h"
+
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QVBoxLayout>
+#include <algorithm>
+
+namespace velmar {
+
+namespace {
+
+constexpr std::string_view kCaption = "Firmware update";
+
+QString Text(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace
+
+FirmwareWindow::FirmwareWindow(Session& session, Prompter& prompter, FilePicker& files, QWidget* parent)
+    : QDialog(parent), session_(session), prompter_(prompter), files_(files) {
+    setWindowTitle(Text(kCaption));
+    flash_ = new QPushButton(QStringLiteral("Flash file(s) ..."), this);
+    close_ = new QPushButton(QStringLiteral("Close"), this);
+    bar_ = new QProgressBar(this);
+    bar_->setRange(0, 100);
+    bar_->setValue(0);
+    counter_ = new QLabel(QStringLiteral("0"), this);
+    counter_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    counter_->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("000000")));
+    records_ = new QLabel(QStringLiteral("of 0 records programmed"), this);
+    fileName_ = new QLabel(this);
+    fileNumber_ = new QLabel(this);
+
+    auto* count = new QHBoxLayout;
+    count->addWidget(counter_);
+    count->addWidget(records_, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(flash_);
+    buttons->addStretch(1);
+    buttons->addWidget(close_);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(fileName_);
+    layout->addWidget(fileNumber_);
+    layout->addWidget(bar_);
+    layout->addLayout(count);
+    layout->addLayout(buttons);
+    setMinimumWidth(420);
+
+    connect(flash_, &QPushButton::clicked, this, &FirmwareWindow::ChooseFiles);
+    connect(close_, &QPushButton::clicked, this, &FirmwareWindow::reject);
+    EventHub& events = session_.Events();
+    subscriptions_.push_back(
+        events.Subscribe<FirmwareProgress>([this](const FirmwareProgress& e) { OnProgress(e); }));
+    subscriptions_.push_back(
+        events.Subscribe<FirmwareRunEnded>([this](const FirmwareRunEnded& e) { OnEnded(e); }));
+}
+
+void FirmwareWindow::ChooseFiles() {
+    if (!session_.IsReady() || !batch_.Empty())
+        return;
+    std::vector<std::string> chosen =
+        files_.OpenFiles({"Open flash file", "Flash file (*.flash)|*.flash|All Files (*.*)|*.*", "flash"});
+    std::erase(chosen, std::string());
+    if (chosen.empty())
+        return;
+    // The last file chosen is programmed first.
+    std::reverse(chosen.begin(), chosen.end());
+    FirmwareBatchRead read = ReadFirmwareImages(chosen);
+    if (!read.problem.empty()) {
+        Fail(read.problem);
+        return;
+    }
+    if (!prompter_.Question(AboutFrame("Start programming flash", session_.Connection()), kCaption))
+        return;
+    batch_ = FirmwareBatch(std::move(read.images));
+    StartCurrent();
+}
+
+void FirmwareWindow::StartCurrent() {
+    const FirmwareImage& image = batch_.Current();
+    counter_->setText(QStringLiteral("0"));
+    records_->setText(QStringLiteral("of %1 records programmed").arg(image.records.size()));
+    fileName_->setText(QString::fromStdString(image.Name()));
+    fileNumber_->setText(QStringLiteral("File %1 of %2").arg(batch_.FileNumber()).arg(batch_.FileCount()));
+    bar_->setValue(0);
+    close_->setEnabled(false);
+    flash_->setEnabled(false);
+    if (const RequestProblem problem = session_.Feature<FirmwareUnit>().StartRun(image.records))
+        Fail(image.path + ": " + *problem);
+}
+
+void FirmwareWindow::OnProgress(const FirmwareProgress& progress) {
+    if (batch_.Empty())
+        return;
+    if (FirmwareCounterShows(progress.acknowledged, progress.total))
+        counter_->setText(QString::number(progress.acknowledged));
+    bar_->setValue(FirmwarePercent(progress.acknowledged, progress.total));
+}
+
+void FirmwareWindow::OnEnded(const FirmwareRunEnded& ended) {
+    if (batch_.Empty())
+        return;
+    if (ended.outcome != FirmwareOutcome::Programmed) {
+        Fail(FirmwareFailureText(ended, batch_.Current().path));
+        return;
+    }
+    counter_->setText(QString::number(ended.acknowledged));
+    bar_->setValue(100);
+    if (batch_.Advance()) {
+        StartCurrent();
+        return;
+    }
+    session_.Events().Publish(
+        ConsoleNotice{NoticeLevel::Info, FrameLabel(session_.Connection()) + ": flash programmed (" +
+                                             std::to_string(batch_.FileCount()) +
+                                             (batch_.FileCount() == 1 ? " file)." : " files).")});
+    batch_.Clear();
+    const bool recovery = session_.Connection().deviceMode == DeviceMode::Recovery;
+    const std::string question = std::string("Flash successfully programmed.\nRestart device") +
+                                 (recovery ? " and load application" : "");
+    if (prompter_.Question(question, kCaption)) {
+        session_.Feature<FirmwareUnit>().RestartAfterProgramming();
+        Idle();
+        accept();
+        return;
+    }
+    Idle();
+}
+
+void FirmwareWindow::Fail(const std::string& why) {
+    batch_.Clear();
+    fileNumber_->setText(QStringLiteral("File 0 of 0"));
+    Idle();
+    prompter_.Warning("Flash programming error\n\n" + why, kCaption);
+}
+
+void FirmwareWindow::Idle() {
+    close_->setEnabled(true);
+    flash_->setEnabled(true);
+}
+
+void FirmwareWindow::reject() {
+    if (!batch_.Empty() || session_.Feature<FirmwareUnit>().RunActive())
+        return;
+    QDialog::reject();
+}
+
+void FirmwareWindow::closeEvent(QCloseEvent* event) {
+    if (!batch_.Empty() || session_.Feature<FirmwareUnit>().RunActive()) {
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
+}
+
+}  // namespace velmar
