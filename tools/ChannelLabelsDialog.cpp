@@ -13,6 +13,7 @@
 #include "device/Session.h"
 #include "device/features/channels/ChannelToolsEvents.h"
 #include "device/ui/Prompter.h"
+#include "routing/core/ChannelNames.h"
 #include "tools/LabelTyping.h"
 #include "tools/core/ChannelTools.h"
 #include "tools/core/LabelText.h"
@@ -23,8 +24,8 @@ namespace velmar {
 namespace {
 
 constexpr std::string_view kCaption = "Channel labels";
-constexpr int kInputColumn = 2;
-constexpr int kOutputColumn = 3;
+constexpr int kInputColumn = 1;
+constexpr int kOutputColumn = 2;
 
 const TextField<17>& StoredLabel(const Session& session, std::int32_t direction, std::int32_t channel) {
     const auto& table =
@@ -45,10 +46,8 @@ ChannelLabelsDialog::ChannelLabelsDialog(Session& session, Prompter& prompter, Q
       defaultAll_(new QPushButton(QStringLiteral("Default all"))),
       outcomes_(session.Outcomes(), session.Events(), session.Connection()) {
     setWindowTitle(QStringLiteral("Channel labels"));
-    list_->SetColumns({QStringLiteral("Channel"), QStringLiteral("Type"), QStringLiteral("Input"),
-                       QStringLiteral("Output")});
+    list_->SetColumns({QStringLiteral("Channel"), QStringLiteral("Input"), QStringLiteral("Output")});
     list_->SetColumnReadOnly(0, true);
-    list_->SetColumnReadOnly(1, true);
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
     list_->setWordWrap(false);
     list_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -126,9 +125,8 @@ void ChannelLabelsDialog::Fill() {
     const std::int32_t last = session_.Channels();
     list_->setRowCount(0);
     for (std::int32_t ch = first; ch <= last; ++ch) {
-        const int row = list_->InsertRow(list_->rowCount(), QString::number(ch));
+        const int row = list_->InsertRow(list_->rowCount(), QString::fromStdString(ChannelText(ch)));
         list_->SetRowValue(row, static_cast<std::uint32_t>(ch));
-        list_->SetText(row, 1, QString::fromStdString(ChannelTypeName(ch - 1)));
         list_->SetText(row, kInputColumn, LabelToQString(StoredLabel(session_, 0, ch).View()));
         list_->SetText(row, kOutputColumn, LabelToQString(StoredLabel(session_, 1, ch).View()));
     }

@@ -24,12 +24,11 @@ TEST_F(Labels, ListsTheToolChannelsAndClearsOnlyThose) {
     ChannelLabelsDialog dialog(session, prompter, nullptr);
     EditableGrid& list = *dialog.List();
     ASSERT_EQ(list.rowCount(), 512);
-    EXPECT_EQ(list.Text(0, 0), "513");
-    EXPECT_EQ(list.Text(0, 1), "AES");
+    EXPECT_EQ(list.Text(0, 0), "AES 01");  // named as every other view names channel 513
     EXPECT_FALSE(dialog.DefaultAllButton()->isVisibleTo(&dialog));
     Reply(":llabel,0,1,513,2,'DEST-513','DEST-514'");
     Reply(":glabel,0,0,100,'Not listed'");
-    EXPECT_EQ(list.Text(1, 3), "DEST-514");
+    EXPECT_EQ(list.Text(1, 2), "DEST-514");
 
     prompter.answers = {true};
     dialog.ClearAll();
@@ -39,7 +38,7 @@ TEST_F(Labels, ListsTheToolChannelsAndClearsOnlyThose) {
     EXPECT_EQ(cleared.front(), "&slabel,0,513,''");
     EXPECT_EQ(cleared[512], "&slabel,1,513,''");
     // Sent is not shown: the list follows the frame's reports.
-    EXPECT_EQ(list.Text(1, 3), "DEST-514");
+    EXPECT_EQ(list.Text(1, 2), "DEST-514");
 }
 
 TEST_F(Labels, ApplySendsWhatWasEditedAndTypingRefusesWhatTheLineCannotCarry) {
@@ -100,13 +99,13 @@ TEST_F(Labels, ACellEditedInPlaceSendsWhatWasTypedHoweverTheEditEnds) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
     EditableGrid& list = *dialog.List();
 
-    DoubleClickCell(list, 0, 2);
+    DoubleClickCell(list, 0, 1);
     ASSERT_TRUE(list.IsEditing());
     QTest::keyClicks(list.Editor(), "Vocal 1");
     QTest::keyClick(list.Editor(), Qt::Key_Return);
     EXPECT_EQ(Sent(), (std::vector<std::string>{"&slabel,0,1,'Vocal 1'"}));
 
-    DoubleClickCell(list, 1, 2);
+    DoubleClickCell(list, 1, 1);
     QTest::keyClicks(list.Editor(), "Vocal 2");
     QTest::keyClick(list.Editor(), Qt::Key_Tab);  // on to the output cell of the same channel
     EXPECT_EQ(Sent(), (std::vector<std::string>{"&slabel,0,2,'Vocal 2'"}));
@@ -117,10 +116,10 @@ TEST_F(Labels, ACellEditedInPlaceSendsWhatWasTypedHoweverTheEditEnds) {
     EXPECT_EQ(Sent(), (std::vector<std::string>{"&slabel,1,2,'Wedge 2'"}));
 
     // Escape, and an edit that changed nothing, send nothing.
-    DoubleClickCell(list, 2, 2);
+    DoubleClickCell(list, 2, 1);
     QTest::keyClicks(list.Editor(), "Dropped");
     QTest::keyClick(list.Editor(), Qt::Key_Escape);
-    DoubleClickCell(list, 2, 3);
+    DoubleClickCell(list, 2, 2);
     QTest::keyClick(list.Editor(), Qt::Key_Return);
     EXPECT_TRUE(Sent().empty());
 }

@@ -66,13 +66,13 @@ TEST_F(ChannelToolsEndToEnd, LabelsSetInTheWindowComeBackOnReopeningAndEverywher
         dialog.InputField()->setText(QStringLiteral("Truck feed L"));
         dialog.OutputField()->setText(QStringLiteral("To truck L"));
         dialog.Apply();
-        ASSERT_TRUE(test::WaitUntil([&] { return dialog.List()->Text(602, 3) == "To truck L"; }));
-        EXPECT_EQ(dialog.List()->Text(602, 2), "Truck feed L");
+        ASSERT_TRUE(test::WaitUntil([&] { return dialog.List()->Text(602, 2) == "To truck L"; }));
+        EXPECT_EQ(dialog.List()->Text(602, 1), "Truck feed L");
     }
     {
         ChannelLabelsDialog::RequestLabels(session);
         ChannelLabelsDialog reopened(session, prompter, nullptr);
-        EXPECT_TRUE(test::WaitUntil([&] { return reopened.List()->Text(602, 2) == "Truck feed L"; }));
+        EXPECT_TRUE(test::WaitUntil([&] { return reopened.List()->Text(602, 1) == "Truck feed L"; }));
     }
     // The routing views name the channel with its label.
     RoutingArea& routing = window->Routing();
@@ -98,7 +98,7 @@ TEST_F(ChannelToolsEndToEnd, ADetectorSetInTheWindowTripsAndShowsItsStatus) {
     input.enable->setChecked(true);
     dialog.Apply(0);
     const auto cell = [&] {
-        return dialog.Model()->data(dialog.Model()->index(8, 2), Qt::DisplayRole).toString();
+        return dialog.Model()->data(dialog.Model()->index(8, 1), Qt::DisplayRole).toString();
     };
     ASSERT_TRUE(test::WaitUntil([&] { return cell() == "250, -30.50, 0, 0, 1, 0"; })) << cell().toStdString();
 

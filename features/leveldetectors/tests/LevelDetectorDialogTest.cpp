@@ -47,7 +47,7 @@ TEST_F(Detectors, ApplySendsWhatDiffersAndStopsAtAFieldOutOfRange) {
               (std::vector<std::string>{"&slevdetthres,0,5,-40.00,99999,0.00,0", "&slevdetstate,0,5,1"}));
     Reply(":slevdetthres,0,0,5,-40.00,99999,0.00,0");
     Reply(":slevdetstate,0,0,5,1");
-    EXPECT_EQ(dialog.Model()->data(dialog.Model()->index(4, 2), Qt::DisplayRole).toString(),
+    EXPECT_EQ(dialog.Model()->data(dialog.Model()->index(4, 1), Qt::DisplayRole).toString(),
               "99999, -40, 0, 0, 1, 0");
     dialog.Apply(0);
     EXPECT_TRUE(Sent().empty());
@@ -85,7 +85,7 @@ TEST_F(Detectors, StatusIsAskedPerActiveChannelOrInRunsWithinTheChannels) {
     dialog.GetStatus();
     EXPECT_EQ(Sent(), (std::vector<std::string>{"?glevdetstatus,0,600", "?glevdetstatus,1,600"}));
     Reply(":glevdetstatus,0,1,600,1");
-    EXPECT_EQ(dialog.Model()->data(dialog.Model()->index(0, 3), Qt::DisplayRole).toString(),
+    EXPECT_EQ(dialog.Model()->data(dialog.Model()->index(0, 2), Qt::DisplayRole).toString(),
               "0, 0, 0, 0, 1, 1");
 }
 

@@ -20,8 +20,8 @@
 #include "device/ui/Prompter.h"
 #include "features/leveldetectors/core/LevelDetectorEvents.h"
 #include "features/leveldetectors/core/LevelDetectorUnit.h"
+#include "routing/core/ChannelNames.h"
 #include "tools/ChannelTableModel.h"
-#include "tools/core/ChannelTools.h"
 
 namespace velmar {
 
@@ -36,11 +36,9 @@ const LevelDetector& Stored(const LevelDetectorTables& state, std::int32_t direc
 QString DetectorCell(const LevelDetectorTables& state, std::int32_t channel, int column) {
     switch (column) {
         case 0:
-            return QString::number(channel);
-        case 1:
-            return QString::fromStdString(ChannelTypeName(channel - 1));
+            return QString::fromStdString(ChannelText(channel));
         default:
-            return QString::fromStdString(DetectorText(Stored(state, column - 2, channel)));
+            return QString::fromStdString(DetectorText(Stored(state, column - 1, channel)));
     }
 }
 
@@ -55,11 +53,10 @@ LevelDetectorDialog::LevelDetectorDialog(Session& session, Prompter& prompter, Q
     setWindowTitle(QStringLiteral("Level detectors"));
     const LevelDetectorTables& state = session_.Feature<LevelDetectorUnit>().Detectors();
     model_ = new ChannelTableModel(
-        {QStringLiteral("Channel"), QStringLiteral("Type"), QStringLiteral("Input"),
-         QStringLiteral("Output")},
+        {QStringLiteral("Channel"), QStringLiteral("Input"), QStringLiteral("Output")},
         [&state](std::int32_t ch, int column) { return DetectorCell(state, ch, column); }, this);
     list_ = MakeChannelView(model_, this);
-    for (const auto& [column, width] : {std::pair{0, 70}, {1, 70}, {2, 270}})
+    for (const auto& [column, width] : {std::pair{0, 80}, {1, 270}})
         list_->setColumnWidth(column, width);
     list_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(list_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
