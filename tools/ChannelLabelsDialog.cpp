@@ -14,6 +14,7 @@
 #include "device/features/channels/ChannelToolsEvents.h"
 #include "device/ui/Prompter.h"
 #include "routing/core/ChannelNames.h"
+#include "tools/ChannelFindBox.h"
 #include "tools/LabelTyping.h"
 #include "tools/core/ChannelTools.h"
 #include "tools/core/LabelText.h"
@@ -40,6 +41,9 @@ ChannelLabelsDialog::ChannelLabelsDialog(Session& session, Prompter& prompter, Q
       session_(session),
       prompter_(prompter),
       list_(new EditableGrid),
+      find_(new ChannelFindBox(
+          *list_, [this](int row) { return static_cast<std::int32_t>(list_->RowValue(row)); },
+          session.State(), *this)),
       input_(new QLineEdit),
       output_(new QLineEdit),
       notice_(new QLabel),
@@ -83,6 +87,7 @@ ChannelLabelsDialog::ChannelLabelsDialog(Session& session, Prompter& prompter, Q
 
     auto* group = new QGroupBox(QStringLiteral(" Labels (mono channels) "));
     auto* groupLayout = new QVBoxLayout(group);
+    groupLayout->addLayout(find_->NewRow());
     groupLayout->addWidget(list_);
     groupLayout->addLayout(fields);
     groupLayout->addWidget(notice_);

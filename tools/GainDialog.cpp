@@ -14,6 +14,7 @@
 #include "device/features/channels/ChannelToolsEvents.h"
 #include "device/ui/Prompter.h"
 #include "routing/core/ChannelNames.h"
+#include "tools/ChannelFindBox.h"
 #include "tools/ChannelTableModel.h"
 #include "tools/core/ChannelTools.h"
 
@@ -52,6 +53,8 @@ GainDialog::GainDialog(Session& session, Prompter& prompter, QWidget* parent)
         [&gains](std::int32_t ch, int column) { return GainCell(gains, ch, column); }, this);
     model_->SetChannelRange(ToolChannelBase(session_.Connection()) + 1, session_.Channels());
     list_ = MakeChannelView(model_, this);
+    find_ = new ChannelFindBox(
+        *list_, [this](int row) { return model_->ChannelAt(row); }, session_.State(), *this);
     for (int column = 0; column < model_->columnCount(); ++column)
         list_->setColumnWidth(column, column == 0 ? 80 : column == 1 || column == 4 ? 95 : 60);
     list_->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -65,6 +68,7 @@ GainDialog::GainDialog(Session& session, Prompter& prompter, QWidget* parent)
 
     auto* group = new QGroupBox(QStringLiteral(" Gain (mono channels) "));
     auto* groupLayout = new QVBoxLayout(group);
+    groupLayout->addLayout(find_->NewRow());
     groupLayout->addWidget(list_);
     clearAll_ = new QPushButton(QStringLiteral("Clear all"));
     clearAll_->setEnabled(service_);

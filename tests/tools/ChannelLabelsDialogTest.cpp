@@ -5,6 +5,7 @@
 #include <QTest>
 
 #include "tests/tools/ChannelToolsFixture.h"
+#include "tools/ChannelFindBox.h"
 #include "tools/ChannelLabelsDialog.h"
 #include "widgets/EditableGrid.h"
 
@@ -78,6 +79,47 @@ TEST_F(Labels, ApplySendsWhatWasEditedAndTypingRefusesWhatTheLineCannotCarry) {
     ASSERT_EQ(defaults.size(), 3072u);
     EXPECT_EQ(defaults[6], "&slabel,0,7,'SOURCE-0007'");
     EXPECT_EQ(defaults.back(), "&slabel,1,1536,'DESTINATION-1536'");
+}
+
+// The find box walks the matches of a channel name or either label, wrapping round; Enter there
+// goes on to the next match and never presses one of the window's buttons.
+TEST_F(Labels, FindGoesFromMatchToMatchAndEnterPressesNoButton) {
+    Connect(ModelClass::Full, true);
+    Reply(":llabel,0,0,1,2,'Kick','Snare'");
+    Reply(":glabel,0,1,700,'kick wedge'");
+    ChannelLabelsDialog dialog(session, prompter, nullptr);
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    ChannelFindBox& find = *dialog.FindBox();
+    const auto current = [&] { return dialog.List()->currentRow(); };
+
+    QTest::keyClick(&dialog, Qt::Key_F, Qt::ControlModifier);
+    ASSERT_TRUE(find.hasFocus());
+    QTest::keyClicks(&find, "KICK");
+    EXPECT_EQ(current(), 0);
+    EXPECT_EQ(dialog.InputField()->text(), "Kick");
+    EXPECT_EQ(find.Hits()->text(), "1 of 2");
+    QTest::keyClick(&find, Qt::Key_Return);
+    EXPECT_EQ(current(), 699);
+    EXPECT_EQ(dialog.OutputField()->text(), "kick wedge");
+    EXPECT_EQ(find.Hits()->text(), "2 of 2");
+    QTest::keyClick(&find, Qt::Key_F3);
+    EXPECT_EQ(current(), 0);
+    QTest::keyClick(&find, Qt::Key_F3, Qt::ShiftModifier);
+    EXPECT_EQ(current(), 699);
+    EXPECT_TRUE(prompter.asked.empty());
+    EXPECT_TRUE(Sent().empty());
+    EXPECT_TRUE(dialog.isVisible());
+
+    find.clear();
+    QTest::keyClicks(&find, "madi 5");  // the name, however spaced and padded
+    EXPECT_EQ(dialog.List()->Text(current(), 0), "MADI 05");
+    QTest::keyClicks(&find, "x");
+    EXPECT_EQ(find.Hits()->text(), "no match");
+    EXPECT_EQ(dialog.List()->Text(current(), 0), "MADI 05");
+    QTest::keyClick(&find, Qt::Key_Escape);  // empties the box; the window stays
+    EXPECT_TRUE(find.text().isEmpty());
+    EXPECT_TRUE(dialog.isVisible());
 }
 
 // As a window system delivers it: the second press comes before the double-click event.

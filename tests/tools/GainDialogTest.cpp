@@ -1,8 +1,11 @@
 #include <QItemSelectionModel>
+#include <QLabel>
 #include <QPushButton>
 #include <QTableView>
+#include <QTest>
 
 #include "tests/tools/ChannelToolsFixture.h"
+#include "tools/ChannelFindBox.h"
 #include "tools/ChannelTableModel.h"
 #include "tools/GainDialog.h"
 
@@ -64,6 +67,13 @@ TEST_F(Gains, ReportsRewriteTheirRowOnFramesWithAnOffset) {
     EXPECT_EQ(Cell(dialog, 0, 4), "0.05");
     EXPECT_EQ(Cell(dialog, 0, 6), "yes");
     EXPECT_EQ(dialog.Model()->RowOf(100), -1);
+
+    // Found by its label, on the rows this frame lists.
+    Reply(":glabel,0,0,600,'Choir L'");
+    Reply(":glabel,0,0,100,'Choir R'");  // not listed
+    QTest::keyClicks(dialog.FindBox(), "choir");
+    EXPECT_EQ(dialog.List()->currentIndex().row(), dialog.Model()->RowOf(600));
+    EXPECT_EQ(dialog.FindBox()->Hits()->text(), "1 of 1");
 }
 
 }  // namespace

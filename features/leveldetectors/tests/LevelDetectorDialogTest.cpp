@@ -1,10 +1,13 @@
 #include <QCheckBox>
 #include <QItemSelectionModel>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTableView>
+#include <QTest>
 
 #include "features/leveldetectors/view/LevelDetectorDialog.h"
 #include "tests/tools/ChannelToolsFixture.h"
+#include "tools/ChannelFindBox.h"
 #include "tools/ChannelTableModel.h"
 
 namespace velmar::test {
@@ -84,6 +87,15 @@ TEST_F(Detectors, StatusIsAskedPerActiveChannelOrInRunsWithinTheChannels) {
     EXPECT_EQ(dialog.Model()->ChannelAt(0), 600);
     dialog.GetStatus();
     EXPECT_EQ(Sent(), (std::vector<std::string>{"?glevdetstatus,0,600", "?glevdetstatus,1,600"}));
+    // The find box looks only at the rows on show, and the fields follow the row it finds.
+    Reply(":glevdetthres,0,0,600,-20.00,300,0.00,0");
+    Reply(":glabel,0,1,513,'Lectern'");
+    QTest::keyClicks(dialog.FindBox(), "lect");
+    EXPECT_EQ(dialog.FindBox()->Hits()->text(), "no match");
+    dialog.FindBox()->clear();
+    QTest::keyClicks(dialog.FindBox(), "600");
+    EXPECT_EQ(dialog.List()->currentIndex().row(), 0);
+    EXPECT_EQ(dialog.Fields(0).time1->text(), "300");
     Reply(":glevdetstatus,0,1,600,1");
     EXPECT_EQ(dialog.Model()->data(dialog.Model()->index(0, 2), Qt::DisplayRole).toString(),
               "0, 0, 0, 0, 1, 1");

@@ -21,6 +21,7 @@
 #include "features/leveldetectors/core/LevelDetectorEvents.h"
 #include "features/leveldetectors/core/LevelDetectorUnit.h"
 #include "routing/core/ChannelNames.h"
+#include "tools/ChannelFindBox.h"
 #include "tools/ChannelTableModel.h"
 
 namespace velmar {
@@ -56,6 +57,8 @@ LevelDetectorDialog::LevelDetectorDialog(Session& session, Prompter& prompter, Q
         {QStringLiteral("Channel"), QStringLiteral("Input"), QStringLiteral("Output")},
         [&state](std::int32_t ch, int column) { return DetectorCell(state, ch, column); }, this);
     list_ = MakeChannelView(model_, this);
+    find_ = new ChannelFindBox(
+        *list_, [this](int row) { return model_->ChannelAt(row); }, session_.State(), *this);
     for (const auto& [column, width] : {std::pair{0, 80}, {1, 270}})
         list_->setColumnWidth(column, width);
     list_->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -111,6 +114,7 @@ LevelDetectorDialog::LevelDetectorDialog(Session& session, Prompter& prompter, Q
     connect(activeOnly_, &QCheckBox::toggled, this, [this](bool on) { SetShowActiveOnly(on); });
     auto* group = new QGroupBox(QStringLiteral(" Threshold, enable and status (mono channels) "));
     auto* groupLayout = new QVBoxLayout(group);
+    groupLayout->addLayout(find_->NewRow());
     groupLayout->addWidget(list_);
     groupLayout->addLayout(edit);
     groupLayout->addWidget(activeOnly_);
