@@ -15,6 +15,16 @@ namespace {
 
 class Detectors : public ChannelToolsFixture {
   protected:
+    // Every cell of a row, " | " between them.
+    static QString Row(LevelDetectorDialog& dialog, int row) {
+        QStringList cells;
+        for (int column = 0; column < dialog.Model()->columnCount(); ++column)
+            cells << dialog.Model()->data(dialog.Model()->index(row, column), Qt::DisplayRole).toString();
+        return cells.join(QStringLiteral(" | "));
+    }
+    static bool Alarmed(LevelDetectorDialog& dialog, int row) {
+        return dialog.Model()->data(dialog.Model()->index(row, 3), Qt::BackgroundRole).isValid();
+    }
     void SelectChannel(LevelDetectorDialog& dialog, std::int32_t channel) {
         const QModelIndex cell = dialog.Model()->index(dialog.Model()->RowOf(channel), 0);
         dialog.List()->selectionModel()->setCurrentIndex(
@@ -50,8 +60,7 @@ TEST_F(Detectors, ApplySendsWhatDiffersAndStopsAtAFieldOutOfRange) {
               (std::vector<std::string>{"&slevdetthres,0,5,-40.00,99999,0.00,0", "&slevdetstate,0,5,1"}));
     Reply(":slevdetthres,0,0,5,-40.00,99999,0.00,0");
     Reply(":slevdetstate,0,0,5,1");
-    EXPECT_EQ(dialog.Model()->data(dialog.Model()->index(4, 1), Qt::DisplayRole).toString(),
-              "99999, -40, 0, 0, 1, 0");
+    EXPECT_EQ(Row(dialog, 4), "CARD1 05 | 99999 | -40 | 0 | 0 | yes | ok | 0 | 0 | 0 | 0 | no | off");
     dialog.Apply(0);
     EXPECT_TRUE(Sent().empty());
 
@@ -96,9 +105,11 @@ TEST_F(Detectors, StatusIsAskedPerActiveChannelOrInRunsWithinTheChannels) {
     QTest::keyClicks(dialog.FindBox(), "600");
     EXPECT_EQ(dialog.List()->currentIndex().row(), 0);
     EXPECT_EQ(dialog.Fields(0).time1->text(), "300");
+    EXPECT_FALSE(Alarmed(dialog, 0));
     Reply(":glevdetstatus,0,1,600,1");
-    EXPECT_EQ(dialog.Model()->data(dialog.Model()->index(0, 2), Qt::DisplayRole).toString(),
-              "0, 0, 0, 0, 1, 1");
+    // A trip is said in words and the whole row is marked.
+    EXPECT_EQ(Row(dialog, 0), "MADI 08 | 300 | -20 | 0 | 0 | no | off | 0 | 0 | 0 | 0 | yes | tripped");
+    EXPECT_TRUE(Alarmed(dialog, 0));
 }
 
 }  // namespace
