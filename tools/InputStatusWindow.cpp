@@ -1,5 +1,6 @@
 #include "tools/InputStatusWindow.h"
 
+#include <QBrush>
 #include <QButtonGroup>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -14,6 +15,7 @@
 #include "device/SessionEvents.h"
 #include "device/features/channels/ChannelToolsEvents.h"
 #include "device/features/identity/IdentityEvents.h"
+#include "tools/AlarmMarks.h"
 
 namespace velmar {
 
@@ -65,6 +67,11 @@ void Show(QTableWidget& list, const std::vector<std::string>& columns,
             if (item->text() != text)
                 item->setText(text);
             item->setData(Qt::UserRole, row.item);
+            // The cell says what is wrong in words; the colour makes it stand out in the list.
+            const bool fault = c > 0 && c - 1 < static_cast<int>(row.faults.size()) &&
+                               row.faults[static_cast<std::size_t>(c - 1)];
+            item->setData(Qt::BackgroundRole, fault ? QVariant(QBrush(AlarmBackground())) : QVariant());
+            item->setData(Qt::ForegroundRole, fault ? QVariant(QBrush(AlarmText())) : QVariant());
         }
     }
 }
