@@ -39,6 +39,7 @@ QHBoxLayout* ChannelFindBox::NewRow() {
     auto* row = new QHBoxLayout;
     row->addWidget(label);
     row->addWidget(this, 1);
+    hits_->setMinimumWidth(hits_->fontMetrics().horizontalAdvance(QStringLiteral("0000 of 0000")));
     row->addWidget(hits_);
     return row;
 }

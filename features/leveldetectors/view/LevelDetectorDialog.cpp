@@ -90,10 +90,10 @@ LevelDetectorDialog::LevelDetectorDialog(Session& session, Prompter& prompter, Q
             [this](const QModelIndex& current) { ShowChannel(model_->ChannelAt(current.row())); });
 
     auto* edit = new QGridLayout;
-    edit->addWidget(new QLabel(QStringLiteral("ms")), 0, 1);
-    edit->addWidget(new QLabel(QStringLiteral("dB")), 0, 2);
-    edit->addWidget(new QLabel(QStringLiteral("ms")), 0, 3);
-    edit->addWidget(new QLabel(QStringLiteral("dB")), 0, 4);
+    edit->addWidget(new QLabel(QStringLiteral("time 1 ms")), 0, 1);
+    edit->addWidget(new QLabel(QStringLiteral("level 1 dB")), 0, 2);
+    edit->addWidget(new QLabel(QStringLiteral("time 2 ms")), 0, 3);
+    edit->addWidget(new QLabel(QStringLiteral("level 2 dB")), 0, 4);
     for (std::int32_t direction = 0; direction <= 1; ++direction) {
         DirectionFields& f = fields_[static_cast<std::size_t>(direction)];
         const int row = direction + 1;
