@@ -14,7 +14,8 @@ bool FieldReader::Read(QLineEdit* field, std::int32_t first, std::int32_t last, 
     const int read = field->text().trimmed().toInt(&isNumber);
     if (!isNumber || read < first || read > last) {
         failed_ = true;
-        prompter_.Warning(RangeMessage(first, last));
+        const std::string name = field->accessibleName().toStdString();
+        prompter_.Warning(name.empty() ? RangeMessage(first, last) : RangeMessage(name, first, last));
         field->setFocus();
         field->selectAll();
         return false;
@@ -25,6 +26,11 @@ bool FieldReader::Read(QLineEdit* field, std::int32_t first, std::int32_t last, 
 
 std::string RangeMessage(std::int32_t first, std::int32_t last) {
     return "Please enter an integer between " + std::to_string(first) + " and " + std::to_string(last) + ".";
+}
+
+std::string RangeMessage(std::string_view field, std::int32_t first, std::int32_t last) {
+    return std::string(field) + " must be a whole number from " + std::to_string(first) + " to " +
+           std::to_string(last) + ".";
 }
 
 QTreeWidget* NewReportList(const QStringList& headers, bool multipleSelection) {

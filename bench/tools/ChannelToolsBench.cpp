@@ -2,9 +2,13 @@
 // (label runs; thresholds, enable and status of every detector) arrive as the link reads them,
 // at most 64 KiB per turn of the loop, and each turn is timed. The longest turn is the longest
 // the window could not answer the operator; the sum is the time to fill beyond the frame's own.
+// Typing into the find box of the filled labels window is timed per key, with the repaint, against
+// the same keys typed into the window's plain label field, alternated round by round.
 // Run offscreen: QT_QPA_PLATFORM=offscreen velmar-bench-channel-tools
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QTableView>
 #include <algorithm>
 #include <cstdio>
@@ -18,6 +22,7 @@
 #include "features/channeltools/view/ChannelLabelsDialog.h"
 #include "features/leveldetectors/view/LevelDetectorDialog.h"
 #include "tests/device/CoreFakes.h"
+#include "tools/ChannelFindBox.h"
 
 namespace velmar {
 namespace {
@@ -115,6 +120,13 @@ class Bench {
         return figures;
     }
 
+    Session& GetSession() { return session_; }
+    void Feed(const std::string& answers) {
+        for (std::size_t at = 0; at < answers.size(); at += kTurnBytes)
+            transport_.Deliver(answers.substr(at, kTurnBytes));
+        QApplication::processEvents();
+    }
+
   private:
     test::FakeTimerService timers_;
     test::RecordingTransport transport_;
@@ -128,6 +140,50 @@ void Print(const char* what, const Figures& f, std::size_t bytes) {
     std::printf("  filled from the answers: median %.2f ms\n", Median(f.fill));
     std::printf("  longest turn of the loop: median %.2f ms, worst %.2f ms\n", Median(f.longestTurn),
                 *std::max_element(f.longestTurn.begin(), f.longestTurn.end()));
+}
+
+// Types `text` into `field` key by key (after emptying it), each key timed with the window's repaint.
+void TypeTimed(QWidget& window, QLineEdit& field, const std::string& text, std::vector<double>& keys) {
+    field.selectAll();
+    QKeyEvent erase(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier);
+    QApplication::sendEvent(&field, &erase);
+    for (const char c : text) {
+        QElapsedTimer key;
+        key.start();
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(QLatin1Char(c)));
+        QApplication::sendEvent(&field, &press);
+        window.repaint();
+        QApplication::processEvents();
+        keys.push_back(Milliseconds(key));
+    }
+}
+
+void PrintFindTyping(Bench& bench, SilentPrompter& prompter, const std::string& labels) {
+    bench.GetSession().MutableState().ResetState();
+    ChannelLabelsDialog::RequestLabels(bench.GetSession());
+    ChannelLabelsDialog dialog(bench.GetSession(), prompter, nullptr);
+    dialog.resize(640, 560);
+    dialog.show();
+    bench.Feed(labels);
+    // A label near the end (every key moves the list), then text that matches nothing (every key
+    // walks all 1536 rows and both labels).
+    const std::vector<std::string> queries{"DEST-1530", "zzzzzzzz"};
+    std::vector<double> find;
+    std::vector<double> plain;
+    for (int round = 0; round < kRounds; ++round) {
+        for (const std::string& query : queries) {
+            TypeTimed(dialog, *dialog.FindBox(), query, find);
+            TypeTimed(dialog, *dialog.InputField(), query, plain);
+        }
+    }
+    const double findMedian = Median(find);
+    const double plainMedian = Median(plain);
+    std::printf("Find box of the labels window, 1536 labelled channels (%zu keys each):\n", find.size());
+    std::printf("  a key in the find box: median %.2f ms, worst %.2f ms\n", findMedian,
+                *std::max_element(find.begin(), find.end()));
+    std::printf("  a key in the label field: median %.2f ms, worst %.2f ms\n", plainMedian,
+                *std::max_element(plain.begin(), plain.end()));
+    std::printf("  find key / plain key: %.2f\n", findMedian / plainMedian);
 }
 
 int Run() {
@@ -155,6 +211,7 @@ int Run() {
               },
               labels),
           labels.size());
+    PrintFindTyping(bench, prompter, labels);
     return 0;
 }
 

@@ -6,6 +6,7 @@
 
 #include "features/channeltools/view/ChannelLabelsDialog.h"
 #include "tests/tools/ChannelToolsFixture.h"
+#include "tools/ChannelFindBox.h"
 #include "widgets/EditableGrid.h"
 
 namespace velmar::test {
@@ -24,12 +25,11 @@ TEST_F(Labels, ListsTheToolChannelsAndClearsOnlyThose) {
     ChannelLabelsDialog dialog(session, prompter, nullptr);
     EditableGrid& list = *dialog.List();
     ASSERT_EQ(list.rowCount(), 512);
-    EXPECT_EQ(list.Text(0, 0), "513");
-    EXPECT_EQ(list.Text(0, 1), "AES");
+    EXPECT_EQ(list.Text(0, 0), "AES 01");  // named as every other view names channel 513
     EXPECT_FALSE(dialog.DefaultAllButton()->isVisibleTo(&dialog));
     Reply(":llabel,0,1,513,2,'DEST-513','DEST-514'");
     Reply(":glabel,0,0,100,'Not listed'");
-    EXPECT_EQ(list.Text(1, 3), "DEST-514");
+    EXPECT_EQ(list.Text(1, 2), "DEST-514");
 
     prompter.answers = {true};
     dialog.ClearAll();
@@ -39,7 +39,7 @@ TEST_F(Labels, ListsTheToolChannelsAndClearsOnlyThose) {
     EXPECT_EQ(cleared.front(), "&slabel,0,513,''");
     EXPECT_EQ(cleared[512], "&slabel,1,513,''");
     // Sent is not shown: the list follows the frame's reports.
-    EXPECT_EQ(list.Text(1, 3), "DEST-514");
+    EXPECT_EQ(list.Text(1, 2), "DEST-514");
 }
 
 TEST_F(Labels, ApplySendsWhatWasEditedAndTypingRefusesWhatTheLineCannotCarry) {
@@ -81,6 +81,47 @@ TEST_F(Labels, ApplySendsWhatWasEditedAndTypingRefusesWhatTheLineCannotCarry) {
     EXPECT_EQ(defaults.back(), "&slabel,1,1536,'DESTINATION-1536'");
 }
 
+// The find box walks the matches of a channel name or either label, wrapping round; Enter there
+// goes on to the next match and never presses one of the window's buttons.
+TEST_F(Labels, FindGoesFromMatchToMatchAndEnterPressesNoButton) {
+    Connect(ModelClass::Full, true);
+    Reply(":llabel,0,0,1,2,'Kick','Snare'");
+    Reply(":glabel,0,1,700,'kick wedge'");
+    ChannelLabelsDialog dialog(session, prompter, nullptr);
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    ChannelFindBox& find = *dialog.FindBox();
+    const auto current = [&] { return dialog.List()->currentRow(); };
+
+    QTest::keyClick(&dialog, Qt::Key_F, Qt::ControlModifier);
+    ASSERT_TRUE(find.hasFocus());
+    QTest::keyClicks(&find, "KICK");
+    EXPECT_EQ(current(), 0);
+    EXPECT_EQ(dialog.InputField()->text(), "Kick");
+    EXPECT_EQ(find.Hits()->text(), "1 of 2");
+    QTest::keyClick(&find, Qt::Key_Return);
+    EXPECT_EQ(current(), 699);
+    EXPECT_EQ(dialog.OutputField()->text(), "kick wedge");
+    EXPECT_EQ(find.Hits()->text(), "2 of 2");
+    QTest::keyClick(&find, Qt::Key_F3);
+    EXPECT_EQ(current(), 0);
+    QTest::keyClick(&find, Qt::Key_F3, Qt::ShiftModifier);
+    EXPECT_EQ(current(), 699);
+    EXPECT_TRUE(prompter.asked.empty());
+    EXPECT_TRUE(Sent().empty());
+    EXPECT_TRUE(dialog.isVisible());
+
+    find.clear();
+    QTest::keyClicks(&find, "madi 5");  // the name, however spaced and padded
+    EXPECT_EQ(dialog.List()->Text(current(), 0), "MADI 05");
+    QTest::keyClicks(&find, "x");
+    EXPECT_EQ(find.Hits()->text(), "no match");
+    EXPECT_EQ(dialog.List()->Text(current(), 0), "MADI 05");
+    QTest::keyClick(&find, Qt::Key_Escape);  // empties the box; the window stays
+    EXPECT_TRUE(find.text().isEmpty());
+    EXPECT_TRUE(dialog.isVisible());
+}
+
 // As a window system delivers it: the second press comes before the double-click event.
 void DoubleClickCell(EditableGrid& grid, int row, int column) {
     QWidget* viewport = grid.viewport();
@@ -100,13 +141,13 @@ TEST_F(Labels, ACellEditedInPlaceSendsWhatWasTypedHoweverTheEditEnds) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
     EditableGrid& list = *dialog.List();
 
-    DoubleClickCell(list, 0, 2);
+    DoubleClickCell(list, 0, 1);
     ASSERT_TRUE(list.IsEditing());
     QTest::keyClicks(list.Editor(), "Vocal 1");
     QTest::keyClick(list.Editor(), Qt::Key_Return);
     EXPECT_EQ(Sent(), (std::vector<std::string>{"&slabel,0,1,'Vocal 1'"}));
 
-    DoubleClickCell(list, 1, 2);
+    DoubleClickCell(list, 1, 1);
     QTest::keyClicks(list.Editor(), "Vocal 2");
     QTest::keyClick(list.Editor(), Qt::Key_Tab);  // on to the output cell of the same channel
     EXPECT_EQ(Sent(), (std::vector<std::string>{"&slabel,0,2,'Vocal 2'"}));
@@ -117,10 +158,10 @@ TEST_F(Labels, ACellEditedInPlaceSendsWhatWasTypedHoweverTheEditEnds) {
     EXPECT_EQ(Sent(), (std::vector<std::string>{"&slabel,1,2,'Wedge 2'"}));
 
     // Escape, and an edit that changed nothing, send nothing.
-    DoubleClickCell(list, 2, 2);
+    DoubleClickCell(list, 2, 1);
     QTest::keyClicks(list.Editor(), "Dropped");
     QTest::keyClick(list.Editor(), Qt::Key_Escape);
-    DoubleClickCell(list, 2, 3);
+    DoubleClickCell(list, 2, 2);
     QTest::keyClick(list.Editor(), Qt::Key_Return);
     EXPECT_TRUE(Sent().empty());
 }

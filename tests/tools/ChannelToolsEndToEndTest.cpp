@@ -66,13 +66,13 @@ TEST_F(ChannelToolsEndToEnd, LabelsSetInTheWindowComeBackOnReopeningAndEverywher
         dialog.InputField()->setText(QStringLiteral("Truck feed L"));
         dialog.OutputField()->setText(QStringLiteral("To truck L"));
         dialog.Apply();
-        ASSERT_TRUE(test::WaitUntil([&] { return dialog.List()->Text(602, 3) == "To truck L"; }));
-        EXPECT_EQ(dialog.List()->Text(602, 2), "Truck feed L");
+        ASSERT_TRUE(test::WaitUntil([&] { return dialog.List()->Text(602, 2) == "To truck L"; }));
+        EXPECT_EQ(dialog.List()->Text(602, 1), "Truck feed L");
     }
     {
         ChannelLabelsDialog::RequestLabels(session);
         ChannelLabelsDialog reopened(session, prompter, nullptr);
-        EXPECT_TRUE(test::WaitUntil([&] { return reopened.List()->Text(602, 2) == "Truck feed L"; }));
+        EXPECT_TRUE(test::WaitUntil([&] { return reopened.List()->Text(602, 1) == "Truck feed L"; }));
     }
     // The routing views name the channel with its label.
     RoutingArea& routing = window->Routing();
@@ -97,13 +97,19 @@ TEST_F(ChannelToolsEndToEnd, ADetectorSetInTheWindowTripsAndShowsItsStatus) {
     input.level1->setText(QStringLiteral("-30.5"));
     input.enable->setChecked(true);
     dialog.Apply(0);
-    const auto cell = [&] {
-        return dialog.Model()->data(dialog.Model()->index(8, 2), Qt::DisplayRole).toString();
+    const auto shown = [&] {
+        QStringList cells;
+        for (int column = 1; column <= 6; ++column)
+            cells << dialog.Model()->data(dialog.Model()->index(8, column), Qt::DisplayRole).toString();
+        return cells.join(QStringLiteral(", "));
     };
-    ASSERT_TRUE(test::WaitUntil([&] { return cell() == "250, -30.50, 0, 0, 1, 0"; })) << cell().toStdString();
+    ASSERT_TRUE(test::WaitUntil([&] { return shown() == "250, -30.50, 0, 0, yes, ok"; }))
+        << shown().toStdString();
 
     ASSERT_EQ(sim.Do("trip 127.0.0.2 in 9").substr(0, 2), "ok");
-    EXPECT_TRUE(test::WaitUntil([&] { return cell() == "250, -30.50, 0, 0, 1, 1"; })) << cell().toStdString();
+    EXPECT_TRUE(test::WaitUntil([&] { return shown() == "250, -30.50, 0, 0, yes, tripped"; }))
+        << shown().toStdString();
+    EXPECT_TRUE(dialog.Model()->data(dialog.Model()->index(8, 0), Qt::BackgroundRole).isValid());
     EXPECT_NE(Cli({"detectors", "127.0.0.2"}).find("\n9        CARD 1  250, -30.50, 0, 0, 1, 1 |"),
               std::string::npos);
 }

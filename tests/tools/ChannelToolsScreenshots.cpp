@@ -1,5 +1,5 @@
 // Renders the four channel-tool windows connected to the simulated K5A "Studio A", for the README:
-//   xvfb-run -a -s "-screen 0 1280x800x24" build/bin/velmar-channel-tools-screenshot docs/screenshots
+//   scripts/isolated.sh build/bin/velmar-channel-tools-screenshot docs/screenshots   (offscreen)
 // writes input-status.png, channel-labels.png, gain-settings.png and level-detectors.png there.
 #include <QDir>
 #include <QTableView>
@@ -15,6 +15,7 @@
 #include "features/leveldetectors/core/LevelDetectorUnit.h"
 #include "features/leveldetectors/view/LevelDetectorDialog.h"
 #include "tests/console/ScreenshotRig.h"
+#include "tools/ChannelFindBox.h"
 #include "widgets/EditableGrid.h"
 
 namespace {
@@ -83,7 +84,8 @@ int main(int argc, char** argv) {
         ChannelLabelsDialog dialog(session, prompter, nullptr);
         dialog.show();
         QTest::qWait(600);
-        dialog.List()->setCurrentCell(2, 0);
+        QTest::keyClicks(dialog.FindBox(), "tom");
+        QTest::keyClick(dialog.FindBox(), Qt::Key_Return);
         ok = Save(dialog, folder, "channel-labels.png") && ok;
     }
     {
@@ -99,7 +101,7 @@ int main(int argc, char** argv) {
         dialog.show();
         QTest::qWait(800);
         dialog.List()->selectionModel()->setCurrentIndex(
-            dialog.Model()->index(4, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+            dialog.Model()->index(1, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
         ok = Save(dialog, folder, "level-detectors.png") && ok;
     }
     return ok ? 0 : 1;

@@ -1,10 +1,13 @@
 #include <QItemSelectionModel>
+#include <QLabel>
 #include <QPushButton>
 #include <QTableView>
+#include <QTest>
 
 #include "features/channeltools/view/ChannelTableModel.h"
 #include "features/channeltools/view/GainDialog.h"
 #include "tests/tools/ChannelToolsFixture.h"
+#include "tools/ChannelFindBox.h"
 
 namespace velmar::test {
 namespace {
@@ -24,6 +27,7 @@ class Gains : public ChannelToolsFixture {
 TEST_F(Gains, ClearingNeedsTheServiceOptionAndClearsInputBeforeOutput) {
     Connect(ModelClass::Full, false);
     GainDialog plain(session, prompter, nullptr);
+    EXPECT_EQ(Cell(plain, 64, 0), "CARD2 01");
     EXPECT_FALSE(plain.ClearAllButton()->isEnabled());
     Select(plain, {0});
     EXPECT_FALSE(plain.OffersClearMenu());
@@ -53,17 +57,23 @@ TEST_F(Gains, ReportsRewriteTheirRowOnFramesWithAnOffset) {
     EXPECT_EQ(Sent(), (std::vector<std::string>{"?lgain,0,513,512", "?lgain,1,513,512"}));
     GainDialog dialog(session, prompter, nullptr);
     ASSERT_EQ(dialog.Model()->rowCount(), 512);
-    EXPECT_EQ(Cell(dialog, 0, 0), "513");
-    EXPECT_EQ(Cell(dialog, 0, 1), "AES");
+    EXPECT_EQ(Cell(dialog, 0, 0), "AES 01");
     Reply(":ggain,0,0,513,-12.50,1,0");
     Reply(":ggain,0,1,513,0.05,0,1");
     Reply(":ggain,0,0,100,-3.00,1,1");  // not listed: stored only
-    EXPECT_EQ(Cell(dialog, 0, 2), "-12.50");
-    EXPECT_EQ(Cell(dialog, 0, 3), "yes");  // first flag word: phase
-    EXPECT_EQ(Cell(dialog, 0, 4), "no");   // second: mute
-    EXPECT_EQ(Cell(dialog, 0, 5), "0.05");
-    EXPECT_EQ(Cell(dialog, 0, 7), "yes");
+    EXPECT_EQ(Cell(dialog, 0, 1), "-12.50");
+    EXPECT_EQ(Cell(dialog, 0, 2), "yes");  // first flag word: phase
+    EXPECT_EQ(Cell(dialog, 0, 3), "no");   // second: mute
+    EXPECT_EQ(Cell(dialog, 0, 4), "0.05");
+    EXPECT_EQ(Cell(dialog, 0, 6), "yes");
     EXPECT_EQ(dialog.Model()->RowOf(100), -1);
+
+    // Found by its label, on the rows this frame lists.
+    Reply(":glabel,0,0,600,'Choir L'");
+    Reply(":glabel,0,0,100,'Choir R'");  // not listed
+    QTest::keyClicks(dialog.FindBox(), "choir");
+    EXPECT_EQ(dialog.List()->currentIndex().row(), dialog.Model()->RowOf(600));
+    EXPECT_EQ(dialog.FindBox()->Hits()->text(), "1 of 1");
 }
 
 }  // namespace

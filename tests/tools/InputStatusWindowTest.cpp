@@ -14,6 +14,9 @@ class InputStatus : public ChannelToolsFixture {
     QString MainCell(InputStatusWindow& window, int row, int column) {
         return window.MainList()->item(row, column)->text();
     }
+    static bool Marked(QTableWidget& list, int row, int column) {
+        return list.item(row, column)->data(Qt::BackgroundRole).isValid();
+    }
 };
 
 TEST_F(InputStatus, FollowsTheFrameWhileHiddenAndNeverShowsAnEarlierFramesValues) {
@@ -33,11 +36,17 @@ TEST_F(InputStatus, FollowsTheFrameWhileHiddenAndNeverShowsAnEarlierFramesValues
     EXPECT_EQ(MainCell(window, 11, 1), "error");
     EXPECT_EQ(MainCell(window, 11, 3), "no");
     EXPECT_EQ(MainCell(window, 12, 3), "yes *");
+    // Errors stand out; an input that is simply not active does not.
+    EXPECT_TRUE(Marked(*window.MainList(), 11, 1));
+    EXPECT_TRUE(Marked(*window.MainList(), 11, 2));
+    EXPECT_FALSE(Marked(*window.MainList(), 11, 3));
+    EXPECT_FALSE(Marked(*window.MainList(), 12, 1));
 
     // Another frame: what the first one reported is gone at once.
     Connect(ModelClass::Full, false);
     EXPECT_EQ(MainCell(window, 11, 3), "unknown");
     EXPECT_EQ(MainCell(window, 11, 1), "unknown");
+    EXPECT_FALSE(Marked(*window.MainList(), 11, 1));
 }
 
 TEST_F(InputStatus, CardListsFollowTheRadiosAndTheModelClass) {
@@ -52,6 +61,10 @@ TEST_F(InputStatus, CardListsFollowTheRadiosAndTheModelClass) {
     Reply(":gadsigdet,0,5,8,1");
     EXPECT_EQ(window.CardList()->item(15, 1)->text(), "yes");
     EXPECT_EQ(window.CardList()->item(15, 2)->text(), "no");
+    EXPECT_FALSE(Marked(*window.CardList(), 15, 2));
+    Reply(":gadovldet,0,5,8,1");
+    EXPECT_EQ(window.CardList()->item(15, 2)->text(), "yes");
+    EXPECT_TRUE(Marked(*window.CardList(), 15, 2));
     EXPECT_EQ(window.CardList()->item(14, 1)->text(), "unknown");
     EXPECT_TRUE(window.CardList()->isEnabled());
 

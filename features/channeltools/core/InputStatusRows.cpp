@@ -40,45 +40,73 @@ std::string YesNo(std::int32_t flag) {
     return flag != 0 ? "yes" : "no";
 }
 
-// The three cells of a status of three characters: signal error, sync error, active.
-std::vector<std::string> StatusCells(std::string_view status, bool redundancyMark) {
-    if (status.size() < 3)
-        return {std::string(kUnknownStatus), std::string(kUnknownStatus), std::string(kUnknownStatus)};
+void Add(InputStatusRow& row, std::string_view text, bool fault = false) {
+    row.cells.emplace_back(text);
+    row.faults.push_back(fault);
+}
+
+void AddUnknown(InputStatusRow& row, int cells) {
+    for (int i = 0; i < cells; ++i)
+        Add(row, kUnknownStatus);
+}
+
+// The three cells of a status of three characters: signal error, sync error, active. An input
+// held inactive by redundancy is no fault.
+void AddStatusCells(InputStatusRow& row, std::string_view status, bool redundancyMark) {
+    if (status.size() < 3) {
+        AddUnknown(row, 3);
+        return;
+    }
     std::string active = status[2] == 'a' ? "no" : status[2] == 'A' ? "yes" : std::string(kUnknownStatus);
     if (redundancyMark)
         active += " *";
-    return {status[0] == 'E' ? "error" : "", status[1] == 'S' ? "error" : "", active};
+    Add(row, status[0] == 'E' ? "error" : "", status[0] == 'E');
+    Add(row, status[1] == 'S' ? "error" : "", status[1] == 'S');
+    Add(row, active);
 }
 
-std::vector<std::string> CardCells(const DeviceState& state, const InputStatusTables& inputs,
-                                   InputCardType type, std::int32_t slot, std::int32_t input) {
+void AddCardCells(InputStatusRow& row, const DeviceState& state, const InputStatusTables& inputs,
+                  InputCardType type, std::int32_t slot, std::int32_t input) {
     const std::size_t index = static_cast<std::size_t>(Info(type).inputs * (slot - 1) + input - 1);
     switch (type) {
         case InputCardType::Sdi: {
             const SdiRxStatus& sdi = inputs.sdiRxStatus[index];
-            if (sdi.card == 0)
-                return {std::string(kUnknownStatus), std::string(kUnknownStatus),
-                        std::string(kUnknownStatus)};
-            return {YesNo(sdi.values[0]), std::string(SdiFormatName(sdi.values[1])),
-                    std::string(FrameRateName(sdi.values[2]))};
+            if (sdi.card == 0) {
+                AddUnknown(row, 3);
+                return;
+            }
+            const auto known = [](std::int32_t value, std::size_t count) {
+                return value >= 0 && value < static_cast<std::int32_t>(count);
+            };
+            Add(row, YesNo(sdi.values[0]), sdi.values[0] == 0);
+            // Format 0 is the frame's own word for a signal it cannot read.
+            Add(row, SdiFormatName(sdi.values[1]),
+                !known(sdi.values[1], kSdiFormats.size()) || sdi.values[1] == 0);
+            Add(row, FrameRateName(sdi.values[2]), !known(sdi.values[2], kFrameRates.size()));
+            return;
         }
         case InputCardType::Ad: {
             const AdSignal& ad = inputs.adSignal[index];
-            if (ad.card == 0)
-                return {std::string(kUnknownStatus), std::string(kUnknownStatus)};
-            return {YesNo(ad.sigDet), YesNo(ad.ovlDet)};
+            if (ad.card == 0) {
+                AddUnknown(row, 2);
+                return;
+            }
+            Add(row, YesNo(ad.sigDet));
+            Add(row, YesNo(ad.ovlDet), ad.ovlDet != 0);
+            return;
         }
         case InputCardType::Aes:
-            return StatusCells(inputs.aesInputStatus[index].status.View(), false);
+            AddStatusCells(row, inputs.aesInputStatus[index].status.View(), false);
+            return;
         case InputCardType::Madi: {
             // inactive[] holds the SFP modules at 1 and 2, then card s port p at 2s + p.
             const bool redundant =
                 state.config.cards[static_cast<std::size_t>(slot - 1)].madi.redundancyEnable != 0;
             const bool inactive = state.live.inactive[static_cast<std::size_t>(2 * slot + input - 1)] != 0;
-            return StatusCells(inputs.cardIfStatus[index].status.View(), redundant && inactive);
+            AddStatusCells(row, inputs.cardIfStatus[index].status.View(), redundant && inactive);
+            return;
         }
     }
-    return {};
 }
 
 }  // namespace
@@ -114,8 +142,10 @@ std::vector<InputStatusRow> MainBoardRows(const DeviceState& state, const InputS
         const bool sfp = i == kFirstSfp || i == kFirstSfp + 1;
         const bool mark =
             sfp && state.config.redundancyEnable != 0 && state.live.inactive[i - kFirstSfp] != 0;
-        rows.push_back({static_cast<std::int32_t>(i + 1), std::string(kMainInputNames[i]),
-                        StatusCells(inputs.mainInputStatus[i].status.View(), mark)});
+        InputStatusRow& row = rows.emplace_back();
+        row.item = static_cast<std::int32_t>(i + 1);
+        row.name = kMainInputNames[i];
+        AddStatusCells(row, inputs.mainInputStatus[i].status.View(), mark);
     }
     return rows;
 }
@@ -130,9 +160,10 @@ std::vector<InputStatusRow> CardRows(const DeviceState& state, const InputStatus
         if (CardKind(state, slot) != info.kind)
             continue;
         for (std::int32_t input = 1; input <= info.inputs; ++input) {
-            rows.push_back({info.inputs * (slot - 1) + input - 1,
-                            "Slot " + std::to_string(slot) + " - " + std::to_string(input),
-                            CardCells(state, inputs, type, slot, input)});
+            InputStatusRow& row = rows.emplace_back();
+            row.item = info.inputs * (slot - 1) + input - 1;
+            row.name = "Slot " + std::to_string(slot) + " - " + std::to_string(input);
+            AddCardCells(row, state, inputs, type, slot, input);
         }
     }
     return rows;

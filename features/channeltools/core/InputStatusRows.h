@@ -14,11 +14,13 @@ namespace velmar {
 // The card kinds the input status lists, as its radio buttons offer them.
 enum class InputCardType : std::uint8_t { Sdi, Ad, Aes, Madi };
 
-// One row of an input status list: its item value, its name and the cells after the name.
+// One row of an input status list: its item value, its name and the cells after the name, and
+// for each cell whether it tells of a fault (an error, no lock, an overload, an invalid format).
 struct InputStatusRow {
     std::int32_t item = 0;
     std::string name;
     std::vector<std::string> cells;
+    std::vector<bool> faults;
     friend bool operator==(const InputStatusRow&, const InputStatusRow&) = default;
 };
 

@@ -17,6 +17,8 @@
 #include "features/channeltools/core/ChannelToolsUnit.h"
 #include "features/channeltools/core/LabelText.h"
 #include "features/channeltools/view/LabelTyping.h"
+#include "features/routing/core/ChannelNames.h"
+#include "tools/ChannelFindBox.h"
 #include "widgets/EditableGrid.h"
 
 namespace velmar {
@@ -24,8 +26,8 @@ namespace velmar {
 namespace {
 
 constexpr std::string_view kCaption = "Channel labels";
-constexpr int kInputColumn = 2;
-constexpr int kOutputColumn = 3;
+constexpr int kInputColumn = 1;
+constexpr int kOutputColumn = 2;
 
 const TextField<17>& StoredLabel(const Session& session, std::int32_t direction, std::int32_t channel) {
     const auto& table =
@@ -40,16 +42,17 @@ ChannelLabelsDialog::ChannelLabelsDialog(Session& session, Prompter& prompter, Q
       session_(session),
       prompter_(prompter),
       list_(new EditableGrid),
+      find_(new ChannelFindBox(
+          *list_, [this](int row) { return static_cast<std::int32_t>(list_->RowValue(row)); },
+          session.State(), *this)),
       input_(new QLineEdit),
       output_(new QLineEdit),
       notice_(new QLabel),
       defaultAll_(new QPushButton(QStringLiteral("Default all"))),
       outcomes_(session.Outcomes(), session.Events(), session.Connection()) {
     setWindowTitle(QStringLiteral("Channel labels"));
-    list_->SetColumns({QStringLiteral("Channel"), QStringLiteral("Type"), QStringLiteral("Input"),
-                       QStringLiteral("Output")});
+    list_->SetColumns({QStringLiteral("Channel"), QStringLiteral("Input"), QStringLiteral("Output")});
     list_->SetColumnReadOnly(0, true);
-    list_->SetColumnReadOnly(1, true);
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
     list_->setWordWrap(false);
     list_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -85,6 +88,7 @@ ChannelLabelsDialog::ChannelLabelsDialog(Session& session, Prompter& prompter, Q
 
     auto* group = new QGroupBox(QStringLiteral(" Labels (mono channels) "));
     auto* groupLayout = new QVBoxLayout(group);
+    groupLayout->addLayout(find_->NewRow());
     groupLayout->addWidget(list_);
     groupLayout->addLayout(fields);
     groupLayout->addWidget(notice_);
@@ -127,9 +131,8 @@ void ChannelLabelsDialog::Fill() {
     const std::int32_t last = session_.Channels();
     list_->setRowCount(0);
     for (std::int32_t ch = first; ch <= last; ++ch) {
-        const int row = list_->InsertRow(list_->rowCount(), QString::number(ch));
+        const int row = list_->InsertRow(list_->rowCount(), QString::fromStdString(ChannelText(ch)));
         list_->SetRowValue(row, static_cast<std::uint32_t>(ch));
-        list_->SetText(row, 1, QString::fromStdString(ChannelTypeName(ch - 1)));
         list_->SetText(row, kInputColumn, LabelToQString(StoredLabel(session_, 0, ch).View()));
         list_->SetText(row, kOutputColumn, LabelToQString(StoredLabel(session_, 1, ch).View()));
     }

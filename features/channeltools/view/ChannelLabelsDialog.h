@@ -13,6 +13,7 @@ class QPushButton;
 
 namespace velmar {
 
+class ChannelFindBox;
 class EditableGrid;
 class Prompter;
 class Session;
@@ -35,6 +36,7 @@ class ChannelLabelsDialog final : public QDialog {
     void ShowRow(int row);
 
     EditableGrid* List() const { return list_; }
+    ChannelFindBox* FindBox() const { return find_; }
     QLineEdit* InputField() const { return input_; }
     QLineEdit* OutputField() const { return output_; }
     QLabel* Notice() const { return notice_; }
@@ -52,6 +54,7 @@ class ChannelLabelsDialog final : public QDialog {
     Session& session_;
     Prompter& prompter_;
     EditableGrid* list_;
+    ChannelFindBox* find_;
     QLineEdit* input_;
     QLineEdit* output_;
     QLabel* notice_;

@@ -1,6 +1,9 @@
 #include "features/channeltools/view/ChannelTableModel.h"
 
+#include <QBrush>
 #include <algorithm>
+
+#include "tools/AlarmMarks.h"
 
 namespace velmar {
 
@@ -27,7 +30,7 @@ void ChannelTableModel::ChannelsChanged(std::int32_t first, std::int32_t count) 
         return;
     const auto top = static_cast<int>(begin - channels_.begin());
     const auto bottom = static_cast<int>(end - channels_.begin()) - 1;
-    emit dataChanged(index(top, 0), index(bottom, columnCount() - 1), {Qt::DisplayRole});
+    emit dataChanged(index(top, 0), index(bottom, columnCount() - 1));
 }
 
 std::int32_t ChannelTableModel::ChannelAt(int row) const {
@@ -48,9 +51,14 @@ int ChannelTableModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant ChannelTableModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || role != Qt::DisplayRole)
+    if (!index.isValid())
         return {};
-    return cell_(ChannelAt(index.row()), index.column());
+    if (role == Qt::DisplayRole)
+        return cell_(ChannelAt(index.row()), index.column());
+    if ((role == Qt::BackgroundRole || role == Qt::ForegroundRole) && alarm_ &&
+        alarm_(ChannelAt(index.row())))
+        return role == Qt::BackgroundRole ? QBrush(AlarmBackground()) : QBrush(AlarmText());
+    return {};
 }
 
 QVariant ChannelTableModel::headerData(int section, Qt::Orientation orientation, int role) const {

@@ -13,8 +13,12 @@ namespace velmar {
 class ChannelTableModel final : public QAbstractTableModel {
   public:
     using CellText = std::function<QString(std::int32_t channel, int column)>;
+    using RowAlarm = std::function<bool(std::int32_t channel)>;
 
     ChannelTableModel(QStringList headers, CellText cell, QObject* parent);
+
+    // A row in alarm is tinted red with dark red text; its cells must also say why in words.
+    void SetRowAlarm(RowAlarm alarm) { alarm_ = std::move(alarm); }
 
     // The channels listed, in ascending order.
     void SetChannels(std::vector<std::int32_t> channels);
@@ -37,6 +41,7 @@ class ChannelTableModel final : public QAbstractTableModel {
   private:
     QStringList headers_;
     CellText cell_;
+    RowAlarm alarm_;
     std::vector<std::int32_t> channels_;
 };
 

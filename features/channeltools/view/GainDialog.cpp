@@ -17,6 +17,8 @@
 #include "features/channeltools/core/ChannelToolsState.h"
 #include "features/channeltools/core/ChannelToolsUnit.h"
 #include "features/channeltools/view/ChannelTableModel.h"
+#include "features/routing/core/ChannelNames.h"
+#include "tools/ChannelFindBox.h"
 
 namespace velmar {
 
@@ -27,12 +29,10 @@ constexpr std::string_view kCaption = "Gain settings";
 // The report's first flag word is the phase, the second the mute, in the order of the columns.
 QString GainCell(const GainTables& gains, std::int32_t channel, int column) {
     if (column == 0)
-        return QString::number(channel);
-    if (column == 1)
-        return QString::fromStdString(ChannelTypeName(channel - 1));
-    const auto direction = static_cast<std::size_t>(column < 5 ? 0 : 1);
+        return QString::fromStdString(ChannelText(channel));
+    const auto direction = static_cast<std::size_t>(column < 4 ? 0 : 1);
     const GainEntry& gain = gains[direction][static_cast<std::size_t>(channel - 1)];
-    switch ((column - 2) % 3) {
+    switch ((column - 1) % 3) {
         case 0:
             return QString::fromStdString(GainText(gain.gain));
         case 1:
@@ -49,14 +49,16 @@ GainDialog::GainDialog(Session& session, Prompter& prompter, QWidget* parent)
     setWindowTitle(QStringLiteral("Gain settings"));
     const GainTables& gains = session_.Feature<ChannelToolsUnit>().Gains();
     model_ = new ChannelTableModel(
-        {QStringLiteral("Channel"), QStringLiteral("Type"), QStringLiteral("Input gain"),
-         QStringLiteral("phase"), QStringLiteral("mute"), QStringLiteral("Output gain"),
-         QStringLiteral("phase"), QStringLiteral("mute")},
+        {QStringLiteral("Channel"), QStringLiteral("Input gain"), QStringLiteral("phase"),
+         QStringLiteral("mute"), QStringLiteral("Output gain"), QStringLiteral("phase"),
+         QStringLiteral("mute")},
         [&gains](std::int32_t ch, int column) { return GainCell(gains, ch, column); }, this);
     model_->SetChannelRange(ToolChannelBase(session_.Connection()) + 1, session_.Channels());
     list_ = MakeChannelView(model_, this);
+    find_ = new ChannelFindBox(
+        *list_, [this](int row) { return model_->ChannelAt(row); }, session_.State(), *this);
     for (int column = 0; column < model_->columnCount(); ++column)
-        list_->setColumnWidth(column, column == 2 || column == 5 ? 95 : column < 2 ? 70 : 60);
+        list_->setColumnWidth(column, column == 0 ? 80 : column == 1 || column == 4 ? 95 : 60);
     list_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(list_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         if (!OffersClearMenu())
@@ -68,6 +70,7 @@ GainDialog::GainDialog(Session& session, Prompter& prompter, QWidget* parent)
 
     auto* group = new QGroupBox(QStringLiteral(" Gain (mono channels) "));
     auto* groupLayout = new QVBoxLayout(group);
+    groupLayout->addLayout(find_->NewRow());
     groupLayout->addWidget(list_);
     clearAll_ = new QPushButton(QStringLiteral("Clear all"));
     clearAll_->setEnabled(service_);

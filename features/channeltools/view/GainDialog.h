@@ -11,6 +11,7 @@ class QTableView;
 
 namespace velmar {
 
+class ChannelFindBox;
 class ChannelTableModel;
 class Prompter;
 class Session;
@@ -32,6 +33,7 @@ class GainDialog final : public QDialog {
 
     QTableView* List() const { return list_; }
     ChannelTableModel* Model() const { return model_; }
+    ChannelFindBox* FindBox() const { return find_; }
     QPushButton* ClearAllButton() const { return clearAll_; }
 
   private:
@@ -42,6 +44,7 @@ class GainDialog final : public QDialog {
     bool service_;
     ChannelTableModel* model_;
     QTableView* list_;
+    ChannelFindBox* find_;
     QPushButton* clearAll_;
     Subscriptions subscriptions_;
 };

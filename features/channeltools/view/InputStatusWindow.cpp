@@ -1,5 +1,6 @@
 #include "features/channeltools/view/InputStatusWindow.h"
 
+#include <QBrush>
 #include <QButtonGroup>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -15,6 +16,7 @@
 #include "features/channeltools/core/ChannelToolsEvents.h"
 #include "features/channeltools/core/ChannelToolsUnit.h"
 #include "features/identity/core/IdentityEvents.h"
+#include "tools/AlarmMarks.h"
 
 namespace velmar {
 
@@ -66,6 +68,11 @@ void Show(QTableWidget& list, const std::vector<std::string>& columns,
             if (item->text() != text)
                 item->setText(text);
             item->setData(Qt::UserRole, row.item);
+            // The cell says what is wrong in words; the colour makes it stand out in the list.
+            const bool fault = c > 0 && c - 1 < static_cast<int>(row.faults.size()) &&
+                               row.faults[static_cast<std::size_t>(c - 1)];
+            item->setData(Qt::BackgroundRole, fault ? QVariant(QBrush(AlarmBackground())) : QVariant());
+            item->setData(Qt::ForegroundRole, fault ? QVariant(QBrush(AlarmText())) : QVariant());
         }
     }
 }

@@ -116,6 +116,26 @@ std::string DetectorText(const LevelDetector& detector) {
            std::to_string(detector.status);
 }
 
+std::string DetectorColumnText(const LevelDetector& detector, DetectorColumn column) {
+    const DetectorFieldTexts texts = FieldTexts(detector.thresholds);
+    switch (column) {
+        case DetectorColumn::Time1:
+            return texts.time1;
+        case DetectorColumn::Level1:
+            return texts.level1;
+        case DetectorColumn::Time2:
+            return texts.time2;
+        case DetectorColumn::Level2:
+            return texts.level2;
+        case DetectorColumn::Enabled:
+            return detector.state != 0 ? "yes" : "no";
+        case DetectorColumn::State:
+            break;
+    }
+    // A detector tripped before it was disabled is still tripped until the frame says otherwise.
+    return Tripped(detector) ? "tripped" : detector.state != 0 ? "ok" : "off";
+}
+
 void PlanDetectorChannel(const LevelDetectorTables& detectors, std::int32_t channel,
                          const std::optional<DetectorTarget>& input,
                          const std::optional<DetectorTarget>& output,

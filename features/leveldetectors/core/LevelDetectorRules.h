@@ -23,6 +23,16 @@ inline constexpr std::int32_t kMaxReadableTimeMs = 99999;
 // "time 1, level 1, time 2, level 2, state, status" as a detector list cell.
 std::string DetectorText(const LevelDetector& detector);
 
+// The columns of one direction of a detector in the window's list, in this order.
+enum class DetectorColumn : std::uint8_t { Time1, Level1, Time2, Level2, Enabled, State };
+inline constexpr int kDetectorColumnCount = 6;
+// "500", "-40", "yes"; the state is "tripped" whenever the frame says so, else "ok" or "off".
+std::string DetectorColumnText(const LevelDetector& detector, DetectorColumn column);
+// The frame reports the detector as tripped.
+inline bool Tripped(const LevelDetector& detector) {
+    return detector.status != 0;
+}
+
 // A time in ms within 0..last.
 std::optional<std::int32_t> ParseTime(std::string_view text, std::int32_t last);
 // The longest time a threshold takes: kMaxReadableTimeMs for the input's first, 60000 ms otherwise.

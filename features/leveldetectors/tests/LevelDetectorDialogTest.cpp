@@ -1,17 +1,30 @@
 #include <QCheckBox>
 #include <QItemSelectionModel>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTableView>
+#include <QTest>
 
 #include "features/channeltools/view/ChannelTableModel.h"
 #include "features/leveldetectors/view/LevelDetectorDialog.h"
 #include "tests/tools/ChannelToolsFixture.h"
+#include "tools/ChannelFindBox.h"
 
 namespace velmar::test {
 namespace {
 
 class Detectors : public ChannelToolsFixture {
   protected:
+    // Every cell of a row, " | " between them.
+    static QString Row(LevelDetectorDialog& dialog, int row) {
+        QStringList cells;
+        for (int column = 0; column < dialog.Model()->columnCount(); ++column)
+            cells << dialog.Model()->data(dialog.Model()->index(row, column), Qt::DisplayRole).toString();
+        return cells.join(QStringLiteral(" | "));
+    }
+    static bool Alarmed(LevelDetectorDialog& dialog, int row) {
+        return dialog.Model()->data(dialog.Model()->index(row, 3), Qt::BackgroundRole).isValid();
+    }
     void SelectChannel(LevelDetectorDialog& dialog, std::int32_t channel) {
         const QModelIndex cell = dialog.Model()->index(dialog.Model()->RowOf(channel), 0);
         dialog.List()->selectionModel()->setCurrentIndex(
@@ -47,8 +60,7 @@ TEST_F(Detectors, ApplySendsWhatDiffersAndStopsAtAFieldOutOfRange) {
               (std::vector<std::string>{"&slevdetthres,0,5,-40.00,99999,0.00,0", "&slevdetstate,0,5,1"}));
     Reply(":slevdetthres,0,0,5,-40.00,99999,0.00,0");
     Reply(":slevdetstate,0,0,5,1");
-    EXPECT_EQ(dialog.Model()->data(dialog.Model()->index(4, 2), Qt::DisplayRole).toString(),
-              "99999, -40, 0, 0, 1, 0");
+    EXPECT_EQ(Row(dialog, 4), "CARD1 05 | 99999 | -40 | 0 | 0 | yes | ok | 0 | 0 | 0 | 0 | no | off");
     dialog.Apply(0);
     EXPECT_TRUE(Sent().empty());
 
@@ -84,9 +96,20 @@ TEST_F(Detectors, StatusIsAskedPerActiveChannelOrInRunsWithinTheChannels) {
     EXPECT_EQ(dialog.Model()->ChannelAt(0), 600);
     dialog.GetStatus();
     EXPECT_EQ(Sent(), (std::vector<std::string>{"?glevdetstatus,0,600", "?glevdetstatus,1,600"}));
+    // The find box looks only at the rows on show, and the fields follow the row it finds.
+    Reply(":glevdetthres,0,0,600,-20.00,300,0.00,0");
+    Reply(":glabel,0,1,513,'Lectern'");
+    QTest::keyClicks(dialog.FindBox(), "lect");
+    EXPECT_EQ(dialog.FindBox()->Hits()->text(), "no match");
+    dialog.FindBox()->clear();
+    QTest::keyClicks(dialog.FindBox(), "600");
+    EXPECT_EQ(dialog.List()->currentIndex().row(), 0);
+    EXPECT_EQ(dialog.Fields(0).time1->text(), "300");
+    EXPECT_FALSE(Alarmed(dialog, 0));
     Reply(":glevdetstatus,0,1,600,1");
-    EXPECT_EQ(dialog.Model()->data(dialog.Model()->index(0, 3), Qt::DisplayRole).toString(),
-              "0, 0, 0, 0, 1, 1");
+    // A trip is said in words and the whole row is marked.
+    EXPECT_EQ(Row(dialog, 0), "MADI 08 | 300 | -20 | 0 | 0 | no | off | 0 | 0 | 0 | 0 | yes | tripped");
+    EXPECT_TRUE(Alarmed(dialog, 0));
 }
 
 }  // namespace

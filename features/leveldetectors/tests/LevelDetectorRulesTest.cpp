@@ -36,6 +36,13 @@ TEST(LevelDetectorRules, FieldsAreReadWithinWhatTheyCanCarry) {
     EXPECT_EQ(texts.level2, "-0.05");
     EXPECT_EQ(ReadDetectorFields(0, texts).thresholds, shown);  // what the fields show goes back unchanged
     EXPECT_EQ(DetectorText({{{true, 40, 0}, 100, {false, 3, 50}, 2000}, 1, 0}), "100, -40, 2000, 3.50, 1, 0");
+    const LevelDetector armed{{{true, 40, 0}, 100, {false, 3, 50}, 2000}, 1, 0};
+    EXPECT_EQ(DetectorColumnText(armed, DetectorColumn::Level1), "-40");
+    EXPECT_EQ(DetectorColumnText(armed, DetectorColumn::Level2), "3.50");
+    EXPECT_EQ(DetectorColumnText(armed, DetectorColumn::Enabled), "yes");
+    EXPECT_EQ(DetectorColumnText(armed, DetectorColumn::State), "ok");
+    EXPECT_EQ(DetectorColumnText({{}, 0, 0}, DetectorColumn::State), "off");
+    EXPECT_EQ(DetectorColumnText({{}, 0, 2}, DetectorColumn::State), "tripped");
 }
 
 TEST(LevelDetectorRules, OnlyWhatDiffersIsSentInputsBeforeOutputsThresholdsBeforeStates) {

@@ -22,6 +22,8 @@
 #include "features/channeltools/view/ChannelTableModel.h"
 #include "features/leveldetectors/core/LevelDetectorEvents.h"
 #include "features/leveldetectors/core/LevelDetectorUnit.h"
+#include "features/routing/core/ChannelNames.h"
+#include "tools/ChannelFindBox.h"
 
 namespace velmar {
 
@@ -33,15 +35,22 @@ const LevelDetector& Stored(const LevelDetectorTables& state, std::int32_t direc
     return state[static_cast<std::size_t>(direction)][static_cast<std::size_t>(channel - 1)];
 }
 
+// The channel, then the six columns of the input and the six of the output.
 QString DetectorCell(const LevelDetectorTables& state, std::int32_t channel, int column) {
-    switch (column) {
-        case 0:
-            return QString::number(channel);
-        case 1:
-            return QString::fromStdString(ChannelTypeName(channel - 1));
-        default:
-            return QString::fromStdString(DetectorText(Stored(state, column - 2, channel)));
+    if (column == 0)
+        return QString::fromStdString(ChannelText(channel));
+    const std::int32_t direction = column > kDetectorColumnCount ? 1 : 0;
+    const auto which = static_cast<DetectorColumn>((column - 1) % kDetectorColumnCount);
+    return QString::fromStdString(DetectorColumnText(Stored(state, direction, channel), which));
+}
+
+QStringList DetectorHeaders() {
+    QStringList headers{QStringLiteral("Channel")};
+    for (const QString& direction : {QStringLiteral("Input"), QStringLiteral("Output")}) {
+        for (const char* column : {"time 1 ms", "level 1 dB", "time 2 ms", "level 2 dB", "enabled", "state"})
+            headers << direction + QLatin1Char('\n') + QString::fromLatin1(column);
     }
+    return headers;
 }
 
 QString Text(const std::string& text) {
@@ -55,12 +64,15 @@ LevelDetectorDialog::LevelDetectorDialog(Session& session, Prompter& prompter, Q
     setWindowTitle(QStringLiteral("Level detectors"));
     const LevelDetectorTables& state = session_.Feature<LevelDetectorUnit>().Detectors();
     model_ = new ChannelTableModel(
-        {QStringLiteral("Channel"), QStringLiteral("Type"), QStringLiteral("Input"),
-         QStringLiteral("Output")},
-        [&state](std::int32_t ch, int column) { return DetectorCell(state, ch, column); }, this);
+        DetectorHeaders(), [&state](std::int32_t ch, int column) { return DetectorCell(state, ch, column); },
+        this);
+    model_->SetRowAlarm(
+        [&state](std::int32_t ch) { return Tripped(Stored(state, 0, ch)) || Tripped(Stored(state, 1, ch)); });
     list_ = MakeChannelView(model_, this);
-    for (const auto& [column, width] : {std::pair{0, 70}, {1, 70}, {2, 270}})
-        list_->setColumnWidth(column, width);
+    find_ = new ChannelFindBox(
+        *list_, [this](int row) { return model_->ChannelAt(row); }, session_.State(), *this);
+    for (int column = 0; column < model_->columnCount(); ++column)
+        list_->setColumnWidth(column, column == 0 ? 80 : 64);
     list_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(list_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         QMenu menu(this);
@@ -79,10 +91,10 @@ LevelDetectorDialog::LevelDetectorDialog(Session& session, Prompter& prompter, Q
             [this](const QModelIndex& current) { ShowChannel(model_->ChannelAt(current.row())); });
 
     auto* edit = new QGridLayout;
-    edit->addWidget(new QLabel(QStringLiteral("ms")), 0, 1);
-    edit->addWidget(new QLabel(QStringLiteral("dB")), 0, 2);
-    edit->addWidget(new QLabel(QStringLiteral("ms")), 0, 3);
-    edit->addWidget(new QLabel(QStringLiteral("dB")), 0, 4);
+    edit->addWidget(new QLabel(QStringLiteral("time 1 ms")), 0, 1);
+    edit->addWidget(new QLabel(QStringLiteral("level 1 dB")), 0, 2);
+    edit->addWidget(new QLabel(QStringLiteral("time 2 ms")), 0, 3);
+    edit->addWidget(new QLabel(QStringLiteral("level 2 dB")), 0, 4);
     for (std::int32_t direction = 0; direction <= 1; ++direction) {
         DirectionFields& f = fields_[static_cast<std::size_t>(direction)];
         const int row = direction + 1;
@@ -114,6 +126,7 @@ LevelDetectorDialog::LevelDetectorDialog(Session& session, Prompter& prompter, Q
     connect(activeOnly_, &QCheckBox::toggled, this, [this](bool on) { SetShowActiveOnly(on); });
     auto* group = new QGroupBox(QStringLiteral(" Threshold, enable and status (mono channels) "));
     auto* groupLayout = new QVBoxLayout(group);
+    groupLayout->addLayout(find_->NewRow());
     groupLayout->addWidget(list_);
     groupLayout->addLayout(edit);
     groupLayout->addWidget(activeOnly_);
@@ -132,7 +145,7 @@ LevelDetectorDialog::LevelDetectorDialog(Session& session, Prompter& prompter, Q
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(group);
     layout->addLayout(buttons);
-    resize(760, 560);
+    resize(940, 560);
 
     Fill();
     subscriptions_.push_back(session_.Events().Subscribe<LevelDetectorsChanged>(

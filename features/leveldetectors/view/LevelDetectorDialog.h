@@ -15,6 +15,7 @@ class QTableView;
 
 namespace velmar {
 
+class ChannelFindBox;
 class ChannelTableModel;
 class Prompter;
 class Session;
@@ -50,6 +51,7 @@ class LevelDetectorDialog final : public QDialog {
 
     QTableView* List() const { return list_; }
     ChannelTableModel* Model() const { return model_; }
+    ChannelFindBox* FindBox() const { return find_; }
     const DirectionFields& Fields(std::int32_t direction) const {
         return fields_[static_cast<std::size_t>(direction)];
     }
@@ -64,6 +66,7 @@ class LevelDetectorDialog final : public QDialog {
     Prompter& prompter_;
     ChannelTableModel* model_;
     QTableView* list_;
+    ChannelFindBox* find_;
     QCheckBox* activeOnly_;
     std::array<DirectionFields, 2> fields_;
     Subscriptions subscriptions_;

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTreeWidget>
+#include <algorithm>
 #include <memory>
 
 #include "features/ppm/view/PpmDialog.h"
@@ -35,7 +36,7 @@ TEST_F(PpmWindow, PpmCreateUsesAndAdvancesTheNextStream) {
     settings.PortField()->setText("999");
     settings.accept();
     EXPECT_TRUE(settings.isVisible()) << "a port below 1000 keeps the dialog open";
-    EXPECT_EQ(prompter.shown.back(), "Please enter an integer between 1000 and 65535.");
+    EXPECT_EQ(prompter.shown.back(), "Port must be a whole number from 1000 to 65535.");
     settings.PortField()->setText("12000");
     settings.ChannelsField()->setText("16");
     settings.PhaseBox()->setChecked(true);
@@ -55,11 +56,18 @@ TEST_F(PpmWindow, PpmCreateUsesAndAdvancesTheNextStream) {
     EXPECT_EQ(Sent(), (std::vector<std::string>{"&sppmcreate,'10.0.0.152',12000,7,16,50,1",
                                                 "&sppmcreate,'10.0.0.152',12001,8,16,50,0"}));
 
-    // A typo in a field stops the action after its message.
+    // A typo in a field stops the action after its message, which names the field by its label.
     dialog.RateField()->setText("5");
     dialog.Create();
-    EXPECT_EQ(prompter.shown.back(), "Please enter an integer between 10 and 60000.");
+    EXPECT_EQ(prompter.shown.back(), "Rate (ms) must be a whole number from 10 to 60000.");
     EXPECT_TRUE(Sent().empty());
+    for (QLineEdit* field : {dialog.ChannelCountField(), dialog.RateField(), dialog.FirstChannelField()}) {
+        const auto labels = dialog.findChildren<QLabel*>();
+        EXPECT_TRUE(std::any_of(labels.begin(), labels.end(), [&](QLabel* label) {
+            return label->buddy() == field && label->text() == field->accessibleName();
+        })) << field->accessibleName().toStdString();
+    }
+    dialog.RateField()->setText("50");
     EXPECT_EQ(dialog.Next().id, 9u);
 }
 
@@ -98,7 +106,8 @@ TEST_F(PpmWindow, PpmListFollowsTheReportsAndRefreshDropsStaleRows) {
                                                 "&sppmchn,3,4,68"}));
     dialog.FirstChannelField()->setText("1535");
     dialog.AssignSelected(false);
-    EXPECT_EQ(prompter.shown.back(), "This frame has channels 1 to 1536.");
+    EXPECT_EQ(prompter.shown.back(),
+              "First channel: the assignment would reach channel 1538; this frame has channels 1 to 1536.");
     EXPECT_TRUE(Sent().empty());
 
     Reply(":sppmdelete,0,3");

@@ -41,8 +41,8 @@ PpmDialog::PpmDialog(Session& session, Prompter& prompter, QWidget* parent)
       note_(new QLabel),
       outcomes_(session.Outcomes(), session.Events(), session.Connection()) {
     setWindowTitle(QStringLiteral("PPM streams"));
-    count_->setToolTip(QStringLiteral("Channel count (1..255)"));
-    rate_->setToolTip(QStringLiteral("Rate in ms (10..60000)"));
+    count_->setToolTip(QStringLiteral("Channels of a new stream, and how many to assign (1..255)"));
+    rate_->setToolTip(QStringLiteral("Rate of a new stream in ms (10..60000)"));
     first_->setToolTip(QStringLiteral("First frame channel to assign (1..4096)"));
     streams_->setContextMenuPolicy(Qt::CustomContextMenu);
     streams_->header()->setStretchLastSection(false);
@@ -59,8 +59,15 @@ PpmDialog::PpmDialog(Session& session, Prompter& prompter, QWidget* parent)
     auto* row = new QHBoxLayout;
     row->addWidget(refresh);
     row->addStretch();
-    for (QLineEdit* field : {count_, rate_, first_}) {
+    // The label is also the field's name in every message about it.
+    for (const auto& [field, name] : {std::pair{count_, QStringLiteral("Channel count")},
+                                      {rate_, QStringLiteral("Rate (ms)")},
+                                      {first_, QStringLiteral("First channel")}}) {
+        auto* label = new QLabel(name);
+        label->setBuddy(field);
+        field->setAccessibleName(name);
         field->setMaximumWidth(60);
+        row->addWidget(label);
         row->addWidget(field);
     }
     row->addWidget(create);
@@ -70,7 +77,7 @@ PpmDialog::PpmDialog(Session& session, Prompter& prompter, QWidget* parent)
     layout->addWidget(group);
     layout->addWidget(note_);
     layout->addLayout(row);
-    resize(620, 420);
+    resize(760, 420);
 
     connect(refresh, &QPushButton::clicked, this, [this] { Refresh(); });
     connect(create, &QPushButton::clicked, this, [this] { Create(); });
@@ -237,7 +244,11 @@ void PpmDialog::AssignSelected(bool deassign) {
         const auto assignments =
             PpmAssignments(fields->count, fields->first, stream ? stream->channels : 0, deassign);
         if (!deassign && channels > 0 && !assignments.empty() && assignments.back().frameChannel > channels) {
-            prompter_.Warning("This frame has channels 1 to " + std::to_string(channels) + ".");
+            prompter_.Warning("First channel: the assignment would reach channel " +
+                              std::to_string(assignments.back().frameChannel) +
+                              "; this frame has channels 1 to " + std::to_string(channels) + ".");
+            first_->setFocus();
+            first_->selectAll();
             return;
         }
     }

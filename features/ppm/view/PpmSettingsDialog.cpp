@@ -29,11 +29,16 @@ PpmSettingsDialog::PpmSettingsDialog(const PpmStreamSettings& defaults, Prompter
     address_->SetAddress(defaults.address);
     phase_->setChecked(defaults.phase);
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("Stream ID"), id_);
-    form->addRow(QStringLiteral("IP address"), address_);
-    form->addRow(QStringLiteral("Port"), port_);
-    form->addRow(QStringLiteral("Channel count"), channels_);
-    form->addRow(QStringLiteral("Rate (ms)"), rate_);
+    // The label is also the field's name in every message about it.
+    const auto add = [form](const QString& name, QWidget* field) {
+        field->setAccessibleName(name);
+        form->addRow(name, field);
+    };
+    add(QStringLiteral("Stream ID"), id_);
+    add(QStringLiteral("IP address"), address_);
+    add(QStringLiteral("Port"), port_);
+    add(QStringLiteral("Channel count"), channels_);
+    add(QStringLiteral("Rate (ms)"), rate_);
     form->addRow(QString(), phase_);
     auto* note = new ProblemNote;
     note->Follow(address_, QStringLiteral("IP address"));

@@ -7,6 +7,7 @@ namespace velmar {
 namespace {
 
 using Cells = std::vector<std::string>;
+using Faults = std::vector<bool>;
 
 void FitCard(DeviceState& state, std::int32_t slot, const char* code) {
     BoardConfig& board = state.config.hwConf[static_cast<std::size_t>(slot + 7)];
@@ -29,7 +30,9 @@ TEST(InputStatusRows, UnreportedInputsAreUnknownAndRedundancyIsMarked) {
     state.live.inactive[1] = 1;  // SFP 2
     main = MainBoardRows(state, inputs);
     EXPECT_EQ(main[0].cells, (Cells{"error", "error", "no"}));
+    EXPECT_EQ(main[0].faults, (Faults{true, true, false}));  // not active is no fault
     EXPECT_EQ(main[11].cells, (Cells{"", "", "unknown"}));
+    EXPECT_EQ(main[11].faults, (Faults{false, false, false}));
     EXPECT_EQ(main[12].cells[2], "yes");
     state.config.redundancyEnable = 1;
     EXPECT_EQ(MainBoardRows(state, inputs)[12].cells[2], "yes *");
@@ -54,6 +57,11 @@ TEST(InputStatusRows, CardListsFollowTheCardKinds) {
     inputs.sdiRxStatus[4] = {3, 1, {1, 4, 2}};
     EXPECT_EQ(CardRows(state, inputs, InputCardType::Sdi, ModelClass::Full)[0].cells,
               (Cells{"yes", "error", "25 Hz"}));
+    EXPECT_EQ(CardRows(state, inputs, InputCardType::Sdi, ModelClass::Full)[0].faults,
+              (Faults{false, true, false}));
+    inputs.sdiRxStatus[5] = {3, 2, {0, 0, 9}};
+    EXPECT_EQ(CardRows(state, inputs, InputCardType::Sdi, ModelClass::Full)[1].faults,
+              (Faults{true, true, true}));
 
     // A third character other than a or A: unknown, for MADI and AES alike.
     inputs.cardIfStatus[6].status.Assign("--x");
