@@ -35,6 +35,10 @@ class FirmwareUnit {
     RequestProblem StartRun(std::vector<std::string> records);
     // From the begin request until the run ended.
     bool RunActive() const { return stage_ != Stage::Idle; }
+    // Sends no further record and never the end, so the frame is left as after any failed run;
+    // the run ends Stopped. False when there is nothing left to stop: no run, a run already
+    // ending, or the end already sent (the frame has been handed the whole image).
+    bool Stop();
 
     // The data request carrying one record (int:14 = 1, the record after "#" on the line).
     static CommandMessage RecordRequest(std::string_view record);
