@@ -9,6 +9,7 @@
 
 #include "device/features/routing/RoutingEvents.h"
 #include "routing/core/ChannelLabel.h"
+#include "widgets/TitleFit.h"
 
 namespace velmar {
 namespace {
@@ -31,6 +32,7 @@ XyControlWindow::XyControlWindow(RoutingContext context, QWidget* parent)
       responseOutput_(NumberField(0, true)),
       responseInput_(NumberField(0, true)) {
     setWindowTitle(QStringLiteral("X-Y crosspoint control"));
+    TitleFit::Install(*this);
     auto* group = new QGroupBox(QStringLiteral(" X-Y selection"));
     auto* grid = new QGridLayout(group);
     grid->addWidget(new QLabel(QStringLiteral("Output")), 0, 0);

@@ -2,6 +2,7 @@
 
 #include "device/DeviceModel.h"
 #include "device/SessionEvents.h"
+#include "widgets/TitleFit.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>
@@ -24,6 +25,7 @@ QString Text(std::string_view text) {
 FirmwareWindow::FirmwareWindow(Session& session, Prompter& prompter, FilePicker& files, QWidget* parent)
     : QDialog(parent), session_(session), prompter_(prompter), files_(files) {
     setWindowTitle(Text(kCaption));
+    TitleFit::Install(*this);
     flash_ = new QPushButton(QStringLiteral("Flash file(s) ..."), this);
     close_ = new QPushButton(QStringLiteral("Close"), this);
     stop_ = new QPushButton(QStringLiteral("Stop"), this);

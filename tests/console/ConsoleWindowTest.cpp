@@ -316,6 +316,7 @@ TEST_F(ConsoleWindowTest, SavedDevicesSurviveARestartAndKeepTheirFullRow) {
         window->OpenAddDevice();
         auto* dialog = window->findChild<AddDeviceDialog*>();
         ASSERT_NE(dialog, nullptr);
+        EXPECT_TRUE(test::TitleFits(*dialog)) << "not \"Add de\u2026tion list\"";
         QDialogButtonBox* buttons = dialog->findChild<QDialogButtonBox*>();
         QTest::keyClicks(dialog->AddressField(), "127.0.0.770");
         EXPECT_EQ(dialog->AddressField()->text(), "127.0.0.770");  // not cut back to 127.0.0.77

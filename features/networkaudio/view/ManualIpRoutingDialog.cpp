@@ -19,6 +19,7 @@
 #include "tools/ToolFields.h"
 #include "widgets/IpAddressEdit.h"
 #include "widgets/ProblemNote.h"
+#include "widgets/TitleFit.h"
 
 namespace velmar {
 
@@ -68,6 +69,7 @@ ManualIpRoutingDialog::ManualIpRoutingDialog(Session& session, Prompter& prompte
       rxSlotAssign_(new QPushButton(QStringLiteral("Slot assign"))),
       outcomes_(session.Outcomes(), session.Events(), session.Connection()) {
     setWindowTitle(QStringLiteral(" Manual IP routing control"));
+    TitleFit::Install(*this);
     txAddress_->SetAddress(0);
     status_->setReadOnly(true);
     for (QTreeWidget* list : {txList_, rxList_}) {
