@@ -6,10 +6,13 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include "widgets/TitleFit.h"
+
 namespace velmar {
 
 AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("About Velmar"));
+    TitleFit::Install(*this);
     auto* icon = new QLabel(this);
     icon->setPixmap(QApplication::windowIcon().pixmap(48, 48));
     auto* text =

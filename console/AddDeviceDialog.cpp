@@ -5,11 +5,13 @@
 #include <QPushButton>
 
 #include "widgets/ProblemNote.h"
+#include "widgets/TitleFit.h"
 
 namespace velmar {
 
 AddDeviceDialog::AddDeviceDialog(QWidget* parent) : QDialog(parent), address_(new IpAddressEdit(this)) {
     setWindowTitle(QStringLiteral("Add device to selection list"));
+    TitleFit::Install(*this);
     auto* form = new QFormLayout(this);
     form->addRow(QStringLiteral("IP address"), address_);
     auto* note = new ProblemNote(this);

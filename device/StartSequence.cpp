@@ -28,6 +28,13 @@ void Plain(Session& session, StartKind) {
     session.Requests().Send(word);
 }
 
+// Recovery firmware answers only its few words, whatever the frame.
+template <C word>
+void InApplication(Session& session, StartKind kind) {
+    if (kind == StartKind::Full || session.Connection().deviceMode == DeviceMode::Application)
+        session.Requests().Send(word);
+}
+
 // Recovery firmware knows only the main board.
 std::optional<std::int32_t> Boards(StartKind kind) {
     return kind == StartKind::Recovery ? std::optional<std::int32_t>(2) : std::nullopt;
@@ -47,8 +54,9 @@ constexpr std::array kStartSequence{
               [](Session& s, StartKind kind) { s.Feature<IdentityUnit>().HardwareConfig(Boards(kind)); }},
     StartStep{F::Identity, C::gswver, kFull | kRecovery,
               [](Session& s, StartKind kind) { s.Feature<IdentityUnit>().SoftwareVersion(Boards(kind)); }},
-    StartStep{F::Identity, C::gfanconf, kFull, Plain<C::gfanconf>},
-    StartStep{F::Identity, C::gpsuconf, kFull, Plain<C::gpsuconf>},
+    // A frame without a matrix still has supplies and fans, and its status panel shows them.
+    StartStep{F::Identity, C::gfanconf, kFull | kNoMatrix, InApplication<C::gfanconf>},
+    StartStep{F::Identity, C::gpsuconf, kFull | kNoMatrix, InApplication<C::gpsuconf>},
     StartStep{F::Identity, C::gdevfeature, kFull,
               [](Session& s, StartKind) {
                   s.Feature<IdentityUnit>().DeviceFeature(1);

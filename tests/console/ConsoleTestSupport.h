@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFontMetrics>
 #include <QTest>
 #include <chrono>
 #include <deque>
@@ -39,6 +40,14 @@ inline bool WaitUntil(const std::function<bool()>& done,
         QTest::qWait(10);
     }
     return true;
+}
+
+// A shown window is wide enough for its title beside the title bar's icon and buttons.
+inline bool TitleFits(const QWidget& window) {
+    QFont bold = window.font();
+    bold.setBold(true);
+    return window.isVisible() &&
+           window.width() >= QFontMetrics(bold).horizontalAdvance(window.windowTitle()) + 60;
 }
 
 // Answers questions from a script (No when the script is empty) and records everything shown.

@@ -178,6 +178,21 @@ TEST_F(ConsoleWindowTest, DoubleClickConnectsAndTheWindowFollowsTheFrame) {
     EXPECT_EQ(status.FieldWidget(DeviceStatusGroup::Psu2).text(), "");
     EXPECT_FALSE(status.FieldWidget(DeviceStatusGroup::Psu2).isEnabled());
 
+    // A frame without a matrix still shows its supplies and fans, as velmar-cli status prints them.
+    ASSERT_TRUE(WaitForRow(*window, "127.0.0.4"));
+    DoubleClick(*window, "127.0.0.4");
+    ASSERT_TRUE(WaitConnectedTo(*window, "127.0.0.4"));
+    EXPECT_TRUE(WaitUntil([&] { return status.FieldWidget(DeviceStatusGroup::Fan3).text() == "OK"; }));
+    for (const auto field : {DeviceStatusGroup::Psu1, DeviceStatusGroup::Psu2, DeviceStatusGroup::Fan1,
+                             DeviceStatusGroup::Fan2, DeviceStatusGroup::Fan3}) {
+        EXPECT_EQ(status.FieldWidget(field).text(), "OK") << field;
+        EXPECT_TRUE(status.FieldWidget(field).isEnabled()) << field;
+    }
+    sim_->Do("state 127.0.0.4 gfanstatus 2 1");
+    EXPECT_TRUE(WaitUntil([&] { return status.FieldWidget(DeviceStatusGroup::Fan2).text() == "Faulty"; }));
+    EXPECT_TRUE(status.Alarmed(DeviceStatusGroup::Fan2));
+    EXPECT_FALSE(window->SettingsButton().isEnabled());
+
     // Close from the menu: back to the disconnected window.
     window->DeviceListWidget().clearSelection();
     window->RunMenuCommand(MenuCommand::Close);
@@ -302,6 +317,7 @@ TEST_F(ConsoleWindowTest, SavedDevicesSurviveARestartAndKeepTheirFullRow) {
         window->OpenAddDevice();
         auto* dialog = window->findChild<AddDeviceDialog*>();
         ASSERT_NE(dialog, nullptr);
+        EXPECT_TRUE(test::TitleFits(*dialog)) << "not \"Add de\u2026tion list\"";
         QDialogButtonBox* buttons = dialog->findChild<QDialogButtonBox*>();
         QTest::keyClicks(dialog->AddressField(), "127.0.0.770");
         EXPECT_EQ(dialog->AddressField()->text(), "127.0.0.770");  // not cut back to 127.0.0.77

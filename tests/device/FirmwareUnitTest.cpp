@@ -110,6 +110,34 @@ TEST_F(FirmwareUnitTest, AnyRefusalOrSilenceEndsTheRunWithoutTheEndRequest) {
     }
 }
 
+TEST_F(FirmwareUnitTest, StopSendsNothingMoreAndNeverTheEnd) {
+    EXPECT_FALSE(session.Feature<FirmwareUnit>().Stop()) << "no run to stop";
+    Begin({"S0", "S1", "S2"});
+    Reply(":sprog,0,1");
+    transport.TakeSent();
+    EXPECT_TRUE(session.Feature<FirmwareUnit>().Stop());
+    EXPECT_FALSE(session.Feature<FirmwareUnit>().Stop()) << "stopped once";
+    Reply(":sprog,0,1");  // the record in flight is answered after the stop
+    Reply(":sprog,0,1");
+    timers.Advance(0ms);
+    EXPECT_EQ(transport.TakeSent(), V{}) << "no record and no end after a stop";
+    ASSERT_EQ(ended.size(), 1u);
+    EXPECT_EQ(ended[0].outcome, FirmwareOutcome::Stopped);
+    EXPECT_EQ(ended[0].acknowledged, 1u);
+    EXPECT_FALSE(session.Feature<FirmwareUnit>().RunActive());
+
+    // Once the end is out the frame holds the whole image: too late to stop.
+    ended.clear();
+    Begin({"S0"});
+    Reply(":sprog,0,1");
+    EXPECT_EQ(transport.TakeSent(), (V{"&sprog,1#S0", "&sprog,2"}));
+    EXPECT_FALSE(session.Feature<FirmwareUnit>().Stop());
+    Reply(":sprog,0,2");
+    timers.Advance(0ms);
+    ASSERT_EQ(ended.size(), 1u);
+    EXPECT_EQ(ended[0].outcome, FirmwareOutcome::Programmed);
+}
+
 TEST_F(FirmwareUnitTest, AFailedStartIsReportedAndLeavesNothingRunning) {
     ASSERT_FALSE(session.Feature<FirmwareUnit>().StartRun({"S0"}));
     timers.Advance(1000ms);

@@ -101,7 +101,7 @@ TEST_F(PollerTest, StartSequenceAndFirstPollKeepTheirWireOrder) {
         "?gmadidsdmode,3 ?ghlinkinmode,1 ?ghlinkinmode,2 ?ghlinkoutmode,1 ?ghlinkoutmode,2 ?gbkip ?gbkname "
         "?gswmodeip ?gbksecip ?gsrenaip",
         "?gip ?ghwconf,2 ?gswver,2",
-        "?gdevid ?gip ?aliverequest",
+        "?gdevid ?gip ?gfanconf ?gpsuconf ?aliverequest",
         "?gip",
     };
     ASSERT_EQ(recorded.size(), starts.size());
@@ -191,7 +191,12 @@ TEST_F(PollerTest, RecoveryFrameGetsThreeRequestsAndNoPoll) {
 
 TEST_F(PollerTest, ModelClass2GetsIdentityAndEachPollSendsAKeepAlive) {
     ConnectAs(DeviceMode::Application, ModelClass::NoMatrix);
-    EXPECT_EQ(SentWords(), (Words{"gdevid", "gip"}));
+    EXPECT_EQ(SentWords(), (Words{"gdevid", "gip", "gfanconf", "gpsuconf"}));
+    Reply(":gpsuconf,0,3");
+    EXPECT_EQ(SentWords(), (Words{"gpsustatus", "gpsustatus"}));
+    Reply(":gpsustatus,0,2,0");
+    timers.Advance(200ms);
+    EXPECT_FALSE(events.settingsEnabled) << "no cards to ask, and no settings read to edit";
     timers.Advance(1000ms);
     EXPECT_EQ(transport.TakeSent(), Words{"?aliverequest"});
     EXPECT_EQ(events.layoutChanges, 1);

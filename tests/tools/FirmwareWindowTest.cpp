@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <fstream>
 
+#include "features/firmware/core/FirmwareUnit.h"
 #include "features/firmware/view/FirmwareWindow.h"
 #include "tests/console/ConsoleTestSupport.h"
 #include "tests/device/CoreFakes.h"
@@ -154,7 +155,7 @@ TEST_F(FirmwareWindowTest, FailuresAreSaidWithTheirCauseDropTheRestAndFreeTheWin
     picker.chosen = {bad, good};
     window.FlashButton().click();
     EXPECT_EQ(prompter.shown,
-              V{"warning: Flash programming error\n\n" + bad +
+              V{"warning: Flash programming error on 127.0.0.2\n\n" + bad +
                 ", line 3: the record has 302 characters; a programming request carries 255 at "
                 "most."});
     EXPECT_TRUE(transport.TakeSent().empty());
@@ -170,26 +171,34 @@ TEST_F(FirmwareWindowTest, FailuresAreSaidWithTheirCauseDropTheRestAndFreeTheWin
     prompter.answers = {true};
     window.FlashButton().click();
     timers.Advance(1000ms);  // the begin is never answered
-    EXPECT_EQ(prompter.shown.back(), "warning: Flash programming error\n\n" + good +
+    EXPECT_EQ(prompter.shown.back(), "warning: Flash programming error on 127.0.0.2\n\n" + good +
                                          ": the frame did not answer the request to begin programming");
     EXPECT_TRUE(window.CloseButton().isEnabled());
 
-    picker.chosen = {good, good};
+    // A refused record: the window says where the run stopped, not the last counter it drew.
+    const std::string big = Image("velmar-big.flash", 200);
+    picker.chosen = {good, big};
     prompter.answers = {true};
     window.FlashButton().click();
     transport.TakeSent();
     Reply(":sprog,0,0");
-    Accept(1);
+    Accept(100);
+    EXPECT_EQ(window.Counter().text(), QStringLiteral("64"));
     Reply(":sprog,-5,1");
     timers.Advance(0ms);
-    EXPECT_EQ(prompter.shown.back(), "warning: Flash programming error\n\n" + good +
-                                         ": record 2 of 3 refused by the frame (status -5)");
-    EXPECT_EQ(transport.TakeSent(), (V{"&sprog,1#" + FlashImageText(1).substr(0, 42),
-                                       "&sprog,1#" + FlashImageText(2).substr(43, 42)}))
-        << "no end after a partial image, and the second file is dropped";
-    EXPECT_EQ(window.FileNumber().text(), QStringLiteral("File 0 of 0"));
+    const std::string refused = big + ": record 101 of 200 refused by the frame (status -5)";
+    EXPECT_EQ(prompter.shown.back(), "warning: Flash programming error on 127.0.0.2\n\n" + refused);
+    const V sent = transport.TakeSent();
+    EXPECT_EQ(sent.size(), 101u);
+    EXPECT_EQ(CountSent(sent, "&sprog,2"), 0u) << "no end after a partial image";
+    EXPECT_EQ(window.Counter().text(), QStringLiteral("100"));
+    EXPECT_EQ(window.Bar().value(), 50);
+    EXPECT_EQ(window.FileName().text(), QStringLiteral("velmar-big.flash"));
+    EXPECT_EQ(window.FileNumber().text(), QStringLiteral("File 1 of 2"));
+    EXPECT_EQ(window.Outcome().text().toStdString(), refused);
     timers.Advance(20000ms);
-    EXPECT_TRUE(transport.TakeSent().empty());
+    EXPECT_TRUE(transport.TakeSent().empty()) << "the second file is dropped";
+    EXPECT_FALSE(window.StopButton().isEnabled());
 
     // A whole image in recovery: the question offers the application.
     picker.chosen = {good};
@@ -201,9 +210,55 @@ TEST_F(FirmwareWindowTest, FailuresAreSaidWithTheirCauseDropTheRestAndFreeTheWin
     timers.Advance(0ms);
     EXPECT_EQ(prompter.shown.back(),
               "question: Flash successfully programmed.\nRestart device and load application");
+    EXPECT_TRUE(window.Outcome().text().isEmpty()) << "a new run clears the last one's outcome";
     EXPECT_TRUE(session.Connection().connected) << "No keeps the frame";
     window.CloseButton().click();
     EXPECT_FALSE(window.isVisible());
+}
+
+TEST_F(FirmwareWindowTest, StopEndsTheRunWithoutItsEndAndSaysWhereInTheWindowAndTheLog) {
+    Connect();
+    FirmwareWindow window(session, prompter, picker);
+    window.show();
+    V notices;
+    Subscription heard = session.Events().Subscribe<ConsoleNotice>(
+        [&](const ConsoleNotice& notice) { notices.push_back(notice.text); });
+    const std::string a = Image("velmar-a.flash", 3);
+    const std::string b = Image("velmar-b.flash", 200);
+    EXPECT_FALSE(window.StopButton().isEnabled()) << "nothing to stop";
+    picker.chosen = {a, b};
+    prompter.answers = {true};
+    window.FlashButton().click();
+    EXPECT_TRUE(window.StopButton().isEnabled());
+    Reply(":sprog,0,0");
+    Accept(70);
+    transport.TakeSent();
+    window.StopButton().click();
+    Accept(1);  // the record in flight is answered after the stop
+    timers.Advance(0ms);
+    EXPECT_EQ(CountSent(transport.TakeSent(), "&sprog"), 0u)
+        << "no record, no end and no next file after a stop";
+    EXPECT_FALSE(session.Feature<FirmwareUnit>().RunActive());
+    EXPECT_EQ(prompter.shown, V{"question: Start programming flash\n\n127.0.0.2"}) << "no message box";
+    const std::string stopped = b + ": stopped by the operator after 70 of 200 records";
+    EXPECT_EQ(window.Outcome().text().toStdString(), stopped);
+    EXPECT_EQ(window.Counter().text(), QStringLiteral("70"));
+    EXPECT_EQ(window.FileNumber().text(), QStringLiteral("File 1 of 2"));
+    EXPECT_EQ(notices, V{"127.0.0.2: flash programming " + stopped});
+    EXPECT_FALSE(window.StopButton().isEnabled());
+    EXPECT_TRUE(window.CloseButton().isEnabled());
+    EXPECT_TRUE(session.Connection().connected) << "the frame is kept, as after any failed run";
+
+    // Once the last record is accepted the end is out and there is nothing left to stop.
+    picker.chosen = {a};
+    prompter.answers = {true, false};
+    window.FlashButton().click();
+    Reply(":sprog,0,0");
+    Accept(3);
+    EXPECT_FALSE(window.StopButton().isEnabled());
+    Reply(":sprog,0,2");
+    timers.Advance(0ms);
+    EXPECT_EQ(prompter.shown.back(), "question: Flash successfully programmed.\nRestart device");
 }
 
 }  // namespace

@@ -221,6 +221,7 @@ TEST_F(MaintenanceActionsTest, NetworkSettingsOfTheConnectedFrameSendOnlyWhatCha
               QStringLiteral("Network settings for device <Caf\u00e9\u20ac> with MAC: ") +
                   QString::fromLatin1(lan.mac.View().data(), 12))
         << "the frame's name by the rule of every frame text";
+    EXPECT_TRUE(test::TitleFits(*dialog)) << dialog->width();
     EXPECT_EQ(dialog->AddressField().text().toStdString(), lan.ip.View());
     EXPECT_EQ(dialog->AutomaticRadio().isChecked(), lan.dhcp != 0);
     dialog->accept();

@@ -59,6 +59,10 @@ std::string FirmwareFailureText(const FirmwareRunEnded& ended, const std::string
         case FirmwareOutcome::LinkLost:
             why = "the connection was lost at " + record;
             break;
+        case FirmwareOutcome::Stopped:
+            why = "stopped by the operator after " + std::to_string(ended.acknowledged) + " of " +
+                  std::to_string(ended.total) + " records";
+            break;
     }
     return file + ": " + why;
 }

@@ -21,6 +21,7 @@ enum class FirmwareOutcome : std::uint8_t {
     EndRefused,       // the end was answered with an error status
     EndUnanswered,    // no answer to the end
     LinkLost,         // the connection went during the run
+    Stopped,          // the operator stopped the run before its end was sent
 };
 
 struct FirmwareRunEnded {

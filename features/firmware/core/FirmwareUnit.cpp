@@ -58,6 +58,14 @@ RequestProblem FirmwareUnit::StartRun(std::vector<std::string> records) {
     return std::nullopt;
 }
 
+bool FirmwareUnit::Stop() {
+    if (stage_ != Stage::BeginSent && stage_ != Stage::RecordSent)
+        return false;
+    // The answer to what is in flight comes into the Ending stage and is dropped.
+    EndSoon(FirmwareOutcome::Stopped);
+    return true;
+}
+
 void FirmwareUnit::Watch(std::chrono::milliseconds limit, FirmwareOutcome onExpiry, std::int32_t status) {
     watchdogOutcome_ = onExpiry;
     watchdogStatus_ = status;

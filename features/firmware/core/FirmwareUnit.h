@@ -37,6 +37,10 @@ class FirmwareUnit {
     bool RunActive() const { return stage_ != Stage::Idle; }
     // A run owns the link: nothing else may go out between its records, not even the keep-alive.
     bool Busy() const { return RunActive(); }
+    // Sends no further record and never the end, so the frame is left as after any failed run;
+    // the run ends Stopped. False when there is nothing left to stop: no run, a run already
+    // ending, or the end already sent (the frame has been handed the whole image).
+    bool Stop();
 
     // The data request carrying one record (int:14 = 1, the record after "#" on the line).
     static CommandMessage RecordRequest(std::string_view record);

@@ -4,6 +4,7 @@
 #include "device/SessionEvents.h"
 #include "features/firmware/core/FirmwareEvents.h"
 #include "features/firmware/core/FirmwareUnit.h"
+#include "widgets/TitleFit.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>
@@ -26,8 +27,11 @@ QString Text(std::string_view text) {
 FirmwareWindow::FirmwareWindow(Session& session, Prompter& prompter, FilePicker& files, QWidget* parent)
     : QDialog(parent), session_(session), prompter_(prompter), files_(files) {
     setWindowTitle(Text(kCaption));
+    TitleFit::Install(*this);
     flash_ = new QPushButton(QStringLiteral("Flash file(s) ..."), this);
     close_ = new QPushButton(QStringLiteral("Close"), this);
+    stop_ = new QPushButton(QStringLiteral("Stop"), this);
+    stop_->setEnabled(false);
     bar_ = new QProgressBar(this);
     bar_->setRange(0, 100);
     bar_->setValue(0);
@@ -37,12 +41,15 @@ FirmwareWindow::FirmwareWindow(Session& session, Prompter& prompter, FilePicker&
     records_ = new QLabel(QStringLiteral("of 0 records programmed"), this);
     fileName_ = new QLabel(this);
     fileNumber_ = new QLabel(this);
+    outcome_ = new QLabel(this);
+    outcome_->setWordWrap(true);
 
     auto* count = new QHBoxLayout;
     count->addWidget(counter_);
     count->addWidget(records_, 1);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(flash_);
+    buttons->addWidget(stop_);
     buttons->addStretch(1);
     buttons->addWidget(close_);
     auto* layout = new QVBoxLayout(this);
@@ -50,11 +57,13 @@ FirmwareWindow::FirmwareWindow(Session& session, Prompter& prompter, FilePicker&
     layout->addWidget(fileNumber_);
     layout->addWidget(bar_);
     layout->addLayout(count);
+    layout->addWidget(outcome_);
     layout->addLayout(buttons);
     setMinimumWidth(420);
 
     connect(flash_, &QPushButton::clicked, this, &FirmwareWindow::ChooseFiles);
     connect(close_, &QPushButton::clicked, this, &FirmwareWindow::reject);
+    connect(stop_, &QPushButton::clicked, this, &FirmwareWindow::Stop);
     EventHub& events = session_.Events();
     subscriptions_.push_back(
         events.Subscribe<FirmwareProgress>([this](const FirmwareProgress& e) { OnProgress(e); }));
@@ -90,8 +99,10 @@ void FirmwareWindow::StartCurrent() {
     fileName_->setText(QString::fromStdString(image.Name()));
     fileNumber_->setText(QStringLiteral("File %1 of %2").arg(batch_.FileNumber()).arg(batch_.FileCount()));
     bar_->setValue(0);
+    outcome_->clear();
     close_->setEnabled(false);
     flash_->setEnabled(false);
+    stop_->setEnabled(true);
     if (const RequestProblem problem = session_.Feature<FirmwareUnit>().StartRun(image.records))
         Fail(image.path + ": " + *problem);
 }
@@ -102,13 +113,34 @@ void FirmwareWindow::OnProgress(const FirmwareProgress& progress) {
     if (FirmwareCounterShows(progress.acknowledged, progress.total))
         counter_->setText(QString::number(progress.acknowledged));
     bar_->setValue(FirmwarePercent(progress.acknowledged, progress.total));
+    // The end goes out with the last record's answer: from there the frame has the whole image.
+    if (progress.acknowledged >= progress.total)
+        stop_->setEnabled(false);
+}
+
+void FirmwareWindow::Stop() {
+    if (!batch_.Empty())
+        session_.Feature<FirmwareUnit>().Stop();
 }
 
 void FirmwareWindow::OnEnded(const FirmwareRunEnded& ended) {
     if (batch_.Empty())
         return;
     if (ended.outcome != FirmwareOutcome::Programmed) {
-        Fail(FirmwareFailureText(ended, batch_.Current().path));
+        // Where it stopped, exactly: the counter is otherwise redrawn only every 64 records.
+        counter_->setText(QString::number(ended.acknowledged));
+        bar_->setValue(FirmwarePercent(ended.acknowledged, ended.total));
+        const std::string why = FirmwareFailureText(ended, batch_.Current().path);
+        if (ended.outcome == FirmwareOutcome::Stopped) {
+            // The operator asked for it: said in the window and the log, no message box.
+            batch_.Clear();
+            outcome_->setText(QString::fromStdString(why));
+            Idle();
+            session_.Events().Publish(ConsoleNotice{
+                NoticeLevel::Warning, FrameLabel(session_.Connection()) + ": flash programming " + why});
+            return;
+        }
+        Fail(why);
         return;
     }
     counter_->setText(QString::number(ended.acknowledged));
@@ -135,15 +167,18 @@ void FirmwareWindow::OnEnded(const FirmwareRunEnded& ended) {
 }
 
 void FirmwareWindow::Fail(const std::string& why) {
+    // The file name and number stay: together with the outcome they say where the run stopped.
     batch_.Clear();
-    fileNumber_->setText(QStringLiteral("File 0 of 0"));
+    outcome_->setText(QString::fromStdString(why));
     Idle();
-    prompter_.Warning("Flash programming error\n\n" + why, kCaption);
+    prompter_.Warning("Flash programming error on " + FrameLabel(session_.Connection()) + "\n\n" + why,
+                      kCaption);
 }
 
 void FirmwareWindow::Idle() {
     close_->setEnabled(true);
     flash_->setEnabled(true);
+    stop_->setEnabled(false);
 }
 
 void FirmwareWindow::reject() {

@@ -16,7 +16,8 @@ namespace velmar {
 // "Firmware update": programs one or more flash files into the connected frame and shows the
 // progress. Every chosen file is read and checked before the first is begun; the session's
 // firmware unit paces the records, this window only follows its events. It cannot be closed
-// while a run is active.
+// while a run is active, but the run can be stopped; a run that ends short leaves the window
+// saying where it stopped and why.
 class FirmwareWindow final : public QDialog {
     Q_OBJECT
 
@@ -28,11 +29,14 @@ class FirmwareWindow final : public QDialog {
 
     QPushButton& FlashButton() { return *flash_; }
     QPushButton& CloseButton() { return *close_; }
+    QPushButton& StopButton() { return *stop_; }
     QProgressBar& Bar() { return *bar_; }
     QLabel& Counter() { return *counter_; }
     QLabel& RecordsText() { return *records_; }
     QLabel& FileName() { return *fileName_; }
     QLabel& FileNumber() { return *fileNumber_; }
+    // Where the last run that ended short stopped, and why; empty otherwise.
+    QLabel& Outcome() { return *outcome_; }
 
   public slots:
     void reject() override;
@@ -44,6 +48,7 @@ class FirmwareWindow final : public QDialog {
     void StartCurrent();
     void OnProgress(const FirmwareProgress& progress);
     void OnEnded(const FirmwareRunEnded& ended);
+    void Stop();
     void Fail(const std::string& why);
     void Idle();
 
@@ -54,11 +59,13 @@ class FirmwareWindow final : public QDialog {
 
     QPushButton* flash_ = nullptr;
     QPushButton* close_ = nullptr;
+    QPushButton* stop_ = nullptr;
     QProgressBar* bar_ = nullptr;
     QLabel* counter_ = nullptr;
     QLabel* records_ = nullptr;
     QLabel* fileName_ = nullptr;
     QLabel* fileNumber_ = nullptr;
+    QLabel* outcome_ = nullptr;
     Subscriptions subscriptions_;
 };
 

@@ -6,6 +6,7 @@
 
 #include "platform/qt/FrameText.h"
 #include "widgets/ProblemNote.h"
+#include "widgets/TitleFit.h"
 
 namespace velmar {
 
@@ -22,6 +23,7 @@ NetworkSettingsDialog::NetworkSettingsDialog(const std::string& deviceName, cons
     if (!mac.empty())
         caption += " with MAC: " + mac;
     setWindowTitle(QString::fromStdString(caption));
+    TitleFit::Install(*this);
 
     automatic_ = new QRadioButton(QStringLiteral("Obtain an IP address automatically"), this);
     fixed_ = new CheckableGroupBox(QStringLiteral("Use the following IP address"), this);

@@ -180,7 +180,8 @@ void IdentityUnit::PsuStatusReply(const CommandMessage& m, bool isReply) {
     }
     // The frame has answered for the last supply even when it could not read it: without this a
     // frame with a broken PSU 2 sensor would never get its cards read.
-    if (isReply && supply == 2)
+    // A frame without a matrix has no cards, and its settings are not all read.
+    if (isReply && supply == 2 && context_.connection.capabilities.model != ModelClass::NoMatrix)
         context_.poll.RequestCardsIn(200ms);
 }
 

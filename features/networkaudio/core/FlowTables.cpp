@@ -95,17 +95,29 @@ std::vector<std::int32_t> FlowSlotChannels(std::int32_t flow, std::int32_t slotC
     return channels;
 }
 
+std::optional<std::string> TxAddressProblem(std::string_view address,
+                                            const std::vector<std::string>& ownAddresses) {
+    const std::string text(address);
+    const std::optional<std::uint32_t> parsed = ParseIpv4(text);
+    if (!parsed)
+        return "\"" + text + "\" is not an address.";
+    if (*parsed == 0)
+        return std::string("0.0.0.0 is no destination.");
+    if (*parsed == 0xFFFFFFFFu)
+        return std::string("255.255.255.255 would send the flow to every device of the network.");
+    if ((*parsed >> 24) == 127)
+        return text + " is a loopback address: the flow would never leave the frame.";
+    for (const std::string& own : ownAddresses) {
+        if (!own.empty() && ParseIpv4(own) == parsed)
+            return text + " is the frame itself or a frame in the device list.";
+    }
+    return std::nullopt;
+}
+
 std::optional<FlowProblem> CheckTxFlow(const FlowTables& tables, const TxFlowRequest& request,
                                        const std::vector<std::string>& ownAddresses) {
-    const std::optional<std::uint32_t> address = ParseIpv4(request.address);
-    if (!address || *address == 0 || *address == 0xFFFFFFFFu)
-        return FlowProblem{false,
-                           "A Tx flow needs a destination address other than 0.0.0.0 and 255.255.255.255."};
-    for (const std::string& own : ownAddresses) {
-        if (!own.empty() && ParseIpv4(own) == address)
-            return FlowProblem{false,
-                               request.address + " is the frame itself or a frame in the device list."};
-    }
+    if (auto problem = TxAddressProblem(request.address, ownAddresses))
+        return FlowProblem{false, std::move(*problem)};
     return CheckCommon(tables, true, request.flow, request.slotCount, request.port);
 }
 

@@ -78,6 +78,12 @@ struct RxFlowRequest {
     std::int32_t latency = 0;
 };
 
+// Why a Tx flow may not be sent to `address`, or nothing: no address, 0.0.0.0, the broadcast
+// address, a loopback address (a frame's flow to it never leaves the frame) and, from
+// `ownAddresses`, the rack itself.
+std::optional<std::string> TxAddressProblem(std::string_view address,
+                                            const std::vector<std::string>& ownAddresses);
+
 // `ownAddresses`: the frame's own address, its Dante interface address and every frame in the
 // device list; a Tx flow to any of them would loop back into the rack.
 std::optional<FlowProblem> CheckTxFlow(const FlowTables& tables, const TxFlowRequest& request,

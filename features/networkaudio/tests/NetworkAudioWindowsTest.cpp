@@ -12,6 +12,7 @@
 #include "features/networkaudio/view/ManualIpRoutingDialog.h"
 #include "features/routing/tests/RoutingFixture.h"
 #include "widgets/IpAddressEdit.h"
+#include "widgets/ProblemNote.h"
 
 namespace velmar {
 namespace {
@@ -21,18 +22,42 @@ class NetworkAudioWindows : public test::ToolWindowFixture {};
 TEST_F(NetworkAudioWindows, ManualFlowsCreateFromTheFieldsAndFollowTheReports) {
     Reply(":gip,0,0,'127.0.0.2','255.0.0.0','0.0.0.0','00AA'");
     ManualIpRoutingDialog dialog(
-        session, prompter, [] { return std::vector<std::string>{"127.0.0.3"}; }, nullptr);
+        session, prompter, [] { return std::vector<std::string>{"10.0.0.1"}; }, nullptr);
     std::vector<std::string> opening = Sent();
     ASSERT_EQ(opening.size(), 4u + 64u);
     EXPECT_EQ(std::vector<std::string>(opening.begin(), opening.begin() + 6),
               (std::vector<std::string>{"?guniclkip", "?guniclkstip", "?grxportrng",
                                         "?gmaxlatencyip,'localhost'", "?gcrtxflow,1", "?gcrrxflow,1"}));
 
-    // Addresses that loop back into the rack, and 0.0.0.0, send nothing and say nothing.
-    for (const std::uint32_t address : {0u, 0x7F000002u, 0x7F000003u}) {
-        dialog.TxAddressField()->SetAddress(address);
+    // Addresses a flow must not go to send nothing and say why beside the field.
+    const struct {
+        const char* typed;
+        const char* why;
+    } refused[] = {
+        {"0.0.0.0", "0.0.0.0 is no destination."},
+        {"255.255.255.255", "255.255.255.255 would send the flow to every device of the network."},
+        {"127.0.0.9", "127.0.0.9 is a loopback address: the flow would never leave the frame."},
+        {"127.0.0.2", "127.0.0.2 is a loopback address: the flow would never leave the frame."},
+    };
+    for (const auto& [typed, why] : refused) {
+        dialog.TxAddressField()->clear();
+        QTest::keyClicks(dialog.TxAddressField(), typed);
+        EXPECT_TRUE(dialog.TxAddressNote()->isHidden()) << typed;
         dialog.CreateTx();
+        EXPECT_EQ(dialog.TxAddressNote()->text().toStdString(),
+                  std::string("IP address: ") + why + " The flow was not created.");
+        EXPECT_FALSE(dialog.TxAddressNote()->isHidden()) << typed;
+        EXPECT_EQ(dialog.TxAddressField()->text().toStdString(), typed) << "what was typed stays";
     }
+    QTest::keyClick(dialog.TxAddressField(), Qt::Key_Backspace);
+    QTest::keyClick(dialog.TxAddressField(), Qt::Key_3);
+    EXPECT_TRUE(dialog.TxAddressNote()->isHidden()) << "an edit lifts the refusal";
+    dialog.TxAddressField()->clear();
+    QTest::keyClicks(dialog.TxAddressField(), "10.0.0.1");
+    dialog.CreateTx();
+    EXPECT_EQ(
+        dialog.TxAddressNote()->text().toStdString(),
+        "IP address: 10.0.0.1 is the frame itself or a frame in the device list. The flow was not created.");
     EXPECT_TRUE(Sent().empty());
     EXPECT_TRUE(prompter.shown.empty());
     // A text that is not an address is said to be none, not sent as 0.0.0.0 or as a shorter one.
@@ -110,9 +135,23 @@ TEST_F(NetworkAudioWindows, DeleteFlowActsOnTheListChosenLastAndNamesTheFlow) {
     Sent();
     EXPECT_EQ(dialog.RxList()->topLevelItemCount(), 2);
 
+    // Slot assign: for the flow selected in its own list, by the rule of a new flow's slots.
+    EXPECT_FALSE(dialog.SlotAssignButton(true)->isEnabled());
+    EXPECT_FALSE(dialog.SlotAssignButton(false)->isEnabled());
+    dialog.RxList()->topLevelItem(1)->setSelected(true);
+    EXPECT_FALSE(dialog.SlotAssignButton(false)->isEnabled()) << "nine slots follow no rule";
     dialog.TxList()->topLevelItem(0)->setSelected(true);
+    EXPECT_TRUE(dialog.SlotAssignButton(true)->isEnabled());
+    EXPECT_FALSE(dialog.SlotAssignButton(false)->isEnabled());
+    dialog.SlotAssignButton(true)->click();
+    EXPECT_EQ(Sent(), (std::vector<std::string>{"&stxflowslot,3,0,5", "&stxflowslot,3,1,6"}));
+
     dialog.RxList()->topLevelItem(0)->setSelected(true);
     EXPECT_TRUE(dialog.TxList()->selectedItems().isEmpty());
+    EXPECT_FALSE(dialog.SlotAssignButton(true)->isEnabled());
+    ASSERT_TRUE(dialog.SlotAssignButton(false)->isEnabled());
+    dialog.SlotAssignButton(false)->click();
+    EXPECT_EQ(Sent(), (std::vector<std::string>{"&srxflowslot,5,0,9", "&srxflowslot,5,1,10"}));
     prompter.answers = {true};
     dialog.DeleteFlow();
     EXPECT_EQ(prompter.asked.back(), "IP flows: Delete Rx flow 5");

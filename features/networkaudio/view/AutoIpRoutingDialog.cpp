@@ -17,6 +17,7 @@
 #include "features/networkaudio/core/NetworkAudioUnit.h"
 #include "platform/qt/FrameText.h"
 #include "tools/ToolFields.h"
+#include "widgets/TitleFit.h"
 
 namespace velmar {
 
@@ -60,6 +61,7 @@ AutoIpRoutingDialog::AutoIpRoutingDialog(Session& session, Prompter& prompter, Q
       note_(new QLabel),
       outcomes_(session.Outcomes(), session.Events(), session.Connection()) {
     setWindowTitle(QStringLiteral(" Automatic IP routing control"));
+    TitleFit::Install(*this);
     list_->setColumnWidth(0, 35);
     list_->setColumnWidth(1, 150);
     list_->setColumnWidth(2, 80);

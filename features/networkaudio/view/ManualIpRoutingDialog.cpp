@@ -19,6 +19,7 @@
 #include "tools/ToolFields.h"
 #include "widgets/IpAddressEdit.h"
 #include "widgets/ProblemNote.h"
+#include "widgets/TitleFit.h"
 
 namespace velmar {
 
@@ -63,8 +64,12 @@ ManualIpRoutingDialog::ManualIpRoutingDialog(Session& session, Prompter& prompte
                              QStringLiteral("Latency"), QStringLiteral("Channels")},
                             false)),
       note_(new QLabel),
+      txNote_(new ProblemNote),
+      txSlotAssign_(new QPushButton(QStringLiteral("Slot assign"))),
+      rxSlotAssign_(new QPushButton(QStringLiteral("Slot assign"))),
       outcomes_(session.Outcomes(), session.Events(), session.Connection()) {
     setWindowTitle(QStringLiteral(" Manual IP routing control"));
+    TitleFit::Install(*this);
     txAddress_->SetAddress(0);
     status_->setReadOnly(true);
     for (QTreeWidget* list : {txList_, rxList_}) {
@@ -77,8 +82,6 @@ ManualIpRoutingDialog::ManualIpRoutingDialog(Session& session, Prompter& prompte
     auto* txGroup = new QGroupBox(QStringLiteral(" TX flow "));
     auto* txGrid = new QGridLayout(txGroup);
     auto* txCreate = new QPushButton(QStringLiteral("Create"));
-    auto* txSlotAssign = new QPushButton(QStringLiteral("Slot assign"));
-    txSlotAssign->setEnabled(false);
     txGrid->addWidget(new QLabel(QStringLiteral("ID")), 0, 0);
     txGrid->addWidget(txId_, 0, 1);
     txGrid->addWidget(new QLabel(QStringLiteral("Number of slots")), 1, 0);
@@ -88,16 +91,18 @@ ManualIpRoutingDialog::ManualIpRoutingDialog(Session& session, Prompter& prompte
     txGrid->addWidget(new QLabel(QStringLiteral("IP address")), 3, 0);
     txGrid->addWidget(txAddress_, 3, 1);
     txGrid->addWidget(txCreate, 4, 0);
-    txGrid->addWidget(txSlotAssign, 4, 1);
-    auto* txNote = new ProblemNote;
-    txNote->Follow(txAddress_, QStringLiteral("IP address"));
-    txGrid->addWidget(txNote, 5, 0, 1, 2);
+    txGrid->addWidget(txSlotAssign_, 4, 1);
+    txNote_->Follow(txAddress_, QStringLiteral("IP address"));
+    // A refusal by the flow rules holds until the address is edited.
+    connect(txAddress_, &QLineEdit::textEdited, this, [this] {
+        const QString problem = txAddress_->Problem();
+        txNote_->Set(txAddress_, problem.isEmpty() ? QString() : QStringLiteral("IP address: ") + problem);
+    });
+    txGrid->addWidget(txNote_, 5, 0, 1, 2);
 
     auto* rxGroup = new QGroupBox(QStringLiteral(" RX flow "));
     auto* rxGrid = new QGridLayout(rxGroup);
     auto* rxCreate = new QPushButton(QStringLiteral("Create"));
-    auto* rxSlotAssign = new QPushButton(QStringLiteral("Slot assign"));
-    rxSlotAssign->setEnabled(false);
     rxGrid->addWidget(new QLabel(QStringLiteral("ID")), 0, 0);
     rxGrid->addWidget(rxId_, 0, 1);
     rxGrid->addWidget(new QLabel(QStringLiteral("Number of slots")), 1, 0);
@@ -107,7 +112,7 @@ ManualIpRoutingDialog::ManualIpRoutingDialog(Session& session, Prompter& prompte
     rxGrid->addWidget(new QLabel(QStringLiteral("Latency (usec)")), 3, 0);
     rxGrid->addWidget(rxLatency_, 3, 1);
     rxGrid->addWidget(rxCreate, 4, 0);
-    rxGrid->addWidget(rxSlotAssign, 4, 1);
+    rxGrid->addWidget(rxSlotAssign_, 4, 1);
 
     auto* syncGroup = new QGroupBox(QStringLiteral(" Synchronization "));
     auto* syncLayout = new QVBoxLayout(syncGroup);
@@ -152,6 +157,8 @@ ManualIpRoutingDialog::ManualIpRoutingDialog(Session& session, Prompter& prompte
     connect(refresh, &QPushButton::clicked, this, [this] { Refresh(); });
     connect(deleteFlow, &QPushButton::clicked, this, [this] { DeleteFlow(); });
     connect(deleteAll, &QPushButton::clicked, this, [this] { DeleteAllFlows(); });
+    connect(txSlotAssign_, &QPushButton::clicked, this, [this] { AssignSlots(true); });
+    connect(rxSlotAssign_, &QPushButton::clicked, this, [this] { AssignSlots(false); });
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
     connect(unicast_, &QCheckBox::clicked, this, [this](bool checked) { SetUnicastClock(checked); });
     // "Delete flow" acts on the list chosen last: choosing in one list lets go of the other.
@@ -159,8 +166,10 @@ ManualIpRoutingDialog::ManualIpRoutingDialog(Session& session, Prompter& prompte
         connect(List(transmit), &QTreeWidget::itemSelectionChanged, this, [this, transmit] {
             if (!List(transmit)->selectedItems().isEmpty())
                 List(!transmit)->clearSelection();
+            UpdateSlotAssign();
         });
     }
+    UpdateSlotAssign();
 
     Subscribe();
     NetworkAudioUnit& unit = session_.Feature<NetworkAudioUnit>();
@@ -219,6 +228,7 @@ void ManualIpRoutingDialog::Refresh() {
     rxList_->clear();
     tables_.Clear();
     note_->clear();
+    UpdateSlotAssign();
     for (std::int32_t flow = 1; flow <= kMaxFlowId; ++flow) {
         session_.Feature<NetworkAudioUnit>().Flow(true, flow);
         session_.Feature<NetworkAudioUnit>().Flow(false, flow);
@@ -246,6 +256,12 @@ void ManualIpRoutingDialog::CreateTx() {
     if (listedAddresses_) {
         for (std::string& address : listedAddresses_())
             own.push_back(std::move(address));
+    }
+    if (const auto refused = TxAddressProblem(fields->tx.address, own)) {
+        txNote_->Set(txAddress_, QStringLiteral("IP address: ") + QString::fromStdString(*refused) +
+                                     QStringLiteral(" The flow was not created."));
+        txAddress_->setFocus();
+        return;
     }
     if (const auto problem = CheckTxFlow(tables_, fields->tx, own)) {
         if (problem->tellOperator)
@@ -304,6 +320,37 @@ void ManualIpRoutingDialog::DeleteOne(bool transmit, std::int32_t flow) {
         prompter_.Warning(*problem);
 }
 
+std::int32_t ManualIpRoutingDialog::AssignableFlow(bool transmit) const {
+    const QList<QTreeWidgetItem*> selected = List(transmit)->selectedItems();
+    if (selected.isEmpty())
+        return 0;
+    const std::int32_t flow = ItemValue(selected.front());
+    const FlowEntry* entry = tables_.Find(transmit, flow);
+    if (entry == nullptr || FlowSlotChannels(flow, entry->slotCount).empty())
+        return 0;
+    return flow;
+}
+
+void ManualIpRoutingDialog::UpdateSlotAssign() {
+    txSlotAssign_->setEnabled(AssignableFlow(true) != 0);
+    rxSlotAssign_->setEnabled(AssignableFlow(false) != 0);
+}
+
+void ManualIpRoutingDialog::AssignSlots(bool transmit) {
+    if (!session_.IsReady())
+        return;
+    const std::int32_t flow = AssignableFlow(transmit);
+    if (flow == 0)
+        return;
+    const std::vector<std::int32_t> channels =
+        FlowSlotChannels(flow, tables_.Find(transmit, flow)->slotCount);
+    Track([&] {
+        for (std::size_t slot = 0; slot < channels.size(); ++slot)
+            session_.Feature<NetworkAudioUnit>().SetFlowSlot(transmit, flow, static_cast<std::int32_t>(slot),
+                                                             channels[slot]);
+    });
+}
+
 void ManualIpRoutingDialog::DeleteFlow() {
     if (!session_.IsReady())
         return;
@@ -343,6 +390,7 @@ void ManualIpRoutingDialog::OnFlow(const FlowReported& report) {
         return;
     QTreeWidget* list = List(report.transmit);
     RemoveRows(list, report.flow);
+    UpdateSlotAssign();
     if (report.slotCount < 1)
         return;
     auto* item = new QTreeWidgetItem(list);

@@ -13,11 +13,13 @@
 class QCheckBox;
 class QLabel;
 class QLineEdit;
+class QPushButton;
 class QTreeWidget;
 
 namespace velmar {
 
 class IpAddressEdit;
+class ProblemNote;
 class Prompter;
 class Session;
 
@@ -36,6 +38,9 @@ class ManualIpRoutingDialog final : public QDialog {
     void CreateRx();
     void DeleteFlow();
     void DeleteAllFlows();
+    // Ties the slots of the flow selected in the Tx (or Rx) list to their IP channels again, by
+    // the rule a new flow's slots follow.
+    void AssignSlots(bool transmit);
     void SetUnicastClock(bool enabled);
 
     QLineEdit* TxIdField() const { return txId_; }
@@ -51,6 +56,8 @@ class ManualIpRoutingDialog final : public QDialog {
     QTreeWidget* TxList() const { return txList_; }
     QTreeWidget* RxList() const { return rxList_; }
     QLabel* Note() const { return note_; }
+    ProblemNote* TxAddressNote() const { return txNote_; }
+    QPushButton* SlotAssignButton(bool transmit) const { return transmit ? txSlotAssign_ : rxSlotAssign_; }
 
   private:
     struct Fields {
@@ -64,6 +71,9 @@ class ManualIpRoutingDialog final : public QDialog {
     void OnFlow(const FlowReported& report);
     void OnSlot(const FlowSlotReported& report);
     void DeleteOne(bool transmit, std::int32_t flow);
+    // The flow selected in a list whose slots can be assigned, or 0.
+    std::int32_t AssignableFlow(bool transmit) const;
+    void UpdateSlotAssign();
     QTreeWidget* List(bool transmit) const { return transmit ? txList_ : rxList_; }
 
     Session& session_;
@@ -83,6 +93,9 @@ class ManualIpRoutingDialog final : public QDialog {
     QTreeWidget* txList_;
     QTreeWidget* rxList_;
     QLabel* note_;
+    ProblemNote* txNote_;
+    QPushButton* txSlotAssign_;
+    QPushButton* rxSlotAssign_;
     Subscriptions subscriptions_;
     ActionOutcomes outcomes_;
 };

@@ -12,6 +12,7 @@
 
 #include "features/routing/core/ChannelNames.h"
 #include "features/routing/core/RouteChanges.h"
+#include "widgets/TitleFit.h"
 
 namespace velmar {
 
@@ -54,6 +55,7 @@ SnapshotPreviewDialog::SnapshotPreviewDialog(const QString& path, std::int32_t c
                    .arg(comparison.unchanged.size() == 1 ? "is" : "are");
 
     setWindowTitle(QStringLiteral("Load crosspoint status  (") + path + QStringLiteral(")"));
+    TitleFit::Install(*this);
     list_->setHeaderHidden(true);
     list_->setUniformRowHeights(true);
     if (!connections_.empty()) {

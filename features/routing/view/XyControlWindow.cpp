@@ -10,6 +10,7 @@
 #include "features/routing/core/ChannelLabel.h"
 #include "features/routing/core/RoutingEvents.h"
 #include "features/routing/core/RoutingUnit.h"
+#include "widgets/TitleFit.h"
 
 namespace velmar {
 namespace {
@@ -32,6 +33,7 @@ XyControlWindow::XyControlWindow(RoutingContext context, QWidget* parent)
       responseOutput_(NumberField(0, true)),
       responseInput_(NumberField(0, true)) {
     setWindowTitle(QStringLiteral("X-Y crosspoint control"));
+    TitleFit::Install(*this);
     auto* group = new QGroupBox(QStringLiteral(" X-Y selection"));
     auto* grid = new QGridLayout(group);
     grid->addWidget(new QLabel(QStringLiteral("Output")), 0, 0);

@@ -8,6 +8,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <memory>
@@ -71,6 +72,36 @@ TEST_F(SettingsDialogTest, CaptionNamesTheFrameAndItsFixedAddress) {
     EXPECT_EQ(Open().windowTitle(), " Device settings for <Studio A>");
     config->deviceName.Assign("");
     EXPECT_EQ(Open().windowTitle(), " Device settings");
+}
+
+TEST_F(SettingsDialogTest, TheCaptionFitsAndTheTabKeysStepThroughTheTabsFromAnyField) {
+    config->deviceName.Assign("Broadcast Studio");
+    config->lan.ip.Assign("192.168.100.200");
+    Open();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+    EXPECT_TRUE(test::TitleFits(*dialog)) << dialog->width();
+
+    QTabWidget& tabs = *dialog->findChild<QTabWidget*>();
+    QLineEdit& id = Field(SettingsTab::Id, 0);
+    id.setFocus();
+    const auto press = [](QWidget& at, Qt::Key key, Qt::KeyboardModifiers modifiers) {
+        QTest::keyClick(&at, key, modifiers);
+    };
+    press(id, Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(tabs.currentIndex(), 1);
+    press(*QApplication::focusWidget(), Qt::Key_PageDown, Qt::ControlModifier);
+    EXPECT_EQ(tabs.currentIndex(), 2);
+    press(*QApplication::focusWidget(), Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(tabs.currentIndex(), 1);
+    press(*QApplication::focusWidget(), Qt::Key_PageUp, Qt::ControlModifier);
+    press(*QApplication::focusWidget(), Qt::Key_PageUp, Qt::ControlModifier);
+    EXPECT_EQ(tabs.currentIndex(), kSettingsTabCount - 1) << "the last tab comes before the first";
+    // From the buttons below the tabs too.
+    QPushButton& save = *dialog->findChildren<QPushButton*>().front();
+    save.setFocus();
+    press(save, Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(tabs.currentIndex(), 0);
+    EXPECT_TRUE(prompter.shown.empty());
 }
 
 TEST_F(SettingsDialogTest, EnterIsCancelAndAsksBeforeDiscardingEdits) {

@@ -5,12 +5,14 @@
 #include <QVBoxLayout>
 
 #include "features/settings/view/HwConfigView.h"
+#include "widgets/TitleFit.h"
 
 namespace velmar {
 
 HwConfigWindow::HwConfigWindow(const ConfigBlock& config, QWidget* parent)
     : QDialog(parent), view_(new HwConfigView(this)) {
     setWindowTitle(tr("HW configuration"));
+    TitleFit::Install(*this);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(view_);
     auto* buttons = new QDialogButtonBox(this);

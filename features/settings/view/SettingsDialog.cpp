@@ -2,6 +2,7 @@
 
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -18,6 +19,7 @@
 #include "features/settings/view/PhdPage.h"
 #include "features/settings/view/SyncPriorityPage.h"
 #include "platform/qt/FrameText.h"
+#include "widgets/TitleFit.h"
 
 namespace velmar {
 
@@ -85,7 +87,21 @@ SettingsDialog::SettingsDialog(const SettingsSubject& subject, Prompter& prompte
     column->addWidget(tabs_);
     column->addLayout(buttons);
 
+    // Thirteen tabs do not fit one bar: the keys every tabbed editor knows step through them,
+    // wherever the focus is, the buttons below the tabs included.
+    const auto step = [this](int by) {
+        tabs_->setCurrentIndex((tabs_->currentIndex() + by + tabs_->count()) % tabs_->count());
+    };
+    for (const auto& [keys, by] : {std::pair{QKeySequence(Qt::CTRL | Qt::Key_Tab), 1},
+                                   std::pair{QKeySequence(Qt::CTRL | Qt::Key_PageDown), 1},
+                                   std::pair{QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), -1},
+                                   std::pair{QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab), -1},
+                                   std::pair{QKeySequence(Qt::CTRL | Qt::Key_PageUp), -1}}) {
+        connect(new QShortcut(keys, this), &QShortcut::activated, this, [step, by] { step(by); });
+    }
+
     LoadPages();
+    TitleFit::Install(*this);
     Retitle();
     tabs_->setCurrentIndex(0);
 }
