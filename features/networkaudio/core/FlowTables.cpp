@@ -105,8 +105,6 @@ std::optional<std::string> TxAddressProblem(std::string_view address,
         return std::string("0.0.0.0 is no destination.");
     if (*parsed == 0xFFFFFFFFu)
         return std::string("255.255.255.255 would send the flow to every device of the network.");
-    if ((*parsed >> 24) == 127)
-        return text + " is a loopback address: the flow would never leave the frame.";
     for (const std::string& own : ownAddresses) {
         if (!own.empty() && ParseIpv4(own) == parsed)
             return text + " is the frame itself or a frame in the device list.";

@@ -79,8 +79,7 @@ struct RxFlowRequest {
 };
 
 // Why a Tx flow may not be sent to `address`, or nothing: no address, 0.0.0.0, the broadcast
-// address, a loopback address (a frame's flow to it never leaves the frame) and, from
-// `ownAddresses`, the rack itself.
+// address and, from `ownAddresses`, the rack itself.
 std::optional<std::string> TxAddressProblem(std::string_view address,
                                             const std::vector<std::string>& ownAddresses);
 

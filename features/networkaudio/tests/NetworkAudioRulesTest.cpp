@@ -53,8 +53,7 @@ TEST(FlowChecks, RefuseLoopsBadCountsAndClashesInTheirOrder) {
     const auto tx = [&](std::int32_t flow, std::int32_t slotCount, std::string address, std::int32_t port) {
         return CheckTxFlow(tables, {flow, slotCount, std::move(address), port}, own);
     };
-    for (const char* address :
-         {"0.0.0.0", "255.255.255.255", "127.0.0.2", "127.8.0.1", "10.1.1.1", "not an address"}) {
+    for (const char* address : {"0.0.0.0", "255.255.255.255", "127.0.0.2", "10.1.1.1", "not an address"}) {
         const auto problem = tx(3, 2, address, 14531);
         ASSERT_TRUE(problem) << address;
         EXPECT_FALSE(problem->tellOperator) << address;

@@ -36,8 +36,7 @@ TEST_F(NetworkAudioWindows, ManualFlowsCreateFromTheFieldsAndFollowTheReports) {
     } refused[] = {
         {"0.0.0.0", "0.0.0.0 is no destination."},
         {"255.255.255.255", "255.255.255.255 would send the flow to every device of the network."},
-        {"127.0.0.9", "127.0.0.9 is a loopback address: the flow would never leave the frame."},
-        {"127.0.0.2", "127.0.0.2 is a loopback address: the flow would never leave the frame."},
+        {"127.0.0.2", "127.0.0.2 is the frame itself or a frame in the device list."},
     };
     for (const auto& [typed, why] : refused) {
         dialog.TxAddressField()->clear();
@@ -69,6 +68,11 @@ TEST_F(NetworkAudioWindows, ManualFlowsCreateFromTheFieldsAndFollowTheReports) {
               "IP address: \"770\" is not a number from 0 to 255. The flow was not created.");
 
     dialog.TxAddressField()->SetAddress(0x0A00004D);  // 10.0.0.77
+    dialog.RxSlotsField()->setText("0");
+    dialog.CreateRx();
+    EXPECT_TRUE(Sent().empty());
+    EXPECT_EQ(dialog.Note()->text(), "Rx flow not created: A flow has 1 to 8 slots.") << "never silent";
+    dialog.RxSlotsField()->setText("4");
     dialog.TxIdField()->setText("2");
     dialog.CreateTx();
     EXPECT_EQ(Sent(),
@@ -135,23 +139,12 @@ TEST_F(NetworkAudioWindows, DeleteFlowActsOnTheListChosenLastAndNamesTheFlow) {
     Sent();
     EXPECT_EQ(dialog.RxList()->topLevelItemCount(), 2);
 
-    // Slot assign: for the flow selected in its own list, by the rule of a new flow's slots.
-    EXPECT_FALSE(dialog.SlotAssignButton(true)->isEnabled());
-    EXPECT_FALSE(dialog.SlotAssignButton(false)->isEnabled());
-    dialog.RxList()->topLevelItem(1)->setSelected(true);
-    EXPECT_FALSE(dialog.SlotAssignButton(false)->isEnabled()) << "nine slots follow no rule";
+    // Slot assign stays disabled whatever is selected: Create assigns a new flow's slots.
     dialog.TxList()->topLevelItem(0)->setSelected(true);
-    EXPECT_TRUE(dialog.SlotAssignButton(true)->isEnabled());
-    EXPECT_FALSE(dialog.SlotAssignButton(false)->isEnabled());
-    dialog.SlotAssignButton(true)->click();
-    EXPECT_EQ(Sent(), (std::vector<std::string>{"&stxflowslot,3,0,5", "&stxflowslot,3,1,6"}));
-
-    dialog.RxList()->topLevelItem(0)->setSelected(true);
-    EXPECT_TRUE(dialog.TxList()->selectedItems().isEmpty());
     EXPECT_FALSE(dialog.SlotAssignButton(true)->isEnabled());
-    ASSERT_TRUE(dialog.SlotAssignButton(false)->isEnabled());
-    dialog.SlotAssignButton(false)->click();
-    EXPECT_EQ(Sent(), (std::vector<std::string>{"&srxflowslot,5,0,9", "&srxflowslot,5,1,10"}));
+    dialog.RxList()->topLevelItem(0)->setSelected(true);
+    EXPECT_FALSE(dialog.SlotAssignButton(false)->isEnabled());
+    EXPECT_TRUE(dialog.TxList()->selectedItems().isEmpty());
     prompter.answers = {true};
     dialog.DeleteFlow();
     EXPECT_EQ(prompter.asked.back(), "IP flows: Delete Rx flow 5");

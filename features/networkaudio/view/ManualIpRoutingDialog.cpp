@@ -157,8 +157,12 @@ ManualIpRoutingDialog::ManualIpRoutingDialog(Session& session, Prompter& prompte
     connect(refresh, &QPushButton::clicked, this, [this] { Refresh(); });
     connect(deleteFlow, &QPushButton::clicked, this, [this] { DeleteFlow(); });
     connect(deleteAll, &QPushButton::clicked, this, [this] { DeleteAllFlows(); });
-    connect(txSlotAssign_, &QPushButton::clicked, this, [this] { AssignSlots(true); });
-    connect(rxSlotAssign_, &QPushButton::clicked, this, [this] { AssignSlots(false); });
+    // Create assigns a new flow's slots to their channels; these buttons stay as the frame's
+    // own console has them, disabled, and say where the assignment happens.
+    for (QPushButton* button : {txSlotAssign_, rxSlotAssign_}) {
+        button->setEnabled(false);
+        button->setToolTip(QStringLiteral("Create assigns a new flow's slots to their channels."));
+    }
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
     connect(unicast_, &QCheckBox::clicked, this, [this](bool checked) { SetUnicastClock(checked); });
     // "Delete flow" acts on the list chosen last: choosing in one list lets go of the other.
@@ -166,10 +170,8 @@ ManualIpRoutingDialog::ManualIpRoutingDialog(Session& session, Prompter& prompte
         connect(List(transmit), &QTreeWidget::itemSelectionChanged, this, [this, transmit] {
             if (!List(transmit)->selectedItems().isEmpty())
                 List(!transmit)->clearSelection();
-            UpdateSlotAssign();
         });
     }
-    UpdateSlotAssign();
 
     Subscribe();
     NetworkAudioUnit& unit = session_.Feature<NetworkAudioUnit>();
@@ -228,7 +230,6 @@ void ManualIpRoutingDialog::Refresh() {
     rxList_->clear();
     tables_.Clear();
     note_->clear();
-    UpdateSlotAssign();
     for (std::int32_t flow = 1; flow <= kMaxFlowId; ++flow) {
         session_.Feature<NetworkAudioUnit>().Flow(true, flow);
         session_.Feature<NetworkAudioUnit>().Flow(false, flow);
@@ -264,8 +265,7 @@ void ManualIpRoutingDialog::CreateTx() {
         return;
     }
     if (const auto problem = CheckTxFlow(tables_, fields->tx, own)) {
-        if (problem->tellOperator)
-            prompter_.Information(problem->text);
+        Refuse(true, *problem);
         return;
     }
     const TxFlowRequest& tx = fields->tx;
@@ -283,6 +283,14 @@ void ManualIpRoutingDialog::CreateTx() {
         prompter_.Warning(*problem);
 }
 
+void ManualIpRoutingDialog::Refuse(bool transmit, const FlowProblem& problem) {
+    if (problem.tellOperator)
+        prompter_.Information(problem.text);
+    else
+        note_->setText(QStringLiteral("%1 flow not created: %2")
+                           .arg(SideName(transmit), QString::fromStdString(problem.text)));
+}
+
 void ManualIpRoutingDialog::CreateRx() {
     if (!session_.IsReady())
         return;
@@ -292,8 +300,7 @@ void ManualIpRoutingDialog::CreateRx() {
     const RxFlowRequest& rx = fields->rx;
     if (const auto problem =
             CheckRxFlow(tables_, rx, session_.Feature<NetworkAudioUnit>().Flows().maxLatency)) {
-        if (problem->tellOperator)
-            prompter_.Information(problem->text);
+        Refuse(false, *problem);
         return;
     }
     Track([&] {
@@ -318,37 +325,6 @@ void ManualIpRoutingDialog::DeleteOne(bool transmit, std::int32_t flow) {
     });
     if (problem)
         prompter_.Warning(*problem);
-}
-
-std::int32_t ManualIpRoutingDialog::AssignableFlow(bool transmit) const {
-    const QList<QTreeWidgetItem*> selected = List(transmit)->selectedItems();
-    if (selected.isEmpty())
-        return 0;
-    const std::int32_t flow = ItemValue(selected.front());
-    const FlowEntry* entry = tables_.Find(transmit, flow);
-    if (entry == nullptr || FlowSlotChannels(flow, entry->slotCount).empty())
-        return 0;
-    return flow;
-}
-
-void ManualIpRoutingDialog::UpdateSlotAssign() {
-    txSlotAssign_->setEnabled(AssignableFlow(true) != 0);
-    rxSlotAssign_->setEnabled(AssignableFlow(false) != 0);
-}
-
-void ManualIpRoutingDialog::AssignSlots(bool transmit) {
-    if (!session_.IsReady())
-        return;
-    const std::int32_t flow = AssignableFlow(transmit);
-    if (flow == 0)
-        return;
-    const std::vector<std::int32_t> channels =
-        FlowSlotChannels(flow, tables_.Find(transmit, flow)->slotCount);
-    Track([&] {
-        for (std::size_t slot = 0; slot < channels.size(); ++slot)
-            session_.Feature<NetworkAudioUnit>().SetFlowSlot(transmit, flow, static_cast<std::int32_t>(slot),
-                                                             channels[slot]);
-    });
 }
 
 void ManualIpRoutingDialog::DeleteFlow() {
@@ -390,7 +366,6 @@ void ManualIpRoutingDialog::OnFlow(const FlowReported& report) {
         return;
     QTreeWidget* list = List(report.transmit);
     RemoveRows(list, report.flow);
-    UpdateSlotAssign();
     if (report.slotCount < 1)
         return;
     auto* item = new QTreeWidgetItem(list);

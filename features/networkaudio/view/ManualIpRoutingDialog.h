@@ -40,7 +40,6 @@ class ManualIpRoutingDialog final : public QDialog {
     void DeleteAllFlows();
     // Ties the slots of the flow selected in the Tx (or Rx) list to their IP channels again, by
     // the rule a new flow's slots follow.
-    void AssignSlots(bool transmit);
     void SetUnicastClock(bool enabled);
 
     QLineEdit* TxIdField() const { return txId_; }
@@ -72,8 +71,8 @@ class ManualIpRoutingDialog final : public QDialog {
     void OnSlot(const FlowSlotReported& report);
     void DeleteOne(bool transmit, std::int32_t flow);
     // The flow selected in a list whose slots can be assigned, or 0.
-    std::int32_t AssignableFlow(bool transmit) const;
-    void UpdateSlotAssign();
+    // A flow the rules refuse: said in the note, or asked about as the frame's console does.
+    void Refuse(bool transmit, const FlowProblem& problem);
     QTreeWidget* List(bool transmit) const { return transmit ? txList_ : rxList_; }
 
     Session& session_;
