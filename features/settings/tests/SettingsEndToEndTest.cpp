@@ -8,6 +8,7 @@
 
 #include "console/ConsoleCore.h"
 #include "console/MainWindow.h"
+#include "device/DeviceModel.h"
 #include "features/settings/core/SettingsFile.h"
 #include "features/settings/view/InstallSettings.h"
 #include "features/settings/view/SettingsDialog.h"
@@ -17,6 +18,7 @@
 #include "tests/console/ConsoleTestSupport.h"
 #include "tests/support/SimProcess.h"
 #include "widgets/EditableGrid.h"
+#include "widgets/IpAddressEdit.h"
 
 namespace velmar {
 namespace {
@@ -98,6 +100,41 @@ TEST_F(SettingsEndToEndTest, EditedPagesReachTheFrameAndReadBack) {
     ASSERT_EQ(LoadSettingsFile(path, *read), std::nullopt);
     EXPECT_EQ(read->aliveTime, 42);
     EXPECT_EQ(read->syncPrio[1], 9);
+    session.Disconnect();
+}
+
+// A new address needs a restart, but only once the frame has taken it: refused, nothing is
+// offered and the operator is told why; taken, the restart is asked for.
+TEST_F(SettingsEndToEndTest, TheRestartIsOfferedOnlyOnceTheFrameTookTheNewAddress) {
+    Session& session = core->GetSession();
+    session.Connect("127.0.0.2", DeviceMode::Application, ModelClass::Full);
+    ASSERT_TRUE(test::WaitUntil([&] { return window->SettingsButton().isEnabled(); }, 10s));
+    ASSERT_TRUE(test::WaitUntil([&] { return session.IsReady(); }));
+    const auto changeMask = [&](const char* mask) {
+        window->SettingsButton().click();
+        auto* editor = window->findChild<SettingsDialog*>();
+        ASSERT_NE(editor, nullptr);
+        const auto fields = editor->Page(SettingsTab::Network)->findChildren<IpAddressEdit*>();
+        ASSERT_GE(fields.size(), 2);
+        fields.at(1)->setText(mask);
+        prompter.answers = {true, false};  // send; no restart
+        prompter.shown.clear();
+        editor->SaveChanges();
+        ASSERT_TRUE(test::WaitUntil([&] { return window->findChild<SettingsDialog*>() == nullptr; }));
+        ASSERT_TRUE(test::WaitUntil([&] { return prompter.shown.size() >= 2; }, 8s));
+    };
+
+    sim.Do("fault 127.0.0.2 status sip -3");
+    changeMask("255.255.0.0");
+    EXPECT_EQ(prompter.shown.size(), 2u);
+    EXPECT_NE(prompter.shown.back().find("warning: Device settings: the frame refused sip"),
+              std::string::npos)
+        << prompter.shown.back();
+    EXPECT_NE(prompter.shown.back().find("no restart offered"), std::string::npos) << prompter.shown.back();
+
+    sim.Do("fault 127.0.0.2 clear");
+    changeMask("255.254.0.0");
+    EXPECT_EQ(prompter.shown.back(), "question: " + AboutFrame("Restart device", session.Connection()));
     session.Disconnect();
 }
 
