@@ -7,7 +7,7 @@
 
 #include "features/channeltools/view/ChannelTableModel.h"
 #include "features/leveldetectors/view/LevelDetectorDialog.h"
-#include "tests/tools/ChannelToolsFixture.h"
+#include "features/channeltools/tests/ChannelToolsFixture.h"
 #include "tools/ChannelFindBox.h"
 
 namespace velmar::test {

@@ -5,7 +5,7 @@
 #include <QTest>
 
 #include "features/channeltools/view/ChannelLabelsDialog.h"
-#include "tests/tools/ChannelToolsFixture.h"
+#include "features/channeltools/tests/ChannelToolsFixture.h"
 #include "tools/ChannelFindBox.h"
 #include "widgets/EditableGrid.h"
 

@@ -6,7 +6,7 @@
 
 #include "features/channeltools/view/ChannelTableModel.h"
 #include "features/channeltools/view/GainDialog.h"
-#include "tests/tools/ChannelToolsFixture.h"
+#include "features/channeltools/tests/ChannelToolsFixture.h"
 #include "tools/ChannelFindBox.h"
 
 namespace velmar::test {

@@ -4,7 +4,7 @@
 #include <QTableWidget>
 
 #include "features/channeltools/view/InputStatusWindow.h"
-#include "tests/tools/ChannelToolsFixture.h"
+#include "features/channeltools/tests/ChannelToolsFixture.h"
 
 namespace velmar::test {
 namespace {
