@@ -12,6 +12,7 @@
 
 #include "device/DeviceModel.h"
 #include "features/routing/core/ChannelNames.h"
+#include "features/routing/core/RoutingUnit.h"
 #include "protocol/TextEncoding.h"
 
 namespace velmar {
@@ -244,7 +245,8 @@ void PrintStatusJson(std::ostream& out, const Session& session, std::span<const 
 void PrintRoutes(std::ostream& out, const Session& session) {
     const std::int32_t channels = session.Channels();
     for (std::int32_t output = 1; output <= channels; ++output) {
-        const std::int32_t input = session.State().live.crosspoints[static_cast<std::size_t>(output - 1)];
+        const std::int32_t input =
+            session.Feature<RoutingUnit>().Crosspoints()[static_cast<std::size_t>(output - 1)];
         if (input <= 0)
             continue;
         char line[96];
@@ -260,7 +262,8 @@ void PrintRoutesJson(std::ostream& out, const Session& session) {
     json["channels"] = channels;
     Json& routes = json["routes"] = Json::array();
     for (std::int32_t output = 1; output <= channels; ++output) {
-        const std::int32_t input = session.State().live.crosspoints[static_cast<std::size_t>(output - 1)];
+        const std::int32_t input =
+            session.Feature<RoutingUnit>().Crosspoints()[static_cast<std::size_t>(output - 1)];
         if (input > 0) {
             routes.push_back({{"output", output},
                               {"outputName", ChannelText(output)},

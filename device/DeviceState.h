@@ -197,10 +197,9 @@ struct LiveBlock {
     std::int32_t actualRate = 0;
     std::int32_t syncSource = 0;
     std::int32_t syncState = 0;
-    std::array<std::int32_t, 3> fanStatus{};                    // fan n at [n - 1]
-    std::array<std::int32_t, 2> psuStatus{};                    // PSU n at [n - 1]
-    std::array<std::int32_t, kChannelTableSize> crosspoints{};  // output c at [c - 1]
-    std::array<std::int32_t, kInactiveEntries> inactive{};      // index n (1..18) at [n - 1]
+    std::array<std::int32_t, 3> fanStatus{};                // fan n at [n - 1]
+    std::array<std::int32_t, 2> psuStatus{};                // PSU n at [n - 1]
+    std::array<std::int32_t, kInactiveEntries> inactive{};  // index n (1..18) at [n - 1]
     TextField<9> scr;
 };
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "bench/BenchFakes.h"
+#include "features/routing/core/RoutingUnit.h"
 #include "features/routing/view/RoutingArea.h"
 #include "features/routing/view/RoutingGrid.h"
 #include "tests/device/CoreFakes.h"
@@ -55,7 +56,7 @@ int Run() {
     transport.Deliver(":gswver,0,2,'Main','2.0.0.1'\r");
     // Every channel labelled on both sides: the axes draw the most text they can.
     for (std::size_t o = 0; o < 1536; ++o) {
-        session.MutableState().live.crosspoints[o] = static_cast<std::int32_t>(1536 - o);
+        session.Feature<RoutingUnit>().MutableCrosspoints()[o] = static_cast<std::int32_t>(1536 - o);
         session.MutableState().config.inputLabels[o].Assign("Source " + std::to_string(o + 1));
         session.MutableState().config.outputLabels[o].Assign("Dest " + std::to_string(o + 1));
     }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "bench/BenchFakes.h"
+#include "features/routing/core/RoutingUnit.h"
 #include "features/routing/view/RoutingArea.h"
 #include "tests/device/CoreFakes.h"
 
@@ -35,7 +36,7 @@ int Run() {
     transport.FinishConnect(0);
     transport.Deliver(":gswver,0,2,'Main','2.0.0.1'\r");
     for (std::size_t o = 0; o < 1536; ++o)
-        session.MutableState().live.crosspoints[o] = static_cast<std::int32_t>(1536 - o);
+        session.Feature<RoutingUnit>().MutableCrosspoints()[o] = static_cast<std::int32_t>(1536 - o);
     QApplication::processEvents();
 
     std::vector<double> rebuild;

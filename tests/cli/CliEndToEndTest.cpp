@@ -171,9 +171,9 @@ TEST_F(CliEndToEnd, RoutingChangeReachesASecondClientAsNotification) {
     a.session.Feature<RoutingUnit>().SetCrosspoint(7, 913);
     ASSERT_TRUE(loop.RunUntil([&] { return seenByB.has_value(); }, 3s));
     EXPECT_FALSE(*seenByB);
-    EXPECT_EQ(b.session.State().live.crosspoints[6], 913);
-    loop.RunUntil([&] { return a.session.State().live.crosspoints[6] == 913; }, 1s);
-    EXPECT_EQ(a.session.State().live.crosspoints[6], 913);
+    EXPECT_EQ(b.session.Feature<RoutingUnit>().Crosspoints()[6], 913);
+    loop.RunUntil([&] { return a.session.Feature<RoutingUnit>().Crosspoints()[6] == 913; }, 1s);
+    EXPECT_EQ(a.session.Feature<RoutingUnit>().Crosspoints()[6], 913);
 }
 
 TEST_F(CliEndToEnd, SilentFrameIsDroppedWithinTwoKeepAlivePeriods) {

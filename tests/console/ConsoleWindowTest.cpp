@@ -14,6 +14,7 @@
 #include "console/AddDeviceDialog.h"
 #include "console/MainWindow.h"
 #include "features/firmware/core/FirmwareUnit.h"
+#include "features/routing/core/RoutingUnit.h"
 #include "features/routing/view/XyControlWindow.h"
 #include "platform/qt/QtProfileStore.h"
 #include "tests/console/ConsoleTestSupport.h"
@@ -395,12 +396,12 @@ TEST_F(ConsoleWindowTest, ModelessWindowsCloseWithTheMainWindowWhileTheCoreRunsO
     secondView->setWindowFlag(Qt::Window);
     secondView->show();
     sim_->Do("state 127.0.0.2 gcross 5 7");
-    ASSERT_TRUE(WaitUntil([&] { return core.GetSession().State().live.crosspoints[4] == 7; }));
+    ASSERT_TRUE(WaitUntil([&] { return core.GetSession().Feature<RoutingUnit>().Crosspoints()[4] == 7; }));
 
     window.reset();
     sim_->Do("state 127.0.0.2 gcross 5 8");
     sim_->Do("state 127.0.0.2 gsyncstat 2 3");
-    EXPECT_TRUE(WaitUntil([&] { return core.GetSession().State().live.crosspoints[4] == 8; }));
+    EXPECT_TRUE(WaitUntil([&] { return core.GetSession().Feature<RoutingUnit>().Crosspoints()[4] == 8; }));
     core.GetSession().Disconnect();
     QTest::qWait(50);
 }

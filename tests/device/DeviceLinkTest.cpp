@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "features/routing/core/RoutingUnit.h"
 #include "tests/device/SessionFixture.h"
 
 namespace velmar::test {
@@ -26,7 +27,7 @@ TEST_F(DeviceLinkTest, SplitAndJoinedRepliesAreDispatchedOnceInOrder) {
     EXPECT_TRUE(dispatched.empty());
     Receive(",7\r");
     ASSERT_EQ(dispatched.size(), 1u);
-    EXPECT_EQ(session.State().live.crosspoints[4], 7);
+    EXPECT_EQ(session.Feature<RoutingUnit>().Crosspoints()[4], 7);
 
     dispatched.clear();
     Receive(":gcross,0,1,2\r%gcross,3,4\r:ggenrate,0,2\r");
@@ -52,8 +53,8 @@ TEST_F(DeviceLinkTest, AKilobyteWithoutLineEndIsDroppedAndTheStreamResynchronise
     Receive(":gcross,0,9" + std::string(1013, 'x'));  // 1024 bytes, no carriage return
     Receive(",4\r:gcross,0,2,3\r");
     ASSERT_EQ(dispatched.size(), 1u);  // the tail ",4\r" of the lost line is garbage now
-    EXPECT_EQ(session.State().live.crosspoints[8], 0);
-    EXPECT_EQ(session.State().live.crosspoints[1], 3);
+    EXPECT_EQ(session.Feature<RoutingUnit>().Crosspoints()[8], 0);
+    EXPECT_EQ(session.Feature<RoutingUnit>().Crosspoints()[1], 3);
 }
 
 TEST_F(DeviceLinkTest, GarbageAndFloodsNeverGrowOrStopTheLink) {
@@ -63,7 +64,7 @@ TEST_F(DeviceLinkTest, GarbageAndFloodsNeverGrowOrStopTheLink) {
     Receive(flood);
     Receive("!!!:::\r");
     Receive(":nosuchword,0,1\r:gcross,0,6,1\r");
-    EXPECT_EQ(session.State().live.crosspoints[5], 1);
+    EXPECT_EQ(session.Feature<RoutingUnit>().Crosspoints()[5], 1);
     EXPECT_TRUE(session.Connection().connected);
 }
 
@@ -179,7 +180,9 @@ TEST_F(ConnectTest, ATelnetLinkClosedDuringItsHoldDoesNotDeafenTheNextLink) {
     session.Disconnect();
     ConnectAs(DeviceMode::Application, ModelClass::Full);
     Reply(":gcross,0,1,9");
-    EXPECT_EQ(session.State().live.crosspoints[0], 9);
+    EXPECT_EQ(session.Feature<RoutingUnit>().Crosspoints()[0], 9);
+    session.Disconnect();
+    EXPECT_EQ(session.Feature<RoutingUnit>().Crosspoints()[0], 0) << "a closed link forgets the matrix";
 }
 
 }  // namespace

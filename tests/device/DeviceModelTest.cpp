@@ -90,12 +90,12 @@ TEST(DeviceModel, StatusTexts) {
 
 TEST(DeviceState, ResetClearsEverythingButPresetsPorts) {
     DeviceState state;
-    state.live.crosspoints[7] = 5;
+    state.live.fanStatus[1] = 2;
     state.config.inputLabels[3].Assign("Mic");
     state.live.scr.Assign("abc");
     state.config.cards[2].kind = CardType::Da;
     state.ResetState();
-    EXPECT_EQ(state.live.crosspoints[7], 0);
+    EXPECT_EQ(state.live.fanStatus[1], 0);
     EXPECT_TRUE(state.config.inputLabels[3].Empty());
     EXPECT_TRUE(state.live.scr.Empty());
     EXPECT_EQ(state.config.cards[2].kind, CardType::None);

@@ -58,8 +58,8 @@ TEST_F(DispatcherTest, TwelveCrosspointRunsFillA1536ChannelFrameAndRebuildOnce) 
     for (std::int32_t first = 1; first <= 1409; first += 128)
         Reply(Run(first, first));
     EXPECT_EQ(events.matrixReads, 1);
-    EXPECT_EQ(State().live.crosspoints[0], 1);
-    EXPECT_EQ(State().live.crosspoints[1535], 1409);
+    EXPECT_EQ(session.Feature<RoutingUnit>().Crosspoints()[0], 1);
+    EXPECT_EQ(session.Feature<RoutingUnit>().Crosspoints()[1535], 1409);
     Reply(Run(1409, 1409));  // the same reply again: same state, one more rebuild
     EXPECT_EQ(events.matrixReads, 2);
 }
@@ -69,20 +69,20 @@ TEST_F(DispatcherTest, CrosspointRunsBeyondTheChannelCountAreDropped) {
     Reply(Run(0, 5));
     Reply(":lcross,0,1000,100,1");  // 1000 + 100 - 1 > 1024
     EXPECT_EQ(events.matrixReads, 0);
-    for (std::int32_t v : State().live.crosspoints)
+    for (std::int32_t v : session.Feature<RoutingUnit>().Crosspoints())
         ASSERT_EQ(v, 0);
     Reply(Run(897, 4));
     EXPECT_EQ(events.matrixReads, 1);
-    EXPECT_EQ(State().live.crosspoints[1023], 4);
+    EXPECT_EQ(session.Feature<RoutingUnit>().Crosspoints()[1023], 4);
 }
 
 TEST_F(DispatcherTest, CrosspointChangesSayWhereTheyCameFrom) {
     Reply("%gcross,12,34");
-    EXPECT_EQ(State().live.crosspoints[11], 34);
+    EXPECT_EQ(session.Feature<RoutingUnit>().Crosspoints()[11], 34);
     Reply(":gcross,0,13,35");
-    EXPECT_EQ(State().live.crosspoints[12], 35);
+    EXPECT_EQ(session.Feature<RoutingUnit>().Crosspoints()[12], 35);
     Reply(":gcross,-1,13");  // no status test: an error stores "not connected"
-    EXPECT_EQ(State().live.crosspoints[12], 0);
+    EXPECT_EQ(session.Feature<RoutingUnit>().Crosspoints()[12], 0);
     Reply("%gcross,0,5");
     Reply("%gcross,1025,5");  // beyond 1024 channels
     ASSERT_EQ(events.crosspoints.size(), 3u);
@@ -94,10 +94,10 @@ TEST_F(DispatcherTest, CrosspointChangesSayWhereTheyCameFrom) {
 TEST_F(DispatcherTest, ARefusedRouteKeepsTheCrosspointTheFrameStillHolds) {
     session.Feature<RoutingUnit>().SetCrosspoint(7, 9);
     Reply(":scross,0,7,9,0,0");
-    EXPECT_EQ(State().live.crosspoints[6], 9);
+    EXPECT_EQ(session.Feature<RoutingUnit>().Crosspoints()[6], 9);
     session.Feature<RoutingUnit>().SetCrosspoint(7, 11);
     Reply(":scross,-3,7,0,0,0");
-    EXPECT_EQ(State().live.crosspoints[6], 9);
+    EXPECT_EQ(session.Feature<RoutingUnit>().Crosspoints()[6], 9);
     ASSERT_EQ(events.refusals.size(), 1u);
     EXPECT_EQ(events.refusals[0].output, 7);
     EXPECT_EQ(events.refusals[0].input, 11);  // what was asked, not what the refusal echoes

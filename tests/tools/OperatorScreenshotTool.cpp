@@ -68,7 +68,8 @@ int main(int argc, char** argv) {
     std::ofstream(path, std::ios::binary) << "1=593,513\r\n2=594,520\r\n3=595,515\r\n4=596,530\r\n"
                                              "5=612,600\r\nMADI 21 from AES 3\r\n6=613,9999\r\n"
                                              "7=700,1\r\n8=594,521\r\n";
-    SnapshotPreviewDialog preview(QString::fromStdString(path), session.Channels(), session.State(), &window);
+    SnapshotPreviewDialog preview(QString::fromStdString(path), session.Channels(),
+                                  session.Feature<RoutingUnit>().Crosspoints(), &window);
     preview.show();
     QTest::qWait(300);
     if (!preview.grab().save(QString::fromLocal8Bit(argv[2]))) {

@@ -113,16 +113,16 @@ TEST_F(EventLogTest, ALostLinkSaysWhyAndTheFrameIsReconnectedWhenItAnswersAgain)
     // The log offers the routing area's undo, and says what it did.
     Session& session = window->GetSession();
     ASSERT_TRUE(WaitUntil([&] { return session.IsReady() && session.Channels() == 1536; }));
-    const std::int32_t before = session.State().live.crosspoints[599];
+    const std::int32_t before = session.Feature<RoutingUnit>().Crosspoints()[599];
     window->Routing().Grid().Grid().SetCursor(600, 1);
     window->Routing().Grid().Grid().RouteAtCursor();
-    ASSERT_TRUE(WaitUntil([&] { return session.State().live.crosspoints[599] == 1; }));
+    ASSERT_TRUE(WaitUntil([&] { return session.Feature<RoutingUnit>().Crosspoints()[599] == 1; }));
     const auto buttons = dock->findChildren<QPushButton*>();
     const auto undo = std::find_if(buttons.begin(), buttons.end(),
                                    [](const QPushButton* b) { return b->text() == "Undo routing"; });
     ASSERT_NE(undo, buttons.end());
     (*undo)->click();
-    EXPECT_TRUE(WaitUntil([&] { return session.State().live.crosspoints[599] == before; }));
+    EXPECT_TRUE(WaitUntil([&] { return session.Feature<RoutingUnit>().Crosspoints()[599] == before; }));
     EXPECT_TRUE(Logged(QString::fromUtf8("info  Undo MADI 08: ") +
                        QString::fromStdString(SourceText(before)) + QString::fromUtf8(" \u2192 CARD1 01")));
 

@@ -81,8 +81,8 @@ int Routes(const CliOptions& options, const CliFrame& frame, const CliStreams& s
                     << " not written: the routing was not read completely\n";
         return kExitFailure;
     }
-    const CrosspointSnapshot snapshot =
-        SnapshotToSave(frame.session.State(), frame.session.Channels(), {}, false, std::nullopt);
+    const CrosspointSnapshot snapshot = SnapshotToSave(frame.session.Feature<RoutingUnit>().Crosspoints(),
+                                                       frame.session.Channels(), {}, false, std::nullopt);
     if (const std::string problem = CrosspointFile::Save(options.file, snapshot.crosspoints, snapshot.index);
         !problem.empty()) {
         streams.err << "velmar-cli: " << problem << "\n";
@@ -111,7 +111,7 @@ int Route(const CliOptions& options, const CliFrame& frame, const CliStreams& st
         return kExitFailure;
     }
     const std::int32_t input =
-        frame.session.State().live.crosspoints[static_cast<std::size_t>(options.output - 1)];
+        frame.session.Feature<RoutingUnit>().Crosspoints()[static_cast<std::size_t>(options.output - 1)];
     streams.out << options.output << " " << ChannelText(options.output) << " <- " << input << " "
                 << (input == 0 ? std::string("(disconnected)") : ChannelText(input)) << "\n";
     return kExitOk;

@@ -8,8 +8,8 @@ namespace {
 constexpr std::int32_t kCardChannelsPerHalf = 64;
 constexpr std::int32_t kSecondHalf = 1024;
 
-std::int32_t InputOf(const DeviceState& state, std::int32_t output) {
-    return state.live.crosspoints[static_cast<std::size_t>(output - 1)];
+std::int32_t InputOf(const CrosspointTable& crosspoints, std::int32_t output) {
+    return crosspoints[static_cast<std::size_t>(output - 1)];
 }
 
 bool BoardPresent(const DeviceState& state, std::int32_t position) {
@@ -39,7 +39,8 @@ std::vector<CrosspointList::Range> CrosspointList::Ranges(std::int32_t channelCo
 }
 
 CrosspointList::Change CrosspointList::Refresh(std::int32_t output, std::int32_t order,
-                                               const DeviceState& state, std::int32_t channelCount) {
+                                               const CrosspointTable& crosspoints,
+                                               std::int32_t channelCount) {
     order_ = order == order_ ? kRebuild : order;
     const std::vector<Range> ranges = Ranges(channelCount);
 
@@ -52,7 +53,7 @@ CrosspointList::Change CrosspointList::Refresh(std::int32_t output, std::int32_t
                 change.removedRow = static_cast<std::size_t>(row - rows_.begin());
                 rows_.erase(row);
             }
-            if (InputOf(state, output) != 0) {
+            if (InputOf(crosspoints, output) != 0) {
                 rows_.push_back(output);
                 change.appended = true;
             }
@@ -63,14 +64,14 @@ CrosspointList::Change CrosspointList::Refresh(std::int32_t output, std::int32_t
     rows_.clear();
     for (const Range& r : ranges) {
         for (std::int32_t o = r.first; o <= r.last; ++o) {
-            if (InputOf(state, o) > 0)
+            if (InputOf(crosspoints, o) > 0)
                 rows_.push_back(o);
         }
     }
     if (InputOrder()) {
         std::stable_sort(rows_.begin(), rows_.end(), [&](std::int32_t a, std::int32_t b) {
-            const std::int32_t inA = InputOf(state, a);
-            const std::int32_t inB = InputOf(state, b);
+            const std::int32_t inA = InputOf(crosspoints, a);
+            const std::int32_t inB = InputOf(crosspoints, b);
             return inA != inB ? inA < inB : a < b;
         });
     }

@@ -8,6 +8,7 @@
 
 #include "device/DeviceState.h"
 #include "device/FrameCapabilities.h"
+#include "features/routing/core/CrosspointTable.h"
 
 namespace velmar {
 
@@ -29,7 +30,7 @@ class CrosspointList {
 
     // Re-shows one output (its row moves to the end) or, for kRebuild, rebuilds every row in the
     // current order. `order` is the column that asked; asking twice in a row returns to output order.
-    Change Refresh(std::int32_t output, std::int32_t order, const DeviceState& state,
+    Change Refresh(std::int32_t output, std::int32_t order, const CrosspointTable& crosspoints,
                    std::int32_t channelCount);
 
     // The filter header's click: the next filter that applies to this frame. Returns false when

@@ -6,17 +6,17 @@
 
 namespace velmar {
 
-std::int32_t LiveInput(const DeviceState& state, std::int32_t channelCount, std::int32_t output) {
+std::int32_t LiveInput(const CrosspointTable& live, std::int32_t channelCount, std::int32_t output) {
     const std::int32_t limit =
         std::min<std::int32_t>(channelCount, static_cast<std::int32_t>(kChannelTableSize));
-    return output >= 1 && output <= limit ? state.live.crosspoints[static_cast<std::size_t>(output - 1)] : 0;
+    return output >= 1 && output <= limit ? live[static_cast<std::size_t>(output - 1)] : 0;
 }
 
-RouteComparison CompareWithLive(std::span<const Crosspoint> crosspoints, const DeviceState& state,
+RouteComparison CompareWithLive(std::span<const Crosspoint> crosspoints, const CrosspointTable& live,
                                 std::int32_t channelCount) {
     RouteComparison comparison;
     for (const Crosspoint& c : crosspoints) {
-        const std::int32_t now = LiveInput(state, channelCount, c.output);
+        const std::int32_t now = LiveInput(live, channelCount, c.output);
         if (now == c.input) {
             comparison.unchanged.push_back(c);
         } else {

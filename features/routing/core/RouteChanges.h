@@ -7,6 +7,7 @@
 
 #include "device/DeviceState.h"
 #include "features/routing/core/CrosspointFile.h"
+#include "features/routing/core/CrosspointTable.h"
 
 namespace velmar {
 
@@ -24,7 +25,7 @@ struct RouteComparison {
     std::vector<Crosspoint> unchanged;  // already routed so
 };
 
-RouteComparison CompareWithLive(std::span<const Crosspoint> crosspoints, const DeviceState& state,
+RouteComparison CompareWithLive(std::span<const Crosspoint> crosspoints, const CrosspointTable& live,
                                 std::int32_t channelCount);
 
 // "MADI 20: AES 01 → AES 05" (from or to "nothing").
@@ -34,6 +35,6 @@ std::string ChangeText(const RouteChange& change);
 std::string DisconnectQuestion(std::span<const Crosspoint> crosspoints);
 
 // The input the frame feeds `output` from now; 0 for an output outside the frame.
-std::int32_t LiveInput(const DeviceState& state, std::int32_t channelCount, std::int32_t output);
+std::int32_t LiveInput(const CrosspointTable& live, std::int32_t channelCount, std::int32_t output);
 
 }  // namespace velmar

@@ -48,15 +48,13 @@ std::vector<Crosspoint> RoutingActions::DisconnectRows(std::span<const std::int3
     return out;
 }
 
-CrosspointSnapshot SnapshotToSave(const DeviceState& state, std::int32_t channelCount,
+CrosspointSnapshot SnapshotToSave(const CrosspointTable& live, std::int32_t channelCount,
                                   std::span<const std::int32_t> listedRows, bool listFiltered,
                                   std::optional<std::span<const std::int32_t>> selectedRows) {
     CrosspointSnapshot snapshot;
     const std::int32_t count =
         std::min<std::int32_t>(channelCount, static_cast<std::int32_t>(kChannelTableSize));
-    auto input = [&](std::int32_t output) {
-        return state.live.crosspoints[static_cast<std::size_t>(output - 1)];
-    };
+    auto input = [&](std::int32_t output) { return live[static_cast<std::size_t>(output - 1)]; };
     // A row whose output was disconnected meanwhile is left out: a file holds connected outputs only.
     auto addRows = [&](std::span<const std::int32_t> rows) {
         for (const std::int32_t output : rows) {

@@ -7,6 +7,7 @@
 
 #include "device/DeviceState.h"
 #include "features/routing/core/CrosspointFile.h"
+#include "features/routing/core/CrosspointTable.h"
 
 namespace velmar {
 
@@ -37,7 +38,7 @@ struct CrosspointSnapshot {
     std::vector<Crosspoint> crosspoints;
     CrosspointFile::Index index = CrosspointFile::Index::Counting;
 };
-CrosspointSnapshot SnapshotToSave(const DeviceState& state, std::int32_t channelCount,
+CrosspointSnapshot SnapshotToSave(const CrosspointTable& live, std::int32_t channelCount,
                                   std::span<const std::int32_t> listedRows, bool listFiltered,
                                   std::optional<std::span<const std::int32_t>> selectedRows);
 

@@ -16,11 +16,11 @@ std::string Describe(const std::vector<RouteChange>& batch) {
 
 }  // namespace
 
-void RoutingHistory::Record(std::span<const Crosspoint> sent, const DeviceState& state,
+void RoutingHistory::Record(std::span<const Crosspoint> sent, const CrosspointTable& live,
                             std::int32_t channelCount) {
     Batch batch;
     for (const Crosspoint& c : sent) {
-        const std::int32_t now = LiveInput(state, channelCount, c.output);
+        const std::int32_t now = LiveInput(live, channelCount, c.output);
         if (now != c.input)
             batch.push_back({c.output, now, c.input});
     }
@@ -33,7 +33,7 @@ void RoutingHistory::Record(std::span<const Crosspoint> sent, const DeviceState&
 }
 
 RoutingHistory::Step RoutingHistory::Take(std::vector<Batch>& from, std::vector<Batch>& to, bool undo,
-                                          const DeviceState& state, std::int32_t channelCount,
+                                          const CrosspointTable& live, std::int32_t channelCount,
                                           const Waiting& waiting) {
     Step step;
     if (from.empty()) {
@@ -54,7 +54,7 @@ RoutingHistory::Step RoutingHistory::Take(std::vector<Batch>& from, std::vector<
     }
     for (const RouteChange& change : batch) {
         const std::int32_t expected = undo ? change.to : change.from;
-        const std::int32_t now = LiveInput(state, channelCount, change.output);
+        const std::int32_t now = LiveInput(live, channelCount, change.output);
         if (now != expected) {
             step.refusal = verb + ChannelText(change.output) + " is fed from " + SourceText(now) +
                            " now, not " + SourceText(expected) + "; its routing changed on the frame since.";
@@ -76,14 +76,14 @@ RoutingHistory::Step RoutingHistory::Take(std::vector<Batch>& from, std::vector<
     return step;
 }
 
-RoutingHistory::Step RoutingHistory::Undo(const DeviceState& state, std::int32_t channelCount,
+RoutingHistory::Step RoutingHistory::Undo(const CrosspointTable& live, std::int32_t channelCount,
                                           const Waiting& waiting) {
-    return Take(undo_, redo_, true, state, channelCount, waiting);
+    return Take(undo_, redo_, true, live, channelCount, waiting);
 }
 
-RoutingHistory::Step RoutingHistory::Redo(const DeviceState& state, std::int32_t channelCount,
+RoutingHistory::Step RoutingHistory::Redo(const CrosspointTable& live, std::int32_t channelCount,
                                           const Waiting& waiting) {
-    return Take(redo_, undo_, false, state, channelCount, waiting);
+    return Take(redo_, undo_, false, live, channelCount, waiting);
 }
 
 void RoutingHistory::Clear() {

@@ -28,9 +28,9 @@ class RoutingHistory {
 
     // Before `sent` goes to the frame: remembers what its outputs were fed from. Drops the redo
     // steps, as any new change does.
-    void Record(std::span<const Crosspoint> sent, const DeviceState& state, std::int32_t channelCount);
-    Step Undo(const DeviceState& state, std::int32_t channelCount, const Waiting& waiting = {});
-    Step Redo(const DeviceState& state, std::int32_t channelCount, const Waiting& waiting = {});
+    void Record(std::span<const Crosspoint> sent, const CrosspointTable& live, std::int32_t channelCount);
+    Step Undo(const CrosspointTable& live, std::int32_t channelCount, const Waiting& waiting = {});
+    Step Redo(const CrosspointTable& live, std::int32_t channelCount, const Waiting& waiting = {});
 
     bool CanUndo() const { return !undo_.empty(); }
     bool CanRedo() const { return !redo_.empty(); }
@@ -39,7 +39,7 @@ class RoutingHistory {
 
   private:
     using Batch = std::vector<RouteChange>;
-    static Step Take(std::vector<Batch>& from, std::vector<Batch>& to, bool undo, const DeviceState& state,
+    static Step Take(std::vector<Batch>& from, std::vector<Batch>& to, bool undo, const CrosspointTable& live,
                      std::int32_t channelCount, const Waiting& waiting);
 
     std::size_t depth_;

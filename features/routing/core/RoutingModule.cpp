@@ -5,8 +5,9 @@
 namespace velmar {
 
 const CoreModule& RoutingCoreModule() {
-    static const CoreModule module{"routing", &typeid(RoutingUnit),   BuildUnit<RoutingUnit>, ChannelToolGate,
-                                   nullptr,   NewLinkOf<RoutingUnit>, BusyOf<RoutingUnit>};
+    static const CoreModule module{"routing",          &typeid(RoutingUnit),   BuildUnit<RoutingUnit>,
+                                   ChannelToolGate,    ResetUnit<RoutingUnit>, NewLinkOf<RoutingUnit>,
+                                   BusyOf<RoutingUnit>};
     return module;
 }
 

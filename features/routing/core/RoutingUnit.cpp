@@ -38,7 +38,7 @@ void RoutingUnit::Cross(const CommandMessage& m, bool isReply) {
     const std::int32_t output = m.Int(14);
     if (!InRange(output, 1, context_.Channels()))
         return;
-    context_.state.live.crosspoints[At(output)] = m.Int(18);
+    crosspoints_[At(output)] = m.Int(18);
     context_.events.Publish(CrosspointChanged{
         output, m.Int(18), isReply ? CrosspointOrigin::GetReply : CrosspointOrigin::Notification});
 }
@@ -51,7 +51,7 @@ void RoutingUnit::CrossSet(const CommandMessage& m) {
         asked_.erase(asked);
     if (!InRange(output, 1, context_.Channels()))
         return;
-    std::int32_t& crosspoint = context_.state.live.crosspoints[At(output)];
+    std::int32_t& crosspoint = crosspoints_[At(output)];
     if (m.status != 0) {
         // The frame still routes what it routed: forgetting that would drop the output from the
         // list and from the next snapshot saved.
@@ -73,7 +73,7 @@ void RoutingUnit::CrossList(const CommandMessage& m) {
     std::array<std::int32_t, kCrosspointListSize> values{};
     context_.codec.GetCrosspointList(count, values);
     for (std::size_t i = 0; i < static_cast<std::size_t>(count); ++i)
-        context_.state.live.crosspoints[At(first) + i] = values[i];
+        crosspoints_[At(first) + i] = values[i];
     if (first + count - 1 == channels)
         context_.events.Publish(MatrixRead{});
 }
@@ -87,6 +87,10 @@ void RoutingUnit::StartStepper(std::int32_t first, std::int32_t last, bool disco
 void RoutingUnit::StopStepper() {
     stepperTimer_.Stop();
     stepper_.active = false;
+}
+
+void RoutingUnit::Reset() {
+    crosspoints_.fill(0);
 }
 
 void RoutingUnit::NewLink() {

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "device/features/FeatureContext.h"
+#include "features/routing/core/CrosspointTable.h"
 
 namespace velmar {
 
@@ -29,6 +30,11 @@ class RoutingUnit {
     std::size_t PendingCount() const { return asked_.size(); }
     // A new link: nothing asked on the old one is still awaited.
     void NewLink();
+    // What the frame routes, as it last reported it; forgotten with the rest of its state.
+    const CrosspointTable& Crosspoints() const { return crosspoints_; }
+    void Reset();
+    // For tests and benchmarks that stage a matrix; the console writes it only from replies.
+    CrosspointTable& MutableCrosspoints() { return crosspoints_; }
 
   private:
     void Cross(const CommandMessage& m, bool isReply);
@@ -44,6 +50,7 @@ class RoutingUnit {
     };
 
     FeatureContext& context_;
+    CrosspointTable crosspoints_{};
     Stepper stepper_;
     TimerHandle stepperTimer_;
     // What this console last asked for each output, so a refusal can say what was refused.

@@ -91,7 +91,8 @@ void CrosspointGrid::SetCellSize(int pixels) {
 }
 
 std::int32_t CrosspointGrid::InputAt(std::int32_t output) const {
-    return LiveInput(context_.session.State(), context_.session.Channels(), output);
+    return LiveInput(context_.session.Feature<RoutingUnit>().Crosspoints(), context_.session.Channels(),
+                     output);
 }
 
 std::int32_t CrosspointGrid::CursorOutput() const {

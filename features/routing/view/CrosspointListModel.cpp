@@ -36,7 +36,8 @@ QVariant CrosspointListModel::data(const QModelIndex& index, int role) const {
     if (index.column() == kOutputColumn)
         return QString::fromStdString(LabelledChannelName(state, RouteSide::Output, output));
     QString text = QString::fromStdString(LabelledChannelName(
-        state, RouteSide::Input, state.live.crosspoints[static_cast<std::size_t>(output - 1)]));
+        state, RouteSide::Input,
+        session_.Feature<RoutingUnit>().Crosspoints()[static_cast<std::size_t>(output - 1)]));
     // Until the frame answers, the row says what it was asked.
     if (pending)
         text += QStringLiteral("  \u2192 %1 (pending)").arg(QString::fromStdString(SourceText(*pending)));
@@ -55,7 +56,8 @@ QVariant CrosspointListModel::headerData(int section, Qt::Orientation orientatio
 }
 
 void CrosspointListModel::Refresh(std::int32_t output, std::int32_t order) {
-    const CrosspointList::Change change = list_.Refresh(output, order, session_.State(), session_.Channels());
+    const CrosspointList::Change change =
+        list_.Refresh(output, order, session_.Feature<RoutingUnit>().Crosspoints(), session_.Channels());
     if (change.rebuilt) {
         beginResetModel();
         shown_ = list_.Rows();

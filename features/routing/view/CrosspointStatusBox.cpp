@@ -14,6 +14,7 @@
 #include "features/routing/core/ChannelNames.h"
 #include "features/routing/core/RouteChanges.h"
 #include "features/routing/core/RoutingActions.h"
+#include "features/routing/core/RoutingUnit.h"
 #include "features/routing/view/SnapshotPreviewDialog.h"
 
 namespace velmar {
@@ -101,7 +102,8 @@ bool CrosspointStatusBox::Find(const QString& text, bool next) {
         const int row = (start + k) % rows;
         const std::int32_t output = model_->OutputAt(row);
         const DeviceState& state = context_.session.State();
-        const std::int32_t input = state.live.crosspoints[static_cast<std::size_t>(output - 1)];
+        const std::int32_t input =
+            context_.session.Feature<RoutingUnit>().Crosspoints()[static_cast<std::size_t>(output - 1)];
         if (ChannelOrLabelMatches(state, RouteSide::Output, output, query) ||
             ChannelOrLabelMatches(state, RouteSide::Input, input, query)) {
             Reveal(output);
@@ -155,8 +157,8 @@ void CrosspointStatusBox::SaveCrosspoints(bool selectedOnly) {
         return;
     const std::vector<std::int32_t> selected = selectedOnly ? SelectedOutputs() : std::vector<std::int32_t>{};
     const CrosspointSnapshot snapshot =
-        SnapshotToSave(context_.session.State(), context_.session.Channels(), model_->List().Rows(),
-                       !model_->List().ShowsAll(),
+        SnapshotToSave(context_.session.Feature<RoutingUnit>().Crosspoints(), context_.session.Channels(),
+                       model_->List().Rows(), !model_->List().ShowsAll(),
                        selectedOnly ? std::optional<std::span<const std::int32_t>>(selected) : std::nullopt);
     if (const std::string problem = CrosspointFile::Save(path, snapshot.crosspoints, snapshot.index);
         !problem.empty())
@@ -170,7 +172,7 @@ void CrosspointStatusBox::LoadCrosspoints() {
     if (path.empty())
         return;
     SnapshotPreviewDialog preview(QString::fromStdString(path), context_.session.Channels(),
-                                  context_.session.State(), this);
+                                  context_.session.Feature<RoutingUnit>().Crosspoints(), this);
     if (!runPreview_(preview))
         return;
     context_.Send(preview.Connections());

@@ -178,13 +178,15 @@ bool RoutingArea::TakeStep(const RoutingHistory::Step& step) {
 bool RoutingArea::Undo() {
     if (!context_.MayRoute())
         return false;
-    return TakeStep(history_.Undo(context_.session.State(), context_.session.Channels(), Waiting()));
+    return TakeStep(history_.Undo(context_.session.Feature<RoutingUnit>().Crosspoints(),
+                                  context_.session.Channels(), Waiting()));
 }
 
 bool RoutingArea::Redo() {
     if (!context_.MayRoute())
         return false;
-    return TakeStep(history_.Redo(context_.session.State(), context_.session.Channels(), Waiting()));
+    return TakeStep(history_.Redo(context_.session.Feature<RoutingUnit>().Crosspoints(),
+                                  context_.session.Channels(), Waiting()));
 }
 
 RoutingHistory::Waiting RoutingArea::Waiting() const {

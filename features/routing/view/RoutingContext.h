@@ -51,7 +51,7 @@ struct RoutingContext {
             }
         }
         if (history != nullptr)
-            history->Record(crosspoints, session.State(), session.Channels());
+            history->Record(crosspoints, session.Feature<RoutingUnit>().Crosspoints(), session.Channels());
         for (const Crosspoint& c : crosspoints)
             session.Feature<RoutingUnit>().SetCrosspoint(c.output, c.input);
         return true;

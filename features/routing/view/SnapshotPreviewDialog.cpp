@@ -17,7 +17,7 @@
 namespace velmar {
 
 SnapshotPreviewDialog::SnapshotPreviewDialog(const QString& path, std::int32_t channelCount,
-                                             const DeviceState& live, QWidget* parent)
+                                             const CrosspointTable& live, QWidget* parent)
     : QDialog(parent), list_(new QTreeWidget) {
     // A file that cannot be read shows why in an empty preview, and OK then sends nothing.
     const FileRead read = CrosspointFile::Fetch(path.toStdString());

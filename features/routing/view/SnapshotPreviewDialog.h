@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "features/routing/core/CrosspointFile.h"
+#include "features/routing/core/CrosspointTable.h"
 
 class QTreeWidget;
 class QPushButton;
@@ -17,7 +18,7 @@ namespace velmar {
 // reason, and OK is not offered.
 class SnapshotPreviewDialog final : public QDialog {
   public:
-    SnapshotPreviewDialog(const QString& path, std::int32_t channelCount, const DeviceState& live,
+    SnapshotPreviewDialog(const QString& path, std::int32_t channelCount, const CrosspointTable& live,
                           QWidget* parent);
 
     const std::vector<Crosspoint>& Connections() const { return connections_; }

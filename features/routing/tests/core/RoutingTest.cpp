@@ -12,8 +12,8 @@ namespace {
 
 using Crosspoints = std::vector<Crosspoint>;
 
-void Route(DeviceState& state, std::int32_t output, std::int32_t input) {
-    state.live.crosspoints[static_cast<std::size_t>(output - 1)] = input;
+void Route(CrosspointTable& live, std::int32_t output, std::int32_t input) {
+    live[static_cast<std::size_t>(output - 1)] = input;
 }
 
 void Fit(DeviceState& state, std::int32_t position) {
@@ -43,24 +43,25 @@ TEST(RoutingActions, PairsInputsWithOutputsInListOrder) {
 
 TEST(CrosspointList, SingleChangesMoveRowsAndRebuildsFollowTheOrder) {
     DeviceState state;
-    Route(state, 5, 7);
-    Route(state, 2, 9);
-    Route(state, 1100, 3);
-    Route(state, 10, 4);
+    CrosspointTable live{};
+    Route(live, 5, 7);
+    Route(live, 2, 9);
+    Route(live, 1100, 3);
+    Route(live, 10, 4);
     CrosspointList list;
-    list.Refresh(CrosspointList::kRebuild, CrosspointList::kOutputColumn, state, 1536);
+    list.Refresh(CrosspointList::kRebuild, CrosspointList::kOutputColumn, live, 1536);
     EXPECT_EQ(list.Rows(), (std::vector<std::int32_t>{2, 5, 10, 1100}));
 
-    list.Refresh(CrosspointList::kRebuild, CrosspointList::kInputColumn, state, 1536);
+    list.Refresh(CrosspointList::kRebuild, CrosspointList::kInputColumn, live, 1536);
     EXPECT_EQ(list.Rows(), (std::vector<std::int32_t>{1100, 10, 5, 2})) << "input order";
-    list.Refresh(CrosspointList::kRebuild, CrosspointList::kInputColumn, state, 1536);
+    list.Refresh(CrosspointList::kRebuild, CrosspointList::kInputColumn, live, 1536);
     EXPECT_EQ(list.Rows(), (std::vector<std::int32_t>{2, 5, 10, 1100}))
         << "a second click returns to output order";
 
-    Route(state, 2, 0);
-    list.Refresh(2, CrosspointList::kOutputColumn, state, 1536);
-    Route(state, 5, 8);
-    list.Refresh(5, CrosspointList::kOutputColumn, state, 1536);
+    Route(live, 2, 0);
+    list.Refresh(2, CrosspointList::kOutputColumn, live, 1536);
+    Route(live, 5, 8);
+    list.Refresh(5, CrosspointList::kOutputColumn, live, 1536);
     EXPECT_EQ(list.Rows(), (std::vector<std::int32_t>{10, 1100, 5})) << "a changed row moves to the end";
 
     // On card 2's filter, output 1100 (the card's second half) is in view and output 10 is not.
@@ -72,12 +73,12 @@ TEST(CrosspointList, SingleChangesMoveRowsAndRebuildsFollowTheOrder) {
     cards.AdvanceFilter(state, CapabilitiesOf(state, ModelClass::Full));
     cards.AdvanceFilter(state, CapabilitiesOf(state, ModelClass::Full));
     EXPECT_EQ(cards.FilterText(), "CARD2");
-    cards.Refresh(CrosspointList::kRebuild, CrosspointList::kOutputColumn, state, 1536);
+    cards.Refresh(CrosspointList::kRebuild, CrosspointList::kOutputColumn, live, 1536);
     EXPECT_EQ(cards.Rows(), (std::vector<std::int32_t>{1100}));
-    Route(state, 10, 0);
-    cards.Refresh(10, CrosspointList::kOutputColumn, state, 1536);
-    Route(state, 1100, 0);
-    cards.Refresh(1100, CrosspointList::kOutputColumn, state, 1536);
+    Route(live, 10, 0);
+    cards.Refresh(10, CrosspointList::kOutputColumn, live, 1536);
+    Route(live, 1100, 0);
+    cards.Refresh(1100, CrosspointList::kOutputColumn, live, 1536);
     EXPECT_TRUE(cards.Rows().empty());
 }
 
@@ -183,22 +184,23 @@ TEST(ChannelCatalog, IpEntriesCarryTheFirstFlowThatHoldsThem) {
 
 TEST(RoutingSnapshot, SavesAllFilteredOrSelectedRows) {
     DeviceState state;
-    Route(state, 5, 7);
-    Route(state, 2, 9);
+    CrosspointTable live{};
+    Route(live, 5, 7);
+    Route(live, 2, 9);
     std::ostringstream all;
-    const CrosspointSnapshot everything = SnapshotToSave(state, 1536, {}, false, std::nullopt);
+    const CrosspointSnapshot everything = SnapshotToSave(live, 1536, {}, false, std::nullopt);
     CrosspointFile::Write(all, everything.crosspoints, everything.index);
     EXPECT_EQ(all.str(), "1=2,9\r\n2=5,7\r\n");
 
     const std::int32_t listed[] = {5, 2, 3};
-    const CrosspointSnapshot filtered = SnapshotToSave(state, 1536, listed, true, std::nullopt);
+    const CrosspointSnapshot filtered = SnapshotToSave(live, 1536, listed, true, std::nullopt);
     EXPECT_EQ(filtered.crosspoints, (Crosspoints{{5, 7}, {2, 9}}))
         << "list order; a disconnected row is left out";
 
     const std::int32_t selected[] = {2, 5};
     std::ostringstream chosen;
     const CrosspointSnapshot rows =
-        SnapshotToSave(state, 1536, listed, true, std::span<const std::int32_t>(selected));
+        SnapshotToSave(live, 1536, listed, true, std::span<const std::int32_t>(selected));
     CrosspointFile::Write(chosen, rows.crosspoints, rows.index);
     EXPECT_EQ(chosen.str(), "1=2,9\r\n1=5,7\r\n");
 }
