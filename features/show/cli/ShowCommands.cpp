@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <functional>
+#include <map>
 #include <memory>
 #include <set>
 
@@ -12,6 +13,7 @@
 #include "cli/HeadlessConsole.h"
 #include "device/DeviceModel.h"
 #include "device/Session.h"
+#include "device/discovery/posix/FrameDiscovery.h"
 #include "device/posix/PosixEventLoop.h"
 #include "features/channeltools/core/ChannelToolsUnit.h"
 #include "features/routing/core/ChannelNames.h"
@@ -20,6 +22,7 @@
 #include "features/settings/core/ApplySettings.h"
 #include "features/show/core/ShowComparison.h"
 #include "features/show/core/ShowFile.h"
+#include "protocol/Ipv4Address.h"
 #include "protocol/TextEncoding.h"
 
 namespace velmar {
@@ -69,8 +72,8 @@ std::string Safe(std::string_view utf8) {
     return TerminalSafe(utf8);
 }
 
-std::string FrameName(const ShowFrame& frame) {
-    return frame.serial + (frame.name.empty() ? "" : " " + frame.name) + " (" + frame.address + ")";
+std::string FrameName(const ShowFrame& frame, const std::string& address) {
+    return frame.serial + (frame.name.empty() ? "" : " " + frame.name) + " (" + address + ")";
 }
 
 std::string LiveSerial(const Session& session) {
@@ -118,6 +121,7 @@ int Save(const CliOptions& options, const CliStreams& streams) {
 
 struct FrameVisit {
     const ShowFrame* show = nullptr;
+    std::string address;    // where the frame of that serial number answers
     int reached = kExitOk;  // how reading the frame went
     std::string lost;       // why the frame was not compared
     ShowComparison comparison;
@@ -170,26 +174,41 @@ void KeepUndoable(const DeviceState& state, FrameVisit& visit) {
               });
 }
 
-FrameVisit Compare(const CliOptions& options, const CliStreams& streams, const ShowFrame& show) {
+// Where each serial number answers discovery now, in application mode: a rack may have been
+// given other addresses since the show was saved.
+std::map<std::string, std::string> DiscoveredAddresses() {
+    std::map<std::string, std::string> found;
+    for (const DeviceRow& row : DiscoverFrames().rows) {
+        const std::string& address = row.Column(DeviceColumn::Address);
+        if (ParseIpv4(address))
+            found.emplace(row.Column(DeviceColumn::Serial), address);
+    }
+    return found;
+}
+
+FrameVisit Compare(const CliOptions& options, const CliStreams& streams, const ShowFrame& show,
+                   const std::map<std::string, std::string>& discovered) {
     FrameVisit visit;
     visit.show = &show;
-    visit.reached = Visit(options, streams, show.address, [&](const CliFrame& frame) {
+    const auto found = discovered.find(show.serial);
+    visit.address = found != discovered.end() ? found->second : show.address;
+    visit.reached = Visit(options, streams, visit.address, [&](const CliFrame& frame) {
         const std::string serial = LiveSerial(frame.session);
         if (serial != show.serial) {
-            visit.lost = show.address + " is frame " + serial + ", not " + show.serial;
+            visit.lost = visit.address + " is frame " + serial + ", not " + show.serial;
             return kExitNotResponding;
         }
         visit.comparison =
             ShowComparison::Of(show, options.file, frame.session.State(), frame.session.Channels(),
                                FirstLabel(frame.session), options.network);
         KeepChosen(options, visit.comparison);
-        visit.before = ShowFile::Capture(frame.session.State(), show.address, frame.session.Channels(),
+        visit.before = ShowFile::Capture(frame.session.State(), visit.address, frame.session.Channels(),
                                          FirstLabel(frame.session));
         KeepUndoable(frame.session.State(), visit);
         return kExitOk;
     });
     if (visit.reached != kExitOk && visit.lost.empty())
-        visit.lost = "no frame " + show.serial + " answered at " + show.address;
+        visit.lost = "no frame " + show.serial + " answered at " + visit.address;
     return visit;
 }
 
@@ -231,7 +250,7 @@ void PrintVisits(std::ostream& out, const std::vector<FrameVisit>& visits, bool 
     }
     for (const FrameVisit& visit : visits) {
         const ShowComparison& c = visit.comparison;
-        out << Safe(FrameName(*visit.show)) << ": ";
+        out << Safe(FrameName(*visit.show, visit.address)) << ": ";
         if (!visit.lost.empty()) {
             out << "not compared: " << Safe(visit.lost) << "\n";
             continue;
@@ -264,7 +283,7 @@ int LoadShow(const CliOptions& options, const CliStreams& streams, ShowFile& sho
     std::string problem;
     show = ShowFile::Load(options.file, problem);
     if (!problem.empty()) {
-        streams.err << "velmar-cli: " << Safe(problem) << "; nothing sent\n";
+        streams.err << "velmar-cli: " << Safe(problem) << " Nothing sent.\n";
         return kExitFailure;
     }
     for (const std::string& serial : options.files) {
@@ -280,10 +299,11 @@ int LoadShow(const CliOptions& options, const CliStreams& streams, ShowFile& sho
 std::vector<FrameVisit> CompareAll(const CliOptions& options, const CliStreams& streams, const ShowFile& show,
                                    int& result) {
     std::vector<FrameVisit> visits;
+    const std::map<std::string, std::string> discovered = DiscoveredAddresses();
     for (const ShowFrame& frame : show.frames) {
         if (!Selected(options, frame))
             continue;
-        visits.push_back(Compare(options, streams, frame));
+        visits.push_back(Compare(options, streams, frame, discovered));
         if (!visits.back().lost.empty())
             result = Worse(result, kExitNotResponding);
         else if (!visits.back().comparison.problem.empty())
@@ -316,11 +336,12 @@ int Report(const CliFrame& frame, RequestBatch& batch, const CliOptions& options
     return result;
 }
 
-int Send(const CliOptions& options, const CliStreams& streams, const ShowFrame& show) {
-    return Visit(options, streams, show.address, [&](const CliFrame& frame) {
+int Send(const CliOptions& options, const CliStreams& streams, const FrameVisit& visit) {
+    const ShowFrame& show = *visit.show;
+    return Visit(options, streams, visit.address, [&](const CliFrame& frame) {
         Session& session = frame.session;
         if (LiveSerial(session) != show.serial) {
-            streams.err << "velmar-cli: " << show.address << " is no longer frame " << Safe(show.serial)
+            streams.err << "velmar-cli: " << visit.address << " is no longer frame " << Safe(show.serial)
                         << "\n";
             return kExitNotResponding;
         }
@@ -328,9 +349,9 @@ int Send(const CliOptions& options, const CliStreams& streams, const ShowFrame& 
         ShowComparison plan = ShowComparison::Of(show, options.file, session.State(), session.Channels(),
                                                  FirstLabel(session), options.network);
         KeepChosen(options, plan);
-        streams.out << Safe(FrameName(show)) << ":\n";
+        streams.out << Safe(FrameName(show, visit.address)) << ":\n";
         if (!plan.problem.empty()) {
-            streams.err << "velmar-cli: " << Safe(plan.problem) << "; nothing sent\n";
+            streams.err << "velmar-cli: " << Safe(plan.problem) << " Nothing sent.\n";
             return kExitFailure;
         }
         int result = kExitOk;
@@ -386,7 +407,7 @@ int Apply(const CliOptions& options, const CliStreams& streams) {
     // A show that cannot be taken whole sends nothing, to any frame.
     for (const FrameVisit& visit : visits) {
         if (!visit.comparison.problem.empty()) {
-            streams.err << "velmar-cli: " << Safe(visit.comparison.problem) << "; nothing sent\n";
+            streams.err << "velmar-cli: " << Safe(visit.comparison.problem) << " Nothing sent.\n";
             return kExitFailure;
         }
     }
@@ -401,7 +422,7 @@ int Apply(const CliOptions& options, const CliStreams& streams) {
     }
     const std::string undo = options.file + ".before-apply.toml";
     if (const std::string problem = before.Save(undo); !problem.empty()) {
-        streams.err << "velmar-cli: " << problem << "; nothing sent\n";
+        streams.err << "velmar-cli: " << problem << " Nothing sent.\n";
         return kExitFailure;
     }
     streams.err << "velmar-cli: the rack as it was is saved to " << undo << " (show apply it to undo)\n";
@@ -410,7 +431,7 @@ int Apply(const CliOptions& options, const CliStreams& streams) {
             streams.err << "velmar-cli: " << Safe(visit.lost) << "; nothing sent to it\n";
             continue;
         }
-        result = Worse(result, Send(options, streams, *visit.show));
+        result = Worse(result, Send(options, streams, visit));
     }
     return result;
 }
