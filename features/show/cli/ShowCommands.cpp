@@ -457,8 +457,10 @@ constexpr std::array kCommands{
     CliCommand{
         .word = "show diff",
         .operands = 1,
-        .usage = "  show diff FILE      compare each frame of a show with the frame of that serial number\n"
-                 "                      at the file's address; exit 0 equal, 1 when they differ\n",
+        .usage = "  show diff FILE [--json] [--network] [--only SECTION,...] [--frame SERIAL,...]\n"
+                 "                      compare each frame of a show with the frame of that serial number\n"
+                 "                      (found by discovery, else at the file's address); exit 0 when the\n"
+                 "                      rack holds what the file says, 1 when it differs\n",
         .options =
             [](CLI::App& command, CliOptions& options) {
                 AddJsonOption(command, options);
@@ -473,9 +475,10 @@ constexpr std::array kCommands{
         .word = "show apply",
         .operands = 1,
         .usage =
-            "  show apply FILE [--only SECTION,...] [--frame SERIAL,...] [--network]\n"
-            "                      send what differs (settings, routes, labels, in that order), wait for\n"
-            "                      every answer; the rack as it was goes to FILE.before-apply.toml first\n",
+            "  show apply FILE [--only SECTION,...] [--frame SERIAL,...] [--dry-run] [--network]\n"
+            "                      send what differs (settings, routes, labels, in that order) and wait\n"
+            "                      for every answer; the rack as it was goes to FILE.before-apply.toml\n"
+            "                      first (apply that to undo); --dry-run prints the differences only\n",
         .options = DeclareApply,
         .read = ReadShowFile,
         .run = Apply,
