@@ -187,8 +187,9 @@ void ReadLabels(std::string_view name, const toml::table& table, ShowFrame& fram
         label.direction = side == "in" ? 0 : side == "out" ? 1 : -1;
         std::int32_t channel = 0;
         const std::string_view digits = space == std::string_view::npos ? "" : text.substr(space + 1);
+        // Written without leading zeros, so that "in 05" cannot name "in 5" a second time.
         const bool number =
-            !digits.empty() && digits.size() <= 4 &&
+            !digits.empty() && digits.size() <= 4 && digits.front() != '0' &&
             std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; });
         if (number)
             channel = std::stoi(std::string(digits));

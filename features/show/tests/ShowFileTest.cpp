@@ -121,6 +121,8 @@ TEST(ShowFile, HandEditedFaultsAreRefusedWithFileAndLine) {
          "rack.toml:7: " + ChannelText(65) + " is beyond the frame's 64 channels."},
         {Show("\"in 65\" = \"x\""), "rack.toml:7: channel 65 is beyond the frame's 64 channels."},
         {Show("\"in 0\" = \"x\""), "rack.toml:7: \"in 0\" is not a label such as \"in 5\" or \"out 5\"."},
+        {Show("\"in 5\" = \"x\"\n\"in 05\" = \"y\""),
+         "rack.toml:8: \"in 05\" is not a label such as \"in 5\" or \"out 5\"."},
         {Show("\"in 5\" = \"Kick, In\""), ""},  // the line cannot carry a comma: checked below
         {Show("\"in 5\" = \"\xE2\x82\xAC\xE6\x97\xA5\""), ""},
         {Show("\"in 5\" = \"seventeen letters\""), ""},
