@@ -43,7 +43,7 @@ TEST(CliOptions, SettingsCommandsTakeTwoWords) {
     EXPECT_EQ(ParseCliOptions({"settings", "save", "10.0.0.8", "a.cfg"}).options->command->word,
               "settings save");
     EXPECT_EQ(ParseCliOptions({"settings", "save", "10.0.0.8", "a.cfg", "--network"}).error,
-              "--network goes with settings apply");
+              "--network goes with settings apply, show diff or show apply");
     EXPECT_EQ(ParseCliOptions({"settings", "save", "10.0.0.8"}).error, "settings save takes 2 operand(s)");
     EXPECT_EQ(ParseCliOptions({"settings"}).error, "unknown command settings");
 }
@@ -118,7 +118,7 @@ TEST(CliOptions, OptionsStandAnywhereAndOperandsAreTakenAsTyped) {
 // An option is refused on a command that does not declare it, naming every command that does.
 TEST(CliOptions, EachCommandRefusesTheOptionsOfTheOthers) {
     const std::map<std::string, std::set<std::string>> takers = DeclaredOptions();
-    ASSERT_EQ(takers.at("--network"), std::set<std::string>{"settings apply"});
+    ASSERT_EQ(takers.at("--network"), (std::set<std::string>{"settings apply", "show diff", "show apply"}));
     for (const CliFeature& feature : CliFeatures()) {
         for (const CliCommand& command : feature.commands) {
             std::vector<std::string> line;
@@ -184,8 +184,8 @@ TEST(CliOptions, RefusesWhatItCannotRun) {
     // A script asking for JSON is refused rather than handed text where no JSON form exists.
     EXPECT_EQ(
         ParseCliOptions({"route", "1.2.3.4", "5", "1", "--json"}).error,
-        "--json goes with discover, status, routes, inputs, labels, gains, detectors, cards, ppm, flows or "
-        "autoroute");
+        "--json goes with discover, status, routes, inputs, labels, gains, detectors, cards, show diff, ppm, "
+        "flows or autoroute");
     for (const auto& [args, error] : std::vector<std::pair<std::vector<std::string>, std::string>>{
              {{}, "no command given"},
              {{"connect", "1.2.3.4", "--json"}, "unknown command connect"},

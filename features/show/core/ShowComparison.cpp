@@ -1,0 +1,147 @@
+#include "features/show/core/ShowComparison.h"
+
+#include <algorithm>
+#include <charconv>
+#include <map>
+
+#include "features/routing/core/ChannelNames.h"
+#include "features/settings/core/SettingsFile.h"
+#include "protocol/TextEncoding.h"
+
+namespace velmar {
+
+namespace {
+
+std::string LabelName(std::int32_t direction, std::int32_t channel) {
+    return std::string("label ") + (direction == 0 ? "in " : "out ") + std::to_string(channel);
+}
+
+std::string Quoted(std::string_view bytes) {
+    return "'" + DecodeFrameText(bytes) + "'";
+}
+
+// Reads the "Line N: " a settings-file refusal begins with.
+std::size_t RefusedLine(std::string_view problem) {
+    constexpr std::string_view kPrefix = "Line ";
+    if (!problem.starts_with(kPrefix))
+        return 0;
+    std::size_t line = 0;
+    std::from_chars(problem.data() + kPrefix.size(), problem.data() + problem.size(), line);
+    return line;
+}
+
+void CompareSettings(ShowComparison& result, const ShowFrame& show, std::string_view file,
+                     const DeviceState& live, bool network) {
+    if (show.settings.empty())
+        return;
+    // The frame's own lines with the file's values over them: a key the file leaves out stays as
+    // the frame has it, and the settings file's rules judge every value against this frame.
+    const std::vector<ShowSetting> current = ShowFile::SettingsOf(live.config);
+    std::map<std::string, const ShowSetting*, std::less<>> given;
+    for (const ShowSetting& setting : show.settings)
+        given.emplace(setting.key, &setting);
+    std::string text;
+    std::vector<std::size_t> fileLines;
+    for (const ShowSetting& setting : current) {
+        const auto found = given.find(setting.key);
+        if (found == given.end())
+            result.kept.push_back(setting.key + " is not in the show: kept as " + setting.value);
+        text.append(setting.key)
+            .append("=")
+            .append(found != given.end() ? found->second->value : setting.value);
+        text.append("\r\n");
+        fileLines.push_back(found != given.end() ? found->second->line : 0);
+    }
+    auto edited = std::make_unique<ConfigBlock>(live.config);
+    if (const auto problem = ReadSettingsText(text, *edited)) {
+        const std::size_t line = RefusedLine(*problem);
+        const std::size_t at = line >= 1 && line <= fileLines.size() ? fileLines[line - 1] : 0;
+        const std::size_t cut = problem->find(": ");
+        result.problem = std::string(file) + ":" + std::to_string(at) + ": " +
+                         (line != 0 && cut != std::string::npos ? problem->substr(cut + 2) : *problem);
+        return;
+    }
+    if (!network) {
+        for (const std::string_view key : KeepNetworkIdentity(*edited, live.config)) {
+            result.kept.push_back(std::string(key) + " kept as the frame's own (--network sends the show's " +
+                                  given.find(key)->second->value + ")");
+        }
+    }
+    const std::vector<ShowSetting> target = ShowFile::SettingsOf(*edited);
+    for (std::size_t i = 0; i < current.size() && i < target.size(); ++i) {
+        if (current[i].value != target[i].value)
+            result.settings.push_back(current[i].key + ": " + current[i].value + " to " + target[i].value);
+    }
+    if (!result.settings.empty())
+        result.edited = std::move(edited);
+}
+
+void CompareRoutes(ShowComparison& result, const ShowFrame& show, const DeviceState& live,
+                   std::int32_t channels) {
+    std::vector<bool> named(static_cast<std::size_t>(channels) + 1, false);
+    for (const ShowRoute& route : show.routes) {
+        if (route.output > channels || route.input > channels) {
+            result.absent.push_back(ChannelText(route.output) + " from " + ChannelText(route.input) +
+                                    ": the frame has " + std::to_string(channels) + " channels");
+            continue;
+        }
+        named[static_cast<std::size_t>(route.output)] = true;
+        const std::int32_t now = live.live.crosspoints[static_cast<std::size_t>(route.output - 1)];
+        if (now == route.input)
+            continue;
+        result.routes.push_back(ChannelText(route.output) + ": from " + SourceText(now) + " to " +
+                                SourceText(route.input));
+        result.crosspoints.push_back({route.output, route.input});
+    }
+    for (std::int32_t output = 1; output <= channels; ++output) {
+        const std::int32_t now = live.live.crosspoints[static_cast<std::size_t>(output - 1)];
+        if (now > 0 && !named[static_cast<std::size_t>(output)])
+            result.kept.push_back(ChannelText(output) + " from " + SourceText(now) +
+                                  " is not in the show: kept");
+    }
+}
+
+void CompareLabels(ShowComparison& result, const ShowFrame& show, const DeviceState& live,
+                   std::int32_t channels, std::int32_t firstLabel) {
+    std::vector<bool> named(2 * (static_cast<std::size_t>(channels) + 1), false);
+    for (const ShowLabel& label : show.labels) {
+        if (label.channel > channels || label.channel < firstLabel) {
+            result.absent.push_back(LabelName(label.direction, label.channel) + " " + Quoted(label.bytes) +
+                                    ": the frame labels channels " + std::to_string(firstLabel) + " to " +
+                                    std::to_string(channels));
+            continue;
+        }
+        named[static_cast<std::size_t>(label.direction * (channels + 1) + label.channel)] = true;
+        const auto& labels = label.direction == 0 ? live.config.inputLabels : live.config.outputLabels;
+        const std::string_view now = labels[static_cast<std::size_t>(label.channel - 1)].View();
+        if (now == label.bytes)
+            continue;
+        result.labels.push_back(LabelName(label.direction, label.channel) + ": " + Quoted(now) + " to " +
+                                Quoted(label.bytes));
+        result.labelChanges.push_back(label);
+    }
+    for (std::int32_t direction = 0; direction < 2; ++direction) {
+        const auto& labels = direction == 0 ? live.config.inputLabels : live.config.outputLabels;
+        for (std::int32_t channel = firstLabel; channel <= channels; ++channel) {
+            const std::string_view now = labels[static_cast<std::size_t>(channel - 1)].View();
+            if (!now.empty() && !named[static_cast<std::size_t>(direction * (channels + 1) + channel)])
+                result.kept.push_back(LabelName(direction, channel) + " " + Quoted(now) +
+                                      " is not in the show: kept");
+        }
+    }
+}
+
+}  // namespace
+
+ShowComparison ShowComparison::Of(const ShowFrame& show, std::string_view file, const DeviceState& live,
+                                  std::int32_t channels, std::int32_t firstLabel, bool network) {
+    ShowComparison result;
+    CompareSettings(result, show, file, live, network);
+    if (!result.problem.empty())
+        return result;
+    CompareRoutes(result, show, live, channels);
+    CompareLabels(result, show, live, channels, std::max(firstLabel, 1));
+    return result;
+}
+
+}  // namespace velmar

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "device/DeviceState.h"
+#include "features/routing/core/CrosspointFile.h"
+#include "features/show/core/ShowFile.h"
+
+namespace velmar {
+
+// One frame of a show against the live frame: what differs, section by section, as texts for the
+// operator, and what applying the show would send to make the frame hold what the file says.
+struct ShowComparison {
+    // What differs, from the frame's value to the file's: "AliveTime: 30 to 45",
+    // "MADI 20: from AES 05 to AES 08", "label in 5: '' to 'Kick In'".
+    std::vector<std::string> settings;
+    std::vector<std::string> routes;
+    std::vector<std::string> labels;
+    // What the file names that the frame lacks (nothing is sent for it).
+    std::vector<std::string> absent;
+    // What the frame has that the file does not mention, or that is kept back: it stays as it is.
+    std::vector<std::string> kept;
+    // Why the file's settings cannot be taken for this frame ("rack.toml:14: AliveTime: ...");
+    // empty when they can. With a problem nothing is to be sent to the frame.
+    std::string problem;
+
+    // What applying sends: the settings as they should be (null when none differ), the
+    // crosspoints and the labels that differ.
+    std::unique_ptr<ConfigBlock> edited;
+    std::vector<Crosspoint> crosspoints;
+    std::vector<ShowLabel> labelChanges;
+
+    bool Equal() const { return settings.empty() && routes.empty() && labels.empty(); }
+
+    // The frame has `channels` channels and labels from `firstLabel` on. `network`: the file's
+    // own addresses count too; otherwise the frame keeps its own. `file` names the show in a
+    // problem.
+    static ShowComparison Of(const ShowFrame& show, std::string_view file, const DeviceState& live,
+                             std::int32_t channels, std::int32_t firstLabel, bool network);
+};
+
+}  // namespace velmar

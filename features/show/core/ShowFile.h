@@ -1,0 +1,77 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "device/DeviceState.h"
+#include "device/files/FileReader.h"
+
+namespace velmar {
+
+// One settings line of a show: a key of the settings file and its value as that file writes it.
+struct ShowSetting {
+    std::string key;
+    std::string value;  // UTF-8
+    std::size_t line = 0;
+};
+
+struct ShowRoute {
+    std::int32_t output = 0;
+    std::int32_t input = 0;
+    std::size_t line = 0;
+};
+
+struct ShowLabel {
+    std::int32_t direction = 0;  // 0 input, 1 output, as the label words number them
+    std::int32_t channel = 0;
+    std::string bytes;  // the frame's 8-bit text
+    std::size_t line = 0;
+};
+
+// What a show holds for one frame, known by its serial number; name, address and channel count
+// are written for the reader and for finding the frame, never sent.
+struct ShowFrame {
+    std::string serial;  // UTF-8, as the frame's bytes are shown
+    std::string name;
+    std::string address;
+    std::int32_t channels = 0;
+    std::size_t line = 0;               // of its table
+    std::vector<ShowSetting> settings;  // in the settings file's order; empty when the file has none
+    // Connected outputs, ascending; an input of 0 (written "") disconnects the output.
+    std::vector<ShowRoute> routes;
+    // Labels that are not empty, inputs then outputs, ascending; an empty one clears the label.
+    std::vector<ShowLabel> labels;
+};
+
+// The whole rack's configuration in one text that a person can read and review line by line:
+// TOML, frames by serial number, one item per line in the frame's order, so that a change is one
+// changed line.
+struct ShowFile {
+    static constexpr std::int64_t kFormat = 1;
+    // Far beyond 250 frames of every route and label.
+    static constexpr std::size_t kLargestFile = std::size_t{64} << 20;
+
+    std::vector<ShowFrame> frames;  // by serial
+
+    // What a connected frame holds now, as a show would keep it; the frame has labels from
+    // `firstLabel` on.
+    static ShowFrame Capture(const DeviceState& state, std::string_view address, std::int32_t channels,
+                             std::int32_t firstLabel = 1);
+
+    // The settings file's lines of `config`, in that file's order.
+    static std::vector<ShowSetting> SettingsOf(const ConfigBlock& config);
+
+    std::string Text() const;
+    // Empty on success, else the sentence naming the file and why it was not written.
+    std::string Save(const std::string& path) const;
+
+    // Reads a show; on refusal `problem` names `name` and the line ("rack.toml:12: ...") and
+    // `frames` is empty.
+    static ShowFile Parse(std::string_view text, std::string_view name, std::string& problem);
+    static ShowFile Load(const std::string& path, std::string& problem);
+};
+
+}  // namespace velmar

@@ -1,0 +1,162 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "features/routing/core/ChannelNames.h"
+#include "tests/cli/CliRun.h"
+#include "tests/support/SimProcess.h"
+#include "tests/support/TempFolder.h"
+
+namespace velmar {
+namespace {
+
+using Outcome = test::CliOutcome;
+
+Outcome Cli(const std::vector<std::string>& args) {
+    return test::RunCli(args);
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void WriteFile(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+    const std::size_t at = text.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    return at == std::string::npos ? text : text.replace(at, from.size(), to);
+}
+
+// The default rack's two application frames with a matrix, saved, changed, compared, applied
+// back and undone; then the same serial numbers at other addresses.
+class ShowCommands : public ::testing::Test {
+  protected:
+    ShowCommands() : file(test::OwnTempFolder() + "/rack.toml") { sim.ExportPorts(); }
+
+    Outcome Diff() { return Cli({"show", "diff", file}); }
+
+    std::string file;
+    test::SimProcess sim;
+};
+
+TEST_F(ShowCommands, SaveChangeDiffApplyAndUndo) {
+    ASSERT_EQ(Cli({"route", "127.0.0.2", "20", "5"}).code, kExitOk);
+    ASSERT_EQ(Cli({"label", "127.0.0.2", "in", "5", "Kick In"}).code, kExitOk);
+    const Outcome saved = Cli({"show", "save", file, "127.0.0.2", "127.0.0.3"});
+    ASSERT_EQ(saved.code, kExitOk) << saved.err;
+    const std::string show = ReadFile(file);
+    EXPECT_NE(show.find("\"" + ChannelText(20) + "\" = \"" + ChannelText(5) + "\"\n"), std::string::npos);
+    EXPECT_NE(show.find("\"in 5\" = \"Kick In\"\n"), std::string::npos);
+    EXPECT_EQ(Diff().code, kExitOk);
+
+    ASSERT_EQ(Cli({"route", "127.0.0.2", "20", "8"}).code, kExitOk);
+    ASSERT_EQ(Cli({"label", "127.0.0.2", "in", "5", "Snare"}).code, kExitOk);
+    ASSERT_EQ(Cli({"label", "127.0.0.2", "out", "3", "New"}).code, kExitOk);
+    const std::string differences =
+        "K5A0011703042 Studio A (127.0.0.2): 2 differences\n  routes: " + ChannelText(20) + ": from " +
+        ChannelText(8) + " to " + ChannelText(5) +
+        "\n  labels: label in 5: 'Snare' to 'Kick In'\n"
+        "  kept: label out 3 'New' is not in the show: kept\n"
+        "LW160021804011 Wall box (127.0.0.3): as the show\n";
+    const Outcome diff = Diff();
+    EXPECT_EQ(diff.code, kExitFailure) << "they differ";
+    EXPECT_EQ(diff.out, differences);
+    const Outcome json = Cli({"show", "diff", file, "--json"});
+    EXPECT_EQ(json.code, kExitFailure);
+    EXPECT_NE(json.out.find("\"equal\":false"), std::string::npos);
+    EXPECT_NE(json.out.find("\"labels\":[\"label in 5: 'Snare' to 'Kick In'\"]"), std::string::npos)
+        << json.out;
+
+    const Outcome dry = Cli({"show", "apply", file, "--dry-run"});
+    EXPECT_EQ(dry.code, kExitOk) << dry.err;
+    EXPECT_EQ(dry.out, differences);
+    EXPECT_EQ(Diff().out, differences) << "a dry run sends nothing";
+
+    const Outcome routesOnly = Cli({"show", "apply", file, "--only", "routes"});
+    ASSERT_EQ(routesOnly.code, kExitOk) << routesOnly.err;
+    EXPECT_EQ(Diff().out,
+              "K5A0011703042 Studio A (127.0.0.2): 1 differences\n"
+              "  labels: label in 5: 'Snare' to 'Kick In'\n"
+              "  kept: label out 3 'New' is not in the show: kept\n"
+              "LW160021804011 Wall box (127.0.0.3): as the show\n");
+
+    const Outcome applied = Cli({"show", "apply", file});
+    ASSERT_EQ(applied.code, kExitOk) << applied.err;
+    EXPECT_NE(applied.out.find("  labels: 1 requests sent, 1 answered, 0 refused\n"), std::string::npos)
+        << applied.out;
+    EXPECT_NE(applied.err.find(file + ".before-apply.toml"), std::string::npos);
+    EXPECT_EQ(Diff().code, kExitOk) << Diff().out;
+
+    // The rack as it was before the last apply comes back with one command.
+    const Outcome undone = Cli({"show", "apply", file + ".before-apply.toml"});
+    ASSERT_EQ(undone.code, kExitOk) << undone.err;
+    EXPECT_EQ(Diff().out,
+              "K5A0011703042 Studio A (127.0.0.2): 1 differences\n"
+              "  labels: label in 5: 'Snare' to 'Kick In'\n"
+              "  kept: label out 3 'New' is not in the show: kept\n"
+              "LW160021804011 Wall box (127.0.0.3): as the show\n");
+}
+
+TEST_F(ShowCommands, AFaultyShowSendsNothing) {
+    ASSERT_EQ(Cli({"show", "save", file, "127.0.0.2"}).code, kExitOk);
+    const std::string show = ReadFile(file);
+    const std::string faulty = test::OwnTempFolder() + "/faulty.toml";
+    WriteFile(faulty, Replaced(Replaced(show, "AliveTime = 5\n", "AliveTime = 301\n"), "Name = \"Studio A\"",
+                               "Name = \"Studio B\""));
+    const Outcome refused = Cli({"show", "apply", faulty});
+    EXPECT_EQ(refused.code, kExitFailure);
+    EXPECT_NE(refused.err.find(faulty + ":"), std::string::npos) << refused.err;
+    EXPECT_NE(refused.err.find("AliveTime: 301 is out of range (0 to 300). Nothing sent."), std::string::npos)
+        << refused.err;
+    EXPECT_EQ(Diff().code, kExitOk) << "the name was not sent either";
+
+    WriteFile(faulty, Replaced(show, "format = 1", "format = 2"));
+    const Outcome newer = Cli({"show", "diff", faulty});
+    EXPECT_EQ(newer.code, kExitFailure);
+    EXPECT_NE(newer.err.find("by a newer Velmar"), std::string::npos);
+
+    std::string elsewhere = Replaced(show, "address = \"127.0.0.2\"", "address = \"127.0.0.40\"");
+    for (std::size_t at = 0; (at = elsewhere.find("K5A0011703042", at)) != std::string::npos;)
+        elsewhere.replace(at, 13, "K5A9");
+    WriteFile(faulty, elsewhere);
+    const Outcome missing = Cli({"show", "diff", faulty});
+    EXPECT_EQ(missing.code, kExitNotResponding) << missing.out << missing.err;
+    EXPECT_EQ(Cli({"show", "apply", file, "--frame", "K5A9"}).code, kExitUsage);
+    EXPECT_EQ(Cli({"show", "apply", file, "--only", "cards"}).code, kExitUsage);
+}
+
+TEST(ShowOnAnotherRack, FramesAreFoundBySerialNumber) {
+    const std::string file = test::OwnTempFolder() + "/other.toml";
+    {
+        test::SimProcess first;
+        first.ExportPorts();
+        ASSERT_EQ(Cli({"route", "127.0.0.2", "20", "5"}).code, kExitOk);
+        ASSERT_EQ(Cli({"label", "127.0.0.2", "in", "5", "Kick In"}).code, kExitOk);
+        ASSERT_EQ(Cli({"show", "save", file, "127.0.0.2"}).code, kExitOk);
+    }
+    test::SimProcess second(
+        {"--frame",
+         "address=127.0.0.12 model=K5A name='Truck A' id=5 serial=K5A0011703042 version=2.1.0.3 "
+         "cards=sdi,ad,da,aes,madi,ad,-,- sfp=yes dante=TRUCK-A"});
+    second.ExportPorts();
+    const Outcome diff = Cli({"show", "diff", file});
+    EXPECT_EQ(diff.code, kExitFailure);
+    EXPECT_TRUE(diff.out.starts_with("K5A0011703042 Studio A (127.0.0.12): ")) << diff.out;
+    const Outcome applied = Cli({"show", "apply", file});
+    ASSERT_EQ(applied.code, kExitOk) << applied.err << applied.out;
+    const Outcome after = Cli({"show", "diff", file});
+    EXPECT_EQ(after.code, kExitOk) << after.out;
+    EXPECT_NE(after.out.find("  kept: IP kept as the frame's own (--network sends the show's 127.0.0.2)"),
+              std::string::npos)
+        << after.out;
+}
+
+}  // namespace
+}  // namespace velmar

@@ -1,0 +1,219 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <sstream>
+
+#include "features/routing/core/ChannelNames.h"
+#include "features/show/core/ShowComparison.h"
+#include "features/show/core/ShowFile.h"
+#include "tests/support/TempFolder.h"
+
+namespace velmar {
+namespace {
+
+constexpr std::int32_t kChannels = 1536;
+
+// A frame as a session would hold it once read: a few settings, routes and labels.
+std::unique_ptr<DeviceState> Frame(std::string_view serial) {
+    auto state = std::make_unique<DeviceState>();
+    state->config.devInfo.serial.Assign(serial);
+    state->config.deviceName.Assign("Studio A");
+    state->config.aliveTime = 30;
+    state->config.deviceId = 7;
+    state->config.lan.ip.Assign("127.0.0.2");
+    state->config.lan.subnet.Assign("255.0.0.0");
+    state->live.crosspoints[19] = 5;    // output 20 from input 5
+    state->live.crosspoints[1535] = 1;  // the last output
+    state->config.inputLabels[4].Assign("Kick In");
+    state->config.outputLabels[0].Assign(
+        "Gr\xFC"
+        "n");  // Windows-1252: "Grün"
+    return state;
+}
+
+ShowFile Parsed(const std::string& text, std::string& problem) {
+    return ShowFile::Parse(text, "rack.toml", problem);
+}
+
+TEST(ShowFile, RoundTripKeepsEveryItemInTheFramesOrder) {
+    const auto a = Frame("K5A0011703042");
+    const auto b = Frame("K5A0001");
+    ShowFile show;
+    show.frames.push_back(ShowFile::Capture(*a, "127.0.0.2", kChannels));
+    show.frames.push_back(ShowFile::Capture(*b, "127.0.0.3", kChannels));
+    const std::string text = show.Text();
+    // Frames by serial, one item per line, names as the console shows them, UTF-8 labels.
+    EXPECT_LT(text.find("[frame.K5A0001]"), text.find("[frame.K5A0011703042]"));
+    EXPECT_NE(text.find("\n\"" + ChannelText(20) + "\" = \"" + ChannelText(5) + "\"\n"), std::string::npos)
+        << text;
+    EXPECT_NE(text.find("\n\"in 5\" = \"Kick In\"\n"), std::string::npos);
+    EXPECT_NE(text.find("\n\"out 1\" = \"Gr\xC3\xBCn\"\n"), std::string::npos);
+    EXPECT_NE(text.find("\nAliveTime = 30\n"), std::string::npos);
+    EXPECT_NE(text.find("\nName = \"Studio A\"\n"), std::string::npos);
+
+    std::string problem;
+    const ShowFile read = Parsed(text, problem);
+    ASSERT_EQ(problem, "");
+    ASSERT_EQ(read.frames.size(), 2u);
+    EXPECT_EQ(read.Text(), text) << "written again, the file is the same";
+    const ShowFrame& frame = read.frames[1];
+    EXPECT_EQ(frame.serial, "K5A0011703042");
+    EXPECT_EQ(frame.address, "127.0.0.2");
+    ASSERT_EQ(frame.routes.size(), 2u);
+    EXPECT_EQ(frame.routes[0].output, 20);
+    EXPECT_EQ(frame.routes[0].input, 5);
+    EXPECT_EQ(frame.routes[1].output, 1536);
+    ASSERT_EQ(frame.labels.size(), 2u);
+    EXPECT_EQ(frame.labels[1].bytes, "Gr\xFCn") << "the frame gets the bytes it gave";
+    EXPECT_TRUE(ShowComparison::Of(frame, "rack.toml", *a, kChannels, 1, false).Equal());
+}
+
+TEST(ShowFile, EveryChannelNameReadsBackAsItsChannel) {
+    for (std::int32_t channel = 1; channel <= 2048; ++channel) {
+        ShowFile show;
+        ShowFrame frame;
+        frame.serial = "S";
+        frame.channels = 2048;
+        frame.routes.push_back({channel, channel, 0});
+        show.frames.push_back(frame);
+        std::string problem;
+        const ShowFile read = Parsed(show.Text(), problem);
+        ASSERT_EQ(problem, "") << ChannelText(channel);
+        ASSERT_EQ(read.frames[0].routes[0].output, channel) << ChannelText(channel);
+    }
+}
+
+TEST(ShowFile, ChangingOneItemChangesOneLine) {
+    const auto state = Frame("K5A1");
+    ShowFile before;
+    before.frames.push_back(ShowFile::Capture(*state, "127.0.0.2", kChannels));
+    state->live.crosspoints[19] = 8;
+    ShowFile after;
+    after.frames.push_back(ShowFile::Capture(*state, "127.0.0.2", kChannels));
+    std::istringstream a(before.Text());
+    std::istringstream b(after.Text());
+    std::string lineA;
+    std::string lineB;
+    int changed = 0;
+    while (std::getline(a, lineA) && std::getline(b, lineB))
+        changed += lineA != lineB ? 1 : 0;
+    EXPECT_EQ(changed, 1);
+}
+
+// A frame table that the cases below spoil one line of.
+std::string Show(std::string_view extra, std::string_view section = "labels") {
+    return "format = 1\n[frame.K5A1]\nname = \"A\"\naddress = \"127.0.0.2\"\nchannels = 64\n[frame.K5A1." +
+           std::string(section) + "]\n" + std::string(extra) + "\n";
+}
+
+TEST(ShowFile, HandEditedFaultsAreRefusedWithFileAndLine) {
+    const struct {
+        std::string text;
+        std::string problem;
+    } cases[] = {
+        {"format = 2\n", "rack.toml:1: written in show format 2 by a newer Velmar; this one reads format 1."},
+        {"[frame.K5A1]\nchannels = 8\n", "rack.toml: this is not a show file (no format = 1)."},
+        {Show("Colour = 1", "settings"), "rack.toml:7: \"Colour\" is not a setting."},
+        {Show("AliveTime = \"30\"", "settings"), "rack.toml:7: AliveTime needs a whole number."},
+        {Show("\"MADI 65\" = \"AES 01\"", "routes"),
+         "rack.toml:7: \"MADI 65\" is not a channel name such as \"MADI 20\"."},
+        {Show("\"" + ChannelText(65) + "\" = \"AES 01\"", "routes"),
+         "rack.toml:7: " + ChannelText(65) + " is beyond the frame's 64 channels."},
+        {Show("\"in 65\" = \"x\""), "rack.toml:7: channel 65 is beyond the frame's 64 channels."},
+        {Show("\"in 0\" = \"x\""), "rack.toml:7: \"in 0\" is not a label such as \"in 5\" or \"out 5\"."},
+        {Show("\"in 5\" = \"x\"\n\"in 05\" = \"y\""),
+         "rack.toml:8: \"in 05\" is not a label such as \"in 5\" or \"out 5\"."},
+        {Show("\"in 5\" = \"Kick, In\""), ""},  // the line cannot carry a comma: checked below
+        {Show("\"in 5\" = \"\xE2\x82\xAC\xE6\x97\xA5\""), ""},
+        {Show("\"in 5\" = \"seventeen letters\""), ""},
+        {Show("[frame.K5A1]\nchannels = 8"), "rack.toml:7: "},
+        {Show("pan = 1", "extras"), "rack.toml:6: \"extras\" is not part of a frame's show."},
+    };
+    for (const auto& c : cases) {
+        std::string problem;
+        const ShowFile read = Parsed(c.text, problem);
+        EXPECT_TRUE(read.frames.empty()) << c.text;
+        if (c.problem.empty()) {
+            EXPECT_TRUE(problem.starts_with("rack.toml:7: ")) << c.text << "\n" << problem;
+        } else if (c.problem.ends_with(": ")) {
+            EXPECT_TRUE(problem.starts_with(c.problem)) << c.text << "\n" << problem;  // toml++'s own words
+        } else {
+            EXPECT_EQ(problem, c.problem) << c.text;
+        }
+    }
+}
+
+TEST(ShowFile, LoadTakesOnlyRegularFiles) {
+    std::string problem;
+    EXPECT_TRUE(ShowFile::Load("/dev/null", problem).frames.empty());
+    EXPECT_NE(problem, "");
+    EXPECT_TRUE(ShowFile::Load("/nonexistent/rack.toml", problem).frames.empty());
+    EXPECT_NE(problem, "");
+}
+
+TEST(ShowComparison, NamesEachDifferenceFromTheFrameToTheFile) {
+    const auto live = Frame("K5A1");
+    ShowFrame show = ShowFile::Capture(*live, "127.0.0.2", kChannels);
+    for (ShowSetting& setting : show.settings) {
+        if (setting.key == "AliveTime")
+            setting.value = "45";
+        if (setting.key == "IP")
+            setting.value = "127.0.0.9";
+    }
+    show.routes[0].input = 8;
+    show.routes.push_back({21, 0, 0});
+    show.labels.insert(show.labels.begin(), {0, 6, "Snare", 0});
+    show.labels.push_back({1, 1600, "Far", 0});
+    live->live.crosspoints[99] = 3;
+
+    const ShowComparison c = ShowComparison::Of(show, "rack.toml", *live, kChannels, 1, false);
+    EXPECT_EQ(c.problem, "");
+    EXPECT_EQ(c.settings, std::vector<std::string>{"AliveTime: 30 to 45"});
+    EXPECT_EQ(c.routes, std::vector<std::string>{ChannelText(20) + ": from " + ChannelText(5) + " to " +
+                                                 ChannelText(8)})
+        << "output 21 is disconnected already";
+    EXPECT_EQ(c.labels, std::vector<std::string>{"label in 6: '' to 'Snare'"});
+    EXPECT_EQ(c.absent,
+              std::vector<std::string>{"label out 1600 'Far': the frame labels channels 1 to 1536"});
+    ASSERT_EQ(c.kept.size(), 2u);
+    EXPECT_EQ(c.kept[0], "IP kept as the frame's own (--network sends the show's 127.0.0.9)");
+    EXPECT_EQ(c.kept[1], ChannelText(100) + " from " + ChannelText(3) + " is not in the show: kept");
+    ASSERT_NE(c.edited, nullptr);
+    EXPECT_EQ(c.edited->aliveTime, 45);
+    EXPECT_EQ(c.edited->lan.ip.View(), "127.0.0.2");
+    EXPECT_EQ(c.crosspoints, (std::vector<Crosspoint>{{20, 8}}));
+    ASSERT_EQ(c.labelChanges.size(), 1u);
+
+    const ShowComparison network = ShowComparison::Of(show, "rack.toml", *live, kChannels, 1, true);
+    EXPECT_EQ(network.settings.size(), 2u);
+    EXPECT_EQ(network.edited->lan.ip.View(), "127.0.0.9");
+}
+
+TEST(ShowComparison, ASettingTheFrameCannotTakeIsRefusedAtItsLine) {
+    const auto live = Frame("K5A1");
+    ShowFrame show = ShowFile::Capture(*live, "127.0.0.2", kChannels);
+    for (ShowSetting& setting : show.settings) {
+        if (setting.key == "AliveTime") {
+            setting.value = "301";
+            setting.line = 42;
+        }
+    }
+    const ShowComparison c = ShowComparison::Of(show, "rack.toml", *live, kChannels, 1, false);
+    EXPECT_EQ(c.problem, "rack.toml:42: AliveTime: 301 is out of range (0 to 300).");
+    EXPECT_EQ(c.edited, nullptr);
+    EXPECT_TRUE(c.crosspoints.empty()) << "nothing is to be sent";
+}
+
+TEST(ShowFile, SaveWritesTheFileWhole) {
+    const auto state = Frame("K5A1");
+    ShowFile show;
+    show.frames.push_back(ShowFile::Capture(*state, "127.0.0.2", kChannels));
+    const std::string path = test::OwnTempFolder() + "/rack.toml";
+    ASSERT_EQ(show.Save(path), "");
+    std::string problem;
+    EXPECT_EQ(ShowFile::Load(path, problem).Text(), show.Text());
+    EXPECT_EQ(problem, "");
+}
+
+}  // namespace
+}  // namespace velmar
