@@ -42,6 +42,8 @@ struct CliOptions {
     bool trace = false;
     bool events = false;
     bool telnet = false;
+    bool all = false;   // watch --all: every frame that answers the discovery
+    std::string since;  // history --since TIME
     std::chrono::milliseconds timeout{8000};
 };
 

@@ -184,8 +184,8 @@ TEST(CliOptions, RefusesWhatItCannotRun) {
     // A script asking for JSON is refused rather than handed text where no JSON form exists.
     EXPECT_EQ(
         ParseCliOptions({"route", "1.2.3.4", "5", "1", "--json"}).error,
-        "--json goes with discover, status, routes, inputs, labels, gains, detectors, cards, ppm, flows or "
-        "autoroute");
+        "--json goes with discover, status, routes, inputs, labels, gains, detectors, cards, ppm, flows, "
+        "autoroute or watch");
     for (const auto& [args, error] : std::vector<std::pair<std::vector<std::string>, std::string>>{
              {{}, "no command given"},
              {{"connect", "1.2.3.4", "--json"}, "unknown command connect"},
