@@ -5,11 +5,13 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "tests/cli/CliRun.h"
 #include "tests/support/SimProcess.h"
+#include "tests/support/TempFolder.h"
 
 namespace velmar {
 namespace {
@@ -86,9 +88,21 @@ class WatchProcess {
     std::string pending_;
 };
 
-TEST(WatchCommands, APsuFaultRaisedAndClearedIsTwoLinesAndAnUnreachableFrameOne) {
+// Every watch here records into a history of this test process's own.
+class WatchCommands : public ::testing::Test {
+  protected:
+    WatchCommands() {
+        sim.ExportPorts();
+        std::filesystem::remove(history);
+        ::setenv("VELMAR_HISTORY", history.c_str(), 1);
+    }
+    ~WatchCommands() override { std::filesystem::remove(history); }
+
+    const std::string history = test::OwnTempFolder() + "/history.sqlite";
     test::SimProcess sim;
-    sim.ExportPorts();
+};
+
+TEST_F(WatchCommands, APsuFaultRaisedAndClearedIsTwoLinesAndAnUnreachableFrameOne) {
     WatchProcess watch({"watch", "127.0.0.2", "127.0.0.77", "--json"});
     ASSERT_NE(watch.LineWith("\"what\":\"psu2\""), "");
     EXPECT_NE(
@@ -103,11 +117,23 @@ TEST(WatchCommands, APsuFaultRaisedAndClearedIsTwoLinesAndAnUnreachableFrameOne)
     EXPECT_EQ(watch.Stop(SIGTERM), kExitOk);
     for (const std::string& line : watch.lines)
         EXPECT_TRUE(line.starts_with("{\"time\":\"") && line.ends_with("}")) << line;
+
+    // The history holds what was printed, frame by frame.
+    const test::CliOutcome recorded = test::RunCli({"history", "127.0.0.2", "--json"});
+    ASSERT_EQ(recorded.code, kExitOk) << recorded.err;
+    std::string printed;
+    for (const std::string& line : watch.lines) {
+        if (line.find("\"frame\":\"127.0.0.2\"") != std::string::npos)
+            printed += line + "\n";
+    }
+    EXPECT_EQ(recorded.out, printed);
+    const test::CliOutcome unreachable = test::RunCli({"history", "127.0.0.77", "--since", "1h"});
+    ASSERT_EQ(unreachable.code, kExitOk) << unreachable.err;
+    EXPECT_NE(unreachable.out.find(" 127.0.0.77 link unreachable\n"), std::string::npos) << unreachable.out;
+    EXPECT_EQ(test::RunCli({"history", "127.0.0.2", "--since", "2099-01-01"}).out, "");
 }
 
-TEST(WatchCommands, PlainLinesAndAnInterruptEndWithSuccess) {
-    test::SimProcess sim;
-    sim.ExportPorts();
+TEST_F(WatchCommands, PlainLinesAndAnInterruptEndWithSuccess) {
     WatchProcess watch({"watch", "127.0.0.3"});
     EXPECT_NE(watch.LineWith(" 127.0.0.3 name Wall box"), "");
     // The first reading of the sync status comes with the state poll, a second after the connect.
@@ -117,10 +143,21 @@ TEST(WatchCommands, PlainLinesAndAnInterruptEndWithSuccess) {
     EXPECT_EQ(watch.Stop(SIGINT), kExitOk);
 }
 
-TEST(WatchCommands, AddressesOrAllAreNeeded) {
+TEST_F(WatchCommands, AHistoryThatCannotBeKeptIsAFailureButTheChangesStillShow) {
+    std::filesystem::create_directories(history);
+    WatchProcess watch({"watch", "127.0.0.2"});
+    EXPECT_NE(watch.LineWith(" 127.0.0.2 psu2 ok"), "");
+    EXPECT_EQ(watch.Stop(SIGTERM), kExitFailure);
+    EXPECT_EQ(test::RunCli({"history", "127.0.0.2"}).code, kExitFailure);
+    std::filesystem::remove(history);
+}
+
+TEST(WatchCommandLine, AddressesOrAllAreNeeded) {
     EXPECT_EQ(test::RunCli({"watch"}).code, kExitUsage);
     EXPECT_EQ(test::RunCli({"watch", "--all", "127.0.0.2"}).code, kExitUsage);
     EXPECT_EQ(test::RunCli({"watch", "127.0.0"}).code, kExitUsage);
+    EXPECT_EQ(test::RunCli({"watch", "127.0.0.2", "--keep-days", "0"}).code, kExitUsage);
+    EXPECT_EQ(test::RunCli({"history", "127.0.0.2", "--since", "last week"}).code, kExitUsage);
 }
 
 }  // namespace
