@@ -41,11 +41,19 @@ FrameWatch::FrameWatch(LineTransport& transport, DatagramSocket& datagrams, Time
       address_(std::move(address)),
       mode_(mode),
       session_(transport, datagrams, timers, ports, HealthOnly()) {
+    session_.SetRecordObserver([this](const CommandMessage& record, bool isReply) {
+        if (isReply && record.status == 0) {
+            psuConfKnown_ = psuConfKnown_ || record.code == ToCode(CommandCode::gpsuconf);
+            fanConfKnown_ = fanConfKnown_ || record.code == ToCode(CommandCode::gfanconf);
+        }
+    });
     EventHub& events = session_.Events();
     const DeviceState& state = session_.State();
     subscriptions_.push_back(events.Subscribe<ConnectionChanged>([this](const ConnectionChanged& e) {
         if (e.connected) {
             retry_.Stop();
+            psuConfKnown_ = false;
+            fanConfKnown_ = false;
             Change("link", "up");
             Change("mode", std::string(ModeText(mode_)));
         } else {
@@ -60,7 +68,7 @@ FrameWatch::FrameWatch(LineTransport& transport, DatagramSocket& datagrams, Time
         [this](const DeviceInfoChanged& e) { Change("model", DecodeFrameText(e.type)); }));
     subscriptions_.push_back(
         events.Subscribe<PowerStatusChanged>([this, &state](const PowerStatusChanged& e) {
-            if (e.supply < 1 || e.supply > 2)
+            if (e.supply < 1 || e.supply > 2 || !psuConfKnown_)
                 return;
             const auto at = static_cast<std::size_t>(e.supply - 1);
             // A supply the frame says is not fitted has no status worth an alarm.
@@ -69,7 +77,7 @@ FrameWatch::FrameWatch(LineTransport& transport, DatagramSocket& datagrams, Time
                    fitted ? StatusText(state.live.psuStatus[at]) : "not fitted");
         }));
     subscriptions_.push_back(events.Subscribe<FanStatusChanged>([this, &state](const FanStatusChanged& e) {
-        if (e.fan < 1 || e.fan > 3)
+        if (e.fan < 1 || e.fan > 3 || !fanConfKnown_)
             return;
         Change("fan" + std::to_string(e.fan),
                StatusText(state.live.fanStatus[static_cast<std::size_t>(e.fan - 1)]));

@@ -40,6 +40,10 @@ class FrameWatch {
     DeviceMode mode_;
     Session session_;
     std::map<std::string, std::string, std::less<>> values_;
+    // A supply's or fan's status means something only once the frame said which are fitted: a
+    // notification that overtakes that answer would report a fitted supply as missing.
+    bool psuConfKnown_ = false;
+    bool fanConfKnown_ = false;
     Subscriptions subscriptions_;
     TimerHandle retry_;
 };

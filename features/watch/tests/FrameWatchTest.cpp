@@ -74,6 +74,20 @@ TEST_F(FrameWatchTest, ReportsEachHealthValueOnceThenOnlyItsChanges) {
     EXPECT_EQ(watch.Value("psu2"), "ok");
 }
 
+TEST_F(FrameWatchTest, ASupplyNotifiedBeforeTheFrameSaysWhichAreFittedWaitsForTheAnswer) {
+    watch.Start();
+    transport.FinishConnect(0);
+    Take();
+    Reply("%gpsustatus,1,1");
+    Reply("%gfanstatus,2,1");
+    EXPECT_EQ(Take(), std::vector<std::string>{});
+    Reply(":gfanconf,0,7");
+    Reply(":gpsuconf,0,3");
+    Reply(":gpsustatus,0,1,1");
+    Reply(":gfanstatus,0,2,1");
+    EXPECT_EQ(Take(), (std::vector<std::string>{"psu1 >fault", "fan2 >fault"}));
+}
+
 TEST_F(FrameWatchTest, AsksOnlyForHealthAndNeverSetsAnything) {
     ConnectAndAnswer();
     Reply(":ghwconf,0,10,1,'K5A013',''");
