@@ -42,6 +42,9 @@ struct CliOptions {
     bool trace = false;
     bool events = false;
     bool telnet = false;
+    bool all = false;            // watch --all: every frame that answers the discovery
+    std::string since;           // history --since TIME
+    std::int32_t keepDays = 30;  // watch --keep-days N
     std::chrono::milliseconds timeout{8000};
 };
 

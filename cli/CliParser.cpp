@@ -213,8 +213,15 @@ CliParse ParseCliOptions(const std::vector<std::string>& args) {
                                   (command->more ? " or more" : "") + " operand(s)"};
     }
     options.command = command;
-    if (command->operands == 0)
+    if (command->operands == 0) {
+        // A command whose operands are all optional (watch ADDR...) reads every one itself.
+        options.operands = operands;
+        if (command->read != nullptr) {
+            if (std::string refusal = command->read(operands, options); !refusal.empty())
+                return {std::nullopt, refusal};
+        }
         return {options, {}};
+    }
     std::string address = operands[0];
     if (!address.empty() && (address[0] == '*' || address[0] == '#')) {
         (address[0] == '*' ? mode.recovery : mode.mode2) = true;

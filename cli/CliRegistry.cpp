@@ -20,7 +20,7 @@ constexpr std::string_view kUsageTail =
     "\n"
     "options:\n"
     "  --json              machine-readable output (discover, status, routes, inputs, labels,\n"
-    "                      gains, detectors, cards, ppm, flows, autoroute)\n"
+    "                      gains, detectors, cards, ppm, flows, autoroute, watch, history)\n"
     "  --save FILE         routes: also write the crosspoints to a snapshot file (*.xpt)\n"
     "  --dry-run           load-routes, flash, restart, recovery, application, factory-reset,\n"
     "                      netset, settings apply, labels --load, detector, card and the commands\n"

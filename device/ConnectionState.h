@@ -17,6 +17,8 @@ struct ConsoleOptions {
     bool telnet = false;
     bool xy = false;
     bool zel = false;
+    // A watch connection: it reads only the frame's health and never its cards or settings.
+    bool healthOnly = false;
 };
 
 // The connection fields kept beside DeviceState: they survive a reconnection and are not part of

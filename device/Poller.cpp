@@ -54,9 +54,10 @@ void Poller::RequestCardsIn(std::chrono::milliseconds delay) {
 }
 
 void Poller::StartSequence() {
-    const StartKind kind = connection_.capabilities.model == ModelClass::NoMatrix ? StartKind::NoMatrix
-                           : connection_.deviceMode == DeviceMode::Recovery       ? StartKind::Recovery
-                                                                                  : StartKind::Full;
+    const StartKind kind = connection_.options.healthOnly                           ? StartKind::Health
+                           : connection_.capabilities.model == ModelClass::NoMatrix ? StartKind::NoMatrix
+                           : connection_.deviceMode == DeviceMode::Recovery         ? StartKind::Recovery
+                                                                                    : StartKind::Full;
     // A frame without a Dante module refuses the module's words, and a command reading it would
     // be blamed for refusals it never asked for: they wait for the boards' answers.
     danteRowsDue_ = false;
@@ -98,14 +99,18 @@ void Poller::StatePoll() {
         requests.Send(CommandCode::aliverequest);
         return;
     }
-    for (const StartStep& step : StatePollSteps())
-        step.send(session_, StartKind::Full);
+    const StartKind kind = connection_.options.healthOnly ? StartKind::Health : StartKind::Full;
+    for (const StartStep& step : StatePollSteps()) {
+        if ((step.kinds & static_cast<std::uint8_t>(kind)) != 0)
+            step.send(session_, kind);
+    }
 }
 
 void Poller::CardSettings() {
     cardRequests_.Stop();
     // The timer outlives a closed link; a Settings button enabled then would edit an empty frame.
-    if (!connection_.connected)
+    // A watch edits nothing, so it neither reads the cards nor offers the settings.
+    if (!connection_.connected || connection_.options.healthOnly)
         return;
     ++cardRequestRuns_;
     session_.Events().Publish(SettingsAvailability{true});

@@ -21,6 +21,7 @@ using F = FeatureId;
 constexpr std::uint8_t kFull = static_cast<std::uint8_t>(StartKind::Full);
 constexpr std::uint8_t kRecovery = static_cast<std::uint8_t>(StartKind::Recovery);
 constexpr std::uint8_t kNoMatrix = static_cast<std::uint8_t>(StartKind::NoMatrix);
+constexpr std::uint8_t kHealth = static_cast<std::uint8_t>(StartKind::Health);
 
 // A row whose word goes out once, without arguments.
 template <C word>
@@ -41,13 +42,13 @@ std::optional<std::int32_t> Boards(StartKind kind) {
 }
 
 constexpr std::array kStartSequence{
-    StartStep{F::Identity, C::gdevid, kFull | kNoMatrix,
+    StartStep{F::Identity, C::gdevid, kFull | kNoMatrix | kHealth,
               [](Session& s, StartKind kind) {
                   // A frame without a matrix names itself only in application mode.
                   if (kind == StartKind::Full || s.Connection().deviceMode == DeviceMode::Application)
                       s.Feature<IdentityUnit>().DeviceId();
               }},
-    StartStep{F::Identity, C::gdevinfo, kFull, Plain<C::gdevinfo>},
+    StartStep{F::Identity, C::gdevinfo, kFull | kHealth, InApplication<C::gdevinfo>},
     StartStep{F::Identity, C::gip, kFull | kRecovery | kNoMatrix,
               [](Session& s, StartKind) { s.Feature<IdentityUnit>().NetworkSettings(); }},
     StartStep{F::Identity, C::ghwconf, kFull | kRecovery,
@@ -55,8 +56,8 @@ constexpr std::array kStartSequence{
     StartStep{F::Identity, C::gswver, kFull | kRecovery,
               [](Session& s, StartKind kind) { s.Feature<IdentityUnit>().SoftwareVersion(Boards(kind)); }},
     // A frame without a matrix still has supplies and fans, and its status panel shows them.
-    StartStep{F::Identity, C::gfanconf, kFull | kNoMatrix, InApplication<C::gfanconf>},
-    StartStep{F::Identity, C::gpsuconf, kFull | kNoMatrix, InApplication<C::gpsuconf>},
+    StartStep{F::Identity, C::gfanconf, kFull | kNoMatrix | kHealth, InApplication<C::gfanconf>},
+    StartStep{F::Identity, C::gpsuconf, kFull | kNoMatrix | kHealth, InApplication<C::gpsuconf>},
     StartStep{F::Identity, C::gdevfeature, kFull,
               [](Session& s, StartKind) {
                   s.Feature<IdentityUnit>().DeviceFeature(1);
@@ -92,8 +93,8 @@ constexpr std::array kStartSequence{
 };
 
 constexpr std::array kStatePoll{
-    StartStep{F::Clock, C::gactrate, kFull, Plain<C::gactrate>},
-    StartStep{F::Clock, C::gsyncstat, kFull, Plain<C::gsyncstat>},
+    StartStep{F::Clock, C::gactrate, kFull | kHealth, Plain<C::gactrate>},
+    StartStep{F::Clock, C::gsyncstat, kFull | kHealth, Plain<C::gsyncstat>},
     StartStep{F::Routing, C::lcross, kFull,
               [](Session& s, StartKind) { s.Feature<RoutingUnit>().CrosspointRuns(); }},
     StartStep{F::Interfaces, C::goptinact, kFull,

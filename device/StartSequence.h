@@ -12,8 +12,8 @@ class Session;
 
 // Which start a connection makes: a frame with a matrix in application mode or mode 2 is read
 // whole; one in recovery only for its network and main board; one without a matrix for its
-// identity and network.
-enum class StartKind : std::uint8_t { Full = 1, Recovery = 2, NoMatrix = 4 };
+// identity and network; a watch only for its identity and health.
+enum class StartKind : std::uint8_t { Full = 1, Recovery = 2, NoMatrix = 4, Health = 8 };
 
 // One row of the start sequence or of the state poll: the feature whose word it is, the word,
 // the starts it belongs to, and how it is sent (a row may send its word for several keys).

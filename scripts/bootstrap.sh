@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
   qt6-base-dev qt6-base-dev-tools libqt6gui6 libgl-dev
   xvfb xauth iproute2 util-linux procps
-  libcli11-dev libtomlplusplus-dev
+  libcli11-dev libsqlite3-dev libtomlplusplus-dev
   dpkg-dev help2man desktop-file-utils appstream
 )
 

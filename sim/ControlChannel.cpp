@@ -10,6 +10,8 @@ namespace {
 
 constexpr std::string_view kHelp =
     "commands: frames | info <addr> | restart <addr> | routes <addr> | state <addr> <get-word> <args...> |\n"
+    "  health <addr> psu 1|2 ok|fault | health <addr> fan 1..3 ok|fault |\n"
+    "  health <addr> sync <source 1..18> locked|unlocked | health <addr> rate <1..10> |\n"
     "  trip <addr> in|out <ch> | input <addr> <1..14> <status> | input <addr> card <slot> <n> <values...> |\n"
     "  fault <addr> silent|close|refuse|garbage|runon|split|ignore-sets|delay <ms>|status <word> <n>|\n"
     "    mute <word> <n>|prog-stall <n>|prog-error <n>|clear | quit\n";
@@ -79,7 +81,7 @@ std::string ControlChannel::Execute(std::string_view line) {
         return answer + "ok " + std::to_string(rack_.Size()) + " frames\n";
     }
     if (command != "info" && command != "restart" && command != "fault" && command != "state" &&
-        command != "routes" && command != "trip" && command != "input") {
+        command != "routes" && command != "trip" && command != "input" && command != "health") {
         return Error("unknown command '" + std::string(command) + "' (try help)");
     }
     if (words.size() < 2)
@@ -105,6 +107,8 @@ std::string ControlChannel::Execute(std::string_view line) {
         return Trip(frame, words[2], rest);
     if (command == "input")
         return Input(frame, words[2], rest);
+    if (command == "health")
+        return Health(frame, words[2], rest);
     return State(frame, words[2], rest);
 }
 
@@ -274,6 +278,40 @@ std::string ControlChannel::Input(std::size_t frame, std::string_view first, std
             return answer;
     }
     return answer;
+}
+
+std::string ControlChannel::Health(std::size_t frame, std::string_view item, std::string_view rest) {
+    const std::vector<std::string_view> args = Words(rest);
+    std::int64_t number = 0;
+    if (item == "rate") {
+        if (args.size() != 1 || !ParseNumber(args[0], number) || number < 1 || number > 10)
+            return Error("health rate needs a sample rate code 1..10");
+        return State(frame, "gactrate", args[0]);
+    }
+    // Which good word and which bad one each item takes, and the range of its number.
+    struct Item {
+        std::string_view name;
+        std::string_view word;
+        std::int64_t last;
+        std::string_view good;
+        std::string_view bad;
+    };
+    static constexpr Item kItems[] = {
+        {"psu", "gpsustatus", 2, "ok", "fault"},
+        {"fan", "gfanstatus", 3, "ok", "fault"},
+        {"sync", "gsyncstat", 18, "locked", "unlocked"},
+    };
+    const auto* found = std::find_if(std::begin(kItems), std::end(kItems),
+                                     [item](const Item& each) { return each.name == item; });
+    if (found == std::end(kItems))
+        return Error("health needs psu, fan, sync or rate");
+    if (args.size() != 2 || !ParseNumber(args[0], number) || number < 1 || number > found->last ||
+        (args[1] != found->good && args[1] != found->bad)) {
+        return Error("health " + std::string(item) + " needs 1.." + std::to_string(found->last) + " and " +
+                     std::string(found->good) + " or " + std::string(found->bad));
+    }
+    const std::string_view state = args[1] == found->good ? "0" : "1";
+    return State(frame, found->word, std::string(args[0]) + " " + std::string(state));
 }
 
 }  // namespace velmar::sim

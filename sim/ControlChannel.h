@@ -24,6 +24,7 @@ class ControlChannel {
     std::string Routes(std::size_t frame);
     std::string Trip(std::size_t frame, std::string_view direction, std::string_view rest);
     std::string Input(std::size_t frame, std::string_view first, std::string_view rest);
+    std::string Health(std::size_t frame, std::string_view item, std::string_view rest);
 
     Rack& rack_;
     RackControl& control_;

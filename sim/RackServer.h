@@ -39,6 +39,8 @@ class RackServer : public RackControl {
     // loops until Quitting() (or a signal) says to stop.
     void RunOnce(int maxWaitMs);
     bool Quitting() const { return quit_; }
+    // A control command from inside the process (the churn), answered as one from outside.
+    std::string Control(std::string_view line) { return control_.Execute(line); }
 
     void CloseClients(std::size_t frame) override;
     void SendRaw(std::size_t frame, std::string_view bytes) override;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "sim/HealthChurn.h"
 #include "sim/Rack.h"
 #include "sim/RackConfig.h"
 #include "sim/RackServer.h"
@@ -16,7 +17,7 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: velmar-sim [--frames N | --rack FILE | --frame 'key=value ...']... [--control-port N]\n"
-    "                  [--restart-ms N] [--no-stdin]\n"
+    "                  [--restart-ms N] [--churn RATE [--seed N]] [--no-stdin]\n"
     "Runs a rack of emulated frames on 127.0.0.2 and up; see sim/README.md.\n";
 
 volatile std::sig_atomic_t stopRequested = 0;
@@ -49,6 +50,8 @@ int main(int argc, char** argv) {
     bool readStdin = true;
     long controlPort = 0;
     long restartMs = 2000;
+    double churnRate = 0;
+    long seed = 1;
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
         const bool hasValue = i + 1 < argc;
@@ -88,6 +91,19 @@ int main(int argc, char** argv) {
         } else if (option == "--restart-ms" && hasValue) {
             if (!ParseCount(argv[++i], 0, 600000, restartMs))
                 return Fail("--restart-ms needs 0..600000");
+        } else if (option == "--churn" && hasValue) {
+            try {
+                std::size_t used = 0;
+                const std::string text = argv[++i];
+                churnRate = std::stod(text, &used);
+                if (used != text.size() || !(churnRate >= 0 && churnRate <= 10000))
+                    return Fail("--churn needs changes per second 0..10000");
+            } catch (...) {
+                return Fail("--churn needs changes per second 0..10000");
+            }
+        } else if (option == "--seed" && hasValue) {
+            if (!ParseCount(argv[++i], 0, 2147483647, seed))
+                return Fail("--seed needs 0..2147483647");
         } else {
             std::fputs(kUsage, stderr);
             return Fail("unknown or incomplete option " + option);
@@ -120,7 +136,19 @@ int main(int argc, char** argv) {
     std::printf("ports echo=%u discovery=%u tcp=%u telnet=%u control=%ld\nready\n", ports.echo,
                 ports.discovery, ports.tcp, ports.telnet, controlPort);
     std::fflush(stdout);
-    while (!server.Quitting() && !stopRequested)
-        server.RunOnce(200);
+    std::vector<std::string> addresses;
+    for (const FrameDescription& frame : frames)
+        addresses.push_back(frame.address);
+    HealthChurn churn(addresses, churnRate, static_cast<std::uint32_t>(seed));
+    const auto now = [start] {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start)
+            .count();
+    };
+    while (!server.Quitting() && !stopRequested) {
+        server.RunOnce(churn.WaitMs(now(), 200));
+        // A frame that cannot take a change (recovery firmware, a fan not fitted) keeps its state.
+        for (const std::string& command : churn.Due(now()))
+            server.Control(command);
+    }
     return 0;
 }

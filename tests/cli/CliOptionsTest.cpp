@@ -185,7 +185,7 @@ TEST(CliOptions, RefusesWhatItCannotRun) {
     EXPECT_EQ(
         ParseCliOptions({"route", "1.2.3.4", "5", "1", "--json"}).error,
         "--json goes with discover, status, routes, inputs, labels, gains, detectors, cards, show diff, ppm, "
-        "flows or autoroute");
+        "flows, autoroute, watch or history");
     for (const auto& [args, error] : std::vector<std::pair<std::vector<std::string>, std::string>>{
              {{}, "no command given"},
              {{"connect", "1.2.3.4", "--json"}, "unknown command connect"},

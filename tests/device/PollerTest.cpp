@@ -181,6 +181,24 @@ TEST_F(PollerTest, NewFirmwarePollAsksForModuleInactivity) {
     EXPECT_EQ(words.back(), "lmaininpstatus");
 }
 
+TEST_F(PollerTest, HealthStartReadsIdentitySuppliesFansClockAndNeverTheCards) {
+    ConsoleOptions options;
+    options.healthOnly = true;
+    session.SetOptions(options);
+    ConnectAs(DeviceMode::Application, ModelClass::Full);
+    EXPECT_EQ(SentWords(), (Words{"gdevid", "gdevinfo", "gfanconf", "gpsuconf"}));
+    ReportDanteModule();
+    Reply(":gswver,0,2,'Main','2.0.0.1'");
+    Reply(":gpsuconf,0,3");
+    Reply(":gpsustatus,0,2,0");
+    EXPECT_EQ(SentWords(), (Words{"gpsustatus", "gpsustatus"}));
+    timers.Advance(1000ms);
+    EXPECT_EQ(SentWords(), (Words{"gactrate", "gsyncstat"}));
+    EXPECT_FALSE(events.settingsEnabled);
+    timers.Advance(4000ms);
+    EXPECT_EQ(transport.TakeSent(), Words{"?aliverequest"});
+}
+
 TEST_F(PollerTest, RecoveryFrameGetsThreeRequestsAndNoPoll) {
     ConnectAs(DeviceMode::Recovery, ModelClass::Full);
     timers.Advance(300ms);

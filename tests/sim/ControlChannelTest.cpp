@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <map>
 #include <vector>
 
 #include "sim/ControlChannel.h"
+#include "sim/HealthChurn.h"
 #include "sim/RackConfig.h"
 #include "sim/RecordStore.h"
 
@@ -115,6 +117,62 @@ TEST_F(ControlChannelTest, BadCommandsAreExplained) {
     EXPECT_EQ(frames.substr(0, 26), "frame 127.0.0.2 model=K5A ");
     EXPECT_NE(frames.find("ok 4 frames\n"), std::string::npos);
     EXPECT_EQ(channel_.Execute("quit"), "ok bye\n");
+}
+
+TEST_F(ControlChannelTest, HealthIsNotifiedAndThenAnsweredAsAFrameWould) {
+    EXPECT_EQ(channel_.Execute("health 127.0.0.2 psu 2 fault"), "ok\n");
+    EXPECT_EQ(channel_.Execute("health 127.0.0.2 fan 3 fault"), "ok\n");
+    EXPECT_EQ(channel_.Execute("health 127.0.0.2 sync 5 unlocked"), "ok\n");
+    EXPECT_EQ(channel_.Execute("health 127.0.0.2 rate 4"), "ok\n");
+    EXPECT_EQ(control_.notified, "%gpsustatus,2,1\r%gfanstatus,3,1\r%gsyncstat,5,1\r%gactrate,4\r");
+    MessageCodec codec;
+    const auto answer = [&](std::string line) {
+        CommandMessage request;
+        codec.Read(line, request, Side::Request);
+        Responses out;
+        rack_.At(0).Handle(request, out, 0);
+        return out.reply;
+    };
+    EXPECT_EQ(answer("?gpsustatus,2\r"), ":gpsustatus,0,2,1\r");
+    EXPECT_EQ(answer("?gsyncstat\r"), ":gsyncstat,0,5,1\r");
+    EXPECT_EQ(channel_.Execute("health 127.0.0.2 psu 2 ok"), "ok\n");
+    EXPECT_EQ(answer("?gpsustatus,2\r"), ":gpsustatus,0,2,0\r");
+    for (const char* bad :
+         {"health 127.0.0.2 psu 3 fault", "health 127.0.0.2 fan 1 broken", "health 127.0.0.2 rate 11",
+          "health 127.0.0.2 sync 0 locked", "health 127.0.0.2 temperature 1 ok", "health 127.0.0.2 psu 1"}) {
+        EXPECT_EQ(channel_.Execute(bad).rfind("error: ", 0), 0u) << bad;
+    }
+}
+
+TEST(HealthChurnTest, ChangesAtItsRateRepeatablyAndFlipsBack) {
+    const std::vector<std::string> addresses{"127.0.0.2", "127.0.0.3", "127.0.0.4"};
+    HealthChurn first(addresses, 50, 7);
+    HealthChurn second(addresses, 50, 7);
+    EXPECT_TRUE(first.Due(19).empty());
+    EXPECT_EQ(first.WaitMs(19, 200), 1);
+    const std::vector<std::string> due = first.Due(1000);
+    EXPECT_EQ(due.size(), 50u);
+    EXPECT_EQ(second.Due(1000), due);
+    EXPECT_NE(HealthChurn(addresses, 50, 8).Due(1000), due);
+    // Every command is one the control channel takes, and a PSU that failed is later restored.
+    std::vector<FrameDescription> descriptions = RackConfig::DefaultRack();
+    RackConfig::AssignAddresses(descriptions);
+    Rack rack(descriptions);
+    RecordingControl control;
+    ControlChannel channel(rack, control);
+    std::map<std::string, std::string> lastPsu;
+    for (const std::string& command : HealthChurn(addresses, 100, 3).Due(20000)) {
+        ASSERT_EQ(command.rfind("health ", 0), 0u);
+        if (command.find(" psu ") != std::string::npos)
+            lastPsu[command.substr(0, command.rfind(' '))] = command.substr(command.rfind(' ') + 1);
+        if (command.find("127.0.0.2") != std::string::npos) {
+            EXPECT_EQ(channel.Execute(command), "ok\n") << command;
+        }
+    }
+    EXPECT_EQ(lastPsu.size(), 6u);
+    EXPECT_TRUE(HealthChurn(addresses, 0, 1).Due(100000).empty());
+    // A stalled process does not get a flood afterwards.
+    EXPECT_EQ(HealthChurn(addresses, 10000, 1).Due(3600000).size(), 1000u);
 }
 
 }  // namespace

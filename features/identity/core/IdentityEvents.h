@@ -28,9 +28,11 @@ struct BoardChanged {
 // A power supply's or fan's status arrived; `changed` when it differs from the last one.
 struct PowerStatusChanged {
     bool changed = false;
+    std::int32_t supply = 0;  // 1 or 2
 };
 struct FanStatusChanged {
     bool changed = false;
+    std::int32_t fan = 0;  // 1..3
 };
 
 }  // namespace velmar

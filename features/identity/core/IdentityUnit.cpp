@@ -176,7 +176,7 @@ void IdentityUnit::PsuStatusReply(const CommandMessage& m, bool isReply) {
         const std::int32_t value = context_.state.config.psuConf != 0 ? m.Int(14) : 0;
         const bool changed = status != value;
         status = value;
-        context_.events.Publish(PowerStatusChanged{changed});
+        context_.events.Publish(PowerStatusChanged{changed, supply});
     }
     // The frame has answered for the last supply even when it could not read it: without this a
     // frame with a broken PSU 2 sensor would never get its cards read.
@@ -193,7 +193,7 @@ void IdentityUnit::FanStatusReply(const CommandMessage& m) {
     const std::int32_t value = context_.state.config.fanConf != 0 ? m.Int(14) : 0;
     const bool changed = status != value;
     status = value;
-    context_.events.Publish(FanStatusChanged{changed});
+    context_.events.Publish(FanStatusChanged{changed, fan});
 }
 
 }  // namespace velmar

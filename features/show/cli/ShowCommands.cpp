@@ -92,8 +92,9 @@ int Save(const CliOptions& options, const CliStreams& streams) {
     ShowFile show;
     for (const std::string& address : options.operands) {
         const int result = Visit(options, streams, address, [&](const CliFrame& frame) {
-            show.frames.push_back(ShowFile::Capture(frame.session.State(), address, frame.session.Channels(),
-                                                    FirstLabel(frame.session)));
+            show.frames.push_back(
+                ShowFile::Capture(frame.session.State(), frame.session.Feature<RoutingUnit>().Crosspoints(),
+                                  address, frame.session.Channels(), FirstLabel(frame.session)));
             return kExitOk;
         });
         if (result != kExitOk) {
@@ -156,9 +157,9 @@ void KeepChosen(const CliOptions& options, ShowComparison& comparison) {
 
 // The rack as it was names what the apply will set where the frame had nothing (a disconnected
 // output, an empty label), so that applying it takes those back too.
-void KeepUndoable(const DeviceState& state, FrameVisit& visit) {
+void KeepUndoable(const DeviceState& state, const CrosspointTable& routes, FrameVisit& visit) {
     for (const Crosspoint& c : visit.comparison.crosspoints) {
-        if (state.live.crosspoints[static_cast<std::size_t>(c.output - 1)] == 0)
+        if (routes[static_cast<std::size_t>(c.output - 1)] == 0)
             visit.before.routes.push_back({c.output, 0, 0});
     }
     std::sort(visit.before.routes.begin(), visit.before.routes.end(),
@@ -198,13 +199,14 @@ FrameVisit Compare(const CliOptions& options, const CliStreams& streams, const S
             visit.lost = visit.address + " is frame " + serial + ", not " + show.serial;
             return kExitNotResponding;
         }
-        visit.comparison =
-            ShowComparison::Of(show, options.file, frame.session.State(), frame.session.Channels(),
-                               FirstLabel(frame.session), options.network);
+        visit.comparison = ShowComparison::Of(
+            show, options.file, frame.session.State(), frame.session.Feature<RoutingUnit>().Crosspoints(),
+            frame.session.Channels(), FirstLabel(frame.session), options.network);
         KeepChosen(options, visit.comparison);
-        visit.before = ShowFile::Capture(frame.session.State(), visit.address, frame.session.Channels(),
-                                         FirstLabel(frame.session));
-        KeepUndoable(frame.session.State(), visit);
+        visit.before =
+            ShowFile::Capture(frame.session.State(), frame.session.Feature<RoutingUnit>().Crosspoints(),
+                              visit.address, frame.session.Channels(), FirstLabel(frame.session));
+        KeepUndoable(frame.session.State(), frame.session.Feature<RoutingUnit>().Crosspoints(), visit);
         return kExitOk;
     });
     if (visit.reached != kExitOk && visit.lost.empty())
@@ -346,8 +348,9 @@ int Send(const CliOptions& options, const CliStreams& streams, const FrameVisit&
             return kExitNotResponding;
         }
         // What the frame holds now decides what is sent, not what it held when it was compared.
-        ShowComparison plan = ShowComparison::Of(show, options.file, session.State(), session.Channels(),
-                                                 FirstLabel(session), options.network);
+        ShowComparison plan = ShowComparison::Of(show, options.file, session.State(),
+                                                 session.Feature<RoutingUnit>().Crosspoints(),
+                                                 session.Channels(), FirstLabel(session), options.network);
         KeepChosen(options, plan);
         streams.out << Safe(FrameName(show, visit.address)) << ":\n";
         if (!plan.problem.empty()) {

@@ -76,7 +76,7 @@ void CompareSettings(ShowComparison& result, const ShowFrame& show, std::string_
         result.edited = std::move(edited);
 }
 
-void CompareRoutes(ShowComparison& result, const ShowFrame& show, const DeviceState& live,
+void CompareRoutes(ShowComparison& result, const ShowFrame& show, const CrosspointTable& routes,
                    std::int32_t channels) {
     std::vector<bool> named(static_cast<std::size_t>(channels) + 1, false);
     for (const ShowRoute& route : show.routes) {
@@ -86,7 +86,7 @@ void CompareRoutes(ShowComparison& result, const ShowFrame& show, const DeviceSt
             continue;
         }
         named[static_cast<std::size_t>(route.output)] = true;
-        const std::int32_t now = live.live.crosspoints[static_cast<std::size_t>(route.output - 1)];
+        const std::int32_t now = routes[static_cast<std::size_t>(route.output - 1)];
         if (now == route.input)
             continue;
         result.routes.push_back(ChannelText(route.output) + ": from " + SourceText(now) + " to " +
@@ -94,7 +94,7 @@ void CompareRoutes(ShowComparison& result, const ShowFrame& show, const DeviceSt
         result.crosspoints.push_back({route.output, route.input});
     }
     for (std::int32_t output = 1; output <= channels; ++output) {
-        const std::int32_t now = live.live.crosspoints[static_cast<std::size_t>(output - 1)];
+        const std::int32_t now = routes[static_cast<std::size_t>(output - 1)];
         if (now > 0 && !named[static_cast<std::size_t>(output)])
             result.kept.push_back(ChannelText(output) + " from " + SourceText(now) +
                                   " is not in the show: kept");
@@ -134,12 +134,13 @@ void CompareLabels(ShowComparison& result, const ShowFrame& show, const DeviceSt
 }  // namespace
 
 ShowComparison ShowComparison::Of(const ShowFrame& show, std::string_view file, const DeviceState& live,
-                                  std::int32_t channels, std::int32_t firstLabel, bool network) {
+                                  const CrosspointTable& routes, std::int32_t channels,
+                                  std::int32_t firstLabel, bool network) {
     ShowComparison result;
     CompareSettings(result, show, file, live, network);
     if (!result.problem.empty())
         return result;
-    CompareRoutes(result, show, live, channels);
+    CompareRoutes(result, show, routes, channels);
     CompareLabels(result, show, live, channels, std::max(firstLabel, 1));
     return result;
 }

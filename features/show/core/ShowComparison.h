@@ -8,6 +8,7 @@
 
 #include "device/DeviceState.h"
 #include "features/routing/core/CrosspointFile.h"
+#include "features/routing/core/CrosspointTable.h"
 #include "features/show/core/ShowFile.h"
 
 namespace velmar {
@@ -40,7 +41,8 @@ struct ShowComparison {
     // own addresses count too; otherwise the frame keeps its own. `file` names the show in a
     // problem.
     static ShowComparison Of(const ShowFrame& show, std::string_view file, const DeviceState& live,
-                             std::int32_t channels, std::int32_t firstLabel, bool network);
+                             const CrosspointTable& routes, std::int32_t channels, std::int32_t firstLabel,
+                             bool network);
 };
 
 }  // namespace velmar

@@ -247,8 +247,8 @@ ShowFrame ReadFrame(std::string_view name, const toml::key& serial, const toml::
 
 }  // namespace
 
-ShowFrame ShowFile::Capture(const DeviceState& state, std::string_view address, std::int32_t channels,
-                            std::int32_t firstLabel) {
+ShowFrame ShowFile::Capture(const DeviceState& state, const CrosspointTable& routes, std::string_view address,
+                            std::int32_t channels, std::int32_t firstLabel) {
     ShowFrame frame;
     frame.serial = DecodeFrameText(state.config.devInfo.serial.View());
     frame.name = DecodeFrameText(state.config.deviceName.View());
@@ -256,7 +256,7 @@ ShowFrame ShowFile::Capture(const DeviceState& state, std::string_view address, 
     frame.channels = channels;
     frame.settings = SettingsOf(state.config);
     for (std::int32_t output = 1; output <= channels; ++output) {
-        const std::int32_t input = state.live.crosspoints[static_cast<std::size_t>(output - 1)];
+        const std::int32_t input = routes[static_cast<std::size_t>(output - 1)];
         if (input > 0)
             frame.routes.push_back({output, input, 0});
     }

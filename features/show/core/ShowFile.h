@@ -8,6 +8,7 @@
 
 #include "device/DeviceState.h"
 #include "device/files/FileReader.h"
+#include "features/routing/core/CrosspointTable.h"
 
 namespace velmar {
 
@@ -58,8 +59,8 @@ struct ShowFile {
 
     // What a connected frame holds now, as a show would keep it; the frame has labels from
     // `firstLabel` on.
-    static ShowFrame Capture(const DeviceState& state, std::string_view address, std::int32_t channels,
-                             std::int32_t firstLabel = 1);
+    static ShowFrame Capture(const DeviceState& state, const CrosspointTable& routes,
+                             std::string_view address, std::int32_t channels, std::int32_t firstLabel = 1);
 
     // The settings file's lines of `config`, in that file's order.
     static std::vector<ShowSetting> SettingsOf(const ConfigBlock& config);

@@ -14,21 +14,28 @@ namespace {
 constexpr std::int32_t kChannels = 1536;
 
 // A frame as a session would hold it once read: a few settings, routes and labels.
-std::unique_ptr<DeviceState> Frame(std::string_view serial) {
-    auto state = std::make_unique<DeviceState>();
+// The frame image and the routing unit's table, as a session holds them.
+struct Image {
+    DeviceState frame;
+    CrosspointTable routes{};
+};
+
+std::unique_ptr<Image> Frame(std::string_view serial) {
+    auto image = std::make_unique<Image>();
+    DeviceState* state = &image->frame;
     state->config.devInfo.serial.Assign(serial);
     state->config.deviceName.Assign("Studio A");
     state->config.aliveTime = 30;
     state->config.deviceId = 7;
     state->config.lan.ip.Assign("127.0.0.2");
     state->config.lan.subnet.Assign("255.0.0.0");
-    state->live.crosspoints[19] = 5;    // output 20 from input 5
-    state->live.crosspoints[1535] = 1;  // the last output
+    image->routes[19] = 5;    // output 20 from input 5
+    image->routes[1535] = 1;  // the last output
     state->config.inputLabels[4].Assign("Kick In");
     state->config.outputLabels[0].Assign(
         "Gr\xFC"
         "n");  // Windows-1252: "Grün"
-    return state;
+    return image;
 }
 
 ShowFile Parsed(const std::string& text, std::string& problem) {
@@ -39,8 +46,8 @@ TEST(ShowFile, RoundTripKeepsEveryItemInTheFramesOrder) {
     const auto a = Frame("K5A0011703042");
     const auto b = Frame("K5A0001");
     ShowFile show;
-    show.frames.push_back(ShowFile::Capture(*a, "127.0.0.2", kChannels));
-    show.frames.push_back(ShowFile::Capture(*b, "127.0.0.3", kChannels));
+    show.frames.push_back(ShowFile::Capture(a->frame, a->routes, "127.0.0.2", kChannels));
+    show.frames.push_back(ShowFile::Capture(b->frame, b->routes, "127.0.0.3", kChannels));
     const std::string text = show.Text();
     // Frames by serial, one item per line, names as the console shows them, UTF-8 labels.
     EXPECT_LT(text.find("[frame.K5A0001]"), text.find("[frame.K5A0011703042]"));
@@ -65,7 +72,7 @@ TEST(ShowFile, RoundTripKeepsEveryItemInTheFramesOrder) {
     EXPECT_EQ(frame.routes[1].output, 1536);
     ASSERT_EQ(frame.labels.size(), 2u);
     EXPECT_EQ(frame.labels[1].bytes, "Gr\xFCn") << "the frame gets the bytes it gave";
-    EXPECT_TRUE(ShowComparison::Of(frame, "rack.toml", *a, kChannels, 1, false).Equal());
+    EXPECT_TRUE(ShowComparison::Of(frame, "rack.toml", a->frame, a->routes, kChannels, 1, false).Equal());
 }
 
 TEST(ShowFile, EveryChannelNameReadsBackAsItsChannel) {
@@ -86,10 +93,10 @@ TEST(ShowFile, EveryChannelNameReadsBackAsItsChannel) {
 TEST(ShowFile, ChangingOneItemChangesOneLine) {
     const auto state = Frame("K5A1");
     ShowFile before;
-    before.frames.push_back(ShowFile::Capture(*state, "127.0.0.2", kChannels));
-    state->live.crosspoints[19] = 8;
+    before.frames.push_back(ShowFile::Capture(state->frame, state->routes, "127.0.0.2", kChannels));
+    state->routes[19] = 8;
     ShowFile after;
-    after.frames.push_back(ShowFile::Capture(*state, "127.0.0.2", kChannels));
+    after.frames.push_back(ShowFile::Capture(state->frame, state->routes, "127.0.0.2", kChannels));
     std::istringstream a(before.Text());
     std::istringstream b(after.Text());
     std::string lineA;
@@ -153,7 +160,7 @@ TEST(ShowFile, LoadTakesOnlyRegularFiles) {
 
 TEST(ShowComparison, NamesEachDifferenceFromTheFrameToTheFile) {
     const auto live = Frame("K5A1");
-    ShowFrame show = ShowFile::Capture(*live, "127.0.0.2", kChannels);
+    ShowFrame show = ShowFile::Capture(live->frame, live->routes, "127.0.0.2", kChannels);
     for (ShowSetting& setting : show.settings) {
         if (setting.key == "AliveTime")
             setting.value = "45";
@@ -164,9 +171,10 @@ TEST(ShowComparison, NamesEachDifferenceFromTheFrameToTheFile) {
     show.routes.push_back({21, 0, 0});
     show.labels.insert(show.labels.begin(), {0, 6, "Snare", 0});
     show.labels.push_back({1, 1600, "Far", 0});
-    live->live.crosspoints[99] = 3;
+    live->routes[99] = 3;
 
-    const ShowComparison c = ShowComparison::Of(show, "rack.toml", *live, kChannels, 1, false);
+    const ShowComparison c =
+        ShowComparison::Of(show, "rack.toml", live->frame, live->routes, kChannels, 1, false);
     EXPECT_EQ(c.problem, "");
     EXPECT_EQ(c.settings, std::vector<std::string>{"AliveTime: 30 to 45"});
     EXPECT_EQ(c.routes, std::vector<std::string>{ChannelText(20) + ": from " + ChannelText(5) + " to " +
@@ -184,21 +192,23 @@ TEST(ShowComparison, NamesEachDifferenceFromTheFrameToTheFile) {
     EXPECT_EQ(c.crosspoints, (std::vector<Crosspoint>{{20, 8}}));
     ASSERT_EQ(c.labelChanges.size(), 1u);
 
-    const ShowComparison network = ShowComparison::Of(show, "rack.toml", *live, kChannels, 1, true);
+    const ShowComparison network =
+        ShowComparison::Of(show, "rack.toml", live->frame, live->routes, kChannels, 1, true);
     EXPECT_EQ(network.settings.size(), 2u);
     EXPECT_EQ(network.edited->lan.ip.View(), "127.0.0.9");
 }
 
 TEST(ShowComparison, ASettingTheFrameCannotTakeIsRefusedAtItsLine) {
     const auto live = Frame("K5A1");
-    ShowFrame show = ShowFile::Capture(*live, "127.0.0.2", kChannels);
+    ShowFrame show = ShowFile::Capture(live->frame, live->routes, "127.0.0.2", kChannels);
     for (ShowSetting& setting : show.settings) {
         if (setting.key == "AliveTime") {
             setting.value = "301";
             setting.line = 42;
         }
     }
-    const ShowComparison c = ShowComparison::Of(show, "rack.toml", *live, kChannels, 1, false);
+    const ShowComparison c =
+        ShowComparison::Of(show, "rack.toml", live->frame, live->routes, kChannels, 1, false);
     EXPECT_EQ(c.problem, "rack.toml:42: AliveTime: 301 is out of range (0 to 300).");
     EXPECT_EQ(c.edited, nullptr);
     EXPECT_TRUE(c.crosspoints.empty()) << "nothing is to be sent";
@@ -207,7 +217,7 @@ TEST(ShowComparison, ASettingTheFrameCannotTakeIsRefusedAtItsLine) {
 TEST(ShowFile, SaveWritesTheFileWhole) {
     const auto state = Frame("K5A1");
     ShowFile show;
-    show.frames.push_back(ShowFile::Capture(*state, "127.0.0.2", kChannels));
+    show.frames.push_back(ShowFile::Capture(state->frame, state->routes, "127.0.0.2", kChannels));
     const std::string path = test::OwnTempFolder() + "/rack.toml";
     ASSERT_EQ(show.Save(path), "");
     std::string problem;
