@@ -4,8 +4,8 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "features/channeltools/view/ChannelLabelsDialog.h"
 #include "features/channeltools/tests/ChannelToolsFixture.h"
+#include "features/channeltools/view/ChannelLabelsDialog.h"
 #include "tools/ChannelFindBox.h"
 #include "widgets/EditableGrid.h"
 

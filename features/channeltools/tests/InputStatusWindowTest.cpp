@@ -3,8 +3,8 @@
 #include <QPushButton>
 #include <QTableWidget>
 
-#include "features/channeltools/view/InputStatusWindow.h"
 #include "features/channeltools/tests/ChannelToolsFixture.h"
+#include "features/channeltools/view/InputStatusWindow.h"
 
 namespace velmar::test {
 namespace {

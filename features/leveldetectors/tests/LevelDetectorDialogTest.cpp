@@ -5,9 +5,9 @@
 #include <QTableView>
 #include <QTest>
 
+#include "features/channeltools/tests/ChannelToolsFixture.h"
 #include "features/channeltools/view/ChannelTableModel.h"
 #include "features/leveldetectors/view/LevelDetectorDialog.h"
-#include "features/channeltools/tests/ChannelToolsFixture.h"
 #include "tools/ChannelFindBox.h"
 
 namespace velmar::test {

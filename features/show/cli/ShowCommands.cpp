@@ -12,9 +12,11 @@
 #include "cli/FrameConnection.h"
 #include "cli/HeadlessConsole.h"
 #include "device/DeviceModel.h"
+#include "device/FeatureGate.h"
 #include "device/Session.h"
 #include "device/discovery/posix/FrameDiscovery.h"
 #include "device/posix/PosixEventLoop.h"
+#include "features/channeltools/core/ChannelToolsGates.h"
 #include "features/channeltools/core/ChannelToolsUnit.h"
 #include "features/routing/core/ChannelNames.h"
 #include "features/routing/core/RoutingUnit.h"
@@ -40,14 +42,17 @@ int Worse(int a, int b) {
 // RunOnFrame takes a plain function: the step in hand for the frame being visited.
 std::function<int(const CliFrame&)>* visiting = nullptr;
 
-// The whole-frame reading leaves the labels out: a show reads them before it looks at the frame.
+// The whole-frame reading leaves the labels out: a show reads them before it looks at the frame,
+// from a frame that has them (a K5E, or software before labels, would refuse every run).
 int VisitFrame(const CliOptions& options, const CliFrame& frame, const CliStreams& streams) {
-    RequestBatch labels(frame.session.Outcomes());
-    frame.session.Feature<ChannelToolsUnit>().LabelRuns();
-    labels.Close();
-    if (const int read = AwaitOutcomes(frame.loop, frame.console, labels, options.timeout, streams.err);
-        read != kExitOk)
-        return read;
+    if (LabelsGate(FactsOf(frame.session.State(), frame.session.Connection())).empty()) {
+        RequestBatch labels(frame.session.Outcomes());
+        frame.session.Feature<ChannelToolsUnit>().LabelRuns();
+        labels.Close();
+        if (const int read = AwaitOutcomes(frame.loop, frame.console, labels, options.timeout, streams.err);
+            read != kExitOk)
+            return read;
+    }
     return (*visiting)(frame);
 }
 

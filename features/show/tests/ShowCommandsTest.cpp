@@ -104,6 +104,15 @@ TEST_F(ShowCommands, SaveChangeDiffApplyAndUndo) {
               "LW160021804011 Wall box (127.0.0.3): as the show\n");
 }
 
+// A K5E has neither labels nor a matrix: it is saved without asking for labels, and compares equal.
+TEST_F(ShowCommands, AFrameWithoutLabelsIsSavedWithoutAskingForThem) {
+    const Outcome saved = Cli({"show", "save", file, "127.0.0.4"});
+    ASSERT_EQ(saved.code, kExitOk) << saved.err;
+    EXPECT_EQ(saved.err.find("llabel"), std::string::npos) << saved.err;
+    const Outcome diff = Diff();
+    EXPECT_EQ(diff.code, kExitOk) << diff.out << diff.err;
+}
+
 TEST_F(ShowCommands, AFaultyShowSendsNothing) {
     ASSERT_EQ(Cli({"show", "save", file, "127.0.0.2"}).code, kExitOk);
     const std::string show = ReadFile(file);
