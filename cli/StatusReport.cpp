@@ -10,6 +10,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "device/DeviceModeName.h"
 #include "device/DeviceModel.h"
 #include "features/routing/core/ChannelNames.h"
 #include "features/routing/core/RoutingUnit.h"
@@ -23,18 +24,6 @@ constexpr std::array<std::string_view, 6> kCardNames{"none", "SDI", "AD", "DA", 
 
 std::string_view CardName(CardType type) {
     return kCardNames[static_cast<std::size_t>(type)];
-}
-
-std::string_view ModeName(DeviceMode mode) {
-    switch (mode) {
-        case DeviceMode::Recovery:
-            return "recovery";
-        case DeviceMode::Mode2:
-            return "mode 2";
-        case DeviceMode::Application:
-            break;
-    }
-    return "application";
 }
 
 using Json = nlohmann::ordered_json;

@@ -18,15 +18,7 @@ class LostLinkView : public test::RoutingFixture {
     LostLinkView()
         : app((test::EnsureApplication(), 0)), banner(session), status(session), area(context, nullptr) {}
 
-    std::vector<std::string> ListTexts() {
-        std::vector<std::string> rows;
-        const auto& model = area.Status().Model();
-        for (int r = 0; r < model.rowCount(); ++r) {
-            rows.push_back(model.index(r, 0).data().toString().toStdString() + " -> " +
-                           model.index(r, 1).data().toString().toStdString());
-        }
-        return rows;
-    }
+    std::vector<std::string> ListTexts() { return test::ListTexts(area); }
     QString Rate() const { return status.FieldWidget(DeviceStatusGroup::Rate).text(); }
 
     int app;

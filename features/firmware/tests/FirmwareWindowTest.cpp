@@ -70,15 +70,16 @@ class FirmwareWindowTest : public ::testing::Test {
     ScriptedPrompter prompter;
     ChoosingPicker picker;
     std::vector<std::string> files;
+    // What reached the event log.
+    V notices;
+    Subscription heard = session.Events().Subscribe<ConsoleNotice>(
+        [this](const ConsoleNotice& notice) { notices.push_back(notice.text); });
 };
 
 TEST_F(FirmwareWindowTest, FilesGoLastChosenFirstWithCountersAndTheRestartQuestionAfterTheEnd) {
     Connect();
     FirmwareWindow window(session, prompter, picker);
     window.show();
-    V notices;
-    Subscription heard = session.Events().Subscribe<ConsoleNotice>(
-        [&](const ConsoleNotice& notice) { notices.push_back(notice.text); });
     const std::string a = Image("velmar-a.flash", 2);
     const std::string b = Image("velmar-b.flash", 3, "\r\n");
     const std::string c = Image("velmar-c.flash", 1000);
@@ -220,9 +221,6 @@ TEST_F(FirmwareWindowTest, StopEndsTheRunWithoutItsEndAndSaysWhereInTheWindowAnd
     Connect();
     FirmwareWindow window(session, prompter, picker);
     window.show();
-    V notices;
-    Subscription heard = session.Events().Subscribe<ConsoleNotice>(
-        [&](const ConsoleNotice& notice) { notices.push_back(notice.text); });
     const std::string a = Image("velmar-a.flash", 3);
     const std::string b = Image("velmar-b.flash", 200);
     EXPECT_FALSE(window.StopButton().isEnabled()) << "nothing to stop";

@@ -9,6 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "features/routing/view/CrosspointListModel.h"
+#include "features/routing/view/CrosspointStatusBox.h"
+#include "features/routing/view/RoutingArea.h"
 #include "features/routing/view/RoutingContext.h"
 #include "tests/device/CoreFakes.h"
 
@@ -50,6 +53,17 @@ class OneFilePicker final : public FilePicker {
         return path;
     }
 };
+
+// The crosspoint list's rows as "output -> input".
+inline std::vector<std::string> ListTexts(RoutingArea& area) {
+    std::vector<std::string> rows;
+    const auto& model = area.Status().Model();
+    for (int r = 0; r < model.rowCount(); ++r) {
+        rows.push_back(model.index(r, 0).data().toString().toStdString() + " -> " +
+                       model.index(r, 1).data().toString().toStdString());
+    }
+    return rows;
+}
 
 // A session on fakes, connected to a 1536-channel frame in application mode.
 class RoutingFixture : public ::testing::Test {

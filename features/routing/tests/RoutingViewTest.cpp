@@ -32,15 +32,7 @@ class RoutingView : public test::RoutingFixture {
         items.front()->setSelected(true);
     }
 
-    std::vector<std::string> ListTexts() {
-        std::vector<std::string> rows;
-        const auto& model = area.Status().Model();
-        for (int r = 0; r < model.rowCount(); ++r) {
-            rows.push_back(model.index(r, 0).data().toString().toStdString() + " -> " +
-                           model.index(r, 1).data().toString().toStdString());
-        }
-        return rows;
-    }
+    std::vector<std::string> ListTexts() { return test::ListTexts(area); }
 
     RoutingArea area;
 };

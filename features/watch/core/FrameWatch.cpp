@@ -1,5 +1,6 @@
 #include "features/watch/core/FrameWatch.h"
 
+#include "device/DeviceModeName.h"
 #include "device/DeviceModel.h"
 #include "features/clock/core/ClockEvents.h"
 #include "features/identity/core/IdentityEvents.h"
@@ -14,18 +15,6 @@ ConsoleOptions HealthOnly() {
     ConsoleOptions options;
     options.healthOnly = true;
     return options;
-}
-
-std::string_view ModeText(DeviceMode mode) {
-    switch (mode) {
-        case DeviceMode::Recovery:
-            return "recovery";
-        case DeviceMode::Mode2:
-            return "mode 2";
-        case DeviceMode::Application:
-            break;
-    }
-    return "application";
 }
 
 std::string StatusText(std::int32_t status) {
@@ -55,7 +44,7 @@ FrameWatch::FrameWatch(LineTransport& transport, DatagramSocket& datagrams, Time
             psuConfKnown_ = false;
             fanConfKnown_ = false;
             Change("link", "up");
-            Change("mode", std::string(ModeText(mode_)));
+            Change("mode", std::string(ModeName(mode_)));
         } else {
             LinkDown("lost");
         }
