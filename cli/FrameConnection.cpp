@@ -80,7 +80,8 @@ int CliFrame::ReadResult(std::ostream& err, std::initializer_list<CommandCode> u
 }
 
 int RunOnFrame(const CliOptions& options, const CliStreams& streams, IncompleteRead incomplete,
-               CliFrameRun command, const Feature* gate, Reading reading) {
+               const std::function<int(const CliOptions&, const CliFrame&, const CliStreams&)>& command,
+               const Feature* gate, Reading reading) {
     CliSockets sockets(options.trace, streams.err);
     PosixEventLoop& loop = sockets.loop;
     std::unique_ptr<DryRunTransport> dryRun;

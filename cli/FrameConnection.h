@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <ostream>
 
 #include "cli/CliCommand.h"
@@ -40,8 +41,10 @@ enum class Reading { Whole, WithoutCards };
 
 // Connects to the frame the options name, reads it and runs `command` on it; the exit code. With
 // a `gate`, a frame that does not offer the feature gets nothing and the exit code says usage.
+// `command` may carry state of its own (a show visits frame after frame with one step).
 int RunOnFrame(const CliOptions& options, const CliStreams& streams, IncompleteRead incomplete,
-               CliFrameRun command, const Feature* gate = nullptr, Reading reading = Reading::Whole);
+               const std::function<int(const CliOptions&, const CliFrame&, const CliStreams&)>& command,
+               const Feature* gate = nullptr, Reading reading = Reading::Whole);
 
 // `command` as a row's run function.
 template <IncompleteRead incomplete, CliFrameRun command>

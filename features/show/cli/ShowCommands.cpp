@@ -39,12 +39,10 @@ int Worse(int a, int b) {
     return rank(a) >= rank(b) ? a : b;
 }
 
-// RunOnFrame takes a plain function: the step in hand for the frame being visited.
-std::function<int(const CliFrame&)>* visiting = nullptr;
-
 // The whole-frame reading leaves the labels out: a show reads them before it looks at the frame,
 // from a frame that has them (a K5E, or software before labels, would refuse every run).
-int VisitFrame(const CliOptions& options, const CliFrame& frame, const CliStreams& streams) {
+int VisitFrame(const CliOptions& options, const CliFrame& frame, const CliStreams& streams,
+               const std::function<int(const CliFrame&)>& step) {
     if (LabelsGate(FactsOf(frame.session.State(), frame.session.Connection())).empty()) {
         RequestBatch labels(frame.session.Outcomes());
         frame.session.Feature<ChannelToolsUnit>().LabelRuns();
@@ -53,7 +51,7 @@ int VisitFrame(const CliOptions& options, const CliFrame& frame, const CliStream
             read != kExitOk)
             return read;
     }
-    return (*visiting)(frame);
+    return step(frame);
 }
 
 std::int32_t FirstLabel(const Session& session) {
@@ -66,11 +64,10 @@ int Visit(const CliOptions& options, const CliStreams& streams, const std::strin
     CliOptions one = options;
     one.address = address;
     one.dryRun = false;  // a dry run sends nothing at all: the commands below never get that far
-    std::function<int(const CliFrame&)>* outer = visiting;
-    visiting = &step;
-    const int result = RunOnFrame(one, streams, IncompleteRead::Fails, VisitFrame);
-    visiting = outer;
-    return result;
+    return RunOnFrame(one, streams, IncompleteRead::Fails,
+                      [&step](const CliOptions& o, const CliFrame& frame, const CliStreams& s) {
+                          return VisitFrame(o, frame, s, step);
+                      });
 }
 
 std::string Safe(std::string_view utf8) {
