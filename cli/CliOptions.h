@@ -44,6 +44,7 @@ struct CliOptions {
     bool telnet = false;
     bool all = false;            // watch --all: every frame that answers the discovery
     std::string since;           // history --since TIME
+    bool csv = false;            // history --csv
     std::int32_t keepDays = 30;  // watch --keep-days N
     std::chrono::milliseconds timeout{8000};
 };

@@ -14,6 +14,7 @@
 #include "device/posix/PosixTcpTransport.h"
 #include "device/posix/PosixTimerService.h"
 #include "features/watch/core/FrameWatch.h"
+#include "features/watch/core/HealthCsv.h"
 #include "features/watch/core/HealthEvents.h"
 #include "features/watch/core/HealthText.h"
 #include "features/watch/core/HistoryRecorder.h"
@@ -71,6 +72,8 @@ void DeclareWatch(CLI::App& command, CliOptions& options) {
 std::string ReadHistory(std::span<const std::string>, CliOptions& options) {
     if (!ParseIpv4(options.address))
         return "bad address " + options.address;
+    if (options.csv && options.json)
+        return "history prints --csv or --json, not both";
     if (!options.since.empty() && !ParseHealthTime(options.since, std::chrono::system_clock::now()))
         return "--since takes a time such as 2026-12-08T06:00:00Z, 2026-12-08 or 90m, 12h, 7d";
     return {};
@@ -79,6 +82,7 @@ std::string ReadHistory(std::span<const std::string>, CliOptions& options) {
 void DeclareHistory(CLI::App& command, CliOptions& options) {
     AddJsonOption(command, options);
     command.add_option("--since", options.since);
+    command.add_flag("--csv", options.csv);
 }
 
 std::vector<WatchTarget> Targets(const CliOptions& options, std::ostream& err) {
@@ -162,6 +166,10 @@ int History(const CliOptions& options, const CliStreams& streams) {
         streams.err << "velmar-cli: " << failure << "\n";
         return kExitFailure;
     }
+    if (options.csv) {
+        streams.out << HealthChangesCsv(changes);
+        return kExitOk;
+    }
     for (const HealthChanged& change : changes)
         streams.out << (options.json ? HealthChangeJson(change) : HealthChangeLine(change)) << "\n";
     return kExitOk;
@@ -183,7 +191,8 @@ constexpr std::array kCommands{
     CliCommand{
         .word = "history",
         .operands = 1,
-        .usage = "  history ADDR        the frame's recorded health changes, oldest first (--since TIME)\n",
+        .usage = "  history ADDR        the frame's recorded health changes, oldest first (--since TIME,\n"
+                 "                      --csv for a spreadsheet)\n",
         .options = DeclareHistory,
         .read = ReadHistory,
         .run = History,

@@ -23,7 +23,9 @@ constexpr const char* kSchema =
     " what TEXT NOT NULL,"
     " from_value TEXT NOT NULL,"
     " to_value TEXT NOT NULL);"
-    "CREATE INDEX IF NOT EXISTS health_changes_by_frame ON health_changes (frame, time_ms);";
+    "CREATE INDEX IF NOT EXISTS health_changes_by_frame ON health_changes (frame, time_ms);"
+    // The timeline's carry-in: the last change of each kind before a time.
+    "CREATE INDEX IF NOT EXISTS health_changes_by_kind ON health_changes (frame, what, time_ms);";
 
 std::int64_t Millis(Clock::time_point time) {
     return std::chrono::duration_cast<std::chrono::milliseconds>(time.time_since_epoch()).count();
@@ -53,6 +55,16 @@ std::string Text(sqlite3_stmt* statement, int column) {
 bool Bind(sqlite3_stmt* statement, int at, std::string_view text) {
     return sqlite3_bind_text(statement, at, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT) ==
            SQLITE_OK;
+}
+
+// Appends the rows of `statement` (time, what, from, to first); the last step's result.
+int Collect(sqlite3_stmt* statement, std::string_view frame, std::vector<HealthChanged>& into) {
+    int step = SQLITE_DONE;
+    while ((step = sqlite3_step(statement)) == SQLITE_ROW) {
+        into.push_back({std::string(frame), Text(statement, 1), Text(statement, 2), Text(statement, 3),
+                        Clock::time_point(std::chrono::milliseconds(sqlite3_column_int64(statement, 0)))});
+    }
+    return step;
 }
 
 }  // namespace
@@ -162,12 +174,31 @@ std::string SqliteHealthHistory::Read(std::string_view frame, Clock::time_point 
     std::string failure;
     if (!Bind(statement, 1, frame) || sqlite3_bind_int64(statement, 2, Millis(since)) != SQLITE_OK)
         failure = Failure("cannot read");
-    int step = SQLITE_DONE;
-    while (failure.empty() && (step = sqlite3_step(statement)) == SQLITE_ROW) {
-        into.push_back({std::string(frame), Text(statement, 1), Text(statement, 2), Text(statement, 3),
-                        Clock::time_point(std::chrono::milliseconds(sqlite3_column_int64(statement, 0)))});
-    }
-    if (failure.empty() && step != SQLITE_DONE)
+    if (failure.empty() && Collect(statement, frame, into) != SQLITE_DONE)
+        failure = Failure("cannot read");
+    sqlite3_finalize(statement);
+    return failure;
+}
+
+std::string SqliteHealthHistory::ReadRange(std::string_view frame, Clock::time_point from,
+                                           Clock::time_point to, std::vector<HealthChanged>& into) {
+    if (db_ == nullptr)
+        return "the history " + path_ + " is not open";
+    sqlite3_stmt* statement = nullptr;
+    std::string failure;
+    if (sqlite3_prepare_v2(db_,
+                           "SELECT time_ms, what, from_value, to_value, id FROM health_changes WHERE id IN ("
+                           " SELECT (SELECT id FROM health_changes WHERE frame = ?1 AND what = kinds.what"
+                           "  AND time_ms < ?2 ORDER BY time_ms DESC, id DESC LIMIT 1)"
+                           " FROM (SELECT DISTINCT what FROM health_changes WHERE frame = ?1) AS kinds)"
+                           " UNION ALL"
+                           " SELECT time_ms, what, from_value, to_value, id FROM health_changes"
+                           " WHERE frame = ?1 AND time_ms >= ?2 AND time_ms < ?3"
+                           " ORDER BY 1, 5",
+                           -1, &statement, nullptr) != SQLITE_OK ||
+        !Bind(statement, 1, frame) || sqlite3_bind_int64(statement, 2, Millis(from)) != SQLITE_OK ||
+        sqlite3_bind_int64(statement, 3, Millis(to)) != SQLITE_OK ||
+        Collect(statement, frame, into) != SQLITE_DONE)
         failure = Failure("cannot read");
     sqlite3_finalize(statement);
     return failure;

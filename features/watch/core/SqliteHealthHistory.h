@@ -29,6 +29,10 @@ class SqliteHealthHistory final : public HealthHistory {
     std::string Prune(std::chrono::system_clock::time_point before) override;
     std::string Read(std::string_view frame, std::chrono::system_clock::time_point since,
                      std::vector<HealthChanged>& into) override;
+    // The changes of `frame` in [from, to), oldest first, after the last change of each kind
+    // before `from`: what the frame's values were when the range begins.
+    std::string ReadRange(std::string_view frame, std::chrono::system_clock::time_point from,
+                          std::chrono::system_clock::time_point to, std::vector<HealthChanged>& into);
 
   private:
     std::string Failure(std::string_view doing) const;

@@ -97,6 +97,31 @@ TEST_F(SqliteHistoryTest, KeepsChangesAcrossOpensReadsByFrameAndTimeAndPrunes) {
     EXPECT_EQ(read[0].what, "psu2");
 }
 
+TEST_F(SqliteHistoryTest, ARangeBeginsWithTheLastValueOfEachKindBeforeIt) {
+    SqliteHealthHistory history;
+    ASSERT_EQ(history.Open(path, SqliteHealthHistory::Access::ReadWrite), "");
+    for (const HealthChanged& change : std::vector<HealthChanged>{
+             {"127.0.0.2", "psu1", "", "ok", t0},
+             {"127.0.0.2", "psu1", "ok", "fault", t0 + 1s},
+             {"127.0.0.2", "psu1", "fault", "ok", t0 + 1s},  // same moment: the later one is the value
+             {"127.0.0.2", "link", "", "up", t0 + 2s},
+             {"127.0.0.3", "psu2", "", "fault", t0 + 3s},
+             {"127.0.0.2", "psu2", "", "ok", t0 + 10s},
+             {"127.0.0.2", "link", "up", "lost", t0 + 20s},
+         }) {
+        ASSERT_EQ(history.Record(change), "");
+    }
+    std::vector<HealthChanged> read;
+    ASSERT_EQ(history.ReadRange("127.0.0.2", t0 + 5s, t0 + 20s, read), "");
+    std::vector<std::string> seen;
+    for (const HealthChanged& change : read)
+        seen.push_back(change.what + " " + change.to);
+    EXPECT_EQ(seen, (std::vector<std::string>{"psu1 ok", "link up", "psu2 ok"}));
+    read.clear();
+    ASSERT_EQ(history.ReadRange("127.0.0.9", t0, t0 + 1h, read), "");
+    EXPECT_TRUE(read.empty());
+}
+
 TEST_F(SqliteHistoryTest, OnlyARegularFileIsTaken) {
     SqliteHealthHistory history;
     EXPECT_EQ(history.Open(path, SqliteHealthHistory::Access::ReadOnly), "no history kept at " + path);

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "features/watch/core/HealthCsv.h"
+#include "features/watch/core/SqliteHealthHistory.h"
 #include "tests/cli/CliRun.h"
 #include "tests/support/SimProcess.h"
 #include "tests/support/TempFolder.h"
@@ -150,6 +152,30 @@ TEST_F(WatchCommands, AHistoryThatCannotBeKeptIsAFailureButTheChangesStillShow) 
     EXPECT_EQ(watch.Stop(SIGTERM), kExitFailure);
     EXPECT_EQ(test::RunCli({"history", "127.0.0.2"}).code, kExitFailure);
     std::filesystem::remove(history);
+}
+
+TEST(WatchCommandLine, HistoryAsCsvIsTheExportsText) {
+    const std::string path = test::OwnTempFolder() + "/csv-history.sqlite";
+    std::filesystem::remove(path);
+    ::setenv("VELMAR_HISTORY", path.c_str(), 1);
+    std::vector<HealthChanged> changes{
+        {"127.0.0.2", "name", "", "Rack, \"B\"", std::chrono::system_clock::now()},
+        {"127.0.0.2", "psu1", "", "ok", std::chrono::system_clock::now()}};
+    {
+        SqliteHealthHistory history;
+        ASSERT_EQ(history.Open(path, SqliteHealthHistory::Access::ReadWrite), "");
+        for (HealthChanged& change : changes) {
+            ASSERT_EQ(history.Record(change), "");
+            // The history keeps milliseconds.
+            change.time = std::chrono::time_point_cast<std::chrono::milliseconds>(change.time);
+        }
+    }
+    const test::CliOutcome csv = test::RunCli({"history", "127.0.0.2", "--csv", "--since", "1h"});
+    EXPECT_EQ(csv.code, kExitOk) << csv.err;
+    EXPECT_EQ(csv.out, HealthChangesCsv(changes));
+    EXPECT_EQ(test::RunCli({"history", "127.0.0.2", "--csv", "--json"}).code, kExitUsage);
+    EXPECT_EQ(test::RunCli({"watch", "127.0.0.2", "--csv"}).code, kExitUsage);
+    std::filesystem::remove(path);
 }
 
 TEST(WatchCommandLine, AddressesOrAllAreNeeded) {
