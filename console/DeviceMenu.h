@@ -32,6 +32,7 @@ enum class MenuCommand : std::uint16_t {
     GainSettings = 1520,
     PpmStreams = 1521,
     LevelDetectors = 1522,
+    HealthTimeline = 1523,
 };
 
 struct MenuEntry {

@@ -236,10 +236,10 @@ TEST_F(ConsoleWindowTest, TheDeviceMenuFollowsTheFrame) {
     DoubleClick(*window, "127.0.0.2");
     ASSERT_TRUE(WaitConnectedTo(*window, "127.0.0.2"));
     // Wait for the version that gates the channel tools.
-    ASSERT_TRUE(WaitUntil([&] { return Texts(window->ContextMenuEntries())[4] == "Channel labels ..."; }));
+    ASSERT_TRUE(WaitUntil([&] { return Texts(window->ContextMenuEntries())[5] == "Channel labels ..."; }));
     const V menu = Texts(window->ContextMenuEntries());
-    EXPECT_EQ(V(menu.begin(), menu.begin() + 5),
-              (V{"Close", "-", "Input status ...", "-", "Channel labels ..."}));
+    EXPECT_EQ(V(menu.begin(), menu.begin() + 6),
+              (V{"Close", "-", "Input status ...", "Health timeline ...", "-", "Channel labels ..."}));
     EXPECT_EQ(V(menu.end() - 5, menu.end()),
               (V{"Firmware update ...", "Load recovery mode", "Clear settings", "-", "Restart"}));
     EXPECT_TRUE(window->Routing().Control().ConnectButton()->isEnabled());

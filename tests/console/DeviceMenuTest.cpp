@@ -54,26 +54,26 @@ TEST(DeviceMenu, ModesAndModelClasses) {
     EXPECT_EQ(Texts(c), (V{"Close", "-", "Network settings ...", "-", "Firmware update ...",
                            "Load recovery mode", "-", "Restart"}));
     c.capabilities = {ModelClass::NoCards, true, false, false, false, 1024};
-    EXPECT_EQ(Texts(c), (V{"Close", "-", "Input status ...", "-", "Firmware update ...", "Load recovery mode",
-                           "Clear settings", "-", "Restart"}));
+    EXPECT_EQ(Texts(c), (V{"Close", "-", "Input status ...", "Health timeline ...", "-",
+                           "Firmware update ...", "Load recovery mode", "Clear settings", "-", "Restart"}));
     // The ids travel with the texts.
     const auto entries = DeviceMenuEntries(c);
     EXPECT_EQ(entries[2].command, MenuCommand::InputStatus);
-    EXPECT_EQ(static_cast<int>(entries[5].command), 1510);
+    EXPECT_EQ(static_cast<int>(entries[6].command), 1510);
     EXPECT_EQ(static_cast<int>(entries.back().command), 1501);
 }
 
 TEST(DeviceMenu, VersionsFeaturesAndOptionsGateTheTools) {
     DeviceMenuContext c = ConnectedApplication(1040001);
-    EXPECT_EQ(Texts(c)[4], "Firmware update ...") << "1.4.0.1 has no channel labels";
+    EXPECT_EQ(Texts(c)[5], "Firmware update ...") << "1.4.0.1 has no channel labels";
     c.version = 1040002;
-    EXPECT_EQ(Texts(c)[4], "Channel labels ...");
-    EXPECT_EQ(Texts(c)[5], "-") << "gain settings need feature bit 1";
+    EXPECT_EQ(Texts(c)[5], "Channel labels ...");
+    EXPECT_EQ(Texts(c)[6], "-") << "gain settings need feature bit 1";
     c.features = 2;
-    EXPECT_EQ(Texts(c)[5], "Gain settings ...");
+    EXPECT_EQ(Texts(c)[6], "Gain settings ...");
 
     c.xyOption = true;
-    EXPECT_EQ((V{Texts(c)[7], Texts(c)[8]}), (V{"X-Y control ...", "-"}));
+    EXPECT_EQ((V{Texts(c)[8], Texts(c)[9]}), (V{"X-Y control ...", "-"}));
 
     // Level detectors, PPM streams and IP routing need the zel option and the Dante module.
     c.xyOption = false;
@@ -81,17 +81,17 @@ TEST(DeviceMenu, VersionsFeaturesAndOptionsGateTheTools) {
     c.features = 3;
     const auto withoutModule = Texts(c);
     c.capabilities.dante = true;
-    EXPECT_EQ(Texts(c), (V{"Close", "-", "Input status ...", "-", "Channel labels ...", "Gain settings ...",
-                           "-", "Level detectors ...", "PPM streams ...", "-",
+    EXPECT_EQ(Texts(c), (V{"Close", "-", "Input status ...", "Health timeline ...", "-", "Channel labels ...",
+                           "Gain settings ...", "-", "Level detectors ...", "PPM streams ...", "-",
                            "Manual IP routing control ...", "Automatic IP routing control ...", "-",
                            "Firmware update ...", "Load recovery mode", "Clear settings", "-", "Restart"}));
     EXPECT_EQ(withoutModule.size() + 6, Texts(c).size());
     c.features = 2;
     c.version = 1020001;
-    EXPECT_EQ(Texts(c)[4], "Firmware update ...")
+    EXPECT_EQ(Texts(c)[5], "Firmware update ...")
         << "no level detectors without bit 0, no IP routing before 1.2.0.2";
     c.version = 1020002;
-    EXPECT_EQ(Texts(c)[4], "Manual IP routing control ...");
+    EXPECT_EQ(Texts(c)[5], "Manual IP routing control ...");
 }
 
 }  // namespace
