@@ -201,11 +201,13 @@ void TimelineLanesView::paintEvent(QPaintEvent*) {
     if (lanes_.empty())
         return;
     const int laneHeight = plot.height() / static_cast<int>(lanes_.size());
+    // The time grid first: it shows between the lanes, never across a value.
+    PaintAxis(painter, plot);
     const QColor faint = palette().color(QPalette::AlternateBase);
     for (std::size_t i = 0; i < lanes_.size(); ++i) {
         const int top = LaneTop(i);
         if (i % 2 == 1)
-            painter.fillRect(QRect(0, top, width(), laneHeight), faint);
+            painter.fillRect(QRect(0, top, titleWidth_, laneHeight), faint);
         painter.setPen(palette().color(QPalette::Text));
         painter.drawText(QRect(kMargin, top, titleWidth_ - 2 * kMargin, laneHeight),
                          Qt::AlignVCenter | Qt::AlignLeft, QString::fromStdString(lanes_[i].title));
@@ -214,7 +216,8 @@ void TimelineLanesView::paintEvent(QPaintEvent*) {
                 continue;
             const int left = XOf(std::max(span.from, shown_.from));
             const int right = XOf(std::min(span.to, shown_.to));
-            const QRect box(left, top + 3, std::max(1, right - left), laneHeight - 6);
+            // A pixel apart, so that two values of one colour still read as two.
+            const QRect box(left, top + 3, std::max(1, right - left - 1), laneHeight - 6);
             painter.fillRect(box, Fill(span.state));
             if (span.state == SpanState::Fault)
                 painter.fillRect(box, QBrush(QColor(255, 255, 255, 90), Qt::BDiagPattern));
@@ -227,7 +230,6 @@ void TimelineLanesView::paintEvent(QPaintEvent*) {
             }
         }
     }
-    PaintAxis(painter, plot);
 }
 
 void TimelineLanesView::PaintAxis(QPainter& painter, QRect plot) const {

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "console/ConsoleCore.h"
 #include "device/ui/FilePicker.h"
@@ -55,7 +56,9 @@ TimelineWindow::TimelineWindow(std::string address, const QString& title, std::s
     bar->addWidget(export_);
     layout->addLayout(bar);
     lanes_ = new TimelineLanesView(this);
-    layout->addWidget(lanes_, 1);
+    lanes_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    layout->addWidget(lanes_);
+    layout->addStretch();
     note_ = new QLabel(this);
     note_->setTextFormat(Qt::PlainText);
     note_->setWordWrap(true);
@@ -124,7 +127,7 @@ TimelineWindow* OpenHealthTimeline(QWidget* parent, ConsoleCore& core, const std
     auto* window = new TimelineWindow(address, title, SqliteHealthHistory::DefaultPath(),
                                       core.GetFilePicker(), core.GetPrompter(), parent);
     window->setAttribute(Qt::WA_DeleteOnClose);
-    window->resize(window->sizeHint().expandedTo(QSize(960, 0)));
+    window->resize(window->sizeHint().expandedTo(QSize(1000, 0)));
     window->show();
     window->raise();
     window->activateWindow();
