@@ -1,12 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-
 #include "features/watch/core/HealthCsv.h"
 #include "features/watch/core/HealthLanes.h"
-#include "tests/support/TempFolder.h"
 
 namespace velmar {
 namespace {
@@ -87,16 +82,6 @@ TEST(HealthCsv, QuotesLikeRfc4180AndKeepsAFramesTextHarmless) {
               "2027-01-15T08:00:00.125Z,127.0.0.2,name,,\"Studio \"\"A\"\", left\\x0d\\x0a\\x1b[2J\"\r\n"
               "2027-01-15T08:00:00.000Z,127.0.0.2,name,x,\"'=HYPERLINK(\"\"evil\"\")\"\r\n"
               "2027-01-15T08:00:00.000Z,127.0.0.2,psu1,ok,fault\r\n");
-
-    const std::string folder = test::OwnTempFolder();
-    const std::string path = folder + "/changes.csv";
-    ASSERT_EQ(SaveHealthChangesCsv(path, changes), "");
-    std::ifstream saved(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << saved.rdbuf();
-    EXPECT_EQ(bytes.str(), HealthChangesCsv(changes));
-    EXPECT_NE(SaveHealthChangesCsv(folder, changes), "") << "a folder is not overwritten";
-    std::filesystem::remove(path);
 }
 
 }  // namespace

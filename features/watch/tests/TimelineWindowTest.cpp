@@ -8,11 +8,16 @@
 #include <fstream>
 #include <sstream>
 
+#include "console/ConsoleCore.h"
+#include "console/FeatureViews.h"
+#include "console/MainWindow.h"
 #include "features/watch/core/HealthCsv.h"
 #include "features/watch/core/SqliteHealthHistory.h"
 #include "features/watch/view/TimelineLanesView.h"
 #include "features/watch/view/TimelineWindow.h"
+#include "platform/qt/QtProfileStore.h"
 #include "tests/console/ConsoleTestSupport.h"
+#include "tests/support/SimProcess.h"
 #include "tests/support/TempFolder.h"
 
 namespace velmar {
@@ -148,6 +153,26 @@ TEST_F(TimelineWindowTest, AMissingHistoryIsSaidAndDrawnAsNotKnown) {
     for (const HealthLane& lane : window->Lanes()->Lanes())
         EXPECT_EQ(lane.spans, (std::vector<LaneSpan>{{window->Lanes()->Range().from,
                                                       window->Lanes()->Range().to, "", SpanState::Unknown}}));
+}
+
+TEST(TimelineFromTheDeviceMenu, OpensOnTheConnectedFrameByItsName) {
+    test::EnsureApplication();
+    test::SimProcess sim;
+    sim.ExportPorts();
+    QtProfileStore profile{QString::fromStdString(test::OwnTempFolder() + "/timeline-profile.ini")};
+    test::ScriptedPrompter prompter;
+    test::ScriptedFilePicker files;
+    ConsoleCore core{ConsoleOptions{}, ConsoleServices{&prompter, &files, &profile}};
+    MainWindow window{core};
+    WatchInstallViews(window, core);
+    core.GetSession().Connect("127.0.0.3", DeviceMode::Application, ModelClass::Full);
+    ASSERT_TRUE(test::WaitUntil([&] { return core.GetSession().IsReady(); }));
+    ASSERT_TRUE(test::WaitUntil([&] { return !core.GetSession().Connection().deviceNameText.Empty(); }));
+    window.RunMenuCommand(MenuCommand::HealthTimeline);
+    const auto* timeline = window.findChild<TimelineWindow*>();
+    ASSERT_NE(timeline, nullptr);
+    EXPECT_EQ(timeline->windowTitle(), "Health timeline - Wall box (127.0.0.3)");
+    EXPECT_TRUE(timeline->isVisible());
 }
 
 }  // namespace

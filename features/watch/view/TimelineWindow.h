@@ -23,6 +23,8 @@ class TimelineLanesView;
 // one lane per health value, zoomable, and the changes on show exported as CSV. The history is
 // read once per range chosen, only that range (and the values it begins with).
 class TimelineWindow final : public QWidget {
+    Q_OBJECT
+
   public:
     using Now = std::function<std::chrono::system_clock::time_point()>;
     enum class Span { Hour, Day, Week };
