@@ -71,7 +71,7 @@ Reading Masked(const Values& values, Reading reading) {
     if (link.empty() || link == "up")
         return reading;
     if (!reading.value.empty())
-        reading.value = "not known, no link (last " + reading.value + ")";
+        reading.value = "no link; last " + reading.value;
     reading.state = SpanState::Unknown;
     return reading;
 }

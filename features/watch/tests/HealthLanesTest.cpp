@@ -60,12 +60,11 @@ TEST(HealthLanes, UnknownUntilTheFirstValueAndWhileTheLinkIsDown) {
                                                                 {t0 + 30min, t0 + 40min, "lost", Fault},
                                                                 {t0 + 40min, t0 + 1h, "up", Ok}}));
     EXPECT_EQ(Lane(lanes, "Sync").spans,
-              (std::vector<LaneSpan>{
-                  {t0, t0 + 5min, "", Unknown},
-                  {t0 + 5min, t0 + 30min, "locked (Word clock)", Ok},
-                  {t0 + 30min, t0 + 40min, "not known, no link (last locked (Word clock))", Unknown},
-                  {t0 + 40min, t0 + 50min, "locked (Word clock)", Ok},
-                  {t0 + 50min, t0 + 1h, "unlocked (AES 1)", Fault}}));
+              (std::vector<LaneSpan>{{t0, t0 + 5min, "", Unknown},
+                                     {t0 + 5min, t0 + 30min, "locked (Word clock)", Ok},
+                                     {t0 + 30min, t0 + 40min, "no link; last locked (Word clock)", Unknown},
+                                     {t0 + 40min, t0 + 50min, "locked (Word clock)", Ok},
+                                     {t0 + 50min, t0 + 1h, "unlocked (AES 1)", Fault}}));
     ASSERT_EQ(lanes.size(), 6u) << "the fan the frame named, only";
     EXPECT_EQ(lanes.back().title, "Fan 2");
     EXPECT_TRUE(BuildHealthLanes(changes, {t0, t0})[0].spans.empty());
