@@ -45,6 +45,8 @@ class ConsoleCore {
     Prompter& GetPrompter() { return noticing_; }
     FilePicker& GetFilePicker() { return *filePicker_; }
     ProfileStore& Profile() { return *profile_; }
+    // The Qt event loop's timers, for what the core keeps.
+    TimerService& Timers() { return timers_; }
 
     // An object a feature keeps for the application's lifetime (a rack watched whatever window
     // is open): made from `args` on the first call, the same one after. Kept objects go first

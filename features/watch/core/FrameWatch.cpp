@@ -4,6 +4,8 @@
 #include "device/DeviceModel.h"
 #include "features/clock/core/ClockEvents.h"
 #include "features/identity/core/IdentityEvents.h"
+#include "features/leveldetectors/core/LevelDetectorEvents.h"
+#include "features/leveldetectors/core/LevelDetectorUnit.h"
 #include "features/watch/core/HealthEvents.h"
 #include "protocol/Ipv4Address.h"
 #include "protocol/TextEncoding.h"
@@ -107,6 +109,7 @@ void FrameWatch::FocusMoved() {
         }
         if (state.live.actualRate != 0)
             Change("sample-rate", std::string(SampleRateName(state.live.actualRate)));
+        Detectors();
         // Sources are numbered from 1: nothing read yet is no source at all.
         if (state.live.syncSource != 0) {
             Change("sync-source", std::string(SyncSourceName(state.live.syncSource)));
@@ -197,6 +200,20 @@ void FrameWatch::Follow(Session& session) {
     subscriptions_.push_back(events.Subscribe<SampleRateChanged>([this](const SampleRateChanged& e) {
         Change("sample-rate", std::string(SampleRateName(e.actualRate)));
     }));
+    subscriptions_.push_back(
+        events.Subscribe<LevelDetectorsChanged>([this](const LevelDetectorsChanged&) { Detectors(); }));
+}
+
+void FrameWatch::Detectors() {
+    // A watch reads no detectors itself: it sees what the frame notifies (and what the focused
+    // session read), so "none" means none reported tripped.
+    std::size_t tripped = 0;
+    for (const auto& direction : following_->Feature<LevelDetectorUnit>().Detectors()) {
+        for (const LevelDetector& detector : direction)
+            tripped += detector.status != 0 ? 1 : 0;
+    }
+    if (tripped != 0 || !Value("detectors").empty())
+        Change("detectors", tripped == 0 ? "none" : std::to_string(tripped) + " tripped");
 }
 
 void FrameWatch::Supply(std::int32_t supply) {

@@ -55,6 +55,7 @@ class FrameWatch {
     bool FanConfKnown() const;
     void Supply(std::int32_t supply);
     void Fan(std::int32_t fan);
+    void Detectors();
     void Change(std::string_view what, std::string to);
     void LinkDown(std::string_view how);
     void Connect();
