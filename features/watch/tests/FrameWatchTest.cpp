@@ -88,6 +88,18 @@ TEST_F(FrameWatchTest, ASupplyNotifiedBeforeTheFrameSaysWhichAreFittedWaitsForTh
     EXPECT_EQ(Take(), (std::vector<std::string>{"psu1 >fault", "fan2 >fault"}));
 }
 
+TEST_F(FrameWatchTest, AFrameWithoutAMatrixIsAskedForItsRateAndSyncToo) {
+    watch.Start();
+    transport.FinishConnect(0);
+    Reply(":gdevinfo,0,'K5E',3,'SN2'");
+    transport.TakeSent();
+    timers.Advance(1000ms);
+    std::set<std::string> words;
+    for (const std::string& line : transport.TakeSent())
+        words.insert(line.substr(0, line.find(',')));
+    EXPECT_TRUE(words.contains("?gactrate") && words.contains("?gsyncstat"));
+}
+
 TEST_F(FrameWatchTest, AsksOnlyForHealthAndNeverSetsAnything) {
     ConnectAndAnswer();
     Reply(":ghwconf,0,10,1,'K5A013',''");

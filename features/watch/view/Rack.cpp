@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QSystemTrayIcon>
+#include <QTimer>
 
 #include "console/ConsoleCore.h"
 #include "device/AddressText.h"
@@ -64,8 +65,10 @@ Rack::Rack(ConsoleCore& core)
     model_.OnTicked([this](const std::string& addressText, bool ticked) {
         SetTicked(std::string(AddressOfAddressText(addressText)), ticked);
     });
+    std::vector<RackModel::Listing> ticked;
     for (const std::string& address : settings_.ticked)
-        model_.AddFrame(address, DeviceMode::Application, {});
+        ticked.push_back({address, DeviceMode::Application, {}});
+    model_.AddFrames(ticked);
     for (const std::string& address : settings_.ticked)
         model_.SetTicked(address, true);
     connect(&core.Finder(), &DeviceFinder::listChanged, this, [this] { Relist(); });
@@ -78,11 +81,13 @@ Rack::~Rack() {
 }
 
 void Rack::Relist() {
+    std::vector<RackModel::Listing> listed;
     for (const DeviceRow& row : core_.Finder().List().Rows()) {
         const std::string& text = row.Column(DeviceColumn::Address);
-        model_.AddFrame(std::string(AddressOfAddressText(text)), ModeOfAddressText(text),
-                        row.Column(DeviceColumn::Name));
+        listed.push_back({std::string(AddressOfAddressText(text)), ModeOfAddressText(text),
+                          row.Column(DeviceColumn::Name)});
     }
+    model_.AddFrames(listed);
     Rewatch();
 }
 
@@ -93,13 +98,37 @@ void Rack::Rewatch() {
         const FrameWatch* watching = watch_.Find(address);
         const DeviceMode mode = ModeOfAddressText(model_.AddressTextAt(row));
         if (wanted && (watching == nullptr || watching->Mode() != mode)) {
-            watch_.Watch(address, mode);
-            model_.Changed(address);
-        } else if (!wanted && watching != nullptr) {
+            starting_.insert(address);
+        } else if (!wanted) {
+            starting_.erase(address);
+        }
+        if (!wanted && watching != nullptr) {
             watch_.Unwatch(address);
             alarms_.Forget(address);
             model_.Changed(address);
         }
+    }
+    StartSome();
+}
+
+void Rack::StartSome() {
+    // A session per frame is made and connected a few at a time, so that a rack of 250 does
+    // not hold the window for one long turn.
+    for (int started = 0; started < kStartsPerTurn && !starting_.empty(); ++started) {
+        const std::string address = *starting_.begin();
+        starting_.erase(starting_.begin());
+        const int row = model_.RowOf(address);
+        if (row < 0)
+            continue;
+        watch_.Watch(address, ModeOfAddressText(model_.AddressTextAt(row)));
+        model_.Changed(address);
+    }
+    if (!starting_.empty() && !startPending_) {
+        startPending_ = true;
+        QTimer::singleShot(0, this, [this] {
+            startPending_ = false;
+            StartSome();
+        });
     }
 }
 

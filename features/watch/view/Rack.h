@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <memory>
+#include <set>
 #include <string>
 
 #include "device/EventHub.h"
@@ -45,8 +46,11 @@ class Rack final : public QObject {
     void FlushHistory() { batch_.Flush(); }
 
   private:
+    static constexpr int kStartsPerTurn = 8;
+
     void Relist();
     void Rewatch();
+    void StartSome();
     void Record(std::string frame, std::string what, std::string from, std::string to,
                 std::chrono::system_clock::time_point time);
     void Say(const Alarm& alarm, const std::string& how, NoticeLevel level);
@@ -62,6 +66,8 @@ class Rack final : public QObject {
     AlarmBook alarms_;
     RackModel model_;
     std::unique_ptr<QSystemTrayIcon> tray_;
+    std::set<std::string> starting_;
+    bool startPending_ = false;
     Subscriptions subscriptions_;
 };
 

@@ -1,6 +1,7 @@
 #include "features/watch/view/RackModel.h"
 
 #include <QDateTime>
+#include <algorithm>
 
 #include "device/AddressText.h"
 #include "device/DeviceModeName.h"
@@ -23,20 +24,30 @@ std::int64_t Millis(std::chrono::system_clock::time_point time) {
 RackModel::RackModel(const RackWatch& watch, const AlarmBook& alarms, QObject* parent)
     : QAbstractTableModel(parent), watch_(watch), alarms_(alarms) {}
 
-void RackModel::AddFrame(const std::string& address, DeviceMode mode, const std::string& listedName) {
-    if (const int at = RowOf(address); at >= 0) {
+void RackModel::AddFrames(const std::vector<Listing>& frames) {
+    std::vector<Row> added;
+    for (const Listing& frame : frames) {
+        const int at = RowOf(frame.address);
+        if (at < 0) {
+            const bool twice = std::any_of(added.begin(), added.end(),
+                                           [&](const Row& row) { return row.address == frame.address; });
+            if (!twice)
+                added.push_back(Row{frame.address, frame.mode, frame.name, false, std::nullopt});
+            continue;
+        }
         Row& row = rows_[static_cast<std::size_t>(at)];
-        if (row.mode != mode || (!listedName.empty() && row.listedName != listedName)) {
-            row.mode = mode;
-            if (!listedName.empty())
-                row.listedName = listedName;
+        if (row.mode != frame.mode || (!frame.name.empty() && row.listedName != frame.name)) {
+            row.mode = frame.mode;
+            if (!frame.name.empty())
+                row.listedName = frame.name;
             emit dataChanged(index(at, 0), index(at, kColumns - 1));
         }
-        return;
     }
-    const int at = static_cast<int>(rows_.size());
-    beginInsertRows({}, at, at);
-    rows_.push_back(Row{address, mode, listedName, false, std::nullopt});
+    if (added.empty())
+        return;
+    const int first = static_cast<int>(rows_.size());
+    beginInsertRows({}, first, first + static_cast<int>(added.size()) - 1);
+    rows_.insert(rows_.end(), std::make_move_iterator(added.begin()), std::make_move_iterator(added.end()));
     endInsertRows();
 }
 

@@ -44,7 +44,13 @@ class RackModel final : public QAbstractTableModel {
     RackModel(const RackWatch& watch, const AlarmBook& alarms, QObject* parent = nullptr);
 
     // A frame the rack knows of (listed, ticked or watched); its name until the watch says one.
-    void AddFrame(const std::string& address, DeviceMode mode, const std::string& listedName);
+    struct Listing {
+        std::string address;
+        DeviceMode mode = DeviceMode::Application;
+        std::string name;
+    };
+    // New frames are inserted in one go: a rack of 250 is sorted once, not 250 times.
+    void AddFrames(const std::vector<Listing>& frames);
     // Something of the frame moved: its row is shown again.
     void Changed(const std::string& address, std::optional<std::chrono::system_clock::time_point> at = {});
     void SetTicked(const std::string& address, bool ticked);
