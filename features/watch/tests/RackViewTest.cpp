@@ -6,6 +6,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSortFilterProxyModel>
+#include <QSpinBox>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -19,6 +20,7 @@
 #include "features/watch/core/SqliteHealthHistory.h"
 #include "features/watch/view/Rack.h"
 #include "features/watch/view/RackDock.h"
+#include "features/watch/view/RackSettingsDialog.h"
 #include "platform/qt/QtProfileStore.h"
 #include "tests/console/ConsoleTestSupport.h"
 #include "tests/support/SimProcess.h"
@@ -168,8 +170,19 @@ TEST_F(RackViewTest, FilteredSortedTickedAndADoubleClickFocusesTheFrameOverTheWa
     EXPECT_TRUE(WaitUntil([&] { return sim.Do("info 127.0.0.2").find("clients=1 ") != std::string::npos; }))
         << "the watch gave its link up to the focused session";
     EXPECT_EQ(Cell("127.0.0.2", RackModel::Link), "up");
+
+    // Fan alarms turned off in the settings: the fault shows, no alarm is raised; both choices kept.
+    RackSettingsDialog settings(rack->Settings(), window.get());
+    settings.AlarmBox(AlarmKind::Fan)->setChecked(false);
+    settings.KeepDays()->setValue(3);
+    rack->Apply(settings.Chosen());
     ASSERT_EQ(sim.Do("health 127.0.0.2 fan 1 fault").substr(0, 2), "ok");
     EXPECT_TRUE(WaitUntil([&] { return Cell("127.0.0.2", RackModel::Fans) == "fault: 1"; }));
+    EXPECT_EQ(Cell("127.0.0.2", RackModel::Alarms), "");
+    const RackSettings kept = RackSettings::Load(*profile);
+    EXPECT_FALSE(kept.Alarm(AlarmKind::Fan));
+    EXPECT_TRUE(kept.Alarm(AlarmKind::Power));
+    EXPECT_EQ(kept.keepDays, 3);
 }
 
 }  // namespace
