@@ -94,7 +94,8 @@ void Poller::StatePoll() {
     if (connection_.deviceMode != DeviceMode::Application)
         return;
     RequestWriter& requests = session_.Requests();
-    if (!connection_.capabilities.matrix) {
+    // A watch asks every frame for its rate and sync, matrix or not: they are what it watches.
+    if (!connection_.capabilities.matrix && !connection_.options.healthOnly) {
         session_.Events().Publish(ChannelLayoutChanged{});
         requests.Send(CommandCode::aliverequest);
         return;

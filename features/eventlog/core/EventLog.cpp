@@ -36,6 +36,10 @@ const char* LevelText(NoticeLevel level) {
 
 }  // namespace
 
+std::string_view NoticeLevelName(NoticeLevel level) {
+    return LevelText(level);
+}
+
 EventLog::EventLog(EventHub& events, Clock clock) : events_(events), clock_(std::move(clock)) {
     subscriptions_.push_back(
         events.Subscribe<LinkLost>([this](const LinkLost& e) { Add(NoticeLevel::Error, LossText(e)); }));
@@ -113,6 +117,7 @@ void EventLog::Add(NoticeLevel level, std::string text) {
 void EventLog::Emit(LogEntry entry) {
     if (listener_)
         listener_(entry);
+    events_.Publish(EventLogged{entry});
 }
 
 void EventLog::OnUnits(bool supplies) {

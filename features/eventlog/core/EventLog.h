@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "device/DeviceState.h"
 #include "device/EventHub.h"
@@ -21,6 +22,15 @@ struct LogEntry {
     NoticeLevel level = NoticeLevel::Info;
     std::string text;
 };
+
+// Every entry of the log, published on the hub the log follows, for whoever keeps them (the
+// rack's history).
+struct EventLogged {
+    LogEntry entry;
+};
+
+// "info", "warning" or "error", as the log's lines say it.
+std::string_view NoticeLevelName(NoticeLevel level);
 
 // The console's event log: one time-stamped entry per connect, disconnect, lost link (and why),
 // refused request (with the frame's status), routing change sent from here, and every notice a

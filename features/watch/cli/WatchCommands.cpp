@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli/CliApp.h"
+#include "device/AddressText.h"
 #include "device/discovery/posix/FrameDiscovery.h"
 #include "device/posix/PosixDatagramSocket.h"
 #include "device/posix/PosixEventLoop.h"
@@ -55,9 +56,7 @@ std::string ReadWatch(std::span<const std::string> operands, CliOptions& options
     if (options.keepDays < 1 || options.keepDays > 36500)
         return "--keep-days takes 1..36500";
     for (const std::string& operand : operands) {
-        const std::string address =
-            operand.substr(operand.starts_with('*') || operand.starts_with('#') ? 1 : 0);
-        if (!ParseIpv4(address))
+        if (!ParseIpv4(AddressOfAddressText(operand)))
             return "bad address " + operand;
     }
     return {};
@@ -87,23 +86,15 @@ void DeclareHistory(CLI::App& command, CliOptions& options) {
 
 std::vector<WatchTarget> Targets(const CliOptions& options, std::ostream& err) {
     std::vector<WatchTarget> targets;
-    for (const std::string& operand : options.operands) {
-        const DeviceMode mode = operand.starts_with('*')   ? DeviceMode::Recovery
-                                : operand.starts_with('#') ? DeviceMode::Mode2
-                                                           : DeviceMode::Application;
-        targets.push_back({operand.substr(mode == DeviceMode::Application ? 0 : 1), mode});
-    }
+    for (const std::string& operand : options.operands)
+        targets.push_back({std::string(AddressOfAddressText(operand)), ModeOfAddressText(operand)});
     if (!options.all)
         return targets;
     const FrameDiscoveryResult found = DiscoverFrames();
     if (!found.error.empty())
         err << "velmar-cli: " << found.error << "\n";
     for (const DeviceRow& row : found.rows) {
-        const std::string& shown = row.Column(DeviceColumn::Address);
-        const DeviceMode mode = shown.starts_with('*')   ? DeviceMode::Recovery
-                                : shown.starts_with('#') ? DeviceMode::Mode2
-                                                         : DeviceMode::Application;
-        targets.push_back({Ipv4Text(row.address), mode});
+        targets.push_back({Ipv4Text(row.address), ModeOfAddressText(row.Column(DeviceColumn::Address))});
     }
     return targets;
 }

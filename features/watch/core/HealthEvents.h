@@ -11,7 +11,7 @@ namespace velmar {
 struct HealthChanged {
     std::string frame;  // the address the frame is watched on
     std::string what;   // "link", "name", "model", "mode", "sync-source", "sync", "sample-rate",
-                        // "psu1", "psu2", "fan1".."fan3"
+                        // "psu1", "psu2", "fan1".."fan3", "detectors" ("2 tripped", "none")
     std::string from;
     std::string to;
     std::chrono::system_clock::time_point time{};

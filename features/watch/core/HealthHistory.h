@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,6 +16,15 @@ class HealthHistory {
   public:
     virtual ~HealthHistory() = default;
     virtual std::string Record(const HealthChanged& change) = 0;
+    // Several changes in one go (one transaction where the store has them); on failure none or
+    // some may be kept.
+    virtual std::string RecordAll(std::span<const HealthChanged> changes) {
+        for (const HealthChanged& change : changes) {
+            if (std::string failure = Record(change); !failure.empty())
+                return failure;
+        }
+        return {};
+    }
     // Forgets every change older than `before`.
     virtual std::string Prune(std::chrono::system_clock::time_point before) = 0;
     // The changes of `frame` since `since` (inclusive), oldest first.

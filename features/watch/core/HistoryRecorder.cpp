@@ -11,6 +11,11 @@ HistoryRecorder::HistoryRecorder(EventHub& rack, HealthHistory& history, TimerSe
     pruning_ = timers_.Start("history pruning", kPruneEvery, TimerMode::Repeat, [this] { Prune(); });
 }
 
+void HistoryRecorder::SetKeep(std::chrono::hours keep) {
+    keep_ = keep;
+    Prune();
+}
+
 void HistoryRecorder::Prune() {
     Note(history_.Prune(timers_.WallTime() - keep_));
 }

@@ -20,6 +20,8 @@ class HistoryRecorder {
     HistoryRecorder(EventHub& rack, HealthHistory& history, TimerService& timers,
                     std::chrono::hours keep = kDefaultKeep);
 
+    // Keeps the history no older than `keep` from now on, and prunes it at once.
+    void SetKeep(std::chrono::hours keep);
     std::size_t Failures() const { return failures_; }
     const std::string& LastFailure() const { return lastFailure_; }
 

@@ -118,6 +118,8 @@ std::string SqliteHealthHistory::Open(const std::string& path, Access access) {
     }
     sqlite3_busy_timeout(db_, kBusyWaitMs);
     if (access == Access::ReadWrite) {
+        // Readers (velmar-cli history, the timeline) never wait for a writer, nor it for them.
+        sqlite3_exec(db_, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
         if (sqlite3_exec(db_, kSchema, nullptr, nullptr, nullptr) != SQLITE_OK ||
             sqlite3_prepare_v2(db_,
                                "INSERT INTO health_changes (time_ms, frame, what, from_value, to_value)"
@@ -140,6 +142,26 @@ std::string SqliteHealthHistory::Record(const HealthChanged& change) {
                        Bind(insert_, 4, change.from) && Bind(insert_, 5, change.to);
     if (!bound || sqlite3_step(insert_) != SQLITE_DONE)
         return Failure("cannot write to");
+    return {};
+}
+
+std::string SqliteHealthHistory::RecordAll(std::span<const HealthChanged> changes) {
+    if (insert_ == nullptr)
+        return "the history " + path_ + " is not open for writing";
+    // One transaction: one sync of the file for the lot, not one per change.
+    if (sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK)
+        return Failure("cannot write to");
+    for (const HealthChanged& change : changes) {
+        if (std::string failure = Record(change); !failure.empty()) {
+            sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+            return failure;
+        }
+    }
+    if (sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
+        std::string failure = Failure("cannot write to");
+        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+        return failure;
+    }
     return {};
 }
 

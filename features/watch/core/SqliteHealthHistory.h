@@ -26,6 +26,7 @@ class SqliteHealthHistory final : public HealthHistory {
     ~SqliteHealthHistory() override;
 
     std::string Record(const HealthChanged& change) override;
+    std::string RecordAll(std::span<const HealthChanged> changes) override;
     std::string Prune(std::chrono::system_clock::time_point before) override;
     std::string Read(std::string_view frame, std::chrono::system_clock::time_point since,
                      std::vector<HealthChanged>& into) override;

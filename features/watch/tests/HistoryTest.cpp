@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "features/watch/core/BatchedHistory.h"
 #include "features/watch/core/HistoryRecorder.h"
 #include "features/watch/core/SqliteHealthHistory.h"
 #include "tests/device/CoreFakes.h"
@@ -27,8 +28,16 @@ class MemoryHistory final : public HealthHistory {
         std::erase_if(kept, [before](const HealthChanged& change) { return change.time < before; });
         return {};
     }
-    std::string Read(std::string_view, Clock::time_point, std::vector<HealthChanged>&) override { return {}; }
+    std::string RecordAll(std::span<const HealthChanged> changes) override {
+        ++batches;
+        return HealthHistory::RecordAll(changes);
+    }
+    std::string Read(std::string_view, Clock::time_point, std::vector<HealthChanged>& into) override {
+        into = kept;
+        return {};
+    }
 
+    int batches = 0;
     bool failing = false;
     std::vector<HealthChanged> kept;
     std::vector<Clock::time_point> prunedBefore;
@@ -56,6 +65,38 @@ TEST(HistoryRecorder, RecordsEveryChangePrunesByAgeAndCountsFailures) {
     EXPECT_EQ(recorder.LastFailure(), "disk full");
 }
 
+TEST(BatchedHistory, WritesABurstInOneGoAndNeverReadsOrPrunesPastWhatItHolds) {
+    test::FakeTimerService timers;
+    EventHub rack;
+    MemoryHistory store;
+    BatchedHistory batch(store, timers);
+    HistoryRecorder recorder(rack, batch, timers, 24h);
+    for (int i = 0; i < 100; ++i)
+        rack.Publish(HealthChanged{"127.0.0.2", "psu1", "", std::to_string(i), timers.WallTime()});
+    EXPECT_TRUE(store.kept.empty()) << "nothing written while the turn goes on";
+    timers.Advance(BatchedHistory::kHold);
+    EXPECT_EQ(store.kept.size(), 100u);
+    EXPECT_EQ(store.batches, 1);
+
+    rack.Publish(HealthChanged{"127.0.0.2", "psu1", "99", "fault", timers.WallTime()});
+    std::vector<HealthChanged> read;
+    ASSERT_EQ(batch.Read("127.0.0.2", {}, read), "");
+    EXPECT_EQ(read.size(), 101u) << "a read sees what was held";
+
+    // Kept for a day, then for an hour: the shorter keep prunes at once, held changes included.
+    rack.Publish(HealthChanged{"127.0.0.2", "psu1", "fault", "ok", timers.WallTime()});
+    timers.Advance(2h);
+    recorder.SetKeep(1h);
+    EXPECT_TRUE(store.kept.empty());
+
+    store.failing = true;
+    rack.Publish(HealthChanged{"127.0.0.2", "psu1", "ok", "fault", timers.WallTime()});
+    timers.Advance(BatchedHistory::kHold);
+    EXPECT_EQ(batch.Failures(), 1u);
+    EXPECT_EQ(batch.LastFailure(), "disk full");
+    EXPECT_EQ(batch.Held(), 0u) << "a failed batch is not tried forever";
+}
+
 class SqliteHistoryTest : public ::testing::Test {
   protected:
     const std::string folder = test::OwnTempFolder() + "/history";
@@ -71,8 +112,9 @@ TEST_F(SqliteHistoryTest, KeepsChangesAcrossOpensReadsByFrameAndTimeAndPrunes) {
         SqliteHealthHistory history;
         ASSERT_EQ(history.Open(path, SqliteHealthHistory::Access::ReadWrite), "");
         EXPECT_EQ(history.Record({"127.0.0.2", "name", "", "Caf\xc3\xa9 'A'", t0}), "");
-        EXPECT_EQ(history.Record({"127.0.0.3", "psu1", "ok", "fault", t0 + 1s}), "");
-        EXPECT_EQ(history.Record({"127.0.0.2", "psu2", "ok", "fault", t0 + 2500ms}), "");
+        const std::vector<HealthChanged> batch{{"127.0.0.3", "psu1", "ok", "fault", t0 + 1s},
+                                               {"127.0.0.2", "psu2", "ok", "fault", t0 + 2500ms}};
+        EXPECT_EQ(history.RecordAll(batch), "");
     }
     SqliteHealthHistory reader;
     ASSERT_EQ(reader.Open(path, SqliteHealthHistory::Access::ReadOnly), "");
@@ -87,6 +129,8 @@ TEST_F(SqliteHistoryTest, KeepsChangesAcrossOpensReadsByFrameAndTimeAndPrunes) {
     ASSERT_EQ(reader.Read("127.0.0.2", t0 + 1ms, read), "");
     EXPECT_EQ(read.size(), 1u);
     EXPECT_NE(reader.Record({"127.0.0.2", "psu2", "fault", "ok", t0}), "") << "opened for reading only";
+    const std::vector<HealthChanged> refused{{"127.0.0.2", "psu2", "fault", "ok", t0}};
+    EXPECT_NE(reader.RecordAll(refused), "");
 
     SqliteHealthHistory writer;
     ASSERT_EQ(writer.Open(path, SqliteHealthHistory::Access::ReadWrite), "");
