@@ -18,6 +18,8 @@
 #include "device/posix/PosixEventLoop.h"
 #include "features/channeltools/core/ChannelToolsGates.h"
 #include "features/channeltools/core/ChannelToolsUnit.h"
+#include "features/leveldetectors/core/LevelDetectorModule.h"
+#include "features/leveldetectors/core/LevelDetectorUnit.h"
 #include "features/routing/core/ChannelNames.h"
 #include "features/routing/core/RoutingUnit.h"
 #include "features/settings/core/AddressRules.h"
@@ -31,7 +33,7 @@ namespace velmar {
 
 namespace {
 
-constexpr std::array<std::string_view, 3> kSections{"settings", "routes", "labels"};
+constexpr std::array<std::string_view, 5> kSections{"settings", "routes", "labels", "gains", "detectors"};
 
 // The worse of two exit codes: unanswered above refused above all answered.
 int Worse(int a, int b) {
@@ -39,15 +41,32 @@ int Worse(int a, int b) {
     return rank(a) >= rank(b) ? a : b;
 }
 
-// The whole-frame reading leaves the labels out: a show reads them before it looks at the frame,
-// from a frame that has them (a K5E, or software before labels, would refuse every run).
+bool OffersGains(const Session& session) {
+    return GainsGate(FactsOf(session.State(), session.Connection())).empty();
+}
+
+bool OffersDetectors(const Session& session) {
+    return LevelDetectorGate(FactsOf(session.State(), session.Connection())).empty();
+}
+
+// The whole-frame reading leaves the labels, gains and detectors out: a show reads them before it
+// looks at the frame, from a frame that has them (a K5E, or software before labels, would refuse
+// every run).
 int VisitFrame(const CliOptions& options, const CliFrame& frame, const CliStreams& streams,
                const std::function<int(const CliFrame&)>& step) {
-    if (LabelsGate(FactsOf(frame.session.State(), frame.session.Connection())).empty()) {
-        RequestBatch labels(frame.session.Outcomes());
-        frame.session.Feature<ChannelToolsUnit>().LabelRuns();
-        labels.Close();
-        if (const int read = AwaitOutcomes(frame.loop, frame.console, labels, options.timeout, streams.err);
+    Session& session = frame.session;
+    RequestBatch batch(session.Outcomes());
+    if (LabelsGate(FactsOf(session.State(), session.Connection())).empty())
+        session.Feature<ChannelToolsUnit>().LabelRuns();
+    if (OffersGains(session))
+        session.Feature<ChannelToolsUnit>().GainLists();
+    if (OffersDetectors(session)) {
+        session.Feature<LevelDetectorUnit>().LevelDetectorThresholds();
+        session.Feature<LevelDetectorUnit>().LevelDetectorRuns(CommandCode::llevdetstate);
+    }
+    batch.Close();
+    if (!batch.Requests().empty()) {
+        if (const int read = AwaitOutcomes(frame.loop, frame.console, batch, options.timeout, streams.err);
             read != kExitOk)
             return read;
     }
@@ -56,6 +75,15 @@ int VisitFrame(const CliOptions& options, const CliFrame& frame, const CliStream
 
 std::int32_t FirstLabel(const Session& session) {
     return ToolChannelBase(session.Connection()) + 1;
+}
+
+LiveFrame LiveOf(Session& session) {
+    return {session.State(),
+            session.Feature<RoutingUnit>().Crosspoints(),
+            session.Channels(),
+            FirstLabel(session),
+            OffersGains(session) ? &session.Feature<ChannelToolsUnit>().Gains() : nullptr,
+            OffersDetectors(session) ? &session.Feature<LevelDetectorUnit>().Detectors() : nullptr};
 }
 
 // Connects to `address`, reads the frame whole and runs `step` on it; the exit code.
@@ -94,9 +122,7 @@ int Save(const CliOptions& options, const CliStreams& streams) {
     ShowFile show;
     for (const std::string& address : options.operands) {
         const int result = Visit(options, streams, address, [&](const CliFrame& frame) {
-            show.frames.push_back(
-                ShowFile::Capture(frame.session.State(), frame.session.Feature<RoutingUnit>().Crosspoints(),
-                                  address, frame.session.Channels(), FirstLabel(frame.session)));
+            show.frames.push_back(ShowFile::Capture(LiveOf(frame.session), address));
             return kExitOk;
         });
         if (result != kExitOk) {
@@ -155,11 +181,22 @@ void KeepChosen(const CliOptions& options, ShowComparison& comparison) {
         comparison.labels.clear();
         comparison.labelChanges.clear();
     }
+    if (!SectionChosen(options, "gains")) {
+        comparison.gains.clear();
+        comparison.gainClears.clear();
+        std::erase_if(comparison.unsent, [](const std::string& line) { return line.starts_with("gain "); });
+    }
+    if (!SectionChosen(options, "detectors")) {
+        comparison.detectors.clear();
+        comparison.detectorRequests.clear();
+    }
 }
 
 // The rack as it was names what the apply will set where the frame had nothing (a disconnected
 // output, an empty label), so that applying it takes those back too.
-void KeepUndoable(const DeviceState& state, const CrosspointTable& routes, FrameVisit& visit) {
+void KeepUndoable(const LiveFrame& live, FrameVisit& visit) {
+    const DeviceState& state = live.state;
+    const CrosspointTable& routes = live.routes;
     for (const Crosspoint& c : visit.comparison.crosspoints) {
         if (routes[static_cast<std::size_t>(c.output - 1)] == 0)
             visit.before.routes.push_back({c.output, 0, 0});
@@ -173,6 +210,18 @@ void KeepUndoable(const DeviceState& state, const CrosspointTable& routes, Frame
     }
     std::sort(visit.before.labels.begin(), visit.before.labels.end(),
               [](const ShowLabel& a, const ShowLabel& b) {
+                  return a.direction != b.direction ? a.direction < b.direction : a.channel < b.channel;
+              });
+    // A detector that was off and unset is written so, so that undoing sets it back.
+    std::set<std::pair<std::int32_t, std::int32_t>> named;
+    for (const ShowDetector& d : visit.before.detectors)
+        named.emplace(d.direction, d.channel);
+    for (const DetectorRequest& r : visit.comparison.detectorRequests) {
+        if (named.emplace(r.direction, r.channel).second)
+            visit.before.detectors.push_back({r.direction, r.channel, {}, false, 0});
+    }
+    std::sort(visit.before.detectors.begin(), visit.before.detectors.end(),
+              [](const ShowDetector& a, const ShowDetector& b) {
                   return a.direction != b.direction ? a.direction < b.direction : a.channel < b.channel;
               });
 }
@@ -201,14 +250,11 @@ FrameVisit Compare(const CliOptions& options, const CliStreams& streams, const S
             visit.lost = visit.address + " is frame " + serial + ", not " + show.serial;
             return kExitNotResponding;
         }
-        visit.comparison = ShowComparison::Of(
-            show, options.file, frame.session.State(), frame.session.Feature<RoutingUnit>().Crosspoints(),
-            frame.session.Channels(), FirstLabel(frame.session), options.network);
+        const LiveFrame live = LiveOf(frame.session);
+        visit.comparison = ShowComparison::Of(show, options.file, live, options.network);
         KeepChosen(options, visit.comparison);
-        visit.before =
-            ShowFile::Capture(frame.session.State(), frame.session.Feature<RoutingUnit>().Crosspoints(),
-                              visit.address, frame.session.Channels(), FirstLabel(frame.session));
-        KeepUndoable(frame.session.State(), frame.session.Feature<RoutingUnit>().Crosspoints(), visit);
+        visit.before = ShowFile::Capture(live, visit.address);
+        KeepUndoable(live, visit);
         return kExitOk;
     });
     if (visit.reached != kExitOk && visit.lost.empty())
@@ -245,6 +291,9 @@ void PrintVisits(std::ostream& out, const std::vector<FrameVisit>& visits, bool 
             PrintJsonList(out, "settings", c.settings);
             PrintJsonList(out, "routes", c.routes);
             PrintJsonList(out, "labels", c.labels);
+            PrintJsonList(out, "gains", c.gains);
+            PrintJsonList(out, "detectors", c.detectors);
+            PrintJsonList(out, "unsent", c.unsent);
             PrintJsonList(out, "absent", c.absent);
             PrintJsonList(out, "kept", c.kept);
             out << "}";
@@ -263,11 +312,15 @@ void PrintVisits(std::ostream& out, const std::vector<FrameVisit>& visits, bool 
             out << "refused: " << Safe(c.problem) << "\n";
             continue;
         }
-        const std::size_t count = c.settings.size() + c.routes.size() + c.labels.size();
+        const std::size_t count =
+            c.settings.size() + c.routes.size() + c.labels.size() + c.gains.size() + c.detectors.size();
         out << (count == 0 ? std::string("as the show") : std::to_string(count) + " differences") << "\n";
         PrintLines(out, "settings", c.settings);
         PrintLines(out, "routes", c.routes);
         PrintLines(out, "labels", c.labels);
+        PrintLines(out, "gains", c.gains);
+        PrintLines(out, "detectors", c.detectors);
+        PrintLines(out, "cannot be sent", c.unsent);
         PrintLines(out, "not on the frame", c.absent);
         PrintLines(out, "kept", c.kept);
     }
@@ -277,7 +330,7 @@ std::string ReadShowFile(std::span<const std::string> operands, CliOptions& opti
     options.file = operands[0];
     for (const std::string& section : options.assignments) {
         if (std::find(kSections.begin(), kSections.end(), section) == kSections.end())
-            return "--only takes settings, routes, labels";
+            return "--only takes settings, routes, labels, gains, detectors";
     }
     return {};
 }
@@ -350,9 +403,7 @@ int Send(const CliOptions& options, const CliStreams& streams, const FrameVisit&
             return kExitNotResponding;
         }
         // What the frame holds now decides what is sent, not what it held when it was compared.
-        ShowComparison plan = ShowComparison::Of(show, options.file, session.State(),
-                                                 session.Feature<RoutingUnit>().Crosspoints(),
-                                                 session.Channels(), FirstLabel(session), options.network);
+        ShowComparison plan = ShowComparison::Of(show, options.file, LiveOf(session), options.network);
         KeepChosen(options, plan);
         streams.out << Safe(FrameName(show, visit.address)) << ":\n";
         if (!plan.problem.empty()) {
@@ -396,6 +447,27 @@ int Send(const CliOptions& options, const CliStreams& streams, const FrameVisit&
                 }
             }
             result = Worse(result, Report(frame, batch, options, streams, "labels"));
+        }
+        if (!plan.gainClears.empty()) {
+            RequestBatch batch(session.Outcomes());
+            for (const std::int32_t channel : plan.gainClears)
+                session.Feature<ChannelToolsUnit>().ClearGain(channel);
+            result = Worse(result, Report(frame, batch, options, streams, "gains"));
+        }
+        if (!plan.detectorRequests.empty()) {
+            RequestBatch batch(session.Outcomes());
+            LevelDetectorUnit& detectors = session.Feature<LevelDetectorUnit>();
+            for (const DetectorRequest& r : plan.detectorRequests) {
+                if (r.kind == DetectorRequest::Kind::Thresholds)
+                    detectors.SetLevelDetectorThresholds(r.direction, r.channel, r.thresholds);
+                else
+                    detectors.SetLevelDetectorState(r.direction, r.channel, r.enabled);
+            }
+            result = Worse(result, Report(frame, batch, options, streams, "detectors"));
+        }
+        for (const std::string& line : plan.unsent) {
+            streams.err << "velmar-cli: not sent: " << Safe(line) << "\n";
+            result = Worse(result, kExitFailure);
         }
         if (plan.Equal())
             streams.out << "  as the show: nothing sent\n";
@@ -481,9 +553,10 @@ constexpr std::array kCommands{
         .operands = 1,
         .usage =
             "  show apply FILE [--only SECTION,...] [--frame SERIAL,...] [--dry-run] [--network]\n"
-            "                      send what differs (settings, routes, labels, in that order) and wait\n"
-            "                      for every answer; the rack as it was goes to FILE.before-apply.toml\n"
-            "                      first (apply that to undo); --dry-run prints the differences only\n",
+            "                      send what differs (settings, routes, labels, gains, detectors, in that\n"
+            "                      order) and wait for every answer; the rack as it was goes to\n"
+            "                      FILE.before-apply.toml first (apply that to undo); --dry-run prints\n"
+            "                      the differences only\n",
         .options = DeclareApply,
         .read = ReadShowFile,
         .run = Apply,

@@ -1,9 +1,12 @@
 #include "features/show/core/ShowComparison.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <map>
+#include <optional>
 
+#include "features/channeltools/core/ChannelTools.h"
 #include "features/routing/core/ChannelNames.h"
 #include "features/settings/core/SettingsFile.h"
 #include "protocol/TextEncoding.h"
@@ -18,6 +21,21 @@ std::string LabelName(std::int32_t direction, std::int32_t channel) {
 
 std::string Quoted(std::string_view bytes) {
     return "'" + DecodeFrameText(bytes) + "'";
+}
+
+std::string ItemName(std::string_view what, std::int32_t direction, std::int32_t channel) {
+    return std::string(what) + (direction == 0 ? " in " : " out ") + std::to_string(channel);
+}
+
+std::string GainItemText(const GainEntry& gain) {
+    return GainText(gain.gain) + (gain.phase != 0 ? " phase inverted" : "") +
+           (gain.mute != 0 ? " muted" : "");
+}
+
+std::string DetectorItemText(const DetectorThresholds& t, bool enabled) {
+    const DetectorFieldTexts texts = FieldTexts(t);
+    return texts.time1 + " ms " + texts.level1 + " dB, " + texts.time2 + " ms " + texts.level2 + " dB, " +
+           (enabled ? "on" : "off");
 }
 
 // Reads the "Line N: " a settings-file refusal begins with.
@@ -131,17 +149,120 @@ void CompareLabels(ShowComparison& result, const ShowFrame& show, const DeviceSt
     }
 }
 
+// Whether `channel` is one the frame's channel lists show; else it is named as absent.
+bool Listed(ShowComparison& result, std::string_view item, std::int32_t channel, std::int32_t channels,
+            std::int32_t first) {
+    if (channel >= first && channel <= channels)
+        return true;
+    result.absent.push_back(std::string(item) + ": the frame lists channels " + std::to_string(first) +
+                            " to " + std::to_string(channels));
+    return false;
+}
+
+void CompareGains(ShowComparison& result, const ShowFrame& show, const GainTables& live,
+                  std::int32_t channels, std::int32_t first) {
+    // What each channel should hold: the file's value, else the frame's own (kept).
+    DirectionTables<GainEntry> target = live;
+    std::vector<bool> named(2 * kChannelTableSize, false);
+    for (const ShowGain& g : show.gains) {
+        if (!Listed(result, ItemName("gain", g.direction, g.channel), g.channel, channels, first))
+            continue;
+        const auto d = static_cast<std::size_t>(g.direction);
+        const auto c = static_cast<std::size_t>(g.channel - 1);
+        target[d][c] = g.gain;
+        named[d * kChannelTableSize + c] = true;
+    }
+    for (std::int32_t channel = first; channel <= channels; ++channel) {
+        const auto c = static_cast<std::size_t>(channel - 1);
+        bool clear = false;
+        for (std::size_t d = 0; d < 2; ++d) {
+            const auto direction = static_cast<std::int32_t>(d);
+            const std::string name = ItemName("gain", direction, channel);
+            if (!named[d * kChannelTableSize + c]) {
+                if (!(live[d][c] == GainEntry{}))
+                    result.kept.push_back(name + " " + GainItemText(live[d][c]) +
+                                          " is not in the show: kept");
+                continue;
+            }
+            if (live[d][c] == target[d][c])
+                continue;
+            result.gains.push_back(name + ": " + GainItemText(live[d][c]) + " to " +
+                                   GainItemText(target[d][c]));
+            if (target[d][c] == GainEntry{})
+                clear = true;
+            else
+                result.unsent.push_back(name + ": the console only clears gains; set " +
+                                        GainItemText(target[d][c]) + " at the frame");
+        }
+        if (!clear)
+            continue;
+        // Clearing takes the input and the output together: only when both are to be clear.
+        if (target[0][c] == GainEntry{} && target[1][c] == GainEntry{})
+            result.gainClears.push_back(channel);
+        else
+            result.unsent.push_back("gain " + std::to_string(channel) +
+                                    ": clearing one direction would clear the other, which the show keeps");
+    }
+}
+
+void CompareDetectors(ShowComparison& result, const ShowFrame& show, const LevelDetectorTables& live,
+                      std::int32_t channels, std::int32_t first) {
+    std::vector<std::array<std::optional<DetectorTarget>, 2>> targets(kChannelTableSize);
+    for (const ShowDetector& item : show.detectors) {
+        if (!Listed(result, ItemName("detector", item.direction, item.channel), item.channel, channels,
+                    first))
+            continue;
+        targets[static_cast<std::size_t>(item.channel - 1)][static_cast<std::size_t>(item.direction)] =
+            DetectorTarget{item.thresholds, item.enabled};
+    }
+    for (std::int32_t channel = first; channel <= channels; ++channel) {
+        const auto c = static_cast<std::size_t>(channel - 1);
+        for (std::size_t d = 0; d < 2; ++d) {
+            const LevelDetector& now = live[d][c];
+            const std::string name = ItemName("detector", static_cast<std::int32_t>(d), channel);
+            const std::string text = DetectorItemText(now.thresholds, now.state != 0);
+            if (!targets[c][d]) {
+                if (!(now.thresholds == DetectorThresholds{}) || now.state != 0)
+                    result.kept.push_back(name + " " + text + " is not in the show: kept");
+                continue;
+            }
+            const std::string wanted = DetectorItemText(targets[c][d]->thresholds, targets[c][d]->enabled);
+            if (wanted != text)
+                result.detectors.push_back(name + ": " + text + " to " + wanted);
+        }
+        if (targets[c][0] || targets[c][1])
+            PlanDetectorChannel(live, channel, targets[c][0], targets[c][1], result.detectorRequests);
+    }
+}
+
+// A section the frame does not offer is refused for it, at the section's line.
+std::string Unoffered(std::string_view file, const ShowFrame& show, const ShowSection& section,
+                      std::string_view what) {
+    return std::string(file) + ":" + std::to_string(section.line) + ": frame " + show.serial + " has no " +
+           std::string(what) + ".";
+}
+
 }  // namespace
 
-ShowComparison ShowComparison::Of(const ShowFrame& show, std::string_view file, const DeviceState& live,
-                                  const CrosspointTable& routes, std::int32_t channels,
-                                  std::int32_t firstLabel, bool network) {
+ShowComparison ShowComparison::Of(const ShowFrame& show, std::string_view file, const LiveFrame& live,
+                                  bool network) {
     ShowComparison result;
-    CompareSettings(result, show, file, live, network);
+    if (show.gainSection.present && live.gains == nullptr)
+        result.problem = Unoffered(file, show, show.gainSection, "gain settings");
+    else if (show.detectorSection.present && live.detectors == nullptr)
+        result.problem = Unoffered(file, show, show.detectorSection, "level detectors");
     if (!result.problem.empty())
         return result;
-    CompareRoutes(result, show, routes, channels);
-    CompareLabels(result, show, live, channels, std::max(firstLabel, 1));
+    CompareSettings(result, show, file, live.state, network);
+    if (!result.problem.empty())
+        return result;
+    const std::int32_t first = std::max(live.firstLabel, 1);
+    CompareRoutes(result, show, live.routes, live.channels);
+    CompareLabels(result, show, live.state, live.channels, first);
+    if (live.gains != nullptr)
+        CompareGains(result, show, *live.gains, live.channels, first);
+    if (live.detectors != nullptr)
+        CompareDetectors(result, show, *live.detectors, live.channels, first);
     return result;
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "device/DeviceState.h"
+#include "features/leveldetectors/core/LevelDetectorRules.h"
 #include "features/routing/core/CrosspointFile.h"
 #include "features/routing/core/CrosspointTable.h"
 #include "features/show/core/ShowFile.h"
@@ -21,6 +22,11 @@ struct ShowComparison {
     std::vector<std::string> settings;
     std::vector<std::string> routes;
     std::vector<std::string> labels;
+    std::vector<std::string> gains;
+    std::vector<std::string> detectors;
+    // Differences applying cannot send (a gain is only ever cleared from the console): reported,
+    // never counted as applied.
+    std::vector<std::string> unsent;
     // What the file names that the frame lacks (nothing is sent for it).
     std::vector<std::string> absent;
     // What the frame has that the file does not mention, or that is kept back: it stays as it is.
@@ -34,14 +40,16 @@ struct ShowComparison {
     std::unique_ptr<ConfigBlock> edited;
     std::vector<Crosspoint> crosspoints;
     std::vector<ShowLabel> labelChanges;
+    std::vector<std::int32_t> gainClears;  // channels whose input and output gains are cleared
+    std::vector<DetectorRequest> detectorRequests;
 
-    bool Equal() const { return settings.empty() && routes.empty() && labels.empty(); }
+    bool Equal() const {
+        return settings.empty() && routes.empty() && labels.empty() && gains.empty() && detectors.empty();
+    }
 
-    // The frame has `channels` channels and labels from `firstLabel` on. `network`: the file's
-    // own addresses count too; otherwise the frame keeps its own. `file` names the show in a
-    // problem.
-    static ShowComparison Of(const ShowFrame& show, std::string_view file, const DeviceState& live,
-                             const CrosspointTable& routes, std::int32_t channels, std::int32_t firstLabel,
+    // `network`: the file's own addresses count too; otherwise the frame keeps its own. `file`
+    // names the show in a problem.
+    static ShowComparison Of(const ShowFrame& show, std::string_view file, const LiveFrame& live,
                              bool network);
 };
 

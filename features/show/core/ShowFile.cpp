@@ -7,7 +7,9 @@
 #include <sstream>
 
 #include "device/files/AtomicFileSaver.h"
+#include "features/channeltools/core/ChannelTools.h"
 #include "features/channeltools/core/LabelText.h"
+#include "features/leveldetectors/core/LevelDetectorRules.h"
 #include "features/routing/core/ChannelNames.h"
 #include "features/settings/core/SettingsFile.h"
 #include "protocol/TextEncoding.h"
@@ -94,6 +96,27 @@ void Line(std::string& text, std::string_view key, std::string value) {
     Line(text, key, toml::value<std::string>(std::move(value)));
 }
 
+// One item of several values on its line, in the order given (toml++ would sort the keys).
+struct Field {
+    std::string_view key;
+    std::unique_ptr<toml::node> value;
+};
+
+template <typename T>
+Field Value(std::string_view key, T value) {
+    return {key, std::make_unique<toml::value<T>>(std::move(value))};
+}
+
+void Line(std::string& text, std::string_view key, const std::vector<Field>& fields) {
+    text.append(KeyText(key)).append(" = {");
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        text.append(i == 0 ? " " : ", ")
+            .append(fields[i].key)
+            .append(" = ")
+            .append(Rendered(*fields[i].value));
+    text.append(" }\n");
+}
+
 std::string LabelKey(std::int32_t direction, std::int32_t channel) {
     return (direction == 0 ? "in " : "out ") + std::to_string(channel);
 }
@@ -177,39 +200,124 @@ void ReadRoutes(std::string_view name, const toml::table& table, ShowFrame& fram
               [](const ShowRoute& a, const ShowRoute& b) { return a.output < b.output; });
 }
 
+// "in 5" or "out 5", as labels, gains and detectors name a channel of a direction.
+void ReadChannelKey(std::string_view name, const toml::key& key, const ShowFrame& frame,
+                    std::int32_t& direction, std::int32_t& channel) {
+    const std::string_view text = key.str();
+    const std::size_t space = text.find(' ');
+    const std::string_view side = text.substr(0, space);
+    direction = side == "in" ? 0 : side == "out" ? 1 : -1;
+    channel = 0;
+    const std::string_view digits = space == std::string_view::npos ? "" : text.substr(space + 1);
+    // Written without leading zeros, so that "in 05" cannot name "in 5" a second time.
+    const bool number =
+        !digits.empty() && digits.size() <= 4 && digits.front() != '0' &&
+        std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; });
+    if (number)
+        channel = std::stoi(std::string(digits));
+    if (direction < 0 || !number || channel < 1)
+        Refuse(name, key.source(),
+               "\"" + std::string(text) + "\" is not a channel such as \"in 5\" or \"out 5\".");
+    if (channel > frame.channels)
+        Refuse(name, key.source(),
+               "channel " + std::to_string(channel) + " is beyond the frame's " +
+                   std::to_string(frame.channels) + " channels.");
+}
+
+template <typename Item>
+void SortByChannel(std::vector<Item>& items) {
+    std::sort(items.begin(), items.end(), [](const Item& a, const Item& b) {
+        return a.direction != b.direction ? a.direction < b.direction : a.channel < b.channel;
+    });
+}
+
 void ReadLabels(std::string_view name, const toml::table& table, ShowFrame& frame) {
     for (auto&& [key, value] : table) {
         ShowLabel label;
         label.line = LineOf(value);
-        const std::string_view text = key.str();
-        const std::size_t space = text.find(' ');
-        const std::string_view side = text.substr(0, space);
-        label.direction = side == "in" ? 0 : side == "out" ? 1 : -1;
-        std::int32_t channel = 0;
-        const std::string_view digits = space == std::string_view::npos ? "" : text.substr(space + 1);
-        // Written without leading zeros, so that "in 05" cannot name "in 5" a second time.
-        const bool number =
-            !digits.empty() && digits.size() <= 4 && digits.front() != '0' &&
-            std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; });
-        if (number)
-            channel = std::stoi(std::string(digits));
-        if (label.direction < 0 || !number || channel < 1)
-            Refuse(name, key.source(),
-                   "\"" + std::string(text) + "\" is not a label such as \"in 5\" or \"out 5\".");
-        if (channel > frame.channels)
-            Refuse(name, key.source(),
-                   "channel " + std::to_string(channel) + " is beyond the frame's " +
-                       std::to_string(frame.channels) + " channels.");
-        label.channel = channel;
+        ReadChannelKey(name, key, frame, label.direction, label.channel);
         const FrameTextEncoding encoded = EncodeLabel(StringOf(name, key, value));
         if (!encoded.Ok())
             Refuse(name, value.source(), encoded.error);
         label.bytes = encoded.bytes;
         frame.labels.push_back(std::move(label));
     }
-    std::sort(frame.labels.begin(), frame.labels.end(), [](const ShowLabel& a, const ShowLabel& b) {
-        return a.direction != b.direction ? a.direction < b.direction : a.channel < b.channel;
-    });
+    SortByChannel(frame.labels);
+}
+
+// The values of an item such as { gain = "-3.50", phase = false, mute = true }: every one of
+// `keys` and nothing else, so that a value misspelt is never taken for a zero.
+const toml::table& ItemOf(std::string_view name, const toml::key& key, const toml::node& value,
+                          std::initializer_list<std::string_view> keys, std::string_view example) {
+    const toml::table* item = value.as_table();
+    bool whole = item != nullptr && item->size() == keys.size();
+    for (const std::string_view wanted : keys)
+        whole = whole && item->contains(wanted);
+    if (!whole)
+        Refuse(name, value.source(),
+               "\"" + std::string(key.str()) + "\" needs " + std::string(example) + ".");
+    return *item;
+}
+
+std::string TextIn(std::string_view name, const toml::table& item, std::string_view key,
+                   std::string_view what) {
+    const toml::node& value = *item.get(key);
+    if (value.is_string())
+        return value.as_string()->get();
+    if (value.is_integer())  // a level of whole dB may be written as a number
+        return std::to_string(value.as_integer()->get());
+    Refuse(name, value.source(), std::string(key) + " needs " + std::string(what) + ".");
+}
+
+bool FlagIn(std::string_view name, const toml::table& item, std::string_view key) {
+    const toml::node& value = *item.get(key);
+    if (!value.is_boolean())
+        Refuse(name, value.source(), std::string(key) + " needs true or false.");
+    return value.as_boolean()->get();
+}
+
+void ReadGains(std::string_view name, const toml::table& table, ShowFrame& frame) {
+    for (auto&& [key, value] : table) {
+        ShowGain gain;
+        gain.line = LineOf(value);
+        ReadChannelKey(name, key, frame, gain.direction, gain.channel);
+        const toml::table& item = ItemOf(name, key, value, {"gain", "phase", "mute"},
+                                         "{ gain = \"-3.50\", phase = false, mute = false }");
+        const auto level = ParseLevel(TextIn(name, item, "gain", "a gain in dB such as \"-3.50\""));
+        if (!level)
+            Refuse(name, item.get("gain")->source(),
+                   "gain must be a number of dB from -" + std::to_string(kMaxLevelDb) + " to " +
+                       std::to_string(kMaxLevelDb) + " with at most two decimals.");
+        gain.gain = {*level, FlagIn(name, item, "phase") ? 1 : 0, FlagIn(name, item, "mute") ? 1 : 0};
+        frame.gains.push_back(gain);
+    }
+    SortByChannel(frame.gains);
+}
+
+void ReadDetectors(std::string_view name, const toml::table& table, ShowFrame& frame) {
+    for (auto&& [key, value] : table) {
+        ShowDetector detector;
+        detector.line = LineOf(value);
+        ReadChannelKey(name, key, frame, detector.direction, detector.channel);
+        const toml::table& item =
+            ItemOf(name, key, value, {"time1", "level1", "time2", "level2", "enabled"},
+                   "{ time1 = 500, level1 = \"-40\", time2 = 1000, level2 = \"-60\", enabled = true }");
+        // The detector window's own reading of its fields, with its ranges and words.
+        const DetectorFieldsRead read = ReadDetectorFields(
+            detector.direction,
+            {TextIn(name, item, "time1", "a time in ms"), TextIn(name, item, "level1", "a level"),
+             TextIn(name, item, "time2", "a time in ms"), TextIn(name, item, "level2", "a level")});
+        if (!read.thresholds)
+            Refuse(name, value.source(), read.problem);
+        detector.thresholds = *read.thresholds;
+        detector.enabled = FlagIn(name, item, "enabled");
+        frame.detectors.push_back(detector);
+    }
+    SortByChannel(frame.detectors);
+}
+
+ShowSection SectionAt(const toml::key& key) {
+    return {true, key.source().begin.line};
 }
 
 ShowFrame ReadFrame(std::string_view name, const toml::key& serial, const toml::table& table) {
@@ -239,7 +347,13 @@ ShowFrame ReadFrame(std::string_view name, const toml::key& serial, const toml::
             ReadRoutes(name, TableOf(name, key, value), frame);
         else if (word == "labels")
             ReadLabels(name, TableOf(name, key, value), frame);
-        else
+        else if (word == "gains") {
+            frame.gainSection = SectionAt(key);
+            ReadGains(name, TableOf(name, key, value), frame);
+        } else if (word == "detectors") {
+            frame.detectorSection = SectionAt(key);
+            ReadDetectors(name, TableOf(name, key, value), frame);
+        } else
             Refuse(name, key.source(), "\"" + std::string(word) + "\" is not part of a frame's show.");
     }
     return frame;
@@ -247,8 +361,10 @@ ShowFrame ReadFrame(std::string_view name, const toml::key& serial, const toml::
 
 }  // namespace
 
-ShowFrame ShowFile::Capture(const DeviceState& state, const CrosspointTable& routes, std::string_view address,
-                            std::int32_t channels, std::int32_t firstLabel) {
+ShowFrame ShowFile::Capture(const LiveFrame& live, std::string_view address) {
+    const DeviceState& state = live.state;
+    const std::int32_t channels = live.channels;
+    const std::int32_t first = std::max(live.firstLabel, 1);
     ShowFrame frame;
     frame.serial = DecodeFrameText(state.config.devInfo.serial.View());
     frame.name = DecodeFrameText(state.config.deviceName.View());
@@ -256,16 +372,32 @@ ShowFrame ShowFile::Capture(const DeviceState& state, const CrosspointTable& rou
     frame.channels = channels;
     frame.settings = SettingsOf(state.config);
     for (std::int32_t output = 1; output <= channels; ++output) {
-        const std::int32_t input = routes[static_cast<std::size_t>(output - 1)];
+        const std::int32_t input = live.routes[static_cast<std::size_t>(output - 1)];
         if (input > 0)
             frame.routes.push_back({output, input, 0});
     }
     for (std::int32_t direction = 0; direction < 2; ++direction) {
         const auto& labels = direction == 0 ? state.config.inputLabels : state.config.outputLabels;
-        for (std::int32_t channel = std::max(firstLabel, 1); channel <= channels; ++channel) {
-            const auto& label = labels[static_cast<std::size_t>(channel - 1)];
-            if (!label.Empty())
-                frame.labels.push_back({direction, channel, std::string(label.View()), 0});
+        for (std::int32_t channel = first; channel <= channels; ++channel) {
+            const auto c = static_cast<std::size_t>(channel - 1);
+            if (!labels[c].Empty())
+                frame.labels.push_back({direction, channel, std::string(labels[c].View()), 0});
+        }
+    }
+    frame.gainSection.present = live.gains != nullptr;
+    frame.detectorSection.present = live.detectors != nullptr;
+    for (std::int32_t direction = 0; direction < 2; ++direction) {
+        const auto d = static_cast<std::size_t>(direction);
+        for (std::int32_t channel = first; channel <= channels; ++channel) {
+            const auto c = static_cast<std::size_t>(channel - 1);
+            if (live.gains != nullptr && !((*live.gains)[d][c] == GainEntry{}))
+                frame.gains.push_back({direction, channel, (*live.gains)[d][c], 0});
+            if (live.detectors != nullptr) {
+                const LevelDetector& detector = (*live.detectors)[d][c];
+                if (!(detector.thresholds == DetectorThresholds{}) || detector.state != 0)
+                    frame.detectors.push_back(
+                        {direction, channel, detector.thresholds, detector.state != 0, 0});
+            }
         }
     }
     return frame;
@@ -310,6 +442,29 @@ std::string ShowFile::Text() const {
         text.append("\n[").append(table).append(".labels]\n");
         for (const ShowLabel& label : frame->labels)
             Line(text, LabelKey(label.direction, label.channel), DecodeFrameText(label.bytes));
+        if (frame->gainSection.present) {
+            text.append("\n[").append(table).append(".gains]\n");
+            for (const ShowGain& g : frame->gains) {
+                std::vector<Field> fields;
+                fields.push_back(Value("gain", GainText(g.gain.gain)));
+                fields.push_back(Value("phase", g.gain.phase != 0));
+                fields.push_back(Value("mute", g.gain.mute != 0));
+                Line(text, LabelKey(g.direction, g.channel), fields);
+            }
+        }
+        if (frame->detectorSection.present) {
+            text.append("\n[").append(table).append(".detectors]\n");
+            for (const ShowDetector& d : frame->detectors) {
+                const DetectorFieldTexts texts = FieldTexts(d.thresholds);
+                std::vector<Field> fields;
+                fields.push_back(Value<std::int64_t>("time1", d.thresholds.time1));
+                fields.push_back(Value("level1", texts.level1));
+                fields.push_back(Value<std::int64_t>("time2", d.thresholds.time2));
+                fields.push_back(Value("level2", texts.level2));
+                fields.push_back(Value("enabled", d.enabled));
+                Line(text, LabelKey(d.direction, d.channel), fields);
+            }
+        }
     }
     return text;
 }

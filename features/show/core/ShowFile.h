@@ -8,6 +8,8 @@
 
 #include "device/DeviceState.h"
 #include "device/files/FileReader.h"
+#include "features/channeltools/core/ChannelToolsState.h"
+#include "features/leveldetectors/core/LevelDetectorState.h"
 #include "features/routing/core/CrosspointTable.h"
 
 namespace velmar {
@@ -32,6 +34,40 @@ struct ShowLabel {
     std::size_t line = 0;
 };
 
+// The gain, phase and mute of one channel and direction, as the frame reports them.
+struct ShowGain {
+    std::int32_t direction = 0;
+    std::int32_t channel = 0;
+    GainEntry gain;
+    std::size_t line = 0;
+};
+
+// The thresholds and enable of one level detector (its status is the frame's to report).
+struct ShowDetector {
+    std::int32_t direction = 0;
+    std::int32_t channel = 0;
+    DetectorThresholds thresholds;
+    bool enabled = false;
+    std::size_t line = 0;
+};
+
+// A section the frame offers only with a feature: whether the show has it, and where.
+struct ShowSection {
+    bool present = false;
+    std::size_t line = 0;  // of its table
+};
+
+// What a connected frame holds, as the session and the units keep it; a section the frame does
+// not offer is null.
+struct LiveFrame {
+    const DeviceState& state;
+    const CrosspointTable& routes;
+    std::int32_t channels = 0;
+    std::int32_t firstLabel = 1;  // the first channel of the label, gain and detector lists
+    const GainTables* gains = nullptr;
+    const LevelDetectorTables* detectors = nullptr;
+};
+
 // What a show holds for one frame, known by its serial number; name, address and channel count
 // are written for the reader and for finding the frame, never sent.
 struct ShowFrame {
@@ -45,6 +81,11 @@ struct ShowFrame {
     std::vector<ShowRoute> routes;
     // Labels that are not empty, inputs then outputs, ascending; an empty one clears the label.
     std::vector<ShowLabel> labels;
+    // Channels whose gain, phase or mute is set, or whose detector is set or enabled; inputs then
+    // outputs, ascending. A channel left out is kept as the frame has it.
+    ShowSection gainSection, detectorSection;
+    std::vector<ShowGain> gains;
+    std::vector<ShowDetector> detectors;
 };
 
 // The whole rack's configuration in one text that a person can read and review line by line:
@@ -57,10 +98,8 @@ struct ShowFile {
 
     std::vector<ShowFrame> frames;  // by serial
 
-    // What a connected frame holds now, as a show would keep it; the frame has labels from
-    // `firstLabel` on.
-    static ShowFrame Capture(const DeviceState& state, const CrosspointTable& routes,
-                             std::string_view address, std::int32_t channels, std::int32_t firstLabel = 1);
+    // What a connected frame holds now, as a show would keep it.
+    static ShowFrame Capture(const LiveFrame& live, std::string_view address);
 
     // The settings file's lines of `config`, in that file's order.
     static std::vector<ShowSetting> SettingsOf(const ConfigBlock& config);
