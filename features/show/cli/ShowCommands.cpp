@@ -18,14 +18,15 @@
 #include "device/posix/PosixEventLoop.h"
 #include "features/channeltools/core/ChannelToolsGates.h"
 #include "features/channeltools/core/ChannelToolsUnit.h"
-#include "features/leveldetectors/core/LevelDetectorModule.h"
 #include "features/leveldetectors/core/LevelDetectorUnit.h"
+#include "features/ppm/core/PpmUnit.h"
 #include "features/routing/core/ChannelNames.h"
 #include "features/routing/core/RoutingUnit.h"
 #include "features/settings/core/AddressRules.h"
 #include "features/settings/core/ApplySettings.h"
 #include "features/show/core/ShowComparison.h"
 #include "features/show/core/ShowFile.h"
+#include "features/show/core/ShowReading.h"
 #include "protocol/Ipv4Address.h"
 #include "protocol/TextEncoding.h"
 
@@ -33,7 +34,8 @@ namespace velmar {
 
 namespace {
 
-constexpr std::array<std::string_view, 5> kSections{"settings", "routes", "labels", "gains", "detectors"};
+constexpr std::array<std::string_view, 6> kSections{"settings", "routes",    "labels",
+                                                    "gains",    "detectors", "ppm"};
 
 // The worse of two exit codes: unanswered above refused above all answered.
 int Worse(int a, int b) {
@@ -41,54 +43,29 @@ int Worse(int a, int b) {
     return rank(a) >= rank(b) ? a : b;
 }
 
-bool OffersGains(const Session& session) {
-    return GainsGate(FactsOf(session.State(), session.Connection())).empty();
-}
+using FrameStep = std::function<int(const CliFrame&, const LiveFrame&)>;
 
-bool OffersDetectors(const Session& session) {
-    return LevelDetectorGate(FactsOf(session.State(), session.Connection())).empty();
-}
-
-// The whole-frame reading leaves the labels, gains and detectors out: a show reads them before it
-// looks at the frame, from a frame that has them (a K5E, or software before labels, would refuse
-// every run).
+// Reads what the whole-frame reading leaves out, then runs `step` on the frame as read.
 int VisitFrame(const CliOptions& options, const CliFrame& frame, const CliStreams& streams,
-               const std::function<int(const CliFrame&)>& step) {
-    Session& session = frame.session;
-    RequestBatch batch(session.Outcomes());
-    if (LabelsGate(FactsOf(session.State(), session.Connection())).empty())
-        session.Feature<ChannelToolsUnit>().LabelRuns();
-    if (OffersGains(session))
-        session.Feature<ChannelToolsUnit>().GainLists();
-    if (OffersDetectors(session)) {
-        session.Feature<LevelDetectorUnit>().LevelDetectorThresholds();
-        session.Feature<LevelDetectorUnit>().LevelDetectorRuns(CommandCode::llevdetstate);
-    }
-    batch.Close();
-    if (!batch.Requests().empty()) {
+               const FrameStep& step) {
+    ShowReading reading(frame.session);
+    for (int round = 0; round < 2; ++round) {
+        RequestBatch batch(frame.session.Outcomes());
+        if (round == 0)
+            reading.AskLists();
+        else if (!reading.AskStreamChannels())
+            break;
+        if (batch.Requests().empty())
+            continue;
         if (const int read = AwaitOutcomes(frame.loop, frame.console, batch, options.timeout, streams.err);
             read != kExitOk)
             return read;
     }
-    return step(frame);
-}
-
-std::int32_t FirstLabel(const Session& session) {
-    return ToolChannelBase(session.Connection()) + 1;
-}
-
-LiveFrame LiveOf(Session& session) {
-    return {session.State(),
-            session.Feature<RoutingUnit>().Crosspoints(),
-            session.Channels(),
-            FirstLabel(session),
-            OffersGains(session) ? &session.Feature<ChannelToolsUnit>().Gains() : nullptr,
-            OffersDetectors(session) ? &session.Feature<LevelDetectorUnit>().Detectors() : nullptr};
+    return step(frame, reading.Live());
 }
 
 // Connects to `address`, reads the frame whole and runs `step` on it; the exit code.
-int Visit(const CliOptions& options, const CliStreams& streams, const std::string& address,
-          std::function<int(const CliFrame&)> step) {
+int Visit(const CliOptions& options, const CliStreams& streams, const std::string& address, FrameStep step) {
     CliOptions one = options;
     one.address = address;
     one.dryRun = false;  // a dry run sends nothing at all: the commands below never get that far
@@ -121,8 +98,8 @@ std::string ReadSave(std::span<const std::string> operands, CliOptions& options)
 int Save(const CliOptions& options, const CliStreams& streams) {
     ShowFile show;
     for (const std::string& address : options.operands) {
-        const int result = Visit(options, streams, address, [&](const CliFrame& frame) {
-            show.frames.push_back(ShowFile::Capture(LiveOf(frame.session), address));
+        const int result = Visit(options, streams, address, [&](const CliFrame&, const LiveFrame& live) {
+            show.frames.push_back(ShowFile::Capture(live, address));
             return kExitOk;
         });
         if (result != kExitOk) {
@@ -190,6 +167,11 @@ void KeepChosen(const CliOptions& options, ShowComparison& comparison) {
         comparison.detectors.clear();
         comparison.detectorRequests.clear();
     }
+    if (!SectionChosen(options, "ppm")) {
+        comparison.ppm.clear();
+        comparison.ppmRequests.clear();
+        std::erase_if(comparison.unsent, [](const std::string& line) { return line.starts_with("ppm "); });
+    }
 }
 
 // The rack as it was names what the apply will set where the frame had nothing (a disconnected
@@ -224,6 +206,17 @@ void KeepUndoable(const LiveFrame& live, FrameVisit& visit) {
               [](const ShowDetector& a, const ShowDetector& b) {
                   return a.direction != b.direction ? a.direction < b.direction : a.channel < b.channel;
               });
+    // A stream the apply creates is removed by the undo.
+    for (const PpmRequest& r : visit.comparison.ppmRequests) {
+        if (r.kind == PpmRequest::Kind::Create && (live.ppm == nullptr || live.ppm->Find(r.id) == nullptr)) {
+            ShowPpmStream removed;
+            removed.stream.id = r.id;
+            removed.removed = true;
+            visit.before.ppm.push_back(removed);
+        }
+    }
+    std::sort(visit.before.ppm.begin(), visit.before.ppm.end(),
+              [](const ShowPpmStream& a, const ShowPpmStream& b) { return a.stream.id < b.stream.id; });
 }
 
 // Where each serial number answers discovery now, in application mode: a rack may have been
@@ -244,13 +237,12 @@ FrameVisit Compare(const CliOptions& options, const CliStreams& streams, const S
     visit.show = &show;
     const auto found = discovered.find(show.serial);
     visit.address = found != discovered.end() ? found->second : show.address;
-    visit.reached = Visit(options, streams, visit.address, [&](const CliFrame& frame) {
+    visit.reached = Visit(options, streams, visit.address, [&](const CliFrame& frame, const LiveFrame& live) {
         const std::string serial = LiveSerial(frame.session);
         if (serial != show.serial) {
             visit.lost = visit.address + " is frame " + serial + ", not " + show.serial;
             return kExitNotResponding;
         }
-        const LiveFrame live = LiveOf(frame.session);
         visit.comparison = ShowComparison::Of(show, options.file, live, options.network);
         KeepChosen(options, visit.comparison);
         visit.before = ShowFile::Capture(live, visit.address);
@@ -293,6 +285,7 @@ void PrintVisits(std::ostream& out, const std::vector<FrameVisit>& visits, bool 
             PrintJsonList(out, "labels", c.labels);
             PrintJsonList(out, "gains", c.gains);
             PrintJsonList(out, "detectors", c.detectors);
+            PrintJsonList(out, "ppm", c.ppm);
             PrintJsonList(out, "unsent", c.unsent);
             PrintJsonList(out, "absent", c.absent);
             PrintJsonList(out, "kept", c.kept);
@@ -312,14 +305,15 @@ void PrintVisits(std::ostream& out, const std::vector<FrameVisit>& visits, bool 
             out << "refused: " << Safe(c.problem) << "\n";
             continue;
         }
-        const std::size_t count =
-            c.settings.size() + c.routes.size() + c.labels.size() + c.gains.size() + c.detectors.size();
+        const std::size_t count = c.settings.size() + c.routes.size() + c.labels.size() + c.gains.size() +
+                                  c.detectors.size() + c.ppm.size();
         out << (count == 0 ? std::string("as the show") : std::to_string(count) + " differences") << "\n";
         PrintLines(out, "settings", c.settings);
         PrintLines(out, "routes", c.routes);
         PrintLines(out, "labels", c.labels);
         PrintLines(out, "gains", c.gains);
         PrintLines(out, "detectors", c.detectors);
+        PrintLines(out, "ppm", c.ppm);
         PrintLines(out, "cannot be sent", c.unsent);
         PrintLines(out, "not on the frame", c.absent);
         PrintLines(out, "kept", c.kept);
@@ -330,7 +324,7 @@ std::string ReadShowFile(std::span<const std::string> operands, CliOptions& opti
     options.file = operands[0];
     for (const std::string& section : options.assignments) {
         if (std::find(kSections.begin(), kSections.end(), section) == kSections.end())
-            return "--only takes settings, routes, labels, gains, detectors";
+            return "--only takes settings, routes, labels, gains, detectors, ppm";
     }
     return {};
 }
@@ -395,7 +389,7 @@ int Report(const CliFrame& frame, RequestBatch& batch, const CliOptions& options
 
 int Send(const CliOptions& options, const CliStreams& streams, const FrameVisit& visit) {
     const ShowFrame& show = *visit.show;
-    return Visit(options, streams, visit.address, [&](const CliFrame& frame) {
+    return Visit(options, streams, visit.address, [&](const CliFrame& frame, const LiveFrame& live) {
         Session& session = frame.session;
         if (LiveSerial(session) != show.serial) {
             streams.err << "velmar-cli: " << visit.address << " is no longer frame " << Safe(show.serial)
@@ -403,7 +397,7 @@ int Send(const CliOptions& options, const CliStreams& streams, const FrameVisit&
             return kExitNotResponding;
         }
         // What the frame holds now decides what is sent, not what it held when it was compared.
-        ShowComparison plan = ShowComparison::Of(show, options.file, LiveOf(session), options.network);
+        ShowComparison plan = ShowComparison::Of(show, options.file, live, options.network);
         KeepChosen(options, plan);
         streams.out << Safe(FrameName(show, visit.address)) << ":\n";
         if (!plan.problem.empty()) {
@@ -412,15 +406,15 @@ int Send(const CliOptions& options, const CliStreams& streams, const FrameVisit&
         }
         int result = kExitOk;
         if (plan.edited) {
-            const ConfigBlock& live = session.State().config;
+            const ConfigBlock& config = session.State().config;
             if (const auto problem =
-                    NetworkSettingsProblem(live, *plan.edited, SettingsPresenceOf(live).dante)) {
+                    NetworkSettingsProblem(config, *plan.edited, SettingsPresenceOf(config).dante)) {
                 streams.err << "velmar-cli: " << *problem << " No settings were sent.\n";
                 result = kExitFailure;
             } else {
-                const auto opened = std::make_unique<ConfigBlock>(live);
+                const auto opened = std::make_unique<ConfigBlock>(config);
                 RequestBatch batch(session.Outcomes());
-                const ApplyOutcome outcome = ApplySettings(*opened, *plan.edited, live, session.Requests());
+                const ApplyOutcome outcome = ApplySettings(*opened, *plan.edited, config, session.Requests());
                 result = Worse(result, Report(frame, batch, options, streams, "settings"));
                 for (const std::string& refused : outcome.refused) {
                     streams.err << "velmar-cli: not sent: " << refused << "\n";
@@ -464,6 +458,26 @@ int Send(const CliOptions& options, const CliStreams& streams, const FrameVisit&
                     detectors.SetLevelDetectorState(r.direction, r.channel, r.enabled);
             }
             result = Worse(result, Report(frame, batch, options, streams, "detectors"));
+        }
+        if (!plan.ppmRequests.empty()) {
+            RequestBatch batch(session.Outcomes());
+            PpmUnit& ppm = session.Feature<PpmUnit>();
+            for (const PpmRequest& r : plan.ppmRequests) {
+                using Kind = PpmRequest::Kind;
+                if (r.kind == Kind::Delete)
+                    ppm.Delete(r.id);
+                else if (r.kind == Kind::Enable)
+                    ppm.Enable(r.id, r.enabled);
+                else if (r.kind == Kind::Assign)
+                    ppm.Assign(r.id, r.streamChannel, r.frameChannel);
+                else if (const RequestProblem problem =
+                             ppm.Create({r.stream->address, r.stream->port, r.id, r.stream->channels,
+                                         r.stream->rate, r.stream->phase})) {
+                    streams.err << "velmar-cli: not sent: " << *problem << "\n";
+                    result = Worse(result, kExitFailure);
+                }
+            }
+            result = Worse(result, Report(frame, batch, options, streams, "ppm"));
         }
         for (const std::string& line : plan.unsent) {
             streams.err << "velmar-cli: not sent: " << Safe(line) << "\n";
@@ -553,8 +567,8 @@ constexpr std::array kCommands{
         .operands = 1,
         .usage =
             "  show apply FILE [--only SECTION,...] [--frame SERIAL,...] [--dry-run] [--network]\n"
-            "                      send what differs (settings, routes, labels, gains, detectors, in that\n"
-            "                      order) and wait for every answer; the rack as it was goes to\n"
+            "                      send what differs (settings, routes, labels, gains, detectors, ppm,\n"
+            "                      in that order) and wait for every answer; the rack as it was goes to\n"
             "                      FILE.before-apply.toml first (apply that to undo); --dry-run prints\n"
             "                      the differences only\n",
         .options = DeclareApply,

@@ -235,6 +235,69 @@ void CompareDetectors(ShowComparison& result, const ShowFrame& show, const Level
     }
 }
 
+std::string PpmText(const PpmStream& s) {
+    return DecodeFrameText(s.address) + ":" + std::to_string(s.port) + ", " + std::to_string(s.channels) +
+           " channels, " + std::to_string(s.rate) + " ms, phase " + std::to_string(s.phase) + ", " +
+           (s.enabled ? "on" : "off") + ", channels " + s.AssignmentText();
+}
+
+bool SameSettings(const PpmStream& a, const PpmStream& b) {
+    return a.address == b.address && a.port == b.port && a.channels == b.channels && a.rate == b.rate &&
+           a.phase == b.phase;
+}
+
+void ComparePpm(ShowComparison& result, const ShowFrame& show, const PpmStreamTable& live) {
+    using Kind = PpmRequest::Kind;
+    std::size_t held = live.Streams().size();
+    for (const ShowPpmStream& item : show.ppm) {
+        const PpmStream& wanted = item.stream;
+        const PpmStream* now = live.Find(wanted.id);
+        const std::string name = "ppm stream " + std::to_string(wanted.id);
+        if (item.removed) {
+            if (now != nullptr) {
+                result.ppm.push_back(name + ": " + PpmText(*now) + " to none");
+                result.ppmRequests.push_back({Kind::Delete, wanted.id});
+                --held;
+            }
+            continue;
+        }
+        if (now != nullptr && PpmText(*now) == PpmText(wanted))
+            continue;
+        result.ppm.push_back(name + ": " + (now != nullptr ? PpmText(*now) : std::string("none")) + " to " +
+                             PpmText(wanted));
+        const bool create = now == nullptr || !SameSettings(*now, wanted);
+        if (now == nullptr && held >= kMaxPpmStreams) {
+            result.unsent.push_back(name + ": the frame holds " + std::to_string(kMaxPpmStreams) +
+                                    " streams already");
+            continue;
+        }
+        if (now == nullptr)
+            ++held;
+        else if (create)
+            result.ppmRequests.push_back({Kind::Delete, wanted.id});
+        if (create)
+            result.ppmRequests.push_back({Kind::Create, wanted.id, &wanted});
+        if (create || now->enabled != wanted.enabled)
+            result.ppmRequests.push_back({Kind::Enable, wanted.id, nullptr, wanted.enabled});
+        for (std::int32_t c = 1; c <= wanted.channels; ++c) {
+            const auto at = static_cast<std::size_t>(c - 1);
+            const std::int32_t target = wanted.assigned[at];
+            // A stream made new has nothing assigned yet.
+            const std::int32_t was = create ? 0 : now->assigned[at];
+            if (target != was)
+                result.ppmRequests.push_back({Kind::Assign, wanted.id, nullptr, false, c, target});
+        }
+    }
+    for (const PpmStream& stream : live.Streams()) {
+        const bool named = std::any_of(show.ppm.begin(), show.ppm.end(), [&](const ShowPpmStream& item) {
+            return item.stream.id == stream.id;
+        });
+        if (!named)
+            result.kept.push_back("ppm stream " + std::to_string(stream.id) + " " + PpmText(stream) +
+                                  " is not in the show: kept");
+    }
+}
+
 // A section the frame does not offer is refused for it, at the section's line.
 std::string Unoffered(std::string_view file, const ShowFrame& show, const ShowSection& section,
                       std::string_view what) {
@@ -251,6 +314,8 @@ ShowComparison ShowComparison::Of(const ShowFrame& show, std::string_view file, 
         result.problem = Unoffered(file, show, show.gainSection, "gain settings");
     else if (show.detectorSection.present && live.detectors == nullptr)
         result.problem = Unoffered(file, show, show.detectorSection, "level detectors");
+    else if (show.ppmSection.present && live.ppm == nullptr)
+        result.problem = Unoffered(file, show, show.ppmSection, "PPM streams");
     if (!result.problem.empty())
         return result;
     CompareSettings(result, show, file, live.state, network);
@@ -263,6 +328,8 @@ ShowComparison ShowComparison::Of(const ShowFrame& show, std::string_view file, 
         CompareGains(result, show, *live.gains, live.channels, first);
     if (live.detectors != nullptr)
         CompareDetectors(result, show, *live.detectors, live.channels, first);
+    if (live.ppm != nullptr)
+        ComparePpm(result, show, *live.ppm);
     return result;
 }
 

@@ -14,6 +14,16 @@
 
 namespace velmar {
 
+// One PPM request of an apply, in the order they go: a stream whose settings differ is deleted and
+// created again, then enabled or disabled, then its channels assigned.
+struct PpmRequest {
+    enum class Kind : std::uint8_t { Delete, Create, Enable, Assign } kind = Kind::Create;
+    std::uint32_t id = 0;
+    const PpmStream* stream = nullptr;                 // Create: the show's stream
+    bool enabled = false;                              // Enable
+    std::int32_t streamChannel = 0, frameChannel = 0;  // Assign
+};
+
 // One frame of a show against the live frame: what differs, section by section, as texts for the
 // operator, and what applying the show would send to make the frame hold what the file says.
 struct ShowComparison {
@@ -24,6 +34,7 @@ struct ShowComparison {
     std::vector<std::string> labels;
     std::vector<std::string> gains;
     std::vector<std::string> detectors;
+    std::vector<std::string> ppm;
     // Differences applying cannot send (a gain is only ever cleared from the console): reported,
     // never counted as applied.
     std::vector<std::string> unsent;
@@ -42,9 +53,11 @@ struct ShowComparison {
     std::vector<ShowLabel> labelChanges;
     std::vector<std::int32_t> gainClears;  // channels whose input and output gains are cleared
     std::vector<DetectorRequest> detectorRequests;
+    std::vector<PpmRequest> ppmRequests;  // its streams point into the show's frame
 
     bool Equal() const {
-        return settings.empty() && routes.empty() && labels.empty() && gains.empty() && detectors.empty();
+        return settings.empty() && routes.empty() && labels.empty() && gains.empty() && detectors.empty() &&
+               ppm.empty();
     }
 
     // `network`: the file's own addresses count too; otherwise the frame keeps its own. `file`

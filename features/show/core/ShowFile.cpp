@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <map>
 #include <memory>
+#include <span>
 #include <sstream>
 
 #include "device/files/AtomicFileSaver.h"
@@ -12,6 +13,7 @@
 #include "features/leveldetectors/core/LevelDetectorRules.h"
 #include "features/routing/core/ChannelNames.h"
 #include "features/settings/core/SettingsFile.h"
+#include "protocol/Ipv4Address.h"
 #include "protocol/TextEncoding.h"
 
 namespace velmar {
@@ -99,21 +101,26 @@ void Line(std::string& text, std::string_view key, std::string value) {
 // One item of several values on its line, in the order given (toml++ would sort the keys).
 struct Field {
     std::string_view key;
-    std::unique_ptr<toml::node> value;
+    std::string text;  // the value as TOML writes it
 };
 
 template <typename T>
 Field Value(std::string_view key, T value) {
-    return {key, std::make_unique<toml::value<T>>(std::move(value))};
+    return {key, Rendered(toml::value<T>(std::move(value)))};
+}
+
+// An array of numbers on the one line (toml++ breaks long arrays over several).
+Field Numbers(std::string_view key, std::span<const std::int32_t> numbers) {
+    std::string text = "[";
+    for (std::size_t i = 0; i < numbers.size(); ++i)
+        text.append(i == 0 ? "" : ", ").append(std::to_string(numbers[i]));
+    return {key, text.append("]")};
 }
 
 void Line(std::string& text, std::string_view key, const std::vector<Field>& fields) {
     text.append(KeyText(key)).append(" = {");
     for (std::size_t i = 0; i < fields.size(); ++i)
-        text.append(i == 0 ? " " : ", ")
-            .append(fields[i].key)
-            .append(" = ")
-            .append(Rendered(*fields[i].value));
+        text.append(i == 0 ? " " : ", ").append(fields[i].key).append(" = ").append(fields[i].text);
     text.append(" }\n");
 }
 
@@ -128,6 +135,10 @@ struct Refusal {
 
 [[noreturn]] void Refuse(std::string_view name, const toml::source_region& where, const std::string& why) {
     throw Refusal{std::string(name) + ":" + std::to_string(where.begin.line) + ": " + why};
+}
+
+[[noreturn]] void Refuse(std::string_view name, std::size_t line, const std::string& why) {
+    throw Refusal{std::string(name) + ":" + std::to_string(line) + ": " + why};
 }
 
 std::size_t LineOf(const toml::node& node) {
@@ -316,6 +327,74 @@ void ReadDetectors(std::string_view name, const toml::table& table, ShowFrame& f
     SortByChannel(frame.detectors);
 }
 
+std::int64_t NumberIn(std::string_view name, const toml::table& item, std::string_view key,
+                      std::int64_t first, std::int64_t last) {
+    const toml::node& value = *item.get(key);
+    if (!value.is_integer() || value.as_integer()->get() < first || value.as_integer()->get() > last)
+        Refuse(name, value.source(),
+               std::string(key) + " needs a whole number from " + std::to_string(first) + " to " +
+                   std::to_string(last) + ".");
+    return value.as_integer()->get();
+}
+
+// A stream by its ID, the ranges the PPM command and window take for a new stream.
+void ReadPpm(std::string_view name, const toml::table& table, ShowFrame& frame) {
+    for (auto&& [key, value] : table) {
+        ShowPpmStream item;
+        item.line = LineOf(value);
+        const std::string_view digits = key.str();
+        const bool number =
+            !digits.empty() && digits.size() <= 5 && digits.front() != '0' &&
+            std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; });
+        if (!number || std::stoul(std::string(digits)) > kLastPpmId)
+            Refuse(name, key.source(),
+                   "\"" + std::string(digits) + "\" is not a stream ID from 1 to " +
+                       std::to_string(kLastPpmId) + ".");
+        PpmStream& stream = item.stream;
+        stream.id = static_cast<std::uint32_t>(std::stoul(std::string(digits)));
+        if (value.is_table() && value.as_table()->empty()) {
+            item.removed = true;
+            frame.ppm.push_back(std::move(item));
+            continue;
+        }
+        const toml::table& fields =
+            ItemOf(name, key, value, {"address", "port", "channels", "rate", "phase", "enabled", "assigned"},
+                   "{ address = \"10.0.0.152\", port = 10100, channels = 2, rate = 50, phase = 0, enabled = "
+                   "true, assigned = [1, 2] }");
+        stream.address = TextIn(name, fields, "address", "an IPv4 address");
+        const auto address = ParseIpv4(stream.address);
+        if (!address || *address == 0 || *address == 0xFFFFFFFFu)
+            Refuse(name, fields.get("address")->source(),
+                   "'" + stream.address + "' is not a usable IPv4 address.");
+        stream.port = static_cast<std::int32_t>(NumberIn(name, fields, "port", kFirstPpmPort, kLastPpmPort));
+        stream.channels =
+            static_cast<std::int32_t>(NumberIn(name, fields, "channels", 1, kMaxPpmStreamChannels));
+        stream.rate = static_cast<std::int32_t>(NumberIn(name, fields, "rate", kFirstPpmRate, kLastPpmRate));
+        stream.phase = static_cast<std::int32_t>(NumberIn(name, fields, "phase", 0, 1));
+        stream.enabled = FlagIn(name, fields, "enabled");
+        const toml::array* assigned = fields.get("assigned")->as_array();
+        if (assigned == nullptr || assigned->size() != static_cast<std::size_t>(stream.channels))
+            Refuse(name, fields.get("assigned")->source(),
+                   "assigned needs the frame channel of each of the stream's " +
+                       std::to_string(stream.channels) + " channels (0 for none).");
+        for (std::size_t i = 0; i < assigned->size(); ++i) {
+            const toml::node& channel = *assigned->get(i);
+            if (!channel.is_integer() || channel.as_integer()->get() < 0 ||
+                channel.as_integer()->get() > frame.channels)
+                Refuse(name, channel.source(),
+                       "assigned needs frame channels from 0 (none) to the frame's " +
+                           std::to_string(frame.channels) + ".");
+            stream.assigned[i] = static_cast<std::int32_t>(channel.as_integer()->get());
+        }
+        frame.ppm.push_back(std::move(item));
+    }
+    std::sort(frame.ppm.begin(), frame.ppm.end(),
+              [](const ShowPpmStream& a, const ShowPpmStream& b) { return a.stream.id < b.stream.id; });
+    if (frame.ppm.size() > kMaxPpmStreams)
+        Refuse(name, frame.ppm[kMaxPpmStreams].line,
+               "a frame holds at most " + std::to_string(kMaxPpmStreams) + " PPM streams.");
+}
+
 ShowSection SectionAt(const toml::key& key) {
     return {true, key.source().begin.line};
 }
@@ -353,6 +432,9 @@ ShowFrame ReadFrame(std::string_view name, const toml::key& serial, const toml::
         } else if (word == "detectors") {
             frame.detectorSection = SectionAt(key);
             ReadDetectors(name, TableOf(name, key, value), frame);
+        } else if (word == "ppm") {
+            frame.ppmSection = SectionAt(key);
+            ReadPpm(name, TableOf(name, key, value), frame);
         } else
             Refuse(name, key.source(), "\"" + std::string(word) + "\" is not part of a frame's show.");
     }
@@ -399,6 +481,13 @@ ShowFrame ShowFile::Capture(const LiveFrame& live, std::string_view address) {
                         {direction, channel, detector.thresholds, detector.state != 0, 0});
             }
         }
+    }
+    frame.ppmSection.present = live.ppm != nullptr;
+    if (live.ppm != nullptr) {
+        for (const PpmStream& stream : live.ppm->Streams())
+            frame.ppm.push_back({stream, false, 0});
+        std::sort(frame.ppm.begin(), frame.ppm.end(),
+                  [](const ShowPpmStream& a, const ShowPpmStream& b) { return a.stream.id < b.stream.id; });
     }
     return frame;
 }
@@ -463,6 +552,27 @@ std::string ShowFile::Text() const {
                 fields.push_back(Value("level2", texts.level2));
                 fields.push_back(Value("enabled", d.enabled));
                 Line(text, LabelKey(d.direction, d.channel), fields);
+            }
+        }
+        if (frame->ppmSection.present) {
+            text.append("\n[").append(table).append(".ppm]\n");
+            for (const ShowPpmStream& item : frame->ppm) {
+                const PpmStream& stream = item.stream;
+                if (item.removed) {
+                    text.append(std::to_string(stream.id)).append(" = {}\n");
+                    continue;
+                }
+                const auto count =
+                    static_cast<std::size_t>(std::clamp(stream.channels, 0, kMaxPpmStreamChannels));
+                std::vector<Field> fields;
+                fields.push_back(Value("address", DecodeFrameText(stream.address)));
+                fields.push_back(Value<std::int64_t>("port", stream.port));
+                fields.push_back(Value<std::int64_t>("channels", stream.channels));
+                fields.push_back(Value<std::int64_t>("rate", stream.rate));
+                fields.push_back(Value<std::int64_t>("phase", stream.phase));
+                fields.push_back(Value("enabled", stream.enabled));
+                fields.push_back(Numbers("assigned", std::span(stream.assigned).first(count)));
+                Line(text, std::to_string(stream.id), fields);
             }
         }
     }

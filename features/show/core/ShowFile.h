@@ -10,6 +10,7 @@
 #include "device/files/FileReader.h"
 #include "features/channeltools/core/ChannelToolsState.h"
 #include "features/leveldetectors/core/LevelDetectorState.h"
+#include "features/ppm/core/PpmStreamTable.h"
 #include "features/routing/core/CrosspointTable.h"
 
 namespace velmar {
@@ -51,6 +52,14 @@ struct ShowDetector {
     std::size_t line = 0;
 };
 
+// A PPM meter stream: its settings, enable and the frame channel of each stream channel.
+// Written {} where the show removes the stream (the undo of an apply that created it).
+struct ShowPpmStream {
+    PpmStream stream;
+    bool removed = false;
+    std::size_t line = 0;
+};
+
 // A section the frame offers only with a feature: whether the show has it, and where.
 struct ShowSection {
     bool present = false;
@@ -66,6 +75,7 @@ struct LiveFrame {
     std::int32_t firstLabel = 1;  // the first channel of the label, gain and detector lists
     const GainTables* gains = nullptr;
     const LevelDetectorTables* detectors = nullptr;
+    const PpmStreamTable* ppm = nullptr;
 };
 
 // What a show holds for one frame, known by its serial number; name, address and channel count
@@ -83,9 +93,10 @@ struct ShowFrame {
     std::vector<ShowLabel> labels;
     // Channels whose gain, phase or mute is set, or whose detector is set or enabled; inputs then
     // outputs, ascending. A channel left out is kept as the frame has it.
-    ShowSection gainSection, detectorSection;
+    ShowSection gainSection, detectorSection, ppmSection;
     std::vector<ShowGain> gains;
     std::vector<ShowDetector> detectors;
+    std::vector<ShowPpmStream> ppm;  // by stream ID; a stream left out is kept
 };
 
 // The whole rack's configuration in one text that a person can read and review line by line:

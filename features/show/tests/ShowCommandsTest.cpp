@@ -107,6 +107,24 @@ TEST_F(ShowCommands, SaveChangeDiffApplyAndUndo) {
     EXPECT_EQ(Diff().out, "K5A0011703042 Studio A (127.0.0.2): 2 differences\n" + unapplied);
 }
 
+// A stream the show names is made as the file says; the undo removes a stream the apply made.
+TEST_F(ShowCommands, PpmStreamsAreMadeAsTheShowSaysAndUndone) {
+    ASSERT_EQ(Cli({"ppm", "127.0.0.2", "create", "3", "10.0.0.9", "10200", "4", "50"}).code, kExitOk);
+    ASSERT_EQ(Cli({"ppm", "127.0.0.2", "assign", "3", "17", "3"}).code, kExitOk);
+    ASSERT_EQ(Cli({"show", "save", file, "127.0.0.2"}).code, kExitOk);
+    EXPECT_NE(ReadFile(file).find("\n3 = { address = \"10.0.0.9\", port = 10200, channels = 4, rate = 50, "
+                                  "phase = 0, enabled = false, assigned = [17, 18, 19, 0] }\n"),
+              std::string::npos);
+    ASSERT_EQ(Cli({"ppm", "127.0.0.2", "delete", "3"}).code, kExitOk);
+    const Outcome applied = Cli({"show", "apply", file, "--only", "ppm"});
+    ASSERT_EQ(applied.code, kExitOk) << applied.err;
+    EXPECT_NE(applied.out.find("  ppm: 5 requests sent, 5 answered, 0 refused\n"), std::string::npos)
+        << "create, disable, three channels: " << applied.out;
+    EXPECT_EQ(Diff().code, kExitOk) << Diff().out;
+    ASSERT_EQ(Cli({"show", "apply", file + ".before-apply.toml"}).code, kExitOk);
+    EXPECT_EQ(Cli({"ppm", "127.0.0.2"}).out, "no PPM streams\n");
+}
+
 // The console only ever clears a gain, and clearing takes a channel's input and output together:
 // a show that needs anything else says so and is not counted as applied.
 TEST_F(ShowCommands, GainsAreClearedBothWaysOrReportedNotSent) {

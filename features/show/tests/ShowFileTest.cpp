@@ -20,8 +20,9 @@ struct Image {
     CrosspointTable routes{};
     GainTables gains{};
     LevelDetectorTables detectors{};
+    PpmStreamTable ppm;
 
-    LiveFrame Live() const { return {frame, routes, kChannels, 1, &gains, &detectors}; }
+    LiveFrame Live() const { return {frame, routes, kChannels, 1, &gains, &detectors, &ppm}; }
 };
 
 std::unique_ptr<Image> Frame(std::string_view serial) {
@@ -41,6 +42,8 @@ std::unique_ptr<Image> Frame(std::string_view serial) {
         "n");                                    // Windows-1252: "Grün"
     image->gains[0][6] = {{true, 3, 50}, 0, 1};  // in 7: -3.50 dB, muted
     image->detectors[1][9] = {{{true, 40, 0}, 500, {true, 60, 5}, 1000}, 1, 1};
+    image->ppm.Apply({3, 2, 50, 0, 10200, "10.0.0.9", true});
+    image->ppm.Assign({3, 1, 17});
     return image;
 }
 
@@ -69,6 +72,9 @@ TEST(ShowFile, RoundTripKeepsEveryItemInTheFramesOrder) {
                         "enabled = true }\n"),
               std::string::npos)
         << "the detector's status is the frame's, not the show's";
+    EXPECT_NE(text.find("\n3 = { address = \"10.0.0.9\", port = 10200, channels = 2, rate = 50, phase = 0, "
+                        "enabled = true, assigned = [17, 0] }\n"),
+              std::string::npos);
 
     std::string problem;
     const ShowFile read = Parsed(text, problem);
@@ -90,10 +96,11 @@ TEST(ShowFile, RoundTripKeepsEveryItemInTheFramesOrder) {
     EXPECT_TRUE(ShowComparison::Of(frame, "rack.toml", a->Live(), false).Equal());
 
     // A frame without gains or detectors has no such sections, and a show that has them is not for it.
-    const LiveFrame bare{a->frame, a->routes, kChannels, 1, nullptr, nullptr};
+    const LiveFrame bare{a->frame, a->routes, kChannels, 1, nullptr, nullptr, nullptr};
     const std::string plain = ShowFile{{ShowFile::Capture(bare, "127.0.0.2")}}.Text();
     EXPECT_EQ(plain.find(".gains]"), std::string::npos);
     EXPECT_EQ(plain.find(".detectors]"), std::string::npos);
+    EXPECT_EQ(plain.find(".ppm]"), std::string::npos);
     const ShowComparison refused = ShowComparison::Of(frame, "rack.toml", bare, false);
     EXPECT_EQ(refused.problem, "rack.toml:" + std::to_string(frame.gainSection.line) +
                                    ": frame K5A0011703042 has no gain settings.");
@@ -138,6 +145,18 @@ std::string Show(std::string_view extra, std::string_view section = "labels") {
            std::string(section) + "]\n" + std::string(extra) + "\n";
 }
 
+// A stream line with one value put in.
+std::string Stream(const std::string& value) {
+    std::string fields =
+        "address = \"10.0.0.9\", port = 10200, channels = 2, rate = 50, phase = 0, enabled = true, "
+        "assigned = [1, 2]";
+    const std::string key = value.substr(0, value.find(' '));
+    const std::size_t at = fields.find(key + " = ");
+    const std::size_t end = fields.find(key == "assigned" ? "]" : ",", at);
+    fields.replace(at, end - at + (key == "assigned" ? 1 : 0), value);
+    return "1 = { " + fields + " }";
+}
+
 TEST(ShowFile, HandEditedFaultsAreRefusedWithFileAndLine) {
     const struct {
         std::string text;
@@ -178,6 +197,15 @@ TEST(ShowFile, HandEditedFaultsAreRefusedWithFileAndLine) {
         {Show("\"in 65\" = { time1 = 0, level1 = \"0\", time2 = 0, level2 = \"0\", enabled = true }",
               "detectors"),
          "rack.toml:7: channel 65 is beyond the frame's 64 channels."},
+        {Show("03 = {}", "ppm"), "rack.toml:7: \"03\" is not a stream ID from 1 to 65535."},
+        {Show(Stream("address = \"0.0.0.0\""), "ppm"),
+         "rack.toml:7: '0.0.0.0' is not a usable IPv4 address."},
+        {Show(Stream("port = 999"), "ppm"), "rack.toml:7: port needs a whole number from 1000 to 65535."},
+        {Show(Stream("rate = 60001"), "ppm"), "rack.toml:7: rate needs a whole number from 10 to 60000."},
+        {Show(Stream("assigned = [1]"), "ppm"),
+         "rack.toml:7: assigned needs the frame channel of each of the stream's 2 channels (0 for none)."},
+        {Show(Stream("assigned = [1, 65]"), "ppm"),
+         "rack.toml:7: assigned needs frame channels from 0 (none) to the frame's 64."},
     };
     for (const auto& c : cases) {
         std::string problem;
@@ -222,6 +250,15 @@ TEST(ShowComparison, NamesEachDifferenceFromTheFrameToTheFile) {
     show.detectors[0].enabled = false;
     show.detectors[0].thresholds.time2 = 2000;
     show.detectors.push_back({0, 3, {{true, 20, 0}, 10, {}, 0}, true, 0});
+    live->ppm.Apply({4, 2, 50, 0, 10201, "10.0.0.9", false});  // rate and enable to change
+    live->ppm.Apply({5, 2, 50, 0, 10202, "10.0.0.9", false});  // removed by the show
+    live->ppm.Apply({6, 1, 50, 0, 10203, "10.0.0.9", false});  // kept
+    show.ppm[0].stream.assigned[1] = 20;
+    show.ppm.push_back({*live->ppm.Find(4), false, 0});
+    show.ppm.back().stream.rate = 100;
+    show.ppm.back().stream.enabled = true;
+    show.ppm.push_back({{}, true, 0});
+    show.ppm.back().stream.id = 5;
 
     const ShowComparison c = ShowComparison::Of(show, "rack.toml", live->Live(), false);
     EXPECT_EQ(c.problem, "");
@@ -232,10 +269,11 @@ TEST(ShowComparison, NamesEachDifferenceFromTheFrameToTheFile) {
     EXPECT_EQ(c.labels, std::vector<std::string>{"label in 6: '' to 'Snare'"});
     EXPECT_EQ(c.absent,
               std::vector<std::string>{"label out 1600 'Far': the frame labels channels 1 to 1536"});
-    ASSERT_EQ(c.kept.size(), 3u);
+    ASSERT_EQ(c.kept.size(), 4u);
     EXPECT_EQ(c.kept[0], "IP kept as the frame's own (--network sends the show's 127.0.0.9)");
     EXPECT_EQ(c.kept[1], ChannelText(100) + " from " + ChannelText(3) + " is not in the show: kept");
     EXPECT_EQ(c.kept[2], "gain in 7 -3.50 muted is not in the show: kept");
+    EXPECT_TRUE(c.kept[3].starts_with("ppm stream 6 ")) << c.kept[3];
     ASSERT_NE(c.edited, nullptr);
     EXPECT_EQ(c.edited->aliveTime, 45);
     EXPECT_EQ(c.edited->lan.ip.View(), "127.0.0.2");
@@ -258,6 +296,17 @@ TEST(ShowComparison, NamesEachDifferenceFromTheFrameToTheFile) {
                                             {K::Thresholds, 1, 10, out10, false},
                                             {K::State, 1, 10, {}, false}}))
         << "per channel: thresholds before enable, input before output";
+    using P = PpmRequest::Kind;
+    ASSERT_EQ(c.ppm.size(), 3u);
+    EXPECT_EQ(c.ppm[2],
+              "ppm stream 5: 10.0.0.9:10202, 2 channels, 50 ms, phase 0, off, channels 0,0 to none");
+    std::vector<std::pair<P, std::uint32_t>> sent;
+    for (const PpmRequest& r : c.ppmRequests)
+        sent.emplace_back(r.kind, r.id);
+    EXPECT_EQ(sent, (std::vector<std::pair<P, std::uint32_t>>{
+                        {P::Assign, 3}, {P::Delete, 4}, {P::Create, 4}, {P::Enable, 4}, {P::Delete, 5}}))
+        << "a stream whose settings differ is made again; one only assigned differently is not";
+    EXPECT_EQ(c.ppmRequests[0].frameChannel, 20);
 
     const ShowComparison network = ShowComparison::Of(show, "rack.toml", live->Live(), true);
     EXPECT_EQ(network.settings.size(), 2u);
