@@ -19,6 +19,7 @@
 #include "features/channeltools/core/ChannelToolsGates.h"
 #include "features/channeltools/core/ChannelToolsUnit.h"
 #include "features/leveldetectors/core/LevelDetectorUnit.h"
+#include "features/networkaudio/core/NetworkAudioUnit.h"
 #include "features/ppm/core/PpmUnit.h"
 #include "features/routing/core/ChannelNames.h"
 #include "features/routing/core/RoutingUnit.h"
@@ -34,8 +35,9 @@ namespace velmar {
 
 namespace {
 
-constexpr std::array<std::string_view, 6> kSections{"settings", "routes",    "labels",
-                                                    "gains",    "detectors", "ppm"};
+// In the order an apply sends them.
+constexpr std::array<std::string_view, 7> kSections{"settings",  "routes", "labels", "gains",
+                                                    "detectors", "ppm",    "flows"};
 
 // The worse of two exit codes: unanswered above refused above all answered.
 int Worse(int a, int b) {
@@ -53,7 +55,7 @@ int VisitFrame(const CliOptions& options, const CliFrame& frame, const CliStream
         RequestBatch batch(frame.session.Outcomes());
         if (round == 0)
             reading.AskLists();
-        else if (!reading.AskStreamChannels())
+        else if (!reading.AskChannels())
             break;
         if (batch.Requests().empty())
             continue;
@@ -167,6 +169,14 @@ void KeepChosen(const CliOptions& options, ShowComparison& comparison) {
         comparison.detectors.clear();
         comparison.detectorRequests.clear();
     }
+    if (!SectionChosen(options, "flows")) {
+        comparison.flows.clear();
+        comparison.flowRequests.clear();
+        std::erase_if(comparison.unsent, [](const std::string& line) {
+            return line.starts_with("tx flow") || line.starts_with("rx flow") ||
+                   line.starts_with("auto route");
+        });
+    }
     if (!SectionChosen(options, "ppm")) {
         comparison.ppm.clear();
         comparison.ppmRequests.clear();
@@ -215,6 +225,22 @@ void KeepUndoable(const LiveFrame& live, FrameVisit& visit) {
             visit.before.ppm.push_back(removed);
         }
     }
+    // A flow or automatic route the apply makes is removed by the undo.
+    for (const FlowRequest& r : visit.comparison.flowRequests) {
+        const bool made =
+            r.kind == FlowRequest::Kind::Create && live.flows->Find(r.transmit, r.flow) == nullptr;
+        const bool routed =
+            r.kind == FlowRequest::Kind::AutoRoute && live.autoRoutes->Find(r.flow) == nullptr;
+        if (made)
+            visit.before.flows.push_back({r.transmit, r.flow, {}, true, 0});
+        if (routed)
+            visit.before.autoRoutes.push_back({r.flow, {}, true, 0});
+    }
+    std::sort(visit.before.flows.begin(), visit.before.flows.end(), [](const ShowFlow& a, const ShowFlow& b) {
+        return a.transmit != b.transmit ? a.transmit : a.flow < b.flow;
+    });
+    std::sort(visit.before.autoRoutes.begin(), visit.before.autoRoutes.end(),
+              [](const ShowAutoRoute& a, const ShowAutoRoute& b) { return a.channel < b.channel; });
     std::sort(visit.before.ppm.begin(), visit.before.ppm.end(),
               [](const ShowPpmStream& a, const ShowPpmStream& b) { return a.stream.id < b.stream.id; });
 }
@@ -286,6 +312,7 @@ void PrintVisits(std::ostream& out, const std::vector<FrameVisit>& visits, bool 
             PrintJsonList(out, "gains", c.gains);
             PrintJsonList(out, "detectors", c.detectors);
             PrintJsonList(out, "ppm", c.ppm);
+            PrintJsonList(out, "flows", c.flows);
             PrintJsonList(out, "unsent", c.unsent);
             PrintJsonList(out, "absent", c.absent);
             PrintJsonList(out, "kept", c.kept);
@@ -306,7 +333,7 @@ void PrintVisits(std::ostream& out, const std::vector<FrameVisit>& visits, bool 
             continue;
         }
         const std::size_t count = c.settings.size() + c.routes.size() + c.labels.size() + c.gains.size() +
-                                  c.detectors.size() + c.ppm.size();
+                                  c.detectors.size() + c.ppm.size() + c.flows.size();
         out << (count == 0 ? std::string("as the show") : std::to_string(count) + " differences") << "\n";
         PrintLines(out, "settings", c.settings);
         PrintLines(out, "routes", c.routes);
@@ -314,6 +341,7 @@ void PrintVisits(std::ostream& out, const std::vector<FrameVisit>& visits, bool 
         PrintLines(out, "gains", c.gains);
         PrintLines(out, "detectors", c.detectors);
         PrintLines(out, "ppm", c.ppm);
+        PrintLines(out, "flows", c.flows);
         PrintLines(out, "cannot be sent", c.unsent);
         PrintLines(out, "not on the frame", c.absent);
         PrintLines(out, "kept", c.kept);
@@ -323,8 +351,12 @@ void PrintVisits(std::ostream& out, const std::vector<FrameVisit>& visits, bool 
 std::string ReadShowFile(std::span<const std::string> operands, CliOptions& options) {
     options.file = operands[0];
     for (const std::string& section : options.assignments) {
-        if (std::find(kSections.begin(), kSections.end(), section) == kSections.end())
-            return "--only takes settings, routes, labels, gains, detectors, ppm";
+        if (std::find(kSections.begin(), kSections.end(), section) == kSections.end()) {
+            std::string words;
+            for (const std::string_view known : kSections)
+                words.append(words.empty() ? "" : ", ").append(known);
+            return "--only takes " + words;
+        }
     }
     return {};
 }
@@ -479,6 +511,31 @@ int Send(const CliOptions& options, const CliStreams& streams, const FrameVisit&
             }
             result = Worse(result, Report(frame, batch, options, streams, "ppm"));
         }
+        if (!plan.flowRequests.empty()) {
+            RequestBatch batch(session.Outcomes());
+            NetworkAudioUnit& network = session.Feature<NetworkAudioUnit>();
+            for (const FlowRequest& r : plan.flowRequests) {
+                using Kind = FlowRequest::Kind;
+                const FlowEntry& e = r.entry;
+                const std::int32_t slots = r.kind == Kind::Delete ? 0 : e.slotCount;
+                RequestProblem problem;
+                if (r.kind == Kind::Slot)
+                    network.SetFlowSlot(r.transmit, r.flow, r.slot, r.channel);
+                else if (r.kind == Kind::AutoRoute)
+                    problem = network.SetCrossIp(r.flow, r.route.destination,
+                                                 IpRouteSourceChannel(r.route.sourceChannel).value_or(0),
+                                                 r.route.source);
+                else if (r.transmit)
+                    problem = network.SetTxFlow(r.flow, slots, e.address, e.port);
+                else
+                    network.SetRxFlow(r.flow, slots, e.port, e.latency);
+                if (problem) {
+                    streams.err << "velmar-cli: not sent: " << Safe(*problem) << "\n";
+                    result = Worse(result, kExitFailure);
+                }
+            }
+            result = Worse(result, Report(frame, batch, options, streams, "flows"));
+        }
         for (const std::string& line : plan.unsent) {
             streams.err << "velmar-cli: not sent: " << Safe(line) << "\n";
             result = Worse(result, kExitFailure);
@@ -565,12 +622,12 @@ constexpr std::array kCommands{
     CliCommand{
         .word = "show apply",
         .operands = 1,
-        .usage =
-            "  show apply FILE [--only SECTION,...] [--frame SERIAL,...] [--dry-run] [--network]\n"
-            "                      send what differs (settings, routes, labels, gains, detectors, ppm,\n"
-            "                      in that order) and wait for every answer; the rack as it was goes to\n"
-            "                      FILE.before-apply.toml first (apply that to undo); --dry-run prints\n"
-            "                      the differences only\n",
+        .usage = "  show apply FILE [--only SECTION,...] [--frame SERIAL,...] [--dry-run] [--network]\n"
+                 "                      send what differs (settings, routes, labels, gains, detectors, ppm,\n"
+                 "                      flows, in that order) and wait for every answer; the rack as it was "
+                 "goes to\n"
+                 "                      FILE.before-apply.toml first (apply that to undo); --dry-run prints\n"
+                 "                      the differences only\n",
         .options = DeclareApply,
         .read = ReadShowFile,
         .run = Apply,

@@ -6,6 +6,7 @@
 #include <map>
 #include <optional>
 
+#include "device/FeatureGate.h"
 #include "features/channeltools/core/ChannelTools.h"
 #include "features/routing/core/ChannelNames.h"
 #include "features/settings/core/SettingsFile.h"
@@ -298,6 +299,114 @@ void ComparePpm(ShowComparison& result, const ShowFrame& show, const PpmStreamTa
     }
 }
 
+std::string FlowText(const FlowEntry& e, bool transmit) {
+    return std::to_string(e.slotCount) + " slots" +
+           (transmit
+                ? ", destination " + DecodeFrameText(e.address) + ":" + std::to_string(e.port)
+                : ", port " + std::to_string(e.port) + ", latency " + std::to_string(e.latency) + " us") +
+           ", channels " + e.ChannelsText();
+}
+
+std::string RouteText(const IpRoute& r) {
+    return DecodeFrameText(r.destination) + " from " + DecodeFrameText(r.source) + " " +
+           DecodeFrameText(r.sourceChannel);
+}
+
+bool SameFlow(const FlowEntry& a, const FlowEntry& b, bool transmit) {
+    return a.slotCount == b.slotCount && a.port == b.port &&
+           (transmit ? a.address == b.address : a.latency == b.latency);
+}
+
+FlowReported Removal(bool transmit, std::int32_t flow) {
+    return {transmit, flow, 0, {}, 0, 0};
+}
+
+void CompareFlows(ShowComparison& result, const ShowFrame& show, const LiveFrame& live) {
+    using Kind = FlowRequest::Kind;
+    const FlowTables& now = *live.flows;
+    FlowTables after = now;  // the frame as the requests planned so far leave it
+    for (const ShowFlow& flow : show.flows) {
+        const FlowEntry* was = now.Find(flow.transmit, flow.flow);
+        const std::string name = (flow.transmit ? "tx flow " : "rx flow ") + std::to_string(flow.flow);
+        if (flow.removed) {
+            if (was != nullptr) {
+                result.flows.push_back(name + ": " + FlowText(*was, flow.transmit) + " to none");
+                result.flowRequests.push_back({Kind::Delete, flow.transmit, flow.flow, *was});
+                after.Apply(Removal(flow.transmit, flow.flow));
+            }
+            continue;
+        }
+        if (was != nullptr && FlowText(*was, flow.transmit) == FlowText(flow.entry, flow.transmit))
+            continue;
+        result.flows.push_back(name + ": " + (was != nullptr ? FlowText(*was, flow.transmit) : "none") +
+                               " to " + FlowText(flow.entry, flow.transmit));
+        const bool create = was == nullptr || !SameFlow(*was, flow.entry, flow.transmit);
+        if (create) {
+            // The flow rules judge it against the flows there will be, without its own old self.
+            FlowTables judged = after;
+            judged.Apply(Removal(flow.transmit, flow.flow));
+            const FlowEntry& e = flow.entry;
+            const std::optional<FlowProblem> problem =
+                flow.transmit
+                    ? CheckTxFlow(judged, {flow.flow, e.slotCount, e.address, e.port}, live.ownAddresses)
+                    : CheckRxFlow(judged, {flow.flow, e.slotCount, e.port, e.latency}, live.maxLatency);
+            if (problem) {
+                result.unsent.push_back(name + ": " + problem->text);
+                continue;
+            }
+            if (was != nullptr)
+                result.flowRequests.push_back({Kind::Delete, flow.transmit, flow.flow, *was});
+            result.flowRequests.push_back({Kind::Create, flow.transmit, flow.flow, e});
+            after = judged;
+            after.Apply({flow.transmit, flow.flow, e.slotCount, e.address, e.port, e.latency});
+        }
+        for (std::int32_t slot = 0; slot < flow.entry.slotCount; ++slot) {
+            const std::int32_t channel = flow.entry.channels[static_cast<std::size_t>(slot)];
+            const std::int32_t before = create ? 0 : was->channels[static_cast<std::size_t>(slot)];
+            if (channel != before)
+                result.flowRequests.push_back({Kind::Slot, flow.transmit, flow.flow, {}, slot, channel});
+        }
+    }
+    for (const bool transmit : {true, false}) {
+        for (const std::int32_t id : now.Ids(transmit)) {
+            const bool named = std::any_of(show.flows.begin(), show.flows.end(), [&](const ShowFlow& f) {
+                return f.transmit == transmit && f.flow == id;
+            });
+            if (!named)
+                result.kept.push_back((transmit ? "tx flow " : "rx flow ") + std::to_string(id) + " " +
+                                      FlowText(*now.Find(transmit, id), transmit) +
+                                      " is not in the show: kept");
+        }
+    }
+    if (live.autoRoutes == nullptr)
+        return;
+    const std::string off = AutoRoutingOffRefusal(live.state);
+    for (const ShowAutoRoute& route : show.autoRoutes) {
+        const IpRoute* was = live.autoRoutes->Find(route.channel);
+        const std::string name = "auto route " + std::to_string(route.channel);
+        if (route.removed ? was == nullptr : was != nullptr && RouteText(*was) == RouteText(route.route))
+            continue;
+        result.flows.push_back(name + ": " + (was != nullptr ? RouteText(*was) : "none") + " to " +
+                               (route.removed ? "none" : RouteText(route.route)));
+        if (!off.empty()) {
+            result.unsent.push_back(name + ": " + off);
+            continue;
+        }
+        IpRoute sent = route.removed ? *was : route.route;
+        if (route.removed)
+            sent.sourceChannel.clear();
+        result.flowRequests.push_back({Kind::AutoRoute, false, route.channel, {}, 0, 0, sent});
+    }
+    for (std::int32_t channel = 1; channel <= kIpRouteChannels; ++channel) {
+        const IpRoute* was = live.autoRoutes->Find(channel);
+        const bool named = std::any_of(show.autoRoutes.begin(), show.autoRoutes.end(),
+                                       [&](const ShowAutoRoute& r) { return r.channel == channel; });
+        if (was != nullptr && !named)
+            result.kept.push_back("auto route " + std::to_string(channel) + " " + RouteText(*was) +
+                                  " is not in the show: kept");
+    }
+}
+
 // A section the frame does not offer is refused for it, at the section's line.
 std::string Unoffered(std::string_view file, const ShowFrame& show, const ShowSection& section,
                       std::string_view what) {
@@ -316,6 +425,11 @@ ShowComparison ShowComparison::Of(const ShowFrame& show, std::string_view file, 
         result.problem = Unoffered(file, show, show.detectorSection, "level detectors");
     else if (show.ppmSection.present && live.ppm == nullptr)
         result.problem = Unoffered(file, show, show.ppmSection, "PPM streams");
+    else if (show.flowSection.present && live.flows == nullptr)
+        result.problem = Unoffered(file, show, show.flowSection, "IP flows");
+    else if (!show.autoRoutes.empty() && live.autoRoutes == nullptr)
+        result.problem = std::string(file) + ":" + std::to_string(show.autoRoutes.front().line) + ": frame " +
+                         show.serial + " has no automatic IP routing.";
     if (!result.problem.empty())
         return result;
     CompareSettings(result, show, file, live.state, network);
@@ -330,6 +444,8 @@ ShowComparison ShowComparison::Of(const ShowFrame& show, std::string_view file, 
         CompareDetectors(result, show, *live.detectors, live.channels, first);
     if (live.ppm != nullptr)
         ComparePpm(result, show, *live.ppm);
+    if (live.flows != nullptr)
+        CompareFlows(result, show, live);
     return result;
 }
 

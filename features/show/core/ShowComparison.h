@@ -24,6 +24,17 @@ struct PpmRequest {
     std::int32_t streamChannel = 0, frameChannel = 0;  // Assign
 };
 
+// One network-audio request of an apply: flows are deleted before they are made again, slots
+// follow their flow, automatic routes come last.
+struct FlowRequest {
+    enum class Kind : std::uint8_t { Delete, Create, Slot, AutoRoute } kind = Kind::Create;
+    bool transmit = false;
+    std::int32_t flow = 0;  // AutoRoute: the network channel
+    FlowEntry entry{};      // Delete: the frame's flow; Create: the show's
+    std::int32_t slot = 0, channel = 0;
+    IpRoute route{};  // AutoRoute; a source channel "" removes the route
+};
+
 // One frame of a show against the live frame: what differs, section by section, as texts for the
 // operator, and what applying the show would send to make the frame hold what the file says.
 struct ShowComparison {
@@ -35,6 +46,7 @@ struct ShowComparison {
     std::vector<std::string> gains;
     std::vector<std::string> detectors;
     std::vector<std::string> ppm;
+    std::vector<std::string> flows;
     // Differences applying cannot send (a gain is only ever cleared from the console): reported,
     // never counted as applied.
     std::vector<std::string> unsent;
@@ -54,10 +66,11 @@ struct ShowComparison {
     std::vector<std::int32_t> gainClears;  // channels whose input and output gains are cleared
     std::vector<DetectorRequest> detectorRequests;
     std::vector<PpmRequest> ppmRequests;  // its streams point into the show's frame
+    std::vector<FlowRequest> flowRequests;
 
     bool Equal() const {
         return settings.empty() && routes.empty() && labels.empty() && gains.empty() && detectors.empty() &&
-               ppm.empty();
+               ppm.empty() && flows.empty();
     }
 
     // `network`: the file's own addresses count too; otherwise the frame keeps its own. `file`

@@ -15,6 +15,7 @@
 #include "features/settings/core/SettingsFile.h"
 #include "protocol/Ipv4Address.h"
 #include "protocol/TextEncoding.h"
+#include "protocol/WireText.h"
 
 namespace velmar {
 
@@ -118,6 +119,10 @@ Field Numbers(std::string_view key, std::span<const std::int32_t> numbers) {
 }
 
 void Line(std::string& text, std::string_view key, const std::vector<Field>& fields) {
+    if (fields.empty()) {
+        text.append(KeyText(key)).append(" = {}\n");
+        return;
+    }
     text.append(KeyText(key)).append(" = {");
     for (std::size_t i = 0; i < fields.size(); ++i)
         text.append(i == 0 ? " " : ", ").append(fields[i].key).append(" = ").append(fields[i].text);
@@ -395,6 +400,94 @@ void ReadPpm(std::string_view name, const toml::table& table, ShowFrame& frame) 
                "a frame holds at most " + std::to_string(kMaxPpmStreams) + " PPM streams.");
 }
 
+// "tx 3", "rx 3" (flows 1..32) or "auto 5" (network channels 1..64).
+void ReadFlowKey(std::string_view name, const toml::key& key, std::string& kind, std::int32_t& number) {
+    const std::string_view text = key.str();
+    const std::size_t space = text.find(' ');
+    kind = std::string(text.substr(0, space));
+    const std::string_view digits = space == std::string_view::npos ? "" : text.substr(space + 1);
+    const bool valid = !digits.empty() && digits.size() <= 2 && digits.front() != '0' &&
+                       std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; });
+    number = valid ? std::stoi(std::string(digits)) : 0;
+    const std::int32_t last = kind == "auto" ? kIpRouteChannels : kMaxFlowId;
+    if ((kind != "tx" && kind != "rx" && kind != "auto") || number < 1 || number > last)
+        Refuse(name, key.source(),
+               "\"" + std::string(text) +
+                   "\" is not a flow such as \"tx 1\" or \"rx 32\", nor a route such as "
+                   "\"auto 64\".");
+}
+
+std::string HostIn(std::string_view name, const toml::table& item, std::string_view key) {
+    const std::string host = TextIn(name, item, key, "a device name");
+    if (const auto problem = WireTextProblem(host, kMaxHostNameLength + 1, "A device name"))
+        Refuse(name, item.get(key)->source(), *problem);
+    return host;
+}
+
+void ReadFlows(std::string_view name, const toml::table& table, ShowFrame& frame) {
+    for (auto&& [key, value] : table) {
+        std::string kind;
+        std::int32_t number = 0;
+        ReadFlowKey(name, key, kind, number);
+        const bool removed = value.is_table() && value.as_table()->empty();
+        if (kind == "auto") {
+            ShowAutoRoute route{number, {}, removed, LineOf(value)};
+            if (!removed) {
+                const toml::table& item =
+                    ItemOf(name, key, value, {"destination", "channel", "source"},
+                           "{ destination = \"localhost\", channel = 7, source = \"TRUCK-B\" }");
+                route.route.destination = HostIn(name, item, "destination");
+                route.route.sourceChannel = IpRouteChannelText(
+                    static_cast<std::int32_t>(NumberIn(name, item, "channel", 1, kIpRouteChannels)));
+                route.route.source = HostIn(name, item, "source");
+            }
+            frame.autoRoutes.push_back(std::move(route));
+            continue;
+        }
+        ShowFlow flow{kind == "tx", number, {}, removed, LineOf(value)};
+        if (!removed) {
+            const toml::table& item =
+                flow.transmit
+                    ? ItemOf(name, key, value, {"slots", "address", "port", "channels"},
+                             "{ slots = 2, address = \"239.1.1.1\", port = 14528, channels = [1, 2] }")
+                    : ItemOf(name, key, value, {"slots", "port", "latency", "channels"},
+                             "{ slots = 2, port = 14528, latency = 1000, channels = [1, 2] }");
+            FlowEntry& entry = flow.entry;
+            entry.slotCount = static_cast<std::int32_t>(NumberIn(name, item, "slots", 1, kMaxFlowSlots));
+            entry.port =
+                static_cast<std::int32_t>(NumberIn(name, item, "port", kFlowFirstPort, kFlowLastPort));
+            if (flow.transmit) {
+                entry.address = TextIn(name, item, "address", "an IPv4 address");
+                if (!ParseIpv4(entry.address))
+                    Refuse(name, item.get("address")->source(),
+                           "'" + entry.address + "' is not an IPv4 address.");
+            } else {
+                entry.latency = static_cast<std::int32_t>(NumberIn(name, item, "latency", 0, 65535));
+            }
+            const toml::array* channels = item.get("channels")->as_array();
+            if (channels == nullptr || channels->size() != static_cast<std::size_t>(entry.slotCount))
+                Refuse(name, item.get("channels")->source(),
+                       "channels needs the network channel of each of the flow's " +
+                           std::to_string(entry.slotCount) + " slots (0 for none).");
+            for (std::size_t i = 0; i < channels->size(); ++i) {
+                const toml::node& channel = *channels->get(i);
+                if (!channel.is_integer() || channel.as_integer()->get() < 0 ||
+                    channel.as_integer()->get() > kIpChannels)
+                    Refuse(name, channel.source(),
+                           "channels needs network channels from 0 (none) to " + std::to_string(kIpChannels) +
+                               ".");
+                entry.channels[i] = static_cast<std::int32_t>(channel.as_integer()->get());
+            }
+        }
+        frame.flows.push_back(std::move(flow));
+    }
+    std::sort(frame.flows.begin(), frame.flows.end(), [](const ShowFlow& a, const ShowFlow& b) {
+        return a.transmit != b.transmit ? a.transmit : a.flow < b.flow;
+    });
+    std::sort(frame.autoRoutes.begin(), frame.autoRoutes.end(),
+              [](const ShowAutoRoute& a, const ShowAutoRoute& b) { return a.channel < b.channel; });
+}
+
 ShowSection SectionAt(const toml::key& key) {
     return {true, key.source().begin.line};
 }
@@ -432,6 +525,9 @@ ShowFrame ReadFrame(std::string_view name, const toml::key& serial, const toml::
         } else if (word == "detectors") {
             frame.detectorSection = SectionAt(key);
             ReadDetectors(name, TableOf(name, key, value), frame);
+        } else if (word == "flows") {
+            frame.flowSection = SectionAt(key);
+            ReadFlows(name, TableOf(name, key, value), frame);
         } else if (word == "ppm") {
             frame.ppmSection = SectionAt(key);
             ReadPpm(name, TableOf(name, key, value), frame);
@@ -480,6 +576,19 @@ ShowFrame ShowFile::Capture(const LiveFrame& live, std::string_view address) {
                     frame.detectors.push_back(
                         {direction, channel, detector.thresholds, detector.state != 0, 0});
             }
+        }
+    }
+    frame.flowSection.present = live.flows != nullptr;
+    if (live.flows != nullptr) {
+        for (const bool transmit : {true, false}) {
+            for (const std::int32_t id : live.flows->Ids(transmit))
+                frame.flows.push_back({transmit, id, *live.flows->Find(transmit, id), false, 0});
+        }
+    }
+    if (live.autoRoutes != nullptr) {
+        for (std::int32_t channel = 1; channel <= kIpRouteChannels; ++channel) {
+            if (const IpRoute* route = live.autoRoutes->Find(channel))
+                frame.autoRoutes.push_back({channel, *route, false, 0});
         }
     }
     frame.ppmSection.present = live.ppm != nullptr;
@@ -554,12 +663,44 @@ std::string ShowFile::Text() const {
                 Line(text, LabelKey(d.direction, d.channel), fields);
             }
         }
+        if (frame->flowSection.present) {
+            text.append("\n[").append(table).append(".flows]\n");
+            for (const ShowFlow& flow : frame->flows) {
+                const std::string key = (flow.transmit ? "tx " : "rx ") + std::to_string(flow.flow);
+                if (flow.removed) {
+                    Line(text, key, std::vector<Field>{});
+                    continue;
+                }
+                const FlowEntry& e = flow.entry;
+                const auto count = static_cast<std::size_t>(std::clamp(e.slotCount, 0, kMaxFlowSlots));
+                std::vector<Field> fields;
+                fields.push_back(Value<std::int64_t>("slots", e.slotCount));
+                if (flow.transmit)
+                    fields.push_back(Value("address", DecodeFrameText(e.address)));
+                fields.push_back(Value<std::int64_t>("port", e.port));
+                if (!flow.transmit)
+                    fields.push_back(Value<std::int64_t>("latency", e.latency));
+                fields.push_back(Numbers("channels", std::span(e.channels).first(count)));
+                Line(text, key, fields);
+            }
+            for (const ShowAutoRoute& route : frame->autoRoutes) {
+                const std::string key = "auto " + std::to_string(route.channel);
+                std::vector<Field> fields;
+                if (!route.removed) {
+                    fields.push_back(Value("destination", DecodeFrameText(route.route.destination)));
+                    fields.push_back(Value<std::int64_t>(
+                        "channel", IpRouteSourceChannel(route.route.sourceChannel).value_or(0)));
+                    fields.push_back(Value("source", DecodeFrameText(route.route.source)));
+                }
+                Line(text, key, fields);
+            }
+        }
         if (frame->ppmSection.present) {
             text.append("\n[").append(table).append(".ppm]\n");
             for (const ShowPpmStream& item : frame->ppm) {
                 const PpmStream& stream = item.stream;
                 if (item.removed) {
-                    text.append(std::to_string(stream.id)).append(" = {}\n");
+                    Line(text, std::to_string(stream.id), std::vector<Field>{});
                     continue;
                 }
                 const auto count =

@@ -10,6 +10,8 @@
 #include "device/files/FileReader.h"
 #include "features/channeltools/core/ChannelToolsState.h"
 #include "features/leveldetectors/core/LevelDetectorState.h"
+#include "features/networkaudio/core/FlowTables.h"
+#include "features/networkaudio/core/IpRouteTable.h"
 #include "features/ppm/core/PpmStreamTable.h"
 #include "features/routing/core/CrosspointTable.h"
 
@@ -60,6 +62,23 @@ struct ShowPpmStream {
     std::size_t line = 0;
 };
 
+// A Tx or Rx IP flow with the channels of its slots; written {} where the show removes it.
+struct ShowFlow {
+    bool transmit = false;
+    std::int32_t flow = 0;
+    FlowEntry entry;
+    bool removed = false;
+    std::size_t line = 0;
+};
+
+// An automatic IP route to the frame's network channel `channel`; {} where the show removes it.
+struct ShowAutoRoute {
+    std::int32_t channel = 0;
+    IpRoute route;
+    bool removed = false;
+    std::size_t line = 0;
+};
+
 // A section the frame offers only with a feature: whether the show has it, and where.
 struct ShowSection {
     bool present = false;
@@ -76,6 +95,12 @@ struct LiveFrame {
     const GainTables* gains = nullptr;
     const LevelDetectorTables* detectors = nullptr;
     const PpmStreamTable* ppm = nullptr;
+    const FlowTables* flows = nullptr;
+    const IpRouteTable* autoRoutes = nullptr;  // only where the frame has automatic routing
+    // What the flow rules check a new flow against: the largest latency the frame takes and the
+    // addresses a Tx flow must not go to.
+    std::int32_t maxLatency = 0;
+    std::vector<std::string> ownAddresses{};
 };
 
 // What a show holds for one frame, known by its serial number; name, address and channel count
@@ -93,10 +118,12 @@ struct ShowFrame {
     std::vector<ShowLabel> labels;
     // Channels whose gain, phase or mute is set, or whose detector is set or enabled; inputs then
     // outputs, ascending. A channel left out is kept as the frame has it.
-    ShowSection gainSection, detectorSection, ppmSection;
+    ShowSection gainSection, detectorSection, ppmSection, flowSection;
     std::vector<ShowGain> gains;
     std::vector<ShowDetector> detectors;
     std::vector<ShowPpmStream> ppm;  // by stream ID; a stream left out is kept
+    std::vector<ShowFlow> flows;     // Tx then Rx, by ID
+    std::vector<ShowAutoRoute> autoRoutes;
 };
 
 // The whole rack's configuration in one text that a person can read and review line by line:

@@ -9,6 +9,7 @@
 #include "features/channeltools/core/ChannelToolsUnit.h"
 #include "features/leveldetectors/core/LevelDetectorModule.h"
 #include "features/leveldetectors/core/LevelDetectorUnit.h"
+#include "features/networkaudio/core/NetworkAudioUnit.h"
 #include "features/ppm/core/PpmModule.h"
 #include "features/ppm/core/PpmUnit.h"
 #include "features/routing/core/RoutingUnit.h"
@@ -20,9 +21,15 @@ ShowReading::ShowReading(Session& session) : session_(session) {
     gains_ = GainsGate(facts).empty();
     detectors_ = LevelDetectorGate(facts).empty();
     ppm_ = PpmGate(facts).empty();
-    if (!ppm_)
-        return;
+    flows_ = Offers(Feature::IpFlows, facts);
+    autoRoutes_ = Offers(Feature::AutoRouting, facts);
     EventHub& events = session.Events();
+    subscriptions_.push_back(
+        events.Subscribe<FlowReported>([this](const FlowReported& e) { flowTables_.Apply(e); }));
+    subscriptions_.push_back(
+        events.Subscribe<FlowSlotReported>([this](const FlowSlotReported& e) { flowTables_.ApplySlot(e); }));
+    subscriptions_.push_back(
+        events.Subscribe<CrossIpReported>([this](const CrossIpReported& e) { routes_.Apply(e); }));
     subscriptions_.push_back(
         events.Subscribe<PpmStreamReported>([this](const PpmStreamReported& e) { streams_.Apply(e); }));
     subscriptions_.push_back(events.Subscribe<PpmEnableReported>(
@@ -44,10 +51,35 @@ void ShowReading::AskLists() {
         streams_.Clear();
         session_.Feature<PpmUnit>().Streams();  // its answer asks for each stream
     }
+    NetworkAudioUnit& network = session_.Feature<NetworkAudioUnit>();
+    if (flows_) {
+        flowTables_.Clear();
+        network.RxPortRange();
+        network.DanteQuery(CommandCode::gmaxlatencyip);
+        for (std::int32_t flow = 1; flow <= kMaxFlowId; ++flow) {
+            network.Flow(true, flow);
+            network.Flow(false, flow);
+        }
+    }
+    if (autoRoutes_) {
+        routes_.Clear();
+        network.AutoRoute();
+        for (std::int32_t channel = 1; channel <= kIpRouteChannels; ++channel)
+            network.CrossIp(channel, "localhost");
+    }
 }
 
-bool ShowReading::AskStreamChannels() {
+bool ShowReading::AskChannels() {
     bool asked = false;
+    for (const bool transmit : {true, false}) {
+        for (const std::int32_t flow : flowTables_.Ids(transmit)) {
+            for (std::int32_t slot = 0;
+                 slot < std::min(flowTables_.Find(transmit, flow)->slotCount, kMaxFlowSlots); ++slot) {
+                session_.Feature<NetworkAudioUnit>().FlowSlot(transmit, flow, slot);
+                asked = true;
+            }
+        }
+    }
     for (const PpmStream& stream : streams_.Streams()) {
         for (std::int32_t channel = 1; channel <= std::min(stream.channels, kMaxPpmStreamChannels);
              ++channel) {
@@ -65,7 +97,11 @@ LiveFrame ShowReading::Live() const {
             ToolChannelBase(session_.Connection()) + 1,
             gains_ ? &session_.Feature<ChannelToolsUnit>().Gains() : nullptr,
             detectors_ ? &session_.Feature<LevelDetectorUnit>().Detectors() : nullptr,
-            ppm_ ? &streams_ : nullptr};
+            ppm_ ? &streams_ : nullptr,
+            flows_ ? &flowTables_ : nullptr,
+            autoRoutes_ ? &routes_ : nullptr,
+            session_.Feature<NetworkAudioUnit>().Flows().maxLatency,
+            FrameAddresses(session_.State(), session_.Connection())};
 }
 
 }  // namespace velmar

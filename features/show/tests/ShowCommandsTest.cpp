@@ -107,22 +107,37 @@ TEST_F(ShowCommands, SaveChangeDiffApplyAndUndo) {
     EXPECT_EQ(Diff().out, "K5A0011703042 Studio A (127.0.0.2): 2 differences\n" + unapplied);
 }
 
-// A stream the show names is made as the file says; the undo removes a stream the apply made.
-TEST_F(ShowCommands, PpmStreamsAreMadeAsTheShowSaysAndUndone) {
+// Streams, flows and routes the show names are made as the file says; the undo removes what the
+// apply made.
+TEST_F(ShowCommands, PpmStreamsAndFlowsAreMadeAsTheShowSaysAndUndone) {
     ASSERT_EQ(Cli({"ppm", "127.0.0.2", "create", "3", "10.0.0.9", "10200", "4", "50"}).code, kExitOk);
     ASSERT_EQ(Cli({"ppm", "127.0.0.2", "assign", "3", "17", "3"}).code, kExitOk);
+    ASSERT_EQ(Cli({"flow", "127.0.0.2", "tx", "create", "2", "4", "10.1.1.1", "14530"}).code, kExitOk);
+    ASSERT_EQ(Cli({"autoroute", "127.0.0.2", "on"}).code, kExitOk);
+    ASSERT_EQ(Cli({"autoroute", "127.0.0.2", "connect", "5", "TRUCK-B", "7"}).code, kExitOk);
     ASSERT_EQ(Cli({"show", "save", file, "127.0.0.2"}).code, kExitOk);
     EXPECT_NE(ReadFile(file).find("\n3 = { address = \"10.0.0.9\", port = 10200, channels = 4, rate = 50, "
                                   "phase = 0, enabled = false, assigned = [17, 18, 19, 0] }\n"),
               std::string::npos);
+    EXPECT_NE(
+        ReadFile(file).find("\n\"tx 2\" = { slots = 4, address = \"10.1.1.1\", port = 14530, channels = "
+                            "[5, 6, 7, 8] }\n\"auto 5\" = { destination = \"localhost\", channel = 7, "
+                            "source = \"TRUCK-B\" }\n"),
+        std::string::npos);
     ASSERT_EQ(Cli({"ppm", "127.0.0.2", "delete", "3"}).code, kExitOk);
-    const Outcome applied = Cli({"show", "apply", file, "--only", "ppm"});
+    ASSERT_EQ(Cli({"flow", "127.0.0.2", "tx", "delete", "2"}).code, kExitOk);
+    ASSERT_EQ(Cli({"autoroute", "127.0.0.2", "delete", "5"}).code, kExitOk);
+    const Outcome applied = Cli({"show", "apply", file, "--only", "ppm,flows"});
     ASSERT_EQ(applied.code, kExitOk) << applied.err;
-    EXPECT_NE(applied.out.find("  ppm: 5 requests sent, 5 answered, 0 refused\n"), std::string::npos)
-        << "create, disable, three channels: " << applied.out;
+    EXPECT_NE(applied.out.find("  ppm: 5 requests sent, 5 answered, 0 refused\n"
+                               "  flows: 6 requests sent, 6 answered, 0 refused\n"),
+              std::string::npos)
+        << "a stream made, disabled and three channels; a flow made, four slots and a route: " << applied.out;
     EXPECT_EQ(Diff().code, kExitOk) << Diff().out;
     ASSERT_EQ(Cli({"show", "apply", file + ".before-apply.toml"}).code, kExitOk);
     EXPECT_EQ(Cli({"ppm", "127.0.0.2"}).out, "no PPM streams\n");
+    EXPECT_EQ(Cli({"flows", "127.0.0.2"}).out, "unicast clocking off: Unicast clocking off\n");
+    EXPECT_EQ(Cli({"autoroute", "127.0.0.2"}).out.find(" <- "), std::string::npos);
 }
 
 // The console only ever clears a gain, and clearing takes a channel's input and output together:

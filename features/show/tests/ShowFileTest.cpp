@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <sstream>
+#include <tuple>
 
 #include "features/routing/core/ChannelNames.h"
 #include "features/show/core/ShowComparison.h"
@@ -21,8 +22,13 @@ struct Image {
     GainTables gains{};
     LevelDetectorTables detectors{};
     PpmStreamTable ppm;
+    FlowTables flows;
+    IpRouteTable autoRoutes;
 
-    LiveFrame Live() const { return {frame, routes, kChannels, 1, &gains, &detectors, &ppm}; }
+    LiveFrame Live() const {
+        return {frame, routes, kChannels,   1,    &gains,       &detectors,
+                &ppm,  &flows, &autoRoutes, 3000, {"127.0.0.2"}};
+    }
 };
 
 std::unique_ptr<Image> Frame(std::string_view serial) {
@@ -44,6 +50,10 @@ std::unique_ptr<Image> Frame(std::string_view serial) {
     image->detectors[1][9] = {{{true, 40, 0}, 500, {true, 60, 5}, 1000}, 1, 1};
     image->ppm.Apply({3, 2, 50, 0, 10200, "10.0.0.9", true});
     image->ppm.Assign({3, 1, 17});
+    image->flows.Apply({true, 2, 2, "10.1.1.1", 14530, 0});
+    image->flows.ApplySlot({true, 2, 0, 3});
+    image->flows.ApplySlot({true, 2, 1, 4});
+    image->autoRoutes.Apply({5, "localhost", "07", "TRUCK-B"});
     return image;
 }
 
@@ -68,6 +78,10 @@ TEST(ShowFile, RoundTripKeepsEveryItemInTheFramesOrder) {
     EXPECT_NE(text.find("\nName = \"Studio A\"\n"), std::string::npos);
     EXPECT_NE(text.find("\n\"in 7\" = { gain = \"-3.50\", phase = false, mute = true }\n"),
               std::string::npos);
+    EXPECT_NE(
+        text.find("\n\"tx 2\" = { slots = 2, address = \"10.1.1.1\", port = 14530, channels = [3, 4] }\n"
+                  "\"auto 5\" = { destination = \"localhost\", channel = 7, source = \"TRUCK-B\" }\n"),
+        std::string::npos);
     EXPECT_NE(text.find("\n\"out 10\" = { time1 = 500, level1 = \"-40\", time2 = 1000, level2 = \"-60.05\", "
                         "enabled = true }\n"),
               std::string::npos)
@@ -96,11 +110,12 @@ TEST(ShowFile, RoundTripKeepsEveryItemInTheFramesOrder) {
     EXPECT_TRUE(ShowComparison::Of(frame, "rack.toml", a->Live(), false).Equal());
 
     // A frame without gains or detectors has no such sections, and a show that has them is not for it.
-    const LiveFrame bare{a->frame, a->routes, kChannels, 1, nullptr, nullptr, nullptr};
+    const LiveFrame bare{a->frame, a->routes, kChannels, 1};
     const std::string plain = ShowFile{{ShowFile::Capture(bare, "127.0.0.2")}}.Text();
     EXPECT_EQ(plain.find(".gains]"), std::string::npos);
     EXPECT_EQ(plain.find(".detectors]"), std::string::npos);
     EXPECT_EQ(plain.find(".ppm]"), std::string::npos);
+    EXPECT_EQ(plain.find(".flows]"), std::string::npos);
     const ShowComparison refused = ShowComparison::Of(frame, "rack.toml", bare, false);
     EXPECT_EQ(refused.problem, "rack.toml:" + std::to_string(frame.gainSection.line) +
                                    ": frame K5A0011703042 has no gain settings.");
@@ -206,6 +221,16 @@ TEST(ShowFile, HandEditedFaultsAreRefusedWithFileAndLine) {
          "rack.toml:7: assigned needs the frame channel of each of the stream's 2 channels (0 for none)."},
         {Show(Stream("assigned = [1, 65]"), "ppm"),
          "rack.toml:7: assigned needs frame channels from 0 (none) to the frame's 64."},
+        {Show("\"tx 33\" = {}", "flows"),
+         "rack.toml:7: \"tx 33\" is not a flow such as \"tx 1\" or \"rx 32\", nor a route such as \"auto "
+         "64\"."},
+        {Show("\"rx 1\" = { slots = 2, port = 14527, latency = 0, channels = [1, 2] }", "flows"),
+         "rack.toml:7: port needs a whole number from 14528 to 14591."},
+        {Show("\"tx 1\" = { slots = 2, address = \"10.1.1.1\", port = 14528, channels = [1, 65] }", "flows"),
+         "rack.toml:7: channels needs network channels from 0 (none) to 64."},
+        {Show("\"auto 1\" = { destination = \"a,b\", channel = 1, source = \"B\" }", "flows"), ""},
+        {Show("\"auto 1\" = { destination = \"A\", channel = 0, source = \"B\" }", "flows"),
+         "rack.toml:7: channel needs a whole number from 1 to 64."},
     };
     for (const auto& c : cases) {
         std::string problem;
@@ -259,6 +284,13 @@ TEST(ShowComparison, NamesEachDifferenceFromTheFrameToTheFile) {
     show.ppm.back().stream.enabled = true;
     show.ppm.push_back({{}, true, 0});
     show.ppm.back().stream.id = 5;
+    live->flows.Apply({false, 4, 2, "", 14531, 1000});
+    show.flows[0].entry.channels[1] = 9;  // tx 2: one slot
+    show.flows.push_back({false, 4, *live->flows.Find(false, 4), false, 0});
+    show.flows.back().entry.latency = 2000;                                     // rx 4 made again
+    show.flows.push_back({true, 6, {2, "127.0.0.2", 14532, 0, {}}, false, 0});  // the frame itself
+    show.autoRoutes[0].removed = true;
+    live->frame.config.danteAutoRoute = 1;
 
     const ShowComparison c = ShowComparison::Of(show, "rack.toml", live->Live(), false);
     EXPECT_EQ(c.problem, "");
@@ -282,8 +314,7 @@ TEST(ShowComparison, NamesEachDifferenceFromTheFrameToTheFile) {
     EXPECT_EQ(c.gains, (std::vector<std::string>{"gain out 8: -6.00 phase inverted to 0.00",
                                                  "gain in 9: 0.00 to 1.00"}));
     EXPECT_EQ(c.gainClears, std::vector<std::int32_t>{8}) << "its input is clear already";
-    EXPECT_EQ(c.unsent,
-              std::vector<std::string>{"gain in 9: the console only clears gains; set 1.00 at the frame"});
+    EXPECT_EQ(c.unsent.front(), "gain in 9: the console only clears gains; set 1.00 at the frame");
     EXPECT_EQ(c.detectors, (std::vector<std::string>{
                                "detector in 3: 0 ms 0 dB, 0 ms 0 dB, off to 10 ms -20 dB, 0 ms 0 dB, on",
                                "detector out 10: 500 ms -40 dB, 1000 ms -60.05 dB, on to 500 ms -40 dB, "
@@ -307,6 +338,19 @@ TEST(ShowComparison, NamesEachDifferenceFromTheFrameToTheFile) {
                         {P::Assign, 3}, {P::Delete, 4}, {P::Create, 4}, {P::Enable, 4}, {P::Delete, 5}}))
         << "a stream whose settings differ is made again; one only assigned differently is not";
     EXPECT_EQ(c.ppmRequests[0].frameChannel, 20);
+    using F = FlowRequest::Kind;
+    std::vector<std::tuple<F, bool, std::int32_t>> flows;
+    for (const FlowRequest& r : c.flowRequests)
+        flows.emplace_back(r.kind, r.transmit, r.flow);
+    EXPECT_EQ(
+        flows,
+        (std::vector<std::tuple<F, bool, std::int32_t>>{
+            {F::Slot, true, 2}, {F::Delete, false, 4}, {F::Create, false, 4}, {F::AutoRoute, false, 5}}));
+    EXPECT_EQ(c.flowRequests[3].route.sourceChannel, "") << "an empty source channel removes the route";
+    EXPECT_EQ(c.flows.back(), "auto route 5: localhost from TRUCK-B 07 to none");
+    ASSERT_EQ(c.unsent.size(), 2u);
+    EXPECT_TRUE(c.unsent[1].starts_with("tx flow 6: "))
+        << "a Tx flow to the frame itself is not sent: " << c.unsent[1];
 
     const ShowComparison network = ShowComparison::Of(show, "rack.toml", live->Live(), true);
     EXPECT_EQ(network.settings.size(), 2u);
