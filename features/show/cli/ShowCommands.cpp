@@ -18,6 +18,7 @@
 #include "device/posix/PosixEventLoop.h"
 #include "features/channeltools/core/ChannelToolsGates.h"
 #include "features/channeltools/core/ChannelToolsUnit.h"
+#include "features/interfaces/core/InterfacesUnit.h"
 #include "features/leveldetectors/core/LevelDetectorUnit.h"
 #include "features/networkaudio/core/NetworkAudioUnit.h"
 #include "features/ppm/core/PpmUnit.h"
@@ -25,6 +26,7 @@
 #include "features/routing/core/RoutingUnit.h"
 #include "features/settings/core/AddressRules.h"
 #include "features/settings/core/ApplySettings.h"
+#include "features/settings/core/CardRequests.h"
 #include "features/show/core/ShowComparison.h"
 #include "features/show/core/ShowFile.h"
 #include "features/show/core/ShowReading.h"
@@ -36,8 +38,8 @@ namespace velmar {
 namespace {
 
 // In the order an apply sends them.
-constexpr std::array<std::string_view, 7> kSections{"settings",  "routes", "labels", "gains",
-                                                    "detectors", "ppm",    "flows"};
+constexpr std::array<std::string_view, 8> kSections{"settings", "cards",     "routes", "labels",
+                                                    "gains",    "detectors", "ppm",    "flows"};
 
 // The worse of two exit codes: unanswered above refused above all answered.
 int Worse(int a, int b) {
@@ -151,6 +153,11 @@ void KeepChosen(const CliOptions& options, ShowComparison& comparison) {
     if (!SectionChosen(options, "settings")) {
         comparison.settings.clear();
         comparison.edited.reset();
+    }
+    if (!SectionChosen(options, "cards")) {
+        comparison.cards.clear();
+        comparison.cardsEdited.reset();
+        std::erase_if(comparison.unsent, [](const std::string& line) { return line.starts_with("card "); });
     }
     if (!SectionChosen(options, "routes")) {
         comparison.routes.clear();
@@ -307,6 +314,7 @@ void PrintVisits(std::ostream& out, const std::vector<FrameVisit>& visits, bool 
             if (!c.problem.empty())
                 out << ",\"problem\":" << JsonQuoted(c.problem);
             PrintJsonList(out, "settings", c.settings);
+            PrintJsonList(out, "cards", c.cards);
             PrintJsonList(out, "routes", c.routes);
             PrintJsonList(out, "labels", c.labels);
             PrintJsonList(out, "gains", c.gains);
@@ -332,10 +340,11 @@ void PrintVisits(std::ostream& out, const std::vector<FrameVisit>& visits, bool 
             out << "refused: " << Safe(c.problem) << "\n";
             continue;
         }
-        const std::size_t count = c.settings.size() + c.routes.size() + c.labels.size() + c.gains.size() +
-                                  c.detectors.size() + c.ppm.size() + c.flows.size();
+        const std::size_t count = c.settings.size() + c.cards.size() + c.routes.size() + c.labels.size() +
+                                  c.gains.size() + c.detectors.size() + c.ppm.size() + c.flows.size();
         out << (count == 0 ? std::string("as the show") : std::to_string(count) + " differences") << "\n";
         PrintLines(out, "settings", c.settings);
+        PrintLines(out, "cards", c.cards);
         PrintLines(out, "routes", c.routes);
         PrintLines(out, "labels", c.labels);
         PrintLines(out, "gains", c.gains);
@@ -456,6 +465,22 @@ int Send(const CliOptions& options, const CliStreams& streams, const FrameVisit&
                     streams.out
                         << "  the network settings changed: restart the frame for them to take effect\n";
             }
+        }
+        if (plan.cardsEdited) {
+            const ConfigBlock opened = session.State().config;
+            CardApplyOutcome outcome;
+            {
+                RequestBatch batch(session.Outcomes());
+                outcome =
+                    ApplyCardSettings(opened, *plan.cardsEdited, session.State().config, session.Requests());
+                result = Worse(result, Report(frame, batch, options, streams, "cards"));
+            }
+            // The set replies repeat the request; the card's gets say what it took.
+            RequestBatch readBack(session.Outcomes());
+            for (const std::int32_t card : outcome.cards)
+                session.Feature<InterfacesUnit>().CardSettings(card);
+            result = Worse(result,
+                           AwaitOutcomes(frame.loop, frame.console, readBack, options.timeout, streams.err));
         }
         if (!plan.crosspoints.empty()) {
             RequestBatch batch(session.Outcomes());

@@ -9,6 +9,7 @@
 #include "device/FeatureGate.h"
 #include "features/channeltools/core/ChannelTools.h"
 #include "features/routing/core/ChannelNames.h"
+#include "features/settings/core/CardRequests.h"
 #include "features/settings/core/SettingsFile.h"
 #include "protocol/TextEncoding.h"
 
@@ -407,6 +408,61 @@ void CompareFlows(ShowComparison& result, const ShowFrame& show, const LiveFrame
     }
 }
 
+void CompareCards(ShowComparison& result, const ShowFrame& show, std::string_view file,
+                  const ConfigBlock& config) {
+    auto edited = std::make_unique<ConfigBlock>(config);
+    std::vector<bool> named(kCardSlots + 1, false);
+    for (const ShowCard& card : show.cards) {
+        named[static_cast<std::size_t>(card.slot)] = true;
+        const std::string name = "card " + std::to_string(card.slot);
+        const CardType fitted = EditableCardKind(config, card.slot);
+        if (fitted != card.kind) {
+            result.absent.push_back(name + " " + std::string(CardDescription(card.kind)) +
+                                    ": the frame has " +
+                                    (fitted == CardType::None ? std::string("no card it can set there")
+                                                              : "a " + std::string(CardDescription(fitted))));
+            continue;
+        }
+        const CardRecord& now = config.cards[static_cast<std::size_t>(card.slot - 1)];
+        CardRecord& target = edited->cards[static_cast<std::size_t>(card.slot - 1)];
+        // The page's own rules, row by row in its order: a new interface type opens its rows.
+        for (const ShowCardRow& row : card.rows) {
+            // The DSD filter is one setting of the card: its first channel's row sends it.
+            const bool cardWide = row.row.param == CardParam::DsdFilter && row.row.index > 1;
+            if (cardWide || !RowEditable(row.row, target)) {
+                if (RowValueText(row.row, target) != row.value)
+                    result.unsent.push_back(name + " " + RowName(row.row) + ": cannot be set to " +
+                                            row.value +
+                                            (cardWide ? "; the card has one DSD filter, set on 1:DSD filter"
+                                                      : " on this card as it stands"));
+                continue;
+            }
+            if (!StoreRowText(row.row, row.value, target)) {
+                std::string allowed;
+                for (const CardChoice& choice : RowChoices(row.row, target))
+                    allowed.append(allowed.empty() ? "" : ", ").append(choice.text);
+                result.problem = std::string(file) + ":" + std::to_string(row.line) + ": '" + row.value +
+                                 "' is not a value of " + RowName(row.row) + " (" + allowed + ").";
+                return;
+            }
+        }
+        for (const CardRow& row : CardRows(card.kind)) {
+            const std::string before = RowValueText(row, now);
+            const std::string after = RowValueText(row, target);
+            if (before != after)
+                result.cards.push_back(name + " " + RowName(row) + ": " + before + " to " + after);
+        }
+    }
+    for (std::int32_t slot = 1; slot <= static_cast<std::int32_t>(kCardSlots); ++slot) {
+        const CardType fitted = EditableCardKind(config, slot);
+        if (fitted != CardType::None && !named[static_cast<std::size_t>(slot)])
+            result.kept.push_back("card " + std::to_string(slot) + " " +
+                                  std::string(CardDescription(fitted)) + " is not in the show: kept");
+    }
+    if (!PlanCardRequests(config, *edited).requests.empty())
+        result.cardsEdited = std::move(edited);
+}
+
 // A section the frame does not offer is refused for it, at the section's line.
 std::string Unoffered(std::string_view file, const ShowFrame& show, const ShowSection& section,
                       std::string_view what) {
@@ -419,7 +475,9 @@ std::string Unoffered(std::string_view file, const ShowFrame& show, const ShowSe
 ShowComparison ShowComparison::Of(const ShowFrame& show, std::string_view file, const LiveFrame& live,
                                   bool network) {
     ShowComparison result;
-    if (show.gainSection.present && live.gains == nullptr)
+    if (show.cardSection.present && !live.cardSlots)
+        result.problem = Unoffered(file, show, show.cardSection, "card slots");
+    else if (show.gainSection.present && live.gains == nullptr)
         result.problem = Unoffered(file, show, show.gainSection, "gain settings");
     else if (show.detectorSection.present && live.detectors == nullptr)
         result.problem = Unoffered(file, show, show.detectorSection, "level detectors");
@@ -433,6 +491,10 @@ ShowComparison ShowComparison::Of(const ShowFrame& show, std::string_view file, 
     if (!result.problem.empty())
         return result;
     CompareSettings(result, show, file, live.state, network);
+    if (!result.problem.empty())
+        return result;
+    if (live.cardSlots)
+        CompareCards(result, show, file, live.state.config);
     if (!result.problem.empty())
         return result;
     const std::int32_t first = std::max(live.firstLabel, 1);

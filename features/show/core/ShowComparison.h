@@ -41,6 +41,7 @@ struct ShowComparison {
     // What differs, from the frame's value to the file's: "AliveTime: 30 to 45",
     // "MADI 20: from AES 05 to AES 08", "label in 5: '' to 'Kick In'".
     std::vector<std::string> settings;
+    std::vector<std::string> cards;
     std::vector<std::string> routes;
     std::vector<std::string> labels;
     std::vector<std::string> gains;
@@ -61,6 +62,8 @@ struct ShowComparison {
     // What applying sends: the settings as they should be (null when none differ), the
     // crosspoints and the labels that differ.
     std::unique_ptr<ConfigBlock> edited;
+    std::unique_ptr<ConfigBlock>
+        cardsEdited;  // the frame's configuration with the show's cards; null when equal
     std::vector<Crosspoint> crosspoints;
     std::vector<ShowLabel> labelChanges;
     std::vector<std::int32_t> gainClears;  // channels whose input and output gains are cleared
@@ -69,8 +72,8 @@ struct ShowComparison {
     std::vector<FlowRequest> flowRequests;
 
     bool Equal() const {
-        return settings.empty() && routes.empty() && labels.empty() && gains.empty() && detectors.empty() &&
-               ppm.empty() && flows.empty();
+        return settings.empty() && cards.empty() && routes.empty() && labels.empty() && gains.empty() &&
+               detectors.empty() && ppm.empty() && flows.empty();
     }
 
     // `network`: the file's own addresses count too; otherwise the frame keeps its own. `file`

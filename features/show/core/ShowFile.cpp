@@ -488,6 +488,59 @@ void ReadFlows(std::string_view name, const toml::table& table, ShowFrame& frame
               [](const ShowAutoRoute& a, const ShowAutoRoute& b) { return a.channel < b.channel; });
 }
 
+bool LevelRow(const CardRow& row) {
+    return row.param == CardParam::MicClippingLevel || row.param == CardParam::LineClippingLevel ||
+           row.param == CardParam::MaxOutputLevel;
+}
+
+CardType KindNamed(std::string_view description) {
+    for (const CardType kind :
+         {CardType::Sdi, CardType::Ad, CardType::Da, CardType::Aes, CardType::MadiHotlink}) {
+        if (CardDescription(kind) == description)
+            return kind;
+    }
+    return CardType::None;
+}
+
+// A table per slot: the card's kind, then its rows by the card page's names and entries.
+void ReadCards(std::string_view name, const toml::table& table, ShowFrame& frame) {
+    for (auto&& [key, value] : table) {
+        ShowCard card;
+        card.line = key.source().begin.line;
+        const std::string_view digits = key.str();
+        card.slot = digits.size() == 1 && digits[0] >= '1' && digits[0] <= '8' ? digits[0] - '0' : 0;
+        if (card.slot == 0)
+            Refuse(name, key.source(), "\"" + std::string(digits) + "\" is not a card slot from 1 to 8.");
+        const toml::table& rows = TableOf(name, key, value);
+        const toml::node* kind = rows.get("card");
+        card.kind =
+            kind != nullptr && kind->is_string() ? KindNamed(kind->as_string()->get()) : CardType::None;
+        if (card.kind == CardType::None)
+            Refuse(name, kind != nullptr ? kind->source() : key.source(),
+                   "slot " + std::to_string(card.slot) + " needs card = the kind of card, such as \"" +
+                       std::string(CardDescription(CardType::Ad)) + "\".");
+        for (auto&& [rowName, rowValue] : rows) {
+            if (rowName.str() == "card")
+                continue;
+            const std::optional<CardRow> row = FindCardRow(card.kind, rowName.str());
+            if (!row || LevelRow(*row))
+                Refuse(name, rowName.source(),
+                       "the " + std::string(CardDescription(card.kind)) + " has no parameter \"" +
+                           std::string(rowName.str()) + "\" to set.");
+            card.rows.push_back({*row, StringOf(name, rowName, rowValue), LineOf(rowValue)});
+        }
+        // The page's order: a row's meaning may follow an earlier one (the interface type).
+        const std::vector<CardRow> order = CardRows(card.kind);
+        std::sort(card.rows.begin(), card.rows.end(), [&](const ShowCardRow& a, const ShowCardRow& b) {
+            return std::find(order.begin(), order.end(), a.row) <
+                   std::find(order.begin(), order.end(), b.row);
+        });
+        frame.cards.push_back(std::move(card));
+    }
+    std::sort(frame.cards.begin(), frame.cards.end(),
+              [](const ShowCard& a, const ShowCard& b) { return a.slot < b.slot; });
+}
+
 ShowSection SectionAt(const toml::key& key) {
     return {true, key.source().begin.line};
 }
@@ -525,6 +578,9 @@ ShowFrame ReadFrame(std::string_view name, const toml::key& serial, const toml::
         } else if (word == "detectors") {
             frame.detectorSection = SectionAt(key);
             ReadDetectors(name, TableOf(name, key, value), frame);
+        } else if (word == "cards") {
+            frame.cardSection = SectionAt(key);
+            ReadCards(name, TableOf(name, key, value), frame);
         } else if (word == "flows") {
             frame.flowSection = SectionAt(key);
             ReadFlows(name, TableOf(name, key, value), frame);
@@ -577,6 +633,21 @@ ShowFrame ShowFile::Capture(const LiveFrame& live, std::string_view address) {
                         {direction, channel, detector.thresholds, detector.state != 0, 0});
             }
         }
+    }
+    frame.cardSection.present = live.cardSlots;
+    for (std::int32_t slot = 1; live.cardSlots && slot <= static_cast<std::int32_t>(kCardSlots); ++slot) {
+        const CardType kind = EditableCardKind(state.config, slot);
+        if (kind == CardType::None)
+            continue;
+        ShowCard card{slot, kind, {}, 0};
+        const CardRecord& record = state.config.cards[static_cast<std::size_t>(slot - 1)];
+        for (const CardRow& row : CardRows(kind)) {
+            // Only what the page would send: rows with entries to choose, as the card stands.
+            const bool cardWide = row.param == CardParam::DsdFilter && row.index > 1;
+            if (!LevelRow(row) && !cardWide && RowEditable(row, record) && !RowChoices(row, record).empty())
+                card.rows.push_back({row, RowValueText(row, record), 0});
+        }
+        frame.cards.push_back(std::move(card));
     }
     frame.flowSection.present = live.flows != nullptr;
     if (live.flows != nullptr) {
@@ -631,6 +702,19 @@ std::string ShowFile::Text() const {
                     Line(text, setting.key, toml::value<std::int64_t>(std::stoll(setting.value)));
                 else
                     Line(text, setting.key, setting.value);
+            }
+        }
+        if (frame->cardSection.present) {
+            text.append("\n[").append(table).append(".cards]\n");
+            for (const ShowCard& card : frame->cards) {
+                text.append("\n[")
+                    .append(table)
+                    .append(".cards.")
+                    .append(std::to_string(card.slot))
+                    .append("]\n");
+                Line(text, "card", std::string(CardDescription(card.kind)));
+                for (const ShowCardRow& row : card.rows)
+                    Line(text, RowName(row.row), row.value);
             }
         }
         text.append("\n[").append(table).append(".routes]\n");

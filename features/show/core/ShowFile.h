@@ -14,6 +14,7 @@
 #include "features/networkaudio/core/IpRouteTable.h"
 #include "features/ppm/core/PpmStreamTable.h"
 #include "features/routing/core/CrosspointTable.h"
+#include "features/settings/core/CardRows.h"
 
 namespace velmar {
 
@@ -79,6 +80,22 @@ struct ShowAutoRoute {
     std::size_t line = 0;
 };
 
+// One parameter of a card, by the card page's row name ("3:Phantom power") and entry ("on").
+struct ShowCardRow {
+    CardRow row;
+    std::string value;
+    std::size_t line = 0;
+};
+
+// The settings of the card in a slot, of the kind the show was saved from, in the page's row
+// order; levels are the card's to report and are left out.
+struct ShowCard {
+    std::int32_t slot = 0;
+    CardType kind = CardType::None;
+    std::vector<ShowCardRow> rows;
+    std::size_t line = 0;
+};
+
 // A section the frame offers only with a feature: whether the show has it, and where.
 struct ShowSection {
     bool present = false;
@@ -92,6 +109,7 @@ struct LiveFrame {
     const CrosspointTable& routes;
     std::int32_t channels = 0;
     std::int32_t firstLabel = 1;  // the first channel of the label, gain and detector lists
+    bool cardSlots = false;
     const GainTables* gains = nullptr;
     const LevelDetectorTables* detectors = nullptr;
     const PpmStreamTable* ppm = nullptr;
@@ -118,7 +136,8 @@ struct ShowFrame {
     std::vector<ShowLabel> labels;
     // Channels whose gain, phase or mute is set, or whose detector is set or enabled; inputs then
     // outputs, ascending. A channel left out is kept as the frame has it.
-    ShowSection gainSection, detectorSection, ppmSection, flowSection;
+    ShowSection cardSection, gainSection, detectorSection, ppmSection, flowSection;
+    std::vector<ShowCard> cards;  // by slot; a slot left out is kept
     std::vector<ShowGain> gains;
     std::vector<ShowDetector> detectors;
     std::vector<ShowPpmStream> ppm;  // by stream ID; a stream left out is kept

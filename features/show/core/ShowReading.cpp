@@ -95,6 +95,7 @@ LiveFrame ShowReading::Live() const {
             session_.Feature<RoutingUnit>().Crosspoints(),
             session_.Channels(),
             ToolChannelBase(session_.Connection()) + 1,
+            session_.Capabilities().cards,
             gains_ ? &session_.Feature<ChannelToolsUnit>().Gains() : nullptr,
             detectors_ ? &session_.Feature<LevelDetectorUnit>().Detectors() : nullptr,
             ppm_ ? &streams_ : nullptr,

@@ -66,14 +66,16 @@ TEST_F(ShowCommands, SaveChangeDiffApplyAndUndo) {
     ASSERT_EQ(Cli({"label", "127.0.0.2", "in", "5", "Snare"}).code, kExitOk);
     ASSERT_EQ(Cli({"label", "127.0.0.2", "out", "3", "New"}).code, kExitOk);
     ASSERT_EQ(Cli({"detector", "127.0.0.2", "in", "5", "--disable"}).code, kExitOk);
+    ASSERT_EQ(Cli({"card", "127.0.0.2", "2", "3:Phantom power=on"}).code, kExitOk);
+    const std::string card = "  cards: card 2 3:Phantom power: on to off\n";
     const std::string unapplied =
         "  labels: label in 5: 'Snare' to 'Kick In'\n"
         "  detectors: detector in 5: 500 ms -40 dB, 0 ms 0 dB, off to 500 ms -40 dB, 0 ms 0 dB, on\n"
         "  kept: label out 3 'New' is not in the show: kept\n"
         "LW160021804011 Wall box (127.0.0.3): as the show\n";
-    const std::string differences =
-        "K5A0011703042 Studio A (127.0.0.2): 3 differences\n  routes: " + ChannelText(20) + ": from " +
-        ChannelText(8) + " to " + ChannelText(5) + "\n" + unapplied;
+    const std::string differences = "K5A0011703042 Studio A (127.0.0.2): 4 differences\n" + card +
+                                    "  routes: " + ChannelText(20) + ": from " + ChannelText(8) + " to " +
+                                    ChannelText(5) + "\n" + unapplied;
     const Outcome diff = Diff();
     EXPECT_EQ(diff.code, kExitFailure) << "they differ";
     EXPECT_EQ(diff.out, differences);
@@ -90,11 +92,12 @@ TEST_F(ShowCommands, SaveChangeDiffApplyAndUndo) {
 
     const Outcome routesOnly = Cli({"show", "apply", file, "--only", "routes"});
     ASSERT_EQ(routesOnly.code, kExitOk) << routesOnly.err;
-    EXPECT_EQ(Diff().out, "K5A0011703042 Studio A (127.0.0.2): 2 differences\n" + unapplied);
+    EXPECT_EQ(Diff().out, "K5A0011703042 Studio A (127.0.0.2): 3 differences\n" + card + unapplied);
 
     const Outcome applied = Cli({"show", "apply", file});
     ASSERT_EQ(applied.code, kExitOk) << applied.err;
-    EXPECT_NE(applied.out.find("  labels: 1 requests sent, 1 answered, 0 refused\n"
+    EXPECT_NE(applied.out.find("  cards: 1 requests sent, 1 answered, 0 refused\n"
+                               "  labels: 1 requests sent, 1 answered, 0 refused\n"
                                "  detectors: 1 requests sent, 1 answered, 0 refused\n"),
               std::string::npos)
         << applied.out;
@@ -104,7 +107,7 @@ TEST_F(ShowCommands, SaveChangeDiffApplyAndUndo) {
     // The rack as it was before the last apply comes back with one command.
     const Outcome undone = Cli({"show", "apply", file + ".before-apply.toml"});
     ASSERT_EQ(undone.code, kExitOk) << undone.err;
-    EXPECT_EQ(Diff().out, "K5A0011703042 Studio A (127.0.0.2): 2 differences\n" + unapplied);
+    EXPECT_EQ(Diff().out, "K5A0011703042 Studio A (127.0.0.2): 3 differences\n" + card + unapplied);
 }
 
 // Streams, flows and routes the show names are made as the file says; the undo removes what the
@@ -193,6 +196,13 @@ TEST_F(ShowCommands, AFaultyShowSendsNothing) {
         << refused.err;
     EXPECT_EQ(Diff().code, kExitOk) << "the name was not sent either";
 
+    WriteFile(faulty, Replaced(show, "\"3:Phantom power\" = \"off\"", "\"3:Phantom power\" = \"maybe\""));
+    const Outcome card = Cli({"show", "apply", faulty});
+    EXPECT_EQ(card.code, kExitFailure);
+    EXPECT_NE(card.err.find("'maybe' is not a value of 3:Phantom power (off, on). Nothing sent."),
+              std::string::npos)
+        << card.err;
+
     WriteFile(faulty, Replaced(show, "format = 1", "format = 2"));
     const Outcome newer = Cli({"show", "diff", faulty});
     EXPECT_EQ(newer.code, kExitFailure);
@@ -205,7 +215,7 @@ TEST_F(ShowCommands, AFaultyShowSendsNothing) {
     const Outcome missing = Cli({"show", "diff", faulty});
     EXPECT_EQ(missing.code, kExitNotResponding) << missing.out << missing.err;
     EXPECT_EQ(Cli({"show", "apply", file, "--frame", "K5A9"}).code, kExitUsage);
-    EXPECT_EQ(Cli({"show", "apply", file, "--only", "cards"}).code, kExitUsage);
+    EXPECT_EQ(Cli({"show", "apply", file, "--only", "colours"}).code, kExitUsage);
 
     // A K5E has no level detectors: a show that gives it some is refused at that section's line.
     ASSERT_EQ(Cli({"show", "save", file, "127.0.0.4"}).code, kExitOk);

@@ -26,8 +26,8 @@ struct Image {
     IpRouteTable autoRoutes;
 
     LiveFrame Live() const {
-        return {frame, routes, kChannels,   1,    &gains,       &detectors,
-                &ppm,  &flows, &autoRoutes, 3000, {"127.0.0.2"}};
+        return {frame,      routes, kChannels, 1,           true, &gains,
+                &detectors, &ppm,   &flows,    &autoRoutes, 3000, {"127.0.0.2"}};
     }
 };
 
@@ -117,8 +117,8 @@ TEST(ShowFile, RoundTripKeepsEveryItemInTheFramesOrder) {
     EXPECT_EQ(plain.find(".ppm]"), std::string::npos);
     EXPECT_EQ(plain.find(".flows]"), std::string::npos);
     const ShowComparison refused = ShowComparison::Of(frame, "rack.toml", bare, false);
-    EXPECT_EQ(refused.problem, "rack.toml:" + std::to_string(frame.gainSection.line) +
-                                   ": frame K5A0011703042 has no gain settings.");
+    EXPECT_EQ(refused.problem, "rack.toml:" + std::to_string(frame.cardSection.line) +
+                                   ": frame K5A0011703042 has no card slots.");
     EXPECT_FALSE(refused.edited);
 }
 
@@ -221,6 +221,13 @@ TEST(ShowFile, HandEditedFaultsAreRefusedWithFileAndLine) {
          "rack.toml:7: assigned needs the frame channel of each of the stream's 2 channels (0 for none)."},
         {Show(Stream("assigned = [1, 65]"), "ppm"),
          "rack.toml:7: assigned needs frame channels from 0 (none) to the frame's 64."},
+        {Show("card = \"AD converter\"", "cards.9"), "rack.toml:6: \"9\" is not a card slot from 1 to 8."},
+        {Show("\"1:Mode\" = \"mic\"", "cards.2"),
+         "rack.toml:6: slot 2 needs card = the kind of card, such as \"AD converter\"."},
+        {Show("card = \"AD converter\"\n\"1:Max output level\" = \"0.00\"", "cards.2"),
+         "rack.toml:8: the AD converter has no parameter \"1:Max output level\" to set."},
+        {Show("card = \"DA converter\"\n\"1:Max output level\" = \"0.00\"", "cards.2"),
+         "rack.toml:8: the DA converter has no parameter \"1:Max output level\" to set."},
         {Show("\"tx 33\" = {}", "flows"),
          "rack.toml:7: \"tx 33\" is not a flow such as \"tx 1\" or \"rx 32\", nor a route such as \"auto "
          "64\"."},
