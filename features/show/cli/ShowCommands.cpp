@@ -96,12 +96,41 @@ std::string LiveSerial(const Session& session) {
 std::string ReadSave(std::span<const std::string> operands, CliOptions& options) {
     options.file = operands[0];
     options.operands.assign(operands.begin() + 1, operands.end());
+    if (options.all == !options.operands.empty())
+        return "show save takes frame addresses or --all, one of the two";
+    for (const std::string& address : options.operands) {
+        if (!ParseIpv4(address))
+            return "bad address " + address;
+    }
     return {};
+}
+
+// Every frame that answers the discovery and runs its application: a frame in its recovery
+// firmware or mode 2 holds no configuration to save and is named, not read.
+std::vector<std::string> DiscoveredFrames(std::ostream& err) {
+    std::vector<std::string> addresses;
+    const FrameDiscoveryResult found = DiscoverFrames();
+    if (!found.error.empty())
+        err << "velmar-cli: " << found.error << "\n";
+    for (const DeviceRow& row : found.rows) {
+        const std::string& shown = row.Column(DeviceColumn::Address);
+        if (ParseIpv4(shown))
+            addresses.push_back(shown);
+        else
+            err << "velmar-cli: " << Safe(shown) << " " << Safe(row.Column(DeviceColumn::Serial))
+                << " is not in its application firmware: not saved\n";
+    }
+    return addresses;
 }
 
 int Save(const CliOptions& options, const CliStreams& streams) {
     ShowFile show;
-    for (const std::string& address : options.operands) {
+    const std::vector<std::string> addresses = options.all ? DiscoveredFrames(streams.err) : options.operands;
+    if (addresses.empty()) {
+        streams.err << "velmar-cli: " << options.file << " not written: no frame answered the discovery\n";
+        return kExitNotResponding;
+    }
+    for (const std::string& address : addresses) {
         const int result = Visit(options, streams, address, [&](const CliFrame&, const LiveFrame& live) {
             show.frames.push_back(ShowFile::Capture(live, address));
             return kExitOk;
@@ -620,10 +649,12 @@ void DeclareApply(CLI::App& command, CliOptions& options) {
 constexpr std::array kCommands{
     CliCommand{
         .word = "show save",
-        .operands = 2,
+        .operands = 1,
         .more = true,
-        .usage = "  show save FILE ADDR...\n"
-                 "                      read every frame whole and write the rack's show file\n",
+        .usage = "  show save FILE ADDR... | --all\n"
+                 "                      read every frame whole and write the rack's show file; --all: every\n"
+                 "                      frame in its application firmware that answers the discovery\n",
+        .options = [](CLI::App& command, CliOptions& options) { command.add_flag("--all", options.all); },
         .read = ReadSave,
         .run = Save,
     },

@@ -174,6 +174,22 @@ TEST_F(ShowCommands, GainsAreClearedBothWaysOrReportedNotSent) {
         << undo.err;
 }
 
+// --all saves every frame the discovery finds in its application firmware; the spare in its
+// recovery firmware is named and left out.
+TEST_F(ShowCommands, SaveAllTakesTheFramesTheDiscoveryFinds) {
+    const Outcome saved = Cli({"show", "save", file, "--all"});
+    ASSERT_EQ(saved.code, kExitOk) << saved.err;
+    EXPECT_NE(saved.err.find("*127.0.0.5 K5A0041705113 is not in its application firmware: not saved"),
+              std::string::npos)
+        << saved.err;
+    const std::string show = ReadFile(file);
+    for (const char* frame : {"[frame.K5A0011703042]", "[frame.LW160021804011]", "[frame.K5E0031902007]"})
+        EXPECT_NE(show.find(frame), std::string::npos) << frame;
+    EXPECT_EQ(Diff().code, kExitOk);
+    EXPECT_EQ(Cli({"show", "save", file, "--all", "127.0.0.2"}).code, kExitUsage);
+    EXPECT_EQ(Cli({"show", "save", file}).code, kExitUsage);
+}
+
 // A K5E has neither labels nor a matrix: it is saved without asking for labels, and compares equal.
 TEST_F(ShowCommands, AFrameWithoutLabelsIsSavedWithoutAskingForThem) {
     const Outcome saved = Cli({"show", "save", file, "127.0.0.4"});
