@@ -26,6 +26,7 @@ ConsoleCore::ConsoleCore(ConsoleOptions options, ConsoleServices services)
       profile_(
           OwnedOrDefault<ProfileStore>(services.profile, ownProfile_, std::make_unique<QtProfileStore>())),
       session_(transport_, datagrams_, timers_, LinkPorts::FromEnvironment(), options),
+      frames_(timers_, LinkPorts::FromEnvironment()),
       noticing_(*prompter_, session_.Events()),
       finder_(*profile_, noticing_, LinkPorts::FromEnvironment(), DiscoveryPortFromEnvironment()) {
     session_.SetBaseTitle(" Velmar");
@@ -34,6 +35,10 @@ ConsoleCore::ConsoleCore(ConsoleOptions options, ConsoleServices services)
 }
 
 ConsoleCore::~ConsoleCore() {
+    // What features keep follows the sessions: it goes while they are still there, and hears
+    // nothing of the focused frame's disconnect below.
+    while (!kept_.empty())
+        kept_.pop_back();
     // Whatever the windows did, the frame hears the link close rather than a vanished peer.
     if (session_.Connection().connected)
         session_.Disconnect();

@@ -132,5 +132,101 @@ TEST_F(FrameWatchTest, AnUnreachableFrameIsReportedOnceAndTriedAgain) {
     EXPECT_EQ(Take(), (std::vector<std::string>{"link unreachable>up", "mode >application"}));
 }
 
+// The console's watch: its own link comes from an opener, and the focused session is shared
+// while it is on the watched frame.
+class SharedWatchTest : public ::testing::Test {
+  protected:
+    // A link the watch owns, counted so that the test sees it go.
+    struct CountedLink final : WatchLink {
+        explicit CountedLink(SharedWatchTest& owner)
+            : test(owner),
+              session(owner.own, owner.datagrams, owner.timers, LinkPorts{}, HealthOnlyOptions()) {
+            ++owner.opened;
+        }
+        ~CountedLink() override { ++test.closed; }
+        Session& Get() override { return session; }
+        SharedWatchTest& test;
+        Session session;
+    };
+
+    SharedWatchTest() {
+        heard_ = rack_.Subscribe<HealthChanged>(
+            [this](const HealthChanged& e) { changes.push_back(e.what + " " + e.from + ">" + e.to); });
+    }
+    std::vector<std::string> Take() { return std::exchange(changes, {}); }
+    void FocusOn(const std::string& address) {
+        focused.Connect(address, DeviceMode::Application, ModelClass::Full);
+        focusTransport.FinishConnect(0);
+    }
+    void Focused(const std::string& line) { focusTransport.Deliver(line + "\r"); }
+    void Own(const std::string& line) { own.Deliver(line + "\r"); }
+
+    FakeTimerService timers;
+    FakeDatagramSocket datagrams;
+    RecordingTransport own;
+    RecordingTransport focusTransport;
+    Session focused{focusTransport, datagrams, timers, LinkPorts{}, ConsoleOptions{}};
+    EventHub rack_;
+    int opened = 0;
+    int closed = 0;
+    FrameWatch watch{[this](const std::string&, DeviceMode) { return std::make_unique<CountedLink>(*this); },
+                     timers,
+                     rack_,
+                     "127.0.0.2",
+                     DeviceMode::Application,
+                     &focused};
+    std::vector<std::string> changes;
+
+  private:
+    Subscription heard_;
+};
+
+TEST_F(SharedWatchTest, AFocusedFrameIsFollowedOverTheFocusedLinkAndItsOwnLinkReturnsWhenFocusMoves) {
+    watch.Start();
+    own.FinishConnect(0);
+    Own(":gpsuconf,0,3");
+    Own(":gpsustatus,0,2,0");
+    EXPECT_EQ(Take(), (std::vector<std::string>{"link >up", "mode >application", "psu2 >ok"}));
+
+    FocusOn("127.0.0.2");
+    EXPECT_TRUE(watch.SharesFocused());
+    EXPECT_EQ(closed, 1) << "one link to the frame is enough";
+    Focused(":gpsuconf,0,3");
+    Focused(":gpsustatus,0,2,1");
+    Focused("%gsyncstat,5,1");
+    EXPECT_EQ(Take(), (std::vector<std::string>{"psu2 ok>fault", "sync-source >AES 1", "sync >unlocked"}));
+
+    // Another frame is focused: the watch takes its own link up again, and the frame was never
+    // away, so its link is no change.
+    FocusOn("127.0.0.3");
+    EXPECT_FALSE(watch.SharesFocused());
+    ASSERT_EQ(opened, 2);
+    own.FinishConnect(0);
+    Own(":gpsuconf,0,3");
+    Own(":gpsustatus,0,2,0");
+    EXPECT_EQ(Take(), (std::vector<std::string>{"psu2 fault>ok"}));
+    Focused("%gpsustatus,2,1");
+    EXPECT_TRUE(Take().empty()) << "the other frame's supply is not this one's";
+}
+
+TEST_F(SharedWatchTest, AWatchStartedOnTheFocusedFrameReadsWhatItKnowsAndALostFocusIsALostLink) {
+    FocusOn("127.0.0.2");
+    Focused(":gdevid,0,7,'Studio A'");
+    Focused(":gfanconf,0,1");
+    Focused(":gpsuconf,0,1");
+    Focused(":gfanstatus,0,1,1");
+    Focused(":gpsustatus,0,1,0");
+    Focused(":gactrate,0,2");
+    watch.Start();
+    EXPECT_EQ(opened, 0);
+    EXPECT_EQ(Take(), (std::vector<std::string>{"link >up", "mode >application", "name >Studio A", "psu1 >ok",
+                                                "psu2 >not fitted", "fan1 >fault", "sample-rate >48 kHz"}))
+        << "the sync status is not read yet";
+    focusTransport.PeerCloses();
+    EXPECT_EQ(Take(), (std::vector<std::string>{"link up>lost"}));
+    EXPECT_EQ(opened, 1);
+    EXPECT_TRUE(watch.HasOwnLink()) << "the watch looks for the frame itself";
+}
+
 }  // namespace
 }  // namespace velmar::test
