@@ -11,35 +11,22 @@
 #include "cli/CliApp.h"
 #include "cli/FrameConnection.h"
 #include "cli/HeadlessConsole.h"
-#include "device/DeviceModel.h"
 #include "device/FeatureGate.h"
 #include "device/Session.h"
 #include "device/discovery/posix/FrameDiscovery.h"
 #include "device/posix/PosixEventLoop.h"
-#include "features/channeltools/core/ChannelToolsGates.h"
-#include "features/channeltools/core/ChannelToolsUnit.h"
 #include "features/interfaces/core/InterfacesUnit.h"
-#include "features/leveldetectors/core/LevelDetectorUnit.h"
-#include "features/networkaudio/core/NetworkAudioUnit.h"
-#include "features/ppm/core/PpmUnit.h"
 #include "features/routing/core/ChannelNames.h"
-#include "features/routing/core/RoutingUnit.h"
-#include "features/settings/core/AddressRules.h"
-#include "features/settings/core/ApplySettings.h"
-#include "features/settings/core/CardRequests.h"
 #include "features/show/core/ShowComparison.h"
 #include "features/show/core/ShowFile.h"
 #include "features/show/core/ShowReading.h"
+#include "features/show/core/ShowSending.h"
 #include "protocol/Ipv4Address.h"
 #include "protocol/TextEncoding.h"
 
 namespace velmar {
 
 namespace {
-
-// In the order an apply sends them.
-constexpr std::array<std::string_view, 8> kSections{"settings", "cards",     "routes", "labels",
-                                                    "gains",    "detectors", "ppm",    "flows"};
 
 // The worse of two exit codes: unanswered above refused above all answered.
 int Worse(int a, int b) {
@@ -172,115 +159,6 @@ bool Selected(const CliOptions& options, const ShowFrame& frame) {
     return only.empty() || std::find(only.begin(), only.end(), frame.serial) != only.end();
 }
 
-bool SectionChosen(const CliOptions& options, std::string_view section) {
-    const auto& only = options.assignments;  // --only SECTION,...
-    return only.empty() || std::find(only.begin(), only.end(), section) != only.end();
-}
-
-// Leaves out what --only does not choose, so that it is neither shown nor sent.
-void KeepChosen(const CliOptions& options, ShowComparison& comparison) {
-    if (!SectionChosen(options, "settings")) {
-        comparison.settings.clear();
-        comparison.edited.reset();
-    }
-    if (!SectionChosen(options, "cards")) {
-        comparison.cards.clear();
-        comparison.cardsEdited.reset();
-        std::erase_if(comparison.unsent, [](const std::string& line) { return line.starts_with("card "); });
-    }
-    if (!SectionChosen(options, "routes")) {
-        comparison.routes.clear();
-        comparison.crosspoints.clear();
-    }
-    if (!SectionChosen(options, "labels")) {
-        comparison.labels.clear();
-        comparison.labelChanges.clear();
-    }
-    if (!SectionChosen(options, "gains")) {
-        comparison.gains.clear();
-        comparison.gainClears.clear();
-        std::erase_if(comparison.unsent, [](const std::string& line) { return line.starts_with("gain "); });
-    }
-    if (!SectionChosen(options, "detectors")) {
-        comparison.detectors.clear();
-        comparison.detectorRequests.clear();
-    }
-    if (!SectionChosen(options, "flows")) {
-        comparison.flows.clear();
-        comparison.flowRequests.clear();
-        std::erase_if(comparison.unsent, [](const std::string& line) {
-            return line.starts_with("tx flow") || line.starts_with("rx flow") ||
-                   line.starts_with("auto route");
-        });
-    }
-    if (!SectionChosen(options, "ppm")) {
-        comparison.ppm.clear();
-        comparison.ppmRequests.clear();
-        std::erase_if(comparison.unsent, [](const std::string& line) { return line.starts_with("ppm "); });
-    }
-}
-
-// The rack as it was names what the apply will set where the frame had nothing (a disconnected
-// output, an empty label), so that applying it takes those back too.
-void KeepUndoable(const LiveFrame& live, FrameVisit& visit) {
-    const DeviceState& state = live.state;
-    const CrosspointTable& routes = live.routes;
-    for (const Crosspoint& c : visit.comparison.crosspoints) {
-        if (routes[static_cast<std::size_t>(c.output - 1)] == 0)
-            visit.before.routes.push_back({c.output, 0, 0});
-    }
-    std::sort(visit.before.routes.begin(), visit.before.routes.end(),
-              [](const ShowRoute& a, const ShowRoute& b) { return a.output < b.output; });
-    for (const ShowLabel& label : visit.comparison.labelChanges) {
-        const auto& labels = label.direction == 0 ? state.config.inputLabels : state.config.outputLabels;
-        if (labels[static_cast<std::size_t>(label.channel - 1)].Empty())
-            visit.before.labels.push_back({label.direction, label.channel, {}, 0});
-    }
-    std::sort(visit.before.labels.begin(), visit.before.labels.end(),
-              [](const ShowLabel& a, const ShowLabel& b) {
-                  return a.direction != b.direction ? a.direction < b.direction : a.channel < b.channel;
-              });
-    // A detector that was off and unset is written so, so that undoing sets it back.
-    std::set<std::pair<std::int32_t, std::int32_t>> named;
-    for (const ShowDetector& d : visit.before.detectors)
-        named.emplace(d.direction, d.channel);
-    for (const DetectorRequest& r : visit.comparison.detectorRequests) {
-        if (named.emplace(r.direction, r.channel).second)
-            visit.before.detectors.push_back({r.direction, r.channel, {}, false, 0});
-    }
-    std::sort(visit.before.detectors.begin(), visit.before.detectors.end(),
-              [](const ShowDetector& a, const ShowDetector& b) {
-                  return a.direction != b.direction ? a.direction < b.direction : a.channel < b.channel;
-              });
-    // A stream the apply creates is removed by the undo.
-    for (const PpmRequest& r : visit.comparison.ppmRequests) {
-        if (r.kind == PpmRequest::Kind::Create && (live.ppm == nullptr || live.ppm->Find(r.id) == nullptr)) {
-            ShowPpmStream removed;
-            removed.stream.id = r.id;
-            removed.removed = true;
-            visit.before.ppm.push_back(removed);
-        }
-    }
-    // A flow or automatic route the apply makes is removed by the undo.
-    for (const FlowRequest& r : visit.comparison.flowRequests) {
-        const bool made =
-            r.kind == FlowRequest::Kind::Create && live.flows->Find(r.transmit, r.flow) == nullptr;
-        const bool routed =
-            r.kind == FlowRequest::Kind::AutoRoute && live.autoRoutes->Find(r.flow) == nullptr;
-        if (made)
-            visit.before.flows.push_back({r.transmit, r.flow, {}, true, 0});
-        if (routed)
-            visit.before.autoRoutes.push_back({r.flow, {}, true, 0});
-    }
-    std::sort(visit.before.flows.begin(), visit.before.flows.end(), [](const ShowFlow& a, const ShowFlow& b) {
-        return a.transmit != b.transmit ? a.transmit : a.flow < b.flow;
-    });
-    std::sort(visit.before.autoRoutes.begin(), visit.before.autoRoutes.end(),
-              [](const ShowAutoRoute& a, const ShowAutoRoute& b) { return a.channel < b.channel; });
-    std::sort(visit.before.ppm.begin(), visit.before.ppm.end(),
-              [](const ShowPpmStream& a, const ShowPpmStream& b) { return a.stream.id < b.stream.id; });
-}
-
 // Where each serial number answers discovery now, in application mode: a rack may have been
 // given other addresses since the show was saved.
 std::map<std::string, std::string> DiscoveredAddresses() {
@@ -306,9 +184,9 @@ FrameVisit Compare(const CliOptions& options, const CliStreams& streams, const S
             return kExitNotResponding;
         }
         visit.comparison = ShowComparison::Of(show, options.file, live, options.network);
-        KeepChosen(options, visit.comparison);
+        KeepShowSections(visit.comparison, options.assignments);
         visit.before = ShowFile::Capture(live, visit.address);
-        KeepUndoable(live, visit);
+        KeepUndoable(live, visit.comparison, visit.before);
         return kExitOk;
     });
     if (visit.reached != kExitOk && visit.lost.empty())
@@ -389,9 +267,9 @@ void PrintVisits(std::ostream& out, const std::vector<FrameVisit>& visits, bool 
 std::string ReadShowFile(std::span<const std::string> operands, CliOptions& options) {
     options.file = operands[0];
     for (const std::string& section : options.assignments) {
-        if (std::find(kSections.begin(), kSections.end(), section) == kSections.end()) {
+        if (std::find(kShowSections.begin(), kShowSections.end(), section) == kShowSections.end()) {
             std::string words;
-            for (const std::string_view known : kSections)
+            for (const std::string_view known : kShowSections)
                 words.append(words.empty() ? "" : ", ").append(known);
             return "--only takes " + words;
         }
@@ -468,127 +346,35 @@ int Send(const CliOptions& options, const CliStreams& streams, const FrameVisit&
         }
         // What the frame holds now decides what is sent, not what it held when it was compared.
         ShowComparison plan = ShowComparison::Of(show, options.file, live, options.network);
-        KeepChosen(options, plan);
+        KeepShowSections(plan, options.assignments);
         streams.out << Safe(FrameName(show, visit.address)) << ":\n";
         if (!plan.problem.empty()) {
             streams.err << "velmar-cli: " << Safe(plan.problem) << " Nothing sent.\n";
             return kExitFailure;
         }
         int result = kExitOk;
-        if (plan.edited) {
-            const ConfigBlock& config = session.State().config;
-            if (const auto problem =
-                    NetworkSettingsProblem(config, *plan.edited, SettingsPresenceOf(config).dante)) {
-                streams.err << "velmar-cli: " << *problem << " No settings were sent.\n";
-                result = kExitFailure;
-            } else {
-                const auto opened = std::make_unique<ConfigBlock>(config);
-                RequestBatch batch(session.Outcomes());
-                const ApplyOutcome outcome = ApplySettings(*opened, *plan.edited, config, session.Requests());
-                result = Worse(result, Report(frame, batch, options, streams, "settings"));
-                for (const std::string& refused : outcome.refused) {
-                    streams.err << "velmar-cli: not sent: " << refused << "\n";
-                    result = Worse(result, kExitFailure);
-                }
-                if (outcome.OfferRestart())
-                    streams.out
-                        << "  the network settings changed: restart the frame for them to take effect\n";
-            }
-        }
-        if (plan.cardsEdited) {
-            const ConfigBlock opened = session.State().config;
-            CardApplyOutcome outcome;
+        for (const std::string_view section : kShowSections) {
+            if (!ShowSectionHasRequests(plan, section))
+                continue;
+            ShowSectionSent sent;
             {
                 RequestBatch batch(session.Outcomes());
-                outcome =
-                    ApplyCardSettings(opened, *plan.cardsEdited, session.State().config, session.Requests());
-                result = Worse(result, Report(frame, batch, options, streams, "cards"));
+                sent = SendShowSection(session, plan, section);
+                result = Worse(result, Report(frame, batch, options, streams, section));
             }
+            for (const std::string& refused : sent.notSent) {
+                streams.err << "velmar-cli: not sent: " << Safe(refused) << "\n";
+                result = Worse(result, kExitFailure);
+            }
+            if (sent.restart)
+                streams.out << "  the network settings changed: restart the frame for them to take effect\n";
             // The set replies repeat the request; the card's gets say what it took.
             RequestBatch readBack(session.Outcomes());
-            for (const std::int32_t card : outcome.cards)
+            for (const std::int32_t card : sent.readBack)
                 session.Feature<InterfacesUnit>().CardSettings(card);
-            result = Worse(result,
-                           AwaitOutcomes(frame.loop, frame.console, readBack, options.timeout, streams.err));
-        }
-        if (!plan.crosspoints.empty()) {
-            RequestBatch batch(session.Outcomes());
-            for (const Crosspoint& c : plan.crosspoints)
-                session.Feature<RoutingUnit>().SetCrosspoint(c.output, c.input);
-            result = Worse(result, Report(frame, batch, options, streams, "routes"));
-        }
-        if (!plan.labelChanges.empty()) {
-            RequestBatch batch(session.Outcomes());
-            for (const ShowLabel& label : plan.labelChanges) {
-                if (const RequestProblem problem = session.Feature<ChannelToolsUnit>().SetLabel(
-                        label.direction, label.channel, label.bytes)) {
-                    streams.err << "velmar-cli: not sent: " << *problem << "\n";
-                    result = Worse(result, kExitFailure);
-                }
-            }
-            result = Worse(result, Report(frame, batch, options, streams, "labels"));
-        }
-        if (!plan.gainClears.empty()) {
-            RequestBatch batch(session.Outcomes());
-            for (const std::int32_t channel : plan.gainClears)
-                session.Feature<ChannelToolsUnit>().ClearGain(channel);
-            result = Worse(result, Report(frame, batch, options, streams, "gains"));
-        }
-        if (!plan.detectorRequests.empty()) {
-            RequestBatch batch(session.Outcomes());
-            LevelDetectorUnit& detectors = session.Feature<LevelDetectorUnit>();
-            for (const DetectorRequest& r : plan.detectorRequests) {
-                if (r.kind == DetectorRequest::Kind::Thresholds)
-                    detectors.SetLevelDetectorThresholds(r.direction, r.channel, r.thresholds);
-                else
-                    detectors.SetLevelDetectorState(r.direction, r.channel, r.enabled);
-            }
-            result = Worse(result, Report(frame, batch, options, streams, "detectors"));
-        }
-        if (!plan.ppmRequests.empty()) {
-            RequestBatch batch(session.Outcomes());
-            PpmUnit& ppm = session.Feature<PpmUnit>();
-            for (const PpmRequest& r : plan.ppmRequests) {
-                using Kind = PpmRequest::Kind;
-                if (r.kind == Kind::Delete)
-                    ppm.Delete(r.id);
-                else if (r.kind == Kind::Enable)
-                    ppm.Enable(r.id, r.enabled);
-                else if (r.kind == Kind::Assign)
-                    ppm.Assign(r.id, r.streamChannel, r.frameChannel);
-                else if (const RequestProblem problem =
-                             ppm.Create({r.stream->address, r.stream->port, r.id, r.stream->channels,
-                                         r.stream->rate, r.stream->phase})) {
-                    streams.err << "velmar-cli: not sent: " << *problem << "\n";
-                    result = Worse(result, kExitFailure);
-                }
-            }
-            result = Worse(result, Report(frame, batch, options, streams, "ppm"));
-        }
-        if (!plan.flowRequests.empty()) {
-            RequestBatch batch(session.Outcomes());
-            NetworkAudioUnit& network = session.Feature<NetworkAudioUnit>();
-            for (const FlowRequest& r : plan.flowRequests) {
-                using Kind = FlowRequest::Kind;
-                const FlowEntry& e = r.entry;
-                const std::int32_t slots = r.kind == Kind::Delete ? 0 : e.slotCount;
-                RequestProblem problem;
-                if (r.kind == Kind::Slot)
-                    network.SetFlowSlot(r.transmit, r.flow, r.slot, r.channel);
-                else if (r.kind == Kind::AutoRoute)
-                    problem = network.SetCrossIp(r.flow, r.route.destination,
-                                                 IpRouteSourceChannel(r.route.sourceChannel).value_or(0),
-                                                 r.route.source);
-                else if (r.transmit)
-                    problem = network.SetTxFlow(r.flow, slots, e.address, e.port);
-                else
-                    network.SetRxFlow(r.flow, slots, e.port, e.latency);
-                if (problem) {
-                    streams.err << "velmar-cli: not sent: " << Safe(*problem) << "\n";
-                    result = Worse(result, kExitFailure);
-                }
-            }
-            result = Worse(result, Report(frame, batch, options, streams, "flows"));
+            if (!readBack.Requests().empty())
+                result = Worse(
+                    result, AwaitOutcomes(frame.loop, frame.console, readBack, options.timeout, streams.err));
         }
         for (const std::string& line : plan.unsent) {
             streams.err << "velmar-cli: not sent: " << Safe(line) << "\n";
