@@ -17,12 +17,6 @@
 namespace velmar {
 
 ShowReading::ShowReading(Session& session) : session_(session) {
-    const FrameFacts facts = FactsOf(session.State(), session.Connection());
-    gains_ = GainsGate(facts).empty();
-    detectors_ = LevelDetectorGate(facts).empty();
-    ppm_ = PpmGate(facts).empty();
-    flows_ = Offers(Feature::IpFlows, facts);
-    autoRoutes_ = Offers(Feature::AutoRouting, facts);
     EventHub& events = session.Events();
     subscriptions_.push_back(
         events.Subscribe<FlowReported>([this](const FlowReported& e) { flowTables_.Apply(e); }));
@@ -39,7 +33,14 @@ ShowReading::ShowReading(Session& session) : session_(session) {
 }
 
 void ShowReading::AskLists() {
-    if (LabelsGate(FactsOf(session_.State(), session_.Connection())).empty())
+    // What the frame offers is known once it has been read, not when the reading is made.
+    const FrameFacts facts = FactsOf(session_.State(), session_.Connection());
+    gains_ = GainsGate(facts).empty();
+    detectors_ = LevelDetectorGate(facts).empty();
+    ppm_ = PpmGate(facts).empty();
+    flows_ = Offers(Feature::IpFlows, facts);
+    autoRoutes_ = Offers(Feature::AutoRouting, facts);
+    if (LabelsGate(facts).empty())
         session_.Feature<ChannelToolsUnit>().LabelRuns();
     if (gains_)
         session_.Feature<ChannelToolsUnit>().GainLists();
