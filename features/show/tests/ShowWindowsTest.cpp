@@ -119,6 +119,24 @@ TEST_F(ShowWindows, SaveCompareApplyChosenSectionsAndUndo) {
     EXPECT_EQ(Cli({"show", "diff", file_, "--only", "labels"}), kExitFailure) << "undone";
 }
 
+// A request the frame refuses is reported with its status and the frame is not counted as applied.
+TEST_F(ShowWindows, ARefusedRequestIsReportedNeverCountedAsApplied) {
+    ASSERT_EQ(Cli({"label", "127.0.0.2", "in", "5", "Kick In"}), kExitOk);
+    ASSERT_EQ(Cli({"show", "save", file_, "127.0.0.2"}), kExitOk);
+    ASSERT_EQ(Cli({"label", "127.0.0.2", "in", "5", "Snare"}), kExitOk);
+    sim_->Do("fault 127.0.0.2 status slabel -1");
+    ShowApplyDialog apply(*core_, Load(), file_);
+    ASSERT_TRUE(test::WaitUntil([&] { return apply.Ready(); }, 15s));
+    apply.Send();
+    ASSERT_TRUE(test::WaitUntil([&] { return apply.Finished(); }, 15s));
+    const std::string report = apply.Report().toPlainText().toStdString();
+    EXPECT_NE(report.find("0 requests answered\n  the frame refused slabel 0 5 (status -1)"),
+              std::string::npos)
+        << report;
+    EXPECT_NE(Texts(apply.Frames()).find("(127.0.0.2): not all applied"), std::string::npos)
+        << Texts(apply.Frames());
+}
+
 // The frame keeps its own network identity unless the box is ticked; a frame that is not there
 // is reported, not counted as applied.
 TEST_F(ShowWindows, NetworkIdentityOnlyWhenTickedAndAMissingFrameIsReported) {
