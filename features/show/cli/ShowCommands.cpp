@@ -15,11 +15,11 @@
 #include "device/Session.h"
 #include "device/discovery/posix/FrameDiscovery.h"
 #include "device/posix/PosixEventLoop.h"
-#include "features/interfaces/core/InterfacesUnit.h"
+#include "device/posix/PosixTimerService.h"
 #include "features/routing/core/ChannelNames.h"
 #include "features/show/core/ShowComparison.h"
 #include "features/show/core/ShowFile.h"
-#include "features/show/core/ShowReading.h"
+#include "features/show/core/ShowFrameRun.h"
 #include "features/show/core/ShowSending.h"
 #include "protocol/Ipv4Address.h"
 #include "protocol/TextEncoding.h"
@@ -34,36 +34,34 @@ int Worse(int a, int b) {
     return rank(a) >= rank(b) ? a : b;
 }
 
-using FrameStep = std::function<int(const CliFrame&, const LiveFrame&)>;
+using FrameStep = std::function<int(const CliFrame&, ShowFrameRun&)>;
 
-// Reads what the whole-frame reading leaves out, then runs `step` on the frame as read.
-int VisitFrame(const CliOptions& options, const CliFrame& frame, const CliStreams& streams,
-               const FrameStep& step) {
-    ShowReading reading(frame.session);
-    for (int round = 0; round < 2; ++round) {
-        RequestBatch batch(frame.session.Outcomes());
-        if (round == 0)
-            reading.AskLists();
-        else if (!reading.AskChannels())
-            break;
-        if (batch.Requests().empty())
-            continue;
-        if (const int read = AwaitOutcomes(frame.loop, frame.console, batch, options.timeout, streams.err);
-            read != kExitOk)
-            return read;
-    }
-    return step(frame, reading.Live());
-}
-
-// Connects to `address`, reads the frame whole and runs `step` on it; the exit code.
-int Visit(const CliOptions& options, const CliStreams& streams, const std::string& address, FrameStep step) {
+// Connects to `address`, reads the frame whole, then what a show reads beyond it, compares it with
+// `show` (when given) and runs `step` on it; the exit code. A frame that is not the show's is
+// not stepped on: `lost` says why.
+int Visit(const CliOptions& options, const CliStreams& streams, const std::string& address,
+          const ShowFrame* show, std::string& lost, const FrameStep& step) {
     CliOptions one = options;
     one.address = address;
     one.dryRun = false;  // a dry run sends nothing at all: the commands below never get that far
-    return RunOnFrame(one, streams, IncompleteRead::Fails,
-                      [&step](const CliOptions& o, const CliFrame& frame, const CliStreams& s) {
-                          return VisitFrame(o, frame, s, step);
-                      });
+    return RunOnFrame(
+        one, streams, IncompleteRead::Fails,
+        [&](const CliOptions& o, const CliFrame& frame, const CliStreams&) {
+            // Each request of a show is waited for as long as the command is told.
+            frame.session.Outcomes().SetTimeout(o.timeout);
+            PosixTimerService timers(frame.loop);
+            ShowFrameRun run(frame.session, timers, {address, show, o.file, o.network, o.assignments});
+            const auto stopped = [&run] {
+                const auto stage = run.GetStage();
+                return stage == ShowFrameRun::Stage::Compared || stage == ShowFrameRun::Stage::Failed;
+            };
+            if (!frame.loop.RunUntil(stopped, 3 * o.timeout) ||
+                run.GetStage() == ShowFrameRun::Stage::Failed) {
+                lost = run.Problem().empty() ? address + " was not read" : run.Problem();
+                return kExitNotResponding;
+            }
+            return step(frame, run);
+        });
 }
 
 std::string Safe(std::string_view utf8) {
@@ -72,10 +70,6 @@ std::string Safe(std::string_view utf8) {
 
 std::string FrameName(const ShowFrame& frame, const std::string& address) {
     return frame.serial + (frame.name.empty() ? "" : " " + frame.name) + " (" + address + ")";
-}
-
-std::string LiveSerial(const Session& session) {
-    return DecodeFrameText(session.State().config.devInfo.serial.View());
 }
 
 // --- show save ---
@@ -118,12 +112,15 @@ int Save(const CliOptions& options, const CliStreams& streams) {
         return kExitNotResponding;
     }
     for (const std::string& address : addresses) {
-        const int result = Visit(options, streams, address, [&](const CliFrame&, const LiveFrame& live) {
-            show.frames.push_back(ShowFile::Capture(live, address));
-            return kExitOk;
-        });
+        std::string lost;
+        const int result =
+            Visit(options, streams, address, nullptr, lost, [&](const CliFrame&, ShowFrameRun& run) {
+                show.frames.push_back(run.Captured());
+                return kExitOk;
+            });
         if (result != kExitOk) {
-            streams.err << "velmar-cli: " << options.file << " not written: " << address << " was not read\n";
+            streams.err << "velmar-cli: " << options.file
+                        << " not written: " << Safe(lost.empty() ? address + " was not read" : lost) << "\n";
             return result;
         }
     }
@@ -177,18 +174,12 @@ FrameVisit Compare(const CliOptions& options, const CliStreams& streams, const S
     visit.show = &show;
     const auto found = discovered.find(show.serial);
     visit.address = found != discovered.end() ? found->second : show.address;
-    visit.reached = Visit(options, streams, visit.address, [&](const CliFrame& frame, const LiveFrame& live) {
-        const std::string serial = LiveSerial(frame.session);
-        if (serial != show.serial) {
-            visit.lost = visit.address + " is frame " + serial + ", not " + show.serial;
-            return kExitNotResponding;
-        }
-        visit.comparison = ShowComparison::Of(show, options.file, live, options.network);
-        KeepShowSections(visit.comparison, options.assignments);
-        visit.before = ShowFile::Capture(live, visit.address);
-        KeepUndoable(live, visit.comparison, visit.before);
-        return kExitOk;
-    });
+    visit.reached =
+        Visit(options, streams, visit.address, &show, visit.lost, [&](const CliFrame&, ShowFrameRun& run) {
+            visit.comparison = std::move(run.Comparison());
+            visit.before = run.Undo();
+            return kExitOk;
+        });
     if (visit.reached != kExitOk && visit.lost.empty())
         visit.lost = "no frame " + show.serial + " answered at " + visit.address;
     return visit;
@@ -324,66 +315,65 @@ int Diff(const CliOptions& options, const CliStreams& streams) {
     return equal ? kExitOk : Worse(result, kExitFailure);
 }
 
-// Waits for the requests of one section and says how many the frame took; the exit code.
-int Report(const CliFrame& frame, RequestBatch& batch, const CliOptions& options, const CliStreams& streams,
-           std::string_view section) {
-    batch.Close();
-    const int result = AwaitOutcomes(frame.loop, frame.console, batch, options.timeout, streams.err);
-    streams.out << "  " << section << ": " << batch.Requests().size() << " requests sent, "
-                << batch.Count(Outcome::Answered) << " answered, " << batch.Count(Outcome::Refused)
-                << " refused\n";
+// Each section's count of requests, every request not answered and every difference not sent;
+// the exit code.
+int Report(const ShowFrameRun& run, const CliStreams& streams) {
+    int result = kExitOk;
+    for (const std::string_view section : kShowSections) {
+        std::size_t sent = 0, answered = 0, refused = 0;
+        for (const ShowFrameRun::Item& item : run.Items()) {
+            if (item.section != section || item.outcome == Outcome::Waiting)
+                continue;
+            ++sent;
+            answered += item.outcome == Outcome::Answered ? 1 : 0;
+            refused += item.outcome == Outcome::Refused ? 1 : 0;
+        }
+        if (sent > 0)
+            streams.out << "  " << section << ": " << sent << " requests sent, " << answered << " answered, "
+                        << refused << " refused\n";
+    }
+    for (const ShowFrameRun::Item& item : run.Items()) {
+        if (item.outcome == Outcome::Answered)
+            continue;
+        streams.err << "velmar-cli: " << (item.outcome == Outcome::Waiting ? "not sent: " : "")
+                    << Safe(item.text) << "\n";
+        const bool unanswered = item.outcome == Outcome::Unanswered || item.outcome == Outcome::LinkLost;
+        result = Worse(result, unanswered ? kExitNotResponding : kExitFailure);
+    }
+    if (run.RestartNeeded())
+        streams.out << "  the network settings changed: restart the frame for them to take effect\n";
     return result;
 }
 
 int Send(const CliOptions& options, const CliStreams& streams, const FrameVisit& visit) {
     const ShowFrame& show = *visit.show;
-    return Visit(options, streams, visit.address, [&](const CliFrame& frame, const LiveFrame& live) {
-        Session& session = frame.session;
-        if (LiveSerial(session) != show.serial) {
-            streams.err << "velmar-cli: " << visit.address << " is no longer frame " << Safe(show.serial)
-                        << "\n";
-            return kExitNotResponding;
-        }
-        // What the frame holds now decides what is sent, not what it held when it was compared.
-        ShowComparison plan = ShowComparison::Of(show, options.file, live, options.network);
-        KeepShowSections(plan, options.assignments);
-        streams.out << Safe(FrameName(show, visit.address)) << ":\n";
-        if (!plan.problem.empty()) {
-            streams.err << "velmar-cli: " << Safe(plan.problem) << " Nothing sent.\n";
-            return kExitFailure;
-        }
-        int result = kExitOk;
-        for (const std::string_view section : kShowSections) {
-            if (!ShowSectionHasRequests(plan, section))
-                continue;
-            ShowSectionSent sent;
-            {
-                RequestBatch batch(session.Outcomes());
-                sent = SendShowSection(session, plan, section);
-                result = Worse(result, Report(frame, batch, options, streams, section));
+    std::string lost;
+    const int result =
+        Visit(options, streams, visit.address, &show, lost, [&](const CliFrame& frame, ShowFrameRun& run) {
+            // What the frame holds now decides what is sent, not what it held when it was compared.
+            const ShowComparison& plan = run.Comparison();
+            streams.out << Safe(FrameName(show, visit.address)) << ":\n";
+            if (!plan.problem.empty()) {
+                streams.err << "velmar-cli: " << Safe(plan.problem) << " Nothing sent.\n";
+                return kExitFailure;
             }
-            for (const std::string& refused : sent.notSent) {
-                streams.err << "velmar-cli: not sent: " << Safe(refused) << "\n";
-                result = Worse(result, kExitFailure);
+            run.Send();
+            frame.loop.RunUntil(
+                [&run] {
+                    return run.GetStage() == ShowFrameRun::Stage::Done ||
+                           run.GetStage() == ShowFrameRun::Stage::Failed;
+                },
+                std::chrono::hours(1));
+            int sent = Report(run, streams);
+            if (run.GetStage() == ShowFrameRun::Stage::Failed) {
+                streams.err << "velmar-cli: " << Safe(run.Problem()) << "\n";
+                sent = Worse(sent, kExitNotResponding);
             }
-            if (sent.restart)
-                streams.out << "  the network settings changed: restart the frame for them to take effect\n";
-            // The set replies repeat the request; the card's gets say what it took.
-            RequestBatch readBack(session.Outcomes());
-            for (const std::int32_t card : sent.readBack)
-                session.Feature<InterfacesUnit>().CardSettings(card);
-            if (!readBack.Requests().empty())
-                result = Worse(
-                    result, AwaitOutcomes(frame.loop, frame.console, readBack, options.timeout, streams.err));
-        }
-        for (const std::string& line : plan.unsent) {
-            streams.err << "velmar-cli: not sent: " << Safe(line) << "\n";
-            result = Worse(result, kExitFailure);
-        }
-        if (plan.Equal())
-            streams.out << "  as the show: nothing sent\n";
-        return result;
-    });
+            if (plan.Equal())
+                streams.out << "  as the show: nothing sent\n";
+            return sent;
+        });
+    return result;
 }
 
 int Apply(const CliOptions& options, const CliStreams& streams) {

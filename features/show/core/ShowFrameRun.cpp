@@ -19,6 +19,7 @@ constexpr int kStartTicks = 20000 / static_cast<int>(kTick.count());
 ShowFrameRun::ShowFrameRun(Session& session, TimerService& timers, Setup setup)
     : session_(session), timers_(timers), setup_(std::move(setup)), reading_(session) {
     timer_ = timers_.Start("show frame", kTick, TimerMode::Repeat, [this] { Tick(); });
+    Soon();  // a frame already read goes on at once
     subscriptions_.push_back(session.Events().Subscribe<ConnectFailed>([this](const ConnectFailed&) {
         if (stage_ == Stage::Starting)
             Fail("no frame answered at " + setup_.address);
@@ -26,6 +27,24 @@ ShowFrameRun::ShowFrameRun(Session& session, TimerService& timers, Setup setup)
 }
 
 ShowFrameRun::~ShowFrameRun() = default;
+
+void ShowFrameRun::Soon() {
+    soon_ =
+        timers_.Start("show frame step", std::chrono::milliseconds(0), TimerMode::Once, [this] { Tick(); });
+}
+
+void ShowFrameRun::WhenAnswered(const RequestBatch& batch) {
+    if (batch.Requests().empty()) {
+        Soon();
+        return;
+    }
+    // Not inside the answer's own delivery: its reply reaches the units first.
+    session_.Outcomes().WhenResolved(batch.Requests().back(),
+                                     [this, alive = std::weak_ptr<int>(alive_)](const RequestRecord&) {
+                                         if (alive.lock())
+                                             Soon();
+                                     });
+}
 
 bool ShowFrameRun::FrameRead() const {
     const ConnectionState& connection = session_.Connection();
@@ -65,6 +84,7 @@ void ShowFrameRun::Tick() {
             }
             batch_ = std::make_unique<RequestBatch>(session_.Outcomes());
             reading_.AskLists();
+            WhenAnswered(*batch_);
             Step(Stage::Reading);
             return;
         case Stage::Reading:
@@ -72,8 +92,10 @@ void ShowFrameRun::Tick() {
                 return;
             if (round_++ == 0) {
                 batch_ = std::make_unique<RequestBatch>(session_.Outcomes());
-                if (reading_.AskChannels())
+                if (reading_.AskChannels()) {
+                    WhenAnswered(*batch_);
                     return;
+                }
             }
             batch_.reset();
             Compare();
@@ -146,6 +168,8 @@ void ShowFrameRun::NextSection() {
     batch_ = std::make_unique<RequestBatch>(session_.Outcomes());
     const ShowSectionSent sent = SendShowSection(session_, comparison_, sending_);
     batch_->Close();
+    WhenAnswered(*batch_);
+    restart_ = restart_ || sent.restart;
     for (const std::string& refused : sent.notSent)
         items_.push_back({sending_, refused, Outcome::Waiting});
     // The set replies repeat the request; the card's gets say what it took.
@@ -154,6 +178,7 @@ void ShowFrameRun::NextSection() {
         for (const std::int32_t card : sent.readBack)
             session_.Feature<InterfacesUnit>().CardSettings(card);
         readBack_->Close();
+        WhenAnswered(*readBack_);
     }
     if (changed)
         changed();

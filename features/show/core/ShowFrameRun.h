@@ -53,6 +53,7 @@ class ShowFrameRun {
     const std::string& Problem() const { return problem_; }
     // Valid from Compared on.
     const ShowComparison& Comparison() const { return comparison_; }
+    ShowComparison& Comparison() { return comparison_; }
     const ShowFrame& Captured() const { return captured_; }
     // The frame as it was, written so that applying it undoes what Send() would do.
     const ShowFrame& Undo() const { return undo_; }
@@ -67,9 +68,15 @@ class ShowFrameRun {
     const std::vector<Item>& Items() const { return items_; }
     // Every request was answered and every difference sent.
     bool AllApplied() const;
+    // The network settings changed: the frame takes them once restarted.
+    bool RestartNeeded() const { return restart_; }
 
   private:
     void Tick();
+    // Steps on the next turn of the loop once the last request of `batch` has its answer, rather
+    // than on the next tick.
+    void WhenAnswered(const RequestBatch& batch);
+    void Soon();
     bool FrameRead() const;
     void Compare();
     void NextSection();
@@ -94,9 +101,12 @@ class ShowFrameRun {
     ShowFrame undo_;
     std::vector<Item> items_;
     bool wasConnected_ = false;
+    bool restart_ = false;
     int ticks_ = 0;
     TimerHandle timer_;
+    TimerHandle soon_;
     Subscriptions subscriptions_;
+    std::shared_ptr<int> alive_ = std::make_shared<int>(0);
 };
 
 }  // namespace velmar
