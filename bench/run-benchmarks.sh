@@ -32,3 +32,6 @@ scripts/isolated.sh "$bin/velmar-bench-firmware" "$records" 5
 
 echo "== connect"
 scripts/isolated.sh "$bin/velmar-bench-connect"
+
+echo "== show save and diff"
+scripts/isolated.sh python3 bench/show/show_bench.py "$(dirname "$bin")" 7

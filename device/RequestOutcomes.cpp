@@ -19,6 +19,7 @@ void RequestOutcomes::OnRequestSent(const CommandMessage& request) {
     entry->request = PendingRequest::Of(request);
     entry->sequence = ++sent_;
     waiting_.push_back(entry);
+    ++waitingByWord_[request.code];
     last_ = entry;
     for (RequestBatch* batch : batches_)
         batch->requests_.push_back(entry);
@@ -28,6 +29,10 @@ void RequestOutcomes::OnRequestSent(const CommandMessage& request) {
 void RequestOutcomes::OnReplyReceived(const CommandMessage& reply) {
     if (!IsCommand(reply.code))
         return;  // a line that could not be read answers nothing
+    // Most replies of a long reading answer nothing waiting (the gain reports of a gain list):
+    // they must not walk thousands of waiting requests each.
+    if (waitingByWord_[reply.code] == 0)
+        return;
     const auto answered = std::find_if(waiting_.begin(), waiting_.end(),
                                        [&](const auto& entry) { return entry->request.AnsweredBy(reply); });
     if (answered == waiting_.end())
@@ -57,6 +62,7 @@ void RequestOutcomes::WhenResolved(const RequestHandle& handle,
 void RequestOutcomes::Resolve(std::deque<std::shared_ptr<Entry>>::iterator at, Outcome outcome,
                               std::int32_t status) {
     const std::shared_ptr<Entry> entry = *at;
+    --waitingByWord_[ToCode(entry->request.code)];
     waiting_.erase(at);
     Resolve(*entry, outcome, status);
 }

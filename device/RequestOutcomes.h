@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -73,6 +74,7 @@ class RequestOutcomes final : public LinkObserver {
     TimerService& timers_;
     std::chrono::milliseconds timeout_;
     std::deque<std::shared_ptr<Entry>> waiting_;
+    std::array<std::uint32_t, kCommandCount> waitingByWord_{};  // how many of waiting_ each word has
     std::vector<RequestBatch*> batches_;
     RequestHandle last_;
     std::uint64_t sent_ = 0;

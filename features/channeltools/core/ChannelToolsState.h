@@ -41,6 +41,7 @@ struct InputStatusTables {
 struct GainEntry {
     FixedValue gain;
     std::int32_t phase = 0, mute = 0;  // the report's first and second flag words
+    friend bool operator==(const GainEntry&, const GainEntry&) = default;
 };
 
 using GainTables = DirectionTables<GainEntry>;

@@ -68,8 +68,9 @@ int PpmCommand::Run() {
         const auto address = ParseIpv4(Word(2));
         if (!address || *address == 0 || *address == 0xFFFFFFFFu)
             return Usage("'" + Word(2) + "' is not a usable IPv4 address");
-        if (!Number(3, 1000, kLastPpmPort, port) || !Number(4, 1, kMaxPpmStreamChannels, channels) ||
-            !Number(5, 10, 60000, rate) || (options_.words.size() == 7 && !Number(6, 0, 1, phase))) {
+        if (!Number(3, kFirstPpmPort, kLastPpmPort, port) || !Number(4, 1, kMaxPpmStreamChannels, channels) ||
+            !Number(5, kFirstPpmRate, kLastPpmRate, rate) ||
+            (options_.words.size() == 7 && !Number(6, 0, 1, phase))) {
             return kExitUsage;
         }
         if (stream != nullptr)

@@ -14,7 +14,11 @@ inline constexpr std::size_t kMaxPpmStreams = 32;
 // A stream carries up to 255 channels; every one of them has its assignment held.
 inline constexpr std::int32_t kMaxPpmStreamChannels = 255;
 inline constexpr std::uint32_t kLastPpmId = 65535;
+inline constexpr std::int32_t kFirstPpmPort = 1000;
 inline constexpr std::int32_t kLastPpmPort = 65535;
+// A stream's rate in ms.
+inline constexpr std::int32_t kFirstPpmRate = 10;
+inline constexpr std::int32_t kLastPpmRate = 60000;
 
 struct PpmStream {
     std::uint32_t id = 0;

@@ -11,19 +11,16 @@
 #include "cli/CliApp.h"
 #include "cli/FrameConnection.h"
 #include "cli/HeadlessConsole.h"
-#include "device/DeviceModel.h"
 #include "device/FeatureGate.h"
 #include "device/Session.h"
 #include "device/discovery/posix/FrameDiscovery.h"
 #include "device/posix/PosixEventLoop.h"
-#include "features/channeltools/core/ChannelToolsGates.h"
-#include "features/channeltools/core/ChannelToolsUnit.h"
+#include "device/posix/PosixTimerService.h"
 #include "features/routing/core/ChannelNames.h"
-#include "features/routing/core/RoutingUnit.h"
-#include "features/settings/core/AddressRules.h"
-#include "features/settings/core/ApplySettings.h"
 #include "features/show/core/ShowComparison.h"
 #include "features/show/core/ShowFile.h"
+#include "features/show/core/ShowFrameRun.h"
+#include "features/show/core/ShowSending.h"
 #include "protocol/Ipv4Address.h"
 #include "protocol/TextEncoding.h"
 
@@ -31,43 +28,40 @@ namespace velmar {
 
 namespace {
 
-constexpr std::array<std::string_view, 3> kSections{"settings", "routes", "labels"};
-
 // The worse of two exit codes: unanswered above refused above all answered.
 int Worse(int a, int b) {
     const auto rank = [](int code) { return code == kExitNotResponding ? 3 : code == kExitUsage ? 2 : code; };
     return rank(a) >= rank(b) ? a : b;
 }
 
-// The whole-frame reading leaves the labels out: a show reads them before it looks at the frame,
-// from a frame that has them (a K5E, or software before labels, would refuse every run).
-int VisitFrame(const CliOptions& options, const CliFrame& frame, const CliStreams& streams,
-               const std::function<int(const CliFrame&)>& step) {
-    if (LabelsGate(FactsOf(frame.session.State(), frame.session.Connection())).empty()) {
-        RequestBatch labels(frame.session.Outcomes());
-        frame.session.Feature<ChannelToolsUnit>().LabelRuns();
-        labels.Close();
-        if (const int read = AwaitOutcomes(frame.loop, frame.console, labels, options.timeout, streams.err);
-            read != kExitOk)
-            return read;
-    }
-    return step(frame);
-}
+using FrameStep = std::function<int(const CliFrame&, ShowFrameRun&)>;
 
-std::int32_t FirstLabel(const Session& session) {
-    return ToolChannelBase(session.Connection()) + 1;
-}
-
-// Connects to `address`, reads the frame whole and runs `step` on it; the exit code.
+// Connects to `address`, reads the frame whole, then what a show reads beyond it, compares it with
+// `show` (when given) and runs `step` on it; the exit code. A frame that is not the show's is
+// not stepped on: `lost` says why.
 int Visit(const CliOptions& options, const CliStreams& streams, const std::string& address,
-          std::function<int(const CliFrame&)> step) {
+          const ShowFrame* show, std::string& lost, const FrameStep& step) {
     CliOptions one = options;
     one.address = address;
     one.dryRun = false;  // a dry run sends nothing at all: the commands below never get that far
-    return RunOnFrame(one, streams, IncompleteRead::Fails,
-                      [&step](const CliOptions& o, const CliFrame& frame, const CliStreams& s) {
-                          return VisitFrame(o, frame, s, step);
-                      });
+    return RunOnFrame(
+        one, streams, IncompleteRead::Fails,
+        [&](const CliOptions& o, const CliFrame& frame, const CliStreams&) {
+            // Each request of a show is waited for as long as the command is told.
+            frame.session.Outcomes().SetTimeout(o.timeout);
+            PosixTimerService timers(frame.loop);
+            ShowFrameRun run(frame.session, timers, {address, show, o.file, o.network, o.assignments});
+            const auto stopped = [&run] {
+                const auto stage = run.GetStage();
+                return stage == ShowFrameRun::Stage::Compared || stage == ShowFrameRun::Stage::Failed;
+            };
+            if (!frame.loop.RunUntil(stopped, 3 * o.timeout) ||
+                run.GetStage() == ShowFrameRun::Stage::Failed) {
+                lost = run.Problem().empty() ? address + " was not read" : run.Problem();
+                return kExitNotResponding;
+            }
+            return step(frame, run);
+        });
 }
 
 std::string Safe(std::string_view utf8) {
@@ -78,29 +72,55 @@ std::string FrameName(const ShowFrame& frame, const std::string& address) {
     return frame.serial + (frame.name.empty() ? "" : " " + frame.name) + " (" + address + ")";
 }
 
-std::string LiveSerial(const Session& session) {
-    return DecodeFrameText(session.State().config.devInfo.serial.View());
-}
-
 // --- show save ---
 
 std::string ReadSave(std::span<const std::string> operands, CliOptions& options) {
     options.file = operands[0];
     options.operands.assign(operands.begin() + 1, operands.end());
+    if (options.all == !options.operands.empty())
+        return "show save takes frame addresses or --all, one of the two";
+    for (const std::string& address : options.operands) {
+        if (!ParseIpv4(address))
+            return "bad address " + address;
+    }
     return {};
+}
+
+// Every frame that answers the discovery and runs its application: a frame in its recovery
+// firmware or mode 2 holds no configuration to save and is named, not read.
+std::vector<std::string> DiscoveredFrames(std::ostream& err) {
+    std::vector<std::string> addresses;
+    const FrameDiscoveryResult found = DiscoverFrames();
+    if (!found.error.empty())
+        err << "velmar-cli: " << found.error << "\n";
+    for (const DeviceRow& row : found.rows) {
+        const std::string& shown = row.Column(DeviceColumn::Address);
+        if (ParseIpv4(shown))
+            addresses.push_back(shown);
+        else
+            err << "velmar-cli: " << Safe(shown) << " " << Safe(row.Column(DeviceColumn::Serial))
+                << " is not in its application firmware: not saved\n";
+    }
+    return addresses;
 }
 
 int Save(const CliOptions& options, const CliStreams& streams) {
     ShowFile show;
-    for (const std::string& address : options.operands) {
-        const int result = Visit(options, streams, address, [&](const CliFrame& frame) {
-            show.frames.push_back(
-                ShowFile::Capture(frame.session.State(), frame.session.Feature<RoutingUnit>().Crosspoints(),
-                                  address, frame.session.Channels(), FirstLabel(frame.session)));
-            return kExitOk;
-        });
+    const std::vector<std::string> addresses = options.all ? DiscoveredFrames(streams.err) : options.operands;
+    if (addresses.empty()) {
+        streams.err << "velmar-cli: " << options.file << " not written: no frame answered the discovery\n";
+        return kExitNotResponding;
+    }
+    for (const std::string& address : addresses) {
+        std::string lost;
+        const int result =
+            Visit(options, streams, address, nullptr, lost, [&](const CliFrame&, ShowFrameRun& run) {
+                show.frames.push_back(run.Captured());
+                return kExitOk;
+            });
         if (result != kExitOk) {
-            streams.err << "velmar-cli: " << options.file << " not written: " << address << " was not read\n";
+            streams.err << "velmar-cli: " << options.file
+                        << " not written: " << Safe(lost.empty() ? address + " was not read" : lost) << "\n";
             return result;
         }
     }
@@ -136,47 +156,6 @@ bool Selected(const CliOptions& options, const ShowFrame& frame) {
     return only.empty() || std::find(only.begin(), only.end(), frame.serial) != only.end();
 }
 
-bool SectionChosen(const CliOptions& options, std::string_view section) {
-    const auto& only = options.assignments;  // --only SECTION,...
-    return only.empty() || std::find(only.begin(), only.end(), section) != only.end();
-}
-
-// Leaves out what --only does not choose, so that it is neither shown nor sent.
-void KeepChosen(const CliOptions& options, ShowComparison& comparison) {
-    if (!SectionChosen(options, "settings")) {
-        comparison.settings.clear();
-        comparison.edited.reset();
-    }
-    if (!SectionChosen(options, "routes")) {
-        comparison.routes.clear();
-        comparison.crosspoints.clear();
-    }
-    if (!SectionChosen(options, "labels")) {
-        comparison.labels.clear();
-        comparison.labelChanges.clear();
-    }
-}
-
-// The rack as it was names what the apply will set where the frame had nothing (a disconnected
-// output, an empty label), so that applying it takes those back too.
-void KeepUndoable(const DeviceState& state, const CrosspointTable& routes, FrameVisit& visit) {
-    for (const Crosspoint& c : visit.comparison.crosspoints) {
-        if (routes[static_cast<std::size_t>(c.output - 1)] == 0)
-            visit.before.routes.push_back({c.output, 0, 0});
-    }
-    std::sort(visit.before.routes.begin(), visit.before.routes.end(),
-              [](const ShowRoute& a, const ShowRoute& b) { return a.output < b.output; });
-    for (const ShowLabel& label : visit.comparison.labelChanges) {
-        const auto& labels = label.direction == 0 ? state.config.inputLabels : state.config.outputLabels;
-        if (labels[static_cast<std::size_t>(label.channel - 1)].Empty())
-            visit.before.labels.push_back({label.direction, label.channel, {}, 0});
-    }
-    std::sort(visit.before.labels.begin(), visit.before.labels.end(),
-              [](const ShowLabel& a, const ShowLabel& b) {
-                  return a.direction != b.direction ? a.direction < b.direction : a.channel < b.channel;
-              });
-}
-
 // Where each serial number answers discovery now, in application mode: a rack may have been
 // given other addresses since the show was saved.
 std::map<std::string, std::string> DiscoveredAddresses() {
@@ -195,22 +174,12 @@ FrameVisit Compare(const CliOptions& options, const CliStreams& streams, const S
     visit.show = &show;
     const auto found = discovered.find(show.serial);
     visit.address = found != discovered.end() ? found->second : show.address;
-    visit.reached = Visit(options, streams, visit.address, [&](const CliFrame& frame) {
-        const std::string serial = LiveSerial(frame.session);
-        if (serial != show.serial) {
-            visit.lost = visit.address + " is frame " + serial + ", not " + show.serial;
-            return kExitNotResponding;
-        }
-        visit.comparison = ShowComparison::Of(
-            show, options.file, frame.session.State(), frame.session.Feature<RoutingUnit>().Crosspoints(),
-            frame.session.Channels(), FirstLabel(frame.session), options.network);
-        KeepChosen(options, visit.comparison);
-        visit.before =
-            ShowFile::Capture(frame.session.State(), frame.session.Feature<RoutingUnit>().Crosspoints(),
-                              visit.address, frame.session.Channels(), FirstLabel(frame.session));
-        KeepUndoable(frame.session.State(), frame.session.Feature<RoutingUnit>().Crosspoints(), visit);
-        return kExitOk;
-    });
+    visit.reached =
+        Visit(options, streams, visit.address, &show, visit.lost, [&](const CliFrame&, ShowFrameRun& run) {
+            visit.comparison = std::move(run.Comparison());
+            visit.before = run.Undo();
+            return kExitOk;
+        });
     if (visit.reached != kExitOk && visit.lost.empty())
         visit.lost = "no frame " + show.serial + " answered at " + visit.address;
     return visit;
@@ -243,8 +212,14 @@ void PrintVisits(std::ostream& out, const std::vector<FrameVisit>& visits, bool 
             if (!c.problem.empty())
                 out << ",\"problem\":" << JsonQuoted(c.problem);
             PrintJsonList(out, "settings", c.settings);
+            PrintJsonList(out, "cards", c.cards);
             PrintJsonList(out, "routes", c.routes);
             PrintJsonList(out, "labels", c.labels);
+            PrintJsonList(out, "gains", c.gains);
+            PrintJsonList(out, "detectors", c.detectors);
+            PrintJsonList(out, "ppm", c.ppm);
+            PrintJsonList(out, "flows", c.flows);
+            PrintJsonList(out, "unsent", c.unsent);
             PrintJsonList(out, "absent", c.absent);
             PrintJsonList(out, "kept", c.kept);
             out << "}";
@@ -263,11 +238,18 @@ void PrintVisits(std::ostream& out, const std::vector<FrameVisit>& visits, bool 
             out << "refused: " << Safe(c.problem) << "\n";
             continue;
         }
-        const std::size_t count = c.settings.size() + c.routes.size() + c.labels.size();
+        const std::size_t count = c.settings.size() + c.cards.size() + c.routes.size() + c.labels.size() +
+                                  c.gains.size() + c.detectors.size() + c.ppm.size() + c.flows.size();
         out << (count == 0 ? std::string("as the show") : std::to_string(count) + " differences") << "\n";
         PrintLines(out, "settings", c.settings);
+        PrintLines(out, "cards", c.cards);
         PrintLines(out, "routes", c.routes);
         PrintLines(out, "labels", c.labels);
+        PrintLines(out, "gains", c.gains);
+        PrintLines(out, "detectors", c.detectors);
+        PrintLines(out, "ppm", c.ppm);
+        PrintLines(out, "flows", c.flows);
+        PrintLines(out, "cannot be sent", c.unsent);
         PrintLines(out, "not on the frame", c.absent);
         PrintLines(out, "kept", c.kept);
     }
@@ -276,8 +258,12 @@ void PrintVisits(std::ostream& out, const std::vector<FrameVisit>& visits, bool 
 std::string ReadShowFile(std::span<const std::string> operands, CliOptions& options) {
     options.file = operands[0];
     for (const std::string& section : options.assignments) {
-        if (std::find(kSections.begin(), kSections.end(), section) == kSections.end())
-            return "--only takes settings, routes, labels";
+        if (std::find(kShowSections.begin(), kShowSections.end(), section) == kShowSections.end()) {
+            std::string words;
+            for (const std::string_view known : kShowSections)
+                words.append(words.empty() ? "" : ", ").append(known);
+            return "--only takes " + words;
+        }
     }
     return {};
 }
@@ -329,78 +315,65 @@ int Diff(const CliOptions& options, const CliStreams& streams) {
     return equal ? kExitOk : Worse(result, kExitFailure);
 }
 
-// Waits for the requests of one section and says how many the frame took; the exit code.
-int Report(const CliFrame& frame, RequestBatch& batch, const CliOptions& options, const CliStreams& streams,
-           std::string_view section) {
-    batch.Close();
-    const int result = AwaitOutcomes(frame.loop, frame.console, batch, options.timeout, streams.err);
-    streams.out << "  " << section << ": " << batch.Requests().size() << " requests sent, "
-                << batch.Count(Outcome::Answered) << " answered, " << batch.Count(Outcome::Refused)
-                << " refused\n";
+// Each section's count of requests, every request not answered and every difference not sent;
+// the exit code.
+int Report(const ShowFrameRun& run, const CliStreams& streams) {
+    int result = kExitOk;
+    for (const std::string_view section : kShowSections) {
+        std::size_t sent = 0, answered = 0, refused = 0;
+        for (const ShowFrameRun::Item& item : run.Items()) {
+            if (item.section != section || item.outcome == Outcome::Waiting)
+                continue;
+            ++sent;
+            answered += item.outcome == Outcome::Answered ? 1 : 0;
+            refused += item.outcome == Outcome::Refused ? 1 : 0;
+        }
+        if (sent > 0)
+            streams.out << "  " << section << ": " << sent << " requests sent, " << answered << " answered, "
+                        << refused << " refused\n";
+    }
+    for (const ShowFrameRun::Item& item : run.Items()) {
+        if (item.outcome == Outcome::Answered)
+            continue;
+        streams.err << "velmar-cli: " << (item.outcome == Outcome::Waiting ? "not sent: " : "")
+                    << Safe(item.text) << "\n";
+        const bool unanswered = item.outcome == Outcome::Unanswered || item.outcome == Outcome::LinkLost;
+        result = Worse(result, unanswered ? kExitNotResponding : kExitFailure);
+    }
+    if (run.RestartNeeded())
+        streams.out << "  the network settings changed: restart the frame for them to take effect\n";
     return result;
 }
 
 int Send(const CliOptions& options, const CliStreams& streams, const FrameVisit& visit) {
     const ShowFrame& show = *visit.show;
-    return Visit(options, streams, visit.address, [&](const CliFrame& frame) {
-        Session& session = frame.session;
-        if (LiveSerial(session) != show.serial) {
-            streams.err << "velmar-cli: " << visit.address << " is no longer frame " << Safe(show.serial)
-                        << "\n";
-            return kExitNotResponding;
-        }
-        // What the frame holds now decides what is sent, not what it held when it was compared.
-        ShowComparison plan = ShowComparison::Of(show, options.file, session.State(),
-                                                 session.Feature<RoutingUnit>().Crosspoints(),
-                                                 session.Channels(), FirstLabel(session), options.network);
-        KeepChosen(options, plan);
-        streams.out << Safe(FrameName(show, visit.address)) << ":\n";
-        if (!plan.problem.empty()) {
-            streams.err << "velmar-cli: " << Safe(plan.problem) << " Nothing sent.\n";
-            return kExitFailure;
-        }
-        int result = kExitOk;
-        if (plan.edited) {
-            const ConfigBlock& live = session.State().config;
-            if (const auto problem =
-                    NetworkSettingsProblem(live, *plan.edited, SettingsPresenceOf(live).dante)) {
-                streams.err << "velmar-cli: " << *problem << " No settings were sent.\n";
-                result = kExitFailure;
-            } else {
-                const auto opened = std::make_unique<ConfigBlock>(live);
-                RequestBatch batch(session.Outcomes());
-                const ApplyOutcome outcome = ApplySettings(*opened, *plan.edited, live, session.Requests());
-                result = Worse(result, Report(frame, batch, options, streams, "settings"));
-                for (const std::string& refused : outcome.refused) {
-                    streams.err << "velmar-cli: not sent: " << refused << "\n";
-                    result = Worse(result, kExitFailure);
-                }
-                if (outcome.OfferRestart())
-                    streams.out
-                        << "  the network settings changed: restart the frame for them to take effect\n";
+    std::string lost;
+    const int result =
+        Visit(options, streams, visit.address, &show, lost, [&](const CliFrame& frame, ShowFrameRun& run) {
+            // What the frame holds now decides what is sent, not what it held when it was compared.
+            const ShowComparison& plan = run.Comparison();
+            streams.out << Safe(FrameName(show, visit.address)) << ":\n";
+            if (!plan.problem.empty()) {
+                streams.err << "velmar-cli: " << Safe(plan.problem) << " Nothing sent.\n";
+                return kExitFailure;
             }
-        }
-        if (!plan.crosspoints.empty()) {
-            RequestBatch batch(session.Outcomes());
-            for (const Crosspoint& c : plan.crosspoints)
-                session.Feature<RoutingUnit>().SetCrosspoint(c.output, c.input);
-            result = Worse(result, Report(frame, batch, options, streams, "routes"));
-        }
-        if (!plan.labelChanges.empty()) {
-            RequestBatch batch(session.Outcomes());
-            for (const ShowLabel& label : plan.labelChanges) {
-                if (const RequestProblem problem = session.Feature<ChannelToolsUnit>().SetLabel(
-                        label.direction, label.channel, label.bytes)) {
-                    streams.err << "velmar-cli: not sent: " << *problem << "\n";
-                    result = Worse(result, kExitFailure);
-                }
+            run.Send();
+            frame.loop.RunUntil(
+                [&run] {
+                    return run.GetStage() == ShowFrameRun::Stage::Done ||
+                           run.GetStage() == ShowFrameRun::Stage::Failed;
+                },
+                std::chrono::hours(1));
+            int sent = Report(run, streams);
+            if (run.GetStage() == ShowFrameRun::Stage::Failed) {
+                streams.err << "velmar-cli: " << Safe(run.Problem()) << "\n";
+                sent = Worse(sent, kExitNotResponding);
             }
-            result = Worse(result, Report(frame, batch, options, streams, "labels"));
-        }
-        if (plan.Equal())
-            streams.out << "  as the show: nothing sent\n";
-        return result;
-    });
+            if (plan.Equal())
+                streams.out << "  as the show: nothing sent\n";
+            return sent;
+        });
+    return result;
 }
 
 int Apply(const CliOptions& options, const CliStreams& streams) {
@@ -452,10 +425,12 @@ void DeclareApply(CLI::App& command, CliOptions& options) {
 constexpr std::array kCommands{
     CliCommand{
         .word = "show save",
-        .operands = 2,
+        .operands = 1,
         .more = true,
-        .usage = "  show save FILE ADDR...\n"
-                 "                      read every frame whole and write the rack's show file\n",
+        .usage = "  show save FILE ADDR... | --all\n"
+                 "                      read every frame whole and write the rack's show file; --all: every\n"
+                 "                      frame in its application firmware that answers the discovery\n",
+        .options = [](CLI::App& command, CliOptions& options) { command.add_flag("--all", options.all); },
         .read = ReadSave,
         .run = Save,
     },
@@ -479,11 +454,12 @@ constexpr std::array kCommands{
     CliCommand{
         .word = "show apply",
         .operands = 1,
-        .usage =
-            "  show apply FILE [--only SECTION,...] [--frame SERIAL,...] [--dry-run] [--network]\n"
-            "                      send what differs (settings, routes, labels, in that order) and wait\n"
-            "                      for every answer; the rack as it was goes to FILE.before-apply.toml\n"
-            "                      first (apply that to undo); --dry-run prints the differences only\n",
+        .usage = "  show apply FILE [--only SECTION,...] [--frame SERIAL,...] [--dry-run] [--network]\n"
+                 "                      send what differs (settings, routes, labels, gains, detectors, ppm,\n"
+                 "                      flows, in that order) and wait for every answer; the rack as it was "
+                 "goes to\n"
+                 "                      FILE.before-apply.toml first (apply that to undo); --dry-run prints\n"
+                 "                      the differences only\n",
         .options = DeclareApply,
         .read = ReadShowFile,
         .run = Apply,
