@@ -52,15 +52,32 @@ void AlarmBook::OnChange(const HealthChanged& change) {
 void AlarmBook::Raise(const HealthChanged& change, AlarmKind kind, std::string text, bool condition) {
     if (!Enabled(kind))
         return;
-    if (condition) {
-        const auto present = std::find_if(alarms_.begin(), alarms_.end(), [&](const Alarm& alarm) {
-            return alarm.active && alarm.frame == change.frame && alarm.what == change.what;
-        });
-        if (present != alarms_.end()) {
+    // One open alarm per frame and item: a rate that keeps moving, or a supply that flaps while
+    // nobody looks, is counted on the alarm the operator has not seen yet rather than piling up
+    // alarms without bound.
+    const auto open = std::find_if(alarms_.begin(), alarms_.end(), [&](const Alarm& alarm) {
+        return !alarm.acknowledged && alarm.frame == change.frame && alarm.what == change.what;
+    });
+    if (open != alarms_.end()) {
+        if (condition && open->active) {
             // Still the same condition (two detectors now instead of one): said once.
-            present->text = std::move(text);
+            open->text = std::move(text);
             return;
         }
+        open->text = std::move(text);
+        open->active = condition;
+        open->cleared.reset();
+        ++open->times;
+        rack_.Publish(AlarmRaised{*open});
+        return;
+    }
+    if (condition) {
+        // Seen already and still present: not raised again until it has cleared.
+        const bool seen = std::any_of(alarms_.begin(), alarms_.end(), [&](const Alarm& alarm) {
+            return alarm.active && alarm.frame == change.frame && alarm.what == change.what;
+        });
+        if (seen)
+            return;
     }
     Alarm alarm{nextId_++,   change.frame, kind,  change.what, std::move(text),
                 change.time, condition,    false, {}};

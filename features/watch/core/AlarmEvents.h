@@ -43,6 +43,8 @@ struct Alarm {
     bool active = false;
     bool acknowledged = false;
     std::optional<std::chrono::system_clock::time_point> cleared;
+    // How often it was raised before the operator saw it.
+    std::uint32_t times = 1;
 };
 
 // Published on the rack's hub by the alarm book.

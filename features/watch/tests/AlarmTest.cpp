@@ -98,6 +98,30 @@ TEST_F(AlarmBookTest, EachRuleRaisesWhatItShouldAndADisabledKindNothing) {
     EXPECT_EQ(book.OpenCount("127.0.0.2"), 0u);
 }
 
+TEST_F(AlarmBookTest, AnItemThatKeepsMovingWhileNobodyLooksIsOneOpenAlarmCountingItsTimes) {
+    Change("127.0.0.2", "sample-rate", "", "48 kHz");
+    Change("127.0.0.2", "psu1", "", "ok");
+    for (int i = 0; i < 50; ++i) {
+        Change("127.0.0.2", "sample-rate", "48 kHz", "96 kHz");
+        Change("127.0.0.2", "sample-rate", "96 kHz", "48 kHz");
+        Change("127.0.0.2", "psu1", "ok", "fault");
+        Change("127.0.0.2", "psu1", "fault", "ok");
+    }
+    const std::vector<Alarm> open = book.Open("127.0.0.2");
+    ASSERT_EQ(open.size(), 2u);
+    EXPECT_EQ(open[0].text, "Sample rate 96 kHz -> 48 kHz");
+    EXPECT_EQ(open[0].times, 100u);
+    EXPECT_EQ(open[1].times, 50u);
+    EXPECT_FALSE(open[1].active);
+    // Every time is still said, and a condition raised again while it is open is active again.
+    EXPECT_EQ(Take().size(), 200u);
+    Change("127.0.0.2", "psu1", "ok", "fault");
+    EXPECT_TRUE(book.Open("127.0.0.2")[1].active);
+    book.AcknowledgeFrame("127.0.0.2");
+    Change("127.0.0.2", "sample-rate", "48 kHz", "96 kHz");
+    EXPECT_EQ(book.Open("127.0.0.2").at(0).times, 1u);
+}
+
 // A profile in memory that refuses writes on demand.
 class MapProfile final : public ProfileStore {
   public:

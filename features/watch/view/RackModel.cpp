@@ -140,7 +140,8 @@ std::string RackModel::Text(const Row& row, int column) const {
             const std::vector<Alarm> open = alarms_.Open(row.address);
             std::string text;
             for (const Alarm& alarm : open)
-                text += (text.empty() ? "" : "; ") + alarm.text;
+                text += (text.empty() ? "" : "; ") + alarm.text +
+                        (alarm.times > 1 ? " (" + std::to_string(alarm.times) + " times)" : "");
             return text;
         }
         case LastChange:
