@@ -16,9 +16,7 @@
 #include "features/firmware/core/FirmwareUnit.h"
 #include "features/routing/core/RoutingUnit.h"
 #include "features/routing/view/XyControlWindow.h"
-#include "platform/qt/QtProfileStore.h"
-#include "tests/console/ConsoleTestSupport.h"
-#include "tests/support/SimProcess.h"
+#include "tests/console/SimConsoleTest.h"
 
 namespace velmar {
 namespace {
@@ -48,20 +46,11 @@ void SendAsFrame(const char* frameAddress, std::uint16_t port, std::string_view 
     ::close(fd);
 }
 
-class ConsoleWindowTest : public ::testing::Test {
+class ConsoleWindowTest : public test::SimConsoleTest {
   protected:
-    void SetUp() override {
-        test::EnsureApplication();
-        sim_ = std::make_unique<test::SimProcess>();
-        sim_->ExportPorts();
-        ASSERT_TRUE(dir_.isValid());
-        profile_ = std::make_unique<QtProfileStore>(dir_.filePath(QStringLiteral("profile.ini")));
-    }
-
     // A console core as the application builds it, kept by the test so that it outlives the window.
     ConsoleCore& NewCore(ConsoleOptions options = {}) {
-        cores_.push_back(
-            std::make_unique<ConsoleCore>(options, ConsoleServices{&prompter_, &files_, profile_.get()}));
+        cores_.push_back(std::make_unique<ConsoleCore>(options, Services()));
         return *cores_.back();
     }
 
@@ -70,15 +59,6 @@ class ConsoleWindowTest : public ::testing::Test {
         window->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
         return window;
-    }
-
-    static int RowOf(MainWindow& window, std::string_view addressText) {
-        const auto& rows = window.Finder().List().Rows();
-        for (std::size_t i = 0; i < rows.size(); ++i) {
-            if (rows[i].Column(DeviceColumn::Address) == addressText)
-                return static_cast<int>(i);
-        }
-        return -1;
     }
 
     static bool WaitForRow(MainWindow& window, std::string_view addressText) {
@@ -107,11 +87,6 @@ class ConsoleWindowTest : public ::testing::Test {
         return item != nullptr && item->background(0).color() == QColor(0, 255, 0);
     }
 
-    std::unique_ptr<test::SimProcess> sim_;
-    QTemporaryDir dir_;
-    std::unique_ptr<QtProfileStore> profile_;
-    test::ScriptedPrompter prompter_;
-    test::ScriptedFilePicker files_;
     std::vector<std::unique_ptr<ConsoleCore>> cores_;
 };
 

@@ -6,24 +6,17 @@
 
 #include "console/ConsoleCore.h"
 #include "console/FrameSessions.h"
-#include "platform/qt/QtProfileStore.h"
-#include "tests/console/ConsoleTestSupport.h"
-#include "tests/support/SimProcess.h"
+#include "tests/console/SimConsoleTest.h"
 
 namespace velmar {
 namespace {
 
 // The sessions a console core holds beside the focused one, against a simulated rack.
-class FrameSessionsTest : public ::testing::Test {
+class FrameSessionsTest : public test::SimConsoleTest {
   protected:
     void SetUp() override {
-        test::EnsureApplication();
-        sim_ = std::make_unique<test::SimProcess>();
-        sim_->ExportPorts();
-        ASSERT_TRUE(dir_.isValid());
-        profile_ = std::make_unique<QtProfileStore>(dir_.filePath(QStringLiteral("profile.ini")));
-        core_ = std::make_unique<ConsoleCore>(ConsoleOptions{},
-                                              ConsoleServices{&prompter_, &files_, profile_.get()});
+        SimConsoleTest::SetUp();
+        core_ = std::make_unique<ConsoleCore>(ConsoleOptions{}, Services());
     }
 
     // How many connections the simulated frame has open.
@@ -42,11 +35,6 @@ class FrameSessionsTest : public ::testing::Test {
         return options;
     }
 
-    std::unique_ptr<test::SimProcess> sim_;
-    QTemporaryDir dir_;
-    std::unique_ptr<QtProfileStore> profile_;
-    test::ScriptedPrompter prompter_;
-    test::ScriptedFilePicker files_;
     std::unique_ptr<ConsoleCore> core_;
 };
 

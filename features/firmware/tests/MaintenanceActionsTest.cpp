@@ -13,10 +13,8 @@
 #include "features/firmware/view/FirmwareWindow.h"
 #include "features/firmware/view/MaintenanceActions.h"
 #include "features/firmware/view/NetworkSettingsDialog.h"
-#include "platform/qt/QtProfileStore.h"
-#include "tests/console/ConsoleTestSupport.h"
+#include "tests/console/SimConsoleTest.h"
 #include "tests/support/FlashImage.h"
-#include "tests/support/SimProcess.h"
 #include "tests/tools/EventLoopWait.h"
 
 namespace velmar {
@@ -56,18 +54,12 @@ class SettingsPort {
     std::uint16_t port_ = 0;
 };
 
-class MaintenanceActionsTest : public ::testing::Test {
+class MaintenanceActionsTest : public test::SimConsoleTest {
   protected:
-    void SetUp() override {
-        test::EnsureApplication();
-        sim_ = std::make_unique<test::SimProcess>(std::vector<std::string>{"--restart-ms", "300"});
-        sim_->ExportPorts();
-        ASSERT_TRUE(dir_.isValid());
-        profile_ = std::make_unique<QtProfileStore>(dir_.filePath(QStringLiteral("profile.ini")));
-    }
+    MaintenanceActionsTest() : SimConsoleTest({"--restart-ms", "300"}) {}
 
     MainWindow& Open(ConsoleOptions options = {}) {
-        core_ = std::make_unique<ConsoleCore>(options, ConsoleServices{&prompter_, &files_, profile_.get()});
+        core_ = std::make_unique<ConsoleCore>(options, Services());
         window_ = std::make_unique<MainWindow>(*core_);
         InstallMaintenance(*window_, *core_);
         window_->show();
@@ -75,14 +67,7 @@ class MaintenanceActionsTest : public ::testing::Test {
         return *window_;
     }
 
-    int RowOf(std::string_view addressText) {
-        const auto& rows = window_->Finder().List().Rows();
-        for (std::size_t i = 0; i < rows.size(); ++i) {
-            if (rows[i].Column(DeviceColumn::Address) == addressText)
-                return static_cast<int>(i);
-        }
-        return -1;
-    }
+    int RowOf(std::string_view addressText) { return SimConsoleTest::RowOf(*window_, addressText); }
     void Select(std::string_view addressText) {
         window_->DeviceListWidget().clearSelection();
         if (QTreeWidgetItem* item = window_->DeviceListWidget().topLevelItem(RowOf(addressText)))
@@ -114,11 +99,6 @@ class MaintenanceActionsTest : public ::testing::Test {
     }
     std::string Info(const std::string& address) { return sim_->Do("info " + address); }
 
-    std::unique_ptr<test::SimProcess> sim_;
-    QTemporaryDir dir_;
-    std::unique_ptr<QtProfileStore> profile_;
-    test::ScriptedPrompter prompter_;
-    test::ScriptedFilePicker files_;
     std::unique_ptr<ConsoleCore> core_;
     std::unique_ptr<MainWindow> window_;
     V replies_;
