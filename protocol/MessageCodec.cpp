@@ -200,6 +200,24 @@ constexpr NumbersOnly kNumbersOnly = [] {
     return numbers;
 }();
 
+// Which words a line of numbers alone can carry on each side, so that the one-pass reader takes
+// it: numbers only, no special row, and a list (replies) only of numbers.
+constexpr bool IsNumberListKind(ListKind kind) {
+    return kind == ListKind::Crosspoint || kind == ListKind::SyncPriority || kind == ListKind::LevelDetector;
+}
+
+constexpr NumbersOnly kPlainNumbers = [] {
+    NumbersOnly plain;
+    for (std::size_t code = 0; code < kCommandCount; ++code) {
+        const CommandInfo& info = kCommandTable[code];
+        const bool ordinary = info.special == Special::None;
+        plain.request[code] = ordinary && kNumbersOnly.request[code];
+        plain.reply[code] = ordinary && kNumbersOnly.reply[code] &&
+                            (info.list == ListKind::None || IsNumberListKind(info.list));
+    }
+    return plain;
+}();
+
 // The failure record sets int:14 and int:18.
 constexpr std::size_t kFailureRecordEnd = 22;
 constexpr std::size_t kShortClear = 32;
@@ -533,7 +551,6 @@ class MessageCodec::LineReader {
              firstChannel);
     }
 
-  private:
     static bool WithinBound(ListKind kind, std::int32_t count, std::int32_t firstChannel) {
         switch (kind) {
             case ListKind::Crosspoint:
@@ -553,10 +570,7 @@ class MessageCodec::LineReader {
         return false;
     }
 
-    static bool IsNumberList(ListKind kind) {
-        return kind == ListKind::Crosspoint || kind == ListKind::SyncPriority ||
-               kind == ListKind::LevelDetector;
-    }
+    static bool IsNumberList(ListKind kind) { return IsNumberListKind(kind); }
 
     void Fill(ListKind kind, std::span<const std::string_view> entries, std::span<const std::int32_t> numbers,
               std::int32_t firstChannel) {
@@ -598,6 +612,7 @@ class MessageCodec::LineReader {
         }
     }
 
+  private:
     void PpmIds() {
         if (tokens_.empty() || tokens_.size() > kPpmIdListSize + 1)
             return;
@@ -691,7 +706,128 @@ std::size_t MessageCodec::Write(const CommandMessage& message, std::span<char> o
     return writer.Written();
 }
 
+// Most lines are a word and numbers only: the status and arguments of a word whose layout on
+// this side holds numbers alone (a list of numbers included), each piece a sign and one to five
+// digits, the line ending right after the last. Such a line is read in one pass, each number as
+// its digits go by, and the record is written only once the line proved to be one; anything else
+// (a text, a tag, an empty piece, a second start character, a piece out of form, too few or too
+// many) leaves the line untouched to the general reader below.
+std::optional<ReadResult> MessageCodec::ReadNumbers(std::span<char> bytes, CommandMessage& message,
+                                                    Side side) {
+    char* const data = bytes.data();
+    const std::size_t size = bytes.size();
+    std::size_t at = 0;
+    while (at < size && ClassOf(data[at]) != kLineStart)
+        ++at;
+    if (at == size)
+        return std::nullopt;
+    const std::size_t start = at++;
+    const std::size_t wordBegin = at;
+    // The word ends at the first comma or carriage return; a byte in it that no word has (a start
+    // character, '#') makes it no word, so the lookup sends such a line on to the general reader.
+    std::uint64_t key = 0;
+    if (wordBegin + 8 <= size) {
+        std::memcpy(&key, data + wordBegin, 8);
+        constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+        constexpr std::uint64_t kHighs = 0x8080808080808080ull;
+        const std::uint64_t commas = key ^ (kOnes * ',');
+        const std::uint64_t returns = key ^ (kOnes * kCarriageReturn);
+        // The lowest byte flagged is the first that matches; flags above it may be false.
+        const std::uint64_t flags =
+            ((commas - kOnes) & ~commas & kHighs) | ((returns - kOnes) & ~returns & kHighs);
+        at = flags != 0 ? wordBegin + static_cast<std::size_t>(std::countr_zero(flags)) / 8 : wordBegin + 8;
+    }
+    while (at < size && data[at] != ',' && data[at] != kCarriageReturn)
+        ++at;
+    const std::size_t wordSize = at - wordBegin;
+    if (at == size || wordSize == 0 || wordSize > kMaxWordLength)
+        return std::nullopt;
+    const std::string_view word(data + wordBegin, wordSize);
+    if (wordSize < 8 && wordBegin + 8 <= size)
+        key &= (std::uint64_t{1} << (8 * wordSize)) - 1;
+    else
+        key = WordKey(word);
+    const std::optional<CommandCode> code = FindWord(word, key);
+    if (!code)
+        return std::nullopt;
+    const std::uint16_t index = ToCode(*code);
+    const CommandInfo& info = Command(*code);
+    const bool request = side == Side::Request;
+    if (!(request ? kPlainNumbers.request[index] : kPlainNumbers.reply[index]))
+        return std::nullopt;
+
+    // Every piece after a comma: a sign and one to five digits, ended by a comma or the line's end.
+    const char* p = data + at;
+    const char* const end = data + size;
+    std::array<std::int32_t, kMaxArgumentTokens + 1> numbers;  // the status and the arguments
+    std::size_t count = 0;
+    while (*p == ',') {
+        ++p;
+        const bool negative = p != end && *p == '-';
+        p += negative;
+        const char* const first = p;
+        std::uint32_t magnitude = 0;
+        for (std::uint32_t digit = 0;
+             p != end && (digit = static_cast<std::uint32_t>(static_cast<unsigned char>(*p)) - '0') <= 9; ++p)
+            magnitude = magnitude * 10 + digit;
+        if (p == end || static_cast<std::size_t>(p - first) - 1 >= 5 || count == numbers.size())
+            return std::nullopt;
+        const auto signedMagnitude = static_cast<std::int32_t>(magnitude);
+        numbers[count++] = negative ? -signedMagnitude : signedMagnitude;
+    }
+    if (*p != kCarriageReturn)
+        return std::nullopt;
+    at = static_cast<std::size_t>(p - data);
+
+    const char direction = data[start];
+    const std::size_t leading = direction == ':' || direction == '!' ? 1 : 0;
+    if (count < leading || count - leading > kMaxArgumentTokens)
+        return std::nullopt;
+    const std::int32_t status = leading != 0 ? numbers[0] : 0;
+    if (status < -32767 || status > 32767)
+        return std::nullopt;
+    const ArgLayout& layout = request ? info.request : info.reply;
+    const std::size_t fieldCount = request || status == 0 ? layout.count : layout.unconditional;
+    const std::int32_t* const values = numbers.data() + leading;
+    std::size_t listed = 0;
+    // A list's count is the last field, its first channel the one before.
+    const bool list = !request && status == 0 && info.list != ListKind::None;
+    if (list) {
+        if (fieldCount == 0 || count - leading < fieldCount)
+            return std::nullopt;
+        const std::int32_t length = values[fieldCount - 1];
+        const std::int32_t firstChannel = fieldCount >= 2 ? values[fieldCount - 2] : 0;
+        if (length < 0 || !LineReader::WithinBound(info.list, length, firstChannel))
+            return std::nullopt;
+        listed = static_cast<std::size_t>(length);
+    }
+    if (count - leading != fieldCount + listed)
+        return std::nullopt;
+
+    // The line is one: it is written as the general reader would write it.
+    data[at] = '\0';
+    const std::size_t dirty = &message == lastRecord_ ? lastExtent_ : kMessageSize;
+    std::memset(message.Bytes(), 0, kShortClear);
+    if (dirty > kShortClear)
+        std::memset(message.Bytes() + kShortClear, 0, dirty - kShortClear);
+    lastRecord_ = &message;
+    lastExtent_ = std::max<std::size_t>(
+        kFailureRecordEnd, request ? kRecordExtents.request[index] : kRecordExtents.reply[index]);
+    message.code = index;
+    message.flags = FlagsOf(direction);
+    message.status = status;
+    for (std::size_t i = 0; i < fieldCount; ++i)
+        message.SetInt(layout.fields[i].offset, values[i]);
+    if (list) {
+        LineReader reader(*this, message, {});
+        reader.Fill(info.list, {}, {values + fieldCount, listed}, 0);
+    }
+    return ReadResult{at + 1, true};
+}
+
 ReadResult MessageCodec::Read(std::span<char> bytes, CommandMessage& message, Side side) {
+    if (const std::optional<ReadResult> read = ReadNumbers(bytes, message, side))
+        return *read;
     // One pass finds the line and splits it at its commas: the last start character before a
     // carriage return begins the line, and each start character begins the split anew. Empty
     // pieces (commas in a row) are no tokens. Pieces past the token store only count, so a line

@@ -80,6 +80,9 @@ class MessageCodec {
   private:
     class LineReader;
 
+    // The common line read in one pass, or nothing where the general reader must read it.
+    std::optional<ReadResult> ReadNumbers(std::span<char> bytes, CommandMessage& message, Side side);
+
     std::array<std::int32_t, kCrosspointListSize> crosspoints_{};
     std::array<std::int32_t, kSyncPriorityListSize> syncPriorities_{};
     std::array<InputStatusEntry, kInputStatusListSize> inputStatus_{};

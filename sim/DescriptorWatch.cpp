@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 
 namespace velmar::sim {
 namespace {
@@ -30,6 +31,10 @@ void DescriptorWatch::Reset() {
 bool DescriptorWatch::Register(std::span<const pollfd> fds) {
     if (stale_)
         Reset();
+    // The common turn: the same descriptors wanting the same events, nothing to tell the kernel.
+    if (fds.size() == registered_.size() &&
+        std::memcmp(fds.data(), registered_.data(), fds.size() * sizeof(pollfd)) == 0)
+        return true;
     // Every removal before any addition: a descriptor that moved in the list is taken out of its
     // old place before it is put into its new one.
     for (std::size_t i = 0; i < registered_.size(); ++i) {

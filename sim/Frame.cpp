@@ -1,7 +1,9 @@
 #include "sim/Frame.h"
 
 #include <algorithm>
+#include <array>
 #include <climits>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -25,14 +27,21 @@ constexpr std::int32_t kExtendedChannelBase = 2048;
 // Routes to devices outside the rack are kept, but not without end.
 constexpr std::size_t kMaxForeignRoutes = 512;
 
+// A table, not comparisons: every firmware record runs each of its digits through it.
+constexpr auto kHexDigits = [] {
+    std::array<std::int8_t, 256> table{};
+    table.fill(-1);
+    for (int i = 0; i < 10; ++i)
+        table[static_cast<std::size_t>('0' + i)] = static_cast<std::int8_t>(i);
+    for (int i = 0; i < 6; ++i) {
+        table[static_cast<std::size_t>('A' + i)] = static_cast<std::int8_t>(10 + i);
+        table[static_cast<std::size_t>('a' + i)] = static_cast<std::int8_t>(10 + i);
+    }
+    return table;
+}();
+
 int HexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
+    return kHexDigits[static_cast<unsigned char>(c)];
 }
 
 // A Motorola S-record: "S", its type digit, then hex bytes: the count of the bytes that follow,
@@ -42,20 +51,18 @@ bool ValidSRecord(std::string_view line) {
         line.remove_suffix(1);
     if (line.size() < 4 || line[0] != 'S' || line[1] < '0' || line[1] > '9' || line.size() % 2 != 0)
         return false;
-    std::vector<int> bytes;
+    // One pass with no branch per byte and no allocation: a digit that is not hex reads as -1,
+    // which leaves its sign in `bad`.
+    int bad = 0;
+    int sum = 0;
     for (std::size_t i = 2; i < line.size(); i += 2) {
         const int high = HexDigit(line[i]);
         const int low = HexDigit(line[i + 1]);
-        if (high < 0 || low < 0)
-            return false;
-        bytes.push_back(high * 16 + low);
+        bad |= high | low;
+        sum += high * 16 + low;
     }
-    if (static_cast<std::size_t>(bytes.front()) != bytes.size() - 1)
-        return false;
-    int sum = 0;
-    for (const int b : bytes)
-        sum += b;
-    return (sum & 0xFF) == 0xFF;
+    const std::size_t declared = static_cast<std::size_t>(HexDigit(line[2]) * 16 + HexDigit(line[3]));
+    return bad >= 0 && declared == (line.size() - 2) / 2 - 1 && (sum & 0xFF) == 0xFF;
 }
 
 std::string_view FirmwareText(const CommandMessage& request) {

@@ -193,13 +193,19 @@ void RackServer::RunOnce(int maxWaitMs) {
     // Kept between turns, so that a turn allocates nothing.
     std::vector<pollfd>& fds = pollFds_;
     std::vector<Tag>& tags = pollTags_;
-    fds.clear();
-    tags.clear();
-    auto watch = [&](int fd, short events, Kind kind, std::size_t index) {
+    // Sized for the most there can be and written in place: the list is rebuilt every turn.
+    const std::size_t most = 3 + controlClients_.size() + 3 * sockets_.size() + clients_.size();
+    if (fds.size() < most) {
+        fds.resize(most);
+        tags.resize(most);
+    }
+    std::size_t count = 0;
+    const auto watch = [&](int fd, short events, Kind kind, std::size_t index) {
         if (fd < 0)
             return;
-        fds.push_back({fd, events, 0});
-        tags.push_back({kind, index});
+        fds[count] = {fd, events, 0};
+        tags[count] = {kind, index};
+        ++count;
     };
     if (readStdin_)
         watch(STDIN_FILENO, POLLIN, Kind::Stdin, 0);
@@ -228,10 +234,10 @@ void RackServer::RunOnce(int maxWaitMs) {
     const std::int64_t wake = NextWakeup(now);
     const std::int64_t wait =
         std::clamp<std::int64_t>(wake == INT64_MAX ? maxWaitMs : wake - now, 0, maxWaitMs);
-    if (watch_.Wait(fds, static_cast<int>(wait)) <= 0)
+    if (watch_.Wait({fds.data(), count}, static_cast<int>(wait)) <= 0)
         return;
 
-    for (std::size_t i = 0; i < fds.size(); ++i) {
+    for (std::size_t i = 0; i < count; ++i) {
         if (fds[i].revents == 0)
             continue;
         const Tag tag = tags[i];
@@ -332,6 +338,7 @@ void RackServer::ProcessInput(Client& client) {
     std::size_t pos = 0;
     bool partial = false;
     CommandMessage message;
+    const std::int64_t now = clock_();
     while (pos < client.input.size() && client.output.Pending() < kOutputSoftCap) {
         const std::span<char> rest(client.input.data() + pos, client.input.size() - pos);
         const ReadResult result = reader_.Read(rest, message, Side::Request);
@@ -360,7 +367,7 @@ void RackServer::ProcessInput(Client& client) {
         if (message.code != kFailedParseCode && !(message.flags & MessageFlags::kRequest))
             continue;
         responses_.Clear();
-        frame.Handle(message, responses_, clock_());
+        frame.Handle(message, responses_, now);
         Send(client, responses_.reply);
         SendToOthers(client, responses_.notify);
         if (responses_.restart)

@@ -58,6 +58,8 @@ class TimerLog final : public TimerService {
 struct Run {
     double total = 0;
     double beyond = 0;
+    double before = 0;  // from Connect to the start of the last timer
+    double after = 0;   // from that timer's expiry to the frame read
     std::size_t requests = 0;
 };
 
@@ -82,7 +84,8 @@ Run ReadOnce() {
     const double waited = Ms(timers.fired[last] - timers.started[last]).count();
     const double total = Ms(end - start).count();
     session.Disconnect();
-    return {total, total - waited, session.Link().RequestsSent()};
+    return {total, total - waited, Ms(timers.started[last] - start).count(),
+            Ms(end - timers.fired[last]).count(), session.Link().RequestsSent()};
 }
 
 double Median(std::vector<double> values) {
@@ -99,12 +102,16 @@ int main() {
     constexpr int kRuns = 21;
     std::vector<double> totals;
     std::vector<double> beyond;
+    std::vector<double> before;
+    std::vector<double> after;
     std::size_t requests = 0;
     velmar::ReadOnce();  // warm-up
     for (int i = 0; i < kRuns; ++i) {
         const velmar::Run run = velmar::ReadOnce();
         totals.push_back(run.total);
         beyond.push_back(run.beyond);
+        before.push_back(run.before);
+        after.push_back(run.after);
         requests = run.requests;
     }
     std::printf("connect to fully read 1536-channel frame (%zu requests, %d runs)\n", requests, kRuns);
@@ -114,5 +121,8 @@ int main() {
     std::printf("  beyond timers  median %8.2f ms  (min %.2f, max %.2f)\n", velmar::Median(beyond),
                 *std::min_element(beyond.begin(), beyond.end()),
                 *std::max_element(beyond.begin(), beyond.end()));
+    std::printf("    before it     median %8.2f ms  (connect to the start of the last timer)\n",
+                velmar::Median(before));
+    std::printf("    after it      median %8.2f ms  (its expiry to the frame read)\n", velmar::Median(after));
     return 0;
 }

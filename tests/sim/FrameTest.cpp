@@ -162,6 +162,14 @@ TEST_F(FrameTest, FirmwareRecordsAreCountedCheckedAndTheLastImageKept) {
     std::string corrupt = record;
     corrupt[10] = corrupt[10] == '0' ? '1' : '0';
     EXPECT_EQ(One(kK5A, "&sprog,1#" + corrupt), ":sprog,-4,1") << "checksum mismatch";
+    EXPECT_EQ(One(kK5A, "&sprog,0"), ":sprog,0,0");
+    EXPECT_EQ(One(kK5A, "&sprog,1#S1120000285F245F2212226A000424290008237C2B"), ":sprog,-4,1")
+        << "a count one short, the checksum made to fit";
+    EXPECT_EQ(One(kK5A, "&sprog,0"), ":sprog,0,0");
+    EXPECT_EQ(One(kK5A, "&sprog,1#S1130000285F245F2212226A000424290008237C2a"), ":sprog,0,1")
+        << "lower-case digits are digits";
+    EXPECT_EQ(One(kK5A, "&sprog,1#S1130000285F245F2212226A00042429000823GC9A"), ":sprog,-4,1")
+        << "a byte that is no digit, the sum made to fit were it read as one";
     EXPECT_EQ(One(kK5A, "&sprog,2"), ":sprog,-4,2") << "the broken run was abandoned";
     EXPECT_EQ(rack_.At(kK5A).LastImageRecords(), 3) << "the last complete image still counts";
 }
