@@ -406,7 +406,8 @@ int Preview(const CliOptions& options, const CliStreams& streams, const FrameVis
                 refused = kExitFailure;
             }
             if (written == 0)
-                streams.out << "  as the show: nothing would be sent\n";
+                streams.out << (run.Comparison().Equal() ? "  as the show: " : "  ")
+                            << "nothing would be sent\n";
             return refused;
         },
         true);

@@ -169,11 +169,18 @@ TEST_F(ShowCommands, GainsAreClearedBothWaysOrReportedNotSent) {
     const std::string out7 = "\"out 7\" = { gain = \"-1.00\", phase = true, mute = false }";
     const std::string cleared = "{ gain = \"0.00\", phase = false, mute = false }";
     WriteFile(file, Replaced(show, in7, "\"in 7\" = " + cleared));
+    // The dry run foretells what the apply reports, and its exit code.
+    const Outcome dry = Cli({"show", "apply", file, "--dry-run"});
+    EXPECT_EQ(dry.code, kExitFailure);
+    EXPECT_EQ(dry.out, "K5A0011703042 Studio A (127.0.0.2):\n  nothing would be sent\n");
     const Outcome half = Cli({"show", "apply", file});
     EXPECT_EQ(half.code, kExitFailure);
     EXPECT_NE(half.err.find("not sent: gain 7: clearing one direction would clear the other"),
               std::string::npos)
         << half.err;
+    EXPECT_NE(dry.err.find("not sent: gain 7: clearing one direction would clear the other"),
+              std::string::npos)
+        << dry.err;
     EXPECT_EQ(half.out.find("gains:"), std::string::npos) << "nothing was sent for it";
 
     WriteFile(file, Replaced(Replaced(show, in7, "\"in 7\" = " + cleared), out7, "\"out 7\" = " + cleared));
