@@ -5,9 +5,9 @@
 
 #include "cli/CliApp.h"
 #include "cli/CliSockets.h"
-#include "cli/DryRunTransport.h"
 #include "cli/EventEcho.h"
 #include "cli/HeadlessConsole.h"
+#include "device/DryRunTransport.h"
 #include "device/Session.h"
 
 namespace velmar {
@@ -86,7 +86,8 @@ int RunOnFrame(const CliOptions& options, const CliStreams& streams, IncompleteR
     PosixEventLoop& loop = sockets.loop;
     std::unique_ptr<DryRunTransport> dryRun;
     if (options.dryRun)
-        dryRun = std::make_unique<DryRunTransport>(sockets.Link(), streams.out);
+        dryRun = std::make_unique<DryRunTransport>(
+            sockets.Link(), [&out = streams.out](std::string_view line) { out << line << '\n'; });
     ConsoleOptions consoleOptions;
     consoleOptions.telnet = options.telnet;
     Session session(dryRun ? *dryRun : sockets.Link(), sockets.datagrams, sockets.timers,

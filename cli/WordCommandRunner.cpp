@@ -3,7 +3,7 @@
 #include <charconv>
 
 #include "cli/CliApp.h"
-#include "cli/DryRunTransport.h"
+#include "device/DryRunTransport.h"
 #include "device/Session.h"
 
 namespace velmar {

@@ -9,8 +9,13 @@
 namespace velmar {
 
 struct FrameSessions::Entry {
-    Entry(std::string_view at, DeviceMode how, ConsoleOptions with, TimerService& timers, LinkPorts ports)
-        : address(at), mode(how), options(with), session(transport, datagrams, timers, ports, with) {}
+    Entry(std::string_view at, DeviceMode how, ConsoleOptions with, TimerService& timers, LinkPorts ports,
+          DryRunTransport::HeldLine heldLines = {})
+        : address(at),
+          mode(how),
+          options(with),
+          held(heldLines ? std::make_unique<DryRunTransport>(transport, std::move(heldLines)) : nullptr),
+          session(held ? static_cast<LineTransport&>(*held) : transport, datagrams, timers, ports, with) {}
 
     std::string address;
     DeviceMode mode;
@@ -20,6 +25,7 @@ struct FrameSessions::Entry {
     // Declared before the session: its handles must go first.
     QtTcpTransport transport;
     QtDatagramSocket datagrams;
+    std::unique_ptr<DryRunTransport> held;  // a preview's: never shared
     Session session;
 };
 
@@ -51,6 +57,11 @@ Session& FrameSessions::Lease::Get() const {
     return entry_->session;
 }
 
+void FrameSessions::Lease::Hold() const {
+    if (entry_ != nullptr && entry_->held)
+        entry_->held->Hold();
+}
+
 void FrameSessions::Lease::Reset() {
     Entry* entry = std::exchange(entry_, nullptr);
     FrameSessions* owner = std::exchange(owner_, nullptr);
@@ -72,8 +83,9 @@ FrameSessions::~FrameSessions() {
 FrameSessions::Lease FrameSessions::Open(std::string_view address, DeviceMode mode, ConsoleOptions options) {
     const auto same = [&](const std::unique_ptr<Entry>& entry) {
         const ConsoleOptions& held = entry->options;
-        return entry->address == address && entry->mode == mode && held.telnet == options.telnet &&
-               held.xy == options.xy && held.zel == options.zel && held.healthOnly == options.healthOnly;
+        return !entry->held && entry->address == address && entry->mode == mode &&
+               held.telnet == options.telnet && held.xy == options.xy && held.zel == options.zel &&
+               held.healthOnly == options.healthOnly;
     };
     if (const auto found = std::find_if(open_.begin(), open_.end(), same); found != open_.end())
         return Lease(*this, **found);
@@ -84,6 +96,13 @@ FrameSessions::Lease FrameSessions::Open(std::string_view address, DeviceMode mo
         return Lease(*this, *open_.back());
     }
     open_.push_back(std::make_unique<Entry>(address, mode, options, timers_, ports_));
+    ScheduleTurn();
+    return Lease(*this, *open_.back());
+}
+
+FrameSessions::Lease FrameSessions::OpenHeld(std::string_view address, DeviceMode mode,
+                                             ConsoleOptions options, DryRunTransport::HeldLine held) {
+    open_.push_back(std::make_unique<Entry>(address, mode, options, timers_, ports_, std::move(held)));
     ScheduleTurn();
     return Lease(*this, *open_.back());
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "device/ConnectionState.h"
+#include "device/DryRunTransport.h"
 #include "device/LinkPorts.h"
 #include "device/Session.h"
 #include "device/TimerService.h"
@@ -34,6 +35,8 @@ class FrameSessions {
         ~Lease();
 
         Session& Get() const;
+        // A held lease's session sends nothing more from now on: its lines go to the callback.
+        void Hold() const;
         explicit operator bool() const { return entry_ != nullptr; }
         void Reset();
 
@@ -53,6 +56,10 @@ class FrameSessions {
     FrameSessions& operator=(const FrameSessions&) = delete;
 
     Lease Open(std::string_view address, DeviceMode mode, ConsoleOptions options);
+    // A session of its own, never shared with another lease: it reads the frame as usual, and once
+    // the lease's Hold() is called it hands every line it would send to `held` instead (a preview).
+    Lease OpenHeld(std::string_view address, DeviceMode mode, ConsoleOptions options,
+                   DryRunTransport::HeldLine held);
     // Sessions held by at least one lease.
     std::size_t Count() const { return open_.size(); }
 

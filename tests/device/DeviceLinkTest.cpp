@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "device/DryRunTransport.h"
 #include "features/routing/core/RoutingUnit.h"
 #include "tests/device/SessionFixture.h"
 
@@ -66,6 +67,22 @@ TEST_F(DeviceLinkTest, GarbageAndFloodsNeverGrowOrStopTheLink) {
     Receive(":nosuchword,0,1\r:gcross,0,6,1\r");
     EXPECT_EQ(session.Feature<RoutingUnit>().Crosspoints()[5], 1);
     EXPECT_TRUE(session.Connection().connected);
+}
+
+// Until held everything reaches the frame; from then on nothing does, and each line goes to the
+// callback whole however the writes cut it.
+TEST(DryRunTransportTest, PassesUntilHeldThenHandsOnWholeLinesOnly) {
+    RecordingTransport inner;
+    std::vector<std::string> held;
+    DryRunTransport dry(inner, [&](std::string_view line) { held.emplace_back(line); });
+    const auto send = [&](std::string_view text) { dry.Send({text.data(), text.size()}); };
+    send("&gserial\r");
+    dry.Hold();
+    send("&slabel,0,5,");
+    EXPECT_TRUE(held.empty()) << "half a line";
+    send("'Kick In'\r\n&scross,20,5,0,0\r");
+    EXPECT_EQ(inner.TakeSent(), std::vector<std::string>{"&gserial"});
+    EXPECT_EQ(held, (std::vector<std::string>{"&slabel,0,5,'Kick In'", "&scross,20,5,0,0"}));
 }
 
 TEST_F(DeviceLinkTest, FramesKeepAliveIsEchoedWithItsTagAndNotDispatched) {

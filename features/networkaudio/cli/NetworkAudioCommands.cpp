@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "cli/CliApp.h"
-#include "cli/DryRunTransport.h"
 #include "cli/FrameConnection.h"
 #include "cli/HeadlessConsole.h"
 #include "cli/WordCommandRunner.h"
+#include "device/DryRunTransport.h"
 #include "device/Session.h"
 #include "device/posix/PosixEventLoop.h"
 #include "features/networkaudio/core/FlowTables.h"

@@ -11,6 +11,7 @@
 #include "cli/CliApp.h"
 #include "cli/FrameConnection.h"
 #include "cli/HeadlessConsole.h"
+#include "device/DryRunTransport.h"
 #include "device/FeatureGate.h"
 #include "device/Session.h"
 #include "device/discovery/posix/FrameDiscovery.h"
@@ -38,19 +39,21 @@ using FrameStep = std::function<int(const CliFrame&, ShowFrameRun&)>;
 
 // Connects to `address`, reads the frame whole, then what a show reads beyond it, compares it with
 // `show` (when given) and runs `step` on it; the exit code. A frame that is not the show's is
-// not stepped on: `lost` says why.
+// not stepped on: `lost` says why. With `preview` the link passes the reading and the comparison,
+// and `step` holds it before the run sends.
 int Visit(const CliOptions& options, const CliStreams& streams, const std::string& address,
-          const ShowFrame* show, std::string& lost, const FrameStep& step) {
+          const ShowFrame* show, std::string& lost, const FrameStep& step, bool preview = false) {
     CliOptions one = options;
     one.address = address;
-    one.dryRun = false;  // a dry run sends nothing at all: the commands below never get that far
+    one.dryRun = preview;
     return RunOnFrame(
         one, streams, IncompleteRead::Fails,
         [&](const CliOptions& o, const CliFrame& frame, const CliStreams&) {
             // Each request of a show is waited for as long as the command is told.
             frame.session.Outcomes().SetTimeout(o.timeout);
             PosixTimerService timers(frame.loop);
-            ShowFrameRun run(frame.session, timers, {address, show, o.file, o.network, o.assignments});
+            ShowFrameRun run(frame.session, timers,
+                             {address, show, o.file, o.network, o.assignments, frame.dryRun != nullptr});
             const auto stopped = [&run] {
                 const auto stage = run.GetStage();
                 return stage == ShowFrameRun::Stage::Compared || stage == ShowFrameRun::Stage::Failed;
@@ -376,6 +379,43 @@ int Send(const CliOptions& options, const CliStreams& streams, const FrameVisit&
     return result;
 }
 
+// The lines an apply would send to the frame, printed as they would leave: the frame is read and
+// compared again as an apply does, then its link is held. Every difference that could not be sent
+// is named; the exit code is the one the apply would give for those.
+int Preview(const CliOptions& options, const CliStreams& streams, const FrameVisit& visit) {
+    const ShowFrame& show = *visit.show;
+    std::string lost;
+    const int result = Visit(
+        options, streams, visit.address, &show, lost,
+        [&](const CliFrame& frame, ShowFrameRun& run) {
+            streams.out << Safe(FrameName(show, visit.address)) << ":\n";
+            if (!run.Comparison().problem.empty()) {
+                streams.err << "velmar-cli: " << Safe(run.Comparison().problem) << " Nothing sent.\n";
+                return kExitFailure;
+            }
+            frame.dryRun->Hold();
+            run.Send();
+            int refused = kExitOk;
+            std::size_t written = 0;
+            for (const ShowFrameRun::Item& item : run.Items()) {
+                if (item.previewed) {
+                    ++written;
+                    continue;
+                }
+                streams.err << "velmar-cli: not sent: " << Safe(item.text) << "\n";
+                refused = kExitFailure;
+            }
+            if (written == 0)
+                streams.out << (run.Comparison().Equal() ? "  as the show: " : "  ")
+                            << "nothing would be sent\n";
+            return refused;
+        },
+        true);
+    if (result != kExitOk && !lost.empty())
+        streams.err << "velmar-cli: " << Safe(lost) << "\n";
+    return result;
+}
+
 int Apply(const CliOptions& options, const CliStreams& streams) {
     ShowFile show;
     if (const int loaded = LoadShow(options, streams, show); loaded != kExitOk)
@@ -390,7 +430,12 @@ int Apply(const CliOptions& options, const CliStreams& streams) {
         }
     }
     if (options.dryRun) {
-        PrintVisits(streams.out, visits, false, false);
+        for (const FrameVisit& visit : visits) {
+            if (!visit.lost.empty())
+                streams.err << "velmar-cli: " << Safe(visit.lost) << "; nothing would be sent to it\n";
+            else
+                result = Worse(result, Preview(options, streams, visit));
+        }
         return result;
     }
     ShowFile before;
@@ -459,7 +504,7 @@ constexpr std::array kCommands{
                  "                      flows, in that order) and wait for every answer; the rack as it was "
                  "goes to\n"
                  "                      FILE.before-apply.toml first (apply that to undo); --dry-run prints\n"
-                 "                      the differences only\n",
+                 "                      each frame's request lines and sends none\n",
         .options = DeclareApply,
         .read = ReadShowFile,
         .run = Apply,

@@ -149,7 +149,28 @@ void ShowFrameRun::Send() {
         items_.push_back({"", line, Outcome::Waiting});
     section_ = 0;
     stage_ = Stage::Sending;
-    NextSection();
+    if (setup_.preview)
+        Preview();
+    else
+        NextSection();
+}
+
+void ShowFrameRun::Preview() {
+    // No answer can come through a held link, so the sections go one after the other at once, as
+    // they would leave were each answered; nothing is read back.
+    for (const std::string_view section : kShowSections) {
+        if (!ShowSectionHasRequests(comparison_, section))
+            continue;
+        RequestBatch written(session_.Outcomes());
+        const ShowSectionSent sent = SendShowSection(session_, comparison_, section);
+        written.Close();
+        restart_ = restart_ || sent.restart;
+        for (const std::string& refused : sent.notSent)
+            items_.push_back({std::string(section), refused, Outcome::Waiting});
+        for (const RequestHandle& request : written.Requests())
+            items_.push_back({std::string(section), request->request.Describe(), Outcome::Waiting, true});
+    }
+    Step(Stage::Done);
 }
 
 void ShowFrameRun::NextSection() {

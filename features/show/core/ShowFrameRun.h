@@ -21,7 +21,9 @@ class Session;
 // reads what a show needs beyond that, captures the frame and compares it with the show's frame
 // (when there is one); Send() then sends the chosen sections in the order an apply sends them,
 // each waited for, and reports every request: answered, refused (with the frame's status),
-// unanswered or lost with the link, and every difference that could not be sent.
+// unanswered or lost with the link, and every difference that could not be sent. A preview runs on
+// a session whose link is held: Send() writes every section at once, waits for nothing and ends Done
+// with each request reported as not sent.
 class ShowFrameRun {
   public:
     enum class Stage : std::uint8_t { Starting, Reading, Compared, Sending, Done, Failed };
@@ -30,6 +32,7 @@ class ShowFrameRun {
         std::string section;
         std::string text;  // "scross 20 5 answered", "the frame refused slabel 0 5 (status -1)"
         Outcome outcome = Outcome::Answered;  // Waiting: never sent (the text says why)
+        bool previewed = false;               // a preview's request, written but held back
     };
 
     struct Setup {
@@ -38,6 +41,7 @@ class ShowFrameRun {
         std::string file;                     // names the show in a problem
         bool network = false;                 // the show's own addresses are sent too
         std::vector<std::string> sections{};  // empty: all
+        bool preview = false;                 // the session's link is held: nothing is waited for
     };
 
     ShowFrameRun(Session& session, TimerService& timers, Setup setup);
@@ -80,6 +84,7 @@ class ShowFrameRun {
     bool FrameRead() const;
     void Compare();
     void NextSection();
+    void Preview();
     void CloseSection();
     void Fail(std::string problem);
     void Step(Stage stage);

@@ -85,17 +85,32 @@ TEST_F(ShowCommands, SaveChangeDiffApplyAndUndo) {
     EXPECT_NE(json.out.find("\"labels\":[\"label in 5: 'Snare' to 'Kick In'\"]"), std::string::npos)
         << json.out;
 
-    const Outcome dry = Cli({"show", "apply", file, "--dry-run"});
-    EXPECT_EQ(dry.code, kExitOk) << dry.err;
-    EXPECT_EQ(dry.out, differences);
-    EXPECT_EQ(Diff().out, differences) << "a dry run sends nothing";
-
     const Outcome routesOnly = Cli({"show", "apply", file, "--only", "routes"});
     ASSERT_EQ(routesOnly.code, kExitOk) << routesOnly.err;
-    EXPECT_EQ(Diff().out, "K5A0011703042 Studio A (127.0.0.2): 3 differences\n" + card + unapplied);
+    const std::string rest = "K5A0011703042 Studio A (127.0.0.2): 3 differences\n" + card + unapplied;
+    EXPECT_EQ(Diff().out, rest);
 
-    const Outcome applied = Cli({"show", "apply", file});
+    // A dry run prints the very lines the apply then sends, in its order, and sends none of them.
+    const Outcome dry = Cli({"show", "apply", file, "--dry-run"});
+    EXPECT_EQ(dry.code, kExitOk) << dry.err;
+    EXPECT_EQ(dry.out,
+              "K5A0011703042 Studio A (127.0.0.2):\n"
+              "&sadphanpow,2,3,0\n"
+              "&slabel,0,5,'Kick In'\n"
+              "&slevdetstate,0,5,1\n"
+              "LW160021804011 Wall box (127.0.0.3):\n"
+              "  as the show: nothing would be sent\n");
+    EXPECT_EQ(Diff().out, rest) << "a dry run sends nothing";
+
+    const Outcome applied = Cli({"show", "apply", file, "--trace"});
     ASSERT_EQ(applied.code, kExitOk) << applied.err;
+    std::istringstream trace(applied.err);
+    std::string sent;
+    for (std::string line; std::getline(trace, line);) {
+        if (const std::size_t at = line.find("] > &s"); at != std::string::npos)
+            sent += line.substr(at + 4) + "\n";
+    }
+    EXPECT_EQ(sent, dry.out.substr(dry.out.find('\n') + 1, dry.out.find("LW16") - dry.out.find('\n') - 1));
     EXPECT_NE(applied.out.find("  cards: 1 requests sent, 1 answered, 0 refused\n"
                                "  labels: 1 requests sent, 1 answered, 0 refused\n"
                                "  detectors: 1 requests sent, 1 answered, 0 refused\n"),
@@ -154,11 +169,18 @@ TEST_F(ShowCommands, GainsAreClearedBothWaysOrReportedNotSent) {
     const std::string out7 = "\"out 7\" = { gain = \"-1.00\", phase = true, mute = false }";
     const std::string cleared = "{ gain = \"0.00\", phase = false, mute = false }";
     WriteFile(file, Replaced(show, in7, "\"in 7\" = " + cleared));
+    // The dry run foretells what the apply reports, and its exit code.
+    const Outcome dry = Cli({"show", "apply", file, "--dry-run"});
+    EXPECT_EQ(dry.code, kExitFailure);
+    EXPECT_EQ(dry.out, "K5A0011703042 Studio A (127.0.0.2):\n  nothing would be sent\n");
     const Outcome half = Cli({"show", "apply", file});
     EXPECT_EQ(half.code, kExitFailure);
     EXPECT_NE(half.err.find("not sent: gain 7: clearing one direction would clear the other"),
               std::string::npos)
         << half.err;
+    EXPECT_NE(dry.err.find("not sent: gain 7: clearing one direction would clear the other"),
+              std::string::npos)
+        << dry.err;
     EXPECT_EQ(half.out.find("gains:"), std::string::npos) << "nothing was sent for it";
 
     WriteFile(file, Replaced(Replaced(show, in7, "\"in 7\" = " + cleared), out7, "\"out 7\" = " + cleared));

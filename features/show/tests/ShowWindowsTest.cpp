@@ -102,7 +102,20 @@ TEST_F(ShowWindows, SaveCompareApplyChosenSectionsAndUndo) {
     {
         ShowApplyDialog apply(*core_, Load(), file_);
         ASSERT_TRUE(test::WaitUntil([&] { return apply.Ready(); }, 15s));
+        // The preview reads each frame on a session of its own, lists the lines Send would write
+        // and sends none of them.
+        const std::size_t sessions = core_->Frames().Count();
+        apply.PreviewRequests();
+        EXPECT_EQ(core_->Frames().Count(), sessions + 2) << "a preview shares no session";
+        ASSERT_TRUE(test::WaitUntil([&] { return apply.PreviewListed(); }, 15s));
+        EXPECT_EQ(apply.Requests().toPlainText().toStdString(),
+                  "K5A0011703042 Studio A (127.0.0.2): 2 requests\n&scross,20,5,0,0\n&slabel,0,5,'Kick In'\n"
+                  "LW160021804011 Wall box (127.0.0.3): 0 requests\n");
+        EXPECT_EQ(Cli({"show", "diff", file_, "--only", "routes"}), kExitFailure) << "nothing was sent";
+        EXPECT_EQ(Cli({"show", "diff", file_, "--only", "labels"}), kExitFailure) << "nothing was sent";
+        EXPECT_TRUE(test::WaitUntil([&] { return core_->Frames().Count() == sessions; }));
         apply.Section("routes").setChecked(false);
+        EXPECT_EQ(apply.Requests().toPlainText().toStdString(), "") << "a preview of other sections is gone";
         const std::string preview = apply.Preview().toPlainText().toStdString();
         EXPECT_EQ(preview.find("routes:"), std::string::npos) << preview;
         EXPECT_NE(preview.find("labels: label in 5: 'Snare' to 'Kick In'"), std::string::npos) << preview;
@@ -119,17 +132,24 @@ TEST_F(ShowWindows, SaveCompareApplyChosenSectionsAndUndo) {
     EXPECT_EQ(Cli({"show", "diff", file_, "--only", "labels"}), kExitFailure) << "undone";
 }
 
-// A request the frame refuses is reported with its status and the frame is not counted as applied.
-TEST_F(ShowWindows, ARefusedRequestIsReportedNeverCountedAsApplied) {
+// A request the frame refuses is reported with its status and the frame is not counted as applied;
+// a frame changed between the window's reading and the preview is named: what is sent is not
+// what was previewed.
+TEST_F(ShowWindows, ARefusedRequestOrAPlanOtherThanThePreviewIsReported) {
     ASSERT_EQ(Cli({"label", "127.0.0.2", "in", "5", "Kick In"}), kExitOk);
     ASSERT_EQ(Cli({"show", "save", file_, "127.0.0.2"}), kExitOk);
     ASSERT_EQ(Cli({"label", "127.0.0.2", "in", "5", "Snare"}), kExitOk);
-    sim_->Do("fault 127.0.0.2 status slabel -1");
     ShowApplyDialog apply(*core_, Load(), file_);
     ASSERT_TRUE(test::WaitUntil([&] { return apply.Ready(); }, 15s));
+    ASSERT_EQ(Cli({"label", "127.0.0.2", "in", "5", "Tom"}), kExitOk);
+    sim_->Do("fault 127.0.0.2 status slabel -1");
+    apply.PreviewRequests();
+    ASSERT_TRUE(test::WaitUntil([&] { return apply.PreviewListed(); }, 15s));
     apply.Send();
     ASSERT_TRUE(test::WaitUntil([&] { return apply.Finished(); }, 15s));
     const std::string report = apply.Report().toPlainText().toStdString();
+    EXPECT_NE(report.find("(127.0.0.2): the frame changed after the window read it"), std::string::npos)
+        << report;
     EXPECT_NE(report.find("0 requests answered\n  the frame refused slabel 0 5 (status -1)"),
               std::string::npos)
         << report;

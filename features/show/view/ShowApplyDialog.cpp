@@ -2,18 +2,21 @@
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
+#include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include "console/ConsoleCore.h"
 #include "features/show/core/ShowSending.h"
 #include "features/show/view/ShowDifferences.h"
+#include "protocol/TextEncoding.h"
 
 namespace velmar {
 
@@ -22,6 +25,18 @@ namespace {
 void AppendLines(QString& text, const QString& heading, const std::vector<std::string>& lines) {
     for (const std::string& line : lines)
         text += QStringLiteral("  ") + heading + QStringLiteral(": ") + QString::fromStdString(line) + '\n';
+}
+
+// Everything a run plans to send, to tell whether two plans are the same.
+std::string PlanText(const ShowComparison& c) {
+    std::string text;
+    for (const auto* lines :
+         {&c.settings, &c.cards, &c.routes, &c.labels, &c.gains, &c.detectors, &c.ppm, &c.flows, &c.unsent}) {
+        for (const std::string& line : *lines)
+            text.append(line).push_back('\n');
+        text.push_back('\n');
+    }
+    return text;
 }
 
 }  // namespace
@@ -35,7 +50,9 @@ ShowApplyDialog::ShowApplyDialog(ConsoleCore& core, ShowFile show, std::string f
       network_(new QCheckBox(QStringLiteral("Network identity too"), this)),
       preview_(new QPlainTextEdit(this)),
       report_(new QPlainTextEdit(this)),
+      requests_(new QPlainTextEdit(this)),
       progress_(new QProgressBar(this)),
+      previewButton_(new QPushButton(QStringLiteral("Preview requests"), this)),
       send_(new QPushButton(QStringLiteral("Send"), this)) {
     setWindowTitle(QStringLiteral("Apply show: ") + QString::fromStdString(file_));
     tree_->setColumnCount(2);
@@ -55,11 +72,20 @@ ShowApplyDialog::ShowApplyDialog(ConsoleCore& core, ShowFile show, std::string f
     connect(network_, &QCheckBox::toggled, this, [this] { Choose(); });
     preview_->setReadOnly(true);
     report_->setReadOnly(true);
+    requests_->setReadOnly(true);
+    requests_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    requests_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    previewButton_->setEnabled(false);
+    previewButton_->setToolTip(
+        QStringLiteral("Reads the ticked frames again and lists the lines Send would write to each; "
+                       "nothing is sent"));
+    connect(previewButton_, &QPushButton::clicked, this, [this] { PreviewRequests(); });
     progress_->setRange(0, 1);
     progress_->setValue(0);
     send_->setEnabled(false);
     connect(send_, &QPushButton::clicked, this, [this] { Send(); });
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    buttons->addButton(previewButton_, QDialogButtonBox::ActionRole);
     buttons->addButton(send_, QDialogButtonBox::ActionRole);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* layout = new QVBoxLayout(this);
@@ -69,18 +95,25 @@ ShowApplyDialog::ShowApplyDialog(ConsoleCore& core, ShowFile show, std::string f
     layout->addWidget(
         new QLabel(QStringLiteral("What will be sent, from the frame's value to the file's:"), this));
     layout->addWidget(preview_);
+    layout->addWidget(
+        new QLabel(QStringLiteral("The requests, as they would leave (Preview requests):"), this));
+    layout->addWidget(requests_);
     layout->addWidget(progress_);
     layout->addWidget(new QLabel(QStringLiteral("Report:"), this));
     layout->addWidget(report_);
     layout->addWidget(buttons);
     resize(820, 640);
     frames_ = std::make_unique<ShowFrames>(core, ShowTargets(core, show_), file_);
+    previewPlans_.resize(frames_->Size());
     for (std::size_t i = 0; i < frames_->Size(); ++i) {
         auto* item = new QTreeWidgetItem(tree_);
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(0, Qt::Checked);
     }
-    connect(tree_, &QTreeWidget::itemChanged, this, [this] { Refresh(); });
+    connect(tree_, &QTreeWidget::itemChanged, this, [this] {
+        ForgetPreview();
+        Refresh();
+    });
     // The runs compare with every section and without the network identity, as the boxes start.
     frames_->changed = [this] { Refresh(); };
     Refresh();
@@ -124,6 +157,7 @@ bool ShowApplyDialog::FrameChosen(std::size_t i) const {
 }
 
 void ShowApplyDialog::Choose() {
+    ForgetPreview();
     // Each run compares again and says so through `changed`, which refreshes the preview.
     for (std::size_t i = 0; i < frames_->Size(); ++i)
         frames_->Run(i).Choose(ChosenSections(), network_->isChecked());
@@ -204,6 +238,74 @@ void ShowApplyDialog::Refresh() {
     progress_->setRange(0, static_cast<int>(std::max<std::size_t>(sent, 1)));
     progress_->setValue(static_cast<int>(settled));
     send_->setEnabled(!sending_ && frames_->Ready() && anything);
+    previewButton_->setEnabled(!sending_ && frames_->Ready() && anything && !previewFrames_);
+}
+
+void ShowApplyDialog::PreviewRequests() {
+    if (sending_ || !frames_->Ready() || previewFrames_)
+        return;
+    ForgetPreview();
+    std::vector<ShowFrames::Target> targets;
+    for (std::size_t i = 0; i < frames_->Size(); ++i) {
+        if (!FrameChosen(i) || frames_->Run(i).GetStage() != ShowFrameRun::Stage::Compared)
+            continue;
+        targets.push_back({frames_->Address(i), &show_.frames[i]});
+        previewed_.push_back(i);
+    }
+    if (targets.empty())
+        return;
+    requests_->setPlainText(QStringLiteral("Reading the frames again…"));
+    previewFrames_ = std::make_unique<ShowFrames>(
+        core_, targets, file_, ShowFrames::Preview{ChosenSections(), network_->isChecked()});
+    previewFrames_->changed = [this] {
+        // Listed on a later turn: the preview's runs and leases go then, not inside a run's call.
+        if (previewFrames_ && previewFrames_->Ready())
+            QTimer::singleShot(0, this, [this] { ListPreview(); });
+    };
+    Refresh();
+}
+
+void ShowApplyDialog::ListPreview() {
+    if (!previewFrames_ || !previewFrames_->Ready())
+        return;
+    QString text;
+    for (std::size_t k = 0; k < previewFrames_->Size(); ++k) {
+        const std::size_t i = previewed_[k];
+        const ShowFrameRun& run = previewFrames_->Run(k);
+        const QString title = ShowFrameTitle(show_.frames[i], frames_->Address(i));
+        if (run.GetStage() == ShowFrameRun::Stage::Failed) {
+            text += title + QStringLiteral(": not reached: ") + QString::fromStdString(run.Problem()) + '\n';
+            continue;
+        }
+        if (!run.Comparison().problem.empty()) {
+            text += title + QStringLiteral(": refused, nothing is sent: ") +
+                    QString::fromStdString(run.Comparison().problem) + '\n';
+            continue;
+        }
+        const std::vector<std::string>& lines = previewFrames_->Held(k);
+        text += title + QStringLiteral(": %1 requests\n").arg(lines.size());
+        for (const std::string& line : lines)
+            text += QString::fromStdString(DecodeFrameText(line)) + '\n';
+        for (const ShowFrameRun::Item& item : run.Items()) {
+            if (!item.previewed)
+                text += QStringLiteral("not sent: ") + QString::fromStdString(item.text) + '\n';
+        }
+        previewPlans_[i] = PlanText(run.Comparison());
+    }
+    requests_->setPlainText(text);
+    previewListed_ = true;
+    // The preview's sessions close on a later turn of the loop.
+    previewFrames_.reset();
+    previewed_.clear();
+    Refresh();
+}
+
+void ShowApplyDialog::ForgetPreview() {
+    previewFrames_.reset();
+    previewed_.clear();
+    std::fill(previewPlans_.begin(), previewPlans_.end(), std::nullopt);
+    previewListed_ = false;
+    requests_->clear();
 }
 
 void ShowApplyDialog::Send() {
@@ -229,6 +331,14 @@ void ShowApplyDialog::Send() {
     sending_ = true;
     undoNote_ = QStringLiteral("The rack as it was is saved to ") + QString::fromStdString(undo) +
                 QStringLiteral(" (apply it to undo).\n");
+    for (std::size_t i = 0; i < frames_->Size(); ++i) {
+        const ShowFrameRun& run = frames_->Run(i);
+        if (FrameChosen(i) && previewPlans_[i] && *previewPlans_[i] != PlanText(run.Comparison()))
+            undoNote_ += ShowFrameTitle(show_.frames[i], frames_->Address(i)) +
+                         QStringLiteral(
+                             ": the frame changed after the window read it: what is sent differs "
+                             "from the preview (it is what the window compared).\n");
+    }
     for (std::size_t i = 0; i < frames_->Size(); ++i) {
         if (FrameChosen(i))
             frames_->Run(i).Send();

@@ -1,19 +1,24 @@
 #pragma once
 
-#include <ostream>
+#include <functional>
+#include <string>
+#include <string_view>
 
 #include "device/LineTransport.h"
 
 namespace velmar {
 
-// Passes everything through until Hold(); from then on the lines the console would send are
-// printed, one per line, and nothing more reaches the frame. A dry run reads the frame as usual
-// and holds back only what would change it.
+// Passes everything through until Hold(); from then on each line the console would send is handed
+// to `held` (without its end) and nothing more reaches the frame. A dry run or a preview reads the
+// frame as usual and holds back only what would change it.
 class DryRunTransport final : public LineTransport {
   public:
-    DryRunTransport(LineTransport& inner, std::ostream& out) : inner_(inner), out_(out) {}
+    using HeldLine = std::function<void(std::string_view line)>;
+
+    DryRunTransport(LineTransport& inner, HeldLine held) : inner_(inner), held_(std::move(held)) {}
 
     void Hold() { holding_ = true; }
+    bool Holding() const { return holding_; }
 
     void SetListener(TransportListener* listener) override { inner_.SetListener(listener); }
     int Connect(std::uint32_t address, std::uint16_t port) override { return inner_.Connect(address, port); }
@@ -24,7 +29,8 @@ class DryRunTransport final : public LineTransport {
 
   private:
     LineTransport& inner_;
-    std::ostream& out_;
+    HeldLine held_;
+    std::string pending_;  // a line whose end has not been written yet
     bool holding_ = false;
 };
 
