@@ -133,23 +133,25 @@ TEST_F(ShowWindows, SaveCompareApplyChosenSectionsAndUndo) {
 }
 
 // A request the frame refuses is reported with its status and the frame is not counted as applied;
-// a frame changed between the window's reading and the preview is named: what is sent is not
-// what was previewed.
+// a frame changed after the preview is sent what it holds now, and the report says that this is
+// not what was previewed.
 TEST_F(ShowWindows, ARefusedRequestOrAPlanOtherThanThePreviewIsReported) {
     ASSERT_EQ(Cli({"label", "127.0.0.2", "in", "5", "Kick In"}), kExitOk);
     ASSERT_EQ(Cli({"show", "save", file_, "127.0.0.2"}), kExitOk);
     ASSERT_EQ(Cli({"label", "127.0.0.2", "in", "5", "Snare"}), kExitOk);
     ShowApplyDialog apply(*core_, Load(), file_);
     ASSERT_TRUE(test::WaitUntil([&] { return apply.Ready(); }, 15s));
-    ASSERT_EQ(Cli({"label", "127.0.0.2", "in", "5", "Tom"}), kExitOk);
-    sim_->Do("fault 127.0.0.2 status slabel -1");
     apply.PreviewRequests();
     ASSERT_TRUE(test::WaitUntil([&] { return apply.PreviewListed(); }, 15s));
+    ASSERT_EQ(Cli({"label", "127.0.0.2", "in", "5", "Tom"}), kExitOk);
+    sim_->Do("fault 127.0.0.2 status slabel -1");
+    QTest::qWait(300);  // the frame's notification of the new label reaches the window's session
     apply.Send();
     ASSERT_TRUE(test::WaitUntil([&] { return apply.Finished(); }, 15s));
     const std::string report = apply.Report().toPlainText().toStdString();
-    EXPECT_NE(report.find("(127.0.0.2): the frame changed after the window read it"), std::string::npos)
-        << report;
+    EXPECT_NE(report.find("(127.0.0.2): the frame changed after the preview"), std::string::npos) << report;
+    EXPECT_EQ(Cli({"show", "diff", file_ + ".before-apply.toml", "--only", "labels"}), kExitOk)
+        << "the undo file keeps the label the frame held at Send";
     EXPECT_NE(report.find("0 requests answered\n  the frame refused slabel 0 5 (status -1)"),
               std::string::npos)
         << report;

@@ -311,6 +311,12 @@ void ShowApplyDialog::ForgetPreview() {
 void ShowApplyDialog::Send() {
     if (sending_ || !frames_->Ready())
         return;
+    // What the frame holds now decides what is sent and what the undo file keeps, not what it
+    // held when the dialog compared.
+    for (std::size_t i = 0; i < frames_->Size(); ++i) {
+        if (FrameChosen(i))
+            frames_->Run(i).Choose(ChosenSections(), network_->isChecked());
+    }
     // A show that cannot be taken whole sends nothing, to any frame.
     ShowFile before;
     for (std::size_t i = 0; i < frames_->Size(); ++i) {
@@ -336,8 +342,8 @@ void ShowApplyDialog::Send() {
         if (FrameChosen(i) && previewPlans_[i] && *previewPlans_[i] != PlanText(run.Comparison()))
             undoNote_ += ShowFrameTitle(show_.frames[i], frames_->Address(i)) +
                          QStringLiteral(
-                             ": the frame changed after the window read it: what is sent differs "
-                             "from the preview (it is what the window compared).\n");
+                             ": the frame changed after the preview: what is sent differs from "
+                             "the preview (it is what the frame holds now).\n");
     }
     for (std::size_t i = 0; i < frames_->Size(); ++i) {
         if (FrameChosen(i))
