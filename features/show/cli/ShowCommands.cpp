@@ -139,7 +139,8 @@ int Save(const CliOptions& options, const CliStreams& streams) {
         streams.err << "velmar-cli: " << problem << "\n";
         return kExitFailure;
     }
-    streams.err << "velmar-cli: " << show.frames.size() << " frames saved to " << options.file << "\n";
+    streams.err << "velmar-cli: " << show.frames.size() << (show.frames.size() == 1 ? " frame" : " frames")
+                << " saved to " << options.file << "\n";
     return kExitOk;
 }
 
@@ -499,12 +500,12 @@ constexpr std::array kCommands{
     CliCommand{
         .word = "show apply",
         .operands = 1,
-        .usage = "  show apply FILE [--only SECTION,...] [--frame SERIAL,...] [--dry-run] [--network]\n"
-                 "                      send what differs (settings, routes, labels, gains, detectors, ppm,\n"
-                 "                      flows, in that order) and wait for every answer; the rack as it was "
-                 "goes to\n"
-                 "                      FILE.before-apply.toml first (apply that to undo); --dry-run prints\n"
-                 "                      each frame's request lines and sends none\n",
+        .usage =
+            "  show apply FILE [--only SECTION,...] [--frame SERIAL,...] [--dry-run] [--network]\n"
+            "                      send what differs (settings, cards, routes, labels, gains, detectors,\n"
+            "                      ppm, flows, in that order) and wait for every answer; the rack as it\n"
+            "                      was goes to FILE.before-apply.toml first (apply that to undo);\n"
+            "                      --dry-run prints each frame's request lines and sends none\n",
         .options = DeclareApply,
         .read = ReadShowFile,
         .run = Apply,

@@ -94,8 +94,10 @@ void ShowSaveDialog::Step() {
         problem = show.Save(file_);
     finished_ = true;
     save_->setEnabled(true);
-    status_->setText(problem.empty() ? QStringLiteral("%1 frames saved to %2")
+    status_->setText(problem.empty() ? QStringLiteral("%1 %2 saved to %3")
                                            .arg(show.frames.size())
+                                           .arg(show.frames.size() == 1 ? QStringLiteral("frame")
+                                                                        : QStringLiteral("frames"))
                                            .arg(QString::fromStdString(file_))
                                      : QString::fromStdString(file_ + " not written: " + problem));
     if (!problem.empty())
