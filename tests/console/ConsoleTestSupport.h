@@ -24,6 +24,9 @@ inline QApplication& EnsureApplication() {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
+    // A test binary whose main made the application already gets that one, never a second.
+    if (auto* existing = qobject_cast<QApplication*>(QCoreApplication::instance()))
+        return *existing;
     // Never destroyed: it must outlive every window and thread the tests leave to static teardown.
     static auto* app = new QApplication(argc, argv);
     return *app;
