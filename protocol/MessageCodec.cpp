@@ -200,28 +200,65 @@ constexpr NumbersOnly kNumbersOnly = [] {
     return numbers;
 }();
 
-// Which words a line of numbers alone can carry on each side, so that the one-pass reader takes
-// it: numbers only, no special row, and a list (replies) only of numbers.
+// Which words the one-pass reader takes on each side: lines of numbers alone (integers, and
+// fixed-point values where the layout has them), no special row, and a list (replies) only of
+// numbers.
 constexpr bool IsNumberListKind(ListKind kind) {
     return kind == ListKind::Crosspoint || kind == ListKind::SyncPriority || kind == ListKind::LevelDetector;
 }
 
-constexpr NumbersOnly kPlainNumbers = [] {
-    NumbersOnly plain;
+enum class OnePass : std::uint8_t { No, Ints, IntsAndFixed };
+
+constexpr OnePass OnePassOf(const CommandInfo& info, const ArgLayout& layout, bool listAllowed) {
+    if (info.special != Special::None || !listAllowed)
+        return OnePass::No;
+    bool fixed = false;
+    for (std::size_t i = 0; i < layout.count; ++i) {
+        const ArgType type = layout.fields[i].type;
+        if (type != ArgType::Int && type != ArgType::Fixed)
+            return OnePass::No;
+        fixed = fixed || type == ArgType::Fixed;
+    }
+    return fixed ? OnePass::IntsAndFixed : OnePass::Ints;
+}
+
+struct OnePassKinds {
+    std::array<OnePass, kCommandCount> request{};
+    std::array<OnePass, kCommandCount> reply{};
+};
+
+constexpr OnePassKinds kOnePass = [] {
+    OnePassKinds kinds;
     for (std::size_t code = 0; code < kCommandCount; ++code) {
         const CommandInfo& info = kCommandTable[code];
-        const bool ordinary = info.special == Special::None;
-        plain.request[code] = ordinary && kNumbersOnly.request[code];
-        plain.reply[code] = ordinary && kNumbersOnly.reply[code] &&
-                            (info.list == ListKind::None || IsNumberListKind(info.list));
+        kinds.request[code] = OnePassOf(info, info.request, true);
+        kinds.reply[code] =
+            OnePassOf(info, info.reply, info.list == ListKind::None || IsNumberListKind(info.list));
     }
-    return plain;
+    return kinds;
 }();
 
 // The failure record sets int:14 and int:18.
 constexpr std::size_t kFailureRecordEnd = 22;
 constexpr std::size_t kShortClear = 32;
 static_assert(kShortClear >= kFailureRecordEnd && kShortClear <= kMessageSize);
+
+// Clears the first `dirty` bytes of a record. Most lines set only the header and a field or two:
+// the first 32 bytes are cleared with two plain stores, since the record's alignment of two makes
+// the compiler's own clear a string instruction whose start-up costs more than the rest of a
+// short line's read; a longer clear is a library call either way.
+inline void ClearRecord(CommandMessage& message, std::size_t dirty) {
+    std::uint8_t* const bytes = message.Bytes();
+#if defined(__SSE2__)
+    static_assert(kShortClear == 2 * sizeof(__m128i));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(bytes), _mm_setzero_si128());
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(bytes + sizeof(__m128i)), _mm_setzero_si128());
+#else
+    std::memset(bytes, 0, kShortClear);
+#endif
+    if (dirty > kShortClear)
+        std::memset(bytes + kShortClear, 0, dirty - kShortClear);
+}
 
 char DirectionCharacter(const CommandMessage& message, std::string_view word) {
     switch (message.flags & MessageFlags::kKindMask) {
@@ -270,6 +307,83 @@ bool ParseDigits(std::string_view token, std::size_t minDigits, std::size_t maxD
     value = static_cast<std::int32_t>(negative ? -static_cast<std::int64_t>(magnitude)
                                                : static_cast<std::int64_t>(magnitude));
     return true;
+}
+
+// A fixed-point piece of a line read in one pass: its place among the pieces and its value. No
+// member initialisers: the store of them is made for every line and must not be cleared each time.
+struct FixedPiece {
+    std::size_t piece;
+    bool negative;
+    std::uint16_t whole;
+    std::uint16_t hundredths;
+};
+
+// The numbers after a line's word: each a comma, a sign and one to five digits, or a fixed-point
+// value (whole part within 32767, then one or two digits of hundredths).
+template <std::size_t kCapacity>
+struct NumberPieces {
+    std::array<std::int32_t, kCapacity> numbers;  // a fixed-point piece holds its signed whole part
+    std::size_t count = 0;
+    std::array<FixedPiece, kMaxLayoutFields> fixed;
+    std::size_t fixedCount = 0;
+};
+
+// Reads the pieces from the comma at `p` and gives where they stop, or null where a piece is no
+// such number or there are more than the store holds. One step per byte, as the bytes come: a
+// loop per piece would mispredict its exit wherever the numbers' lengths vary.
+template <bool kCheckEnd, std::size_t kCapacity>
+[[gnu::always_inline]] inline const char* ReadNumberList(const char* p, const char* end,
+                                                         NumberPieces<kCapacity>& pieces) {
+    if (*p != ',')
+        return p;
+    const char* piece = ++p;
+    bool negative = false;
+    std::uint32_t magnitude = 0;
+    for (;;) {
+        if (kCheckEnd && p == end)
+            return nullptr;
+        auto byte = static_cast<unsigned char>(*p);
+        const std::uint32_t digit = static_cast<std::uint32_t>(byte) - '0';
+        if (digit <= 9) {
+            magnitude = magnitude * 10 + digit;
+            ++p;
+            continue;
+        }
+        if (byte == '-' && p == piece && !negative) {
+            negative = true;
+            piece = ++p;
+            continue;
+        }
+        if (static_cast<std::size_t>(p - piece) - 1 >= 5 || pieces.count == kCapacity)
+            return nullptr;
+        if (byte == '.') {
+            if (magnitude > 32767 || pieces.fixedCount == pieces.fixed.size())
+                return nullptr;
+            // A '.' is never the buffer's last byte where the end is not checked, nor is a digit.
+            const char* const fraction = ++p;
+            std::uint32_t hundredths = 0;
+            for (std::uint32_t d = 0;
+                 p - fraction < 2 && (!kCheckEnd || p != end) &&
+                 (d = static_cast<std::uint32_t>(static_cast<unsigned char>(*p)) - '0') <= 9;
+                 ++p)
+                hundredths = hundredths * 10 + d;
+            if (p == fraction)
+                return nullptr;
+            if (kCheckEnd && p == end)
+                return nullptr;
+            byte = static_cast<unsigned char>(*p);
+            pieces.fixed[pieces.fixedCount++] = {pieces.count, negative,
+                                                 static_cast<std::uint16_t>(magnitude),
+                                                 static_cast<std::uint16_t>(hundredths)};
+        }
+        const auto signedMagnitude = static_cast<std::int32_t>(magnitude);
+        pieces.numbers[pieces.count++] = negative ? -signedMagnitude : signedMagnitude;
+        if (byte != ',')
+            return p;
+        piece = ++p;
+        negative = false;
+        magnitude = 0;
+    }
 }
 
 // ParseSigned for the common bound, which five digits cannot pass; the reading path's hottest call.
@@ -712,15 +826,14 @@ std::size_t MessageCodec::Write(const CommandMessage& message, std::span<char> o
 // its digits go by, and the record is written only once the line proved to be one; anything else
 // (a text, a tag, an empty piece, a second start character, a piece out of form, too few or too
 // many) leaves the line untouched to the general reader below.
-std::optional<ReadResult> MessageCodec::ReadNumbers(std::span<char> bytes, CommandMessage& message,
-                                                    Side side) {
+std::size_t MessageCodec::ReadNumbers(std::span<char> bytes, CommandMessage& message, Side side) {
     char* const data = bytes.data();
     const std::size_t size = bytes.size();
     std::size_t at = 0;
     while (at < size && ClassOf(data[at]) != kLineStart)
         ++at;
     if (at == size)
-        return std::nullopt;
+        return 0;
     const std::size_t start = at++;
     const std::size_t wordBegin = at;
     // The word ends at the first comma or carriage return; a byte in it that no word has (a start
@@ -741,7 +854,7 @@ std::optional<ReadResult> MessageCodec::ReadNumbers(std::span<char> bytes, Comma
         ++at;
     const std::size_t wordSize = at - wordBegin;
     if (at == size || wordSize == 0 || wordSize > kMaxWordLength)
-        return std::nullopt;
+        return 0;
     const std::string_view word(data + wordBegin, wordSize);
     if (wordSize < 8 && wordBegin + 8 <= size)
         key &= (std::uint64_t{1} << (8 * wordSize)) - 1;
@@ -749,85 +862,101 @@ std::optional<ReadResult> MessageCodec::ReadNumbers(std::span<char> bytes, Comma
         key = WordKey(word);
     const std::optional<CommandCode> code = FindWord(word, key);
     if (!code)
-        return std::nullopt;
+        return 0;
     const std::uint16_t index = ToCode(*code);
     const CommandInfo& info = Command(*code);
     const bool request = side == Side::Request;
-    if (!(request ? kPlainNumbers.request[index] : kPlainNumbers.reply[index]))
-        return std::nullopt;
+    const OnePass kind = request ? kOnePass.request[index] : kOnePass.reply[index];
+    if (kind == OnePass::No)
+        return 0;
 
     // Every piece after a comma: a sign and one to five digits, ended by a comma or the line's end.
     const char* p = data + at;
     const char* const end = data + size;
-    std::array<std::int32_t, kMaxArgumentTokens + 1> numbers;  // the status and the arguments
-    std::size_t count = 0;
-    while (*p == ',') {
-        ++p;
-        const bool negative = p != end && *p == '-';
-        p += negative;
-        const char* const first = p;
-        std::uint32_t magnitude = 0;
-        for (std::uint32_t digit = 0;
-             p != end && (digit = static_cast<std::uint32_t>(static_cast<unsigned char>(*p)) - '0') <= 9; ++p)
-            magnitude = magnitude * 10 + digit;
-        if (p == end || static_cast<std::size_t>(p - first) - 1 >= 5 || count == numbers.size())
-            return std::nullopt;
-        const auto signedMagnitude = static_cast<std::int32_t>(magnitude);
-        numbers[count++] = negative ? -signedMagnitude : signedMagnitude;
-    }
-    if (*p != kCarriageReturn)
-        return std::nullopt;
+    NumberPieces<kMaxArgumentTokens + 1> pieces;  // the status and the arguments
+    // A buffer that ends in a carriage return (as one read up to a line's end does) stops every
+    // scan below by itself, and the scans need not look for its end.
+    p = end[-1] == kCarriageReturn ? ReadNumberList<false>(p, end, pieces)
+                                   : ReadNumberList<true>(p, end, pieces);
+    if (p == nullptr || *p != kCarriageReturn)
+        return 0;
+    const std::size_t count = pieces.count;
     at = static_cast<std::size_t>(p - data);
 
     const char direction = data[start];
     const std::size_t leading = direction == ':' || direction == '!' ? 1 : 0;
     if (count < leading || count - leading > kMaxArgumentTokens)
-        return std::nullopt;
-    const std::int32_t status = leading != 0 ? numbers[0] : 0;
+        return 0;
+    const std::int32_t status = leading != 0 ? pieces.numbers[0] : 0;
     if (status < -32767 || status > 32767)
-        return std::nullopt;
+        return 0;
     const ArgLayout& layout = request ? info.request : info.reply;
     const std::size_t fieldCount = request || status == 0 ? layout.count : layout.unconditional;
-    const std::int32_t* const values = numbers.data() + leading;
+    const std::int32_t* const values = pieces.numbers.data() + leading;
+    // A fixed-point piece must be where a fixed-point field is, and only there.
+    if (pieces.fixedCount != 0 || kind == OnePass::IntsAndFixed) {
+        std::size_t next = 0;
+        for (std::size_t i = 0; i < fieldCount; ++i) {
+            const bool fixedPiece = next < pieces.fixedCount && pieces.fixed[next].piece == leading + i;
+            if (fixedPiece != (layout.fields[i].type == ArgType::Fixed))
+                return 0;
+            next += fixedPiece;
+        }
+        if (next != pieces.fixedCount)
+            return 0;
+    }
     std::size_t listed = 0;
     // A list's count is the last field, its first channel the one before.
     const bool list = !request && status == 0 && info.list != ListKind::None;
     if (list) {
         if (fieldCount == 0 || count - leading < fieldCount)
-            return std::nullopt;
+            return 0;
         const std::int32_t length = values[fieldCount - 1];
         const std::int32_t firstChannel = fieldCount >= 2 ? values[fieldCount - 2] : 0;
         if (length < 0 || !LineReader::WithinBound(info.list, length, firstChannel))
-            return std::nullopt;
+            return 0;
         listed = static_cast<std::size_t>(length);
     }
     if (count - leading != fieldCount + listed)
-        return std::nullopt;
+        return 0;
 
     // The line is one: it is written as the general reader would write it.
     data[at] = '\0';
     const std::size_t dirty = &message == lastRecord_ ? lastExtent_ : kMessageSize;
-    std::memset(message.Bytes(), 0, kShortClear);
-    if (dirty > kShortClear)
-        std::memset(message.Bytes() + kShortClear, 0, dirty - kShortClear);
+    ClearRecord(message, dirty);
     lastRecord_ = &message;
     lastExtent_ = std::max<std::size_t>(
         kFailureRecordEnd, request ? kRecordExtents.request[index] : kRecordExtents.reply[index]);
     message.code = index;
     message.flags = FlagsOf(direction);
     message.status = status;
-    for (std::size_t i = 0; i < fieldCount; ++i)
-        message.SetInt(layout.fields[i].offset, values[i]);
+    if (pieces.fixedCount == 0) {
+        for (std::size_t i = 0; i < fieldCount; ++i)
+            message.SetInt(layout.fields[i].offset, values[i]);
+    } else {
+        for (std::size_t i = 0, next = 0; i < fieldCount; ++i) {
+            if (layout.fields[i].type == ArgType::Fixed) {
+                const FixedPiece& fixed = pieces.fixed[next++];
+                message.SetFixed(layout.fields[i].offset, {fixed.negative, fixed.whole, fixed.hundredths});
+            } else {
+                message.SetInt(layout.fields[i].offset, values[i]);
+            }
+        }
+    }
     if (list) {
         LineReader reader(*this, message, {});
         reader.Fill(info.list, {}, {values + fieldCount, listed}, 0);
     }
-    return ReadResult{at + 1, true};
+    return at + 1;
 }
 
 ReadResult MessageCodec::Read(std::span<char> bytes, CommandMessage& message, Side side) {
-    if (const std::optional<ReadResult> read = ReadNumbers(bytes, message, side))
-        return *read;
+    if (const std::size_t consumed = ReadNumbers(bytes, message, side); consumed != 0)
+        return {consumed, true};
+    return ReadAnyLine(bytes, message, side);
+}
+
+ReadResult MessageCodec::ReadAnyLine(std::span<char> bytes, CommandMessage& message, Side side) {
     // One pass finds the line and splits it at its commas: the last start character before a
     // carriage return begins the line, and each start character begins the split anew. Empty
     // pieces (commas in a row) are no tokens. Pieces past the token store only count, so a line
@@ -888,11 +1017,7 @@ ReadResult MessageCodec::Read(std::span<char> bytes, CommandMessage& message, Si
 
     // Only what the last read into this record set needs clearing, not the whole record.
     const std::size_t dirty = &message == lastRecord_ ? lastExtent_ : kMessageSize;
-    // Most lines set only the header and a field or two: a fixed-size clear of that much is a few
-    // stores, where a clear of a varying size is a library call.
-    std::memset(message.Bytes(), 0, kShortClear);
-    if (dirty > kShortClear)
-        std::memset(message.Bytes() + kShortClear, 0, dirty - kShortClear);
+    ClearRecord(message, dirty);
     lastRecord_ = &message;
     lastExtent_ = kFailureRecordEnd;
 

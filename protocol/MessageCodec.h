@@ -80,8 +80,13 @@ class MessageCodec {
   private:
     class LineReader;
 
-    // The common line read in one pass, or nothing where the general reader must read it.
-    std::optional<ReadResult> ReadNumbers(std::span<char> bytes, CommandMessage& message, Side side);
+    // The common line read in one pass: the bytes it took, or 0 where the general reader must read
+    // it (a line always takes at least its carriage return). Returned in a register, not as a
+    // record in memory, which the caller would read back before the store had landed.
+    std::size_t ReadNumbers(std::span<char> bytes, CommandMessage& message, Side side);
+    // Any line, the general way; kept out of Read so that the common line pays for none of its
+    // frame.
+    [[gnu::noinline]] ReadResult ReadAnyLine(std::span<char> bytes, CommandMessage& message, Side side);
 
     std::array<std::int32_t, kCrosspointListSize> crosspoints_{};
     std::array<std::int32_t, kSyncPriorityListSize> syncPriorities_{};

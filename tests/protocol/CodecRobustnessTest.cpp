@@ -143,9 +143,10 @@ TEST(CodecRobustness, AReusedRecordReadsAsAFreshOne) {
     }
 }
 
-// A line of numbers alone is read in one pass; the same line with a tag of 0 after it goes through
-// the general reader and must come out the same, record and list buffers, whatever is wrong with
-// one of its pieces.
+// A line of numbers alone (integers and fixed-point values) is read in one pass; the same line with
+// a tag of 0 after it goes through the general reader and must come out the same, record and list
+// buffers, whatever is wrong with one of its pieces, and whether or not the buffer goes on after
+// the line's end.
 TEST(CodecRobustness, ALineOfNumbersReadsAsTheGeneralReaderReadsIt) {
     MessageCodec writer;
     std::vector<std::pair<std::string, Side>> lines;
@@ -156,8 +157,9 @@ TEST(CodecRobustness, ALineOfNumbersReadsAsTheGeneralReaderReadsIt) {
             const CommandInfo& info = kCommandTable[code];
             const ArgLayout& layout = side == Side::Reply ? info.reply : info.request;
             if (info.special != Special::None ||
-                std::any_of(layout.All().begin(), layout.All().end(),
-                            [](const ArgField& field) { return field.type != ArgType::Int; }))
+                std::any_of(layout.All().begin(), layout.All().end(), [](const ArgField& field) {
+                    return field.type != ArgType::Int && field.type != ArgType::Fixed;
+                }))
                 continue;
             CommandMessage record = side == Side::Reply ? test::SampleReply(code) : test::SampleRequest(code);
             std::array<char, kLinkWriteBufferSize> line{};
@@ -168,8 +170,10 @@ TEST(CodecRobustness, ALineOfNumbersReadsAsTheGeneralReaderReadsIt) {
     }
     lines.emplace_back(":lcross,0,1,4,5,-6,7,99999\r", Side::Reply);
     lines.emplace_back(":lcross,0,1,129,5\r", Side::Reply);
-    const std::vector<std::string> pieces = {"0", "-0", "00017", "99999", "100000", "-",   "1-2",
-                                             "",  "+5", " 5",    "7 ",    "x",      "--1", "32768"};
+    const std::vector<std::string> pieces = {
+        "0",        "-0", "00017", "99999", "100000", "-",     "1-2",   "",        "+5",
+        " 5",       "7 ", "x",     "--1",   "32768",  "30.00", "-0.50", "1.5",     "32767.99",
+        "32768.00", "1.", ".5",    "1.234", "1.2.3",  "-.5",   "1..2",  "99999.0", "1.-5"};
     auto read = [](std::string text, Side side, std::vector<std::int32_t>& lists) {
         MessageCodec codec;
         CommandMessage record;
@@ -202,8 +206,12 @@ TEST(CodecRobustness, ALineOfNumbersReadsAsTheGeneralReaderReadsIt) {
             const CommandMessage plain = read(variant, side, plainLists);
             const CommandMessage tagged =
                 read(variant.substr(0, variant.size() - 1) + ",*0\r", side, taggedLists);
+            std::vector<std::int32_t> followedLists;
+            const CommandMessage followed = read(variant + "?", side, followedLists);
             ASSERT_EQ(std::memcmp(plain.Bytes(), tagged.Bytes(), kMessageSize), 0) << variant;
             ASSERT_EQ(plainLists, taggedLists) << variant;
+            ASSERT_EQ(std::memcmp(plain.Bytes(), followed.Bytes(), kMessageSize), 0) << variant;
+            ASSERT_EQ(plainLists, followedLists) << variant;
             ++compared;
         }
     }
