@@ -207,39 +207,59 @@ constexpr bool IsNumberListKind(ListKind kind) {
     return kind == ListKind::Crosspoint || kind == ListKind::SyncPriority || kind == ListKind::LevelDetector;
 }
 
+// The failure record sets int:14 and int:18.
+constexpr std::size_t kFailureRecordEnd = 22;
+
 enum class OnePass : std::uint8_t { No, Ints, IntsAndFixed };
 
-constexpr OnePass OnePassOf(const CommandInfo& info, const ArgLayout& layout, bool listAllowed) {
+// What the one-pass reader needs of a word on one side, in one place: the reading path's loads
+// then come from one small row rather than from the command table's rows and the extent table.
+struct OnePassRow {
+    OnePass kind = OnePass::No;
+    ListKind list = ListKind::None;  // replies only
+    std::uint8_t fields = 0;         // fields with status 0 (requests: always)
+    std::uint8_t unconditional = 0;  // fields whatever the status (replies)
+    std::uint16_t extent = 0;        // how far a read may write into the record
+    std::array<std::uint16_t, kMaxLayoutFields> offsets{};
+};
+
+constexpr OnePassRow OnePassRowOf(const CommandInfo& info, const ArgLayout& layout, bool reply,
+                                  std::uint16_t extent) {
+    OnePassRow row;
+    const bool listAllowed = !reply || info.list == ListKind::None || IsNumberListKind(info.list);
     if (info.special != Special::None || !listAllowed)
-        return OnePass::No;
+        return row;
     bool fixed = false;
     for (std::size_t i = 0; i < layout.count; ++i) {
         const ArgType type = layout.fields[i].type;
         if (type != ArgType::Int && type != ArgType::Fixed)
-            return OnePass::No;
+            return row;
         fixed = fixed || type == ArgType::Fixed;
+        row.offsets[i] = layout.fields[i].offset;
     }
-    return fixed ? OnePass::IntsAndFixed : OnePass::Ints;
+    row.kind = fixed ? OnePass::IntsAndFixed : OnePass::Ints;
+    row.list = reply ? info.list : ListKind::None;
+    row.fields = static_cast<std::uint8_t>(layout.count);
+    row.unconditional = static_cast<std::uint8_t>(reply ? layout.unconditional : layout.count);
+    row.extent = static_cast<std::uint16_t>(std::max<std::size_t>(kFailureRecordEnd, extent));
+    return row;
 }
 
-struct OnePassKinds {
-    std::array<OnePass, kCommandCount> request{};
-    std::array<OnePass, kCommandCount> reply{};
+struct OnePassRows {
+    std::array<OnePassRow, kCommandCount> request{};
+    std::array<OnePassRow, kCommandCount> reply{};
 };
 
-constexpr OnePassKinds kOnePass = [] {
-    OnePassKinds kinds;
+constexpr OnePassRows kOnePass = [] {
+    OnePassRows rows;
     for (std::size_t code = 0; code < kCommandCount; ++code) {
         const CommandInfo& info = kCommandTable[code];
-        kinds.request[code] = OnePassOf(info, info.request, true);
-        kinds.reply[code] =
-            OnePassOf(info, info.reply, info.list == ListKind::None || IsNumberListKind(info.list));
+        rows.request[code] = OnePassRowOf(info, info.request, false, kRecordExtents.request[code]);
+        rows.reply[code] = OnePassRowOf(info, info.reply, true, kRecordExtents.reply[code]);
     }
-    return kinds;
+    return rows;
 }();
 
-// The failure record sets int:14 and int:18.
-constexpr std::size_t kFailureRecordEnd = 22;
 constexpr std::size_t kShortClear = 32;
 static_assert(kShortClear >= kFailureRecordEnd && kShortClear <= kMessageSize);
 
@@ -328,9 +348,10 @@ struct NumberPieces {
     std::size_t fixedCount = 0;
 };
 
-// Reads the pieces from the comma at `p` and gives where they stop, or null where a piece is no
-// such number or there are more than the store holds. One step per byte, as the bytes come: a
-// loop per piece would mispredict its exit wherever the numbers' lengths vary.
+// Reads the pieces from the comma at `p` (or none, where `p` is the line's end) and gives the
+// line's carriage return, or null where a piece is no such number or there are more than the store
+// holds. One step per byte, as the bytes come: a loop per piece would mispredict its exit wherever
+// the numbers' lengths vary. Commas and the line's end come first, a sign or a point is rarer.
 template <bool kCheckEnd, std::size_t kCapacity>
 [[gnu::always_inline]] inline const char* ReadNumberList(const char* p, const char* end,
                                                          NumberPieces<kCapacity>& pieces) {
@@ -349,15 +370,14 @@ template <bool kCheckEnd, std::size_t kCapacity>
             ++p;
             continue;
         }
-        if (byte == '-' && p == piece && !negative) {
-            negative = true;
-            piece = ++p;
-            continue;
-        }
-        if (static_cast<std::size_t>(p - piece) - 1 >= 5 || pieces.count == kCapacity)
-            return nullptr;
-        if (byte == '.') {
-            if (magnitude > 32767 || pieces.fixedCount == pieces.fixed.size())
+        if (byte != ',' && byte != kCarriageReturn) {
+            if (byte == '-' && p == piece && !negative) {
+                negative = true;
+                piece = ++p;
+                continue;
+            }
+            if (byte != '.' || static_cast<std::size_t>(p - piece) - 1 >= 5 || magnitude > 32767 ||
+                pieces.fixedCount == pieces.fixed.size())
                 return nullptr;
             // A '.' is never the buffer's last byte where the end is not checked, nor is a digit.
             const char* const fraction = ++p;
@@ -367,18 +387,22 @@ template <bool kCheckEnd, std::size_t kCapacity>
                  (d = static_cast<std::uint32_t>(static_cast<unsigned char>(*p)) - '0') <= 9;
                  ++p)
                 hundredths = hundredths * 10 + d;
-            if (p == fraction)
-                return nullptr;
-            if (kCheckEnd && p == end)
+            if (p == fraction || (kCheckEnd && p == end))
                 return nullptr;
             byte = static_cast<unsigned char>(*p);
+            if (byte != ',' && byte != kCarriageReturn)
+                return nullptr;
             pieces.fixed[pieces.fixedCount++] = {pieces.count, negative,
                                                  static_cast<std::uint16_t>(magnitude),
                                                  static_cast<std::uint16_t>(hundredths)};
+        } else if (static_cast<std::size_t>(p - piece) - 1 >= 5) {
+            return nullptr;
         }
+        if (pieces.count == kCapacity)
+            return nullptr;
         const auto signedMagnitude = static_cast<std::int32_t>(magnitude);
         pieces.numbers[pieces.count++] = negative ? -signedMagnitude : signedMagnitude;
-        if (byte != ',')
+        if (byte == kCarriageReturn)
             return p;
         piece = ++p;
         negative = false;
@@ -850,8 +874,10 @@ std::size_t MessageCodec::ReadNumbers(std::span<char> bytes, CommandMessage& mes
             ((commas - kOnes) & ~commas & kHighs) | ((returns - kOnes) & ~returns & kHighs);
         at = flags != 0 ? wordBegin + static_cast<std::size_t>(std::countr_zero(flags)) / 8 : wordBegin + 8;
     }
-    while (at < size && data[at] != ',' && data[at] != kCarriageReturn)
-        ++at;
+    if (at == wordBegin + 8 || wordBegin + 8 > size) {
+        while (at < size && data[at] != ',' && data[at] != kCarriageReturn)
+            ++at;
+    }
     const std::size_t wordSize = at - wordBegin;
     if (at == size || wordSize == 0 || wordSize > kMaxWordLength)
         return 0;
@@ -864,10 +890,9 @@ std::size_t MessageCodec::ReadNumbers(std::span<char> bytes, CommandMessage& mes
     if (!code)
         return 0;
     const std::uint16_t index = ToCode(*code);
-    const CommandInfo& info = Command(*code);
     const bool request = side == Side::Request;
-    const OnePass kind = request ? kOnePass.request[index] : kOnePass.reply[index];
-    if (kind == OnePass::No)
+    const OnePassRow& row = request ? kOnePass.request[index] : kOnePass.reply[index];
+    if (row.kind == OnePass::No)
         return 0;
 
     // Every piece after a comma: a sign and one to five digits, ended by a comma or the line's end.
@@ -890,11 +915,11 @@ std::size_t MessageCodec::ReadNumbers(std::span<char> bytes, CommandMessage& mes
     const std::int32_t status = leading != 0 ? pieces.numbers[0] : 0;
     if (status < -32767 || status > 32767)
         return 0;
-    const ArgLayout& layout = request ? info.request : info.reply;
-    const std::size_t fieldCount = request || status == 0 ? layout.count : layout.unconditional;
+    const std::size_t fieldCount = status == 0 ? row.fields : row.unconditional;
     const std::int32_t* const values = pieces.numbers.data() + leading;
     // A fixed-point piece must be where a fixed-point field is, and only there.
-    if (pieces.fixedCount != 0 || kind == OnePass::IntsAndFixed) {
+    if (pieces.fixedCount != 0 || row.kind == OnePass::IntsAndFixed) {
+        const ArgLayout& layout = request ? Command(*code).request : Command(*code).reply;
         std::size_t next = 0;
         for (std::size_t i = 0; i < fieldCount; ++i) {
             const bool fixedPiece = next < pieces.fixedCount && pieces.fixed[next].piece == leading + i;
@@ -907,13 +932,13 @@ std::size_t MessageCodec::ReadNumbers(std::span<char> bytes, CommandMessage& mes
     }
     std::size_t listed = 0;
     // A list's count is the last field, its first channel the one before.
-    const bool list = !request && status == 0 && info.list != ListKind::None;
+    const bool list = status == 0 && row.list != ListKind::None;
     if (list) {
         if (fieldCount == 0 || count - leading < fieldCount)
             return 0;
         const std::int32_t length = values[fieldCount - 1];
         const std::int32_t firstChannel = fieldCount >= 2 ? values[fieldCount - 2] : 0;
-        if (length < 0 || !LineReader::WithinBound(info.list, length, firstChannel))
+        if (length < 0 || !LineReader::WithinBound(row.list, length, firstChannel))
             return 0;
         listed = static_cast<std::size_t>(length);
     }
@@ -925,27 +950,27 @@ std::size_t MessageCodec::ReadNumbers(std::span<char> bytes, CommandMessage& mes
     const std::size_t dirty = &message == lastRecord_ ? lastExtent_ : kMessageSize;
     ClearRecord(message, dirty);
     lastRecord_ = &message;
-    lastExtent_ = std::max<std::size_t>(
-        kFailureRecordEnd, request ? kRecordExtents.request[index] : kRecordExtents.reply[index]);
+    lastExtent_ = row.extent;
     message.code = index;
     message.flags = FlagsOf(direction);
     message.status = status;
     if (pieces.fixedCount == 0) {
         for (std::size_t i = 0; i < fieldCount; ++i)
-            message.SetInt(layout.fields[i].offset, values[i]);
+            message.SetInt(row.offsets[i], values[i]);
     } else {
+        const ArgLayout& layout = request ? Command(*code).request : Command(*code).reply;
         for (std::size_t i = 0, next = 0; i < fieldCount; ++i) {
             if (layout.fields[i].type == ArgType::Fixed) {
                 const FixedPiece& fixed = pieces.fixed[next++];
-                message.SetFixed(layout.fields[i].offset, {fixed.negative, fixed.whole, fixed.hundredths});
+                message.SetFixed(row.offsets[i], {fixed.negative, fixed.whole, fixed.hundredths});
             } else {
-                message.SetInt(layout.fields[i].offset, values[i]);
+                message.SetInt(row.offsets[i], values[i]);
             }
         }
     }
     if (list) {
         LineReader reader(*this, message, {});
-        reader.Fill(info.list, {}, {values + fieldCount, listed}, 0);
+        reader.Fill(row.list, {}, {values + fieldCount, listed}, 0);
     }
     return at + 1;
 }
