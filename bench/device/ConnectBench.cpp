@@ -25,6 +25,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
+#include <fstream>
 #include <map>
 #include <optional>
 #include <string>
@@ -160,10 +161,35 @@ struct Run {
     double after = 0;   // from that timer's expiry to the frame read
     double total = 0;
     std::size_t requests = 0;
+    double clientCpu = 0;  // ms on a CPU over the whole exchange, timers' waits included
+    double simCpu = 0;
+};
+
+// The time a process has spent on a CPU so far, in ms; the processes here have one thread.
+double CpuMs(const std::string& pid) {
+    std::ifstream stat("/proc/" + pid + "/schedstat");
+    double nanoseconds = 0;
+    stat >> nanoseconds;
+    return nanoseconds / 1e6;
+}
+
+// What this process and the simulator spend on a CPU from its making to Stop.
+class CpuMeter {
+  public:
+    explicit CpuMeter(pid_t sim) : sim_(std::to_string(sim)), client0_(CpuMs("self")), sim0_(CpuMs(sim_)) {}
+    void Stop(Run& run) const {
+        run.clientCpu = CpuMs("self") - client0_;
+        run.simCpu = CpuMs(sim_) - sim0_;
+    }
+
+  private:
+    std::string sim_;
+    double client0_;
+    double sim0_;
 };
 
 // One connect of the console core; with `record`, the exchange is written into it.
-Run ConsoleRun(Script* record) {
+Run ConsoleRun(Script* record, pid_t sim) {
     PosixEventLoop loop;
     PosixTimerService clock(loop);
     PosixTcpTransport tcp(loop);
@@ -175,6 +201,7 @@ Run ConsoleRun(Script* record) {
     LineTransport& transport = recorder ? static_cast<LineTransport&>(*recorder) : tcp;
     Session session(transport, datagrams, timers, LinkPorts::FromEnvironment(), ConsoleOptions{});
     HeadlessConsole console(session);
+    const CpuMeter cpu(sim);
     const auto start = Clock::now();
     session.Connect("127.0.0.2", DeviceMode::Application, ModelClass::Full);
     if (!loop.RunUntil([&] { return console.FrameRead(); }, std::chrono::seconds(5))) {
@@ -182,6 +209,8 @@ Run ConsoleRun(Script* record) {
         std::exit(1);
     }
     const auto end = Clock::now();
+    Run run;
+    cpu.Stop(run);
     // The wait of whichever timer fired last lies on the critical path.
     const std::string last =
         timers.fired["card requests"] > timers.fired["state poll"] ? "card requests" : "state poll";
@@ -193,8 +222,12 @@ Run ConsoleRun(Script* record) {
         record->timerBurst = timers.burstsAtFire[last];
     }
     session.Disconnect();
-    return {total - waited, Ms(timers.started[last] - start).count(), Ms(end - timers.fired[last]).count(),
-            total, session.Link().RequestsSent()};
+    run.beyond = total - waited;
+    run.before = Ms(timers.started[last] - start).count();
+    run.after = Ms(end - timers.fired[last]).count();
+    run.total = total;
+    run.requests = session.Link().RequestsSent();
+    return run;
 }
 
 // Blocking sockets, set up as the console's transport sets up its own.
@@ -265,8 +298,10 @@ sockaddr_in Frame(std::uint16_t port) {
     return address;
 }
 
-Run BareRun(const Script& script, const test::SimProcess::Ports& ports) {
+Run BareRun(const Script& script, const test::SimProcess& sim) {
+    const test::SimProcess::Ports& ports = sim.GetPorts();
     BareClient client;
+    const CpuMeter cpu(sim.Pid());
     const auto start = Clock::now();
     bool ok = client.Probe(Frame(ports.echo)) && client.Connect(Frame(ports.tcp));
     auto timerFired = start;
@@ -282,13 +317,17 @@ Run BareRun(const Script& script, const test::SimProcess::Ports& ports) {
     }
     ok = ok && client.ReadUntil(script.lines);
     const auto end = Clock::now();
+    Run run;
+    cpu.Stop(run);
     if (!ok || timerFired == start) {
         std::fprintf(stderr, "the bare client's exchange broke off\n");
         std::exit(1);
     }
-    const double before = Ms(client.ArrivalOf(script.timerLinesIn) - start).count();
-    const double after = Ms(end - timerFired).count();
-    return {before + after, before, after, Ms(end - start).count(), 0};
+    run.before = Ms(client.ArrivalOf(script.timerLinesIn) - start).count();
+    run.after = Ms(end - timerFired).count();
+    run.beyond = run.before + run.after;
+    run.total = Ms(end - start).count();
+    return run;
 }
 
 double Median(std::vector<double> values) {
@@ -315,6 +354,8 @@ struct Series {
                     MedianOf(&Run::before));
         std::printf("    after it     median %6.3f ms  (its expiry to the frame read)\n",
                     MedianOf(&Run::after));
+        std::printf("  CPU per connect, waits included: this side %.3f ms, simulator %.3f ms (medians)\n",
+                    MedianOf(&Run::clientCpu), MedianOf(&Run::simCpu));
     }
 };
 
@@ -327,17 +368,17 @@ int main(int argc, char** argv) {
     test::SimProcess sim;
     sim.ExportPorts();
     Script script;
-    const Run warmUp = ConsoleRun(&script);
-    BareRun(script, sim.GetPorts());
+    const Run warmUp = ConsoleRun(&script, sim.Pid());
+    BareRun(script, sim);
     Series console;
     Series bare;
     for (int i = 0; i < runs; ++i) {
         // Each goes first in every other run.
         if (i % 2 == 0)
-            console.runs.push_back(ConsoleRun(nullptr));
-        bare.runs.push_back(BareRun(script, sim.GetPorts()));
+            console.runs.push_back(ConsoleRun(nullptr, sim.Pid()));
+        bare.runs.push_back(BareRun(script, sim));
         if (i % 2 != 0)
-            console.runs.push_back(ConsoleRun(nullptr));
+            console.runs.push_back(ConsoleRun(nullptr, sim.Pid()));
     }
     std::printf(
         "connect to fully read 1536-channel frame: %zu requests in %zu sends, %zu reply lines; %d runs "
