@@ -188,6 +188,12 @@ class CpuMeter {
     double sim0_;
 };
 
+// Before a run: the simulator takes the last run's connection down in its own time, not in this
+// run's echo probe.
+void LetTheSimulatorSettle() {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+}
+
 // One connect of the console core; with `record`, the exchange is written into it.
 Run ConsoleRun(Script* record, pid_t sim) {
     PosixEventLoop loop;
@@ -201,6 +207,7 @@ Run ConsoleRun(Script* record, pid_t sim) {
     LineTransport& transport = recorder ? static_cast<LineTransport&>(*recorder) : tcp;
     Session session(transport, datagrams, timers, LinkPorts::FromEnvironment(), ConsoleOptions{});
     HeadlessConsole console(session);
+    LetTheSimulatorSettle();
     const CpuMeter cpu(sim);
     const auto start = Clock::now();
     session.Connect("127.0.0.2", DeviceMode::Application, ModelClass::Full);
@@ -301,6 +308,7 @@ sockaddr_in Frame(std::uint16_t port) {
 Run BareRun(const Script& script, const test::SimProcess& sim) {
     const test::SimProcess::Ports& ports = sim.GetPorts();
     BareClient client;
+    LetTheSimulatorSettle();
     const CpuMeter cpu(sim.Pid());
     const auto start = Clock::now();
     bool ok = client.Probe(Frame(ports.echo)) && client.Connect(Frame(ports.tcp));
