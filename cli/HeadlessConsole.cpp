@@ -29,8 +29,7 @@ void HeadlessConsole::ReadSoon(bool cards) {
 
 bool HeadlessConsole::FrameRead() const {
     const ConnectionState& connection = session_.Connection();
-    if (!connection.connected || session_.Polling().PollsRun() == 0 ||
-        read_.Count(Outcome::Answered) + read_.Count(Outcome::Refused) != read_.Requests().size())
+    if (!connection.connected || session_.Polling().PollsRun() == 0 || !read_.AllReplied())
         return false;
     const bool hasCards = connection.deviceMode == DeviceMode::Application && session_.Capabilities().matrix;
     return !hasCards || !cards_ || session_.Polling().CardRequestRuns() > 0;

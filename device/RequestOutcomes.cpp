@@ -15,7 +15,7 @@ RequestOutcomes::~RequestOutcomes() {
 void RequestOutcomes::OnRequestSent(const CommandMessage& request) {
     if (!IsCommand(request.code))
         return;
-    auto entry = std::make_shared<Entry>();
+    std::shared_ptr<Entry> entry = NewEntry();
     entry->request = PendingRequest::Of(request);
     entry->sequence = ++sent_;
     waiting_.push_back(entry);
@@ -24,6 +24,20 @@ void RequestOutcomes::OnRequestSent(const CommandMessage& request) {
     for (RequestBatch* batch : batches_)
         batch->requests_.push_back(entry);
     ArmTimeout();
+}
+
+std::shared_ptr<RequestOutcomes::Entry> RequestOutcomes::NewEntry() {
+    if (blockUsed_ == kBlockEntries) {
+        std::shared_ptr<Block> next = spare_.use_count() == 1 ? std::move(spare_) : std::make_shared<Block>();
+        spare_ = std::move(block_);
+        block_ = std::move(next);
+        blockUsed_ = 0;
+    }
+    Entry& entry = (*block_)[blockUsed_++];
+    entry.outcome = Outcome::Waiting;
+    entry.status = 0;
+    entry.done.clear();
+    return std::shared_ptr<Entry>(block_, &entry);
 }
 
 void RequestOutcomes::OnReplyReceived(const CommandMessage& reply) {
@@ -42,6 +56,7 @@ void RequestOutcomes::OnReplyReceived(const CommandMessage& reply) {
 
 void RequestOutcomes::LinkClosed() {
     timer_.Stop();
+    timing_ = false;
     while (!waiting_.empty())
         Resolve(waiting_.begin(), Outcome::LinkLost, 0);
 }
@@ -61,9 +76,13 @@ void RequestOutcomes::WhenResolved(const RequestHandle& handle,
 
 void RequestOutcomes::Resolve(std::deque<std::shared_ptr<Entry>>::iterator at, Outcome outcome,
                               std::int32_t status) {
-    const std::shared_ptr<Entry> entry = *at;
+    const std::shared_ptr<Entry> entry = std::move(*at);
     --waitingByWord_[ToCode(entry->request.code)];
-    waiting_.erase(at);
+    // Replies mostly come in the order asked.
+    if (at == waiting_.begin())
+        waiting_.pop_front();
+    else
+        waiting_.erase(at);
     Resolve(*entry, outcome, status);
 }
 
@@ -77,15 +96,17 @@ void RequestOutcomes::Resolve(Entry& entry, Outcome outcome, std::int32_t status
 }
 
 void RequestOutcomes::ArmTimeout() {
-    if (timer_.Running() || waiting_.empty())
+    if (timing_ || waiting_.empty())
         return;
     // Everything waiting now gets at least the whole timeout; what is sent later waits for the
     // next turn, so no request waits more than twice the timeout.
     expireUpTo_ = sent_;
+    timing_ = true;
     timer_ = timers_.Start("request answers", timeout_, TimerMode::Once, [this] { TimedOut(); });
 }
 
 void RequestOutcomes::TimedOut() {
+    timing_ = false;
     // waiting_ is in the order sent, so the requests the timeout covers come first.
     while (!waiting_.empty() && waiting_.front()->sequence <= expireUpTo_) {
         Resolve(waiting_.begin(), Outcome::Unanswered, 0);
@@ -114,6 +135,17 @@ bool RequestBatch::Settled() const {
 std::size_t RequestBatch::Count(Outcome outcome) const {
     return static_cast<std::size_t>(std::count_if(
         requests_.begin(), requests_.end(), [&](const RequestHandle& r) { return r->outcome == outcome; }));
+}
+
+bool RequestBatch::AllReplied() const {
+    // An outcome never changes once it is not Waiting, so the replied requests stay replied.
+    while (repliedUpTo_ < requests_.size()) {
+        const Outcome outcome = requests_[repliedUpTo_]->outcome;
+        if (outcome != Outcome::Answered && outcome != Outcome::Refused)
+            return false;
+        ++repliedUpTo_;
+    }
+    return true;
 }
 
 std::size_t RequestBatch::Waiting(CommandCode code, std::initializer_list<std::int32_t> leadingKeys) const {

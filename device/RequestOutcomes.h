@@ -65,7 +65,13 @@ class RequestOutcomes final : public LinkObserver {
         std::uint64_t sequence = 0;
         std::vector<std::function<void(const RequestRecord&)>> done;
     };
+    // Entries are made a block at a time and handed out as handles sharing their block: a
+    // connect's hundreds of requests cost a few allocations, and a block that nothing holds any
+    // more (no handle, batch or waiting list) is used again.
+    static constexpr std::size_t kBlockEntries = 64;
+    using Block = std::array<Entry, kBlockEntries>;
 
+    std::shared_ptr<Entry> NewEntry();
     void Resolve(Entry& entry, Outcome outcome, std::int32_t status);
     void Resolve(std::deque<std::shared_ptr<Entry>>::iterator at, Outcome outcome, std::int32_t status);
     void ArmTimeout();
@@ -80,6 +86,10 @@ class RequestOutcomes final : public LinkObserver {
     std::uint64_t sent_ = 0;
     std::uint64_t expireUpTo_ = 0;  // the requests the running timeout covers
     TimerHandle timer_;
+    bool timing_ = false;  // timer_ runs: asked per request, cheaper than asking the service
+    std::shared_ptr<Block> block_;
+    std::size_t blockUsed_ = kBlockEntries;
+    std::shared_ptr<Block> spare_;  // the block before block_
 };
 
 // The requests sent while it lives, in the order sent: what a command or a window asked for.
@@ -100,6 +110,9 @@ class RequestBatch final {
     // them named and the rest counted.
     std::string WaitingText(std::size_t limit) const;
     bool AllAnswered() const { return Count(Outcome::Answered) == requests_.size(); }
+    // Every request has had its answer (a refusal is an answer). Asked on every turn of a
+    // loop, it walks each request once however often it is asked.
+    bool AllReplied() const;
     // Stops waiting: what is still waiting is unanswered (a command's own deadline has passed).
     void GiveUp();
     // Takes no further requests: what the answers set off (a re-read) is not part of it.
@@ -110,6 +123,7 @@ class RequestBatch final {
     RequestOutcomes* outcomes_;
     std::vector<RequestHandle> requests_;
     bool open_ = true;
+    mutable std::size_t repliedUpTo_ = 0;  // requests_ before it are answered or refused
 };
 
 // "refused gbkip (status -3)", "no answer to scross 9 10", "lost with the link: srestart 1".

@@ -51,7 +51,7 @@ RequestProblem CheckTexts(const CommandMessage& message, CommandCode code, std::
     return std::nullopt;
 }
 
-std::uint16_t FieldEnd(std::span<const ArgField> fields) {
+constexpr std::uint16_t FieldEnd(std::span<const ArgField> fields) {
     std::uint16_t end = kArgumentOffset;
     for (const ArgField& field : fields) {
         if (field.type != ArgType::Skip)
@@ -60,9 +60,7 @@ std::uint16_t FieldEnd(std::span<const ArgField> fields) {
     return end;
 }
 
-}  // namespace
-
-std::uint16_t RequestWriter::BodyLength(CommandCode code) {
+constexpr std::uint16_t WorkOutBodyLength(CommandCode code) {
     for (const BodyLengthOverride& entry : kBodyLengths) {
         if (entry.code == code)
             return entry.bodyLength;
@@ -73,6 +71,20 @@ std::uint16_t RequestWriter::BodyLength(CommandCode code) {
         end = std::max<std::uint16_t>(end, static_cast<std::uint16_t>(info.clearBeforeReply.last + 1));
     const std::uint16_t size = static_cast<std::uint16_t>(end - kArgumentOffset);
     return static_cast<std::uint16_t>(8 + (size + 3) / 4 * 4);
+}
+
+// Worked out once for every word rather than for every request sent.
+constexpr std::array<std::uint16_t, kCommandCount> kBodyLengthOf = [] {
+    std::array<std::uint16_t, kCommandCount> lengths{};
+    for (std::size_t code = 0; code < kCommandCount; ++code)
+        lengths[code] = WorkOutBodyLength(static_cast<CommandCode>(code));
+    return lengths;
+}();
+
+}  // namespace
+
+std::uint16_t RequestWriter::BodyLength(CommandCode code) {
+    return kBodyLengthOf[ToCode(code)];
 }
 
 RequestProblem RequestWriter::SendRecord(CommandMessage& message, CommandCode code, std::string_view what) {

@@ -80,8 +80,10 @@ TEST_F(PendingRepliesTest, DuplicatesNeedOneAnswerEachAndKeepAlivesCount) {
     EXPECT_EQ(pending->Waiting(CommandCode::scross, {9, 10}), 1u);
     EXPECT_EQ(pending->Waiting(CommandCode::aliverequest), 1u);
     Reply(":aliverequest,0");
+    EXPECT_FALSE(pending->AllReplied());
     Reply(":scross,0,9,10,0,0");
     EXPECT_TRUE(pending->AllAnswered());
+    EXPECT_TRUE(pending->AllReplied());
 }
 
 TEST_F(PendingRepliesTest, EachRequestResolvesOnceByTimeoutOrLostLink) {
@@ -124,6 +126,37 @@ TEST_F(PendingRepliesTest, EachRequestResolvesOnceByTimeoutOrLostLink) {
     mine.GiveUp();
     EXPECT_EQ(mine.Requests()[0]->outcome, Outcome::Unanswered);
     EXPECT_EQ(other->outcome, Outcome::Waiting);
+    timers.Advance(4000ms);
+    Reply(":gsyncstat,0,0");  // the frame is alive
+    timers.Advance(2500ms);   // at most twice the timeout
+    EXPECT_EQ(other->outcome, Outcome::Unanswered) << "the timeout runs again on the new link";
+
+    RequestBatch late(outcomes);
+    session.Feature<RoutingUnit>().Crosspoint(11);
+    session.Feature<RoutingUnit>().Crosspoint(12);
+    Reply(":gcross,0,12,1");
+    EXPECT_FALSE(late.AllReplied());
+    late.GiveUp();
+    EXPECT_FALSE(late.AllReplied()) << "an unanswered request is no reply, also when all after it have one";
+}
+
+TEST_F(PendingRepliesTest, AHeldRequestKeepsItsOutcomeWhileHundredsMoreComeAndGo) {
+    session.Feature<RoutingUnit>().Crosspoint(5);
+    const RequestHandle held = session.Outcomes().LastSent();
+    Reply(":gcross,0,5,7");
+    pending.reset();  // only `held` keeps its request now
+    for (int round = 0; round < 3; ++round) {
+        RequestBatch batch(session.Outcomes());
+        for (int output = 1; output <= 100; ++output)
+            session.Feature<RoutingUnit>().Crosspoint(output);
+        for (int output = 100; output >= 1; --output)
+            Reply(":gcross," + std::to_string(output % 7 == 0 ? -1 : 0) + "," + std::to_string(output) +
+                  ",3");
+        EXPECT_TRUE(batch.AllReplied());
+        EXPECT_EQ(batch.Count(Outcome::Refused), 14u);
+        EXPECT_EQ(DescribeOutcome(*batch.Requests()[6]), "the frame refused gcross 7 (status -1)");
+    }
+    EXPECT_EQ(DescribeOutcome(*held), "gcross 5 answered");
 }
 
 }  // namespace
