@@ -25,7 +25,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
-#include <fstream>
 #include <map>
 #include <optional>
 #include <string>
@@ -33,6 +32,7 @@
 #include <utility>
 #include <vector>
 
+#include "bench/ProcessCpu.h"
 #include "cli/HeadlessConsole.h"
 #include "device/Session.h"
 #include "device/posix/PosixDatagramSocket.h"
@@ -165,12 +165,8 @@ struct Run {
     double simCpu = 0;
 };
 
-// The time a process has spent on a CPU so far, in ms; the processes here have one thread.
 double CpuMs(const std::string& pid) {
-    std::ifstream stat("/proc/" + pid + "/schedstat");
-    double nanoseconds = 0;
-    stat >> nanoseconds;
-    return nanoseconds / 1e6;
+    return bench::ProcessCpuSeconds(pid) * 1e3;
 }
 
 // What this process and the simulator spend on a CPU from its making to Stop.

@@ -23,11 +23,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "bench/ProcessCpu.h"
 #include "device/Session.h"
 #include "device/posix/PosixDatagramSocket.h"
 #include "device/posix/PosixEventLoop.h"
@@ -53,14 +53,6 @@ double Seconds(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-// The time a process has spent on a CPU so far, in seconds; the processes here have one thread.
-double CpuSeconds(const std::string& pid) {
-    std::ifstream stat("/proc/" + pid + "/schedstat");
-    double nanoseconds = 0;
-    stat >> nanoseconds;
-    return nanoseconds / 1e9;
-}
-
 // One timed stretch of records: its rate and the CPU time per record on either side.
 struct Sample {
     double rate = 0;
@@ -71,12 +63,14 @@ struct Sample {
 class Meter {
   public:
     explicit Meter(pid_t server)
-        : server_(std::to_string(server)), client0_(CpuSeconds("self")), server0_(CpuSeconds(server_)) {}
+        : server_(std::to_string(server)),
+          client0_(bench::ProcessCpuSeconds("self")),
+          server0_(bench::ProcessCpuSeconds(server_)) {}
     Sample Stop(std::size_t records) const {
         const double seconds = Seconds(start_);
         const double n = static_cast<double>(records);
-        return {n / seconds, (CpuSeconds("self") - client0_) / n * 1e6,
-                (CpuSeconds(server_) - server0_) / n * 1e6};
+        return {n / seconds, (bench::ProcessCpuSeconds("self") - client0_) / n * 1e6,
+                (bench::ProcessCpuSeconds(server_) - server0_) / n * 1e6};
     }
 
   private:
