@@ -845,11 +845,12 @@ std::size_t MessageCodec::Write(const CommandMessage& message, std::span<char> o
 }
 
 // Most lines are a word and numbers only: the status and arguments of a word whose layout on
-// this side holds numbers alone (a list of numbers included), each piece a sign and one to five
-// digits, the line ending right after the last. Such a line is read in one pass, each number as
-// its digits go by, and the record is written only once the line proved to be one; anything else
-// (a text, a tag, an empty piece, a second start character, a piece out of form, too few or too
-// many) leaves the line untouched to the general reader below.
+// this side holds integers and fixed-point values alone (a list of numbers included), each piece
+// a sign and one to five digits (a fixed-point one then a point and one or two more), the line
+// ending right after the last. Such a line is read in one pass, each byte once, and the record is
+// written only once the line proved to be one; anything else (a text, a tag, an empty piece, a
+// second start character, a piece out of form or out of place, too few or too many) leaves the
+// line untouched to the general reader below.
 std::size_t MessageCodec::ReadNumbers(std::span<char> bytes, CommandMessage& message, Side side) {
     char* const data = bytes.data();
     const std::size_t size = bytes.size();
