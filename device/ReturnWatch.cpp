@@ -3,7 +3,7 @@
 namespace velmar {
 
 namespace {
-constexpr std::chrono::milliseconds kEchoLimit{500};
+constexpr std::chrono::milliseconds kReturnEchoLimit{500};
 }
 
 void ReturnWatch::SetEnabled(bool enabled) {
@@ -39,7 +39,7 @@ void ReturnWatch::Look() {
     // The link's own connect probes on the same socket; never both at once.
     if (probe_.Running())
         return;
-    probe_.Start(address_, echoPort_, kEchoLimit, [this](bool answered) {
+    probe_.Start(address_, echoPort_, kReturnEchoLimit, [this](bool answered) {
         if (!answered || !look_.Running())
             return;
         look_.Stop();

@@ -300,7 +300,7 @@ int RunLabels(const CliOptions& options, const CliStreams& streams) {
                       ChannelTool<&ChannelCommands::Labels>, &kLabels);
 }
 
-constexpr std::array kCommands{
+constexpr std::array kChannelCommands{
     CliCommand{
         .word = "inputs",
         .operands = 1,
@@ -344,7 +344,7 @@ constexpr std::array kCommands{
 }  // namespace
 
 CliFeature ChannelToolsCliFeature() {
-    return {kCommands, {}};
+    return {kChannelCommands, {}};
 }
 
 }  // namespace velmar

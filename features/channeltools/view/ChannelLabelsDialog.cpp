@@ -25,7 +25,7 @@ namespace velmar {
 
 namespace {
 
-constexpr std::string_view kCaption = "Channel labels";
+constexpr std::string_view kChannelLabelsDialogCaption = "Channel labels";
 constexpr int kInputColumn = 1;
 constexpr int kOutputColumn = 2;
 
@@ -183,13 +183,14 @@ void ChannelLabelsDialog::Apply() {
 }
 
 void ChannelLabelsDialog::Track(const std::function<void()>& send) {
-    outcomes_.Track(std::string(kCaption), send, [this](const ActionSummary& summary) {
+    outcomes_.Track(std::string(kChannelLabelsDialogCaption), send, [this](const ActionSummary& summary) {
         notice_->setText(QString::fromStdString(summary.text));
     });
 }
 
 void ChannelLabelsDialog::ClearAll() {
-    if (!prompter_.Question(AboutFrame("Clear all labels", session_.Connection()), kCaption) ||
+    if (!prompter_.Question(AboutFrame("Clear all labels", session_.Connection()),
+                            kChannelLabelsDialogCaption) ||
         !session_.IsReady())
         return;
     Track([this] {
@@ -202,7 +203,8 @@ void ChannelLabelsDialog::ClearAll() {
 
 void ChannelLabelsDialog::DefaultAll() {
     if (!session_.Connection().options.zel ||
-        !prompter_.Question("Generate default labels on all channels", kCaption) || !session_.IsReady())
+        !prompter_.Question("Generate default labels on all channels", kChannelLabelsDialogCaption) ||
+        !session_.IsReady())
         return;
     Track([this] {
         for (std::int32_t direction = 0; direction <= 1; ++direction) {

@@ -10,7 +10,7 @@ namespace {
 using C = MenuCommand;
 using G = MenuGroup;
 
-constexpr std::array kRows{
+constexpr std::array kChannelToolsMenuRows{
     MenuRow{C::InputStatus, "Input status ...", G::Status, ChannelToolGate},
     MenuRow{C::ChannelLabels, "Channel labels ...", G::Labels, LabelsGate},
     MenuRow{C::GainSettings, "Gain settings ...", G::Labels, GainsGate},
@@ -19,7 +19,7 @@ constexpr std::array kRows{
 }  // namespace
 
 std::span<const MenuRow> ChannelToolsMenuRows() {
-    return kRows;
+    return kChannelToolsMenuRows;
 }
 
 }  // namespace velmar

@@ -24,7 +24,7 @@ namespace velmar {
 
 namespace {
 
-constexpr std::string_view kCaption = "Gain settings";
+constexpr std::string_view kGainDialogCaption = "Gain settings";
 
 // The report's first flag word is the phase, the second the mute, in the order of the columns.
 QString GainCell(const GainTables& gains, std::int32_t channel, int column) {
@@ -101,7 +101,7 @@ bool GainDialog::OffersClearMenu() const {
 }
 
 void GainDialog::ClearAll() {
-    if (!service_ || !prompter_.Question("Clear all settings", kCaption))
+    if (!service_ || !prompter_.Question("Clear all settings", kGainDialogCaption))
         return;
     std::vector<std::int32_t> channels;
     for (int row = 0; row < model_->rowCount(); ++row)
@@ -110,7 +110,7 @@ void GainDialog::ClearAll() {
 }
 
 void GainDialog::ClearSelected() {
-    if (!OffersClearMenu() || !prompter_.Question("Clear selected channels", kCaption))
+    if (!OffersClearMenu() || !prompter_.Question("Clear selected channels", kGainDialogCaption))
         return;
     Clear(SelectedChannels(*list_, *model_));
 }
@@ -120,7 +120,7 @@ void GainDialog::Clear(const std::vector<std::int32_t>& channels) {
     if (!session_.IsReady())
         return;
     ActionOutcomes(session_.Outcomes(), session_.Events(), session_.Connection())
-        .Track(std::string(kCaption), [&] {
+        .Track(std::string(kGainDialogCaption), [&] {
             for (const std::int32_t channel : channels)
                 session_.Feature<ChannelToolsUnit>().ClearGain(channel);
         });

@@ -358,7 +358,7 @@ int RunMaintenance(const CliOptions& options, const CliStreams& streams) {
     return MaintenanceCommands(streams.out, streams.err).Run(options, action);
 }
 
-constexpr std::array kCommands{
+constexpr std::array kMaintenanceCommands{
     CliCommand{
         .word = "flash",
         .operands = 2,
@@ -425,7 +425,7 @@ constexpr std::array kCommands{
 }  // namespace
 
 CliFeature FirmwareCliFeature() {
-    return {kCommands, "These commands ask nothing: the command is the intent."};
+    return {kMaintenanceCommands, "These commands ask nothing: the command is the intent."};
 }
 
 }  // namespace velmar

@@ -16,7 +16,7 @@ namespace velmar {
 
 namespace {
 
-constexpr std::string_view kCaption = "Firmware update";
+constexpr std::string_view kFirmwareWindowCaption = "Firmware update";
 
 QString Text(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -26,7 +26,7 @@ QString Text(std::string_view text) {
 
 FirmwareWindow::FirmwareWindow(Session& session, Prompter& prompter, FilePicker& files, QWidget* parent)
     : QDialog(parent), session_(session), prompter_(prompter), files_(files) {
-    setWindowTitle(Text(kCaption));
+    setWindowTitle(Text(kFirmwareWindowCaption));
     TitleFit::Install(*this);
     flash_ = new QPushButton(QStringLiteral("Flash file(s) ..."), this);
     close_ = new QPushButton(QStringLiteral("Close"), this);
@@ -86,7 +86,8 @@ void FirmwareWindow::ChooseFiles() {
         Fail(read.problem);
         return;
     }
-    if (!prompter_.Question(AboutFrame("Start programming flash", session_.Connection()), kCaption))
+    if (!prompter_.Question(AboutFrame("Start programming flash", session_.Connection()),
+                            kFirmwareWindowCaption))
         return;
     batch_ = FirmwareBatch(std::move(read.images));
     StartCurrent();
@@ -157,7 +158,7 @@ void FirmwareWindow::OnEnded(const FirmwareRunEnded& ended) {
     const bool recovery = session_.Connection().deviceMode == DeviceMode::Recovery;
     const std::string question = std::string("Flash successfully programmed.\nRestart device") +
                                  (recovery ? " and load application" : "");
-    if (prompter_.Question(question, kCaption)) {
+    if (prompter_.Question(question, kFirmwareWindowCaption)) {
         session_.Feature<FirmwareUnit>().RestartAfterProgramming();
         Idle();
         accept();
@@ -172,7 +173,7 @@ void FirmwareWindow::Fail(const std::string& why) {
     outcome_->setText(QString::fromStdString(why));
     Idle();
     prompter_.Warning("Flash programming error on " + FrameLabel(session_.Connection()) + "\n\n" + why,
-                      kCaption);
+                      kFirmwareWindowCaption);
 }
 
 void FirmwareWindow::Idle() {

@@ -12,14 +12,14 @@ namespace velmar {
 
 namespace {
 
-constexpr std::string_view kCaption = "Network settings";
+constexpr std::string_view kNetworkSettingsDialogCaption = "Network settings";
 
 }  // namespace
 
 NetworkSettingsDialog::NetworkSettingsDialog(const std::string& deviceName, const NetworkChoice& current,
                                              const std::string& mac, Prompter& prompter, QWidget* parent)
     : QDialog(parent), prompter_(prompter), choice_(current) {
-    std::string caption = std::string(kCaption) + " for device <" + deviceName + ">";
+    std::string caption = std::string(kNetworkSettingsDialogCaption) + " for device <" + deviceName + ">";
     if (!mac.empty())
         caption += " with MAC: " + mac;
     setWindowTitle(QString::fromStdString(caption));
@@ -72,7 +72,7 @@ NetworkChoice NetworkSettingsDialog::Entered() const {
 void NetworkSettingsDialog::accept() {
     const NetworkChoice entered = Entered();
     if (const auto problem = NetworkChoiceProblem(entered)) {
-        prompter_.Warning(*problem, kCaption);
+        prompter_.Warning(*problem, kNetworkSettingsDialogCaption);
         return;
     }
     choice_ = NormalisedChoice(entered);

@@ -58,7 +58,7 @@ int Status(const CliOptions& options, const CliFrame& frame, const CliStreams& s
     return frame.ReadResult(streams.err, {CommandCode::lcross, CommandCode::lmaininpstatus});
 }
 
-constexpr std::array kCommands{
+constexpr std::array kIdentityCommands{
     CliCommand{
         .word = "discover",
         .usage =
@@ -84,7 +84,7 @@ constexpr std::array kCommands{
 }  // namespace
 
 CliFeature IdentityCliFeature() {
-    return {kCommands, {}};
+    return {kIdentityCommands, {}};
 }
 
 }  // namespace velmar

@@ -200,7 +200,7 @@ int Card(const CliOptions& options, const CliFrame& frame, const CliStreams& str
     return CardCommands(frame.session, frame.loop, frame.console, streams.out, streams.err).Card(options);
 }
 
-constexpr std::array kCommands{
+constexpr std::array kCardCommands{
     CliCommand{
         .word = "cards",
         .operands = 1,
@@ -233,7 +233,7 @@ constexpr std::array kCommands{
 }  // namespace
 
 CliFeature InterfacesCliFeature() {
-    return {kCommands, {}};
+    return {kCardCommands, {}};
 }
 
 }  // namespace velmar

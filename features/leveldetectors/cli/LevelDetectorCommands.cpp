@@ -221,7 +221,7 @@ int DetectorCommand(const CliOptions& options, const CliFrame& frame, const CliS
     return LevelDetectorCommands(streams.out, streams.err, frame).Run(command, options);
 }
 
-constexpr std::array kCommands{
+constexpr std::array kLevelDetectorCommands{
     CliCommand{
         .word = "detectors",
         .operands = 1,
@@ -243,7 +243,7 @@ constexpr std::array kCommands{
 }  // namespace
 
 CliFeature LevelDetectorsCliFeature() {
-    return {kCommands, {}};
+    return {kLevelDetectorCommands, {}};
 }
 
 }  // namespace velmar

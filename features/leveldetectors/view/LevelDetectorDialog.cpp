@@ -29,7 +29,7 @@ namespace velmar {
 
 namespace {
 
-constexpr std::string_view kCaption = "Level detectors";
+constexpr std::string_view kLevelDetectorDialogCaption = "Level detectors";
 
 const LevelDetector& Stored(const LevelDetectorTables& state, std::int32_t direction, std::int32_t channel) {
     return state[static_cast<std::size_t>(direction)][static_cast<std::size_t>(channel - 1)];
@@ -200,7 +200,7 @@ std::optional<DetectorTarget> LevelDetectorDialog::ReadTarget(std::int32_t direc
                                        f.time2->text().toStdString(), f.level2->text().toStdString()});
     if (!read.thresholds) {
         // A value out of range stops the action: nothing half-read goes to the frame.
-        prompter_.Warning(read.problem, kCaption);
+        prompter_.Warning(read.problem, kLevelDetectorDialogCaption);
         return std::nullopt;
     }
     return DetectorTarget{*read.thresholds, f.enable->isChecked()};
@@ -220,7 +220,7 @@ void LevelDetectorDialog::Apply(std::int32_t direction) {
 }
 
 void LevelDetectorDialog::ApplyAll() {
-    if (!prompter_.Question("Apply to all detectors", kCaption))
+    if (!prompter_.Question("Apply to all detectors", kLevelDetectorDialogCaption))
         return;
     const std::optional<DetectorTarget> input = ReadTarget(0);
     const std::optional<DetectorTarget> output = input ? ReadTarget(1) : std::nullopt;
@@ -233,7 +233,7 @@ void LevelDetectorDialog::ApplyAll() {
 }
 
 void LevelDetectorDialog::ClearAll() {
-    if (!prompter_.Question("Clear all detectors", kCaption))
+    if (!prompter_.Question("Clear all detectors", kLevelDetectorDialogCaption))
         return;
     std::vector<DetectorRequest> requests;
     for (const std::int32_t ch : model_->Channels())
@@ -246,7 +246,8 @@ void LevelDetectorDialog::ClearSelected(std::optional<std::int32_t> direction) {
     const char* question = !direction        ? "Clear selected channels"
                            : *direction == 0 ? "Clear selected inputs"
                                              : "Clear selected outputs";
-    if (!list_->selectionModel()->hasSelection() || !prompter_.Question(question, kCaption))
+    if (!list_->selectionModel()->hasSelection() ||
+        !prompter_.Question(question, kLevelDetectorDialogCaption))
         return;
     const std::optional<DetectorTarget> input =
         !direction || *direction == 0 ? std::optional(DetectorTarget{}) : std::nullopt;
@@ -278,7 +279,7 @@ void LevelDetectorDialog::Send(const std::vector<DetectorRequest>& requests) {
         return;
     LevelDetectorUnit& meters = session_.Feature<LevelDetectorUnit>();
     ActionOutcomes(session_.Outcomes(), session_.Events(), session_.Connection())
-        .Track(std::string(kCaption), [&] {
+        .Track(std::string(kLevelDetectorDialogCaption), [&] {
             for (const DetectorRequest& r : requests) {
                 if (r.kind == DetectorRequest::Kind::Thresholds)
                     meters.SetLevelDetectorThresholds(r.direction, r.channel, r.thresholds);

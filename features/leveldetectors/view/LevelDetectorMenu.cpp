@@ -7,13 +7,14 @@ namespace velmar {
 
 namespace {
 
-constexpr std::array kRows{MenuRow{MenuCommand::LevelDetectors, "Level detectors ...", MenuGroup::Meters,
-                                   LevelDetectorGate, MenuRow::Option::Zel}};
+constexpr std::array kLevelDetectorMenuRows{MenuRow{MenuCommand::LevelDetectors, "Level detectors ...",
+                                                    MenuGroup::Meters, LevelDetectorGate,
+                                                    MenuRow::Option::Zel}};
 
 }  // namespace
 
 std::span<const MenuRow> LevelDetectorsMenuRows() {
-    return kRows;
+    return kLevelDetectorMenuRows;
 }
 
 }  // namespace velmar

@@ -348,7 +348,7 @@ int RunnerCommand(const CliOptions& options, const CliFrame& frame, const CliStr
     return (Runner(options, frame, streams.out, streams.err).*command)();
 }
 
-constexpr std::array kCommands{
+constexpr std::array kNetworkAudioCommands{
     CliCommand{
         .word = "flows",
         .operands = 1,
@@ -401,7 +401,7 @@ constexpr std::array kCommands{
 }  // namespace
 
 CliFeature NetworkAudioCliFeature() {
-    return {kCommands, {}};
+    return {kNetworkAudioCommands, {}};
 }
 
 }  // namespace velmar

@@ -26,9 +26,9 @@ namespace velmar {
 namespace {
 
 constexpr std::string_view kFlowsCaption = "IP flows";
-enum FlowColumn { kId, kSlots, kPort, kFourth, kChannels };
+enum FlowColumn { kColumnId, kColumnSlots, kColumnPort, kColumnFourth, kColumnChannels };
 
-QLineEdit* NumberField(int value) {
+QLineEdit* FlowNumberField(int value) {
     auto* field = new QLineEdit(QString::number(value));
     field->setMaximumWidth(80);
     return field;
@@ -47,14 +47,14 @@ ManualIpRoutingDialog::ManualIpRoutingDialog(Session& session, Prompter& prompte
       session_(session),
       prompter_(prompter),
       listedAddresses_(std::move(listedAddresses)),
-      txId_(NumberField(1)),
-      txSlots_(NumberField(4)),
-      txPort_(NumberField(kFlowFirstPort)),
+      txId_(FlowNumberField(1)),
+      txSlots_(FlowNumberField(4)),
+      txPort_(FlowNumberField(kFlowFirstPort)),
       txAddress_(new IpAddressEdit),
-      rxId_(NumberField(1)),
-      rxSlots_(NumberField(4)),
-      rxPort_(NumberField(kFlowFirstPort)),
-      rxLatency_(NumberField(5000)),
+      rxId_(FlowNumberField(1)),
+      rxSlots_(FlowNumberField(4)),
+      rxPort_(FlowNumberField(kFlowFirstPort)),
+      rxLatency_(FlowNumberField(5000)),
       unicast_(new QCheckBox(QStringLiteral(" Enable unicast clocking"))),
       status_(new QLineEdit),
       txList_(NewReportList({QStringLiteral("ID"), QStringLiteral("Slots"), QStringLiteral("Port"),
@@ -73,10 +73,10 @@ ManualIpRoutingDialog::ManualIpRoutingDialog(Session& session, Prompter& prompte
     txAddress_->SetAddress(0);
     status_->setReadOnly(true);
     for (QTreeWidget* list : {txList_, rxList_}) {
-        list->setColumnWidth(kId, 40);
-        list->setColumnWidth(kSlots, 40);
-        list->setColumnWidth(kPort, 60);
-        list->setColumnWidth(kFourth, 100);
+        list->setColumnWidth(kColumnId, 40);
+        list->setColumnWidth(kColumnSlots, 40);
+        list->setColumnWidth(kColumnPort, 60);
+        list->setColumnWidth(kColumnFourth, 100);
     }
 
     auto* txGroup = new QGroupBox(QStringLiteral(" TX flow "));
@@ -370,10 +370,10 @@ void ManualIpRoutingDialog::OnFlow(const FlowReported& report) {
         return;
     auto* item = new QTreeWidgetItem(list);
     item->setData(0, Qt::UserRole, report.flow);
-    item->setText(kId, QString::number(report.flow));
-    item->setText(kSlots, QString::number(report.slotCount));
-    item->setText(kPort, QString::number(report.port));
-    item->setText(kFourth,
+    item->setText(kColumnId, QString::number(report.flow));
+    item->setText(kColumnSlots, QString::number(report.slotCount));
+    item->setText(kColumnPort, QString::number(report.port));
+    item->setText(kColumnFourth,
                   report.transmit ? FrameTextToQString(report.address) : QString::number(report.latency));
     // A flow reported with more than 8 slots is asked for the 8 the frame can have.
     const std::int32_t slotCount = std::min(report.slotCount, kMaxFlowSlots);
@@ -396,7 +396,7 @@ void ManualIpRoutingDialog::OnSlot(const FlowSlotReported& report) {
     QTreeWidgetItem* item = FindRow(List(report.transmit), report.flow);
     const FlowEntry* entry = tables_.Find(report.transmit, report.flow);
     if (item != nullptr && entry != nullptr)
-        item->setText(kChannels, QString::fromStdString(entry->ChannelsText()));
+        item->setText(kColumnChannels, QString::fromStdString(entry->ChannelsText()));
 }
 
 void ManualIpRoutingDialog::Track(const std::function<void()>& send) {

@@ -7,7 +7,7 @@ namespace velmar {
 
 namespace {
 
-constexpr std::array kRows{
+constexpr std::array kNetworkAudioMenuRows{
     MenuRow{MenuCommand::ManualIpRouting, "Manual IP routing control ...", MenuGroup::IpRouting,
             NetworkAudioGate, MenuRow::Option::Zel},
     MenuRow{MenuCommand::AutoIpRouting, "Automatic IP routing control ...", MenuGroup::IpRouting,
@@ -17,7 +17,7 @@ constexpr std::array kRows{
 }  // namespace
 
 std::span<const MenuRow> NetworkAudioMenuRows() {
-    return kRows;
+    return kNetworkAudioMenuRows;
 }
 
 }  // namespace velmar

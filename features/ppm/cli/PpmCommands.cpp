@@ -150,7 +150,7 @@ int RunPpm(const CliOptions& options, const CliFrame& frame, const CliStreams& s
     return PpmCommand(options, frame, streams.out, streams.err).Run();
 }
 
-constexpr std::array kCommands{
+constexpr std::array kPpmCommands{
     CliCommand{
         .word = "ppm",
         .operands = 1,
@@ -177,7 +177,7 @@ constexpr std::array kCommands{
 }  // namespace
 
 CliFeature PpmCliFeature() {
-    return {kCommands, {}};
+    return {kPpmCommands, {}};
 }
 
 }  // namespace velmar

@@ -7,13 +7,13 @@ namespace velmar {
 
 namespace {
 
-constexpr std::array kRows{
+constexpr std::array kPpmMenuRows{
     MenuRow{MenuCommand::PpmStreams, "PPM streams ...", MenuGroup::Meters, PpmGate, MenuRow::Option::Zel}};
 
 }  // namespace
 
 std::span<const MenuRow> PpmMenuRows() {
-    return kRows;
+    return kPpmMenuRows;
 }
 
 }  // namespace velmar

@@ -153,7 +153,7 @@ int LoadRoutes(const CliOptions& options, const CliFrame& frame, const CliStream
         return kExitNotResponding;
     return outcome.refused == 0 ? kExitOk : kExitFailure;
 }
-constexpr std::array kCommands{
+constexpr std::array kRoutingCommands{
     CliCommand{
         .word = "routes",
         .operands = 1,
@@ -189,7 +189,7 @@ constexpr std::array kCommands{
 }  // namespace
 
 CliFeature RoutingCliFeature() {
-    return {kCommands, {}};
+    return {kRoutingCommands, {}};
 }
 
 }  // namespace velmar

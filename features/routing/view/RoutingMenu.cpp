@@ -10,13 +10,13 @@ namespace velmar {
 
 namespace {
 
-constexpr std::array kRows{MenuRow{MenuCommand::XyControl, "X-Y control ...", MenuGroup::XyControl,
-                                   ChannelToolGate, MenuRow::Option::Xy}};
+constexpr std::array kRoutingMenuRows{MenuRow{MenuCommand::XyControl, "X-Y control ...", MenuGroup::XyControl,
+                                              ChannelToolGate, MenuRow::Option::Xy}};
 
 }  // namespace
 
 std::span<const MenuRow> RoutingMenuRows() {
-    return kRows;
+    return kRoutingMenuRows;
 }
 
 // The routing area is part of the main window; the device menu opens X-Y control.

@@ -90,7 +90,7 @@ int Apply(const CliOptions& options, const CliFrame& frame, const CliStreams& st
     return ApplyFrameSettings(options, frame.session, frame.loop, frame.console, streams.out, streams.err);
 }
 
-constexpr std::array kCommands{
+constexpr std::array kSettingsCommands{
     CliCommand{
         .word = "settings save",
         .operands = 2,
@@ -120,7 +120,7 @@ constexpr std::array kCommands{
 }  // namespace
 
 CliFeature SettingsCliFeature() {
-    return {kCommands, {}};
+    return {kSettingsCommands, {}};
 }
 
 }  // namespace velmar

@@ -10,9 +10,6 @@ namespace {
 
 using C = CommandCode;
 
-constexpr std::uint16_t kMadi = 1;
-constexpr std::uint16_t kHotlink = 2;
-
 // True when the set word's request would carry other values for the two cards.
 bool Differs(const CardRecord& old, const CardRecord& edited, C set, std::int32_t index, std::int32_t group) {
     const auto entry = static_cast<std::size_t>(index > 0 ? index - 1 : 0);
@@ -103,13 +100,13 @@ class SlotPlanner {
             else
                 IfChanged(set, port);
         };
-        if (edited_.mode == kMadi) {
+        if (edited_.mode == kCardModeMadi) {
             const std::int32_t ports = edited_.madi.redundancyEnable != 0 ? 1 : 2;
             for (std::int32_t port = 1; port <= ports; ++port) {
                 for (C set : {C::scmadiinmode, C::scmadioutmode, C::scmadidsdmode})
                     send(set, port);
             }
-        } else if (edited_.mode == kHotlink) {
+        } else if (edited_.mode == kCardModeHotlink) {
             send(C::schlinkinmode, 0);
             send(C::schlinkoutmode, 0);
         }

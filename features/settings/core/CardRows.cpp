@@ -14,23 +14,23 @@ namespace {
 using C = CommandCode;
 using P = CardParam;
 
-constexpr std::array<CardChoice, 2> kEnable{{{"disable", 0}, {"enable", 1}}};
-constexpr std::array<CardChoice, 2> kMute{{{"unmute", 0}, {"mute", 1}}};
-constexpr std::array<CardChoice, 2> kPower{{{"off", 0}, {"on", 1}}};
-constexpr std::array<CardChoice, 2> kPhase{{{"normal", 0}, {"invert", 1}}};
-constexpr std::array<CardChoice, 2> kInputMode{{{"line", 0}, {"mic", 1}}};
-constexpr std::array<CardChoice, 3> kTxRate{{{"48 kHz", 0}, {"44.1 kHz", 1}, {"32 kHz", 2}}};
-constexpr std::array<CardChoice, 5> kEmbedderMode{
+constexpr std::array<CardChoice, 2> kCardEnable{{{"disable", 0}, {"enable", 1}}};
+constexpr std::array<CardChoice, 2> kCardMute{{{"unmute", 0}, {"mute", 1}}};
+constexpr std::array<CardChoice, 2> kCardPower{{{"off", 0}, {"on", 1}}};
+constexpr std::array<CardChoice, 2> kCardPhase{{{"normal", 0}, {"invert", 1}}};
+constexpr std::array<CardChoice, 2> kCardInputMode{{{"line", 0}, {"mic", 1}}};
+constexpr std::array<CardChoice, 3> kCardTxRate{{{"48 kHz", 0}, {"44.1 kHz", 1}, {"32 kHz", 2}}};
+constexpr std::array<CardChoice, 5> kCardEmbedderMode{
     {{"remove", 0}, {"pass", 1}, {"insert sync", 2}, {"insert async", 3}, {"use SRC", 4}}};
-constexpr std::array<CardChoice, 3> kInterfaceType{{{"disabled", 0}, {"madi", 1}, {"hotlink", 2}}};
-constexpr std::array<CardChoice, 3> kRedundancyMode{
+constexpr std::array<CardChoice, 3> kCardInterfaceType{{{"disabled", 0}, {"madi", 1}, {"hotlink", 2}}};
+constexpr std::array<CardChoice, 3> kCardRedundancyMode{
     {{"automatic", 0}, {"sfp 1 active", 1}, {"sfp 2 active", 2}}};
-constexpr std::array<CardChoice, 2> kMadiInput{{{"auto", 0}, {"as internal", 1}}};
-constexpr std::array<CardChoice, 2> kMadiFrameRate{{{"high", 0}, {"legacy", 1}}};
-constexpr std::array<CardChoice, 2> kHotlinkMode{{{"internal", 0}, {"external", 1}}};
-constexpr std::array<CardChoice, 2> kChannelStatus{{{"transparent", 0}, {"default", 1}}};
-constexpr std::array<CardChoice, 2> kChannelCount{{{"56 ch", 0}, {"64 ch", 1}}};
-constexpr std::array<CardChoice, 2> kDsdMode{{{"native", 0}, {"dsd over pcm", 1}}};
+constexpr std::array<CardChoice, 2> kCardMadiInput{{{"auto", 0}, {"as internal", 1}}};
+constexpr std::array<CardChoice, 2> kCardMadiFrameRate{{{"high", 0}, {"legacy", 1}}};
+constexpr std::array<CardChoice, 2> kCardHotlinkMode{{{"internal", 0}, {"external", 1}}};
+constexpr std::array<CardChoice, 2> kCardChannelStatus{{{"transparent", 0}, {"default", 1}}};
+constexpr std::array<CardChoice, 2> kCardChannelCount{{{"56 ch", 0}, {"64 ch", 1}}};
+constexpr std::array<CardChoice, 2> kCardDsdMode{{{"native", 0}, {"dsd over pcm", 1}}};
 
 // When a row can be edited, besides having entries at all.
 enum class Rule : std::uint8_t {
@@ -55,41 +55,38 @@ struct RowLayout {
 };
 
 constexpr std::array kLayouts{
-    RowLayout{P::Embedder, "Embedder", C::sembena, 26, kEnable},
-    RowLayout{P::TxSampleRate, "Tx sample rate", C::stxsrcrate, 26, kTxRate},
-    RowLayout{P::TxEmbedderMode, "Tx embedder mode group ", C::sembmode, 26, kEmbedderMode},
-    RowLayout{P::RxSrcGroup, "Rx SRC group ", C::srxsrcena, 26, kEnable},
-    RowLayout{P::AdMode, "Mode", C::sadinpmode, 22, kInputMode, Rule::AdBoardTypeSet},
-    RowLayout{P::AdState, "State", C::sadmute, 22, kMute},
-    RowLayout{P::PhantomPower, "Phantom power", C::sadphanpow, 22, kPower, Rule::AdBoardTypeSet},
-    RowLayout{P::Phase, "Phase", C::sadphase, 22, kPhase},
+    RowLayout{P::Embedder, "Embedder", C::sembena, 26, kCardEnable},
+    RowLayout{P::TxSampleRate, "Tx sample rate", C::stxsrcrate, 26, kCardTxRate},
+    RowLayout{P::TxEmbedderMode, "Tx embedder mode group ", C::sembmode, 26, kCardEmbedderMode},
+    RowLayout{P::RxSrcGroup, "Rx SRC group ", C::srxsrcena, 26, kCardEnable},
+    RowLayout{P::AdMode, "Mode", C::sadinpmode, 22, kCardInputMode, Rule::AdBoardTypeSet},
+    RowLayout{P::AdState, "State", C::sadmute, 22, kCardMute},
+    RowLayout{P::PhantomPower, "Phantom power", C::sadphanpow, 22, kCardPower, Rule::AdBoardTypeSet},
+    RowLayout{P::Phase, "Phase", C::sadphase, 22, kCardPhase},
     RowLayout{P::MicClippingLevel, "Mic clipping level", C::sadmiclevel, 22, {}, Rule::Level},
     RowLayout{P::LineClippingLevel, "Line clipping level", C::sadlinelevel, 22, {}, Rule::Level},
     RowLayout{P::MaxOutputLevel, "Max output level", C::sdaoutlevel, 22, {}, Rule::Level},
-    RowLayout{P::DaState, "State", C::sdamute, 22, kMute},
-    RowLayout{P::DsdFilter, "DSD filter", C::sdadsdfilter, 22, kEnable},
-    RowLayout{P::AesRxSrc, "Rx SRC", C::saesrxsrcena, 22, kEnable},
-    RowLayout{P::InterfaceType, "Interface type", C::scifmode, 18, kInterfaceType},
-    RowLayout{P::SfpRedundancy, "SFP redundancy", C::scifred, 18, kEnable},
-    RowLayout{P::RedundancyMode, "Redundancy mode", C::scifred, 22, kRedundancyMode},
-    RowLayout{P::InputMode, "Input mode / sample rate", C::scmadiinmode, 22, kMadiInput, Rule::MadiOrHotlink,
-              C::schlinkinmode, 18},
-    RowLayout{P::OutputMode, "Output mode / frame rate", C::scmadioutmode, 30, kMadiFrameRate,
+    RowLayout{P::DaState, "State", C::sdamute, 22, kCardMute},
+    RowLayout{P::DsdFilter, "DSD filter", C::sdadsdfilter, 22, kCardEnable},
+    RowLayout{P::AesRxSrc, "Rx SRC", C::saesrxsrcena, 22, kCardEnable},
+    RowLayout{P::InterfaceType, "Interface type", C::scifmode, 18, kCardInterfaceType},
+    RowLayout{P::SfpRedundancy, "SFP redundancy", C::scifred, 18, kCardEnable},
+    RowLayout{P::RedundancyMode, "Redundancy mode", C::scifred, 22, kCardRedundancyMode},
+    RowLayout{P::InputMode, "Input mode / sample rate", C::scmadiinmode, 22, kCardMadiInput,
+              Rule::MadiOrHotlink, C::schlinkinmode, 18},
+    RowLayout{P::OutputMode, "Output mode / frame rate", C::scmadioutmode, 30, kCardMadiFrameRate,
               Rule::MadiOrHotlink, C::schlinkoutmode, 18},
-    RowLayout{P::OutputChannelStatus, "Output channel status", C::scmadioutmode, 26, kChannelStatus,
+    RowLayout{P::OutputChannelStatus, "Output channel status", C::scmadioutmode, 26, kCardChannelStatus,
               Rule::MadiPort},
-    RowLayout{P::OutputChannelCount, "Output channel count", C::scmadioutmode, 34, kChannelCount,
+    RowLayout{P::OutputChannelCount, "Output channel count", C::scmadioutmode, 34, kCardChannelCount,
               Rule::MadiPort},
-    RowLayout{P::OutputDsdMode, "Output DSD mode", C::scmadidsdmode, 38, kDsdMode, Rule::MadiPort},
+    RowLayout{P::OutputDsdMode, "Output DSD mode", C::scmadidsdmode, 38, kCardDsdMode, Rule::MadiPort},
 };
 
 const RowLayout& Layout(P param) {
     return *std::find_if(kLayouts.begin(), kLayouts.end(),
                          [param](const RowLayout& l) { return l.param == param; });
 }
-
-constexpr std::uint16_t kMadi = 1;
-constexpr std::uint16_t kHotlink = 2;
 
 // What a row of the MADI card shows: which port's block, and whether the mode gives it a value.
 struct MadiView {
@@ -103,9 +100,9 @@ MadiView ViewOf(const CardRow& row, const CardRecord& card) {
     const bool mirrored = card.madi.redundancyEnable != 0 && card.mode != 0;
     MadiView view{mirrored ? 1 : row.index};
     const Rule rule = Layout(row.param).rule;
-    if (card.mode == kMadi) {
+    if (card.mode == kCardModeMadi) {
         view.shown = true;
-    } else if (card.mode == kHotlink && rule == Rule::MadiOrHotlink) {
+    } else if (card.mode == kCardModeHotlink && rule == Rule::MadiOrHotlink) {
         view.shown = view.port == 1;
         view.hotlink = true;
     }
@@ -152,7 +149,7 @@ std::optional<BoundField> FieldOf(const CardRow& row, const CardRecord& card) {
         if (view.hotlink) {
             set = layout.hotlinkSet;
             pos = layout.hotlinkPos;
-            choices = kHotlinkMode;
+            choices = kCardHotlinkMode;
         }
     }
     const CardFieldBinding* binding = FindBinding(set, pos);

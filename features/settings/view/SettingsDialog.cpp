@@ -25,7 +25,7 @@ namespace velmar {
 
 namespace {
 
-constexpr std::string_view kCaption = "Device settings";
+constexpr std::string_view kSettingsDialogCaption = "Device settings";
 
 constexpr std::array<const char*, kSettingsTabCount> kTabLabels{
     " ID ",           " Network ",    " Sample rate ",     " Synchronization ", " AES ",
@@ -145,7 +145,7 @@ bool SettingsDialog::StorePages(ConfigBlock& config, bool say) {
         if (const auto problem = page->Store(config)) {
             if (say) {
                 tabs_->setCurrentIndex(static_cast<int>(i));
-                prompter_.Warning(*problem, kCaption);
+                prompter_.Warning(*problem, kSettingsDialogCaption);
             }
             return false;
         }
@@ -183,7 +183,7 @@ void SettingsDialog::SaveChanges() {
     if (!StorePages(*working_, true))
         return;
     // Not sending goes back to the editor with every edit in place; leaving is Cancel's question.
-    if (!prompter_.Confirm(SendQuestion(), "Send", "Back to the editor", kCaption))
+    if (!prompter_.Confirm(SendQuestion(), "Send", "Back to the editor", kSettingsDialogCaption))
         return;
     closing_ = true;
     accept();
@@ -195,7 +195,7 @@ void SettingsDialog::reject() {
     auto taken = std::make_unique<ConfigBlock>(*working_);
     const bool changed = !StorePages(*taken, false) || SettingsDiffer(*opened_, *taken);
     if (changed && !prompter_.Confirm("Discard the changes made in the settings?", "Discard",
-                                      "Back to the editor", kCaption))
+                                      "Back to the editor", kSettingsDialogCaption))
         return;
     closing_ = true;
     QDialog::reject();
@@ -209,7 +209,7 @@ void SettingsDialog::SaveToFile() {
     if (path.empty())
         return;
     if (const auto problem = SaveSettingsFile(path, *working_))
-        prompter_.Warning(*problem, kCaption);
+        prompter_.Warning(*problem, kSettingsDialogCaption);
 }
 
 void SettingsDialog::LoadFromFile() {
@@ -218,11 +218,11 @@ void SettingsDialog::LoadFromFile() {
         return;
     SettingsFileNotes notes;
     if (const auto problem = LoadSettingsFile(path, *working_, &notes)) {
-        prompter_.Warning("The settings file was not loaded. " + *problem, kCaption);
+        prompter_.Warning("The settings file was not loaded. " + *problem, kSettingsDialogCaption);
         return;
     }
     for (const std::string& note : notes)
-        prompter_.Information(note, kCaption);
+        prompter_.Information(note, kSettingsDialogCaption);
     LoadPages();
 }
 

@@ -468,7 +468,7 @@ void DeclareApply(CLI::App& command, CliOptions& options) {
     command.add_option("--frame", options.files)->delimiter(',');
 }
 
-constexpr std::array kCommands{
+constexpr std::array kShowCommands{
     CliCommand{
         .word = "show save",
         .operands = 1,
@@ -515,7 +515,7 @@ constexpr std::array kCommands{
 }  // namespace
 
 CliFeature ShowCliFeature() {
-    return {kCommands, {}};
+    return {kShowCommands, {}};
 }
 
 }  // namespace velmar

@@ -240,13 +240,6 @@ void ReadChannelKey(std::string_view name, const toml::key& key, const ShowFrame
                    std::to_string(frame.channels) + " channels.");
 }
 
-template <typename Item>
-void SortByChannel(std::vector<Item>& items) {
-    std::sort(items.begin(), items.end(), [](const Item& a, const Item& b) {
-        return a.direction != b.direction ? a.direction < b.direction : a.channel < b.channel;
-    });
-}
-
 void ReadLabels(std::string_view name, const toml::table& table, ShowFrame& frame) {
     for (auto&& [key, value] : table) {
         ShowLabel label;

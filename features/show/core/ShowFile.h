@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -54,6 +55,15 @@ struct ShowDetector {
     bool enabled = false;
     std::size_t line = 0;
 };
+
+// Orders a show's per-channel items (labels, gains, detectors) as a file lists them: inputs first,
+// then by channel.
+template <typename Item>
+void SortByChannel(std::vector<Item>& items) {
+    std::sort(items.begin(), items.end(), [](const Item& a, const Item& b) {
+        return a.direction != b.direction ? a.direction < b.direction : a.channel < b.channel;
+    });
+}
 
 // A PPM meter stream: its settings, enable and the frame channel of each stream channel.
 // Written {} where the show removes the stream (the undo of an apply that created it).

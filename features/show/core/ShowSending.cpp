@@ -72,13 +72,6 @@ void SendFlows(Session& session, const std::vector<FlowRequest>& requests, ShowS
     }
 }
 
-template <typename Item>
-void SortByChannel(std::vector<Item>& items) {
-    std::sort(items.begin(), items.end(), [](const Item& a, const Item& b) {
-        return a.direction != b.direction ? a.direction < b.direction : a.channel < b.channel;
-    });
-}
-
 }  // namespace
 
 bool ShowSectionHasRequests(const ShowComparison& plan, std::string_view section) {

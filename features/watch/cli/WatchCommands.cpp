@@ -166,7 +166,7 @@ int History(const CliOptions& options, const CliStreams& streams) {
     return kExitOk;
 }
 
-constexpr std::array kCommands{
+constexpr std::array kWatchCommands{
     CliCommand{
         .word = "watch",
         .more = true,
@@ -193,7 +193,7 @@ constexpr std::array kCommands{
 }  // namespace
 
 CliFeature WatchCliFeature() {
-    return {kCommands, {}};
+    return {kWatchCommands, {}};
 }
 
 }  // namespace velmar

@@ -7,13 +7,13 @@ namespace velmar {
 namespace {
 
 // The history is the watches', so every frame has a timeline, whatever it offers.
-constexpr std::array kRows{
+constexpr std::array kWatchMenuRows{
     MenuRow{MenuCommand::HealthTimeline, "Health timeline ...", MenuGroup::Status, nullptr}};
 
 }  // namespace
 
 std::span<const MenuRow> WatchMenuRows() {
-    return kRows;
+    return kWatchMenuRows;
 }
 
 }  // namespace velmar
