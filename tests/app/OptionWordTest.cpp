@@ -22,11 +22,11 @@ TEST(OptionWord, OneExactWordSwitchesItsOptions) {
 }
 
 TEST(OptionWord, MoreThanOneWordSwitchesNothing) {
-    using Words = std::vector<std::string_view>;
-    EXPECT_TRUE(Same(OptionsFromArguments(Words{}), {}));
-    EXPECT_TRUE(Same(OptionsFromArguments(Words{"telnet"}), {true, true, true}));
-    EXPECT_TRUE(Same(OptionsFromArguments(Words{"telnet", "xy"}), {}));
-    EXPECT_TRUE(Same(OptionsFromArguments(Words{"xy", "xy"}), {}));
+    using Arguments = std::vector<std::string_view>;
+    EXPECT_TRUE(Same(OptionsFromArguments(Arguments{}), {}));
+    EXPECT_TRUE(Same(OptionsFromArguments(Arguments{"telnet"}), {true, true, true}));
+    EXPECT_TRUE(Same(OptionsFromArguments(Arguments{"telnet", "xy"}), {}));
+    EXPECT_TRUE(Same(OptionsFromArguments(Arguments{"xy", "xy"}), {}));
 }
 
 }  // namespace

@@ -186,16 +186,16 @@ TEST_F(ConsoleWindowTest, TheDeviceMenuFollowsTheFrame) {
     ASSERT_TRUE(WaitForRow(*window, "127.0.0.4"));
     ASSERT_TRUE(WaitForRow(*window, "*127.0.0.5"));
     ASSERT_TRUE(WaitForRow(*window, "127.0.0.2"));
-    using V = std::vector<std::string_view>;
-    EXPECT_EQ(Texts(window->ContextMenuEntries()), V{"Refresh"});
+    using Entries = std::vector<std::string_view>;
+    EXPECT_EQ(Texts(window->ContextMenuEntries()), Entries{"Refresh"});
     window->DeviceListWidget().SelectRow(RowOf(*window, "127.0.0.4"));
-    EXPECT_EQ(Texts(window->ContextMenuEntries()), (V{"Connect", "-", "Change Network settings ..."}));
+    EXPECT_EQ(Texts(window->ContextMenuEntries()), (Entries{"Connect", "-", "Change Network settings ..."}));
 
     window->RunMenuCommand(MenuCommand::Connect);
     ASSERT_TRUE(WaitConnectedTo(*window, "127.0.0.4"));
     EXPECT_EQ(Texts(window->ContextMenuEntries()),
-              (V{"Close", "-", "Network settings ...", "-", "Firmware update ...", "Load recovery mode", "-",
-                 "Restart"}));
+              (Entries{"Close", "-", "Network settings ...", "-", "Firmware update ...", "Load recovery mode",
+                       "-", "Restart"}));
     // No matrix on a K5E.
     EXPECT_FALSE(window->Routing().Control().ConnectButton()->isEnabled());
 
@@ -203,8 +203,8 @@ TEST_F(ConsoleWindowTest, TheDeviceMenuFollowsTheFrame) {
     ASSERT_TRUE(WaitUntil([&] { return window->GetSession().Connection().connected; }));
     EXPECT_EQ(window->GetSession().Connection().deviceMode, DeviceMode::Recovery);
     EXPECT_EQ(Texts(window->ContextMenuEntries()),
-              (V{"Close", "-", "HW configuration ...", "Network settings ...", "-", "Firmware update ...",
-                 "Load application mode"}));
+              (Entries{"Close", "-", "HW configuration ...", "Network settings ...", "-",
+                       "Firmware update ...", "Load application mode"}));
     EXPECT_TRUE(window->windowTitle().endsWith(" - using Telnet port"))
         << window->windowTitle().toStdString();
 
@@ -212,11 +212,11 @@ TEST_F(ConsoleWindowTest, TheDeviceMenuFollowsTheFrame) {
     ASSERT_TRUE(WaitConnectedTo(*window, "127.0.0.2"));
     // Wait for the version that gates the channel tools.
     ASSERT_TRUE(WaitUntil([&] { return Texts(window->ContextMenuEntries())[5] == "Channel labels ..."; }));
-    const V menu = Texts(window->ContextMenuEntries());
-    EXPECT_EQ(V(menu.begin(), menu.begin() + 6),
-              (V{"Close", "-", "Input status ...", "Health timeline ...", "-", "Channel labels ..."}));
-    EXPECT_EQ(V(menu.end() - 5, menu.end()),
-              (V{"Firmware update ...", "Load recovery mode", "Clear settings", "-", "Restart"}));
+    const Entries menu = Texts(window->ContextMenuEntries());
+    EXPECT_EQ(Entries(menu.begin(), menu.begin() + 6),
+              (Entries{"Close", "-", "Input status ...", "Health timeline ...", "-", "Channel labels ..."}));
+    EXPECT_EQ(Entries(menu.end() - 5, menu.end()),
+              (Entries{"Firmware update ...", "Load recovery mode", "Clear settings", "-", "Restart"}));
     EXPECT_TRUE(window->Routing().Control().ConnectButton()->isEnabled());
 }
 

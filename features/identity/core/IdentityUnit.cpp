@@ -10,7 +10,10 @@
 namespace velmar {
 
 using namespace std::chrono_literals;
+
+namespace {
 using C = CommandCode;
+}  // namespace
 
 IdentityUnit::IdentityUnit(FeatureContext& context) : context_(context) {
     Dispatcher& d = context.dispatcher;
