@@ -5,7 +5,9 @@
 
 namespace velmar {
 
+namespace {
 using C = CommandCode;
+}  // namespace
 
 ClockUnit::ClockUnit(FeatureContext& context) : context_(context) {
     Dispatcher& d = context.dispatcher;

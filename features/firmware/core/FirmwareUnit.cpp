@@ -9,7 +9,9 @@
 namespace velmar {
 
 using namespace std::chrono_literals;
+namespace {
 using C = CommandCode;
+}  // namespace
 
 namespace {
 

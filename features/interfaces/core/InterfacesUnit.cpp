@@ -6,7 +6,9 @@
 
 namespace velmar {
 
+namespace {
 using C = CommandCode;
+}  // namespace
 
 namespace {
 

@@ -7,7 +7,9 @@
 
 namespace velmar {
 
+namespace {
 using C = CommandCode;
+}  // namespace
 
 namespace {
 

@@ -8,7 +8,9 @@
 
 namespace velmar {
 
+namespace {
 using C = CommandCode;
+}  // namespace
 
 namespace {
 

@@ -5,7 +5,9 @@
 namespace velmar {
 
 using namespace std::chrono_literals;
+namespace {
 using C = CommandCode;
+}  // namespace
 
 RoutingUnit::RoutingUnit(FeatureContext& context) : context_(context) {
     Dispatcher& d = context.dispatcher;
