@@ -851,7 +851,7 @@ std::size_t MessageCodec::Write(const CommandMessage& message, std::span<char> o
 // written only once the line proved to be one; anything else (a text, a tag, an empty piece, a
 // second start character, a piece out of form or out of place, too few or too many) leaves the
 // line untouched to the general reader below.
-std::size_t MessageCodec::ReadNumbers(std::span<char> bytes, CommandMessage& message, Side side) {
+inline std::size_t MessageCodec::ReadNumbers(std::span<char> bytes, CommandMessage& message, Side side) {
     char* const data = bytes.data();
     const std::size_t size = bytes.size();
     std::size_t at = 0;
