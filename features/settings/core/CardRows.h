@@ -11,11 +11,11 @@
 
 namespace velmar {
 
-// One entry of a card row's drop-down list and the value it stands for.
 // A MADI card's mode: which of its interfaces the card runs.
 constexpr std::uint16_t kCardModeMadi = 1;
 constexpr std::uint16_t kCardModeHotlink = 2;
 
+// One entry of a card row's drop-down list and the value it stands for.
 struct CardChoice {
     std::string_view text;
     std::int32_t value = 0;
