@@ -2,9 +2,12 @@
 // yardsticks in other processes, all driven by the same client code: a bare client sending the
 // same record lines to the same simulator one at a time (what the frame's round trip costs), and
 // the same bare client into an echo server process that reads each line with the codec and
-// answers it (a round trip between two processes plus the least a frame does per line). The three
-// alternate their order from run to run; the figures are medians, printed as ratios, beside the
-// CPU time each side spent per record.
+// answers it (a round trip between two processes plus the least a frame does per line). Each of
+// the two is also run waiting for readiness before every read (the client in poll(), the echo
+// server in epoll_wait()), as an event loop serving more than one socket must: what that wait
+// alone costs is the floor of the console's and the simulator's ratios. All of them alternate
+// their order from run to run; the figures are medians, printed as ratios, beside the CPU time
+// each side spent per record.
 // Every process of the run shares one CPU: spread over two, a round trip's speed depends on where
 // the scheduler put whom (the same binaries measured 0.4 to 4 times each other from run to run),
 // on one it is the work both sides do.
@@ -12,8 +15,10 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#include <poll.h>
 #include <sched.h>
 #include <signal.h>
+#include <sys/epoll.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -115,10 +120,11 @@ Sample CoreRun(const std::vector<std::string>& records, pid_t sim) {
 
 // A bare client: blocking calls, the lines built before the clock starts, one write and one read
 // per record (a reply arrives whole on loopback; a short one is read on). The socket is set up as
-// the console's transport sets up its own, so the two pay for the same TCP.
+// the console's transport sets up its own, so the two pay for the same TCP. Waiting in poll()
+// before each read, as an event loop must, it shows what that wait alone costs.
 class BareClient {
   public:
-    BareClient(const char* address, std::uint16_t port) {
+    BareClient(const char* address, std::uint16_t port, bool waitInPoll) : waitInPoll_(waitInPoll) {
         fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
         sockaddr_in peer{};
         peer.sin_family = AF_INET;
@@ -142,6 +148,9 @@ class BareClient {
             ::send(fd_, line.data(), line.size(), MSG_NOSIGNAL) != static_cast<ssize_t>(line.size()))
             return false;
         for (;;) {
+            pollfd readable{fd_, POLLIN, 0};
+            if (waitInPoll_ && ::poll(&readable, 1, 5000) != 1)
+                return false;
             const ssize_t got = ::recv(fd_, buffer_ + held_, sizeof buffer_ - held_, 0);
             if (got <= 0)
                 return false;
@@ -161,17 +170,18 @@ class BareClient {
 
   private:
     int fd_ = -1;
+    bool waitInPoll_ = false;
     char buffer_[4096];
     std::size_t held_ = 0;
 };
 
 Sample BareClientRun(const std::vector<std::string>& records, const char* address, std::uint16_t port,
-                     pid_t server) {
+                     pid_t server, bool waitInPoll = false) {
     std::vector<std::string> lines;
     lines.reserve(records.size());
     for (const std::string& record : records)
         lines.push_back("&sprog,1#" + record + "\r");
-    BareClient client(address, port);
+    BareClient client(address, port, waitInPoll);
     if (!client.Exchange("&sprog,0\r"))
         return {};
     const Meter meter(server);
@@ -184,13 +194,14 @@ Sample BareClientRun(const std::vector<std::string>& records, const char* addres
     return sample;
 }
 
-// The echo server: its own process, blocking calls, one client at a time.
+// The echo server: its own process, blocking calls, one client at a time. Waiting in epoll_wait()
+// before each read, as the simulator's event loop must, it shows what that wait alone costs.
 struct EchoServer {
     pid_t pid = -1;
     std::uint16_t port = 0;
 };
 
-EchoServer StartEchoServer() {
+EchoServer StartEchoServer(bool waitInEpoll) {
     const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in local{};
     local.sin_family = AF_INET;
@@ -209,12 +220,21 @@ EchoServer StartEchoServer() {
             ::setsockopt(peer, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
             // Parses each line as a frame must and answers it from the record it read: the least
             // work a frame does per record, without the frame.
+            const int epoll = waitInEpoll ? ::epoll_create1(EPOLL_CLOEXEC) : -1;
+            epoll_event interest{};
+            interest.events = EPOLLIN;
+            if (epoll >= 0)
+                ::epoll_ctl(epoll, EPOLL_CTL_ADD, peer, &interest);
+            const auto wait = [epoll] {
+                epoll_event ready{};
+                return epoll < 0 || ::epoll_wait(epoll, &ready, 1, 5000) == 1;
+            };
             MessageCodec codec;
             CommandMessage request;
             char input[16384];
             char reply[kLinkWriteBufferSize];
             std::size_t held = 0;
-            for (ssize_t got; (got = ::recv(peer, input + held, sizeof input - held, 0)) > 0;) {
+            for (ssize_t got; wait() && (got = ::recv(peer, input + held, sizeof input - held, 0)) > 0;) {
                 held += static_cast<std::size_t>(got);
                 std::size_t at = 0;
                 std::size_t out = 0;
@@ -237,6 +257,8 @@ EchoServer StartEchoServer() {
                     held = 0;
             }
             ::close(peer);
+            if (epoll >= 0)
+                ::close(epoll);
         }
     }
     ::close(listener);
@@ -276,7 +298,8 @@ int main(int argc, char** argv) {
     // Before the children: they inherit the CPU.
     PinToOneCpu();
     // Forked before the simulator's child and any thread exist.
-    const EchoServer echoServer = StartEchoServer();
+    const EchoServer echoServer = StartEchoServer(false);
+    const EchoServer echoServerInEpoll = StartEchoServer(true);
     test::SimProcess sim;
     sim.ExportPorts();
     const std::vector<std::string> records = Records(count);
@@ -284,15 +307,26 @@ int main(int argc, char** argv) {
     std::vector<Sample> core;
     std::vector<Sample> bare;
     std::vector<Sample> echo;
+    std::vector<Sample> bareInPoll;
+    std::vector<Sample> echoInEpoll;
+    constexpr int kKinds = 5;
     for (int run = 0; run < runs; ++run) {
-        // Each of the three goes first, second and last in turn.
-        for (int step = 0; step < 3; ++step) {
-            switch ((run + step) % 3) {
+        // Each kind goes first, second and so on in turn.
+        for (int step = 0; step < kKinds; ++step) {
+            switch ((run + step) % kKinds) {
                 case 0:
                     core.push_back(CoreRun(records, sim.Pid()));
                     break;
                 case 1:
                     bare.push_back(BareClientRun(records, "127.0.0.2", sim.GetPorts().tcp, sim.Pid()));
+                    break;
+                case 2:
+                    bareInPoll.push_back(
+                        BareClientRun(records, "127.0.0.2", sim.GetPorts().tcp, sim.Pid(), true));
+                    break;
+                case 3:
+                    echoInEpoll.push_back(
+                        BareClientRun(records, "127.0.0.1", echoServerInEpoll.port, echoServerInEpoll.pid));
                     break;
                 default:
                     echo.push_back(BareClientRun(records, "127.0.0.1", echoServer.port, echoServer.pid));
@@ -300,8 +334,10 @@ int main(int argc, char** argv) {
             }
         }
     }
-    ::kill(echoServer.pid, SIGTERM);
-    ::waitpid(echoServer.pid, nullptr, 0);
+    for (const EchoServer& server : {echoServer, echoServerInEpoll}) {
+        ::kill(server.pid, SIGTERM);
+        ::waitpid(server.pid, nullptr, 0);
+    }
     const double coreRate = Median(core, &Sample::rate);
     const double bareRate = Median(bare, &Sample::rate);
     const double echoRate = Median(echo, &Sample::rate);
@@ -315,9 +351,16 @@ int main(int argc, char** argv) {
     row("console core into velmar-sim", core);
     row("bare client into velmar-sim", bare);
     row("bare client into echo server process", echo);
+    row("bare client waiting in poll, into sim", bareInPoll);
+    row("bare client into echo server in epoll", echoInEpoll);
     std::printf("ratio core/bare client (same sim):     %.3f\n", coreRate / bareRate);
     std::printf("ratio simulator/echo server:           %.3f\n", bareRate / echoRate);
     std::printf("ratio core/echo server (ping-pong):    %.3f\n", coreRate / echoRate);
+    // What an event loop's wait before each read costs by itself, on either side.
+    std::printf("ratio bare client in poll/bare client: %.3f\n",
+                Median(bareInPoll, &Sample::rate) / bareRate);
+    std::printf("ratio echo in epoll/echo server:       %.3f\n",
+                Median(echoInEpoll, &Sample::rate) / echoRate);
     std::printf("%s\n", sim.Do("info 127.0.0.2").c_str());
     return coreRate > 0 ? 0 : 1;
 }
