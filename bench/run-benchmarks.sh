@@ -2,9 +2,10 @@
 # Runs the benchmarks that are measured against a yardstick and prints their ratios: the codec
 # against a hand loop over the same bytes (interleaved repetitions, medians), the firmware run
 # against a bare client into the same simulator and an echo server process, each also waiting for
-# readiness before every read as an event loop does (alternating order, medians), and the connect's time beyond its own timers against a bare client doing the same
-# exchange with the same simulator (alternating order, medians). Everything talks to loopback only,
-# inside a private network namespace. Nothing here is part of the tests: CI times nothing.
+# readiness before every read as an event loop does (alternating order, medians), and the
+# connect's time beyond its own timers against a bare client doing the same exchange with the same
+# simulator (alternating order, medians). Everything talks to loopback only, inside a private
+# network namespace. Nothing here is part of the tests: CI times nothing.
 #   bench/run-benchmarks.sh [build/bin] [firmware records]
 set -eu
 cd "$(dirname "$0")/.."

@@ -15,10 +15,7 @@ quick=0
 scripts/bootstrap.sh
 jobs=$(nproc)
 
-# Line tables only (-g1), as the demo and soak scripts build the same folder: stack traces and
-# profiles keep their source lines, and each file compiles in about three quarters of the time
-# full debug information takes.
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG"
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build --parallel "$jobs"
 scripts/isolated.sh ctest --test-dir build --output-on-failure --timeout 300 -j "$jobs"
 
